@@ -1,0 +1,68 @@
+/*
+ * message_loop.cpp: the program's one message loop.
+ *
+ * Besides handing messages to their windows, the loop is where the program
+ * learns that the system removed a journal hook on its own (a thread
+ * message with no window, so no window procedure would ever see it), and
+ * where Ctrl+Page Down and Ctrl+Page Up switch the settings panel's tabs
+ * before the panel's own keyboard handling can take the keys.
+ */
+#include "app/app.h"
+
+#include "record/record.h"
+#include "resources/resource.h"
+
+static AcceleratorHandle accelerators;
+
+void LoadLoopAccelerators(void) {
+    accelerators = PlatformLoadAccelerators(IDR_ACCELERATORS);
+}
+
+
+static bool IsTabSwitchKey(const PlatformMessage* message) {
+    if (message->message != MsgKeyDown || gApp.journalHook != nullptr || gApp.tabPanel == nullptr)
+        return false;
+    if (message->wParam != KeyPageDown && message->wParam != KeyPageUp)
+        return false;
+    return PlatformIsKeyDown(KeyControl);
+}
+
+/* Ctrl+Page Down and Ctrl+Page Up cycle through the panel's three tabs and
+ * tell the panel, as a click on a tab would. */
+static void SwitchPanelTab(bool forward) {
+    const int tabCount = 3;
+    WindowHandle tabs = PlatformGetDialogItem(gApp.tabPanel, IDC_PANEL_TABS);
+    int selected = PlatformGetTabSelection(tabs);
+    if (selected < 0)
+        selected = 0;
+    int next = (selected + (forward ? 1 : tabCount - 1)) % tabCount;
+    PlatformSetTabSelection(tabs, next);
+    PlatformSendNotify(gApp.tabPanel, tabs, IDC_PANEL_TABS, TabSelectionChanged);
+}
+
+void HandleLoopMessage(PlatformMessage* message) {
+    if (message->message == MsgCancelJournal && gApp.journalHook != nullptr)
+        CancelJournal();
+    if (IsTabSwitchKey(message)) {
+        SwitchPanelTab(message->wParam == KeyPageDown);
+        return;
+    }
+    if (accelerators != nullptr &&
+        PlatformTranslateAccelerator(gApp.mainWindow, accelerators, message))
+        return;
+    if (gApp.tabPanel != nullptr && PlatformIsDialogMessage(gApp.tabPanel, message))
+        return;
+    PlatformTranslateAndDispatch(message);
+}
+
+int RunMessageLoop(void) {
+    PlatformMessage message;
+    for (;;) {
+        int got = PlatformGetMessage(&message);
+        if (got == 0)
+            return (int)message.wParam;
+        if (got < 0)
+            return gApp.commandLineMode ? ExitStartupFailed : ExitSuccess;
+        HandleLoopMessage(&message);
+    }
+}

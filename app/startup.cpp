@@ -1,0 +1,131 @@
+/*
+ * startup.cpp: the program's entry into its run: obtain every buffer,
+ * register the window class and the file types, read the settings, create
+ * the main window, then either show it or start the command-line playback.
+ *
+ * Everything that recording and playback will ever need is obtained here,
+ * before the main window exists, so the hooks later work on fixed memory.
+ */
+#include "app/app.h"
+
+#include <cstring>
+
+#include "log/log.h"
+#include "model/model.h"
+#include "playback/playback.h"
+#include "record/record.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
+
+AppState gApp;
+const char* const MainWindowClassName = "Mirlow";
+const char* const ProgramTitle = "Mirlow";
+
+bool PathFromCommandTail(const char* tail, char* path) {
+    const char* start = tail;
+    size_t length;
+    if (*tail == '"') {
+        start = tail + 1;
+        const char* closing = strchr(start, '"');
+        length = closing != nullptr ? (size_t)(closing - start) : strlen(start);
+    } else {
+        length = strlen(tail);
+    }
+    path[0] = '\0';
+    if (length > (size_t)MaxPathLength)
+        return false;
+    memcpy(path, start, length);
+    path[length] = '\0';
+    return true;
+}
+
+/* The three memory messages are shown only to a user who is there to read
+ * them; an unattended run fails silently and says so in its exit code. */
+static void ReportAllocationFailure(RecordingAllocation failure) {
+    static const char* const texts[] = {
+        "", "Event Memory Failure!", "Integer Memory Failure!",
+        "Script Memory Allocation Failure!"};
+    static const char* const captions[] = {"", "Failure", "Failure", "Memory Error"};
+    if (gApp.commandLineMode)
+        return;
+    PlatformMessageBox(texts[failure], captions[failure], BoxOk | BoxIconWarning | BoxTaskModal);
+}
+
+static bool RegisterMainWindowClass(void) {
+    WindowClassSpec spec;
+    spec.className = MainWindowClassName;
+    spec.procedure = MainWindowProc;
+    spec.iconId = IDI_MIRLOW;
+    spec.menuId = IDR_MAIN_MENU;
+    spec.redrawOnSize = true;
+    return PlatformRegisterWindowClass(&spec);
+}
+
+static WindowHandle CreateMainWindow(const WindowPosition& position) {
+    return PlatformCreateWindow(MainWindowClassName, ProgramTitle,
+                                StyleCaption | StyleSystemMenu | StyleMinimizeBox, position.x,
+                                position.y, PlatformSystemMetric(MetricMinWindowWidth),
+                                PlatformSystemMetric(MetricMinWindowHeight));
+}
+
+/* Until recordings can be loaded and played, a command-line run ends right
+ * after start-up, so the program always ends. */
+static bool StartCommandLineRun(const char* tail) {
+    if (!PathFromCommandTail(tail, gApp.documentPath))
+        return false;
+    gApp.loopsCompleted = 0;
+    PlatformPostMessage(gApp.mainWindow, MsgClose, 0, 0);
+    return true;
+}
+
+static void ShowInteractiveWindow(int showState) {
+    PlatformShowWindow(gApp.mainWindow, showState);
+    PlatformUpdateWindow(gApp.mainWindow);
+    if (gSettings.topmost != 0)
+        PlatformMakeTopmost(gApp.mainWindow);
+}
+
+static int FailureExitCode(void) {
+    return gApp.commandLineMode ? ExitStartupFailed : ExitSuccess;
+}
+
+bool StartMirlow(const char* commandTail, int showState, int* exitCode) {
+    memset(&gApp, 0, sizeof gApp);
+    memset(&gJournal, 0, sizeof gJournal);
+    gApp.commandLineMode = commandTail[0] != '\0';
+    *exitCode = FailureExitCode();
+
+    RecordingAllocation allocation = AllocateRecording();
+    if (allocation != AllocationSucceeded) {
+        ReportAllocationFailure(allocation);
+        return false;
+    }
+    RegisterMainWindowClass();
+    SeedRandom(PlatformTickCount());
+    RegisterFileType("mrl", "mirlow.exe", ProgramTitle, 2);
+    RegisterFileType("mrx", "mirlow.exe", ProgramTitle, 2);
+
+    WindowPosition position;
+    LoadSettings(&position);
+    if (CreateMainWindow(position) == nullptr)
+        return false;
+
+    if (gApp.commandLineMode) {
+        if (!StartCommandLineRun(commandTail)) {
+            *exitCode = ExitLoadFailed;
+            PlatformDestroyWindow(gApp.mainWindow);
+            return false;
+        }
+    } else {
+        ShowInteractiveWindow(showState);
+    }
+    LoadLoopAccelerators();
+    return true;
+}
+
+int RunMirlow(const char* commandTail, int showState) {
+    int exitCode;
+    if (!StartMirlow(commandTail, showState, &exitCode))
+        return exitCode;
+    return RunMessageLoop();
+}

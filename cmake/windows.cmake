@@ -1,0 +1,31 @@
+# The Windows build: mirlow.exe, statically linked, with its resources.
+enable_language(RC)
+
+set(RESOURCE_FILES
+    ${CMAKE_SOURCE_DIR}/resources/resource.h
+    ${CMAKE_SOURCE_DIR}/resources/mirlow.manifest
+    ${CMAKE_SOURCE_DIR}/resources/mirlow.ico
+    ${CMAKE_SOURCE_DIR}/resources/hand.cur
+    ${CMAKE_SOURCE_DIR}/resources/toolbar.bmp
+)
+# Ninja does not see what an .rc file includes.
+set_source_files_properties(resources/mirlow.rc PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
+
+add_executable(mirlow WIN32
+    ${PORTABLE_SOURCES}
+    platform/win32/entry_win32.cpp
+    platform/win32/probe_win32.cpp
+    platform/win32/win32_platform.cpp
+    resources/mirlow.rc
+)
+target_include_directories(mirlow PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_definitions(mirlow PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+target_link_options(mirlow PRIVATE -static)
+target_link_libraries(mirlow PRIVATE comctl32)
+set_target_properties(mirlow PROPERTIES OUTPUT_NAME mirlow)
+
+add_executable(mirlow_probe tests/e2e/mirlow_probe.cpp)
+target_compile_definitions(mirlow_probe PRIVATE WIN32_LEAN_AND_MEAN)
+target_link_options(mirlow_probe PRIVATE -static)
+
+include(${CMAKE_SOURCE_DIR}/tests/e2e/wine_tests.cmake OPTIONAL)

@@ -1,0 +1,19 @@
+/*
+ * log.h: the diagnostic log.
+ *
+ * One line is appended at a time to the file that the Logfile setting
+ * names. Callers test the level themselves before they build a line, so a
+ * log switched off costs nothing.
+ */
+#ifndef MIRLOW_LOG_H
+#define MIRLOW_LOG_H
+
+enum LogLevel { LogOff = 0, LogLow = 1, LogMedium = 2, LogHigh = 3 };
+
+/* True when lines of the given level are to be written. */
+bool LogLevelAtLeast(LogLevel level);
+
+/* Appends text and a line end to the log file. */
+void WriteLogLine(const char* text);
+
+#endif

@@ -1,0 +1,116 @@
+/*
+ * model.h: the one open recording.
+ *
+ * The program holds exactly one recording: a list of input events and a
+ * table of script commands that a text script placed between them. Each
+ * script command owns a placeholder event (message 0) in the list, found by
+ * index; playback runs the command when it reaches that placeholder and may
+ * insert events while it plays, so a snapshot taken at the start of every
+ * playback puts the list and the command anchors back after each pass.
+ *
+ * All storage is fixed: start-up obtains every buffer before the main
+ * window exists (AllocateRecording) and the main window's destruction
+ * releases them (ReleaseRecording). Nothing here allocates otherwise.
+ */
+#ifndef MIRLOW_MODEL_H
+#define MIRLOW_MODEL_H
+
+#include <cstdint>
+
+/* One input event, laid out as the system's journal record: five
+ * little-endian 32-bit fields. Keys carry the virtual key in the low byte of
+ * paramL; mouse events carry x in paramL and y in paramH. */
+struct EventRecord {
+    uint32_t message;
+    int32_t paramL;
+    int32_t paramH;
+    uint32_t time;
+    uint32_t hwnd;
+};
+static_assert(sizeof(EventRecord) == 20, "EventRecord is the 20-byte file and journal record");
+
+/* A placeholder event (message 0) holds the place of a script command. */
+inline bool IsPlaceholderEvent(const EventRecord& event) {
+    return event.message == 0;
+}
+
+enum ScriptCommandKind : int32_t {
+    CommandNone = 0,
+    CommandStart = 1,
+    CommandGoto = 2,
+    CommandType = 3,
+    CommandWait = 4,
+    CommandMouseClick = 5,
+    CommandWindowClick = 6,
+};
+const int ScriptCommandKindCount = 7;
+
+/* Keyword of each kind, indexed by kind; index 0 is "". */
+extern const char* const ScriptKeywordNames[ScriptCommandKindCount];
+
+const int MaxEvents = 32768;
+const int MaxLoadedEvents = 32766;
+const int MaxScriptCommands = 2048;
+const int MaxLoadedCommands = 2047;
+const int ScriptTextSize = 1024;
+
+/* A script command as seen through the table's parallel storage. */
+struct ScriptCommand {
+    int32_t kind;
+    const char* text;
+    int32_t anchor;
+};
+
+/* The recording. The command table is parallel storage: slot i of
+ * commandKinds, commandAnchors, savedAnchors and commandTexts belongs to
+ * command i. */
+struct Recording {
+    EventRecord* events;         /* MaxEvents entries: the working list */
+    int32_t eventCount;          /* valid entries at the front of events */
+    EventRecord* originalEvents; /* MaxEvents entries: the playback snapshot */
+    int32_t originalEventCount;
+    int32_t* commandAnchors;               /* index of each command's placeholder */
+    int32_t* savedAnchors;                 /* anchors at the playback snapshot */
+    int32_t* commandKinds;                 /* ScriptCommandKind of each command */
+    char* commandTexts[MaxScriptCommands]; /* ScriptTextSize bytes each */
+    int32_t commandCount;
+};
+
+extern Recording gRecording;
+
+/* Which buffer failed to be obtained, in the order they are requested. */
+enum RecordingAllocation {
+    AllocationSucceeded,
+    AllocationEventsFailed,   /* the event list or its snapshot copy */
+    AllocationIntegersFailed, /* one of the three integer arrays */
+    AllocationTextsFailed,    /* one of the command text buffers */
+};
+
+/* Obtains and zero-fills every buffer: the event list, its snapshot copy,
+ * the three integer arrays (all three requested before any is tested),
+ * then the command text buffers one after another. Stops at the first
+ * failure and reports which kind failed; blocks obtained before it stay. */
+RecordingAllocation AllocateRecording(void);
+/* Releases every buffer that exists; safe to call twice. */
+void ReleaseRecording(void);
+
+/* Zeroes all MaxEvents entries and sets eventCount to 0; commands stay. */
+void ClearEventList(void);
+/* Zeroes all MaxEvents entries; eventCount keeps its value (a recording
+ * in progress fixes it when it stops). */
+void ZeroEventList(void);
+
+ScriptCommand GetScriptCommand(int index);
+/* Stores kind, text (cut to ScriptTextSize - 1 characters) and anchor in
+ * slot index; false for a slot outside the table. */
+bool SetScriptCommand(int index, int32_t kind, const char* text, int32_t anchor);
+/* Index of the first command anchored at position, or -1. */
+int FindCommandAt(int32_t position);
+
+/* Copies the first eventCount events and every command's anchor aside. */
+void TakePlaybackSnapshot(void);
+/* Puts the list, its count and the anchors back as the snapshot holds
+ * them; every entry beyond the snapshot's count is zero afterwards. */
+void RestorePlaybackSnapshot(void);
+
+#endif

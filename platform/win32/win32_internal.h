@@ -1,0 +1,20 @@
+/*
+ * win32_internal.h: what the files of the Windows platform share.
+ */
+#ifndef MIRLOW_WIN32_INTERNAL_H
+#define MIRLOW_WIN32_INTERNAL_H
+
+#include <windows.h>
+
+void Win32SetInstance(HINSTANCE instance);
+HINSTANCE Win32Instance(void);
+
+/* The test probe: when the environment names a probe file, the program
+ * writes its main menu there once the window exists and appends every
+ * command that reaches a window, so tests under Wine can see what
+ * cross-process calls cannot show them. Without the variable both do
+ * nothing. */
+void Win32ProbeWindowCreated(HWND window);
+void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam);
+
+#endif

@@ -1,0 +1,285 @@
+/*
+ * win32_platform.cpp: the seam on the real Windows API.
+ *
+ * Window procedures of the program are plain functions of the portable
+ * side. One WNDPROC here serves every window class the program registers:
+ * it finds the class's portable procedure in the class's extra bytes and
+ * calls it, so no user-interface rule lives in this file.
+ */
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_internal.h"
+
+static HINSTANCE programInstance;
+
+void Win32SetInstance(HINSTANCE instance) {
+    programInstance = instance;
+}
+
+HINSTANCE Win32Instance(void) {
+    return programInstance;
+}
+
+static HWND ToHwnd(WindowHandle window) {
+    return reinterpret_cast<HWND>(window);
+}
+
+static WindowHandle FromHwnd(HWND window) {
+    return reinterpret_cast<WindowHandle>(window);
+}
+
+/* ---- Memory and time ---- */
+
+void* PlatformAllocate(size_t bytes) {
+    return HeapAlloc(GetProcessHeap(), 0, bytes);
+}
+
+void PlatformRelease(void* block) {
+    HeapFree(GetProcessHeap(), 0, block);
+}
+
+uint32_t PlatformTickCount(void) {
+    return GetTickCount();
+}
+
+/* ---- Message boxes ---- */
+
+int PlatformMessageBox(const char* text, const char* caption, uint32_t style) {
+    return MessageBoxA(nullptr, text, caption, style);
+}
+
+/* ---- Windows ---- */
+
+/* The portable procedure of each registered class, found by the class's
+ * atom, so a window reaches its procedure from its very first message. */
+struct RegisteredClass {
+    ATOM atom;
+    WindowProcedure procedure;
+};
+static RegisteredClass registeredClasses[8];
+static int registeredClassCount;
+
+static WindowProcedure ProcedureOf(HWND hwnd) {
+    ATOM atom = (ATOM)GetClassWord(hwnd, GCW_ATOM);
+    for (int i = 0; i < registeredClassCount; i++) {
+        if (registeredClasses[i].atom == atom)
+            return registeredClasses[i].procedure;
+    }
+    return nullptr;
+}
+
+static LRESULT CALLBACK ClassWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    WindowProcedure procedure = ProcedureOf(hwnd);
+    Win32ProbeMessage(hwnd, message, wParam);
+    if (procedure == nullptr)
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    return procedure(FromHwnd(hwnd), message, wParam, lParam);
+}
+
+bool PlatformRegisterWindowClass(const WindowClassSpec* spec) {
+    const int capacity = (int)(sizeof registeredClasses / sizeof registeredClasses[0]);
+    if (registeredClassCount == capacity)
+        return false;
+    WNDCLASSEXA windowClass;
+    memset(&windowClass, 0, sizeof windowClass);
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = spec->redrawOnSize ? (CS_HREDRAW | CS_VREDRAW) : 0;
+    windowClass.lpfnWndProc = ClassWindowProc;
+    windowClass.hInstance = programInstance;
+    windowClass.hIcon = LoadIconA(programInstance, MAKEINTRESOURCEA(spec->iconId));
+    windowClass.hIconSm = (HICON)LoadImageA(programInstance, MAKEINTRESOURCEA(spec->iconId),
+                                            IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                            GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+    windowClass.lpszMenuName = spec->menuId != 0 ? MAKEINTRESOURCEA(spec->menuId) : nullptr;
+    windowClass.lpszClassName = spec->className;
+    ATOM atom = RegisterClassExA(&windowClass);
+    if (atom == 0)
+        return false;
+    registeredClasses[registeredClassCount].atom = atom;
+    registeredClasses[registeredClassCount].procedure = spec->procedure;
+    registeredClassCount++;
+    return true;
+}
+
+WindowHandle PlatformCreateWindow(const char* className, const char* title, uint32_t style, int x,
+                                  int y, int width, int height) {
+    HWND window = CreateWindowExA(0, className, title, style, x, y, width, height, nullptr,
+                                  nullptr, programInstance, nullptr);
+    if (window != nullptr)
+        Win32ProbeWindowCreated(window);
+    return FromHwnd(window);
+}
+
+bool PlatformDestroyWindow(WindowHandle window) {
+    return DestroyWindow(ToHwnd(window)) != 0;
+}
+
+intptr_t PlatformDefaultWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                   intptr_t lParam) {
+    return DefWindowProcA(ToHwnd(window), message, wParam, lParam);
+}
+
+bool PlatformSetWindowTitle(WindowHandle window, const char* title) {
+    return SetWindowTextA(ToHwnd(window), title) != 0;
+}
+
+int PlatformGetWindowTitle(WindowHandle window, char* buffer, int size) {
+    if (size <= 0)
+        return 0;
+    buffer[0] = '\0';
+    return GetWindowTextA(ToHwnd(window), buffer, size);
+}
+
+void PlatformShowWindow(WindowHandle window, int showState) {
+    ShowWindow(ToHwnd(window), showState);
+}
+
+void PlatformUpdateWindow(WindowHandle window) {
+    UpdateWindow(ToHwnd(window));
+}
+
+void PlatformMakeTopmost(WindowHandle window) {
+    SetWindowPos(ToHwnd(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+bool PlatformGetWindowPosition(WindowHandle window, int* left, int* top) {
+    RECT rect;
+    if (!GetWindowRect(ToHwnd(window), &rect))
+        return false;
+    *left = rect.left;
+    *top = rect.top;
+    return true;
+}
+
+int PlatformSystemMetric(SystemMetric metric) {
+    switch (metric) {
+    case MetricMinWindowWidth:
+        return GetSystemMetrics(SM_CXMIN);
+    case MetricMinWindowHeight:
+        return GetSystemMetrics(SM_CYMIN);
+    case MetricFullScreenWidth:
+        return GetSystemMetrics(SM_CXFULLSCREEN);
+    case MetricFullScreenHeight:
+        return GetSystemMetrics(SM_CYFULLSCREEN);
+    }
+    return 0;
+}
+
+/* ---- Menus ---- */
+
+void PlatformSetMenuItemEnabled(WindowHandle window, int commandId, bool enabled) {
+    EnableMenuItem(GetMenu(ToHwnd(window)), (UINT)commandId,
+                   MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void PlatformSetMenuItemChecked(WindowHandle window, int commandId, bool checked) {
+    CheckMenuItem(GetMenu(ToHwnd(window)), (UINT)commandId,
+                  MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+/* ---- Messages ---- */
+
+static void FromMsg(const MSG& msg, PlatformMessage* message) {
+    message->window = FromHwnd(msg.hwnd);
+    message->message = msg.message;
+    message->wParam = msg.wParam;
+    message->lParam = msg.lParam;
+    message->time = msg.time;
+    message->x = msg.pt.x;
+    message->y = msg.pt.y;
+}
+
+static void ToMsg(const PlatformMessage* message, MSG* msg) {
+    msg->hwnd = ToHwnd(message->window);
+    msg->message = message->message;
+    msg->wParam = message->wParam;
+    msg->lParam = message->lParam;
+    msg->time = message->time;
+    msg->pt.x = message->x;
+    msg->pt.y = message->y;
+}
+
+int PlatformGetMessage(PlatformMessage* message) {
+    MSG msg;
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == -1)
+        return -1;
+    FromMsg(msg, message);
+    return got != 0 ? 1 : 0;
+}
+
+bool PlatformPostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    return PostMessageA(ToHwnd(window), message, wParam, lParam) != 0;
+}
+
+intptr_t PlatformSendMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                             intptr_t lParam) {
+    return SendMessageA(ToHwnd(window), message, wParam, lParam);
+}
+
+void PlatformPostQuitMessage(int exitCode) {
+    PostQuitMessage(exitCode);
+}
+
+bool PlatformTranslateAccelerator(WindowHandle window, AcceleratorHandle table,
+                                  PlatformMessage* message) {
+    MSG msg;
+    ToMsg(message, &msg);
+    return TranslateAcceleratorA(ToHwnd(window), reinterpret_cast<HACCEL>(table), &msg) != 0;
+}
+
+bool PlatformIsDialogMessage(WindowHandle dialog, PlatformMessage* message) {
+    MSG msg;
+    ToMsg(message, &msg);
+    return IsDialogMessageA(ToHwnd(dialog), &msg) != 0;
+}
+
+void PlatformTranslateAndDispatch(const PlatformMessage* message) {
+    MSG msg;
+    ToMsg(message, &msg);
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
+AcceleratorHandle PlatformLoadAccelerators(int resourceId) {
+    return reinterpret_cast<AcceleratorHandle>(
+        LoadAcceleratorsA(programInstance, MAKEINTRESOURCEA(resourceId)));
+}
+
+bool PlatformIsKeyDown(int virtualKey) {
+    return (GetKeyState(virtualKey) & 0x8000) != 0;
+}
+
+/* ---- Controls ---- */
+
+WindowHandle PlatformGetDialogItem(WindowHandle dialog, int controlId) {
+    return FromHwnd(GetDlgItem(ToHwnd(dialog), controlId));
+}
+
+int PlatformGetTabSelection(WindowHandle tabControl) {
+    return (int)SendMessageA(ToHwnd(tabControl), TCM_GETCURSEL, 0, 0);
+}
+
+void PlatformSetTabSelection(WindowHandle tabControl, int index) {
+    SendMessageA(ToHwnd(tabControl), TCM_SETCURSEL, (WPARAM)index, 0);
+}
+
+intptr_t PlatformSendNotify(WindowHandle dialog, WindowHandle control, int controlId, int code) {
+    NMHDR header;
+    header.hwndFrom = ToHwnd(control);
+    header.idFrom = (UINT_PTR)controlId;
+    header.code = (UINT)code;
+    return SendMessageA(ToHwnd(dialog), WM_NOTIFY, (WPARAM)controlId, (LPARAM)&header);
+}
+
+/* ---- Journal hooks ---- */
+
+bool PlatformRemoveJournalHook(HookHandle hook) {
+    return UnhookWindowsHookEx(reinterpret_cast<HHOOK>(hook)) != 0;
+}

@@ -1,0 +1,28 @@
+/*
+ * record.h: the recorder and the journal counters shared with playback.
+ */
+#ifndef MIRLOW_RECORD_H
+#define MIRLOW_RECORD_H
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+/* Counters of the journal hooks. While recording, position counts the
+ * captured events; while playing, it is the index of the event played. */
+struct JournalState {
+    int32_t position;
+    bool freshEvent;
+    int32_t pendingDelay;
+    uint32_t delayStart;
+    int32_t surplus;
+    WindowHandle gotoWindow;
+};
+
+extern JournalState gJournal;
+
+/* The system removed the installed journal hook on its own (the user
+ * pressed Ctrl+Esc or Ctrl+Alt+Del). */
+void CancelJournal(void);
+
+#endif
