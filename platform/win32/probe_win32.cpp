@@ -2,7 +2,8 @@
  * probe_win32.cpp: a window into the running program for the tests that
  * drive mirlow.exe under Wine. Menus cannot be read from another process
  * there, and commands leave no trace until their handlers exist, so the
- * program reports both itself when MIRLOW_TEST_PROBE names a file.
+ * program reports both itself when MIRLOW_TEST_PROBE names a file. It
+ * also notes when a window is shown, so a hidden run can be told apart.
  */
 #include <windows.h>
 
@@ -79,9 +80,11 @@ void Win32ProbeWindowCreated(HWND window) {
     fclose(file);
 }
 
+/* Commands, and every time a window is shown, are appended one line each. */
 void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam) {
     (void)window;
-    if (message != WM_COMMAND)
+    bool shown = message == WM_SHOWWINDOW && wParam != 0;
+    if (message != WM_COMMAND && !shown)
         return;
     const char* path = ProbePath();
     if (path == nullptr)
@@ -89,6 +92,9 @@ void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam) {
     FILE* file = fopen(path, "a");
     if (file == nullptr)
         return;
-    fprintf(file, "command %u\n", (unsigned)LOWORD(wParam));
+    if (shown)
+        fputs("shown\n", file);
+    else
+        fprintf(file, "command %u\n", (unsigned)LOWORD(wParam));
     fclose(file);
 }
