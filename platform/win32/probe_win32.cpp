@@ -71,7 +71,7 @@ void Win32ProbeWindowCreated(HWND window) {
     HMENU menu = GetMenu(window);
     if (path == nullptr || menu == nullptr)
         return;
-    FILE* file = fopen(path, "a");
+    FILE* file = fopen(path, "ab");
     if (file == nullptr)
         return;
     fputs("menu\n", file);
@@ -89,7 +89,7 @@ void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam) {
     const char* path = ProbePath();
     if (path == nullptr)
         return;
-    FILE* file = fopen(path, "a");
+    FILE* file = fopen(path, "ab");
     if (file == nullptr)
         return;
     if (shown)

@@ -1,0 +1,63 @@
+# Shared helpers for the tests that run mirlow.exe under Wine.
+#
+# The tests run inside scripts/wine_session.sh (a fresh prefix, a virtual
+# display, a running wineserver) and get from ctest:
+#   MIRLOW_EXE    the Unix path of mirlow.exe
+#   MIRLOW_PROBE  the Unix path of mirlow_probe.exe
+#   E2E_WORK      a folder of their own for files
+# Every wait is a bounded poll: a test fails fast, it never hangs.
+set -uo pipefail
+
+: "${MIRLOW_EXE:?}" "${MIRLOW_PROBE:?}" "${E2E_WORK:?}"
+mkdir -p "$E2E_WORK"
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# The Windows path of a Unix path (Wine maps / to Z:).
+winpath() {
+    echo "Z:$(realpath -m "$1" | tr / '\\')"
+}
+
+probe() {
+    timeout 20 wine "$MIRLOW_PROBE" "$@" 2>/dev/null | tr -d '\r'
+    return "${PIPESTATUS[0]}"
+}
+
+# start_mirlow [ARGS...]: starts mirlow.exe in the background, its probe
+# file at $PROBE_FILE; the process id lands in MIRLOW_PID.
+start_mirlow() {
+    PROBE_FILE="$E2E_WORK/probe-$$-$RANDOM.txt"
+    rm -f "$PROBE_FILE"
+    MIRLOW_TEST_PROBE="$(winpath "$PROBE_FILE")" timeout 60 wine "$MIRLOW_EXE" "$@" \
+        >/dev/null 2>&1 &
+    MIRLOW_PID=$!
+}
+
+# wait_exit SECONDS: waits for mirlow.exe to end and sets EXIT_CODE to its
+# exit code, or to "timeout". (Not for $(...): a subshell cannot wait.)
+wait_exit() {
+    local limit=$(($1 * 20))
+    EXIT_CODE=timeout
+    for _ in $(seq "$limit"); do
+        if ! kill -0 "$MIRLOW_PID" 2>/dev/null; then
+            wait "$MIRLOW_PID"
+            EXIT_CODE=$?
+            return 0
+        fi
+        sleep 0.05
+    done
+    kill "$MIRLOW_PID" 2>/dev/null
+}
+
+# wait_for_line FILE PATTERN SECONDS: polls until FILE holds the line.
+wait_for_line() {
+    local limit=$(($3 * 20))
+    for _ in $(seq "$limit"); do
+        grep -qx -- "$2" "$1" 2>/dev/null && return 0
+        sleep 0.05
+    done
+    return 1
+}
