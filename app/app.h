@@ -69,6 +69,10 @@ void LoadLoopAccelerators(void);
  * accelerators, dialog keys, dispatch). */
 void HandleLoopMessage(PlatformMessage* message);
 
+/* Sizes the main window to the settings panel, or to a bar that shows the
+ * menu when there is no panel to show. */
+void LayoutMainWindow(void);
+
 /* The main window's procedure. */
 intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 

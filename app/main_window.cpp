@@ -9,6 +9,19 @@
 #include "resources/resource.h"
 #include "settings/settings.h"
 
+/* The main window has no sizing border: the settings panel gives it its
+ * size. Without the panel (hidden, or not there) it shrinks to a bar that
+ * still shows the whole menu. */
+void LayoutMainWindow(void) {
+    if (gApp.tabPanel != nullptr && gSettings.showTabs != 0)
+        return;
+    int width = 6 * PlatformMenuBarItemWidth(gApp.mainWindow, 0) + 50;
+    int height = PlatformSystemMetric(MetricMenuHeight) +
+                 4 * PlatformSystemMetric(MetricFrameHeight) +
+                 PlatformSystemMetric(MetricCaptionHeight) + 18;
+    PlatformSetWindowSize(gApp.mainWindow, width, height);
+}
+
 static void OnCreate(WindowHandle window) {
     gApp.mainWindow = window;
     ClearEventList();

@@ -18,7 +18,6 @@ void LoadLoopAccelerators(void) {
     accelerators = PlatformLoadAccelerators(IDR_ACCELERATORS);
 }
 
-
 static bool IsTabSwitchKey(const PlatformMessage* message) {
     if (message->message != MsgKeyDown || gApp.journalHook != nullptr || gApp.tabPanel == nullptr)
         return false;

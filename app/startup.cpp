@@ -42,9 +42,8 @@ bool PathFromCommandTail(const char* tail, char* path) {
 /* The three memory messages are shown only to a user who is there to read
  * them; an unattended run fails silently and says so in its exit code. */
 static void ReportAllocationFailure(RecordingAllocation failure) {
-    static const char* const texts[] = {
-        "", "Event Memory Failure!", "Integer Memory Failure!",
-        "Script Memory Allocation Failure!"};
+    static const char* const texts[] = {"", "Event Memory Failure!", "Integer Memory Failure!",
+                                        "Script Memory Allocation Failure!"};
     static const char* const captions[] = {"", "Failure", "Failure", "Memory Error"};
     if (gApp.commandLineMode)
         return;
@@ -83,6 +82,7 @@ static void ShowInteractiveWindow(int showState) {
     PlatformUpdateWindow(gApp.mainWindow);
     if (gSettings.topmost != 0)
         PlatformMakeTopmost(gApp.mainWindow);
+    LayoutMainWindow();
 }
 
 static int FailureExitCode(void) {

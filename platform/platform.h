@@ -122,9 +122,9 @@ typedef intptr_t (*WindowProcedure)(WindowHandle window, uint32_t message, uintp
 struct WindowClassSpec {
     const char* className;
     WindowProcedure procedure;
-    int iconId;         /* large icon, and the small one at small-icon size */
-    int menuId;         /* 0 for none */
-    bool redrawOnSize;  /* redraw on horizontal and vertical size change */
+    int iconId;        /* large icon, and the small one at small-icon size */
+    int menuId;        /* 0 for none */
+    bool redrawOnSize; /* redraw on horizontal and vertical size change */
 };
 
 /* Registers a top-level window class (arrow cursor, button-face background). */
@@ -145,18 +145,25 @@ void PlatformUpdateWindow(WindowHandle window);
 void PlatformMakeTopmost(WindowHandle window);
 /* The window's top-left corner in screen coordinates. */
 bool PlatformGetWindowPosition(WindowHandle window, int* left, int* top);
+/* Gives the window a new outer size, keeping its top-left corner. */
+void PlatformSetWindowSize(WindowHandle window, int width, int height);
 
 /* ---- Menus ----
  * Items of a window's menu bar and its popups, by command identifier. */
 void PlatformSetMenuItemEnabled(WindowHandle window, int commandId, bool enabled);
 void PlatformSetMenuItemChecked(WindowHandle window, int commandId, bool checked);
+/* Width in pixels of an item of the window's menu bar, counted from 0. */
+int PlatformMenuBarItemWidth(WindowHandle window, int index);
 
 /* SM_CXMINIMUM-style metrics the program needs. */
 enum SystemMetric {
     MetricMinWindowWidth,
     MetricMinWindowHeight,
-    MetricFullScreenWidth,  /* client area of a full-screen window */
+    MetricFullScreenWidth, /* client area of a full-screen window */
     MetricFullScreenHeight,
+    MetricMenuHeight,    /* one line of menu bar */
+    MetricFrameHeight,   /* the sizing frame */
+    MetricCaptionHeight, /* the caption bar */
 };
 int PlatformSystemMetric(SystemMetric metric);
 

@@ -53,10 +53,10 @@ class StartupTest : public ::testing::Test {
 };
 
 struct AllocationCase {
-    int failing;         // which allocation fails, counted from 1
-    const char* text;    // the message shown in interactive mode
+    int failing;      // which allocation fails, counted from 1
+    const char* text; // the message shown in interactive mode
     const char* caption;
-    int requested;       // allocations asked for before start-up gave up
+    int requested; // allocations asked for before start-up gave up
 };
 
 TEST_F(StartupTest, EachBufferFailureHasItsMessageInInteractiveMode) {
@@ -104,8 +104,11 @@ TEST_F(StartupTest, InteractiveStartShowsTheMainWindow) {
     EXPECT_TRUE(info.visible);
     EXPECT_EQ(info.showState, ShowNormal);
     EXPECT_FALSE(info.topmost);
-    EXPECT_EQ(info.width, PlatformSystemMetric(MetricMinWindowWidth));
-    EXPECT_EQ(info.height, PlatformSystemMetric(MetricMinWindowHeight));
+    // Without a settings panel the window is the bar that shows the menu.
+    EXPECT_EQ(info.width, 6 * PlatformMenuBarItemWidth(window, 0) + 50);
+    EXPECT_EQ(info.height, PlatformSystemMetric(MetricMenuHeight) +
+                               4 * PlatformSystemMetric(MetricFrameHeight) +
+                               PlatformSystemMetric(MetricCaptionHeight) + 18);
     EXPECT_TRUE(SimMenuItemChecked(window, ID_VIEW_SHOW_TABS));
     EXPECT_EQ(SimAcceleratorLoads(), 1);
     EXPECT_EQ(gRecording.eventCount, 0);
@@ -137,6 +140,7 @@ TEST_F(StartupTest, CommandLineModeNeverShowsTheWindowAndEnds) {
     EXPECT_FALSE(info.visible);
     EXPECT_EQ(info.showState, -1);
     EXPECT_EQ(info.title, "Mirlow"); // the creation title; never retitled
+    EXPECT_EQ(info.width, PlatformSystemMetric(MetricMinWindowWidth));
 
     EXPECT_EQ(RunMessageLoop(), ExitSuccess);
     EXPECT_FALSE(SimGetWindowInfo(window).exists);

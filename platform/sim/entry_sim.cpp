@@ -26,10 +26,9 @@ static std::string JoinArguments(int argc, char** argv) {
 int main(int argc, char** argv) {
     std::string tail = JoinArguments(argc, argv);
     if (tail.empty()) {
-        fprintf(stderr,
-                "usage: mirlow PATH\n"
-                "Plays the recording at PATH on a simulated desktop.\n"
-                "The interactive program is the Windows build, mirlow.exe.\n");
+        fprintf(stderr, "usage: mirlow PATH\n"
+                        "Plays the recording at PATH on a simulated desktop.\n"
+                        "The interactive program is the Windows build, mirlow.exe.\n");
         return UsageExitCode;
     }
     return RunMirlow(tail.c_str(), ShowHide);

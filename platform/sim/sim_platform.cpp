@@ -363,6 +363,14 @@ bool PlatformGetWindowPosition(WindowHandle handle, int* left, int* top) {
     return true;
 }
 
+void PlatformSetWindowSize(WindowHandle handle, int width, int height) {
+    SimWindow* window = Lookup(handle);
+    if (window == nullptr)
+        return;
+    window->width = width;
+    window->height = height;
+}
+
 int PlatformSystemMetric(SystemMetric metric) {
     switch (metric) {
     case MetricMinWindowWidth:
@@ -373,6 +381,12 @@ int PlatformSystemMetric(SystemMetric metric) {
         return 1280;
     case MetricFullScreenHeight:
         return 777;
+    case MetricMenuHeight:
+        return 19;
+    case MetricFrameHeight:
+        return 4;
+    case MetricCaptionHeight:
+        return 19;
     }
     return 0;
 }
@@ -389,6 +403,12 @@ void PlatformSetMenuItemChecked(WindowHandle handle, int commandId, bool checked
     SimWindow* window = Lookup(handle);
     if (window != nullptr)
         window->checked[commandId] = checked;
+}
+
+/* Every item of the simulated menu bar is as wide as "&File" would be. */
+int PlatformMenuBarItemWidth(WindowHandle handle, int index) {
+    (void)index;
+    return Lookup(handle) != nullptr ? 30 : 0;
 }
 
 /* ---- Messages ---- */

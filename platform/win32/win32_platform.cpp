@@ -109,8 +109,8 @@ bool PlatformRegisterWindowClass(const WindowClassSpec* spec) {
 
 WindowHandle PlatformCreateWindow(const char* className, const char* title, uint32_t style, int x,
                                   int y, int width, int height) {
-    HWND window = CreateWindowExA(0, className, title, style, x, y, width, height, nullptr,
-                                  nullptr, programInstance, nullptr);
+    HWND window = CreateWindowExA(0, className, title, style, x, y, width, height, nullptr, nullptr,
+                                  programInstance, nullptr);
     if (window != nullptr)
         Win32ProbeWindowCreated(window);
     return FromHwnd(window);
@@ -157,6 +157,11 @@ bool PlatformGetWindowPosition(WindowHandle window, int* left, int* top) {
     return true;
 }
 
+void PlatformSetWindowSize(WindowHandle window, int width, int height) {
+    SetWindowPos(ToHwnd(window), nullptr, 0, 0, width, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 int PlatformSystemMetric(SystemMetric metric) {
     switch (metric) {
     case MetricMinWindowWidth:
@@ -167,6 +172,12 @@ int PlatformSystemMetric(SystemMetric metric) {
         return GetSystemMetrics(SM_CXFULLSCREEN);
     case MetricFullScreenHeight:
         return GetSystemMetrics(SM_CYFULLSCREEN);
+    case MetricMenuHeight:
+        return GetSystemMetrics(SM_CYMENU);
+    case MetricFrameHeight:
+        return GetSystemMetrics(SM_CYFRAME);
+    case MetricCaptionHeight:
+        return GetSystemMetrics(SM_CYCAPTION);
     }
     return 0;
 }
@@ -181,6 +192,14 @@ void PlatformSetMenuItemEnabled(WindowHandle window, int commandId, bool enabled
 void PlatformSetMenuItemChecked(WindowHandle window, int commandId, bool checked) {
     CheckMenuItem(GetMenu(ToHwnd(window)), (UINT)commandId,
                   MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+int PlatformMenuBarItemWidth(WindowHandle window, int index) {
+    RECT rect;
+    HWND hwnd = ToHwnd(window);
+    if (!GetMenuItemRect(hwnd, GetMenu(hwnd), (UINT)index, &rect))
+        return 0;
+    return rect.right - rect.left;
 }
 
 /* ---- Messages ---- */
