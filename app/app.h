@@ -28,6 +28,7 @@ struct AppState {
     bool openPreselected;
     int32_t loopsCompleted;
     HookHandle journalHook; /* the installed record or playback hook */
+    int exitCode;           /* what a command-line run ends with */
 };
 
 extern AppState gApp;
@@ -41,6 +42,8 @@ enum ExitCode {
     ExitSuccess = 0,
     ExitStartupFailed = 1, /* command-line mode: memory or the window could not be had */
     ExitLoadFailed = 2,    /* the recording could not be loaded (or its path was too long) */
+    ExitPlaybackError = 3, /* an error stopped the playback before its end */
+    ExitCancelled = 4,     /* the playback was cancelled (Ctrl+Esc, or the window closed) */
 };
 
 /* The whole program: start-up, then the message loop until the main window
@@ -72,6 +75,15 @@ void HandleLoopMessage(PlatformMessage* message);
 /* Sizes the main window to the settings panel, or to a bar that shows the
  * menu when there is no panel to show. */
 void LayoutMainWindow(void);
+
+/* Enables and grays the document and recorder commands for one of three
+ * states, named by the command that selects it: ID_FILE_NEW (no document),
+ * ID_FILE_OPEN (a document), ID_RECORDER_START (recording or playing). Any
+ * other value changes nothing. Only in interactive mode. */
+void SetCommandState(int state);
+
+/* A message box without owner that shows the program's own icon. */
+int ShowMessageWithIcon(const char* text, const char* caption, uint32_t style, int iconId);
 
 /* The main window's procedure. */
 intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);

@@ -6,6 +6,8 @@
 #include "app/app.h"
 
 #include "model/model.h"
+#include "playback/playback.h"
+#include "record/record.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 
@@ -30,40 +32,52 @@ static void OnCreate(WindowHandle window) {
     if (gApp.commandLineMode)
         return;
     PlatformSetWindowTitle(window, ProgramTitle);
+    SetCommandState(ID_FILE_NEW);
     PlatformSetMenuItemChecked(window, ID_VIEW_SHOW_TABS, gSettings.showTabs != 0);
+}
+
+static void OnClose(WindowHandle window) {
+    if (gApp.journalHook != nullptr)
+        CancelJournalForExit();
+    PlatformDestroyWindow(window);
 }
 
 /* A hook still installed when the window goes away would call into a
  * program that is ending; it is removed before anything else. */
-static void RemoveJournalHook(void) {
-    if (gApp.journalHook == nullptr)
-        return;
-    PlatformRemoveJournalHook(gApp.journalHook);
-    gApp.journalHook = nullptr;
-}
-
-static void OnClose(WindowHandle window) {
-    if (gApp.journalHook != nullptr) {
-        RemoveJournalHook();
-        PlatformPostMessage(window, MsgCommand, ID_RECORDER_STOP, 0);
-    }
-    PlatformDestroyWindow(window);
-}
-
 static void OnDestroy(WindowHandle window) {
-    RemoveJournalHook();
+    if (gApp.journalHook != nullptr) {
+        PlatformRemoveJournalHook(gApp.journalHook);
+        gApp.journalHook = nullptr;
+    }
     ReleaseRecording();
     if (!gApp.commandLineMode) {
         int left = 0, top = 0;
         PlatformGetWindowPosition(window, &left, &top);
         SaveSettings(left, top, 1);
     }
-    PlatformPostQuitMessage(ExitSuccess);
+    PlatformPostQuitMessage(gApp.commandLineMode ? gApp.exitCode : ExitSuccess);
+}
+
+static void OnExit(WindowHandle window) {
+    if (gApp.journalHook != nullptr)
+        CancelJournalForExit();
+    PlatformSendMessage(window, MsgClose, 0, 0);
 }
 
 static void OnCommand(WindowHandle window, int command) {
-    if (command == ID_FILE_EXIT)
-        PlatformSendMessage(window, MsgClose, 0, 0);
+    switch (command) {
+    case ID_FILE_EXIT:
+        OnExit(window);
+        return;
+    case ID_RECORDER_PLAYBACK:
+        StartPlayback();
+        return;
+    case ID_RECORDER_STOP:
+        StopRecording();
+        return;
+    default:
+        return;
+    }
 }
 
 intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {

@@ -67,13 +67,11 @@ static WindowHandle CreateMainWindow(const WindowPosition& position) {
                                 PlatformSystemMetric(MetricMinWindowHeight));
 }
 
-/* Until recordings can be loaded and played, a command-line run ends right
- * after start-up, so the program always ends. */
 static bool StartCommandLineRun(const char* tail) {
     if (!PathFromCommandTail(tail, gApp.documentPath))
         return false;
     gApp.loopsCompleted = 0;
-    PlatformPostMessage(gApp.mainWindow, MsgClose, 0, 0);
+    PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
     return true;
 }
 

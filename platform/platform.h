@@ -88,7 +88,7 @@ enum : uint32_t {
     StyleSystemMenu = 0x00080000,
     StyleMinimizeBox = 0x00020000,
 };
-enum : int { ShowHide = 0, ShowNormal = 1, ShowMinimize = 6, ShowRestore = 9 };
+enum : int { ShowHide = 0, ShowNormal = 1, ShowShow = 5, ShowMinimize = 6, ShowRestore = 9 };
 const int DefaultWindowPosition = (int)0x80000000;
 
 /* ---- Memory ----
@@ -109,6 +109,8 @@ uint32_t PlatformTickCount(void);
  * combination of the Box... values. Returns the Answer... pressed.
  */
 int PlatformMessageBox(const char* text, const char* caption, uint32_t style);
+/* The same with the program's own icon resource instead of a system icon. */
+int PlatformMessageBoxWithIcon(const char* text, const char* caption, uint32_t style, int iconId);
 
 /* ---- Windows ----
  * A window procedure gets the window, the message and its two parameters
@@ -203,7 +205,74 @@ void PlatformSetTabSelection(WindowHandle tabControl, int index);
 /* Sends dialog a MsgNotify from control with the given notification code. */
 intptr_t PlatformSendNotify(WindowHandle dialog, WindowHandle control, int controlId, int code);
 
-/* ---- Journal hooks ---- */
+/* ---- Journal hooks ----
+ * A journal-playback hook is called by the published contract: HookGetNext
+ * asks for the current event; a non-zero answer means "wait that long and
+ * ask again"; an answer of 0 with the record written means "hand this
+ * record to the system", after which HookSkip moves on; an answer of 0
+ * without a record hands nothing over and is followed by HookSkip too.
+ * Where the system does not call the hook itself, the platform does so by
+ * the same contract from inside PlatformGetMessage, never by recursion, so
+ * a hook that installs its successor (the next pass) does not grow the
+ * stack. */
+enum : int {
+    HookAction = 0,
+    HookGetNext = 1,
+    HookSkip = 2,
+    HookNoRemove = 3,
+    HookSystemModalOn = 4,
+    HookSystemModalOff = 5,
+};
+
+struct EventRecord;
+/* Returns the delay for HookGetNext, otherwise 0 or what the next hook
+ * answered; sets *wroteRecord when it filled *record. */
+typedef intptr_t (*PlaybackHookProcedure)(int code, EventRecord* record, bool* wroteRecord);
+
+HookHandle PlatformInstallPlaybackHook(PlaybackHookProcedure procedure);
 bool PlatformRemoveJournalHook(HookHandle hook);
+/* Passes the current hook call on to the next hook in the chain. */
+intptr_t PlatformCallNextHook(HookHandle hook, int code);
+
+/* ---- Input ----
+ * A toggle key (Caps Lock, Num Lock, ...) played through a journal does not
+ * change the keyboard's own toggle state; pressing it once more through the
+ * input stream does. An input layer that injects real key presses has no
+ * such gap. Returns true when the key was pressed again. */
+bool PlatformPressToggleKey(int virtualKey);
+
+/* ---- System ---- */
+struct PlatformVersionInfo {
+    long platformId;
+    long majorVersion;
+    long minorVersion;
+    long buildNumber;
+};
+void PlatformGetVersion(PlatformVersionInfo* version);
+
+/* ---- Windows of other programs ---- */
+struct ScreenRect {
+    int left, top, right, bottom;
+};
+/* A top-level window whose title is exactly title, or null. */
+WindowHandle PlatformFindWindowByTitle(const char* title);
+bool PlatformIsWindowMinimized(WindowHandle window);
+/* Brings the window to the top, makes it the foreground window and gives
+ * it the keyboard focus. */
+void PlatformActivateWindow(WindowHandle window);
+bool PlatformGetWindowRect(WindowHandle window, ScreenRect* rect);
+
+/* ---- Dialog controls ---- */
+void PlatformSetDialogItemText(WindowHandle dialog, int controlId, const char* text);
+
+/* ---- Processes ---- */
+struct PlatformProcessTag;
+typedef PlatformProcessTag* ProcessHandle;
+enum ProcessWait { ProcessStillRunning, ProcessEnded, ProcessWaitFailed };
+/* Starts a program from a command line as the system would look it up;
+ * null when it cannot be started. */
+ProcessHandle PlatformStartProcess(const char* commandLine);
+ProcessWait PlatformWaitForProcess(ProcessHandle process, int milliseconds);
+void PlatformCloseProcess(ProcessHandle process);
 
 #endif

@@ -17,6 +17,7 @@ struct JournalState {
     uint32_t delayStart;
     int32_t surplus;
     WindowHandle gotoWindow;
+    bool passInProgress; /* a playback pass holds the recording's snapshot */
 };
 
 extern JournalState gJournal;
@@ -24,5 +25,11 @@ extern JournalState gJournal;
 /* The system removed the installed journal hook on its own (the user
  * pressed Ctrl+Esc or Ctrl+Alt+Del). */
 void CancelJournal(void);
+
+/* The Stop Recording command. */
+void StopRecording(void);
+
+/* Removes an installed hook because the program is closing or exiting. */
+void CancelJournalForExit(void);
 
 #endif

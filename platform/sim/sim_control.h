@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "model/model.h"
 #include "platform/platform.h"
 
 /* A fresh desktop: no windows or classes, an empty queue, the clock at
@@ -33,6 +34,7 @@ struct SimMessageBox {
     std::string text;
     std::string caption;
     uint32_t style;
+    int iconId; /* the program's own icon, 0 for a system icon */
 };
 void SimQueueAnswer(int answer);
 const std::vector<SimMessageBox>& SimMessageBoxes(void);
@@ -66,5 +68,46 @@ bool SimMenuItemChecked(WindowHandle window, int commandId);
 /* Accelerator tables loaded, and journal hooks removed, so far. */
 int SimAcceleratorLoads(void);
 int SimRemovedHooks(void);
+
+/* ---- The journal-playback driver ----
+ * While a playback hook is installed and no posted message is waiting,
+ * PlatformGetMessage drives the hook by the journal contract on the
+ * virtual clock: a delay moves the clock on, a written record is handed to
+ * the simulated system (collected here, stamped with the virtual time). */
+struct SimDelivered {
+    uint32_t tick;
+    EventRecord record;
+};
+const std::vector<SimDelivered>& SimDeliveredEvents(void);
+int SimDeliveredCount(void);
+/* Called for every record handed to the system (the headless program
+ * prints them); null for none. */
+void SimSetDeliveryObserver(void (*observer)(uint32_t tick, const EventRecord* record));
+/* Keep (or stop keeping) the delivered records; the count goes on. */
+void SimKeepDeliveredEvents(bool keep);
+/* Every wait lasts this many milliseconds more (less, when negative). */
+void SimSetWakeOffset(int milliseconds);
+/* The next waits last exactly these times, in order, whatever was asked. */
+void SimQueueWake(uint32_t milliseconds);
+/* After this many records have been handed over, the system cancels the
+ * journal as for Ctrl+Esc: it removes the hook and posts the cancel notice.
+ * 0: never. */
+void SimCancelJournalAfter(int deliveredCount);
+/* Refuse the next hook installations. */
+void SimFailHookInstall(bool fail);
+/* True: the input layer injects real key presses (no extra toggle press);
+ * false (the default): it plays through a journal. */
+void SimSetInputInjectsKeys(bool injects);
+int SimToggleKeyPresses(void);
+int SimHookCallCount(void);
+
+/* ---- Other programs' windows and processes ---- */
+WindowHandle SimAddDesktopWindow(const char* title, int x, int y, int width, int height,
+                                 bool minimized);
+bool SimWindowMinimized(WindowHandle window);
+WindowHandle SimForegroundWindow(void);
+const std::vector<std::string>& SimStartedPrograms(void);
+/* Programs whose first word is this name (any letter case) fail to start. */
+void SimFailProgram(const char* programName);
 
 #endif

@@ -15,7 +15,9 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <strings.h>
 
+#include "platform/journal_driver.h"
 #include "resources/resource.h"
 
 namespace {
@@ -32,6 +34,7 @@ struct SimWindow {
     int showState;
     int x, y, width, height;
     int tabSelection;
+    bool minimized;
     std::map<int, bool> enabled;
     std::map<int, bool> checked;
 };
@@ -57,6 +60,20 @@ struct SimDesktop {
     int quitCode = 0;
     int acceleratorLoads = 0;
     int removedHooks = 0;
+    std::vector<SimDelivered> delivered;
+    int deliveredCount = 0;
+    bool keepDelivered = true;
+    void (*observer)(uint32_t, const EventRecord*) = nullptr;
+    int wakeOffset = 0;
+    std::deque<uint32_t> wakes;
+    int cancelAfter = 0;
+    bool failHookInstall = false;
+    bool injectsKeys = false;
+    int togglePresses = 0;
+    int hookCalls = 0;
+    WindowHandle foreground = nullptr;
+    std::vector<std::string> startedPrograms;
+    std::vector<std::string> failingPrograms;
 };
 
 SimDesktop* desktop = new SimDesktop;
@@ -108,6 +125,7 @@ WindowHandle AddWindow(const char* className, const char* title, WindowProcedure
     window.x = window.y = 0;
     window.width = window.height = 0;
     window.tabSelection = 0;
+    window.minimized = false;
     desktop->windows.push_back(window);
     return HandleOf(desktop->windows.size() - 1);
 }
@@ -119,6 +137,7 @@ WindowHandle AddWindow(const char* className, const char* title, WindowProcedure
 void SimReset(void) {
     for (void* block : desktop->liveBlocks)
         free(block);
+    ForgetEmulatedHook();
     delete desktop;
     desktop = new SimDesktop;
 }
@@ -213,6 +232,80 @@ int SimRemovedHooks(void) {
     return desktop->removedHooks;
 }
 
+const std::vector<SimDelivered>& SimDeliveredEvents(void) {
+    return desktop->delivered;
+}
+
+int SimDeliveredCount(void) {
+    return desktop->deliveredCount;
+}
+
+void SimSetDeliveryObserver(void (*observer)(uint32_t tick, const EventRecord* record)) {
+    desktop->observer = observer;
+}
+
+void SimKeepDeliveredEvents(bool keep) {
+    desktop->keepDelivered = keep;
+}
+
+void SimSetWakeOffset(int milliseconds) {
+    desktop->wakeOffset = milliseconds;
+}
+
+void SimQueueWake(uint32_t milliseconds) {
+    desktop->wakes.push_back(milliseconds);
+}
+
+void SimCancelJournalAfter(int deliveredCount) {
+    desktop->cancelAfter = deliveredCount;
+}
+
+void SimFailHookInstall(bool fail) {
+    desktop->failHookInstall = fail;
+}
+
+void SimSetInputInjectsKeys(bool injects) {
+    desktop->injectsKeys = injects;
+}
+
+int SimToggleKeyPresses(void) {
+    return desktop->togglePresses;
+}
+
+int SimHookCallCount(void) {
+    return desktop->hookCalls;
+}
+
+WindowHandle SimAddDesktopWindow(const char* title, int x, int y, int width, int height,
+                                 bool minimized) {
+    WindowHandle handle = AddWindow("SimDesktopWindow", title, nullptr, nullptr, 0);
+    SimWindow* window = Lookup(handle);
+    window->x = x;
+    window->y = y;
+    window->width = width;
+    window->height = height;
+    window->minimized = minimized;
+    window->visible = true;
+    return handle;
+}
+
+bool SimWindowMinimized(WindowHandle handle) {
+    const SimWindow* window = Lookup(handle);
+    return window != nullptr && window->minimized;
+}
+
+WindowHandle SimForegroundWindow(void) {
+    return desktop->foreground;
+}
+
+const std::vector<std::string>& SimStartedPrograms(void) {
+    return desktop->startedPrograms;
+}
+
+void SimFailProgram(const char* programName) {
+    desktop->failingPrograms.push_back(programName);
+}
+
 /* ---- Memory and time ---- */
 
 void* PlatformAllocate(size_t bytes) {
@@ -248,13 +341,17 @@ static int FirstButton(uint32_t style) {
     return buttons == BoxYesNo || buttons == BoxYesNoCancel ? AnswerYes : AnswerOk;
 }
 
-int PlatformMessageBox(const char* text, const char* caption, uint32_t style) {
-    desktop->boxes.push_back(SimMessageBox{text, caption, style});
+int PlatformMessageBoxWithIcon(const char* text, const char* caption, uint32_t style, int iconId) {
+    desktop->boxes.push_back(SimMessageBox{text, caption, style, iconId});
     if (desktop->answers.empty())
         return FirstButton(style);
     int answer = desktop->answers.front();
     desktop->answers.pop_front();
     return answer;
+}
+
+int PlatformMessageBox(const char* text, const char* caption, uint32_t style) {
+    return PlatformMessageBoxWithIcon(text, caption, style, 0);
 }
 
 /* ---- Windows ---- */
@@ -342,6 +439,10 @@ void PlatformShowWindow(WindowHandle handle, int showState) {
         return;
     window->showState = showState;
     window->visible = showState != ShowHide;
+    if (showState == ShowMinimize)
+        window->minimized = true;
+    else if (showState == ShowRestore)
+        window->minimized = false;
 }
 
 void PlatformUpdateWindow(WindowHandle handle) {
@@ -413,8 +514,52 @@ int PlatformMenuBarItemWidth(WindowHandle handle, int index) {
 
 /* ---- Messages ---- */
 
+static void WaitOnClock(uint32_t asked) {
+    uint32_t actual = asked;
+    if (!desktop->wakes.empty()) {
+        actual = desktop->wakes.front();
+        desktop->wakes.pop_front();
+    } else if (desktop->wakeOffset < 0 && (uint32_t)-desktop->wakeOffset > asked) {
+        actual = 0;
+    } else {
+        actual = asked + (uint32_t)desktop->wakeOffset;
+    }
+    desktop->tick += actual;
+}
+
+/* The system's cancel keys: the hook is removed first, then the program is
+ * told with a thread message. */
+static void CancelJournalLikeTheSystem(void) {
+    ForgetEmulatedHook();
+    PlatformPostMessage(nullptr, MsgCancelJournal, 0, 0);
+}
+
+static void DeliverToSystem(const EventRecord* record) {
+    desktop->deliveredCount++;
+    if (desktop->keepDelivered)
+        desktop->delivered.push_back(SimDelivered{desktop->tick, *record});
+    if (desktop->observer != nullptr)
+        desktop->observer(desktop->tick, record);
+    if (desktop->cancelAfter > 0 && desktop->deliveredCount >= desktop->cancelAfter)
+        CancelJournalLikeTheSystem();
+}
+
+/* Drives the playback hook until a posted message is waiting or no hook is
+ * left. */
+static void DriveJournal(void) {
+    while (desktop->queue.empty()) {
+        JournalStep step = StepEmulatedJournal(DeliverToSystem);
+        if (!step.ran)
+            return;
+        desktop->hookCalls++;
+        if (step.waitMs > 0)
+            WaitOnClock(step.waitMs);
+    }
+}
+
 int PlatformGetMessage(PlatformMessage* message) {
     memset(message, 0, sizeof *message);
+    DriveJournal();
     if (!desktop->queue.empty()) {
         *message = desktop->queue.front();
         desktop->queue.pop_front();
@@ -506,9 +651,102 @@ intptr_t PlatformSendNotify(WindowHandle dialog, WindowHandle control, int contr
 
 /* ---- Journal hooks ---- */
 
+HookHandle PlatformInstallPlaybackHook(PlaybackHookProcedure procedure) {
+    if (desktop->failHookInstall)
+        return nullptr;
+    return InstallEmulatedHook(procedure);
+}
+
 bool PlatformRemoveJournalHook(HookHandle hook) {
     if (hook == nullptr)
         return false;
     desktop->removedHooks++;
+    RemoveEmulatedHook(hook);
     return true;
+}
+
+intptr_t PlatformCallNextHook(HookHandle hook, int code) {
+    (void)hook;
+    (void)code;
+    return 0;
+}
+
+bool PlatformPressToggleKey(int virtualKey) {
+    (void)virtualKey;
+    if (desktop->injectsKeys)
+        return false;
+    desktop->togglePresses++;
+    return true;
+}
+
+void PlatformGetVersion(PlatformVersionInfo* version) {
+    version->platformId = 2;
+    version->majorVersion = 10;
+    version->minorVersion = 0;
+    version->buildNumber = 19045;
+}
+
+/* ---- Other programs' windows ---- */
+
+WindowHandle PlatformFindWindowByTitle(const char* title) {
+    for (size_t i = 0; i < desktop->windows.size(); i++) {
+        const SimWindow& window = desktop->windows[i];
+        if (window.exists && window.parent == nullptr && window.title == title)
+            return HandleOf(i);
+    }
+    return nullptr;
+}
+
+bool PlatformIsWindowMinimized(WindowHandle handle) {
+    const SimWindow* window = Lookup(handle);
+    return window != nullptr && window->minimized;
+}
+
+void PlatformActivateWindow(WindowHandle handle) {
+    if (Lookup(handle) != nullptr)
+        desktop->foreground = handle;
+}
+
+bool PlatformGetWindowRect(WindowHandle handle, ScreenRect* rect) {
+    const SimWindow* window = Lookup(handle);
+    if (window == nullptr)
+        return false;
+    *rect = ScreenRect{window->x, window->y, window->x + window->width,
+                       window->y + window->height};
+    return true;
+}
+
+void PlatformSetDialogItemText(WindowHandle dialog, int controlId, const char* text) {
+    if (dialog == nullptr)
+        return;
+    PlatformSetWindowTitle(PlatformGetDialogItem(dialog, controlId), text);
+}
+
+/* ---- Processes ---- */
+
+static bool ProgramFails(const char* commandLine) {
+    std::string first(commandLine);
+    first = first.substr(0, first.find(' '));
+    for (const std::string& name : desktop->failingPrograms) {
+        if (name.size() == first.size() && strncasecmp(name.c_str(), first.c_str(), name.size()) == 0)
+            return true;
+    }
+    return false;
+}
+
+ProcessHandle PlatformStartProcess(const char* commandLine) {
+    if (ProgramFails(commandLine))
+        return nullptr;
+    desktop->startedPrograms.push_back(commandLine);
+    return (ProcessHandle)(uintptr_t)desktop->startedPrograms.size();
+}
+
+ProcessWait PlatformWaitForProcess(ProcessHandle process, int milliseconds) {
+    (void)process;
+    desktop->tick += (uint32_t)milliseconds;
+    return ProcessStillRunning;
+}
+
+void PlatformCloseProcess(ProcessHandle process) {
+    (void)process;
 }

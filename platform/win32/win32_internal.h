@@ -17,4 +17,8 @@ HINSTANCE Win32Instance(void);
 void Win32ProbeWindowCreated(HWND window);
 void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam);
 
+/* Hands a played record to the system as keyboard or mouse input. */
+struct EventRecord;
+void Win32SendRecord(const EventRecord* record);
+
 #endif

@@ -11,6 +11,7 @@
 
 #include <cstring>
 
+#include "platform/journal_driver.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
 
@@ -50,6 +51,18 @@ uint32_t PlatformTickCount(void) {
 
 int PlatformMessageBox(const char* text, const char* caption, uint32_t style) {
     return MessageBoxA(nullptr, text, caption, style);
+}
+
+int PlatformMessageBoxWithIcon(const char* text, const char* caption, uint32_t style, int iconId) {
+    MSGBOXPARAMSA params;
+    memset(&params, 0, sizeof params);
+    params.cbSize = sizeof params;
+    params.hInstance = programInstance;
+    params.lpszText = text;
+    params.lpszCaption = caption;
+    params.dwStyle = style | MB_USERICON;
+    params.lpszIcon = MAKEINTRESOURCEA(iconId);
+    return MessageBoxIndirectA(&params);
 }
 
 /* ---- Windows ---- */
@@ -224,7 +237,30 @@ static void ToMsg(const PlatformMessage* message, MSG* msg) {
     msg->pt.y = message->y;
 }
 
+/* While an emulated playback hook is installed, messages are taken as they
+ * come and the hook is driven in between: its delays are waited out in the
+ * message wait itself, so the program stays responsive while it plays. */
+static int DriveJournalUntilMessage(PlatformMessage* message) {
+    MSG msg;
+    for (;;) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            FromMsg(msg, message);
+            return msg.message == WM_QUIT ? 0 : 1;
+        }
+        if (!EmulatedHookInstalled())
+            return -2;
+        JournalStep step = StepEmulatedJournal(Win32SendRecord);
+        if (step.waitMs > 0)
+            MsgWaitForMultipleObjectsEx(0, nullptr, step.waitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
 int PlatformGetMessage(PlatformMessage* message) {
+    if (EmulatedHookInstalled()) {
+        int got = DriveJournalUntilMessage(message);
+        if (got != -2)
+            return got;
+    }
     MSG msg;
     BOOL got = GetMessageA(&msg, nullptr, 0, 0);
     if (got == -1)
@@ -299,6 +335,106 @@ intptr_t PlatformSendNotify(WindowHandle dialog, WindowHandle control, int contr
 
 /* ---- Journal hooks ---- */
 
+/* Playback is driven by the program itself and each record is injected
+ * with SendInput, which works for a standard user and under Wine alike. */
+HookHandle PlatformInstallPlaybackHook(PlaybackHookProcedure procedure) {
+    return InstallEmulatedHook(procedure);
+}
+
 bool PlatformRemoveJournalHook(HookHandle hook) {
+    if (hook == nullptr)
+        return false;
+    if (RemoveEmulatedHook(hook))
+        return true;
     return UnhookWindowsHookEx(reinterpret_cast<HHOOK>(hook)) != 0;
+}
+
+intptr_t PlatformCallNextHook(HookHandle hook, int code) {
+    (void)hook;
+    (void)code;
+    return 0;
+}
+
+/* SendInput presses real keys, so the keyboard's toggle state follows by
+ * itself: pressing a toggle key again would undo it. */
+bool PlatformPressToggleKey(int virtualKey) {
+    (void)virtualKey;
+    return false;
+}
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+void PlatformGetVersion(PlatformVersionInfo* version) {
+    OSVERSIONINFOA info;
+    memset(&info, 0, sizeof info);
+    info.dwOSVersionInfoSize = sizeof info;
+    GetVersionExA(&info);
+    version->platformId = (long)info.dwPlatformId;
+    version->majorVersion = (long)info.dwMajorVersion;
+    version->minorVersion = (long)info.dwMinorVersion;
+    version->buildNumber = (long)info.dwBuildNumber;
+}
+#pragma GCC diagnostic pop
+
+/* ---- Other programs' windows ---- */
+
+WindowHandle PlatformFindWindowByTitle(const char* title) {
+    return FromHwnd(FindWindowA(nullptr, title));
+}
+
+bool PlatformIsWindowMinimized(WindowHandle window) {
+    WINDOWPLACEMENT placement;
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(ToHwnd(window), &placement))
+        return false;
+    return placement.showCmd == SW_SHOWMINIMIZED;
+}
+
+void PlatformActivateWindow(WindowHandle window) {
+    HWND hwnd = ToHwnd(window);
+    BringWindowToTop(hwnd);
+    SetForegroundWindow(hwnd);
+    SetFocus(hwnd);
+}
+
+bool PlatformGetWindowRect(WindowHandle window, ScreenRect* rect) {
+    RECT r;
+    if (!GetWindowRect(ToHwnd(window), &r))
+        return false;
+    *rect = ScreenRect{(int)r.left, (int)r.top, (int)r.right, (int)r.bottom};
+    return true;
+}
+
+void PlatformSetDialogItemText(WindowHandle dialog, int controlId, const char* text) {
+    if (dialog != nullptr)
+        SetDlgItemTextA(ToHwnd(dialog), controlId, text);
+}
+
+/* ---- Processes ---- */
+
+ProcessHandle PlatformStartProcess(const char* commandLine) {
+    char line[1024];
+    lstrcpynA(line, commandLine, sizeof line); /* CreateProcessA may write to it */
+    STARTUPINFOA startup;
+    memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWDEFAULT;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                        nullptr, &startup, &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return reinterpret_cast<ProcessHandle>(process.hProcess);
+}
+
+ProcessWait PlatformWaitForProcess(ProcessHandle process, int milliseconds) {
+    DWORD result = WaitForSingleObject(reinterpret_cast<HANDLE>(process), (DWORD)milliseconds);
+    if (result == WAIT_TIMEOUT)
+        return ProcessStillRunning;
+    return result == WAIT_OBJECT_0 ? ProcessEnded : ProcessWaitFailed;
+}
+
+void PlatformCloseProcess(ProcessHandle process) {
+    CloseHandle(reinterpret_cast<HANDLE>(process));
 }

@@ -1,0 +1,56 @@
+/*
+ * command_state.cpp: which document and recorder commands are offered.
+ * While a recording or a playback runs only Stop Recording is; with no
+ * document, nothing that needs one is.
+ */
+#include "app/app.h"
+#include "resources/resource.h"
+
+enum Column { EmptyColumn, DocumentColumn, BusyColumn };
+enum Cell { Off, On, Unchanged };
+
+struct CommandStateRow {
+    int command;
+    Cell cells[3];
+};
+
+static const CommandStateRow commandStates[] = {
+    {ID_RECORDER_START, {On, On, Off}},
+    {ID_FILE_OPEN, {On, On, Off}},
+    {ID_RECORDER_STOP, {Off, Off, On}},
+    {ID_FILE_NEW, {Off, On, Off}},
+    {ID_RECORDER_PLAYBACK, {Off, On, Off}},
+    {ID_FILE_CLOSE, {Off, On, Off}},
+    {ID_FILE_SAVE, {Off, On, Off}},
+    {ID_FILE_SAVE_AS, {Off, On, Off}},
+    {ID_FILE_RELOAD, {Off, On, Off}},
+    {ID_TOOLS_EDIT_SCRIPT, {Off, Unchanged, Unchanged}},
+};
+
+static int ColumnFor(int state) {
+    switch (state) {
+    case ID_FILE_NEW:
+        return EmptyColumn;
+    case ID_FILE_OPEN:
+        return DocumentColumn;
+    case ID_RECORDER_START:
+        return BusyColumn;
+    default:
+        return -1;
+    }
+}
+
+void SetCommandState(int state) {
+    int column = ColumnFor(state);
+    if (column < 0 || gApp.commandLineMode)
+        return;
+    for (const CommandStateRow& row : commandStates) {
+        Cell cell = row.cells[column];
+        if (cell != Unchanged)
+            PlatformSetMenuItemEnabled(gApp.mainWindow, row.command, cell == On);
+    }
+}
+
+int ShowMessageWithIcon(const char* text, const char* caption, uint32_t style, int iconId) {
+    return PlatformMessageBoxWithIcon(text, caption, style, iconId);
+}

@@ -1,0 +1,406 @@
+/*
+ * scheduler.cpp: the journal-playback hook and its timing.
+ *
+ * The system asks for the current event (HookGetNext) and may ask again as
+ * often as it likes; the hook answers with the event and how long to wait
+ * before it. The hook itself never waits: it returns the delay and lets the
+ * system wait, then measures how long the system really waited. A wake-up
+ * 10 ms or more too early is waited again; one 10 ms or more too late is
+ * banked as surplus and taken off the following delays, so late wake-ups do
+ * not add up over a long recording.
+ */
+#include <climits>
+#include <cstdio>
+
+#include "app/app.h"
+#include "log/log.h"
+#include "playback/playback.h"
+#include "record/record.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
+
+static const char* const VersionText = "2.30";
+static const int32_t Tolerance = 10;
+
+enum PlaybackSpeed { SpeedSlow = 1, SpeedNormal = 2, SpeedFast = 3, SpeedFastest = 4 };
+
+static const char* DocumentName(void) {
+    return gApp.documentPath[0] != '\0' ? gApp.documentPath : "(Untitled)";
+}
+
+bool PlaybackPassInProgress(void) {
+    return gJournal.passInProgress;
+}
+
+void FinishInterruptedPass(void) {
+    if (!gJournal.passInProgress)
+        return;
+    RestorePlaybackSnapshot();
+    gJournal.passInProgress = false;
+}
+
+void ReportPlaybackError(const char* text, const char* caption, uint32_t style) {
+    PlatformMessageBox(text, caption, style);
+    if (gApp.commandLineMode)
+        PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_FILE_EXIT, 0);
+}
+
+/* ---- Starting a pass ---- */
+
+static void LogPlaybackStart(void) {
+    if (!LogLevelAtLeast(LogLow))
+        return;
+    PlatformVersionInfo version;
+    PlatformGetVersion(&version);
+    LogPrintf(LogLow,
+              "\r\nStarting '%s' playback (%d Total Actions) with Mirlow %s on Windows Platform "
+              "%li Version %li.%li Build #%li....",
+              DocumentName(), gRecording.eventCount, VersionText, version.platformId,
+              version.majorVersion, version.minorVersion, version.buildNumber);
+}
+
+static void ShowPlaybackHint(void) {
+    char repeats[16];
+    snprintf(repeats, sizeof repeats, "%li", (long)gSettings.repeats);
+    PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_STATUS, "PRESS CTRL + ESCAPE TO STOP");
+    PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_REPEAT_EDIT, repeats);
+}
+
+/* The run uses LoopTypeBase as it stands in memory, so a value just set in
+ * the options dialog counts at once rather than after the next exit. */
+void StartPlayback(void) {
+    if (gApp.journalHook != nullptr)
+        return;
+    LogPlaybackStart();
+    SetCommandState(ID_RECORDER_START);
+    TakePlaybackSnapshot();
+    gJournal.passInProgress = true;
+    autoTypeAltHeld = 0;
+    gJournal.freshEvent = true;
+    gJournal.position = 0;
+    if (gSettings.minimize != 0)
+        PlatformShowWindow(gApp.mainWindow, ShowMinimize);
+    gApp.journalHook = PlatformInstallPlaybackHook(PlaybackHookProc);
+    if (gApp.journalHook == nullptr) {
+        gApp.exitCode = ExitPlaybackError;
+        ReportPlaybackError("Unable to start playback!", "Playback Failure",
+                            BoxOk | BoxIconWarning | BoxTaskModal);
+    }
+    ShowPlaybackHint();
+}
+
+/* ---- Ending a pass or a run ---- */
+
+void AbortPlayback(void) {
+    PlatformRemoveJournalHook(gApp.journalHook);
+    gApp.journalHook = nullptr;
+    FinishInterruptedPass();
+    gApp.loopsCompleted = 0;
+    gJournal.surplus = 0;
+    gJournal.pendingDelay = 0;
+    gJournal.delayStart = 0;
+    gApp.exitCode = ExitPlaybackError;
+    PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
+}
+
+static void StartNextPass(int32_t completed) {
+    char title[MaxPathLength + 64];
+    if (gSettings.repeatForever != 0)
+        snprintf(title, sizeof title, "%li completed for %s", (long)completed, DocumentName());
+    else
+        snprintf(title, sizeof title, "%li of %li completed for %s", (long)completed,
+                 (long)gSettings.repeats, DocumentName());
+    PlatformSetWindowTitle(gApp.mainWindow, title);
+    PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
+}
+
+static void EndRun(void) {
+    gApp.loopsCompleted = 0;
+    gJournal.surplus = 0;
+    gJournal.pendingDelay = 0;
+    gJournal.delayStart = 0;
+    PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_STATUS, " ");
+    if (!gApp.commandLineMode) {
+        char title[MaxPathLength + 16];
+        if (gSettings.minimize != 0)
+            PlatformShowWindow(gApp.mainWindow, ShowRestore);
+        snprintf(title, sizeof title, "Mirlow - %s", DocumentName());
+        PlatformSetWindowTitle(gApp.mainWindow, title);
+    }
+    if (gSettings.quitWhenDone != 0 || gApp.commandLineMode)
+        PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_FILE_EXIT, 0);
+}
+
+static void EndPass(void) {
+    LogPrintf(LogMedium, "Restoring entire Original event array from %li back to %li",
+              (long)gRecording.eventCount, (long)gRecording.originalEventCount);
+    RestorePlaybackSnapshot();
+    gJournal.passInProgress = false;
+    PlatformRemoveJournalHook(gApp.journalHook);
+    gApp.journalHook = nullptr;
+    SetCommandState(ID_FILE_OPEN);
+    LogPrintf(LogLow, "Playback Complete!\r\n");
+    int32_t completed = ++gApp.loopsCompleted;
+    if (gSettings.repeatForever != 0 || completed < gSettings.repeats)
+        StartNextPass(completed);
+    else
+        EndRun();
+}
+
+/* ---- Answering the system ---- */
+
+static bool IsToggleKey(int key) {
+    return key == 0x14 || key == 0x5B || key == 0x5C || key == 0x5D || key == 0x90 ||
+           key == 0x91;
+}
+
+/* Hands the event over with the current time (the recorded one means
+ * nothing to the system); returns true when a toggle key was pressed again
+ * to keep the keyboard's own state in step. */
+static bool SendEvent(const EventRecord& event, EventRecord* record, bool* wroteRecord) {
+    record->message = event.message;
+    record->paramL = event.paramL;
+    record->paramH = event.paramH;
+    record->hwnd = event.hwnd;
+    record->time = PlatformTickCount();
+    *wroteRecord = true;
+    int key = event.paramL & 0xFF;
+    if (event.message == MsgKeyDown && IsToggleKey(key))
+        return PlatformPressToggleKey(key);
+    return false;
+}
+
+static bool IsTypeKeyDown(const EventRecord& event) {
+    return gSettings.typeKey != 0 && gSettings.typeThis != 0 && event.message == MsgKeyDown &&
+           (event.paramL & 0xFF) == gSettings.typeKey;
+}
+
+static const EventRecord& EventAt(int32_t position) {
+    static const EventRecord none = {};
+    if (position < 0 || position >= MaxEvents)
+        return none;
+    return gRecording.events[position];
+}
+
+/* The gap to the previous event. An inserted or placeholder event (time 0,
+ * or 1) has no meaningful time, so the event after it plays at once; so
+ * does one whose recorded time went backwards. */
+static int32_t RecordedDelay(int32_t position) {
+    if (position == 0)
+        return 0;
+    uint32_t previous = EventAt(position - 1).time;
+    if (previous <= 1)
+        return 0;
+    int32_t gap = (int32_t)(EventAt(position).time - previous);
+    return gap > 0 ? gap : 0;
+}
+
+/* At Slow, a button release and the one or two events before it keep
+ * their own pace, so a slowed click is not turned into a drag. */
+static bool KeepsPaceAtSlow(int32_t position) {
+    uint32_t message = EventAt(position).message;
+    return message == MsgLButtonDblClk || message == MsgLButtonUp ||
+           EventAt(position + 1).message == MsgLButtonUp ||
+           EventAt(position + 2).message == MsgLButtonUp;
+}
+
+/* A factor below 1 can only come from a hand-edited registry value; it is
+ * taken as 1 so that nothing divides by zero. */
+static int32_t ScaleForSpeed(int32_t delay, int32_t position) {
+    switch (gSettings.speed) {
+    case SpeedFastest:
+        return 0;
+    case SpeedFast:
+        return delay / (gSettings.factorFast > 1 ? gSettings.factorFast : 1);
+    case SpeedSlow: {
+        if (KeepsPaceAtSlow(position))
+            return delay;
+        int64_t slowed = (int64_t)delay * (gSettings.factorSlow > 1 ? gSettings.factorSlow : 1);
+        return slowed > INT32_MAX ? INT32_MAX : (int32_t)slowed;
+    }
+    default:
+        return delay;
+    }
+}
+
+static const char* MessageName(uint32_t message) {
+    switch (message) {
+    case MsgMouseMove:
+        return "WM_MOUSEMOVE";
+    case MsgKeyDown:
+        return "WM_KEYDOWN";
+    case MsgKeyUp:
+        return "WM_KEYUP";
+    case MsgLButtonDown:
+        return "WM_LBUTTONDOWN";
+    case MsgLButtonUp:
+        return "WM_LBUTTONUP";
+    case MsgChar:
+        return "WM_CHAR";
+    case MsgCommand:
+        return "WM_COMMAND";
+    case MsgSysKeyDown:
+        return "WM_SYSKEYDOWN";
+    case MsgSysKeyUp:
+        return "WM_SYSKEYUP";
+    }
+    return nullptr;
+}
+
+static void DescribeEvent(const EventRecord& event, char* text, size_t size) {
+    const char* name = MessageName(event.message);
+    if (name != nullptr)
+        snprintf(text, size, "%s (%li, %li)", name, (long)event.paramH, (long)event.paramL);
+    else
+        snprintf(text, size, "%li (%li, %li)", (long)event.message, (long)event.paramH,
+                 (long)event.paramL);
+}
+
+static void LogPlayedEvent(const EventRecord& event, int32_t delay) {
+    if (!LogLevelAtLeast(LogMedium))
+        return;
+    char text[96];
+    DescribeEvent(event, text, sizeof text);
+    int32_t number = gJournal.position + 1;
+    if (LogLevelIs(LogMedium)) {
+        LogPrintf(LogMedium, "Play Event #%d: Message=%s", number, text);
+        return;
+    }
+    long adjustment = delay < gJournal.surplus ? delay : gJournal.surplus;
+    long previous = gJournal.position > 0 ? (long)EventAt(gJournal.position - 1).time : 0;
+    LogPrintf(LogHigh,
+              "Play Event #%d at %li: Requested Delay=%li, Surplus Adjustment=%li, Time=%li, "
+              "Prev=%li, Message=%s",
+              number, (long)PlatformTickCount(), (long)delay, adjustment, (long)event.time,
+              previous, text);
+}
+
+static int32_t TakeOffSurplus(int32_t delay) {
+    if (gJournal.surplus <= 0)
+        return delay;
+    if (gJournal.surplus > delay) {
+        gJournal.surplus -= delay;
+        delay = 0;
+    } else {
+        delay -= gJournal.surplus;
+        gJournal.surplus = 0;
+    }
+    LogPrintf(LogHigh, "    Post-Surplus Adjustment: Requesting Delay of %li, Remaining Surplus=%li",
+              (long)delay, (long)gJournal.surplus);
+    return delay;
+}
+
+static void ReportCorruptList(void) {
+    LogPrintf(LogLow, "ERROR: Event #%d: This recording appears to be corrupted!",
+              gJournal.position + 1);
+    AbortPlayback();
+    ReportPlaybackError("This recording appears to be corrupted!\n\nPlease re-record your actions.",
+                        "Playback Error", BoxOk | BoxIconError | BoxTaskModal);
+}
+
+static intptr_t PassOn(int code) {
+    return PlatformCallNextHook(gApp.journalHook, code);
+}
+
+static intptr_t AnswerFirstRequest(EventRecord* record, bool* wroteRecord) {
+    gJournal.freshEvent = false;
+    const EventRecord& event = EventAt(gJournal.position);
+    if (IsPlaceholderEvent(event)) {
+        int command = FindCommandAt(gJournal.position);
+        return command < 0 ? PassOn(HookGetNext) : RunScriptCommand(command);
+    }
+    if (IsTypeKeyDown(event)) {
+        SubstituteTypeKey();
+        return 0;
+    }
+    int32_t delay = ScaleForSpeed(RecordedDelay(gJournal.position), gJournal.position);
+    LogPlayedEvent(event, delay);
+    delay = TakeOffSurplus(delay);
+    if (delay == 0) {
+        bool toggled = SendEvent(event, record, wroteRecord);
+        LogPrintf(LogHigh,
+                  toggled ? "    >>>Sending Event #%d with MIRLOW SECRET SAUCE with NO DELAY"
+                          : "    >>>Sending Event #%d with NO DELAY",
+                  gJournal.position + 1);
+    }
+    gJournal.delayStart = PlatformTickCount();
+    gJournal.pendingDelay = delay;
+    return delay;
+}
+
+/* Returns the time still to wait, or 0 once the delay counts as done. */
+static int32_t CheckPendingDelay(void) {
+    int32_t elapsed = (int32_t)(PlatformTickCount() - gJournal.delayStart);
+    int32_t remaining = gJournal.pendingDelay - elapsed;
+    LogPrintf(LogHigh, "    Actual Delay=%li, %s=%li", (long)elapsed,
+              remaining < 0 ? "Surplus" : "Deficit", (long)remaining);
+    if (remaining >= Tolerance) {
+        LogPrintf(LogHigh, "    ...Try waiting again, %li remaining...", (long)remaining);
+        gJournal.delayStart = PlatformTickCount();
+        gJournal.pendingDelay = remaining;
+        return remaining;
+    }
+    if (remaining <= -Tolerance) {
+        gJournal.surplus += -remaining;
+        LogPrintf(LogHigh, "    Windows waited too long; Surplus now %li", (long)gJournal.surplus);
+    }
+    gJournal.delayStart = 0;
+    gJournal.pendingDelay = 0;
+    LogPrintf(LogHigh, "    Delay was done!");
+    return 0;
+}
+
+static intptr_t AnswerRepeatedRequest(EventRecord* record, bool* wroteRecord) {
+    if (gJournal.pendingDelay != 0) {
+        int32_t remaining = CheckPendingDelay();
+        if (remaining != 0)
+            return remaining;
+    }
+    const EventRecord& event = EventAt(gJournal.position);
+    if (IsPlaceholderEvent(event) || IsTypeKeyDown(event))
+        return 0;
+    bool toggled = SendEvent(event, record, wroteRecord);
+    LogPrintf(LogHigh,
+              toggled ? "    >>>Sending Event #%d with MIRLOW SECRET SAUCE" : "    >>>Sending Event #%d",
+              gJournal.position + 1);
+    return 0;
+}
+
+static intptr_t AnswerGetNext(EventRecord* record, bool* wroteRecord) {
+    if (gJournal.position < 0 || gJournal.position >= gRecording.eventCount) {
+        ReportCorruptList();
+        return 0;
+    }
+    if (gJournal.freshEvent)
+        return AnswerFirstRequest(record, wroteRecord);
+    return AnswerRepeatedRequest(record, wroteRecord);
+}
+
+static intptr_t AnswerSkip(void) {
+    gJournal.position++;
+    gJournal.freshEvent = true;
+    LogPrintf(LogHigh, "    -->Windows accepted the previous message at %li, go on to #%d...",
+              (long)PlatformTickCount(), gJournal.position + 1);
+    if (gJournal.position < gRecording.eventCount)
+        return PassOn(HookSkip);
+    EndPass();
+    return 0;
+}
+
+intptr_t PlaybackHookProc(int code, EventRecord* record, bool* wroteRecord) {
+    *wroteRecord = false;
+    switch (code) {
+    case HookGetNext:
+        return AnswerGetNext(record, wroteRecord);
+    case HookSkip:
+        return AnswerSkip();
+    case HookSystemModalOn:
+        LogPrintf(LogHigh, "* * * HC_SYSMODALON Flag * * *");
+        return PassOn(code);
+    case HookSystemModalOff:
+        LogPrintf(LogHigh, "* * * HC_SYSMODALOFF Flag * * *");
+        return PassOn(code);
+    default:
+        return PassOn(code);
+    }
+}

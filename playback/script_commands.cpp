@@ -1,0 +1,213 @@
+/*
+ * script_commands.cpp: what a script command does when playback reaches
+ * its placeholder. The value returned is what the hook answers the system:
+ * how many milliseconds to wait before the placeholder is asked for again.
+ *
+ * Everything here runs inside the playback hook. Typed text and clicks are
+ * inserted right after the placeholder, so they play next, at once (their
+ * time is 0), and the anchors of the commands after them move along.
+ */
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "app/app.h"
+#include "log/log.h"
+#include "playback/playback.h"
+#include "record/record.h"
+#include "settings/settings.h"
+
+static const int MessageSize = ScriptTextSize + 128;
+static const intptr_t GotoSettleDelay = 250;
+
+bool RunProgram(const char* commandLine) {
+    ProcessHandle process = PlatformStartProcess(commandLine);
+    if (process == nullptr)
+        return false;
+    /* A program that has already ended (a launcher that handed over to
+     * another process) was started all the same. */
+    PlatformWaitForProcess(process, 10);
+    PlatformCloseProcess(process);
+    return true;
+}
+
+static intptr_t RunStart(const char* text) {
+    if (RunProgram(text))
+        return 0;
+    char message[MessageSize];
+    AbortPlayback();
+    snprintf(message, sizeof message,
+             "Unable to START the program '%s'!\n\nThe playback has stopped.", text);
+    ReportPlaybackError(message, text, BoxOk | BoxIconWarning | BoxSystemModal);
+    LogPrintf(LogLow, "    ERROR: Unable to start '%s'!", text);
+    return 0;
+}
+
+static intptr_t RunGoto(const char* text) {
+    LogPrintf(LogMedium, "    Searching for window '%s'...", text);
+    WindowHandle window = PlatformFindWindowByTitle(text);
+    if (window != nullptr) {
+        gJournal.gotoWindow = window;
+        PlatformShowWindow(window, PlatformIsWindowMinimized(window) ? ShowRestore : ShowShow);
+        PlatformActivateWindow(window);
+        LogPrintf(LogMedium, "    Found window '%s'", text);
+        return GotoSettleDelay;
+    }
+    char message[MessageSize];
+    AbortPlayback();
+    snprintf(message, sizeof message,
+             "Unable to find and GOTO window with the title '%s'!\n\nThe playback has stopped.",
+             text);
+    ReportPlaybackError(message, text, BoxOk | BoxIconWarning | BoxSystemModal);
+    LogPrintf(LogLow, "    ERROR: Unable to find window '%s'!", text);
+    return GotoSettleDelay;
+}
+
+static intptr_t RunType(const char* text) {
+    LogPrintf(LogMedium, "    Typing '%s'...", text);
+    int32_t after = gJournal.position + 1;
+    int32_t typed = ExpandAutoType(after, text);
+    gRecording.eventCount += typed;
+    ShiftAnchors(after, typed);
+    return 0;
+}
+
+/* The number at the start of the text: blanks, a sign, digits. A count of
+ * seconds too large for a delay waits as long as a delay can. */
+static intptr_t RunWait(const char* text) {
+    const char* at = text;
+    while (*at == ' ' || *at == '\t')
+        at++;
+    bool negative = *at == '-';
+    if (*at == '-' || *at == '+')
+        at++;
+    int64_t seconds = 0;
+    for (; *at >= '0' && *at <= '9' && seconds <= INT32_MAX; at++)
+        seconds = seconds * 10 + (*at - '0');
+    /* A negative count waits nothing; waiting "minus five seconds" would
+     * otherwise bank five seconds of surplus and rush what follows. */
+    int64_t ms = negative ? 0 : seconds * 1000;
+    if (ms > INT32_MAX)
+        ms = INT32_MAX;
+    gJournal.delayStart = PlatformTickCount();
+    gJournal.pendingDelay = (int32_t)ms;
+    return (intptr_t)ms;
+}
+
+/* Up to 8 digits at *at; *at moves past the digits read. */
+static int32_t ReadCoordinate(const char** at) {
+    int32_t value = 0;
+    for (int digits = 0; digits < 8 && **at >= '0' && **at <= '9'; digits++, (*at)++)
+        value = value * 10 + (**at - '0');
+    return value;
+}
+
+/* "300,200", "300 200" and "300, 200" all name the point (300, 200). */
+static void ReadPoint(const char* text, int32_t* x, int32_t* y) {
+    const char* at = text;
+    *x = ReadCoordinate(&at);
+    while (*at != '\0' && (*at < '0' || *at > '9'))
+        at++;
+    *y = ReadCoordinate(&at);
+}
+
+/* A WINDOWCLICK with no window to be relative to (no GOTO yet, or the
+ * window has gone) clicks at the given point on the screen. */
+static void AddGotoWindowCorner(int32_t* x, int32_t* y) {
+    ScreenRect rect;
+    if (gJournal.gotoWindow == nullptr || !PlatformGetWindowRect(gJournal.gotoWindow, &rect))
+        return;
+    *x += rect.left;
+    *y += rect.top;
+}
+
+static intptr_t RunClick(const char* text, bool relativeToWindow) {
+    int32_t x, y;
+    ReadPoint(text, &x, &y);
+    if (relativeToWindow)
+        AddGotoWindowCorner(&x, &y);
+    LogPrintf(LogMedium, "    Mouse clicking at screen coordinate (%d, %d)...", x, y);
+    int32_t after = gJournal.position + 1;
+    EventRecord click[2] = {{MsgLButtonDown, x, y, 0, 0}, {MsgLButtonUp, x, y, 0, 0}};
+    if (!InsertEventRun(after, gRecording.eventCount, click, 2))
+        return 0;
+    gRecording.eventCount += 2;
+    ShiftAnchors(after, 2);
+    return 0;
+}
+
+static const char* KeywordOf(int32_t kind) {
+    return kind > 0 && kind < ScriptCommandKindCount ? ScriptKeywordNames[kind] : "";
+}
+
+intptr_t RunScriptCommand(int index) {
+    ScriptCommand command = GetScriptCommand(index);
+    LogPrintf(LogMedium, "Play Event #%d at %li: Script Command #%d: %s '%s'",
+              gJournal.position + 1, (long)PlatformTickCount(), index, KeywordOf(command.kind),
+              command.text);
+    switch (command.kind) {
+    case CommandStart:
+        return RunStart(command.text);
+    case CommandGoto:
+        return RunGoto(command.text);
+    case CommandType:
+        return RunType(command.text);
+    case CommandWait:
+        return RunWait(command.text);
+    case CommandMouseClick:
+        return RunClick(command.text, false);
+    case CommandWindowClick:
+        return RunClick(command.text, true);
+    default:
+        return 0;
+    }
+}
+
+/* ---- The Special Type key ---- */
+
+enum TypeKeyChoice {
+    TypeLoopNumber = 1,
+    TypeRandomNumber = 2,
+    TypeTime = 3,
+    TypeDateAndTime = 4,
+    TypeTimeAsNumber = 5,
+};
+
+static void FormatTypeKeyText(char* text, size_t size) {
+    LocalTime now;
+    switch (gSettings.typeThis) {
+    case TypeRandomNumber:
+        snprintf(text, size, "%li", (long)RandomInRange(gSettings.randomMin, gSettings.randomMax));
+        return;
+    case TypeTime:
+        PlatformLocalTime(&now);
+        snprintf(text, size, "%02d:%02d:%02d", now.hour, now.minute, now.second);
+        return;
+    case TypeDateAndTime:
+        PlatformLocalTime(&now);
+        snprintf(text, size, "%02d/%02d/%02d %02d:%02d:%02d", now.month, now.day, now.year,
+                 now.hour, now.minute, now.second);
+        return;
+    case TypeTimeAsNumber:
+        PlatformLocalTime(&now);
+        snprintf(text, size, "%04d%02d%02d%02d%02d%02d%04d", now.year, now.month, now.day,
+                 now.hour, now.minute, now.second, now.milliseconds);
+        return;
+    default:
+        snprintf(text, size, "%li", (long)CurrentLoopNumber());
+        return;
+    }
+}
+
+/* The typed keys go after the event that follows the key's press: in a
+ * recording that is the key's own release, which still plays. */
+void SubstituteTypeKey(void) {
+    char text[64];
+    FormatTypeKeyText(text, sizeof text);
+    int32_t after = gJournal.position + 2;
+    int32_t typed = TypeTextEvents(after, gRecording.eventCount, text, autoTypeAltHeld);
+    gRecording.eventCount += typed;
+    ShiftAnchors(after, typed);
+    LogPrintf(LogMedium, "Play Event #%d at %li: AutoType: '%s' (%d additional events)",
+              gJournal.position + 1, (long)PlatformTickCount(), text, typed);
+}

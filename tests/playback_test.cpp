@@ -1,0 +1,479 @@
+// The playback scheduler and the script commands on the simulated desktop:
+// delays and speeds, the surplus and deficit rules, passes and titles, the
+// restore after every pass and after an early end, and command-line runs.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "model/model.h"
+#include "platform/sim/sim_control.h"
+#include "playback/playback.h"
+#include "record/record.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
+
+namespace {
+
+EventRecord Key(uint32_t message, int key, uint32_t time) {
+    return EventRecord{message, key, 0, time, 0};
+}
+
+EventRecord Mouse(uint32_t message, int x, int y, uint32_t time) {
+    return EventRecord{message, x, y, time, 0};
+}
+
+const EventRecord Placeholder = {};
+
+class PlaybackTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SimReset();
+        Start("");
+    }
+    void TearDown() override {
+        SimReset();
+    }
+
+    void Start(const char* tail) {
+        int exitCode;
+        ASSERT_TRUE(StartMirlow(tail, ShowNormal, &exitCode));
+    }
+
+    void Load(const std::vector<EventRecord>& events) {
+        ClearEventList();
+        for (size_t i = 0; i < events.size(); i++)
+            gRecording.events[i] = events[i];
+        gRecording.eventCount = (int32_t)events.size();
+        gRecording.commandCount = 0;
+    }
+
+    void AddCommand(int32_t kind, const char* text, int32_t anchor) {
+        SetScriptCommand(gRecording.commandCount, kind, text, anchor);
+        gRecording.commandCount++;
+    }
+
+    // Plays through the message loop until the program is idle or ends.
+    int Play() {
+        PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
+        return RunMessageLoop();
+    }
+
+    static std::vector<uint32_t> Gaps() {
+        std::vector<uint32_t> gaps;
+        const std::vector<SimDelivered>& delivered = SimDeliveredEvents();
+        for (size_t i = 1; i < delivered.size(); i++)
+            gaps.push_back(delivered[i].tick - delivered[i - 1].tick);
+        return gaps;
+    }
+
+    static std::vector<uint32_t> Messages() {
+        std::vector<uint32_t> messages;
+        for (const SimDelivered& d : SimDeliveredEvents())
+            messages.push_back(d.record.message);
+        return messages;
+    }
+
+    // Direct calls of the hook, as the system makes them.
+    intptr_t GetNext(bool* wrote) {
+        EventRecord record;
+        return PlaybackHookProc(HookGetNext, &record, wrote);
+    }
+    void Skip() {
+        bool wrote;
+        PlaybackHookProc(HookSkip, nullptr, &wrote);
+    }
+};
+
+struct SpeedCase {
+    int speed;
+    uint32_t gap;
+};
+
+TEST_F(PlaybackTest, RecordedGapIsScaledBySpeed) {
+    const SpeedCase cases[] = {{2, 500}, {3, 33}, {1, 2000}, {4, 0}};
+    for (const SpeedCase& c : cases) {
+        SimReset();
+        Start("");
+        gSettings.speed = c.speed;
+        Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1500)});
+        Play();
+        EXPECT_EQ(Gaps(), std::vector<uint32_t>{c.gap}) << "speed " << c.speed;
+    }
+}
+
+TEST_F(PlaybackTest, SlowKeepsThePaceAroundAButtonRelease) {
+    gSettings.speed = 1;
+    Load({Mouse(MsgMouseMove, 1, 1, 1000), Mouse(MsgMouseMove, 2, 2, 1100),
+          Mouse(MsgLButtonDown, 2, 2, 1200), Mouse(MsgMouseMove, 3, 3, 1300),
+          Mouse(MsgLButtonUp, 3, 3, 1400), Mouse(MsgMouseMove, 4, 4, 1500),
+          Mouse(MsgLButtonDblClk, 4, 4, 1600)});
+    Play();
+    EXPECT_EQ(Gaps(), (std::vector<uint32_t>{400, 100, 100, 100, 400, 100}));
+}
+
+TEST_F(PlaybackTest, EventsWithoutAUsableTimeGoAtOnce) {
+    // The first event, the event after a placeholder or an inserted event
+    // (time 0), and a time that runs backwards all get no delay.
+    Load({Key(MsgKeyDown, 'A', 5000), Key(MsgKeyUp, 'A', 4000), Placeholder,
+          Key(MsgKeyDown, 'B', 9000), Key(MsgKeyUp, 'B', 9100)});
+    Play();
+    EXPECT_EQ(Gaps(), (std::vector<uint32_t>{0, 0, 100}));
+}
+
+TEST_F(PlaybackTest, ShortfallIsWaitedAgainAndOvershootIsBanked) {
+    Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1100), Key(MsgKeyDown, 'B', 1200),
+          Key(MsgKeyUp, 'B', 1300), Key(MsgKeyDown, 'C', 1320)});
+    StartPlayback();
+    bool wrote;
+    EXPECT_EQ(GetNext(&wrote), 0);
+    EXPECT_TRUE(wrote);
+    Skip();
+
+    EXPECT_EQ(GetNext(&wrote), 100);
+    EXPECT_FALSE(wrote);
+    SimAdvanceClock(40); // back too early: wait the rest again
+    EXPECT_EQ(GetNext(&wrote), 60);
+    EXPECT_FALSE(wrote);
+    SimAdvanceClock(65); // 105 of 100: within tolerance, nothing banked
+    EXPECT_EQ(GetNext(&wrote), 0);
+    EXPECT_TRUE(wrote);
+    EXPECT_EQ(gJournal.surplus, 0);
+    Skip();
+
+    EXPECT_EQ(GetNext(&wrote), 100);
+    SimAdvanceClock(130); // 30 too long: banked
+    EXPECT_EQ(GetNext(&wrote), 0);
+    EXPECT_TRUE(wrote);
+    EXPECT_EQ(gJournal.surplus, 30);
+    Skip();
+
+    EXPECT_EQ(GetNext(&wrote), 70); // 100 less the surplus
+    EXPECT_EQ(gJournal.surplus, 0);
+    SimAdvanceClock(70);
+    GetNext(&wrote);
+    Skip();
+
+    gJournal.surplus = 30;
+    EXPECT_EQ(GetNext(&wrote), 0); // 20 asked, all of it taken off the surplus
+    EXPECT_TRUE(wrote);
+    EXPECT_EQ(gJournal.surplus, 10);
+}
+
+TEST_F(PlaybackTest, LateWakingsDoNotAddUpOverARecording) {
+    std::vector<EventRecord> events;
+    for (int i = 0; i < 200; i++)
+        events.push_back(Key(i % 2 ? MsgKeyUp : MsgKeyDown, 'A', 1000u + 20u * i));
+    Load(events);
+    SimSetWakeOffset(15); // every wait overshoots by 15 ms, beyond the tolerance
+    Play();
+    const std::vector<SimDelivered>& delivered = SimDeliveredEvents();
+    ASSERT_EQ(delivered.size(), 200u);
+    int32_t drift = (int32_t)(delivered.back().tick - delivered.front().tick) - 199 * 20;
+    EXPECT_LE(drift, 15); // one overshoot, not 199 of them
+}
+
+TEST_F(PlaybackTest, ToggleKeysArePressedOnEveryRequestThatWritesThem) {
+    const int numLock = 0x90;
+    Load({Key(MsgKeyDown, numLock, 1000), Key(MsgKeyUp, numLock, 1010),
+          Key(MsgSysKeyDown, 0x14, 1020), Key(MsgKeyDown, 0x14, 1200)});
+    StartPlayback();
+    bool wrote;
+    GetNext(&wrote);
+    GetNext(&wrote); // the system may ask again for the same event
+    EXPECT_EQ(SimToggleKeyPresses(), 2);
+    Skip();
+    GetNext(&wrote); // key-up: no extra press
+    Skip();
+    GetNext(&wrote); // WM_SYSKEYDOWN never presses
+    Skip();
+    EXPECT_EQ(SimToggleKeyPresses(), 2);
+    EXPECT_EQ(GetNext(&wrote), 180); // delayed: nothing written, nothing pressed
+    EXPECT_EQ(SimToggleKeyPresses(), 2);
+    SimAdvanceClock(180);
+    GetNext(&wrote);
+    EXPECT_EQ(SimToggleKeyPresses(), 3);
+}
+
+TEST_F(PlaybackTest, AnInputLayerOfRealKeysIsNotPressedTwice) {
+    SimSetInputInjectsKeys(true);
+    Load({Key(MsgKeyDown, 0x14, 1000), Key(MsgKeyUp, 0x14, 1010)});
+    Play();
+    EXPECT_EQ(SimToggleKeyPresses(), 0);
+    EXPECT_EQ(SimDeliveredCount(), 2);
+}
+
+TEST_F(PlaybackTest, RepeatsRetitleTheWindowAndEndAsTheyStarted) {
+    static std::vector<std::string> titles;
+    titles.clear();
+    gSettings.repeats = 3;
+    Load({Key(MsgKeyDown, 'A', 1000)});
+    SimSetDeliveryObserver([](uint32_t, const EventRecord*) {
+        char title[128];
+        PlatformGetWindowTitle(gApp.mainWindow, title, sizeof title);
+        titles.push_back(title);
+    });
+    Play();
+    EXPECT_EQ(titles, (std::vector<std::string>{"Mirlow", "1 of 3 completed for (Untitled)",
+                                                "2 of 3 completed for (Untitled)"}));
+    char title[128];
+    PlatformGetWindowTitle(gApp.mainWindow, title, sizeof title);
+    EXPECT_STREQ(title, "Mirlow - (Untitled)");
+    EXPECT_EQ(gApp.loopsCompleted, 0);
+    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_PLAYBACK));
+    EXPECT_FALSE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_STOP));
+}
+
+TEST_F(PlaybackTest, ContinuousPlayCountsPassesUntilCancelled) {
+    static std::string lastTitle;
+    gSettings.repeatForever = 1;
+    strcpy(gApp.documentPath, "C:\\daily.mrx");
+    Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1050)});
+    gSettings.interruptWarning = 0;
+    SimCancelJournalAfter(9); // the fifth pass is cancelled after its first event
+    SimSetDeliveryObserver([](uint32_t, const EventRecord*) {
+        char title[128];
+        PlatformGetWindowTitle(gApp.mainWindow, title, sizeof title);
+        lastTitle = title;
+    });
+    Play();
+    EXPECT_EQ(lastTitle, "4 completed for C:\\daily.mrx");
+    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gApp.loopsCompleted, 0);
+}
+
+TEST_F(PlaybackTest, CorruptListEndsThePlaybackWithItsMessage) {
+    Load({});
+    Play();
+    ASSERT_EQ(SimMessageBoxes().size(), 1u);
+    EXPECT_EQ(SimMessageBoxes()[0].text,
+              "This recording appears to be corrupted!\n\nPlease re-record your actions.");
+    EXPECT_EQ(SimMessageBoxes()[0].caption, "Playback Error");
+    EXPECT_EQ(SimMessageBoxes()[0].style, BoxOk | BoxIconError | BoxTaskModal);
+    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_PLAYBACK));
+    EXPECT_TRUE(SimFindWindow("Mirlow") != nullptr); // interactive: the program goes on
+}
+
+TEST_F(PlaybackTest, FailedHookInstallationIsReported) {
+    SimFailHookInstall(true);
+    Load({Key(MsgKeyDown, 'A', 1000)});
+    Play();
+    ASSERT_EQ(SimMessageBoxes().size(), 1u);
+    EXPECT_EQ(SimMessageBoxes()[0].text, "Unable to start playback!");
+    EXPECT_EQ(SimMessageBoxes()[0].caption, "Playback Failure");
+    // Stop Recording returns the commands to the document state.
+    EXPECT_FALSE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_PLAYBACK));
+    PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
+    RunMessageLoop();
+    EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_PLAYBACK));
+}
+
+TEST_F(PlaybackTest, QuitWhenDoneEndsTheProgramAfterTheLastPass) {
+    gSettings.quitWhenDone = 1;
+    Load({Key(MsgKeyDown, 'A', 1000)});
+    EXPECT_EQ(Play(), ExitSuccess);
+    EXPECT_EQ(SimFindWindow("Mirlow"), nullptr);
+}
+
+// ---- Script commands ----
+
+TEST_F(PlaybackTest, WaitAsksTheSystemToWaitThatManySeconds) {
+    Load({Placeholder, Key(MsgKeyDown, 'A', 1000)});
+    AddCommand(CommandWait, "2", 0);
+    StartPlayback();
+    bool wrote;
+    EXPECT_EQ(GetNext(&wrote), 2000);
+    SimAdvanceClock(2000);
+    EXPECT_EQ(GetNext(&wrote), 0);
+    EXPECT_FALSE(wrote); // a placeholder is never handed over
+}
+
+TEST_F(PlaybackTest, WaitTextsThatAreNotPlainSeconds) {
+    const struct {
+        const char* text;
+        intptr_t delay;
+    } cases[] = {{"  5 ", 5000}, {"", 0}, {"soon", 0}, {"-5", 0}, {"99999999999", INT32_MAX}};
+    for (const auto& c : cases) {
+        Load({Placeholder});
+        gRecording.commandCount = 0;
+        AddCommand(CommandWait, c.text, 0);
+        StartPlayback();
+        bool wrote;
+        EXPECT_EQ(GetNext(&wrote), c.delay) << c.text;
+        AbortPlayback();
+    }
+}
+
+TEST_F(PlaybackTest, GotoBringsTheWindowForwardAndRestoresAMinimisedOne) {
+    WindowHandle notepad = SimAddDesktopWindow("Untitled - Notepad", 100, 50, 400, 300, true);
+    Load({Placeholder, Key(MsgKeyDown, 'A', 1000)});
+    AddCommand(CommandGoto, "Untitled - Notepad", 0);
+    StartPlayback();
+    bool wrote;
+    EXPECT_EQ(GetNext(&wrote), 250);
+    EXPECT_EQ(gJournal.gotoWindow, notepad);
+    EXPECT_FALSE(SimWindowMinimized(notepad));
+    EXPECT_EQ(SimForegroundWindow(), notepad);
+    SimAdvanceClock(250);
+    EXPECT_EQ(GetNext(&wrote), 0); // then the placeholder is done with
+}
+
+TEST_F(PlaybackTest, GotoAMissingWindowEndsThePlayback) {
+    Load({Placeholder, Key(MsgKeyDown, 'A', 1000)});
+    AddCommand(CommandGoto, "No Such Window", 0);
+    Play();
+    ASSERT_EQ(SimMessageBoxes().size(), 1u);
+    EXPECT_EQ(SimMessageBoxes()[0].text, "Unable to find and GOTO window with the title 'No "
+                                         "Such Window'!\n\nThe playback has stopped.");
+    EXPECT_EQ(SimMessageBoxes()[0].caption, "No Such Window");
+    EXPECT_EQ(SimMessageBoxes()[0].style, BoxOk | BoxIconWarning | BoxSystemModal);
+    EXPECT_EQ(SimDeliveredCount(), 0);
+    EXPECT_EQ(gApp.journalHook, nullptr);
+}
+
+TEST_F(PlaybackTest, StartRunsTheProgramOrEndsThePlayback) {
+    SimFailProgram("missing.exe");
+    Load({Placeholder, Placeholder, Key(MsgKeyDown, 'A', 1000)});
+    AddCommand(CommandStart, "notepad.exe C:\\notes.txt", 0);
+    AddCommand(CommandStart, "missing.exe", 1);
+    Play();
+    EXPECT_EQ(SimStartedPrograms(), std::vector<std::string>{"notepad.exe C:\\notes.txt"});
+    ASSERT_EQ(SimMessageBoxes().size(), 1u);
+    EXPECT_EQ(SimMessageBoxes()[0].text,
+              "Unable to START the program 'missing.exe'!\n\nThe playback has stopped.");
+    EXPECT_EQ(SimMessageBoxes()[0].caption, "missing.exe");
+    EXPECT_EQ(SimDeliveredCount(), 0);
+}
+
+TEST_F(PlaybackTest, ClicksAreInsertedAfterThePlaceholderAndLaterAnchorsMove) {
+    SimAddDesktopWindow("Target", 100, 50, 400, 300, false);
+    Load({Placeholder, Placeholder, Placeholder, Placeholder, Key(MsgKeyDown, 'A', 1000)});
+    AddCommand(CommandMouseClick, "640, 480", 0);
+    AddCommand(CommandWindowClick, "10,20", 1); // before any GOTO: screen point
+    AddCommand(CommandGoto, "Target", 2);
+    AddCommand(CommandWindowClick, "10 20", 3);
+    Play();
+    const std::vector<SimDelivered>& d = SimDeliveredEvents();
+    ASSERT_EQ(d.size(), 7u);
+    const int expected[][2] = {{640, 480}, {640, 480}, {10, 20}, {10, 20}, {110, 70}, {110, 70}};
+    for (int i = 0; i < 6; i++) {
+        EXPECT_EQ(d[i].record.message, i % 2 ? MsgLButtonUp : MsgLButtonDown) << i;
+        EXPECT_EQ(d[i].record.paramL, expected[i][0]) << i;
+        EXPECT_EQ(d[i].record.paramH, expected[i][1]) << i;
+    }
+    EXPECT_EQ(d[6].record.paramL, 'A');
+}
+
+// ---- The list after a pass ----
+
+TEST_F(PlaybackTest, ListAndAnchorsAreRestoredAfterEveryPassAndAfterAnEarlyEnd) {
+    Load({Key(MsgKeyDown, 'A', 1000), Placeholder, Placeholder, Key(MsgKeyUp, 'A', 1100)});
+    AddCommand(CommandType, "Hi", 1);
+    AddCommand(CommandMouseClick, "5,5", 2);
+    EventRecord before[4];
+    memcpy(before, gRecording.events, sizeof before);
+    gSettings.repeats = 2;
+    Play();
+    EXPECT_EQ(gRecording.eventCount, 4);
+    EXPECT_EQ(memcmp(before, gRecording.events, sizeof before), 0);
+    EXPECT_EQ(GetScriptCommand(1).anchor, 2);
+    EXPECT_EQ(gRecording.events[4].message, 0u);
+
+    // Cancelled in the middle of a pass, after the typed keys went in.
+    gSettings.repeats = 1;
+    gSettings.interruptWarning = 0;
+    SimCancelJournalAfter(SimDeliveredCount() + 3);
+    Play();
+    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gRecording.eventCount, 4);
+    EXPECT_EQ(memcmp(before, gRecording.events, sizeof before), 0);
+    EXPECT_EQ(GetScriptCommand(0).anchor, 1);
+    EXPECT_EQ(GetScriptCommand(1).anchor, 2);
+}
+
+TEST_F(PlaybackTest, StopArrivingDuringPlaybackLeavesTheRecordingAlone) {
+    Load({Placeholder, Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1010)});
+    AddCommand(CommandType, "xyz", 0);
+    StartPlayback();
+    bool wrote;
+    GetNext(&wrote); // the TYPE inserts its keys
+    ASSERT_GT(gRecording.eventCount, 3);
+    PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
+    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gRecording.eventCount, 3);
+    EXPECT_EQ(gRecording.events[1].paramL, 'A');
+    EXPECT_EQ(gRecording.events[3].message, 0u);
+}
+
+TEST_F(PlaybackTest, EndlessPlayKeepsTheStackFlatAndTheRecordingUnchanged) {
+    static uintptr_t lowest, highest;
+    lowest = UINTPTR_MAX;
+    highest = 0;
+    const int passes = 100000;
+    Load({Placeholder, Placeholder, Key(MsgKeyDown, 'Q', 1000), Key(MsgKeyUp, 'Q', 1001)});
+    AddCommand(CommandType, "ok", 0);
+    AddCommand(CommandMouseClick, "1,2", 1);
+    gSettings.repeatForever = 1;
+    gSettings.interruptWarning = 0;
+    SimKeepDeliveredEvents(false);
+    SimCancelJournalAfter(passes * 8); // 4 typed, 2 clicked, 2 recorded per pass
+    SimSetDeliveryObserver([](uint32_t, const EventRecord*) {
+        int marker;
+        uintptr_t here = (uintptr_t)&marker;
+        lowest = here < lowest ? here : lowest;
+        highest = here > highest ? here : highest;
+    });
+    Play();
+    EXPECT_EQ(SimDeliveredCount(), passes * 8);
+    EXPECT_LT(highest - lowest, 4096u);
+    EXPECT_EQ(gRecording.eventCount, 4);
+    EXPECT_EQ(GetScriptCommand(0).anchor, 0);
+    EXPECT_EQ(GetScriptCommand(1).anchor, 1);
+    EXPECT_EQ(gRecording.events[4].message, 0u);
+}
+
+// ---- Command-line runs end, and say how ----
+
+class CommandLineRunTest : public PlaybackTest {
+  protected:
+    void SetUp() override {
+        SimReset();
+        Start("C:\\run.mrx");
+    }
+};
+
+TEST_F(CommandLineRunTest, ACompleteRunEndsWithSuccess) {
+    gSettings.repeats = 2;
+    Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1010)});
+    EXPECT_EQ(RunMessageLoop(), ExitSuccess);
+    EXPECT_EQ(SimDeliveredCount(), 4);
+    EXPECT_EQ(SimFindWindow("Mirlow"), nullptr);
+    EXPECT_FALSE(SimGetWindowInfo(gApp.mainWindow).visible);
+}
+
+TEST_F(CommandLineRunTest, AnErrorEndsTheRunWithItsCode) {
+    Load({Placeholder, Key(MsgKeyDown, 'A', 1000)});
+    AddCommand(CommandGoto, "Nowhere", 0);
+    EXPECT_EQ(RunMessageLoop(), ExitPlaybackError);
+    EXPECT_EQ(SimMessageBoxes().size(), 1u);
+    EXPECT_EQ(SimFindWindow("Mirlow"), nullptr);
+}
+
+TEST_F(CommandLineRunTest, ACorruptListEndsTheRunWithTheErrorCode) {
+    Load({});
+    EXPECT_EQ(RunMessageLoop(), ExitPlaybackError);
+}
+
+TEST_F(CommandLineRunTest, CancellingEndsTheRunWithItsCode) {
+    gSettings.interruptWarning = 0;
+    Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1010), Key(MsgKeyDown, 'B', 1020)});
+    SimCancelJournalAfter(1);
+    EXPECT_EQ(RunMessageLoop(), ExitCancelled);
+    EXPECT_EQ(SimFindWindow("Mirlow"), nullptr);
+}
+
+} // namespace
