@@ -18,6 +18,8 @@
 
 #include "resources/resource.h"
 
+const LocalTime SimStartLocalTime = {2000, 1, 6, 1, 0, 0, 0, 0};
+
 namespace {
 
 struct SimWindow {
@@ -44,6 +46,7 @@ struct SimClass {
 
 struct SimDesktop {
     uint32_t tick = SimStartTick;
+    LocalTime localTime = SimStartLocalTime;
     int allocations = 0;
     int failAllocation = 0;
     std::vector<void*> liveBlocks;
@@ -129,6 +132,10 @@ void SimSetTickCount(uint32_t ticks) {
 
 void SimAdvanceClock(uint32_t milliseconds) {
     desktop->tick += milliseconds;
+}
+
+void SimSetLocalTime(const LocalTime& time) {
+    desktop->localTime = time;
 }
 
 void SimFailAllocation(int number) {
@@ -239,6 +246,10 @@ void PlatformRelease(void* block) {
 
 uint32_t PlatformTickCount(void) {
     return desktop->tick;
+}
+
+void PlatformLocalTime(LocalTime* time) {
+    *time = desktop->localTime;
 }
 
 /* ---- Message boxes ---- */
