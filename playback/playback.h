@@ -66,4 +66,27 @@ void ShiftAnchors(int32_t from, int32_t delta);
  * eventCount and calls ShiftAnchors(position, result). */
 int32_t TypeTextEvents(int32_t position, int32_t count, const char* text, int32_t altHeld);
 
+/* Nonzero while an auto-typed Alt key is down. Every start of a pass sets
+ * it to 0; {altdown} raises it and {altup} clears it. */
+extern int32_t autoTypeAltHeld;
+
+/* Expands a TYPE command's text and inserts its events from position on
+ * (the command's placeholder + 1). Key tokens ({altdown}, {ctrlup}, {F5},
+ * ...) become their own event blocks, inserted first, already counted into
+ * eventCount and already reflected in the anchors. The rest of the text,
+ * with character and value tokens replaced, is typed behind them; the
+ * number of those records is returned, for the caller to add to eventCount
+ * and pass to ShiftAnchors(position, result). */
+int32_t ExpandAutoType(int32_t position, const char* text);
+
+/* A pseudo-random number from minimum to maximum inclusive, scaled from
+ * NextRandom(): minimum + (r * 3.0516646 * 0.00001 * (maximum - minimum
+ * + 1)) truncated, in single precision. Bounds the wrong way round give a
+ * number between them (never the smaller one). */
+int32_t RandomInRange(int32_t minimum, int32_t maximum);
+
+/* The number that {playbackloop} and the type key type for the pass being
+ * played: LoopTypeBase + passes completed + 1, wrapping as 32-bit. */
+int32_t CurrentLoopNumber(void);
+
 #endif
