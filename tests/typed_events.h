@@ -1,5 +1,6 @@
-// Key records as readable text, so that a test compares whole runs of
-// inserted events and a failure shows which record differs.
+// Key records as readable text, so a test compares whole runs of inserted
+// events and a failure shows which record differs. Every field is shown,
+// so a stray paramH, time or hwnd in a synthesized record shows up too.
 #ifndef MIRLOW_TESTS_TYPED_EVENTS_H
 #define MIRLOW_TESTS_TYPED_EVENTS_H
 
@@ -12,8 +13,6 @@
 
 typedef std::vector<std::string> EventTexts;
 
-// Every field, so a synthesized record with a stray paramH, time or hwnd
-// shows up too.
 inline std::string Describe(const EventRecord& event) {
     char text[80];
     snprintf(text, sizeof text, "%04X %X %d %u %u", event.message, (unsigned)event.paramL,
@@ -28,34 +27,18 @@ inline EventTexts EventsAt(int from, int count) {
     return texts;
 }
 
-inline std::string KeyText(uint32_t message, int32_t key) {
-    EventRecord record = {};
-    record.message = message;
-    record.paramL = key;
-    return Describe(record);
-}
-
-inline EventTexts Down(int32_t key) {
-    return {KeyText(0x0100, key)};
-}
-inline EventTexts Up(int32_t key) {
-    return {KeyText(0x0101, key)};
-}
-inline EventTexts SysDown(int32_t key) {
-    return {KeyText(0x0104, key)};
-}
-inline EventTexts SysUp(int32_t key) {
-    return {KeyText(0x0105, key)};
+// Key records: WM_KEYDOWN 0x100, WM_KEYUP 0x101, WM_SYSKEYDOWN 0x104, WM_SYSKEYUP 0x105.
+inline EventTexts Keys(std::initializer_list<uint32_t> messages, int32_t key) {
+    EventTexts texts;
+    for (uint32_t message : messages)
+        texts.push_back(Describe(EventRecord{message, key, 0, 0, 0}));
+    return texts;
 }
 inline EventTexts Press(int32_t key) {
-    return {KeyText(0x0100, key), KeyText(0x0101, key)};
+    return Keys({0x100, 0x101}, key);
 }
 inline EventTexts SysPress(int32_t key) {
-    return {KeyText(0x0104, key), KeyText(0x0105, key)};
-}
-inline EventTexts Shifted(int32_t key) {
-    return {KeyText(0x0100, 0x10), KeyText(0x0100, key), KeyText(0x0101, key),
-            KeyText(0x0101, 0x10)};
+    return Keys({0x104, 0x105}, key);
 }
 
 // Runs of records joined in order.
@@ -64,6 +47,10 @@ inline EventTexts Then(std::initializer_list<EventTexts> parts) {
     for (const EventTexts& part : parts)
         all.insert(all.end(), part.begin(), part.end());
     return all;
+}
+
+inline EventTexts Shifted(int32_t key) {
+    return Then({Keys({0x100}, 0x10), Press(key), Keys({0x101}, 0x10)});
 }
 
 #endif
