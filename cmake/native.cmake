@@ -19,6 +19,8 @@ find_package(GTest REQUIRED)
 include(GoogleTest)
 
 add_executable(mirlow_tests
+    tests/auto_type_test.cpp
+    tests/injection_test.cpp
     tests/model_test.cpp
     tests/playback_test.cpp
     tests/startup_test.cpp
@@ -28,3 +30,12 @@ gtest_discover_tests(mirlow_tests DISCOVERY_TIMEOUT 60)
 
 add_test(NAME headless_usage COMMAND mirlow)
 set_tests_properties(headless_usage PROPERTIES WILL_FAIL TRUE)
+
+# Benchmarks: timed only in a build without the sanitizers (configure a
+# Release tree such as build/bench to run them).
+if(NOT MIRLOW_SANITIZE)
+    find_package(benchmark REQUIRED)
+    add_executable(mirlow_bench tests/bench/injection_bench.cpp)
+    target_link_libraries(mirlow_bench PRIVATE mirlow_core benchmark::benchmark
+                                               benchmark::benchmark_main)
+endif()

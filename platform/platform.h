@@ -104,6 +104,20 @@ void PlatformRelease(void* block);
  */
 uint32_t PlatformTickCount(void);
 
+/* The local date and time, field for field as the system keeps it
+ * (GetLocalTime): month 1 to 12, dayOfWeek 0 (Sunday) to 6, hour 0 to 23. */
+struct LocalTime {
+    int year;
+    int month;
+    int dayOfWeek;
+    int day;
+    int hour;
+    int minute;
+    int second;
+    int milliseconds;
+};
+void PlatformLocalTime(LocalTime* time);
+
 /* ---- Message boxes ----
  * Task- or system-modal boxes without an owner window; style is a
  * combination of the Box... values. Returns the Answer... pressed.

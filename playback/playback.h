@@ -62,4 +62,78 @@ void SeedRandom(uint32_t seed);
 /* The next number, 0 to 32,767. */
 int NextRandom(void);
 
+/* ---- Typing and event injection ----
+ *
+ * While a pass plays, typed text and synthesized clicks are inserted into
+ * the live event list right after the current position, so the playback
+ * hook plays them next as if they had been recorded. Positions are 0-based
+ * indexes into gRecording.events; script commands are tied to the list by
+ * index, so whoever inserts also moves the anchors of the commands after
+ * the insertion point (ShiftAnchors).
+ *
+ * The list never grows past MaxEvents. An insertion that does not fit is
+ * refused whole and logged (an ERROR line at LOW): nothing is written and
+ * the result says so. Typing never splits a key press: a key-down goes in
+ * only together with its key-up, a Shift-wrapped character only with both
+ * Shift records, so a full list cannot leave a key held down.
+ */
+
+/* The virtual key that types a character on the United States layout, and
+ * whether it needs Shift. The table is fixed; it does not consult the
+ * active keyboard layout. */
+struct CharacterKey {
+    int32_t virtualKey;
+    bool shift;
+};
+CharacterKey KeyForCharacter(char character);
+
+/* Inserts record at position into a list that holds count valid records,
+ * moving those from position on one place up. eventCount is not touched:
+ * the caller keeps a running count. False, with nothing written, when the
+ * list is full (count is MaxEvents) or position is not within 0 to count. */
+bool InsertEvent(int32_t position, int32_t count, const EventRecord& record);
+
+/* Inserts size records at position in one move of the list's tail, with
+ * the same result as inserting them one after another at position,
+ * position + 1, ... All or nothing: false, with nothing written, when they
+ * do not all fit. Use it for records that belong together (a click's button
+ * down and up). eventCount is not touched. */
+bool InsertEventRun(int32_t position, int32_t count, const EventRecord* records, int32_t size);
+
+/* Adds delta to the anchor of every valid command anchored at from or later. */
+void ShiftAnchors(int32_t from, int32_t delta);
+
+/* Inserts the key records that type text, from position on, into a list of
+ * count valid records: a key-down and key-up per character, wrapped in
+ * Shift down and up when the character needs Shift and altHeld is 0; with
+ * altHeld nonzero the pair is WM_SYSKEYDOWN/WM_SYSKEYUP and never shifted.
+ * Returns the number of records inserted. The characters that no longer
+ * fit are left out (logged), so the result may be short of the full text.
+ * Neither eventCount nor any anchor changes: the caller adds the result to
+ * eventCount and calls ShiftAnchors(position, result). */
+int32_t TypeTextEvents(int32_t position, int32_t count, const char* text, int32_t altHeld);
+
+/* Nonzero while an auto-typed Alt key is down. Every start of a pass sets
+ * it to 0; {altdown} raises it and {altup} clears it. */
+extern int32_t autoTypeAltHeld;
+
+/* Expands a TYPE command's text and inserts its events from position on
+ * (the command's placeholder + 1). Key tokens ({altdown}, {ctrlup}, {F5},
+ * ...) become their own event blocks, inserted first, already counted into
+ * eventCount and already reflected in the anchors. The rest of the text,
+ * with character and value tokens replaced, is typed behind them; the
+ * number of those records is returned, for the caller to add to eventCount
+ * and pass to ShiftAnchors(position, result). */
+int32_t ExpandAutoType(int32_t position, const char* text);
+
+/* A pseudo-random number from minimum to maximum inclusive, scaled from
+ * NextRandom(): minimum + (r * 3.0516646 * 0.00001 * (maximum - minimum
+ * + 1)) truncated, in single precision. Bounds the wrong way round give a
+ * number between them (never the smaller one). */
+int32_t RandomInRange(int32_t minimum, int32_t maximum);
+
+/* The number that {playbackloop} and the type key type for the pass being
+ * played: LoopTypeBase + passes completed + 1, wrapping as 32-bit. */
+int32_t CurrentLoopNumber(void);
+
 #endif

@@ -142,7 +142,10 @@ TEST_F(StartupTest, CommandLineModeNeverShowsTheWindowAndEnds) {
     EXPECT_EQ(info.title, "Mirlow"); // the creation title; never retitled
     EXPECT_EQ(info.width, PlatformSystemMetric(MetricMinWindowWidth));
 
+    gRecording.events[0] = EventRecord{MsgKeyDown, 'A', 0, 1000, 0};
+    gRecording.eventCount = 1;
     EXPECT_EQ(RunMessageLoop(), ExitSuccess);
+    EXPECT_FALSE(SimGetWindowInfo(window).visible);
     EXPECT_FALSE(SimGetWindowInfo(window).exists);
     EXPECT_EQ(SimLiveBlockCount(), 0);
     EXPECT_TRUE(SimMessageBoxes().empty());

@@ -22,6 +22,11 @@ const uint32_t SimStartTick = 1000000;
 void SimSetTickCount(uint32_t ticks);
 void SimAdvanceClock(uint32_t milliseconds);
 
+/* The local date and time that PlatformLocalTime reports. It stands still
+ * until set again; SimReset puts it at SimStartLocalTime. */
+extern const LocalTime SimStartLocalTime; /* Saturday 1 January 2000, 00:00:00.000 */
+void SimSetLocalTime(const LocalTime& time);
+
 /* Allocator: the allocation with the given 1-based number, counted from the
  * last SimReset, fails; 0 lets every allocation succeed. */
 void SimFailAllocation(int number);

@@ -20,6 +20,8 @@
 #include "platform/journal_driver.h"
 #include "resources/resource.h"
 
+const LocalTime SimStartLocalTime = {2000, 1, 6, 1, 0, 0, 0, 0};
+
 namespace {
 
 struct SimWindow {
@@ -47,6 +49,7 @@ struct SimClass {
 
 struct SimDesktop {
     uint32_t tick = SimStartTick;
+    LocalTime localTime = SimStartLocalTime;
     int allocations = 0;
     int failAllocation = 0;
     std::vector<void*> liveBlocks;
@@ -148,6 +151,10 @@ void SimSetTickCount(uint32_t ticks) {
 
 void SimAdvanceClock(uint32_t milliseconds) {
     desktop->tick += milliseconds;
+}
+
+void SimSetLocalTime(const LocalTime& time) {
+    desktop->localTime = time;
 }
 
 void SimFailAllocation(int number) {
@@ -332,6 +339,10 @@ void PlatformRelease(void* block) {
 
 uint32_t PlatformTickCount(void) {
     return desktop->tick;
+}
+
+void PlatformLocalTime(LocalTime* time) {
+    *time = desktop->localTime;
 }
 
 /* ---- Message boxes ---- */

@@ -47,6 +47,19 @@ uint32_t PlatformTickCount(void) {
     return GetTickCount();
 }
 
+void PlatformLocalTime(LocalTime* time) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    time->year = now.wYear;
+    time->month = now.wMonth;
+    time->dayOfWeek = now.wDayOfWeek;
+    time->day = now.wDay;
+    time->hour = now.wHour;
+    time->minute = now.wMinute;
+    time->second = now.wSecond;
+    time->milliseconds = now.wMilliseconds;
+}
+
 /* ---- Message boxes ---- */
 
 int PlatformMessageBox(const char* text, const char* caption, uint32_t style) {

@@ -1,0 +1,350 @@
+/*
+ * auto_type.cpp: turning a TYPE command's text into key events.
+ *
+ * The expansion goes by kind of token, not left to right. Character tokens
+ * ({enter}, {tab}, ...) first become their characters. Then at most one
+ * event block per kind of key token is inserted, always in this order and
+ * always ahead of anything typed: Alt down, Alt up, Shift or Ctrl down,
+ * Shift or Ctrl up, one navigation or function key. Last, the value tokens
+ * ({date}, {random}, ...) are filled in and what is left is typed character
+ * by character. Holding a modifier across other keys therefore takes
+ * several TYPE commands; for Alt, autoTypeAltHeld turns the keys typed in
+ * between into system keys.
+ *
+ * The text is changed in place in one fixed buffer on the stack. Tokens
+ * match with ASCII letters compared without regard to case.
+ */
+#include "playback/playback.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/app.h"
+#include "log/log.h"
+#include "platform/platform.h"
+#include "settings/settings.h"
+
+int32_t autoTypeAltHeld = 0;
+
+int32_t CurrentLoopNumber(void) {
+    /* Unsigned sums wrap where signed ones would be undefined. */
+    return (int32_t)((uint32_t)gSettings.loopTypeBase + (uint32_t)gApp.loopsCompleted + 1u);
+}
+
+/* ---- The working text ---- */
+
+static const size_t MaxTextLength = ScriptTextSize - 1;
+
+struct Expansion {
+    char text[ScriptTextSize];
+    int32_t position; /* where the next event block goes */
+    bool cut;         /* a value token made the text longer than the buffer */
+};
+
+static char LowerAscii(char character) {
+    return character >= 'A' && character <= 'Z' ? (char)(character + 0x20) : character;
+}
+
+/* Where token first occurs in text, or null. */
+static char* FindToken(char* text, const char* token) {
+    for (char* start = text; *start != '\0'; start++) {
+        size_t i = 0;
+        while (token[i] != '\0' && LowerAscii(start[i]) == LowerAscii(token[i]))
+            i++;
+        if (token[i] == '\0')
+            return start;
+    }
+    return nullptr;
+}
+
+static bool Contains(Expansion* expansion, const char* token) {
+    return FindToken(expansion->text, token) != nullptr;
+}
+
+/* Replaces every occurrence of token by replacement; true when there was
+ * one. The search goes on behind each replacement, so a replacement is
+ * never searched again. A text that grows past the buffer loses its end. */
+static bool ReplaceEvery(Expansion* expansion, const char* token, const char* replacement) {
+    char* text = expansion->text;
+    size_t length = strlen(text);
+    size_t tokenLength = strlen(token);
+    size_t replacementLength = strlen(replacement);
+    size_t searchFrom = 0;
+    bool found = false;
+    for (char* at = FindToken(text, token); at != nullptr;
+         at = FindToken(text + searchFrom, token)) {
+        size_t index = (size_t)(at - text);
+        size_t tailFrom = index + tokenLength;
+        size_t tailLength = length - tailFrom;
+        size_t kept = replacementLength;
+        if (kept > MaxTextLength - index)
+            kept = MaxTextLength - index;
+        size_t tailTo = index + kept;
+        size_t keptTail = tailLength;
+        if (keptTail > MaxTextLength - tailTo)
+            keptTail = MaxTextLength - tailTo;
+        if (kept < replacementLength || keptTail < tailLength)
+            expansion->cut = true;
+        memmove(text + tailTo, text + tailFrom, keptTail);
+        memcpy(text + index, replacement, kept);
+        length = tailTo + keptTail;
+        text[length] = '\0';
+        searchFrom = tailTo;
+        found = true;
+    }
+    return found;
+}
+
+static bool RemoveEvery(Expansion* expansion, const char* token) {
+    return ReplaceEvery(expansion, token, "");
+}
+
+static void LogAtMedium(const char* line) {
+    if (LogLevelAtLeast(LogMedium))
+        WriteLogLine(line);
+}
+
+/* ---- Character tokens ---- */
+
+struct CharacterToken {
+    const char* token;
+    const char* character;
+};
+
+static const CharacterToken CharacterTokens[] = {
+    {"{\\n}", "\n"},    {"{\\r}", "\r"},   {"{\\t}", "\t"},  {"{newline}", "\n"},
+    {"{return}", "\n"}, {"{enter}", "\n"}, {"{space}", " "}, {"{tab}", "\t"},
+};
+
+static void ReplaceCharacterTokens(Expansion* expansion) {
+    for (const CharacterToken& row : CharacterTokens)
+        ReplaceEvery(expansion, row.token, row.character);
+}
+
+/* ---- Key tokens ---- */
+
+static const int32_t AltKey = 0x12;
+static const int32_t LeftAltKey = 0xA4;
+static const int32_t RightAltKey = 0xA5;
+static const int32_t ShiftKey = 0x10;
+
+static bool BlockFits(int32_t position, int32_t size) {
+    int32_t count = gRecording.eventCount;
+    return position >= 0 && position <= count && count <= MaxEvents - size;
+}
+
+/* Inserts a block of key records at the expansion's position, after moving
+ * the anchors from there on, and counts it into eventCount. A block that
+ * does not fit is left out whole, so no key-down goes in without its
+ * key-up and no anchor moves for nothing. */
+static bool InjectKeyBlock(Expansion* expansion, const EventRecord* records, int32_t size) {
+    if (!BlockFits(expansion->position, size)) {
+        if (LogLevelAtLeast(LogLow)) {
+            char line[160];
+            snprintf(line, sizeof line,
+                     "    ERROR: The event list is full (%d events); %d key event(s) not injected",
+                     MaxEvents, (int)size);
+            WriteLogLine(line);
+        }
+        return false;
+    }
+    ShiftAnchors(expansion->position, size);
+    InsertEventRun(expansion->position, gRecording.eventCount, records, size);
+    gRecording.eventCount += size;
+    expansion->position += size;
+    return true;
+}
+
+static EventRecord KeyRecord(uint32_t message, int32_t virtualKey) {
+    EventRecord record = {};
+    record.message = message;
+    record.paramL = virtualKey;
+    return record;
+}
+
+/* The Alt key that a group of tokens names: right, left or either. */
+static int32_t ChosenAltKey(Expansion* expansion, const char* rightToken, const char* leftToken) {
+    if (Contains(expansion, rightToken))
+        return RightAltKey;
+    if (Contains(expansion, leftToken))
+        return LeftAltKey;
+    return AltKey;
+}
+
+/* While Alt is already held these tokens do nothing and stay in the text. */
+static void PressAlt(Expansion* expansion) {
+    if (autoTypeAltHeld != 0)
+        return;
+    if (!Contains(expansion, "{altdown}") && !Contains(expansion, "{r_altdown}") &&
+        !Contains(expansion, "{l_altdown}"))
+        return;
+    LogAtMedium("    ...Injecting an events for {altdown}");
+    int32_t key = ChosenAltKey(expansion, "{r_altdown}", "{l_altdown}");
+    RemoveEvery(expansion, "{altdown}");
+    RemoveEvery(expansion, "{r_altdown}");
+    RemoveEvery(expansion, "{l_altdown}");
+    EventRecord record = KeyRecord(MsgSysKeyDown, key);
+    if (InjectKeyBlock(expansion, &record, 1))
+        autoTypeAltHeld++;
+}
+
+/* While Alt is not held these tokens do nothing and stay in the text. */
+static void ReleaseAlt(Expansion* expansion) {
+    if (autoTypeAltHeld == 0)
+        return;
+    if (!Contains(expansion, "{altup}") && !Contains(expansion, "{r_altup}") &&
+        !Contains(expansion, "{l_altup}"))
+        return;
+    LogAtMedium("    ...Injecting 2 events for {altup}");
+    int32_t key = ChosenAltKey(expansion, "{r_altup}", "{l_altup}");
+    RemoveEvery(expansion, "{altup}");
+    RemoveEvery(expansion, "{r_altup}");
+    RemoveEvery(expansion, "{l_altup}");
+    EventRecord record = KeyRecord(MsgSysKeyUp, key);
+    if (InjectKeyBlock(expansion, &record, 1))
+        autoTypeAltHeld = 0;
+}
+
+/* One Shift or Ctrl event for both tokens of a group, Ctrl when its token
+ * was there. Plain key messages, also while Alt is held. */
+static void ShiftOrControl(Expansion* expansion, const char* shiftToken, const char* controlToken,
+                           uint32_t message, const char* logLine) {
+    if (!Contains(expansion, shiftToken) && !Contains(expansion, controlToken))
+        return;
+    LogAtMedium(logLine);
+    RemoveEvery(expansion, shiftToken);
+    bool control = RemoveEvery(expansion, controlToken);
+    EventRecord record = KeyRecord(message, control ? KeyControl : ShiftKey);
+    InjectKeyBlock(expansion, &record, 1);
+}
+
+struct NavigationToken {
+    const char* token;
+    int32_t virtualKey;
+};
+
+/* In order of removal; when a text holds several, the last row wins. */
+static const NavigationToken NavigationTokens[] = {
+    {"{F1}", 0x70},       {"{F2}", 0x71},        {"{F3}", 0x72},         {"{F4}", 0x73},
+    {"{F5}", 0x74},       {"{F6}", 0x75},        {"{F7}", 0x76},         {"{F8}", 0x77},
+    {"{F9}", 0x78},       {"{F10}", 0x79},       {"{F11}", 0x7A},        {"{F12}", 0x7B},
+    {"{uparrow}", 0x26},  {"{downarrow}", 0x28}, {"{rightarrow}", 0x27}, {"{leftarrow}", 0x25},
+    {"{pageup}", 0x21},   {"{pagedown}", 0x22},  {"{end}", 0x23},        {"{home}", 0x24},
+    {"{insert}", 0x2D},   {"{delete}", 0x2E},    {"{backspace}", 0x08},  {"{add}", 0x6B},
+    {"{subtract}", 0x6D}, {"{decimal}", 0x6E},   {"{divide}", 0x6F},     {"{esc}", 0x1B},
+};
+
+/* A key block is due for any brace followed by F and any "arrow}", even
+ * when no token of the table matches; the key is then 0. */
+static bool HasNavigationTrigger(Expansion* expansion) {
+    static const char* const Triggers[] = {
+        "{F",       "arrow}",      "{pagedown}", "{pageup}",   "{home}",    "{end}",    "{insert}",
+        "{delete}", "{backspace}", "{add}",      "{subtract}", "{decimal}", "{divide}", "{esc}",
+    };
+    for (const char* trigger : Triggers) {
+        if (Contains(expansion, trigger))
+            return true;
+    }
+    return false;
+}
+
+static void PressNavigationKey(Expansion* expansion) {
+    if (!HasNavigationTrigger(expansion))
+        return;
+    LogAtMedium("    ...Injecting an events for {some movement key}");
+    int32_t key = 0;
+    for (const NavigationToken& row : NavigationTokens) {
+        if (RemoveEvery(expansion, row.token))
+            key = row.virtualKey;
+    }
+    bool alt = autoTypeAltHeld != 0;
+    EventRecord records[2] = {KeyRecord(alt ? MsgSysKeyDown : MsgKeyDown, key),
+                              KeyRecord(alt ? MsgSysKeyUp : MsgKeyUp, key)};
+    InjectKeyBlock(expansion, records, 2);
+}
+
+/* ---- Value tokens ---- */
+
+static const size_t ValueSize = 96;
+
+static void FormatRandom(char* value) {
+    snprintf(value, ValueSize, "%ld",
+             (long)RandomInRange(gSettings.randomMin, gSettings.randomMax));
+}
+
+static void FormatDate(char* value) {
+    LocalTime now;
+    PlatformLocalTime(&now);
+    snprintf(value, ValueSize, "%02d/%02d/%02d", now.month, now.day, now.year);
+}
+
+static void FormatTime(char* value) {
+    LocalTime now;
+    PlatformLocalTime(&now);
+    snprintf(value, ValueSize, "%02d:%02d:%02d", now.hour, now.minute, now.second);
+}
+
+static void FormatDateTimeNumber(char* value) {
+    LocalTime now;
+    PlatformLocalTime(&now);
+    snprintf(value, ValueSize, "%04d%02d%02d%02d%02d%02d%04d", now.year, now.month, now.day,
+             now.hour, now.minute, now.second, now.milliseconds);
+}
+
+static void FormatLoopNumber(char* value) {
+    snprintf(value, ValueSize, "%ld", (long)CurrentLoopNumber());
+}
+
+struct ValueToken {
+    const char* token;
+    void (*format)(char* value);
+};
+
+static const ValueToken ValueTokens[] = {
+    {"{random}", FormatRandom},
+    {"{date}", FormatDate},
+    {"{time}", FormatTime},
+    {"{dtnumber}", FormatDateTimeNumber},
+    {"{playbackloop}", FormatLoopNumber},
+};
+
+/* Each token's value is made once, so every occurrence gets the same one,
+ * and only when the token is there: an absent {random} draws no number. */
+static void FillValueTokens(Expansion* expansion) {
+    char value[ValueSize];
+    for (const ValueToken& row : ValueTokens) {
+        if (!Contains(expansion, row.token))
+            continue;
+        row.format(value);
+        ReplaceEvery(expansion, row.token, value);
+    }
+    if (expansion->cut && LogLevelAtLeast(LogLow)) {
+        char line[120];
+        snprintf(line, sizeof line,
+                 "    ERROR: The text to type grew past %d characters and was cut",
+                 (int)MaxTextLength);
+        WriteLogLine(line);
+    }
+}
+
+/* ---- The expansion ---- */
+
+int32_t ExpandAutoType(int32_t position, const char* text) {
+    Expansion expansion;
+    memset(&expansion, 0, sizeof expansion);
+    if (text != nullptr)
+        memcpy(expansion.text, text, strnlen(text, MaxTextLength));
+    expansion.position = position;
+
+    ReplaceCharacterTokens(&expansion);
+    PressAlt(&expansion);
+    ReleaseAlt(&expansion);
+    ShiftOrControl(&expansion, "{shiftdown}", "{ctrldown}", MsgKeyDown,
+                   "    ...Injecting an events for {shift/ctrl/down}");
+    ShiftOrControl(&expansion, "{shiftup}", "{ctrlup}", MsgKeyUp,
+                   "    ...Injecting an events for {shift/ctrl/up}");
+    PressNavigationKey(&expansion);
+    FillValueTokens(&expansion);
+    return TypeTextEvents(expansion.position, gRecording.eventCount, expansion.text,
+                          autoTypeAltHeld);
+}

@@ -1,0 +1,36 @@
+// The straightforward way to type text into the list: one InsertEvent per
+// key record, each moving the whole tail of the list by one place. The
+// tests hold TypeTextEvents to exactly this result; the benchmark measures
+// how much slower it is.
+#ifndef MIRLOW_TESTS_PER_RECORD_TYPING_H
+#define MIRLOW_TESTS_PER_RECORD_TYPING_H
+
+#include "playback/playback.h"
+
+inline int32_t TypeTextOneRecordAtATime(int32_t position, int32_t count, const char* text,
+                                        int32_t altHeld) {
+    const int32_t shiftKey = 0x10;
+    int32_t next = position;
+    auto insert = [&](uint32_t message, int32_t key) {
+        EventRecord record = {};
+        record.message = message;
+        record.paramL = key;
+        if (InsertEvent(next, count, record)) {
+            next++;
+            count++;
+        }
+    };
+    for (const char* c = text; *c != '\0'; c++) {
+        CharacterKey key = KeyForCharacter(*c);
+        bool wrapInShift = key.shift && altHeld == 0;
+        if (wrapInShift)
+            insert(0x0100, shiftKey);
+        insert(altHeld != 0 ? 0x0104 : 0x0100, key.virtualKey);
+        insert(altHeld != 0 ? 0x0105 : 0x0101, key.virtualKey);
+        if (wrapInShift)
+            insert(0x0101, shiftKey);
+    }
+    return next - position;
+}
+
+#endif
