@@ -99,7 +99,7 @@ bool StartMirlow(const char* commandTail, int showState, int* exitCode) {
         return false;
     }
     RegisterMainWindowClass();
-    SeedRandom(PlatformTickCount());
+    SeedRandom(PlatformRandomSeed());
     RegisterFileType("mrl", "mirlow.exe", ProgramTitle, 2);
     RegisterFileType("mrx", "mirlow.exe", ProgramTitle, 2);
 

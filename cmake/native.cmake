@@ -8,6 +8,7 @@ endif()
 add_library(mirlow_core STATIC
     ${PORTABLE_SOURCES}
     platform/journal_driver.cpp
+    platform/sim/sim_desktop_file.cpp
     platform/sim/sim_platform.cpp
 )
 target_include_directories(mirlow_core PUBLIC ${CMAKE_SOURCE_DIR})

@@ -103,6 +103,9 @@ void PlatformRelease(void* block);
  * 2^32 (GetTickCount).
  */
 uint32_t PlatformTickCount(void);
+/* What the program's random numbers are seeded with: the tick count, which
+ * differs from run to run. */
+uint32_t PlatformRandomSeed(void);
 
 /* The local date and time, field for field as the system keeps it
  * (GetLocalTime): month 1 to 12, dayOfWeek 0 (Sunday) to 6, hour 0 to 23. */

@@ -1,13 +1,17 @@
 /*
  * entry_sim.cpp: the headless mirlow. It runs the program's own start-up
- * in command-line mode on the simulated desktop, so a user can see what a
- * recording will do without letting it loose on a real desktop.
+ * in command-line mode on the simulated desktop and prints every event the
+ * playback hands to the system, so a user can see what a recording will do,
+ * and when, without letting it loose on a real desktop.
  */
+#include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "app/app.h"
+#include "platform/sim/sim_control.h"
 
 static const int UsageExitCode = 64;
 
@@ -23,13 +27,73 @@ static std::string JoinArguments(int argc, char** argv) {
     return tail;
 }
 
+static const char* NameOf(uint32_t message) {
+    switch (message) {
+    case MsgMouseMove:
+        return "WM_MOUSEMOVE";
+    case MsgKeyDown:
+        return "WM_KEYDOWN";
+    case MsgKeyUp:
+        return "WM_KEYUP";
+    case MsgLButtonDown:
+        return "WM_LBUTTONDOWN";
+    case MsgLButtonUp:
+        return "WM_LBUTTONUP";
+    case MsgChar:
+        return "WM_CHAR";
+    case MsgCommand:
+        return "WM_COMMAND";
+    case MsgSysKeyDown:
+        return "WM_SYSKEYDOWN";
+    case MsgSysKeyUp:
+        return "WM_SYSKEYUP";
+    default:
+        return nullptr;
+    }
+}
+
+static void PrintEvent(uint32_t tick, const EventRecord* record) {
+    const char* name = NameOf(record->message);
+    char number[16];
+    if (name == nullptr) {
+        snprintf(number, sizeof number, "%" PRIu32, record->message);
+        name = number;
+    }
+    printf("%10" PRIu32 "  %-15s paramL=%" PRId32 " paramH=%" PRId32 "\n", tick, name,
+           record->paramL, record->paramH);
+}
+
+static void PrintMessageBox(const SimMessageBox* box) {
+    fflush(stdout);
+    fprintf(stderr, "message box \"%s\": %s\n", box->caption.c_str(), box->text.c_str());
+}
+
+static bool PrepareDesktop(void) {
+    SimReset();
+    SimKeepDeliveredEvents(false);
+    SimSetDeliveryObserver(PrintEvent);
+    SimSetMessageBoxObserver(PrintMessageBox);
+    const char* desktop = getenv("MIRLOW_DESKTOP");
+    std::string error;
+    if (desktop != nullptr && desktop[0] != '\0' && !SimLoadDesktop(desktop, &error)) {
+        fprintf(stderr, "mirlow: %s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
+
 int main(int argc, char** argv) {
     std::string tail = JoinArguments(argc, argv);
     if (tail.empty()) {
         fprintf(stderr, "usage: mirlow PATH\n"
-                        "Plays the recording at PATH on a simulated desktop.\n"
+                        "Plays the recording at PATH on a simulated desktop and prints every\n"
+                        "event it hands to the system: virtual time, message, paramL, paramH.\n"
                         "The interactive program is the Windows build, mirlow.exe.\n");
         return UsageExitCode;
     }
-    return RunMirlow(tail.c_str(), ShowHide);
+    if (!PrepareDesktop())
+        return UsageExitCode;
+    int code = RunMirlow(tail.c_str(), ShowHide);
+    fflush(stdout);
+    return code;
 }

@@ -27,6 +27,19 @@ void SimAdvanceClock(uint32_t milliseconds);
 extern const LocalTime SimStartLocalTime; /* Saturday 1 January 2000, 00:00:00.000 */
 void SimSetLocalTime(const LocalTime& time);
 
+struct SimMessageBox;
+
+/* The seed PlatformRandomSeed reports; by default the tick count. */
+void SimSetRandomSeed(uint32_t seed);
+
+/* Called for every message box shown (the headless program prints them). */
+void SimSetMessageBoxObserver(void (*observer)(const SimMessageBox* box));
+
+/* Reads a desktop description (see the README): windows, the local time,
+ * the starting tick count, the random seed, programs that fail to start.
+ * False with a message in error (line number and what is wrong). */
+bool SimLoadDesktop(const char* path, std::string* error);
+
 /* Allocator: the allocation with the given 1-based number, counted from the
  * last SimReset, fails; 0 lets every allocation succeed. */
 void SimFailAllocation(int number);

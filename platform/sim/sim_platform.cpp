@@ -77,6 +77,9 @@ struct SimDesktop {
     WindowHandle foreground = nullptr;
     std::vector<std::string> startedPrograms;
     std::vector<std::string> failingPrograms;
+    bool seedSet = false;
+    uint32_t seed = 0;
+    void (*boxObserver)(const SimMessageBox*) = nullptr;
 };
 
 SimDesktop* desktop = new SimDesktop;
@@ -341,6 +344,19 @@ uint32_t PlatformTickCount(void) {
     return desktop->tick;
 }
 
+uint32_t PlatformRandomSeed(void) {
+    return desktop->seedSet ? desktop->seed : desktop->tick;
+}
+
+void SimSetRandomSeed(uint32_t seed) {
+    desktop->seedSet = true;
+    desktop->seed = seed;
+}
+
+void SimSetMessageBoxObserver(void (*observer)(const SimMessageBox* box)) {
+    desktop->boxObserver = observer;
+}
+
 void PlatformLocalTime(LocalTime* time) {
     *time = desktop->localTime;
 }
@@ -354,6 +370,8 @@ static int FirstButton(uint32_t style) {
 
 int PlatformMessageBoxWithIcon(const char* text, const char* caption, uint32_t style, int iconId) {
     desktop->boxes.push_back(SimMessageBox{text, caption, style, iconId});
+    if (desktop->boxObserver != nullptr)
+        desktop->boxObserver(&desktop->boxes.back());
     if (desktop->answers.empty())
         return FirstButton(style);
     int answer = desktop->answers.front();

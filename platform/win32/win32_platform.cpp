@@ -47,6 +47,10 @@ uint32_t PlatformTickCount(void) {
     return GetTickCount();
 }
 
+uint32_t PlatformRandomSeed(void) {
+    return GetTickCount();
+}
+
 void PlatformLocalTime(LocalTime* time) {
     SYSTEMTIME now;
     GetLocalTime(&now);
