@@ -8,6 +8,7 @@ endif()
 add_library(mirlow_core STATIC
     ${PORTABLE_SOURCES}
     platform/sim/sim_platform.cpp
+    platform/sim/sim_registry.cpp
 )
 target_include_directories(mirlow_core PUBLIC ${CMAKE_SOURCE_DIR})
 
@@ -19,6 +20,7 @@ include(GoogleTest)
 
 add_executable(mirlow_tests
     tests/model_test.cpp
+    tests/sim_registry_test.cpp
     tests/startup_test.cpp
 )
 target_link_libraries(mirlow_tests PRIVATE mirlow_core GTest::gtest GTest::gtest_main)
