@@ -20,6 +20,7 @@ include(GoogleTest)
 
 add_executable(mirlow_tests
     tests/model_test.cpp
+    tests/registry_test.cpp
     tests/sim_registry_test.cpp
     tests/startup_test.cpp
 )
