@@ -5,6 +5,7 @@
  */
 #include "app/app.h"
 
+#include "log/log.h"
 #include "model/model.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
@@ -33,6 +34,8 @@ static void OnClose(WindowHandle window) {
     if (gApp.journalHook != nullptr) {
         RemoveJournalHook();
         PlatformPostMessage(window, MsgCommand, ID_RECORDER_STOP, 0);
+        if (LogLevelAtLeast(LogLow))
+            WriteLogLine("CANCELLED RECORDING\r\n");
     }
     PlatformDestroyWindow(window);
 }

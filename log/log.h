@@ -3,17 +3,31 @@
  *
  * One line is appended at a time to the file that the Logfile setting
  * names. Callers test the level themselves before they build a line, so a
- * log switched off costs nothing.
+ * log switched off costs nothing. The level is not checked for range: a
+ * stored level above HIGH logs what HIGH logs, one below OFF logs nothing.
  */
 #ifndef MIRLOW_LOG_H
 #define MIRLOW_LOG_H
 
 enum LogLevel { LogOff = 0, LogLow = 1, LogMedium = 2, LogHigh = 3 };
 
+/* A line never holds more than this, its terminating zero included; a
+ * longer line is cut. The line end is added on top. */
+const int LogLineSize = 256;
+
 /* True when lines of the given level are to be written. */
 bool LogLevelAtLeast(LogLevel level);
 
-/* Appends text and a line end to the log file. */
+/* Appends text and a line end (CR LF) to the log file: the file is opened,
+ * written and closed again for every line, so nothing is lost if the
+ * program ends abruptly and other programs may read or delete the file in
+ * between. A file that can't be opened is silently skipped. */
 void WriteLogLine(const char* text);
+
+/* Formats a line (printf-style) and appends it as WriteLogLine does. */
+void WriteLogLineFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+/* Deletes the log file (start-up with RestartLog on); a failure is ignored. */
+void EraseLogFile(void);
 
 #endif

@@ -6,6 +6,7 @@
 #include "record/record.h"
 
 #include "app/app.h"
+#include "log/log.h"
 #include "resources/resource.h"
 
 JournalState gJournal;
@@ -14,4 +15,6 @@ void CancelJournal(void) {
     PlatformRemoveJournalHook(gApp.journalHook);
     gApp.journalHook = nullptr;
     PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
+    if (LogLevelAtLeast(LogLow))
+        WriteLogLine("CANCELLED RECORDING\r\n");
 }
