@@ -19,6 +19,7 @@ find_package(GTest REQUIRED)
 include(GoogleTest)
 
 add_executable(mirlow_tests
+    tests/file_association_test.cpp
     tests/log_test.cpp
     tests/model_test.cpp
     tests/registry_test.cpp

@@ -59,7 +59,10 @@ void LoadSettings(WindowPosition* position);
 void SaveSettings(int left, int top, int lastTab);
 
 /* Registers a file extension (without the dot) with the shell so that it
- * opens with the program. */
+ * opens with the program; iconNumber is the icon's index plus one. Writes
+ * nothing when the program's own path can't be had whole. Class entries
+ * go per user (HKEY_CURRENT_USER\Software\Classes) when
+ * HKEY_CLASSES_ROOT can't be written. */
 void RegisterFileType(const char* extension, const char* programName, const char* displayName,
                       int iconNumber);
 

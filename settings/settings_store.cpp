@@ -53,11 +53,3 @@ void SaveSettings(int left, int top, int lastTab) {
     (void)top;
     (void)lastTab;
 }
-
-void RegisterFileType(const char* extension, const char* programName, const char* displayName,
-                      int iconNumber) {
-    (void)extension;
-    (void)programName;
-    (void)displayName;
-    (void)iconNumber;
-}
