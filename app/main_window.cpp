@@ -40,13 +40,22 @@ static void OnClose(WindowHandle window) {
     PlatformDestroyWindow(window);
 }
 
+/* The panel's tab when there is a panel; otherwise the stored one is kept,
+ * so a run without the panel doesn't reset it. */
+static int CurrentLastTab(void) {
+    if (gApp.tabPanel == nullptr)
+        return ReadLastTab();
+    WindowHandle tabs = PlatformGetDialogItem(gApp.tabPanel, IDC_PANEL_TABS);
+    return PlatformGetTabSelection(tabs) + 1;
+}
+
 static void OnDestroy(WindowHandle window) {
     RemoveJournalHook();
     ReleaseRecording();
     if (!gApp.commandLineMode) {
         int left = 0, top = 0;
         PlatformGetWindowPosition(window, &left, &top);
-        SaveSettings(left, top, 1);
+        SaveSettings(left, top, CurrentLastTab());
     }
     PlatformPostQuitMessage(ExitSuccess);
 }

@@ -23,6 +23,7 @@ add_executable(mirlow_tests
     tests/log_test.cpp
     tests/model_test.cpp
     tests/registry_test.cpp
+    tests/settings_test.cpp
     tests/sim_registry_test.cpp
     tests/startup_test.cpp
 )
