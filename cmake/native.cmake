@@ -32,3 +32,6 @@ gtest_discover_tests(mirlow_tests DISCOVERY_TIMEOUT 60)
 
 add_test(NAME headless_usage COMMAND mirlow)
 set_tests_properties(headless_usage PROPERTIES WILL_FAIL TRUE)
+
+add_test(NAME headless_registry_file
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/headless_registry_test.sh $<TARGET_FILE:mirlow>)
