@@ -97,22 +97,6 @@ TEST_F(FileAssociationTest, BothExtensionsGetEveryEntryWithItsType) {
     }
 }
 
-TEST_F(FileAssociationTest, StepsAreWrittenInOrder) {
-    RegisterFileType("mrl", "mirlow.exe", "Mirlow", 2);
-    std::string ext = std::string("HKCU\\") + FileExts + ".mrl";
-    std::string app = "HKCR\\Applications\\mirlow.exe";
-    // Steps 2, 5 and 9 only make keys; they set no value.
-    EXPECT_EQ(SimRegistryWrites(), (std::vector<std::string>{
-                                       ext + "\\Application",
-                                       ext + "\\OpenWithList\\a",
-                                       ext + "\\OpenWithList\\MRUList",
-                                       app + "\\DefaultIcon\\",
-                                       app + "\\shell\\FriendlyCache",
-                                       app + "\\shell\\FriendlyCacheCTime",
-                                       app + "\\shell\\open\\command\\",
-                                   }));
-}
-
 // A standard user can't create keys through HKEY_CLASSES_ROOT; the class
 // entries then go to the user's own classes.
 TEST_F(FileAssociationTest, ClassEntriesGoPerUserWhenClassesRootIsReadOnly) {

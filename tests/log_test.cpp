@@ -89,24 +89,6 @@ TEST_F(LogTest, AFileThatCantBeOpenedIsSilentlySkipped) {
     EXPECT_TRUE(SimMessageBoxes().empty());
 }
 
-struct LevelCase {
-    int32_t stored;
-    bool low, medium, high;
-};
-
-TEST_F(LogTest, LevelsAreCumulativeAndNotRangeChecked) {
-    const LevelCase cases[] = {
-        {-1, false, false, false}, {0, false, false, false}, {1, true, false, false},
-        {2, true, true, false},    {3, true, true, true},    {7, true, true, true},
-    };
-    for (const LevelCase& c : cases) {
-        gSettings.log = c.stored;
-        EXPECT_EQ(LogLevelAtLeast(LogLow), c.low) << c.stored;
-        EXPECT_EQ(LogLevelAtLeast(LogMedium), c.medium) << c.stored;
-        EXPECT_EQ(LogLevelAtLeast(LogHigh), c.high) << c.stored;
-    }
-}
-
 // The cancellation line is LOW: absent at OFF (no file at all), present
 // from LOW up, whether the system or the user's close ended the hook.
 TEST_F(LogTest, CancellationIsLoggedAtLowAndAboveOnly) {

@@ -158,21 +158,6 @@ TEST_F(SimRegistryTest, ExportedFilesImportToTheSameRegistry) {
     }
 }
 
-TEST_F(SimRegistryTest, AReadOnlyHiveOpensForReadingOnly) {
-    ASSERT_TRUE(SimImportRegistryText(Version5Body));
-    SimSetRegistryReadOnly(HiveLocalMachine, true);
-    EXPECT_EQ(PlatformOpenRegistryKey(HiveLocalMachine, "SOFTWARE\\Mirlow", true), nullptr);
-    EXPECT_EQ(PlatformCreateRegistryKey(HiveLocalMachine, "SOFTWARE\\Mirlow"), nullptr);
-    EXPECT_EQ(PlatformCreateRegistryKey(HiveLocalMachine, "SOFTWARE\\New"), nullptr);
-    EXPECT_FALSE(PlatformDeleteRegistryKey(HiveLocalMachine, "SOFTWARE\\Mirlow"));
-    RegistryKeyHandle key = PlatformOpenRegistryKey(HiveLocalMachine, "SOFTWARE\\Mirlow", false);
-    ASSERT_NE(key, nullptr);
-    EXPECT_FALSE(PlatformSetRegistryValue(key, "Speed", RegistryTypeNumber, "\1\0\0\0", 4));
-    EXPECT_FALSE(PlatformDeleteRegistryValue(key, "Speed"));
-    PlatformCloseRegistryKey(key);
-    EXPECT_EQ(SimOpenRegistryKeyCount(), 0);
-}
-
 TEST_F(SimRegistryTest, FilesAreSavedWholeAndMissingOnesReported) {
     std::string path = testing::TempDir() + "mirlow_sim_registry.reg";
     remove(path.c_str());
