@@ -5,6 +5,7 @@
  */
 #include "app/app.h"
 
+#include "log/log.h"
 #include "model/model.h"
 #include "playback/playback.h"
 #include "record/record.h"
@@ -44,6 +45,15 @@ static void OnClose(WindowHandle window) {
 
 /* A hook still installed when the window goes away would call into a
  * program that is ending; it is removed before anything else. */
+/* The panel's tab when there is a panel; otherwise the stored one is kept,
+ * so a run without the panel doesn't reset it. */
+static int CurrentLastTab(void) {
+    if (gApp.tabPanel == nullptr)
+        return ReadLastTab();
+    WindowHandle tabs = PlatformGetDialogItem(gApp.tabPanel, IDC_PANEL_TABS);
+    return PlatformGetTabSelection(tabs) + 1;
+}
+
 static void OnDestroy(WindowHandle window) {
     if (gApp.journalHook != nullptr) {
         PlatformRemoveJournalHook(gApp.journalHook);
@@ -53,7 +63,7 @@ static void OnDestroy(WindowHandle window) {
     if (!gApp.commandLineMode) {
         int left = 0, top = 0;
         PlatformGetWindowPosition(window, &left, &top);
-        SaveSettings(left, top, 1);
+        SaveSettings(left, top, CurrentLastTab());
     }
     PlatformPostQuitMessage(gApp.commandLineMode ? gApp.exitCode : ExitSuccess);
 }

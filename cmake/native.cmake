@@ -10,6 +10,7 @@ add_library(mirlow_core STATIC
     platform/journal_driver.cpp
     platform/sim/sim_desktop_file.cpp
     platform/sim/sim_platform.cpp
+    platform/sim/sim_registry.cpp
 )
 target_include_directories(mirlow_core PUBLIC ${CMAKE_SOURCE_DIR})
 
@@ -21,9 +22,14 @@ include(GoogleTest)
 
 add_executable(mirlow_tests
     tests/auto_type_test.cpp
+    tests/file_association_test.cpp
     tests/injection_test.cpp
+    tests/log_test.cpp
     tests/model_test.cpp
     tests/playback_test.cpp
+    tests/registry_test.cpp
+    tests/settings_test.cpp
+    tests/sim_registry_test.cpp
     tests/startup_test.cpp
 )
 target_link_libraries(mirlow_tests PRIVATE mirlow_core GTest::gtest GTest::gtest_main)
@@ -40,3 +46,5 @@ if(NOT MIRLOW_SANITIZE)
     target_link_libraries(mirlow_bench PRIVATE mirlow_core benchmark::benchmark
                                                benchmark::benchmark_main)
 endif()
+add_test(NAME headless_registry_file
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/headless_registry_test.sh $<TARGET_FILE:mirlow>)

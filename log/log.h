@@ -3,30 +3,38 @@
  *
  * One line is appended at a time to the file that the Logfile setting
  * names. Callers test the level themselves before they build a line, so a
- * log switched off costs nothing.
+ * log switched off costs nothing. The level is not checked for range: a
+ * stored level above HIGH logs what HIGH logs, one below OFF logs nothing.
  */
 #ifndef MIRLOW_LOG_H
 #define MIRLOW_LOG_H
 
 enum LogLevel { LogOff = 0, LogLow = 1, LogMedium = 2, LogHigh = 3 };
 
+/* A line never holds more than this, its terminating zero included; a
+ * longer line is cut. The line end is added on top. */
+const int LogLineSize = 256;
+
 /* True when lines of the given level are to be written. */
 bool LogLevelAtLeast(LogLevel level);
+
+/* Appends text and a line end (CR LF) to the log file: the file is opened,
+ * written and closed again for every line, so nothing is lost if the
+ * program ends abruptly and other programs may read or delete the file in
+ * between. A file that can't be opened is silently skipped. */
+void WriteLogLine(const char* text);
+
+/* Formats a line (printf-style) and appends it as WriteLogLine does. */
+void WriteLogLineFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 /* True when the level is exactly the given one (one playback line is
  * written only at MEDIUM, not at HIGH). */
 bool LogLevelIs(LogLevel level);
 
-/* Appends text and a line end to the log file. */
-void WriteLogLine(const char* text);
+/* WriteLogLineFormat when the log level is at least level. */
+void LogPrintf(LogLevel level, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-/* Formats a line (printf-style; cut to the 255 characters the line buffer
- * holds, never overrun) and appends it when the log level is at least
- * level. */
-void LogPrintf(LogLevel level, const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 2, 3)))
-#endif
-    ;
+/* Deletes the log file (start-up with RestartLog on); a failure is ignored. */
+void EraseLogFile(void);
 
 #endif

@@ -292,4 +292,47 @@ ProcessHandle PlatformStartProcess(const char* commandLine);
 ProcessWait PlatformWaitForProcess(ProcessHandle process, int milliseconds);
 void PlatformCloseProcess(ProcessHandle process);
 
+/* ---- Registry ----
+ * Keys are named by a root and a path below it ("SOFTWARE\Mirlow"); an
+ * empty path is the root itself. Key paths and value names compare without
+ * regard to case; an empty value name is the key's default value. Value
+ * types keep the system's numbers. A key handle is closed by the caller.
+ */
+enum RegistryHive {
+    HiveClassesRoot,
+    HiveCurrentUser,
+    HiveLocalMachine,
+    HiveUsers,
+};
+enum : uint32_t {
+    RegistryTypeText = 1,       /* REG_SZ */
+    RegistryTypeExpandText = 2, /* REG_EXPAND_SZ, stored unexpanded */
+    RegistryTypeBinary = 3,     /* REG_BINARY */
+    RegistryTypeNumber = 4,     /* REG_DWORD, little-endian */
+};
+struct PlatformRegistryKeyTag;
+typedef PlatformRegistryKeyTag* RegistryKeyHandle;
+
+/* Opens an existing key, with full access or for reading values only.
+ * Null when it does not exist or access is denied. */
+RegistryKeyHandle PlatformOpenRegistryKey(RegistryHive hive, const char* keyPath, bool fullAccess);
+/* Opens a key with full access, creating it (and missing parents) as a
+ * lasting key when it does not exist. Null on failure. */
+RegistryKeyHandle PlatformCreateRegistryKey(RegistryHive hive, const char* keyPath);
+void PlatformCloseRegistryKey(RegistryKeyHandle key);
+bool PlatformSetRegistryValue(RegistryKeyHandle key, const char* name, uint32_t type,
+                              const void* data, uint32_t size);
+/* Copies a value of at most capacity bytes into data and its type into
+ * *type; returns its size in bytes, or -1 when it is missing or larger. */
+int PlatformQueryRegistryValue(RegistryKeyHandle key, const char* name, uint32_t* type, void* data,
+                               uint32_t capacity);
+bool PlatformDeleteRegistryValue(RegistryKeyHandle key, const char* name);
+/* Deletes a key that has no subkeys. */
+bool PlatformDeleteRegistryKey(RegistryHive hive, const char* keyPath);
+
+/* ---- The program file ----
+ * The full path of the running program file, or -1 when there is none or
+ * it does not fit in size bytes (never a cut path). Returns its length. */
+int PlatformProgramPath(char* buffer, int size);
+
 #endif

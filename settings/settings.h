@@ -4,12 +4,22 @@
  *
  * Every option is read once at start-up into gSettings and used from
  * memory; most are written back in one batch when the main window is
- * destroyed (never in command-line mode).
+ * destroyed (never in command-line mode), a few the moment they change.
+ *
+ * Options live as values under "SOFTWARE\Mirlow", in two copies: the
+ * machine's (HKEY_LOCAL_MACHINE) and the user's own (HKEY_CURRENT_USER).
+ * A read takes the user's copy when it can be read, else the machine's,
+ * else the default. A write goes to the machine's copy when the user may
+ * write there, and then drops the user's copy of that value so it can't
+ * shadow the new one; otherwise (a standard user) it goes to the user's
+ * copy.
  */
 #ifndef MIRLOW_SETTINGS_H
 #define MIRLOW_SETTINGS_H
 
 #include <cstdint>
+
+#include "settings/registry.h"
 
 const int SettingTextSize = 130; /* 129 characters and the terminating zero */
 
@@ -43,6 +53,39 @@ struct Settings {
 
 extern Settings gSettings;
 
+extern const char* const SettingsKeyPath; /* "SOFTWARE\\Mirlow" */
+
+/* What a setting's start-up correction does with a stored value. */
+enum SettingCorrection {
+    KeepAsStored,
+    DefaultOutsideLimits, /* outside minimum..maximum: the default */
+    RaiseToMinimum,       /* below minimum: the minimum */
+    DefaultWhenEmpty,     /* empty text: the default */
+};
+
+/* Values that are stored but not kept in gSettings. */
+enum SettingSlot { InSettings, WindowLeft, WindowTop, PanelLastTab };
+
+/* One stored value. The table of them, in start-up reading order, drives
+ * the defaults, LoadSettings and SaveSettings. */
+struct SettingDefinition {
+    const char* name;
+    ValueKind kind; /* KindNumber or KindText */
+    int32_t defaultNumber;
+    const char* defaultText;
+    SettingCorrection correction;
+    int32_t minimum;
+    int32_t maximum;
+    int batchPlace; /* 1-based place in the exit batch; 0: not in it */
+    SettingSlot slot;
+    int32_t Settings::*number;
+    char (Settings::*text)[SettingTextSize];
+};
+extern const SettingDefinition SettingTable[];
+extern const int SettingTableSize;
+/* The row of that value name, or null. */
+const SettingDefinition* FindSetting(const char* name);
+
 /* Where the main window is created: a saved position, or the system's
  * default (DefaultWindowPosition for both). */
 struct WindowPosition {
@@ -55,11 +98,32 @@ struct WindowPosition {
 void LoadSettings(WindowPosition* position);
 
 /* Writes the exit batch. left and top are the main window's screen
- * position, lastTab the settings panel's selected tab plus one. */
+ * position, lastTab the settings panel's selected tab plus one. The
+ * caller leaves it out in command-line mode. */
 void SaveSettings(int left, int top, int lastTab);
 
+/* Stores one setting's in-memory value at once (StopKey, TypeKey,
+ * TypeThis, RestartLog). False when the name has no value in gSettings or
+ * the write failed. */
+bool StoreSettingNow(const char* name);
+
+/* The stored LastTab (1 when there is none); the panel reads it when it
+ * is created. */
+int32_t ReadLastTab(void);
+
+/* The registry operations for a path under SettingsKeyPath, with the
+ * choice between the user's and the machine's copy made as above. */
+int32_t ReadSettingValue(const char* path, int kind, char* buffer, int bufferSize,
+                         int32_t fallback);
+bool WriteSettingValue(const char* path, int kind, const char* text, int32_t number);
+/* Deletes the value from both copies. */
+void DeleteSettingValue(const char* path);
+
 /* Registers a file extension (without the dot) with the shell so that it
- * opens with the program. */
+ * opens with the program; iconNumber is the icon's index plus one. Writes
+ * nothing when the program's own path can't be had whole. Class entries
+ * go per user (HKEY_CURRENT_USER\Software\Classes) when
+ * HKEY_CLASSES_ROOT can't be written. */
 void RegisterFileType(const char* extension, const char* programName, const char* displayName,
                       int iconNumber);
 

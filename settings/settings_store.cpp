@@ -1,35 +1,192 @@
 /*
- * settings_store.cpp: the options in memory.
+ * settings_store.cpp: the options in memory and in the registry.
  *
- * Until the registry store exists the program runs on the defaults; the
- * window-position rule is already the real one, so the main window is
- * placed the way it will be once positions are stored.
+ * One table names every stored value with its kind, default, start-up
+ * correction and place in the exit batch; the defaults, LoadSettings,
+ * SaveSettings and the tests all walk it, so a setting is added in one
+ * line.
+ *
+ * Two copies of the settings: HKEY_LOCAL_MACHINE is where the values have
+ * always lived and where machine-wide values still count, but a standard
+ * user on current Windows can't write there. Settings therefore persist
+ * for such a user through a copy under HKEY_CURRENT_USER at the same path,
+ * which wins on reading. Writes go to the machine's copy when it can be
+ * written, and then drop the user's copy of the value, so whatever was
+ * written last is what the next start reads.
  */
 #include "settings/settings.h"
 
+#include <cstdio>
 #include <cstring>
 
+#include "log/log.h"
 #include "platform/platform.h"
 
 Settings gSettings;
+const char* const SettingsKeyPath = "SOFTWARE\\Mirlow";
 
-static const int UnsetLeft = -99;
-static const int UnsetTop = 0;
+static const int32_t MaxRepeats = 2000000000;
 
-static void SetDefaults(void) {
+/* In reading order; the batch column is the order of the exit batch. */
+const SettingDefinition SettingTable[] = {
+    // name, kind, default, text default, correction, minimum, maximum, batch, slot, fields
+    {"Left", KindNumber, -99, nullptr, KeepAsStored, 0, 0, 1, WindowLeft, nullptr, nullptr},
+    {"Top", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 2, WindowTop, nullptr, nullptr},
+    {"StopKey", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 3, InSettings, &Settings::stopKey,
+     nullptr},
+    {"TypeKey", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 4, InSettings, &Settings::typeKey,
+     nullptr},
+    {"TypeThis", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 5, InSettings, &Settings::typeThis,
+     nullptr},
+    {"ExcludeMirlowAction", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 6, InSettings,
+     &Settings::excludeMirlowAction, nullptr},
+    {"PlayImmediately", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 7, InSettings,
+     &Settings::playImmediately, nullptr},
+    {"QuitWhenDone", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 8, InSettings,
+     &Settings::quitWhenDone, nullptr},
+    {"Reload", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 9, InSettings, &Settings::reload,
+     nullptr},
+    {"Topmost", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 10, InSettings, &Settings::topmost,
+     nullptr},
+    {"Speed", KindNumber, 2, nullptr, DefaultOutsideLimits, 1, 4, 11, InSettings, &Settings::speed,
+     nullptr},
+    {"PromptForSave", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 12, InSettings,
+     &Settings::promptForSave, nullptr},
+    {"Visited", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 13, InSettings, &Settings::visited,
+     nullptr},
+    {"Repeats", KindNumber, 1, nullptr, DefaultOutsideLimits, 1, MaxRepeats, 15, InSettings,
+     &Settings::repeats, nullptr},
+    // The player divides by these; a hand-edited 0 or less must not reach it.
+    {"FactorFast", KindNumber, 15, nullptr, RaiseToMinimum, 1, 0, 18, InSettings,
+     &Settings::factorFast, nullptr},
+    {"FactorSlow", KindNumber, 4, nullptr, RaiseToMinimum, 1, 0, 19, InSettings,
+     &Settings::factorSlow, nullptr},
+    {"RandomMin", KindNumber, 1000, nullptr, KeepAsStored, 0, 0, 21, InSettings,
+     &Settings::randomMin, nullptr},
+    {"RandomMax", KindNumber, 9999, nullptr, KeepAsStored, 0, 0, 22, InSettings,
+     &Settings::randomMax, nullptr},
+    {"LoopTypeBase", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 23, InSettings,
+     &Settings::loopTypeBase, nullptr},
+    {"Log", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 24, InSettings, &Settings::log, nullptr},
+    {"ShowTabs", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 14, InSettings, &Settings::showTabs,
+     nullptr},
+    {"InterruptWarning", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 25, InSettings,
+     &Settings::interruptWarning, nullptr},
+    {"RepeatForever", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 16, InSettings,
+     &Settings::repeatForever, nullptr},
+    {"Minimize", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 17, InSettings, &Settings::minimize,
+     nullptr},
+    {"Logfile", KindText, 0, "C:\\Mirlow.log", DefaultWhenEmpty, 0, 0, 26, InSettings, nullptr,
+     &Settings::logfile},
+    {"Editor", KindText, 0, "notepad.exe", DefaultWhenEmpty, 0, 0, 27, InSettings, nullptr,
+     &Settings::editor},
+    // Written at once by the Advanced Options dialog, never by the batch.
+    {"RestartLog", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 0, InSettings, &Settings::restartLog,
+     nullptr},
+    // Read by the settings panel when it is created, not at start-up.
+    {"LastTab", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 20, PanelLastTab, nullptr, nullptr},
+};
+const int SettingTableSize = (int)(sizeof SettingTable / sizeof SettingTable[0]);
+
+const SettingDefinition* FindSetting(const char* name) {
+    for (const SettingDefinition& row : SettingTable) {
+        if (strcmp(row.name, name) == 0)
+            return &row;
+    }
+    return nullptr;
+}
+
+/* ---- The two copies ---- */
+
+int32_t ReadSettingValue(const char* path, int kind, char* buffer, int bufferSize,
+                         int32_t fallback) {
+    int32_t number;
+    if (TryReadRegistryValue(RootCurrentUser, path, kind, buffer, bufferSize, &number))
+        return number;
+    return ReadRegistryValue(RootLocalMachine, path, kind, buffer, bufferSize, fallback);
+}
+
+bool WriteSettingValue(const char* path, int kind, const char* text, int32_t number) {
+    if (WriteRegistryValue(RootLocalMachine, path, kind, text, number)) {
+        DeleteRegistryValue(RootCurrentUser, path);
+        return true;
+    }
+    return WriteRegistryValue(RootCurrentUser, path, kind, text, number);
+}
+
+void DeleteSettingValue(const char* path) {
+    DeleteRegistryValue(RootLocalMachine, path);
+    DeleteRegistryValue(RootCurrentUser, path);
+}
+
+/* ---- The table ---- */
+
+static void SettingPath(const SettingDefinition& row, char* path) {
+    snprintf(path, RegistryPathSize, "%s\\%s", SettingsKeyPath, row.name);
+}
+
+/* Left, Top and LastTab live outside gSettings while they are read or
+ * written. */
+struct LooseValues {
+    int32_t left;
+    int32_t top;
+    int32_t lastTab;
+};
+
+static int32_t* NumberOf(const SettingDefinition& row, LooseValues* loose) {
+    switch (row.slot) {
+    case WindowLeft:
+        return &loose->left;
+    case WindowTop:
+        return &loose->top;
+    case PanelLastTab:
+        return &loose->lastTab;
+    case InSettings:
+        break;
+    }
+    return row.number != nullptr ? &(gSettings.*row.number) : nullptr;
+}
+
+static void SetDefaults(LooseValues* loose) {
     memset(&gSettings, 0, sizeof gSettings);
-    gSettings.excludeMirlowAction = 1;
-    gSettings.speed = 2;
-    gSettings.promptForSave = 1;
-    gSettings.repeats = 1;
-    gSettings.factorFast = 15;
-    gSettings.factorSlow = 4;
-    gSettings.randomMin = 1000;
-    gSettings.randomMax = 9999;
-    gSettings.showTabs = 1;
-    gSettings.interruptWarning = 1;
-    strcpy(gSettings.logfile, "C:\\Mirlow.log");
-    strcpy(gSettings.editor, "notepad.exe");
+    for (const SettingDefinition& row : SettingTable) {
+        if (row.kind == KindText)
+            strcpy(gSettings.*row.text, row.defaultText);
+        else
+            *NumberOf(row, loose) = row.defaultNumber;
+    }
+}
+
+/* A text that can't be read whole (missing, not text, longer than the
+ * 129 characters kept in memory) takes the default: a cut path would name
+ * another file, which RestartLog might then delete. */
+static void ReadRow(const SettingDefinition& row, LooseValues* loose) {
+    char path[RegistryPathSize];
+    SettingPath(row, path);
+    if (row.kind == KindText) {
+        char* text = gSettings.*row.text;
+        if (ReadSettingValue(path, KindText, text, SettingTextSize, -1) != 0)
+            strcpy(text, row.defaultText);
+        return;
+    }
+    int32_t* number = NumberOf(row, loose);
+    *number = ReadSettingValue(path, KindNumber, nullptr, 0, row.defaultNumber);
+}
+
+static void CorrectRow(const SettingDefinition& row, LooseValues* loose) {
+    if (row.correction == DefaultWhenEmpty) {
+        char* text = gSettings.*row.text;
+        if (text[0] == '\0')
+            strcpy(text, row.defaultText);
+        return;
+    }
+    int32_t* number = row.kind == KindNumber ? NumberOf(row, loose) : nullptr;
+    if (number == nullptr)
+        return;
+    if (row.correction == DefaultOutsideLimits && (*number < row.minimum || *number > row.maximum))
+        *number = row.defaultNumber;
+    if (row.correction == RaiseToMinimum && *number < row.minimum)
+        *number = row.minimum;
 }
 
 /* A saved position is used only when it puts the window's corner on the
@@ -44,20 +201,48 @@ static void ChooseWindowPosition(int left, int top, WindowPosition* position) {
 }
 
 void LoadSettings(WindowPosition* position) {
-    SetDefaults();
-    ChooseWindowPosition(UnsetLeft, UnsetTop, position);
+    LooseValues loose;
+    SetDefaults(&loose);
+    for (const SettingDefinition& row : SettingTable) {
+        if (row.slot != PanelLastTab)
+            ReadRow(row, &loose);
+    }
+    for (const SettingDefinition& row : SettingTable)
+        CorrectRow(row, &loose);
+    if (gSettings.restartLog != 0)
+        EraseLogFile();
+    ChooseWindowPosition(loose.left, loose.top, position);
+}
+
+static bool WriteRow(const SettingDefinition& row, LooseValues* loose) {
+    char path[RegistryPathSize];
+    SettingPath(row, path);
+    if (row.kind == KindText)
+        return WriteSettingValue(path, KindText, gSettings.*row.text, 0);
+    return WriteSettingValue(path, KindNumber, nullptr, *NumberOf(row, loose));
 }
 
 void SaveSettings(int left, int top, int lastTab) {
-    (void)left;
-    (void)top;
-    (void)lastTab;
+    LooseValues loose = {left, top, lastTab};
+    for (int place = 1; place <= SettingTableSize; place++) {
+        for (const SettingDefinition& row : SettingTable) {
+            if (row.batchPlace == place)
+                WriteRow(row, &loose);
+        }
+    }
 }
 
-void RegisterFileType(const char* extension, const char* programName, const char* displayName,
-                      int iconNumber) {
-    (void)extension;
-    (void)programName;
-    (void)displayName;
-    (void)iconNumber;
+bool StoreSettingNow(const char* name) {
+    const SettingDefinition* row = FindSetting(name);
+    if (row == nullptr || row->slot != InSettings)
+        return false;
+    LooseValues unused = {0, 0, 0};
+    return WriteRow(*row, &unused);
+}
+
+int32_t ReadLastTab(void) {
+    const SettingDefinition* row = FindSetting("LastTab");
+    char path[RegistryPathSize];
+    SettingPath(*row, path);
+    return ReadSettingValue(path, KindNumber, nullptr, 0, row->defaultNumber);
 }

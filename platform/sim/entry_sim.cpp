@@ -3,6 +3,12 @@
  * in command-line mode on the simulated desktop and prints every event the
  * playback hands to the system, so a user can see what a recording will do,
  * and when, without letting it loose on a real desktop.
+ *
+ * Its registry is the .reg file that the environment variable
+ * MIRLOW_REGISTRY names (none: an empty registry, nothing saved): read at
+ * start, written back at exit if the run changed it. The same file,
+ * imported with "regedit /s", sets up the Windows program. MIRLOW_DESKTOP
+ * names a description of the simulated desktop.
  */
 #include <cinttypes>
 #include <cstdio>
@@ -68,6 +74,26 @@ static void PrintMessageBox(const SimMessageBox* box) {
     fprintf(stderr, "message box \"%s\": %s\n", box->caption.c_str(), box->text.c_str());
 }
 
+/* A missing file is an empty registry that the run may create; a file
+ * that is there but is no registry file is reported and left alone. */
+static bool LoadRegistryFile(const char* path) {
+    SimRegistryFileStatus status = SimImportRegistryFile(path);
+    if (status == SimRegistryFileInvalid) {
+        fprintf(stderr, "mirlow: %s is not a registry file; it is left as it is\n", path);
+        return false;
+    }
+    return true;
+}
+
+static const char* RegistryFileToUse(void) {
+    const char* registryFile = getenv("MIRLOW_REGISTRY");
+    if (registryFile == nullptr || registryFile[0] == '\0')
+        return nullptr;
+    if (!LoadRegistryFile(registryFile))
+        return nullptr; /* never overwrite a file that was not understood */
+    return registryFile;
+}
+
 static bool PrepareDesktop(void) {
     SimReset();
     SimKeepDeliveredEvents(false);
@@ -93,7 +119,15 @@ int main(int argc, char** argv) {
     }
     if (!PrepareDesktop())
         return UsageExitCode;
-    int code = RunMirlow(tail.c_str(), ShowHide);
+    const char* registryFile = RegistryFileToUse();
+    /* There is no program file here that a Windows shell could start, so
+     * no file type is registered. */
+    SimSetProgramPath(nullptr);
+    uint32_t revision = SimRegistryRevision();
+    int exitCode = RunMirlow(tail.c_str(), ShowHide);
     fflush(stdout);
-    return code;
+    if (registryFile != nullptr && SimRegistryRevision() != revision &&
+        !SimSaveRegistryFile(registryFile))
+        fprintf(stderr, "mirlow: cannot write the registry file %s\n", registryFile);
+    return exitCode;
 }

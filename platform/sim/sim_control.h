@@ -14,7 +14,8 @@
 #include "platform/platform.h"
 
 /* A fresh desktop: no windows or classes, an empty queue, the clock at
- * SimStartTick, no queued answers, every key up. Blocks still allocated by
+ * SimStartTick, no queued answers, every key up, an empty registry, the
+ * program file at SimDefaultProgramPath. Blocks still allocated by
  * an earlier run are released, as the end of a process would. */
 void SimReset(void);
 
@@ -127,5 +128,52 @@ WindowHandle SimForegroundWindow(void);
 const std::vector<std::string>& SimStartedPrograms(void);
 /* Programs whose first word is this name (any letter case) fail to start. */
 void SimFailProgram(const char* programName);
+
+/* The program file as PlatformProgramPath reports it; null: there is none
+ * (the headless program has no file a Windows shell could start). */
+extern const char* const SimDefaultProgramPath;
+void SimSetProgramPath(const char* path);
+
+/* ---- Registry ---- */
+
+/* Every hive empty and writable; the next save is UTF-16 with the
+ * version 5 header. SimReset does this too. */
+void SimResetRegistry(void);
+
+/* Imports the bytes of a .reg file as the registry editor does: keys and
+ * values are added or replaced, "[-KEY]" and "NAME"=- remove. Read-only
+ * hives are written too. False, and nothing imported, when the text does
+ * not open with a registry header. */
+bool SimImportRegistryText(const std::string& fileBytes);
+enum SimRegistryFileStatus {
+    SimRegistryFileLoaded,
+    SimRegistryFileMissing,
+    SimRegistryFileInvalid
+};
+SimRegistryFileStatus SimImportRegistryFile(const char* path);
+
+/* The whole registry as the bytes of a .reg file, in the encoding and
+ * header of the last import. */
+std::string SimExportRegistryText(void);
+bool SimSaveRegistryFile(const char* path);
+
+/* A read-only hive behaves like HKEY_LOCAL_MACHINE for a standard user. */
+void SimSetRegistryReadOnly(RegistryHive hive, bool readOnly);
+
+struct SimRegistryValue {
+    bool exists;
+    uint32_t type;
+    std::vector<uint8_t> data;
+    std::string text() const; /* the data up to its first zero byte */
+};
+SimRegistryValue SimGetRegistryValue(RegistryHive hive, const char* keyPath, const char* name);
+bool SimRegistryKeyExists(RegistryHive hive, const char* keyPath);
+
+/* Moves on with every change the program makes (and every import). */
+uint32_t SimRegistryRevision(void);
+/* Keys the program opened and has not closed. */
+int SimOpenRegistryKeyCount(void);
+/* Every value the program set, in order, as "HKLM\KEY\NAME". */
+const std::vector<std::string>& SimRegistryWrites(void);
 
 #endif

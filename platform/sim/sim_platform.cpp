@@ -80,6 +80,9 @@ struct SimDesktop {
     bool seedSet = false;
     uint32_t seed = 0;
     void (*boxObserver)(const SimMessageBox*) = nullptr;
+
+    bool hasProgramPath = true;
+    std::string programPath = SimDefaultProgramPath;
 };
 
 SimDesktop* desktop = new SimDesktop;
@@ -140,12 +143,20 @@ WindowHandle AddWindow(const char* className, const char* title, WindowProcedure
 
 /* ---- Control ---- */
 
+const char* const SimDefaultProgramPath = "C:\\Program Files\\Mirlow\\mirlow.exe";
+
 void SimReset(void) {
     for (void* block : desktop->liveBlocks)
         free(block);
     ForgetEmulatedHook();
     delete desktop;
     desktop = new SimDesktop;
+    SimResetRegistry();
+}
+
+void SimSetProgramPath(const char* path) {
+    desktop->hasProgramPath = path != nullptr;
+    desktop->programPath = path != nullptr ? path : "";
 }
 
 void SimSetTickCount(uint32_t ticks) {
@@ -676,6 +687,16 @@ void PlatformSetTabSelection(WindowHandle tabControl, int index) {
 intptr_t PlatformSendNotify(WindowHandle dialog, WindowHandle control, int controlId, int code) {
     (void)control;
     return PlatformSendMessage(dialog, MsgNotify, (uintptr_t)controlId, (intptr_t)code);
+}
+
+/* ---- The program file ---- */
+
+int PlatformProgramPath(char* buffer, int size) {
+    int length = (int)desktop->programPath.size();
+    if (!desktop->hasProgramPath || length >= size)
+        return -1;
+    memcpy(buffer, desktop->programPath.c_str(), (size_t)length + 1);
+    return length;
 }
 
 /* ---- Journal hooks ---- */

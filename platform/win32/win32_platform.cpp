@@ -454,4 +454,81 @@ ProcessWait PlatformWaitForProcess(ProcessHandle process, int milliseconds) {
 
 void PlatformCloseProcess(ProcessHandle process) {
     CloseHandle(reinterpret_cast<HANDLE>(process));
+
+/* ---- Registry ---- */
+
+static HKEY RootKey(RegistryHive hive) {
+    switch (hive) {
+    case HiveClassesRoot:
+        return HKEY_CLASSES_ROOT;
+    case HiveCurrentUser:
+        return HKEY_CURRENT_USER;
+    case HiveLocalMachine:
+        return HKEY_LOCAL_MACHINE;
+    case HiveUsers:
+        break;
+    }
+    return HKEY_USERS;
+}
+
+static HKEY ToHkey(RegistryKeyHandle key) {
+    return reinterpret_cast<HKEY>(key);
+}
+
+RegistryKeyHandle PlatformOpenRegistryKey(RegistryHive hive, const char* keyPath, bool fullAccess) {
+    HKEY key = nullptr;
+    REGSAM access = fullAccess ? KEY_ALL_ACCESS : KEY_QUERY_VALUE;
+    if (RegOpenKeyExA(RootKey(hive), keyPath, 0, access, &key) != ERROR_SUCCESS)
+        return nullptr;
+    return reinterpret_cast<RegistryKeyHandle>(key);
+}
+
+RegistryKeyHandle PlatformCreateRegistryKey(RegistryHive hive, const char* keyPath) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(RootKey(hive), keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return nullptr;
+    return reinterpret_cast<RegistryKeyHandle>(key);
+}
+
+void PlatformCloseRegistryKey(RegistryKeyHandle key) {
+    RegCloseKey(ToHkey(key));
+}
+
+bool PlatformSetRegistryValue(RegistryKeyHandle key, const char* name, uint32_t type,
+                              const void* data, uint32_t size) {
+    return RegSetValueExA(ToHkey(key), name, 0, type, static_cast<const BYTE*>(data), size) ==
+           ERROR_SUCCESS;
+}
+
+int PlatformQueryRegistryValue(RegistryKeyHandle key, const char* name, uint32_t* type, void* data,
+                               uint32_t capacity) {
+    DWORD size = capacity;
+    DWORD storedType = 0;
+    if (RegQueryValueExA(ToHkey(key), name, nullptr, &storedType, static_cast<BYTE*>(data),
+                         &size) != ERROR_SUCCESS ||
+        size > capacity)
+        return -1;
+    *type = storedType;
+    return (int)size;
+}
+
+bool PlatformDeleteRegistryValue(RegistryKeyHandle key, const char* name) {
+    return RegDeleteValueA(ToHkey(key), name) == ERROR_SUCCESS;
+}
+
+bool PlatformDeleteRegistryKey(RegistryHive hive, const char* keyPath) {
+    return RegDeleteKeyA(RootKey(hive), keyPath) == ERROR_SUCCESS;
+}
+
+/* ---- The program file ---- */
+
+int PlatformProgramPath(char* buffer, int size) {
+    if (size <= 0)
+        return -1;
+    DWORD length = GetModuleFileNameA(nullptr, buffer, (DWORD)size);
+    /* A path that does not fit comes back cut (and filling the buffer). */
+    if (length == 0 || length >= (DWORD)size)
+        return -1;
+    return (int)length;
 }

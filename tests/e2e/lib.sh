@@ -61,3 +61,40 @@ wait_for_line() {
     done
     return 1
 }
+
+# reg_values KEY: prints every value of the key, one "NAME|TYPE|DATA" line
+# each (the default value's name is empty). Fails when there is no such
+# key. Reads through `wine reg`, which sees a running program's writes at
+# once.
+reg_values() {
+    local out line name
+    out=$(wine reg query "$1" 2>/dev/null) || return 1
+    while IFS= read -r line; do
+        line=${line%$'\r'}
+        if [[ $line =~ ^\ {4}(.*)\ {4}(REG_[A-Z_]+)(\ {4}(.*))?$ ]]; then
+            name=${BASH_REMATCH[1]}
+            [ "$name" = "(Default)" ] && name=""
+            echo "$name|${BASH_REMATCH[2]}|${BASH_REMATCH[4]}"
+        fi
+    done <<<"$out"
+}
+
+# value_in VALUES NAME: the "TYPE DATA" of one value from reg_values output.
+value_in() {
+    local line
+    while IFS= read -r line; do
+        if [ "${line%%|*}" = "$2" ]; then
+            line=${line#*|}
+            echo "${line%%|*} ${line#*|}"
+            return 0
+        fi
+    done <<<"$1"
+    return 1
+}
+
+# expect_value VALUES NAME "TYPE DATA": fails the test unless it is so.
+expect_value() {
+    local got
+    got=$(value_in "$1" "$2") || fail "no value '$2'"
+    [ "$got" = "$3" ] || fail "'$2' is '$got', expected '$3'"
+}

@@ -8,6 +8,7 @@
  *   mirlow_probe wait-gone CLASS TIMEOUT_MS       exit 0 once it is gone
  *   mirlow_probe title CLASS                      prints the title
  *   mirlow_probe visible CLASS                    prints 1 or 0
+ *   mirlow_probe rect CLASS                       prints left top right bottom
  *   mirlow_probe post-command CLASS ID            posts WM_COMMAND
  *   mirlow_probe close CLASS                      posts WM_CLOSE
  *   mirlow_probe wait-box CAPTION TIMEOUT_MS      prints the box's text
@@ -87,6 +88,13 @@ static int Run(int argc, char** argv) {
     }
     if (strcmp(verb, "visible") == 0) {
         printf("%d\n", IsWindowVisible(window) ? 1 : 0);
+        return 0;
+    }
+    if (strcmp(verb, "rect") == 0) {
+        RECT rect;
+        if (!GetWindowRect(window, &rect))
+            return 1;
+        printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
         return 0;
     }
     if (strcmp(verb, "post-command") == 0)

@@ -1,0 +1,359 @@
+// The settings store: every setting through the registry and back, the
+// start-up corrections, the exit batch, and the two copies (the machine's
+// and the user's) on the simulated registry.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "platform/sim/sim_control.h"
+#include "settings/settings.h"
+
+namespace {
+
+class SettingsTest : public ::testing::Test {
+  protected:
+    WindowPosition position = {0, 0};
+
+    void SetUp() override {
+        SimReset();
+    }
+    void TearDown() override {
+        EXPECT_EQ(SimOpenRegistryKeyCount(), 0);
+        SimReset();
+    }
+
+    static std::string PathOf(const char* name) {
+        return std::string("SOFTWARE\\Mirlow\\") + name;
+    }
+    static void Store(int root, const char* name, int32_t number) {
+        ASSERT_TRUE(WriteRegistryValue(root, PathOf(name).c_str(), KindNumber, nullptr, number));
+    }
+    static void StoreText(int root, const char* name, const std::string& text) {
+        ASSERT_TRUE(WriteRegistryValue(root, PathOf(name).c_str(), KindText, text.c_str(), 0));
+    }
+    static int32_t Number(const char* name) {
+        return gSettings.*(FindSetting(name)->number);
+    }
+    static SimRegistryValue Stored(RegistryHive hive, const char* name) {
+        return SimGetRegistryValue(hive, "SOFTWARE\\Mirlow", name);
+    }
+    static int32_t StoredNumber(RegistryHive hive, const char* name) {
+        SimRegistryValue value = Stored(hive, name);
+        int32_t number = 0;
+        if (value.data.size() == 4)
+            memcpy(&number, value.data.data(), 4);
+        return number;
+    }
+};
+
+// A value of each row that differs from its default and survives the
+// start-up corrections.
+int32_t OtherNumber(const SettingDefinition& row) {
+    return row.defaultNumber + 1;
+}
+std::string OtherText(const SettingDefinition& row) {
+    return std::string(row.defaultText) + ".%USERNAME%";
+}
+
+TEST_F(SettingsTest, EverySettingRoundTripsThroughTheExitBatch) {
+    LoadSettings(&position);
+    for (int i = 0; i < SettingTableSize; i++) {
+        const SettingDefinition& row = SettingTable[i];
+        if (row.number != nullptr) {
+            EXPECT_EQ(gSettings.*row.number, row.defaultNumber) << row.name;
+        }
+        if (row.text != nullptr) {
+            EXPECT_STREQ(gSettings.*row.text, row.defaultText) << row.name;
+        }
+    }
+    EXPECT_EQ(position.x, DefaultWindowPosition); // Left -99 on a first start
+    EXPECT_EQ(position.y, DefaultWindowPosition);
+    EXPECT_EQ(ReadLastTab(), 1);
+
+    for (int i = 0; i < SettingTableSize; i++) {
+        const SettingDefinition& row = SettingTable[i];
+        if (row.number != nullptr)
+            gSettings.*row.number = OtherNumber(row);
+        if (row.text != nullptr)
+            strcpy(gSettings.*row.text, OtherText(row).c_str());
+    }
+    SaveSettings(100, 80, 3);
+
+    for (int i = 0; i < SettingTableSize; i++) {
+        const SettingDefinition& row = SettingTable[i];
+        SimRegistryValue stored = Stored(HiveLocalMachine, row.name);
+        EXPECT_EQ(stored.exists, row.batchPlace != 0) << row.name;
+        uint32_t type = row.kind == KindText ? RegistryTypeExpandText : RegistryTypeNumber;
+        EXPECT_EQ(stored.type, stored.exists ? type : 0u) << row.name;
+    }
+
+    memset(&gSettings, 0x55, sizeof gSettings);
+    LoadSettings(&position);
+    for (int i = 0; i < SettingTableSize; i++) {
+        const SettingDefinition& row = SettingTable[i];
+        int32_t expected = row.batchPlace != 0 ? OtherNumber(row) : row.defaultNumber;
+        if (row.number != nullptr) {
+            EXPECT_EQ(gSettings.*row.number, expected) << row.name;
+        }
+        if (row.text != nullptr) { // read back exactly, never expanded
+            EXPECT_EQ(gSettings.*row.text, OtherText(row)) << row.name;
+        }
+    }
+    EXPECT_EQ(position.x, 100);
+    EXPECT_EQ(position.y, 80);
+    EXPECT_EQ(ReadLastTab(), 3);
+}
+
+TEST_F(SettingsTest, TheExitBatchKeepsItsOrder) {
+    LoadSettings(&position);
+    SaveSettings(0, 0, 1);
+    // clang-format off
+    const char* const order[] = {
+        "Left", "Top", "StopKey", "TypeKey", "TypeThis", "ExcludeMirlowAction",
+        "PlayImmediately", "QuitWhenDone", "Reload", "Topmost", "Speed", "PromptForSave",
+        "Visited", "ShowTabs", "Repeats", "RepeatForever", "Minimize", "FactorFast",
+        "FactorSlow", "LastTab", "RandomMin", "RandomMax", "LoopTypeBase", "Log",
+        "InterruptWarning", "Logfile", "Editor"};
+    // clang-format on
+    std::vector<std::string> expected;
+    for (const char* name : order)
+        expected.push_back("HKLM\\SOFTWARE\\Mirlow\\" + std::string(name));
+    EXPECT_EQ(SimRegistryWrites(), expected);
+}
+
+struct CorrectionCase {
+    const char* name;
+    int32_t stored;
+    int32_t loaded;
+};
+
+TEST_F(SettingsTest, StartUpCorrectsStoredNumbersAtTheirLimits) {
+    const CorrectionCase cases[] = {
+        {"Speed", 0, 2},
+        {"Speed", 1, 1},
+        {"Speed", 4, 4},
+        {"Speed", 5, 2},
+        {"Repeats", 0, 1},
+        {"Repeats", 1, 1},
+        {"Repeats", 2000000000, 2000000000},
+        {"Repeats", 2000000001, 1},
+        {"Repeats", -3, 1},
+        {"FactorFast", 0, 1},
+        {"FactorFast", -20, 1},
+        {"FactorFast", 1, 1},
+        {"FactorSlow", 0, 1},
+        {"FactorSlow", 9, 9},
+        {"Log", 7, 7},
+        {"Log", -1, -1}, // the level is not validated
+        {"RandomMax", 5, 5},
+        {"StopKey", 0x7B, 0x7B},
+    };
+    for (const CorrectionCase& c : cases) {
+        SimResetRegistry();
+        Store(RootLocalMachine, c.name, c.stored);
+        LoadSettings(&position);
+        EXPECT_EQ(Number(c.name), c.loaded) << c.name << " stored as " << c.stored;
+    }
+    // A number stored as text longer than 4 bytes can't be read: the default.
+    for (const char* name : {"Speed", "Repeats", "FactorFast", "ExcludeMirlowAction"}) {
+        SimResetRegistry();
+        StoreText(RootLocalMachine, name, "12345");
+        LoadSettings(&position);
+        EXPECT_EQ(Number(name), FindSetting(name)->defaultNumber) << name;
+    }
+}
+
+struct PositionCase {
+    int32_t left, top;
+    bool used;
+};
+
+TEST_F(SettingsTest, ASavedPositionIsUsedOnlyOnTheScreen) {
+    const int width = PlatformSystemMetric(MetricFullScreenWidth);
+    const int height = PlatformSystemMetric(MetricFullScreenHeight);
+    const PositionCase cases[] = {
+        {-4, -4, true},    {-5, -4, false},    {-4, -5, false},
+        {-5, 0, false},    {-99, 0, false},    {width - 1, height - 1, true},
+        {width, 0, false}, {0, height, false}, {-32000, -32000, false},
+    };
+    for (const PositionCase& c : cases) {
+        SimResetRegistry();
+        Store(RootLocalMachine, "Left", c.left);
+        Store(RootLocalMachine, "Top", c.top);
+        LoadSettings(&position);
+        EXPECT_EQ(position.x, c.used ? c.left : DefaultWindowPosition) << c.left << "," << c.top;
+        EXPECT_EQ(position.y, c.used ? c.top : DefaultWindowPosition) << c.left << "," << c.top;
+    }
+}
+
+struct TextCase {
+    std::string stored;
+    bool asNumber;
+    std::string loaded; // empty: the default
+};
+
+TEST_F(SettingsTest, TextsThatCantBeKeptWholeTakeTheirDefaults) {
+    const std::string longest(SettingTextSize - 1, 'p');
+    const TextCase cases[] = {
+        {"", false, ""},
+        {longest, false, longest},
+        {longest + "q", false, ""}, // never cut: a cut path names another file
+        {std::string(300, 'p'), false, ""},
+        {"%APPDATA%\\Mirlow\\run.log", false, "%APPDATA%\\Mirlow\\run.log"},
+        {"", true, ""},
+    };
+    const char* const names[] = {"Logfile", "Editor"};
+    for (const char* name : names) {
+        const SettingDefinition* row = FindSetting(name);
+        for (const TextCase& c : cases) {
+            SimResetRegistry();
+            if (c.asNumber)
+                Store(RootLocalMachine, name, 1);
+            else
+                StoreText(RootLocalMachine, name, c.stored);
+            LoadSettings(&position);
+            std::string expected = c.loaded.empty() ? row->defaultText : c.loaded;
+            EXPECT_EQ(gSettings.*row->text, expected) << name << " stored as " << c.stored;
+        }
+    }
+}
+
+// A standard user can't write HKEY_LOCAL_MACHINE: settings persist in the
+// user's copy, and machine-wide values still count where the user has none.
+TEST_F(SettingsTest, AStandardUserKeepsSettingsInTheirOwnCopy) {
+    Store(RootLocalMachine, "Speed", 3);
+    Store(RootLocalMachine, "Repeats", 7);
+    SimSetRegistryReadOnly(HiveLocalMachine, true);
+
+    LoadSettings(&position);
+    EXPECT_EQ(gSettings.speed, 3);
+    EXPECT_EQ(gSettings.repeats, 7);
+
+    gSettings.speed = 4;
+    SaveSettings(10, 20, 2);
+    EXPECT_EQ(StoredNumber(HiveLocalMachine, "Speed"), 3);
+    EXPECT_FALSE(Stored(HiveLocalMachine, "Left").exists);
+    EXPECT_EQ(StoredNumber(HiveCurrentUser, "Speed"), 4);
+    EXPECT_EQ(StoredNumber(HiveCurrentUser, "Repeats"), 7);
+
+    LoadSettings(&position);
+    EXPECT_EQ(gSettings.speed, 4);
+    EXPECT_EQ(position.x, 10);
+    EXPECT_EQ(ReadLastTab(), 2);
+
+    gSettings.stopKey = 0x7A;
+    EXPECT_TRUE(StoreSettingNow("StopKey"));
+    EXPECT_EQ(StoredNumber(HiveCurrentUser, "StopKey"), 0x7A);
+}
+
+TEST_F(SettingsTest, TheUsersReadableCopyWinsOnReading) {
+    Store(RootLocalMachine, "Speed", 3);
+    Store(RootCurrentUser, "Speed", 1);
+    Store(RootLocalMachine, "Repeats", 9);
+    StoreText(RootCurrentUser, "Repeats", "not a number");
+    LoadSettings(&position);
+    EXPECT_EQ(gSettings.speed, 1);
+    EXPECT_EQ(gSettings.repeats, 9);
+}
+
+// Where the machine's copy can be written, a write lands there and drops
+// the user's stale copy, so the value written last is the one read next.
+TEST_F(SettingsTest, AWriteToTheMachineCopyDropsTheUsersCopy) {
+    Store(RootCurrentUser, "Speed", 1);
+    LoadSettings(&position);
+    gSettings.speed = 4;
+    SaveSettings(0, 0, 1);
+    EXPECT_EQ(StoredNumber(HiveLocalMachine, "Speed"), 4);
+    EXPECT_FALSE(Stored(HiveCurrentUser, "Speed").exists);
+    LoadSettings(&position);
+    EXPECT_EQ(gSettings.speed, 4);
+
+    StoreText(RootCurrentUser, "File1", "a.mrx");
+    StoreText(RootLocalMachine, "File1", "b.mrx");
+    DeleteSettingValue(PathOf("File1").c_str());
+    EXPECT_FALSE(Stored(HiveCurrentUser, "File1").exists);
+    EXPECT_FALSE(Stored(HiveLocalMachine, "File1").exists);
+}
+
+TEST_F(SettingsTest, ValuesWrittenAtOnceWriteOnlyThemselves) {
+    LoadSettings(&position);
+    gSettings.typeThis = 3;
+    gSettings.restartLog = 1;
+    EXPECT_TRUE(StoreSettingNow("TypeThis"));
+    EXPECT_TRUE(StoreSettingNow("RestartLog"));
+    EXPECT_FALSE(StoreSettingNow("Left")); // not kept in memory
+    EXPECT_FALSE(StoreSettingNow("NoSuchValue"));
+    EXPECT_EQ(SimRegistryWrites(),
+              (std::vector<std::string>{"HKLM\\SOFTWARE\\Mirlow\\TypeThis",
+                                        "HKLM\\SOFTWARE\\Mirlow\\RestartLog"}));
+}
+
+TEST_F(SettingsTest, RestartLogErasesTheLogOnceAtStartUp) {
+    std::string log = testing::TempDir() + "mirlow_restart.log";
+    for (int restart = 0; restart <= 1; restart++) {
+        FILE* file = fopen(log.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        fputs("old line\r\n", file);
+        fclose(file);
+        SimResetRegistry();
+        StoreText(RootLocalMachine, "Logfile", log);
+        Store(RootLocalMachine, "RestartLog", restart);
+        LoadSettings(&position);
+        file = fopen(log.c_str(), "rb");
+        EXPECT_EQ(file != nullptr, restart == 0) << "RestartLog " << restart;
+        if (file != nullptr)
+            fclose(file);
+    }
+    remove(log.c_str());
+}
+
+class SettingsStartupTest : public SettingsTest {
+  protected:
+    size_t writesBefore = 0;
+
+    // Whether the program wrote a setting since the test's own writes.
+    bool WroteSettings() const {
+        const std::vector<std::string>& writes = SimRegistryWrites();
+        for (size_t i = writesBefore; i < writes.size(); i++) {
+            if (writes[i].find("SOFTWARE\\Mirlow") != std::string::npos)
+                return true;
+        }
+        return false;
+    }
+};
+
+TEST_F(SettingsStartupTest, TheMainWindowOpensWhereItWasLeftAndSavesItsPlace) {
+    Store(RootLocalMachine, "Left", 100);
+    Store(RootLocalMachine, "Top", 80);
+    Store(RootLocalMachine, "LastTab", 3);
+    writesBefore = SimRegistryWrites().size();
+    int exitCode;
+    ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
+    SimWindowInfo info = SimGetWindowInfo(gApp.mainWindow);
+    EXPECT_EQ(info.x, 100);
+    EXPECT_EQ(info.y, 80);
+    EXPECT_FALSE(WroteSettings()); // nothing until the exit batch
+
+    PlatformPostMessage(gApp.mainWindow, MsgClose, 0, 0);
+    EXPECT_EQ(RunMessageLoop(), ExitSuccess);
+    EXPECT_EQ(StoredNumber(HiveLocalMachine, "Left"), 100);
+    EXPECT_EQ(StoredNumber(HiveLocalMachine, "Top"), 80);
+    EXPECT_EQ(StoredNumber(HiveLocalMachine, "LastTab"), 3); // no panel: kept as it was
+    EXPECT_TRUE(Stored(HiveLocalMachine, "Editor").exists);
+}
+
+TEST_F(SettingsStartupTest, ACommandLineRunWritesNoExitBatch) {
+    Store(RootLocalMachine, "Speed", 3);
+    writesBefore = SimRegistryWrites().size();
+    uint32_t before = SimRegistryRevision();
+    RunMirlow("C:\\a.mrx", ShowNormal); // how the run itself ends does not matter here
+    EXPECT_FALSE(WroteSettings());
+    EXPECT_FALSE(Stored(HiveLocalMachine, "Left").exists);
+    EXPECT_NE(SimRegistryRevision(), before); // the file types were registered
+}
+
+} // namespace
