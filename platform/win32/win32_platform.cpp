@@ -454,6 +454,7 @@ ProcessWait PlatformWaitForProcess(ProcessHandle process, int milliseconds) {
 
 void PlatformCloseProcess(ProcessHandle process) {
     CloseHandle(reinterpret_cast<HANDLE>(process));
+}
 
 /* ---- Registry ---- */
 
