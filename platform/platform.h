@@ -247,6 +247,9 @@ struct EventRecord;
 typedef intptr_t (*PlaybackHookProcedure)(int code, EventRecord* record, bool* wroteRecord);
 
 HookHandle PlatformInstallPlaybackHook(PlaybackHookProcedure procedure);
+/* True when the last installed playback hook is called by the system
+ * itself; false when the platform drives it and injects the input. */
+bool PlatformPlaybackUsesSystemJournal(void);
 bool PlatformRemoveJournalHook(HookHandle hook);
 /* Passes the current hook call on to the next hook in the chain. */
 intptr_t PlatformCallNextHook(HookHandle hook, int code);

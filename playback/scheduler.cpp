@@ -81,6 +81,10 @@ void StartPlayback(void) {
     if (gSettings.minimize != 0)
         PlatformShowWindow(gApp.mainWindow, ShowMinimize);
     gApp.journalHook = PlatformInstallPlaybackHook(PlaybackHookProc);
+    if (gApp.journalHook != nullptr && gApp.loopsCompleted == 0)
+        LogPrintf(LogLow, PlatformPlaybackUsesSystemJournal()
+                              ? "Playing through the system's journal hook"
+                              : "Playing through injected input (no journal hook available)");
     if (gApp.journalHook == nullptr) {
         gApp.exitCode = ExitPlaybackError;
         ReportPlaybackError("Unable to start playback!", "Playback Failure",

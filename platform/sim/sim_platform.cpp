@@ -707,6 +707,12 @@ HookHandle PlatformInstallPlaybackHook(PlaybackHookProcedure procedure) {
     return InstallEmulatedHook(procedure);
 }
 
+/* The simulated system plays through a journal unless told that its input
+ * layer injects real keys. */
+bool PlatformPlaybackUsesSystemJournal(void) {
+    return !desktop->injectsKeys;
+}
+
 bool PlatformRemoveJournalHook(HookHandle hook) {
     if (hook == nullptr)
         return false;

@@ -17,6 +17,11 @@ HINSTANCE Win32Instance(void);
 void Win32ProbeWindowCreated(HWND window);
 void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam);
 
+/* While an emulated playback hook is installed, drives it until a message
+ * arrives, which it returns in msg (true). False when no emulated hook is
+ * installed: the caller then waits for messages as usual. */
+bool Win32DriveEmulatedJournal(MSG* msg);
+
 /* Hands a played record to the system as keyboard or mouse input. */
 struct EventRecord;
 void Win32SendRecord(const EventRecord* record);

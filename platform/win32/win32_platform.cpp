@@ -8,6 +8,7 @@
  */
 #include <windows.h>
 #include <commctrl.h>
+#include <mmsystem.h>
 
 #include <cstring>
 
@@ -43,8 +44,11 @@ void PlatformRelease(void* block) {
     HeapFree(GetProcessHeap(), 0, block);
 }
 
+/* The multimedia timer counts the same milliseconds since the system
+ * started as GetTickCount, but in 1 ms steps (with timeBeginPeriod(1))
+ * instead of the 15.6 ms system tick, which the playback timing needs. */
 uint32_t PlatformTickCount(void) {
-    return GetTickCount();
+    return timeGetTime();
 }
 
 uint32_t PlatformRandomSeed(void) {
@@ -254,31 +258,12 @@ static void ToMsg(const PlatformMessage* message, MSG* msg) {
     msg->pt.y = message->y;
 }
 
-/* While an emulated playback hook is installed, messages are taken as they
- * come and the hook is driven in between: its delays are waited out in the
- * message wait itself, so the program stays responsive while it plays. */
-static int DriveJournalUntilMessage(PlatformMessage* message) {
-    MSG msg;
-    for (;;) {
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            FromMsg(msg, message);
-            return msg.message == WM_QUIT ? 0 : 1;
-        }
-        if (!EmulatedHookInstalled())
-            return -2;
-        JournalStep step = StepEmulatedJournal(Win32SendRecord);
-        if (step.waitMs > 0)
-            MsgWaitForMultipleObjectsEx(0, nullptr, step.waitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-}
-
 int PlatformGetMessage(PlatformMessage* message) {
-    if (EmulatedHookInstalled()) {
-        int got = DriveJournalUntilMessage(message);
-        if (got != -2)
-            return got;
-    }
     MSG msg;
+    if (Win32DriveEmulatedJournal(&msg)) {
+        FromMsg(msg, message);
+        return msg.message == WM_QUIT ? 0 : 1;
+    }
     BOOL got = GetMessageA(&msg, nullptr, 0, 0);
     if (got == -1)
         return -1;
@@ -350,34 +335,7 @@ intptr_t PlatformSendNotify(WindowHandle dialog, WindowHandle control, int contr
     return SendMessageA(ToHwnd(dialog), WM_NOTIFY, (WPARAM)controlId, (LPARAM)&header);
 }
 
-/* ---- Journal hooks ---- */
-
-/* Playback is driven by the program itself and each record is injected
- * with SendInput, which works for a standard user and under Wine alike. */
-HookHandle PlatformInstallPlaybackHook(PlaybackHookProcedure procedure) {
-    return InstallEmulatedHook(procedure);
-}
-
-bool PlatformRemoveJournalHook(HookHandle hook) {
-    if (hook == nullptr)
-        return false;
-    if (RemoveEmulatedHook(hook))
-        return true;
-    return UnhookWindowsHookEx(reinterpret_cast<HHOOK>(hook)) != 0;
-}
-
-intptr_t PlatformCallNextHook(HookHandle hook, int code) {
-    (void)hook;
-    (void)code;
-    return 0;
-}
-
-/* SendInput presses real keys, so the keyboard's toggle state follows by
- * itself: pressing a toggle key again would undo it. */
-bool PlatformPressToggleKey(int virtualKey) {
-    (void)virtualKey;
-    return false;
-}
+/* ---- System ---- */
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
