@@ -98,3 +98,39 @@ expect_value() {
     got=$(value_in "$1" "$2") || fail "no value '$2'"
     [ "$got" = "$3" ] || fail "'$2' is '$got', expected '$3'"
 }
+
+# use_log_file UNIX_PATH LEVEL: the program logs there at that level (an
+# empty path removes both settings again).
+use_log_file() {
+    wine reg delete 'HKCU\SOFTWARE\Mirlow' /f >/dev/null 2>&1
+    if [ -z "$1" ]; then
+        wine reg delete 'HKLM\SOFTWARE\Mirlow' /v Logfile /f >/dev/null 2>&1
+        wine reg delete 'HKLM\SOFTWARE\Mirlow' /v Log /f >/dev/null 2>&1
+        return 0
+    fi
+    wine reg add 'HKLM\SOFTWARE\Mirlow' /v Logfile /t REG_SZ /d "$(winpath "$1")" /f >/dev/null 2>&1
+    wine reg add 'HKLM\SOFTWARE\Mirlow' /v Log /t REG_DWORD /d "$2" /f >/dev/null 2>&1
+}
+
+# wait_for_file PATH SECONDS: polls until the file exists and is not empty.
+wait_for_file() {
+    local limit=$(($2 * 20))
+    for _ in $(seq "$limit"); do
+        [ -s "$1" ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# expect_lines_in_order FILE TEXT...: each text is found in a line (as a
+# fixed string), each after the line that held the one before.
+expect_lines_in_order() {
+    local file=$1 from=1 text found
+    shift
+    [ -f "$file" ] || fail "no file $file"
+    for text in "$@"; do
+        found=$(tail -n +"$from" "$file" | tr -d '\r' | grep -n -F -m1 -- "$text" | cut -d: -f1)
+        [ -n "$found" ] || fail "'$text' not found in $(basename "$file") after line $from"
+        from=$((from + found))
+    done
+}
