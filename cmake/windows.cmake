@@ -31,4 +31,9 @@ add_executable(mirlow_probe tests/e2e/mirlow_probe.cpp)
 target_compile_definitions(mirlow_probe PRIVATE WIN32_LEAN_AND_MEAN)
 target_link_options(mirlow_probe PRIVATE -static)
 
+# The timing benchmark's receiving window (scripts/timing_bench.sh).
+add_executable(key_timer tests/e2e/key_timer.cpp)
+target_link_options(key_timer PRIVATE -static)
+target_link_libraries(key_timer PRIVATE winmm)
+
 include(${CMAKE_SOURCE_DIR}/tests/e2e/wine_tests.cmake OPTIONAL)
