@@ -16,6 +16,8 @@
 #include <deque>
 #include <map>
 
+#include <sys/stat.h>
+
 #include "resources/resource.h"
 
 namespace {
@@ -151,6 +153,10 @@ const std::vector<SimMessageBox>& SimMessageBoxes(void) {
     return desktop->boxes;
 }
 
+void SimClearMessageBoxes(void) {
+    desktop->boxes.clear();
+}
+
 void SimSetKeyDown(int virtualKey, bool down) {
     desktop->keys[virtualKey & 0xFF] = down;
 }
@@ -213,7 +219,7 @@ int SimRemovedHooks(void) {
     return desktop->removedHooks;
 }
 
-/* ---- Memory and time ---- */
+/* ---- Memory, files and time ---- */
 
 void* PlatformAllocate(size_t bytes) {
     desktop->allocations++;
@@ -235,6 +241,14 @@ void PlatformRelease(void* block) {
             return;
         }
     }
+}
+
+/* The simulated desktop keeps its files on the real file system. */
+int64_t PlatformFileSize(const char* path) {
+    struct stat entry;
+    if (stat(path, &entry) != 0 || !S_ISREG(entry.st_mode))
+        return 0;
+    return (int64_t)entry.st_size;
 }
 
 uint32_t PlatformTickCount(void) {
