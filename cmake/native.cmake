@@ -20,6 +20,7 @@ include(GoogleTest)
 add_executable(mirlow_tests
     tests/model_test.cpp
     tests/startup_test.cpp
+    tests/text_search_test.cpp
 )
 target_link_libraries(mirlow_tests PRIVATE mirlow_core GTest::gtest GTest::gtest_main)
 gtest_discover_tests(mirlow_tests DISCOVERY_TIMEOUT 60)

@@ -15,6 +15,7 @@
 #ifndef MIRLOW_MODEL_H
 #define MIRLOW_MODEL_H
 
+#include <cstddef>
 #include <cstdint>
 
 /* One input event, laid out as the system's journal record: five
@@ -112,5 +113,28 @@ void TakePlaybackSnapshot(void);
 /* Puts the list, its count and the anchors back as the snapshot holds
  * them; every entry beyond the snapshot's count is zero afterwards. */
 void RestorePlaybackSnapshot(void);
+
+/* ---- Recording files ----
+ * Two formats, chosen by the path alone: a path that holds ".mrl" in any
+ * letter case is a binary recording (the event list as 20-byte records),
+ * every other path an editable text script (one line per event or script
+ * command).
+ */
+
+/* True when the path holds ".mrl" in any letter case, anywhere. */
+bool IsBinaryRecordingPath(const char* path);
+
+/* Position of the first occurrence of pattern in text, comparing ASCII
+ * letters without regard to case; 0 for an empty pattern, -1 when absent. */
+int FindNoCase(const char* text, const char* pattern);
+
+/* Replaces every occurrence of pattern (as FindNoCase finds it) in the
+ * zero-terminated text in a buffer of capacity bytes, in place; returns
+ * the number of replacements. The search resumes at the start of each
+ * inserted replacement, or after it when the replacement holds the
+ * pattern itself (which would otherwise be found there for ever). A
+ * replacement that would not fit the buffer is not made, and the ones
+ * after it neither. */
+int ReplaceAllNoCase(char* text, size_t capacity, const char* pattern, const char* replacement);
 
 #endif
