@@ -20,6 +20,7 @@
 AppState gApp;
 const char* const MainWindowClassName = "Mirlow";
 const char* const ProgramTitle = "Mirlow";
+const char* const ProductWebAddress = "https://mirlow.app/";
 
 bool PathFromCommandTail(const char* tail, char* path) {
     const char* start = tail;

@@ -18,6 +18,7 @@ find_package(GTest REQUIRED)
 include(GoogleTest)
 
 add_executable(mirlow_tests
+    tests/files_test.cpp
     tests/model_test.cpp
     tests/startup_test.cpp
     tests/text_search_test.cpp
