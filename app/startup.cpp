@@ -43,9 +43,8 @@ bool PathFromCommandTail(const char* tail, char* path) {
 /* The three memory messages are shown only to a user who is there to read
  * them; an unattended run fails silently and says so in its exit code. */
 static void ReportAllocationFailure(RecordingAllocation failure) {
-    static const char* const texts[] = {
-        "", "Event Memory Failure!", "Integer Memory Failure!",
-        "Script Memory Allocation Failure!"};
+    static const char* const texts[] = {"", "Event Memory Failure!", "Integer Memory Failure!",
+                                        "Script Memory Allocation Failure!"};
     static const char* const captions[] = {"", "Failure", "Failure", "Memory Error"};
     if (gApp.commandLineMode)
         return;
@@ -69,10 +68,13 @@ static WindowHandle CreateMainWindow(const WindowPosition& position) {
                                 PlatformSystemMetric(MetricMinWindowHeight));
 }
 
-/* Until recordings can be loaded and played, a command-line run ends right
+/* A recording that cannot be loaded ends the run after the loader's own
+ * message. Until recordings can be played, a loaded one ends the run right
  * after start-up, so the program always ends. */
 static bool StartCommandLineRun(const char* tail) {
     if (!PathFromCommandTail(tail, gApp.documentPath))
+        return false;
+    if (LoadRecording(gApp.documentPath, true) < 0)
         return false;
     gApp.loopsCompleted = 0;
     PlatformPostMessage(gApp.mainWindow, MsgClose, 0, 0);

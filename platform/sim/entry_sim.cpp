@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "platform/sim/sim_control.h"
 
 static const int UsageExitCode = 64;
 
@@ -32,5 +33,10 @@ int main(int argc, char** argv) {
                 "The interactive program is the Windows build, mirlow.exe.\n");
         return UsageExitCode;
     }
-    return RunMirlow(tail.c_str(), ShowHide);
+    int exitCode = RunMirlow(tail.c_str(), ShowHide);
+    /* Nobody answers the simulated desktop's message boxes; their texts
+     * say why a run ended early. */
+    for (const SimMessageBox& box : SimMessageBoxes())
+        fprintf(stderr, "mirlow: %s: %s\n", box.caption.c_str(), box.text.c_str());
+    return exitCode;
 }
