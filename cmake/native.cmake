@@ -1,5 +1,13 @@
 # The native build: the portable code on the simulated desktop.
-if(MIRLOW_SANITIZE)
+#   default              the tests and the headless mirlow
+#   MIRLOW_SANITIZE=ON   the same with AddressSanitizer and UBSan (CI)
+#   MIRLOW_FUZZ=ON       clang only: the libFuzzer targets of the loaders
+#                        and nothing else (scripts/fuzz.sh)
+if(MIRLOW_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+elseif(MIRLOW_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
                         -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
@@ -10,6 +18,20 @@ add_library(mirlow_core STATIC
     platform/sim/sim_platform.cpp
 )
 target_include_directories(mirlow_core PUBLIC ${CMAKE_SOURCE_DIR})
+
+set(LOADER_FUZZ_TARGETS text binary)
+
+if(MIRLOW_FUZZ)
+    foreach(format ${LOADER_FUZZ_TARGETS})
+        add_executable(mirlow_fuzz_${format}
+            tests/fuzz/${format}_loader_fuzz.cpp
+            tests/fuzz/fuzz_loader.cpp
+        )
+        target_link_libraries(mirlow_fuzz_${format} PRIVATE mirlow_core)
+        target_link_options(mirlow_fuzz_${format} PRIVATE -fsanitize=fuzzer)
+    endforeach()
+    return()
+endif()
 
 add_executable(mirlow platform/sim/entry_sim.cpp)
 target_link_libraries(mirlow PRIVATE mirlow_core)
@@ -28,3 +50,17 @@ gtest_discover_tests(mirlow_tests DISCOVERY_TIMEOUT 60)
 
 add_test(NAME headless_usage COMMAND mirlow)
 set_tests_properties(headless_usage PROPERTIES WILL_FAIL TRUE)
+
+# Every fuzz seed and every input that once broke a loader, replayed through
+# the fuzz targets' checks in the ordinary build.
+foreach(format ${LOADER_FUZZ_TARGETS})
+    add_executable(mirlow_fuzz_replay_${format}
+        tests/fuzz/${format}_loader_fuzz.cpp
+        tests/fuzz/fuzz_loader.cpp
+        tests/fuzz/replay_main.cpp
+    )
+    target_link_libraries(mirlow_fuzz_replay_${format} PRIVATE mirlow_core)
+    add_test(NAME fuzz_replay_${format} COMMAND mirlow_fuzz_replay_${format}
+        ${CMAKE_SOURCE_DIR}/tests/fuzz/seeds/${format}
+        ${CMAKE_SOURCE_DIR}/tests/fuzz/regressions/${format})
+endforeach()
