@@ -3,6 +3,7 @@
 #   MIRLOW_SANITIZE=ON   the same with AddressSanitizer and UBSan (CI)
 #   MIRLOW_FUZZ=ON       clang only: the libFuzzer targets of the loaders
 #                        and nothing else (scripts/fuzz.sh)
+#   Release, no sanitizer: also mirlow_bench (scripts/bench.sh)
 if(MIRLOW_FUZZ)
     add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
                         -fno-sanitize-recover=undefined)
@@ -64,3 +65,11 @@ foreach(format ${LOADER_FUZZ_TARGETS})
         ${CMAKE_SOURCE_DIR}/tests/fuzz/seeds/${format}
         ${CMAKE_SOURCE_DIR}/tests/fuzz/regressions/${format})
 endforeach()
+
+if(NOT MIRLOW_SANITIZE AND CMAKE_BUILD_TYPE STREQUAL "Release")
+    find_package(benchmark QUIET)
+    if(benchmark_FOUND)
+        add_executable(mirlow_bench tests/bench/files_bench.cpp)
+        target_link_libraries(mirlow_bench PRIVATE mirlow_core benchmark::benchmark)
+    endif()
+endif()
