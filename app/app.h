@@ -35,6 +35,7 @@ extern AppState gApp;
 
 extern const char* const MainWindowClassName; /* "Mirlow" */
 extern const char* const ProgramTitle;        /* "Mirlow" */
+extern const char* const ProductWebAddress;   /* the product's web page */
 
 /* Process exit codes. Interactive runs end with ExitSuccess. A command-line
  * run is unattended: anything but a complete playback is reported. */

@@ -20,6 +20,7 @@
 AppState gApp;
 const char* const MainWindowClassName = "Mirlow";
 const char* const ProgramTitle = "Mirlow";
+const char* const ProductWebAddress = "https://mirlow.app/";
 
 bool PathFromCommandTail(const char* tail, char* path) {
     const char* start = tail;
@@ -69,6 +70,8 @@ static WindowHandle CreateMainWindow(const WindowPosition& position) {
 
 static bool StartCommandLineRun(const char* tail) {
     if (!PathFromCommandTail(tail, gApp.documentPath))
+        return false;
+    if (LoadRecording(gApp.documentPath, true) < 0)
         return false;
     gApp.loopsCompleted = 0;
     PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);

@@ -15,7 +15,9 @@
 #ifndef MIRLOW_MODEL_H
 #define MIRLOW_MODEL_H
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 /* One input event, laid out as the system's journal record: five
  * little-endian 32-bit fields. Keys carry the virtual key in the low byte of
@@ -112,5 +114,47 @@ void TakePlaybackSnapshot(void);
 /* Puts the list, its count and the anchors back as the snapshot holds
  * them; every entry beyond the snapshot's count is zero afterwards. */
 void RestorePlaybackSnapshot(void);
+
+/* ---- Recording files ----
+ * Two formats, chosen by the path alone: a path that holds ".mrl" in any
+ * letter case is a binary recording (the event list as 20-byte records),
+ * every other path an editable text script (one line per event or script
+ * command). Files are read through one fixed buffer and written through
+ * another, so neither costs a system call per line or record.
+ */
+
+/* Loads the file at path into the recording. Returns the number of script
+ * commands loaded (0 for a binary file) or -1 when the load failed, after
+ * showing the failure's message box. With reportErrors false, the
+ * messages about a file that cannot be opened or read and about an
+ * unknown command are not shown; the others always are. A failure after
+ * the file was opened leaves an empty list and an empty command table.
+ * Enables the Edit Script File menu item after opening a text script and
+ * grays it after opening a binary one. */
+int LoadRecording(const char* path, bool reportErrors);
+
+/* Write the first eventCount events to file, opened for writing by the
+ * caller, and return true. A failed write closes the file, shows "Unable
+ * to save file '<path>'!" and returns false; on success the file stays
+ * open for the caller to close. Script commands are not written: their
+ * placeholders are. */
+bool WriteTextScript(FILE* file, const char* path);
+bool WriteBinaryRecording(FILE* file, const char* path);
+
+/* True when the path holds ".mrl" in any letter case, anywhere. */
+bool IsBinaryRecordingPath(const char* path);
+
+/* Position of the first occurrence of pattern in text, comparing ASCII
+ * letters without regard to case; 0 for an empty pattern, -1 when absent. */
+int FindNoCase(const char* text, const char* pattern);
+
+/* Replaces every occurrence of pattern (as FindNoCase finds it) in the
+ * zero-terminated text in a buffer of capacity bytes, in place; returns
+ * the number of replacements. The search resumes at the start of each
+ * inserted replacement, or after it when the replacement holds the
+ * pattern itself (which would otherwise be found there for ever). A
+ * replacement that would not fit the buffer is not made, and the ones
+ * after it neither. */
+int ReplaceAllNoCase(char* text, size_t capacity, const char* pattern, const char* replacement);
 
 #endif

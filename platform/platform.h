@@ -98,6 +98,15 @@ const int DefaultWindowPosition = (int)0x80000000;
 void* PlatformAllocate(size_t bytes);
 void PlatformRelease(void* block);
 
+/* ---- Files ----
+ * Files are read and written through stdio; only what stdio cannot say
+ * comes from here. PlatformFileSize: the size in bytes that the file's
+ * directory entry gives, without opening it; 0 when there is no such file
+ * or the path names something other than a plain file (a folder, a
+ * device), so a caller never opens what it cannot read to an end.
+ */
+int64_t PlatformFileSize(const char* path);
+
 /* ---- Time ----
  * PlatformTickCount: milliseconds since the system started, wrapping at
  * 2^32 (GetTickCount).

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the native suite on the simulated
-# desktop, then the Wine tests of the real mirlow.exe on a virtual display.
-# Ends with one line counting both.
+# desktop, a bounded fuzzing run of the file loaders (MIRLOW_FUZZ_SECONDS
+# each, default 60), then the Wine tests of the real mirlow.exe on a
+# virtual display. Ends with one line counting the native and Wine tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +13,10 @@ mkdir -p build/logs
 status=0
 echo "== native tests"
 (cd build/native && ctest --output-on-failure) 2>&1 | tee build/logs/native.txt || status=1
+
+echo "== fuzzing the loaders"
+scripts/fuzz.sh "${MIRLOW_FUZZ_SECONDS:-60}" >build/logs/fuzz.txt 2>&1 || status=1
+grep -E '^fuzz ' build/logs/fuzz.txt || { echo "fuzz: no result, see build/logs/fuzz.txt"; status=1; }
 
 echo "== Wine tests"
 rm -rf build/win/e2e

@@ -10,7 +10,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-printf 'WM_MOUSEMOVE paramL=10 paramH=20 time=100\r\n' >"$work/one.mrx"
+printf 'message=WM_MOUSEMOVE paramH=20 paramL=10 time=100\r\n' >"$work/one.mrx"
 echo "old line" >"$work/old.log"
 
 # As the registry editor writes it: UTF-16 with a byte-order mark.

@@ -14,6 +14,7 @@
 #include "record/record.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
+#include "tests/scratch_files.h"
 
 namespace {
 
@@ -438,11 +439,16 @@ TEST_F(PlaybackTest, EndlessPlayKeepsTheStackFlatAndTheRecordingUnchanged) {
 
 // ---- Command-line runs end, and say how ----
 
+// Each run loads a one-event script from the command line; the test then
+// puts the recording it wants in its place before the loop plays it.
 class CommandLineRunTest : public PlaybackTest {
   protected:
+    ScratchFolder folder;
+
     void SetUp() override {
         SimReset();
-        Start("C:\\run.mrx");
+        std::string path = folder.Write("run.mrx", "message=WM_KEYDOWN paramH=0 paramL=65\r\n");
+        Start(path.c_str());
     }
 };
 

@@ -12,6 +12,7 @@
 #include "platform/sim/sim_control.h"
 #include "record/record.h"
 #include "resources/resource.h"
+#include "tests/scratch_files.h"
 
 namespace {
 
@@ -130,11 +131,17 @@ TEST_F(StartupTest, ExitCommandClosesTheProgram) {
     EXPECT_EQ(SimFindWindow("Mirlow"), nullptr);
 }
 
-TEST_F(StartupTest, CommandLineModeNeverShowsTheWindowAndEnds) {
+TEST_F(StartupTest, CommandLineModeLoadsTheFileNeverShowsTheWindowAndEnds) {
+    ScratchFolder scratch;
+    std::string path = scratch.Write("daily run.mrx", "message=WM_MOUSEMOVE paramH=2 paramL=1\r\n"
+                                                      "TYPE hello\r\n");
+    std::string tail = "\"" + path + "\" ignored";
     int exitCode = -1;
-    ASSERT_TRUE(StartMirlow("\"C:\\Recordings\\daily run.mrx\" ignored", ShowNormal, &exitCode));
+    ASSERT_TRUE(StartMirlow(tail.c_str(), ShowNormal, &exitCode));
     EXPECT_TRUE(gApp.commandLineMode);
-    EXPECT_STREQ(gApp.documentPath, "C:\\Recordings\\daily run.mrx");
+    EXPECT_EQ(gApp.documentPath, path);
+    EXPECT_EQ(gRecording.eventCount, 2);
+    EXPECT_EQ(gRecording.commandCount, 1);
     WindowHandle window = gApp.mainWindow;
     SimWindowInfo info = SimGetWindowInfo(window);
     EXPECT_FALSE(info.visible);
@@ -149,6 +156,28 @@ TEST_F(StartupTest, CommandLineModeNeverShowsTheWindowAndEnds) {
     EXPECT_FALSE(SimGetWindowInfo(window).exists);
     EXPECT_EQ(SimLiveBlockCount(), 0);
     EXPECT_TRUE(SimMessageBoxes().empty());
+}
+
+TEST_F(StartupTest, CommandLineFileThatFailsToLoadEndsTheRunAfterItsMessage) {
+    ScratchFolder scratch;
+    const struct {
+        std::string path;
+        const char* text;
+    } cases[] = {
+        {scratch.Path("missing.mrx"), "Unable to open file %s!"},
+        {scratch.Write("bad.mrx", "message=WM_KEYUP paramL=1\r\n"),
+         "Improperly formatted EVENT command (missing paramH)"},
+    };
+    for (const auto& c : cases) {
+        SimReset();
+        EXPECT_EQ(RunMirlow(c.path.c_str(), ShowNormal), ExitLoadFailed);
+        ASSERT_EQ(SimMessageBoxes().size(), 1u) << c.path;
+        char text[600];
+        snprintf(text, sizeof text, c.text, c.path.c_str());
+        EXPECT_EQ(SimMessageBoxes()[0].text, text);
+        EXPECT_EQ(SimFindWindow("Mirlow"), nullptr);
+        EXPECT_EQ(SimLiveBlockCount(), 0);
+    }
 }
 
 TEST_F(StartupTest, OverlongCommandLinePathIsRefused) {

@@ -57,6 +57,9 @@ struct SimMessageBox {
 };
 void SimQueueAnswer(int answer);
 const std::vector<SimMessageBox>& SimMessageBoxes(void);
+/* Forgets the boxes shown so far; long runs (the fuzz targets) call it
+ * between inputs. */
+void SimClearMessageBoxes(void);
 
 /* Keyboard state as PlatformIsKeyDown sees it. */
 void SimSetKeyDown(int virtualKey, bool down);

@@ -18,6 +18,8 @@
 #include <strings.h>
 
 #include "platform/journal_driver.h"
+#include <sys/stat.h>
+
 #include "resources/resource.h"
 
 const LocalTime SimStartLocalTime = {2000, 1, 6, 1, 0, 0, 0, 0};
@@ -191,6 +193,10 @@ const std::vector<SimMessageBox>& SimMessageBoxes(void) {
     return desktop->boxes;
 }
 
+void SimClearMessageBoxes(void) {
+    desktop->boxes.clear();
+}
+
 void SimSetKeyDown(int virtualKey, bool down) {
     desktop->keys[virtualKey & 0xFF] = down;
 }
@@ -328,6 +334,7 @@ void SimFailProgram(const char* programName) {
 }
 
 /* ---- Memory and time ---- */
+/* ---- Memory, files and time ---- */
 
 void* PlatformAllocate(size_t bytes) {
     desktop->allocations++;
@@ -349,6 +356,14 @@ void PlatformRelease(void* block) {
             return;
         }
     }
+}
+
+/* The simulated desktop keeps its files on the real file system. */
+int64_t PlatformFileSize(const char* path) {
+    struct stat entry;
+    if (stat(path, &entry) != 0 || !S_ISREG(entry.st_mode))
+        return 0;
+    return (int64_t)entry.st_size;
 }
 
 uint32_t PlatformTickCount(void) {

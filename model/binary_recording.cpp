@@ -1,0 +1,42 @@
+/*
+ * binary_recording.cpp: the compact recording: the event list as it lies
+ * in memory, one 20-byte record of five little-endian 32-bit fields per
+ * event, with nothing before, between or after the records.
+ *
+ * EventRecord has exactly that layout on the little-endian machines the
+ * program runs on, so records go between the file and the fixed list in
+ * one transfer each way, hwnd and placeholders included.
+ */
+#include "model/recording_files.h"
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+#error "binary recordings are little-endian, as EventRecord is in memory"
+#endif
+
+static const int64_t RecordBytes = (int64_t)sizeof(EventRecord);
+
+/* Reads the records the file's size calls for, at most MaxLoadedEvents;
+ * the rest of a longer file is ignored. A short last record, or a file
+ * that ends early, fails the load; what was read stays in the list,
+ * outside its valid range. */
+LoadOutcome ReadBinaryRecords(FILE* file, int64_t size, LoadProgress* progress) {
+    int64_t records = (size + RecordBytes - 1) / RecordBytes;
+    if (records > MaxLoadedEvents)
+        records = MaxLoadedEvents;
+    size_t wanted = (size_t)(records * RecordBytes);
+    progress->filledBytes = fread(gRecording.events, 1, wanted, file);
+    if (progress->filledBytes != wanted)
+        return LoadReadFailed;
+    progress->positions = (int32_t)records;
+    return LoadOk;
+}
+
+bool WriteBinaryRecording(FILE* file, const char* path) {
+    size_t count = EventCountToWrite();
+    fseek(file, 0, SEEK_END);
+    if (fwrite(gRecording.events, sizeof(EventRecord), count, file) != count || fflush(file) != 0) {
+        FailSave(file, path);
+        return false;
+    }
+    return true;
+}

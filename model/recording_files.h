@@ -1,0 +1,49 @@
+/*
+ * recording_files.h: what the load frame (recording_files.cpp) and the two
+ * format readers share inside model/. Nothing outside model/ includes it.
+ *
+ * The frame opens the file; a reader then fills positions of the list
+ * from the front and, for a text script, the command table, and tells the
+ * frame how it ended. The frame zeroes the rest of the list, so a load
+ * leaves what it read followed by zeros, as if it had emptied the list
+ * first, without writing the part it fills twice. The frame alone closes the file, shows
+ * messages and sets the counts, so every message of a load is decided in
+ * one place.
+ */
+#ifndef MIRLOW_RECORDING_FILES_H
+#define MIRLOW_RECORDING_FILES_H
+
+#include <cstdint>
+#include <cstdio>
+
+#include "model/model.h"
+
+enum LoadOutcome {
+    LoadOk,              /* read to the end of the file or to a limit */
+    LoadTooManyCommands, /* stopped at the command after the last one kept: still a success */
+    LoadReadFailed,
+    LoadMissingParamH,
+    LoadMissingParamL,
+    LoadUnknownCommand,
+};
+
+struct LoadProgress {
+    size_t filledBytes; /* bytes at the front of the list that the reader wrote */
+    int32_t positions;  /* positions of the list filled so far */
+    int32_t commands;   /* script commands kept so far */
+    const char* line;   /* the script line being read, end characters included */
+};
+
+/* size is the file's size from its directory entry; bytes beyond it are
+ * never read. */
+LoadOutcome ReadTextScript(FILE* file, int64_t size, LoadProgress* progress);
+LoadOutcome ReadBinaryRecords(FILE* file, int64_t size, LoadProgress* progress);
+
+/* Both writers end a failed write the same way: the file is closed and
+ * "Unable to save file '<path>'!" is shown. */
+void FailSave(FILE* file, const char* path);
+
+/* Events the writers write: eventCount, kept inside the list. */
+size_t EventCountToWrite(void);
+
+#endif
