@@ -42,11 +42,16 @@ static HWND WaitFor(const char* name, int timeoutMs, bool wantPresent, bool isBo
     }
 }
 
+/* A box found the moment it exists may not have its text yet. */
 static int PrintBoxText(HWND box) {
     char text[2048] = "";
-    HWND label = GetDlgItem(box, 0xFFFF);
-    if (label != nullptr)
-        GetWindowTextA(label, text, sizeof text);
+    for (int tries = 0; tries < 100 && text[0] == '\0'; tries++) {
+        HWND label = GetDlgItem(box, 0xFFFF);
+        if (label != nullptr)
+            GetWindowTextA(label, text, sizeof text);
+        if (text[0] == '\0')
+            Sleep(20);
+    }
     printf("%s\n", text);
     return 0;
 }

@@ -7,7 +7,7 @@ wine reg delete 'HKLM\SOFTWARE\Mirlow' /f >/dev/null 2>&1
 wine reg delete "$exts\\.mrx" /f >/dev/null 2>&1
 
 script="$E2E_WORK/one.mrx"
-printf 'WM_MOUSEMOVE paramL=10 paramH=20 time=100\r\n' >"$script"
+printf 'message=WM_MOUSEMOVE paramH=20 paramL=10 time=100\r\n' >"$script"
 start_mirlow "$(winpath "$script")"
 wait_exit 20
 [ "$EXIT_CODE" = "0" ] || fail "exit code $EXIT_CODE"
