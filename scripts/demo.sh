@@ -1,21 +1,39 @@
 #!/usr/bin/env bash
-# Sets up, builds and shows the program: mirlow.exe under Wine on a virtual
-# display, with a screenshot of the screen written to build/demo/mirlow.png.
+# Sets up, builds and shows the program doing its main job, under Wine on a
+# virtual display: mirlow.exe plays samples/demo.mrx from the command line,
+# which starts Notepad, types into it and saves the text. Leaves in
+# build/demo/: notepad.png (the screen after the playback), mirlow-demo.txt
+# (the file Notepad saved) and mirlow.png (the program's own window).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 scripts/build.sh
+rm -rf build/demo
 mkdir -p build/demo
 scripts/wine_session.sh build/demo/wine bash -c '
     set -e
     exe=build/win/mirlow.exe probe=build/win/mirlow_probe.exe
+    saved="$WINEPREFIX/drive_c/users/Public/mirlow-demo.txt"
+    script="Z:$(realpath samples/demo.mrx | tr / "\\\\")"
+    echo "playing samples/demo.mrx into Notepad..."
+    code=0
+    timeout 120 wine "$exe" "$script" >/dev/null 2>&1 || code=$?
+    echo "mirlow.exe exited with $code"
+    for _ in $(seq 100); do [ -s "$saved" ] && break; sleep 0.05; done
+    /usr/bin/import -window root build/demo/notepad.png
+    cp "$saved" build/demo/mirlow-demo.txt
+    timeout 20 wine "$probe" close "-:mirlow-demo.txt - Notepad" >/dev/null || true
+
     timeout 120 wine "$exe" >/dev/null 2>&1 &
     pid=$!
     timeout 20 wine "$probe" wait-window Mirlow 15000 >/dev/null
-    sleep 1
+    sleep 0.5
     /usr/bin/import -window root build/demo/mirlow.png
     timeout 20 wine "$probe" close Mirlow >/dev/null
     wait $pid
+    exit $code
 '
-echo "screenshot: build/demo/mirlow.png"
+echo "Notepad saved:"
+cat build/demo/mirlow-demo.txt; echo
+echo "screenshots: build/demo/notepad.png build/demo/mirlow.png"
