@@ -15,16 +15,11 @@ struct CommandStateRow {
 };
 
 static const CommandStateRow commandStates[] = {
-    {ID_RECORDER_START, {On, On, Off}},
-    {ID_FILE_OPEN, {On, On, Off}},
-    {ID_RECORDER_STOP, {Off, Off, On}},
-    {ID_FILE_NEW, {Off, On, Off}},
-    {ID_RECORDER_PLAYBACK, {Off, On, Off}},
-    {ID_FILE_CLOSE, {Off, On, Off}},
-    {ID_FILE_SAVE, {Off, On, Off}},
-    {ID_FILE_SAVE_AS, {Off, On, Off}},
-    {ID_FILE_RELOAD, {Off, On, Off}},
-    {ID_TOOLS_EDIT_SCRIPT, {Off, Unchanged, Unchanged}},
+    {ID_RECORDER_START, {On, On, Off}},     {ID_FILE_OPEN, {On, On, Off}},
+    {ID_RECORDER_STOP, {Off, Off, On}},     {ID_FILE_NEW, {Off, On, Off}},
+    {ID_RECORDER_PLAYBACK, {Off, On, Off}}, {ID_FILE_CLOSE, {Off, On, Off}},
+    {ID_FILE_SAVE, {Off, On, Off}},         {ID_FILE_SAVE_AS, {Off, On, Off}},
+    {ID_FILE_RELOAD, {Off, On, Off}},       {ID_TOOLS_EDIT_SCRIPT, {Off, Unchanged, Unchanged}},
 };
 
 static int ColumnFor(int state) {

@@ -21,9 +21,9 @@ void ForgetEmulatedHook(void);
 
 /* What one step did. */
 struct JournalStep {
-    bool ran;          /* a hook was installed and was asked */
-    uint32_t waitMs;   /* wait this long, then step again */
-    bool delivered;    /* record was handed to the system */
+    bool ran;        /* a hook was installed and was asked */
+    uint32_t waitMs; /* wait this long, then step again */
+    bool delivered;  /* record was handed to the system */
     EventRecord record;
 };
 

@@ -154,8 +154,7 @@ static void EndPass(void) {
 /* ---- Answering the system ---- */
 
 static bool IsToggleKey(int key) {
-    return key == 0x14 || key == 0x5B || key == 0x5C || key == 0x5D || key == 0x90 ||
-           key == 0x91;
+    return key == 0x14 || key == 0x5B || key == 0x5C || key == 0x5D || key == 0x90 || key == 0x91;
 }
 
 /* Hands the event over with the current time (the recorded one means
@@ -289,7 +288,8 @@ static int32_t TakeOffSurplus(int32_t delay) {
         delay -= gJournal.surplus;
         gJournal.surplus = 0;
     }
-    LogPrintf(LogHigh, "    Post-Surplus Adjustment: Requesting Delay of %li, Remaining Surplus=%li",
+    LogPrintf(LogHigh,
+              "    Post-Surplus Adjustment: Requesting Delay of %li, Remaining Surplus=%li",
               (long)delay, (long)gJournal.surplus);
     return delay;
 }
@@ -365,7 +365,8 @@ static intptr_t AnswerRepeatedRequest(EventRecord* record, bool* wroteRecord) {
         return 0;
     bool toggled = SendEvent(event, record, wroteRecord);
     LogPrintf(LogHigh,
-              toggled ? "    >>>Sending Event #%d with MIRLOW SECRET SAUCE" : "    >>>Sending Event #%d",
+              toggled ? "    >>>Sending Event #%d with MIRLOW SECRET SAUCE"
+                      : "    >>>Sending Event #%d",
               gJournal.position + 1);
     return 0;
 }

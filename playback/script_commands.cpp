@@ -190,8 +190,8 @@ static void FormatTypeKeyText(char* text, size_t size) {
         return;
     case TypeTimeAsNumber:
         PlatformLocalTime(&now);
-        snprintf(text, size, "%04d%02d%02d%02d%02d%02d%04d", now.year, now.month, now.day,
-                 now.hour, now.minute, now.second, now.milliseconds);
+        snprintf(text, size, "%04d%02d%02d%02d%02d%02d%04d", now.year, now.month, now.day, now.hour,
+                 now.minute, now.second, now.milliseconds);
         return;
     default:
         snprintf(text, size, "%li", (long)CurrentLoopNumber());

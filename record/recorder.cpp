@@ -70,8 +70,7 @@ void CancelJournal(void) {
     PlatformSetWindowTitle(gApp.mainWindow, text);
     if (gSettings.interruptWarning != 0) {
         snprintf(text, sizeof text, "%li Playbacks Completed", (long)gApp.loopsCompleted);
-        ShowMessageWithIcon(InterruptWarningText, text, BoxTopmost | BoxSystemModal,
-                            IDI_MIRLOW);
+        ShowMessageWithIcon(InterruptWarningText, text, BoxTopmost | BoxSystemModal, IDI_MIRLOW);
     }
     gApp.loopsCompleted = 0;
     gJournal.surplus = 0;

@@ -101,7 +101,8 @@ bool SimLoadDesktop(const char* path, std::string* error) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (!ReadStatement(line)) {
-            *error = std::string(path) + ":" + std::to_string(number) + ": cannot read '" + line + "'";
+            *error =
+                std::string(path) + ":" + std::to_string(number) + ": cannot read '" + line + "'";
             return false;
         }
     }

@@ -782,8 +782,7 @@ bool PlatformGetWindowRect(WindowHandle handle, ScreenRect* rect) {
     const SimWindow* window = Lookup(handle);
     if (window == nullptr)
         return false;
-    *rect = ScreenRect{window->x, window->y, window->x + window->width,
-                       window->y + window->height};
+    *rect = ScreenRect{window->x, window->y, window->x + window->width, window->y + window->height};
     return true;
 }
 
@@ -799,7 +798,8 @@ static bool ProgramFails(const char* commandLine) {
     std::string first(commandLine);
     first = first.substr(0, first.find(' '));
     for (const std::string& name : desktop->failingPrograms) {
-        if (name.size() == first.size() && strncasecmp(name.c_str(), first.c_str(), name.size()) == 0)
+        if (name.size() == first.size() &&
+            strncasecmp(name.c_str(), first.c_str(), name.size()) == 0)
             return true;
     }
     return false;

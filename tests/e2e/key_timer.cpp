@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
     windowClass.lpszClassName = "MirlowKeyTimer";
     windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowA("MirlowKeyTimer", "Mirlow Key Timer", WS_OVERLAPPEDWINDOW, 200,
-                                200, 300, 120, nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND window = CreateWindowA("MirlowKeyTimer", "Mirlow Key Timer", WS_OVERLAPPEDWINDOW, 200, 200,
+                                300, 120, nullptr, nullptr, windowClass.hInstance, nullptr);
     ShowWindow(window, SW_SHOW);
     SetTimer(window, 1, (UINT)timeout, nullptr);
     MSG message;
