@@ -141,6 +141,10 @@ int LoadRecording(const char* path, bool reportErrors);
 bool WriteTextScript(FILE* file, const char* path);
 bool WriteBinaryRecording(FILE* file, const char* path);
 
+/* The name a text script gives the message (WM_KEYDOWN, ...), or null for
+ * a message it writes as a number. */
+const char* NameOfMessage(uint32_t message);
+
 /* True when the path holds ".mrl" in any letter case, anywhere. */
 bool IsBinaryRecordingPath(const char* path);
 

@@ -502,7 +502,7 @@ static char* PutSigned(char* out, int32_t value) {
     return out;
 }
 
-static const char* NameOfMessage(uint32_t message) {
+const char* NameOfMessage(uint32_t message) {
     for (const MessageName& name : MessageNames) {
         if (name.message == message)
             return name.name;

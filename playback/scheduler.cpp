@@ -226,32 +226,8 @@ static int32_t ScaleForSpeed(int32_t delay, int32_t position) {
     }
 }
 
-static const char* MessageName(uint32_t message) {
-    switch (message) {
-    case MsgMouseMove:
-        return "WM_MOUSEMOVE";
-    case MsgKeyDown:
-        return "WM_KEYDOWN";
-    case MsgKeyUp:
-        return "WM_KEYUP";
-    case MsgLButtonDown:
-        return "WM_LBUTTONDOWN";
-    case MsgLButtonUp:
-        return "WM_LBUTTONUP";
-    case MsgChar:
-        return "WM_CHAR";
-    case MsgCommand:
-        return "WM_COMMAND";
-    case MsgSysKeyDown:
-        return "WM_SYSKEYDOWN";
-    case MsgSysKeyUp:
-        return "WM_SYSKEYUP";
-    }
-    return nullptr;
-}
-
 static void DescribeEvent(const EventRecord& event, char* text, size_t size) {
-    const char* name = MessageName(event.message);
+    const char* name = NameOfMessage(event.message);
     if (name != nullptr)
         snprintf(text, size, "%s (%li, %li)", name, (long)event.paramH, (long)event.paramL);
     else

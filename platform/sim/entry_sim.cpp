@@ -33,33 +33,8 @@ static std::string JoinArguments(int argc, char** argv) {
     return tail;
 }
 
-static const char* NameOf(uint32_t message) {
-    switch (message) {
-    case MsgMouseMove:
-        return "WM_MOUSEMOVE";
-    case MsgKeyDown:
-        return "WM_KEYDOWN";
-    case MsgKeyUp:
-        return "WM_KEYUP";
-    case MsgLButtonDown:
-        return "WM_LBUTTONDOWN";
-    case MsgLButtonUp:
-        return "WM_LBUTTONUP";
-    case MsgChar:
-        return "WM_CHAR";
-    case MsgCommand:
-        return "WM_COMMAND";
-    case MsgSysKeyDown:
-        return "WM_SYSKEYDOWN";
-    case MsgSysKeyUp:
-        return "WM_SYSKEYUP";
-    default:
-        return nullptr;
-    }
-}
-
 static void PrintEvent(uint32_t tick, const EventRecord* record) {
-    const char* name = NameOf(record->message);
+    const char* name = NameOfMessage(record->message);
     char number[16];
     if (name == nullptr) {
         snprintf(number, sizeof number, "%" PRIu32, record->message);
