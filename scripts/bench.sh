@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/bench --target mirlow_bench mirlow_bench_typing
+cmake --build build/bench --target mirlow_bench mirlow_bench_playback
 build/bench/mirlow_bench "$@"
-build/bench/mirlow_bench_typing "$@"
+build/bench/mirlow_bench_playback "$@"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "log/log.h"
 #include "model/model.h"
 #include "platform/sim/sim_control.h"
 #include "playback/playback.h"
@@ -480,6 +481,175 @@ TEST_F(CommandLineRunTest, CancellingEndsTheRunWithItsCode) {
     SimCancelJournalAfter(1);
     EXPECT_EQ(RunMessageLoop(), ExitCancelled);
     EXPECT_EQ(SimFindWindow("Mirlow"), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// ---- What the log says ----
+
+std::string ReadFile(const std::string& path) {
+    std::string text;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return text;
+    char buffer[4096];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, got);
+    fclose(file);
+    return text;
+}
+
+class PlaybackLogTest : public PlaybackTest {
+  protected:
+    ScratchFolder folder;
+    std::string log;
+
+    void UseLog(int level) {
+        log = folder.Path("playback.log");
+        remove(log.c_str());
+        snprintf(gSettings.logfile, sizeof gSettings.logfile, "%s", log.c_str());
+        gSettings.log = level;
+    }
+};
+
+TEST_F(PlaybackLogTest, MediumWritesTheShortPerEventLine) {
+    UseLog(LogMedium);
+    Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1100)});
+    Play();
+    EXPECT_EQ(ReadFile(log),
+              "\r\nStarting '(Untitled)' playback (2 Total Actions) with Mirlow 2.30 on Windows "
+              "Platform 2 Version 10.0 Build #19045....\r\n"
+              "Playing through the system's journal hook\r\n"
+              "Play Event #1: Message=WM_KEYDOWN (0, 65)\r\n"
+              "Play Event #2: Message=WM_KEYUP (0, 65)\r\n"
+              "Restoring entire Original event array from 2 back to 2\r\n"
+              "Playback Complete!\r\n\r\n");
+}
+
+TEST_F(PlaybackLogTest, HighWritesTheTimingInsteadOfTheShortLine) {
+    for (int level : {(int)LogHigh, 7}) {
+        SimReset();
+        Start("");
+        UseLog(level);
+        Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1100)});
+        SimQueueWake(130);
+        Play();
+        std::string text = ReadFile(log);
+        EXPECT_EQ(text.find("Play Event #2: Message="), std::string::npos) << level;
+        for (const char* line : {
+                 "Play Event #1 at 1000000: Requested Delay=0, Surplus Adjustment=0, Time=1000, "
+                 "Prev=0, Message=WM_KEYDOWN (0, 65)\r\n",
+                 "    >>>Sending Event #1 with NO DELAY\r\n",
+                 "    -->Windows accepted the previous message at 1000000, go on to #2...\r\n",
+                 "Play Event #2 at 1000000: Requested Delay=100, Surplus Adjustment=0, Time=1100, "
+                 "Prev=1000, Message=WM_KEYUP (0, 65)\r\n",
+                 "    Actual Delay=130, Surplus=-30\r\n",
+                 "    Windows waited too long; Surplus now 30\r\n",
+                 "    Delay was done!\r\n",
+                 "    >>>Sending Event #2\r\n",
+             })
+            EXPECT_NE(text.find(line), std::string::npos) << level << ": " << line;
+    }
+}
+
+TEST_F(PlaybackLogTest, ErrorsAndCancellationsAreLoggedAtLow) {
+    UseLog(LogLow);
+    Load({Placeholder, Key(MsgKeyDown, 'A', 1000)});
+    AddCommand(CommandGoto, "Gone", 0);
+    Play();
+    Load({});
+    Play();
+    gSettings.interruptWarning = 0;
+    Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1100)});
+    SimCancelJournalAfter(SimDeliveredCount() + 1);
+    Play();
+    std::string text = ReadFile(log);
+    EXPECT_NE(text.find("    ERROR: Unable to find window 'Gone'!\r\n"), std::string::npos);
+    EXPECT_NE(text.find("ERROR: Event #1: This recording appears to be corrupted!\r\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("CANCELLED RECORDING\r\n\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("Play Event"), std::string::npos);
+}
+
+// ---- The Special Type key ----
+
+const int F9 = 0x78;
+
+struct TypeKeyCase {
+    int typeThis;
+    const char* typed; // what the MEDIUM log says was typed
+};
+
+TEST_F(PlaybackLogTest, TypeKeyTypesItsChoiceInPlaceOfTheKey) {
+    const TypeKeyCase cases[] = {
+        {1, "101"},
+        {3, "09:05:07"},
+        {4, "02/14/2002 09:05:07"},
+        {5, "200202140905070042"},
+    };
+    for (const TypeKeyCase& c : cases) {
+        SimReset();
+        Start("");
+        UseLog(LogMedium);
+        SimSetLocalTime(LocalTime{2002, 2, 4, 14, 9, 5, 7, 42});
+        gSettings.typeKey = F9;
+        gSettings.typeThis = c.typeThis;
+        gSettings.loopTypeBase = 100;
+        Load({Key(MsgKeyDown, F9, 1000), Key(MsgKeyUp, F9, 1010), Key(MsgKeyDown, 'Z', 1020)});
+        Play();
+        std::string expected = std::string("AutoType: '") + c.typed + "'";
+        EXPECT_NE(ReadFile(log).find(expected), std::string::npos) << c.typeThis;
+        std::vector<uint32_t> messages = Messages();
+        ASSERT_GE(messages.size(), 3u);
+        // The key's press is never played; its release is, and the typed
+        // keys follow it, and the recording goes on after them.
+        EXPECT_EQ(SimDeliveredEvents()[0].record.message, MsgKeyUp);
+        EXPECT_EQ(SimDeliveredEvents()[0].record.paramL, F9);
+        EXPECT_EQ(SimDeliveredEvents().back().record.paramL, 'Z');
+        EXPECT_EQ(gRecording.eventCount, 3);
+    }
+}
+
+TEST_F(PlaybackLogTest, TypeKeyCountsPassesAndTypesRandomNumbersInRange) {
+    UseLog(LogMedium);
+    gSettings.typeKey = F9;
+    gSettings.typeThis = 1;
+    gSettings.loopTypeBase = 100;
+    gSettings.repeats = 2;
+    Load({Key(MsgKeyDown, F9, 1000), Key(MsgKeyUp, F9, 1010)});
+    Play();
+    std::string text = ReadFile(log);
+    size_t first = text.find("AutoType: '101'");
+    EXPECT_NE(first, std::string::npos);
+    EXPECT_NE(text.find("AutoType: '102'", first), std::string::npos);
+
+    UseLog(LogMedium);
+    gSettings.typeThis = 2;
+    gSettings.repeats = 1;
+    gSettings.randomMin = 500;
+    gSettings.randomMax = 510;
+    Play();
+    text = ReadFile(log);
+    size_t at = text.find("AutoType: '");
+    ASSERT_NE(at, std::string::npos);
+    int number = atoi(text.c_str() + at + 11);
+    EXPECT_GE(number, 500);
+    EXPECT_LE(number, 510);
+}
+
+TEST_F(PlaybackTest, WithoutAChoiceTheTypeKeyPlaysLikeAnyKey) {
+    for (int typeThis : {0, 1}) {
+        SimReset();
+        Start("");
+        gSettings.typeKey = typeThis == 0 ? F9 : 0;
+        gSettings.typeThis = typeThis;
+        Load({Key(MsgKeyDown, F9, 1000), Key(MsgKeyUp, F9, 1010)});
+        Play();
+        EXPECT_EQ(Messages(), (std::vector<uint32_t>{MsgKeyDown, MsgKeyUp})) << typeThis;
+    }
 }
 
 } // namespace

@@ -134,3 +134,13 @@ expect_lines_in_order() {
         from=$((from + found))
     done
 }
+
+# wait_for_line_containing FILE TEXT SECONDS: polls until a line holds TEXT.
+wait_for_line_containing() {
+    local limit=$(($3 * 20))
+    for _ in $(seq "$limit"); do
+        grep -qF -- "$2" "$1" 2>/dev/null && return 0
+        sleep 0.05
+    done
+    return 1
+}

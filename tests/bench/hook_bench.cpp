@@ -1,0 +1,40 @@
+// The cost of one request pair of the playback hook, HookGetNext answered
+// with an event and no delay, then HookSkip, with logging off: what the
+// system pays per played event, apart from its own work.
+#include <benchmark/benchmark.h>
+
+#include "app/app.h"
+#include "log/log.h"
+#include "model/model.h"
+#include "platform/sim/sim_control.h"
+#include "playback/playback.h"
+#include "record/record.h"
+#include "settings/settings.h"
+
+namespace {
+
+const int ListSize = 30000;
+
+void BM_HookRequestPair(benchmark::State& state) {
+    SimReset();
+    int exitCode;
+    StartMirlow("", ShowHide, &exitCode);
+    gSettings.log = LogOff;
+    for (int i = 0; i < ListSize; i++)
+        gRecording.events[i] = EventRecord{MsgKeyDown + (uint32_t)(i % 2), 'A', 0, 1000, 0};
+    gRecording.eventCount = ListSize;
+    StartPlayback();
+    EventRecord record;
+    bool wrote;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(PlaybackHookProc(HookGetNext, &record, &wrote));
+        PlaybackHookProc(HookSkip, nullptr, &wrote);
+        if (gJournal.position == ListSize - 1) // stay clear of the end of the pass
+            gJournal.position = 0;
+    }
+    AbortPlayback();
+    SimReset();
+}
+BENCHMARK(BM_HookRequestPair);
+
+} // namespace

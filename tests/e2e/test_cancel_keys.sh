@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Ctrl+Esc, pressed by the user while mirlow.exe plays by itself, ends the
+# playback as the system's cancel keys end a journal: the interruption
+# warning appears, the log says so, and the unattended run ends with the
+# cancelled code.
+source "$(dirname "$0")/lib.sh"
+
+log="$E2E_WORK/cancel.log"
+rm -f "$log"
+use_log_file "$log" 1
+script="$E2E_WORK/long.mrx"
+printf '%s\r\n' "WAIT 30" "message=WM_KEYDOWN paramH=0 paramL=65 time=100" >"$script"
+
+# A window of our own to hold the keyboard focus while the keys are pressed.
+keys_seen="$E2E_WORK/keys.txt"
+timeout 60 wine "$(dirname "$MIRLOW_EXE")/key_timer.exe" "$(winpath "$keys_seen")" 1000 30000 \
+    >/dev/null 2>&1 &
+timer=$!
+probe wait-window "-:Mirlow Key Timer" 15000 || fail "no key timer window"
+
+start_mirlow "$(winpath "$script")"
+wait_for_line_containing "$log" "Playing through injected input" 15 || fail "playback did not start"
+target=$(xdotool search --name '^Mirlow Key Timer$' | head -n1)
+xdotool windowfocus --sync "$target" && xdotool key ctrl+Escape || fail "cannot press Ctrl+Esc"
+
+text=$(probe wait-box "0 Playbacks Completed" 15000) || fail "no interruption warning"
+[ "${text%%$'\n'*}" = "Windows is forcing Mirlow to stop recording and playing." ] \
+    || fail "warning says '$text'"
+probe press "0 Playbacks Completed" 1 || fail "cannot close the warning"
+wait_exit 20
+[ "$EXIT_CODE" = "4" ] || fail "exit code $EXIT_CODE, expected 4 (cancelled)"
+expect_lines_in_order "$log" "Playing through injected input" "CANCELLED RECORDING"
+kill "$timer" 2>/dev/null
+use_log_file "" 0
+echo "Ctrl+Esc cancels an emulated playback: ok"
