@@ -489,19 +489,6 @@ namespace {
 
 // ---- What the log says ----
 
-std::string ReadFile(const std::string& path) {
-    std::string text;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return text;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, got);
-    fclose(file);
-    return text;
-}
-
 class PlaybackLogTest : public PlaybackTest {
   protected:
     ScratchFolder folder;
@@ -519,7 +506,7 @@ TEST_F(PlaybackLogTest, MediumWritesTheShortPerEventLine) {
     UseLog(LogMedium);
     Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1100)});
     Play();
-    EXPECT_EQ(ReadFile(log),
+    EXPECT_EQ(ScratchFolder::Read(log),
               "\r\nStarting '(Untitled)' playback (2 Total Actions) with Mirlow 2.30 on Windows "
               "Platform 2 Version 10.0 Build #19045....\r\n"
               "Playing through the system's journal hook\r\n"
@@ -537,7 +524,7 @@ TEST_F(PlaybackLogTest, HighWritesTheTimingInsteadOfTheShortLine) {
         Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1100)});
         SimQueueWake(130);
         Play();
-        std::string text = ReadFile(log);
+        std::string text = ScratchFolder::Read(log);
         EXPECT_EQ(text.find("Play Event #2: Message="), std::string::npos) << level;
         for (const char* line : {
                  "Play Event #1 at 1000000: Requested Delay=0, Surplus Adjustment=0, Time=1000, "
@@ -566,7 +553,7 @@ TEST_F(PlaybackLogTest, ErrorsAndCancellationsAreLoggedAtLow) {
     Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1100)});
     SimCancelJournalAfter(SimDeliveredCount() + 1);
     Play();
-    std::string text = ReadFile(log);
+    std::string text = ScratchFolder::Read(log);
     EXPECT_NE(text.find("    ERROR: Unable to find window 'Gone'!\r\n"), std::string::npos);
     EXPECT_NE(text.find("ERROR: Event #1: This recording appears to be corrupted!\r\n"),
               std::string::npos);
@@ -601,7 +588,7 @@ TEST_F(PlaybackLogTest, TypeKeyTypesItsChoiceInPlaceOfTheKey) {
         Load({Key(MsgKeyDown, F9, 1000), Key(MsgKeyUp, F9, 1010), Key(MsgKeyDown, 'Z', 1020)});
         Play();
         std::string expected = std::string("AutoType: '") + c.typed + "'";
-        EXPECT_NE(ReadFile(log).find(expected), std::string::npos) << c.typeThis;
+        EXPECT_NE(ScratchFolder::Read(log).find(expected), std::string::npos) << c.typeThis;
         std::vector<uint32_t> messages = Messages();
         ASSERT_GE(messages.size(), 3u);
         // The key's press is never played; its release is, and the typed
@@ -621,7 +608,7 @@ TEST_F(PlaybackLogTest, TypeKeyCountsPassesAndTypesRandomNumbersInRange) {
     gSettings.repeats = 2;
     Load({Key(MsgKeyDown, F9, 1000), Key(MsgKeyUp, F9, 1010)});
     Play();
-    std::string text = ReadFile(log);
+    std::string text = ScratchFolder::Read(log);
     size_t first = text.find("AutoType: '101'");
     EXPECT_NE(first, std::string::npos);
     EXPECT_NE(text.find("AutoType: '102'", first), std::string::npos);
@@ -632,7 +619,7 @@ TEST_F(PlaybackLogTest, TypeKeyCountsPassesAndTypesRandomNumbersInRange) {
     gSettings.randomMin = 500;
     gSettings.randomMax = 510;
     Play();
-    text = ReadFile(log);
+    text = ScratchFolder::Read(log);
     size_t at = text.find("AutoType: '");
     ASSERT_NE(at, std::string::npos);
     int number = atoi(text.c_str() + at + 11);
