@@ -26,6 +26,14 @@ printf '%s\r\n' \
     'TYPE C:\users\Public\out.txt{enter}' \
     "WAIT 1" >"$script"
 
+# The script gives notepad two seconds to come up. Its very first start in
+# a fresh prefix can take longer, so it is started and closed once first.
+timeout 30 wine notepad >/dev/null 2>&1 &
+warm=$!
+probe wait-window "-:Untitled - Notepad" 20000 || fail "notepad does not start at all"
+probe close "-:Untitled - Notepad"
+wait $warm
+
 today=$(date +%m/%d/%Y)
 start_mirlow "$(winpath "$script")"
 wait_exit 60
