@@ -73,6 +73,11 @@ void LoadLoopAccelerators(void);
  * accelerators, dialog keys, dispatch). */
 void HandleLoopMessage(PlatformMessage* message);
 
+/* The open document's path, or "(Untitled)" when there is none. */
+const char* DocumentDisplayName(void);
+/* Titles the main window "Mirlow - " and the document's name. */
+void ShowDocumentTitle(void);
+
 /* Sizes the main window to the settings panel, or to a bar that shows the
  * menu when there is no panel to show. */
 void LayoutMainWindow(void);

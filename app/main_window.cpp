@@ -5,12 +5,24 @@
  */
 #include "app/app.h"
 
+#include <cstdio>
+
 #include "log/log.h"
 #include "model/model.h"
 #include "playback/playback.h"
 #include "record/record.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
+
+const char* DocumentDisplayName(void) {
+    return gApp.documentPath[0] != '\0' ? gApp.documentPath : "(Untitled)";
+}
+
+void ShowDocumentTitle(void) {
+    char title[MaxPathLength + 16];
+    snprintf(title, sizeof title, "Mirlow - %s", DocumentDisplayName());
+    PlatformSetWindowTitle(gApp.mainWindow, title);
+}
 
 /* The main window has no sizing border: the settings panel gives it its
  * size. Without the panel (hidden, or not there) it shrinks to a bar that

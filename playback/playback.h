@@ -33,6 +33,10 @@ void AbortPlayback(void);
  * this puts the snapshot back. Does nothing when no pass is in progress. */
 void FinishInterruptedPass(void);
 
+/* Forgets a run's completed passes and its timing bookkeeping: at the end
+ * of a run, and when a run ends early. */
+void ResetRunCounters(void);
+
 /* True while a playback pass holds the snapshot. */
 bool PlaybackPassInProgress(void);
 

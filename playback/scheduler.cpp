@@ -24,10 +24,6 @@ static const int32_t Tolerance = 10;
 
 enum PlaybackSpeed { SpeedSlow = 1, SpeedNormal = 2, SpeedFast = 3, SpeedFastest = 4 };
 
-static const char* DocumentName(void) {
-    return gApp.documentPath[0] != '\0' ? gApp.documentPath : "(Untitled)";
-}
-
 bool PlaybackPassInProgress(void) {
     return gJournal.passInProgress;
 }
@@ -55,7 +51,7 @@ static void LogPlaybackStart(void) {
     LogPrintf(LogLow,
               "\r\nStarting '%s' playback (%d Total Actions) with Mirlow %s on Windows Platform "
               "%li Version %li.%li Build #%li....",
-              DocumentName(), gRecording.eventCount, VersionText, version.platformId,
+              DocumentDisplayName(), gRecording.eventCount, VersionText, version.platformId,
               version.majorVersion, version.minorVersion, version.buildNumber);
 }
 
@@ -95,14 +91,18 @@ void StartPlayback(void) {
 
 /* ---- Ending a pass or a run ---- */
 
-void AbortPlayback(void) {
-    PlatformRemoveJournalHook(gApp.journalHook);
-    gApp.journalHook = nullptr;
-    FinishInterruptedPass();
+void ResetRunCounters(void) {
     gApp.loopsCompleted = 0;
     gJournal.surplus = 0;
     gJournal.pendingDelay = 0;
     gJournal.delayStart = 0;
+}
+
+void AbortPlayback(void) {
+    PlatformRemoveJournalHook(gApp.journalHook);
+    gApp.journalHook = nullptr;
+    FinishInterruptedPass();
+    ResetRunCounters();
     gApp.exitCode = ExitPlaybackError;
     PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
 }
@@ -110,26 +110,22 @@ void AbortPlayback(void) {
 static void StartNextPass(int32_t completed) {
     char title[MaxPathLength + 64];
     if (gSettings.repeatForever != 0)
-        snprintf(title, sizeof title, "%li completed for %s", (long)completed, DocumentName());
+        snprintf(title, sizeof title, "%li completed for %s", (long)completed,
+                 DocumentDisplayName());
     else
         snprintf(title, sizeof title, "%li of %li completed for %s", (long)completed,
-                 (long)gSettings.repeats, DocumentName());
+                 (long)gSettings.repeats, DocumentDisplayName());
     PlatformSetWindowTitle(gApp.mainWindow, title);
     PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
 }
 
 static void EndRun(void) {
-    gApp.loopsCompleted = 0;
-    gJournal.surplus = 0;
-    gJournal.pendingDelay = 0;
-    gJournal.delayStart = 0;
+    ResetRunCounters();
     PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_STATUS, " ");
     if (!gApp.commandLineMode) {
-        char title[MaxPathLength + 16];
         if (gSettings.minimize != 0)
             PlatformShowWindow(gApp.mainWindow, ShowRestore);
-        snprintf(title, sizeof title, "Mirlow - %s", DocumentName());
-        PlatformSetWindowTitle(gApp.mainWindow, title);
+        ShowDocumentTitle();
     }
     if (gSettings.quitWhenDone != 0 || gApp.commandLineMode)
         PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_FILE_EXIT, 0);

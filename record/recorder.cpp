@@ -21,10 +21,6 @@ static const char* const InterruptWarningText =
     "way to cancel a playback or recording)\n\n--> If you intended to go to the START button, "
     "use the \"Windows Key\" instead.";
 
-static const char* DocumentName(void) {
-    return gApp.documentPath[0] != '\0' ? gApp.documentPath : "(Untitled)";
-}
-
 /* Every early end of a playback puts the list back, so events the pass
  * inserted never reach a saved file; an unattended run then ends. */
 static void ReleaseHook(int commandLineExitCode) {
@@ -62,20 +58,16 @@ void CancelJournalForExit(void) {
 }
 
 void CancelJournal(void) {
-    char text[MaxPathLength + 16];
     ReleaseHook(ExitCancelled);
     PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
     LogPrintf(LogLow, "CANCELLED RECORDING\r\n");
-    snprintf(text, sizeof text, "Mirlow - %s", DocumentName());
-    PlatformSetWindowTitle(gApp.mainWindow, text);
+    ShowDocumentTitle();
     if (gSettings.interruptWarning != 0) {
+        char text[64];
         snprintf(text, sizeof text, "%li Playbacks Completed", (long)gApp.loopsCompleted);
         ShowMessageWithIcon(InterruptWarningText, text, BoxTopmost | BoxSystemModal, IDI_MIRLOW);
     }
-    gApp.loopsCompleted = 0;
-    gJournal.surplus = 0;
-    gJournal.pendingDelay = 0;
-    gJournal.delayStart = 0;
+    ResetRunCounters();
     ClearStatusLine();
     if (gApp.commandLineMode)
         PlatformSendMessage(gApp.mainWindow, MsgClose, 0, 0);

@@ -52,14 +52,21 @@ wait_exit() {
     kill "$MIRLOW_PID" 2>/dev/null
 }
 
-# wait_for_line FILE PATTERN SECONDS: polls until FILE holds the line.
-wait_for_line() {
-    local limit=$(($3 * 20))
+# poll SECONDS COMMAND...: runs the command every 50 ms until it succeeds
+# (0) or the time is up (1).
+poll() {
+    local limit=$(($1 * 20))
+    shift
     for _ in $(seq "$limit"); do
-        grep -qx -- "$2" "$1" 2>/dev/null && return 0
+        "$@" 2>/dev/null && return 0
         sleep 0.05
     done
     return 1
+}
+
+# wait_for_line FILE PATTERN SECONDS: polls until FILE holds the line.
+wait_for_line() {
+    poll "$3" grep -qx -- "$2" "$1"
 }
 
 # reg_values KEY: prints every value of the key, one "NAME|TYPE|DATA" line
@@ -114,12 +121,7 @@ use_log_file() {
 
 # wait_for_file PATH SECONDS: polls until the file exists and is not empty.
 wait_for_file() {
-    local limit=$(($2 * 20))
-    for _ in $(seq "$limit"); do
-        [ -s "$1" ] && return 0
-        sleep 0.05
-    done
-    return 1
+    poll "$2" test -s "$1"
 }
 
 # expect_lines_in_order FILE TEXT...: each text is found in a line (as a
@@ -137,10 +139,5 @@ expect_lines_in_order() {
 
 # wait_for_line_containing FILE TEXT SECONDS: polls until a line holds TEXT.
 wait_for_line_containing() {
-    local limit=$(($3 * 20))
-    for _ in $(seq "$limit"); do
-        grep -qF -- "$2" "$1" 2>/dev/null && return 0
-        sleep 0.05
-    done
-    return 1
+    poll "$3" grep -qF -- "$2" "$1"
 }
