@@ -88,8 +88,16 @@ void LayoutMainWindow(void);
  * other value changes nothing. Only in interactive mode. */
 void SetCommandState(int state);
 
-/* A message box without owner that shows the program's own icon. */
+/* Message boxes without owner window. Every box of the program goes
+ * through these two, never straight to the platform. ShowMessageWithIcon
+ * shows the program's own icon resource instead of a system icon. */
+int ShowMessageBox(const char* text, const char* caption, uint32_t style);
 int ShowMessageWithIcon(const char* text, const char* caption, uint32_t style, int iconId);
+
+/* Asks whether to save the open document's unsaved changes and saves it
+ * when asked to; false when the user cancelled (the calling command then
+ * does nothing more). */
+bool PromptToSave(void);
 
 /* The main window's procedure. */
 intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);

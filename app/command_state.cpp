@@ -45,7 +45,3 @@ void SetCommandState(int state) {
             PlatformSetMenuItemEnabled(gApp.mainWindow, row.command, cell == On);
     }
 }
-
-int ShowMessageWithIcon(const char* text, const char* caption, uint32_t style, int iconId) {
-    return PlatformMessageBoxWithIcon(text, caption, style, iconId);
-}

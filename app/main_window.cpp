@@ -37,6 +37,11 @@ void LayoutMainWindow(void) {
     PlatformSetWindowSize(gApp.mainWindow, width, height);
 }
 
+/* Not asked yet: the document commands that ask it are still to come. */
+bool PromptToSave(void) {
+    return true;
+}
+
 static void OnCreate(WindowHandle window) {
     gApp.mainWindow = window;
     ClearEventList();
@@ -90,6 +95,9 @@ static void OnCommand(WindowHandle window, int command) {
     switch (command) {
     case ID_FILE_EXIT:
         OnExit(window);
+        return;
+    case ID_RECORDER_START:
+        StartRecording();
         return;
     case ID_RECORDER_PLAYBACK:
         StartPlayback();

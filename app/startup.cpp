@@ -48,7 +48,7 @@ static void ReportAllocationFailure(RecordingAllocation failure) {
     static const char* const captions[] = {"", "Failure", "Failure", "Memory Error"};
     if (gApp.commandLineMode)
         return;
-    PlatformMessageBox(texts[failure], captions[failure], BoxOk | BoxIconWarning | BoxTaskModal);
+    ShowMessageBox(texts[failure], captions[failure], BoxOk | BoxIconWarning | BoxTaskModal);
 }
 
 static bool RegisterMainWindowClass(void) {

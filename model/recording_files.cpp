@@ -28,7 +28,7 @@ static const size_t MessageSize = 2 * ScriptTextSize + 128;
 static void ShowAboutPath(const char* format, const char* path) {
     char text[MessageSize];
     snprintf(text, sizeof text, format, path);
-    PlatformMessageBox(text, "Error", WarningBox);
+    ShowMessageBox(text, "Error", WarningBox);
 }
 
 static void ReportUnopenable(const char* path) {
@@ -47,7 +47,7 @@ static void ReportUnknownCommand(const char* path, const char* line, bool report
     char cut[ScriptTextSize];
     CutAtLineEnd(line, cut, sizeof cut);
     if (reportErrors)
-        PlatformMessageBox("Unknown or incorrectly formatted command!", cut, WarningBox);
+        ShowMessageBox("Unknown or incorrectly formatted command!", cut, WarningBox);
     if (LogLevelAtLeast(LogLow)) {
         char text[MessageSize];
         snprintf(text, sizeof text,
@@ -61,7 +61,7 @@ static void ReportTooManyCommands(const char* line) {
     snprintf(text, sizeof text,
              "Too many script commands!\n\nThe maximum number of script commands is %d",
              MaxLoadedCommands);
-    PlatformMessageBox(text, line, WarningBox);
+    ShowMessageBox(text, line, WarningBox);
 }
 
 static void ReportFailure(LoadOutcome outcome, const char* path, const char* line,
@@ -72,10 +72,10 @@ static void ReportFailure(LoadOutcome outcome, const char* path, const char* lin
             ReportUnopenable(path);
         break;
     case LoadMissingParamH:
-        PlatformMessageBox("Improperly formatted EVENT command (missing paramH)", line, WarningBox);
+        ShowMessageBox("Improperly formatted EVENT command (missing paramH)", line, WarningBox);
         break;
     case LoadMissingParamL:
-        PlatformMessageBox("Improperly formatted EVENT command (missing paramL)", line, WarningBox);
+        ShowMessageBox("Improperly formatted EVENT command (missing paramL)", line, WarningBox);
         break;
     case LoadUnknownCommand:
         ReportUnknownCommand(path, line, reportErrors);
@@ -99,7 +99,7 @@ static void EnableEditScript(bool enabled) {
 /* The checks before the file is opened leave the recording as it was. */
 static FILE* OpenForLoad(const char* path, bool reportErrors, int64_t* size) {
     if (path == nullptr || path[0] == '\0') {
-        PlatformMessageBox("Internal error while loading Mirlow file!\n\n(This should never occur)",
+        ShowMessageBox("Internal error while loading Mirlow file!\n\n(This should never occur)",
                            "Internal Error", ErrorBox);
         return nullptr;
     }

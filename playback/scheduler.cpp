@@ -36,7 +36,7 @@ void FinishInterruptedPass(void) {
 }
 
 void ReportPlaybackError(const char* text, const char* caption, uint32_t style) {
-    PlatformMessageBox(text, caption, style);
+    ShowMessageBox(text, caption, style);
     if (gApp.commandLineMode)
         PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_FILE_EXIT, 0);
 }

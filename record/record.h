@@ -26,6 +26,9 @@ extern JournalState gJournal;
  * pressed Ctrl+Esc or Ctrl+Alt+Del). */
 void CancelJournal(void);
 
+/* The Start Recording command. */
+void StartRecording(void);
+
 /* The Stop Recording command. */
 void StopRecording(void);
 

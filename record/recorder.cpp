@@ -36,6 +36,9 @@ static void ClearStatusLine(void) {
     PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_STATUS, " ");
 }
 
+/* Recording itself is still to come: the command changes nothing yet. */
+void StartRecording(void) {}
+
 void StopRecording(void) {
     if (gApp.journalHook != nullptr && PlaybackPassInProgress()) {
         /* The played events pressed Stop: end the playback, keep the

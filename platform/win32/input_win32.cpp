@@ -21,6 +21,7 @@ static void SendKey(const EventRecord* record) {
     input.type = INPUT_KEYBOARD;
     WORD key = (WORD)(record->paramL & 0xFF);
     WORD scan = (WORD)((record->paramL >> 8) & 0xFF);
+    input.ki.dwExtraInfo = Win32InjectionTag;
     input.ki.wVk = key;
     input.ki.wScan = scan != 0 ? scan : (WORD)MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
     if (record->paramH & 0x8000)
@@ -64,6 +65,7 @@ static void SendMouse(const EventRecord* record) {
     INPUT input;
     memset(&input, 0, sizeof input);
     input.type = INPUT_MOUSE;
+    input.mi.dwExtraInfo = Win32InjectionTag;
     input.mi.dx = Normalize(record->paramL, GetSystemMetrics(SM_XVIRTUALSCREEN),
                             GetSystemMetrics(SM_CXVIRTUALSCREEN));
     input.mi.dy = Normalize(record->paramH, GetSystemMetrics(SM_YVIRTUALSCREEN),

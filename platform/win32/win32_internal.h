@@ -22,6 +22,13 @@ void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam);
  * installed: the caller then waits for messages as usual. */
 bool Win32DriveEmulatedJournal(MSG* msg);
 
+/* Every input event the program injects carries this value as its extra
+ * information (dwExtraInfo), so the program's own low-level hooks can tell
+ * its own input from everything else, including other programs' injected
+ * input (on-screen keyboards, remote-control tools), which counts as the
+ * user's. */
+const ULONG_PTR Win32InjectionTag = 0x4D524C57; /* "MRLW" */
+
 /* Hands a played record to the system as keyboard or mouse input. */
 struct EventRecord;
 void Win32SendRecord(const EventRecord* record);
