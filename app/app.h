@@ -99,6 +99,43 @@ int ShowMessageWithIcon(const char* text, const char* caption, uint32_t style, i
  * does nothing more). */
 bool PromptToSave(void);
 
+/* ---- Choosing files (file_dialogs.cpp) ---- */
+
+/* The system's Open (saveMode false) or Save dialog, owned by owner, with
+ * the filters as NUL-separated description and pattern pairs ending in two
+ * NULs, the first pair selected. path (MaxPathLength + 1 bytes) holds the
+ * initial name and receives the choice. False when cancelled; path is
+ * then untouched. */
+bool PickFile(WindowHandle owner, char* path, const char* filters, bool saveMode);
+
+/* Copies the item at index (from 0) of a list separated by delimiter into
+ * item (size bytes, always terminated, cut to fit) and returns its length.
+ * With NUL as the delimiter the list ends at two NULs in a row. An index
+ * beyond the last item gives an empty item. */
+int GetDelimitedItem(const char* list, char delimiter, int index, char* item, int size);
+
+/* ---- The toolbar (toolbar.cpp) ---- */
+
+/* Creates the toolbar along the top of the main window (gApp.toolbar);
+ * the program goes on without one when it cannot be made. */
+void CreateMainToolbar(void);
+/* Lets the toolbar fit itself to the main window's new size. */
+void FitToolbarToWindow(void);
+/* Answers a tooltip-text request of the toolbar; notification is the
+ * lParam of the main window's MsgNotify. True when it was one. */
+bool AnswerToolbarTooltip(intptr_t notification);
+
+/* ---- Help, About and the Legal Agreement (help.cpp) ---- */
+
+void ShowAboutBox(void);
+void ShowLegalAgreement(void);
+void OpenHelpContents(void);
+void OpenScriptReference(void);
+void EmailTechSupport(void);
+void OpenProductWebPage(void);
+/* Releases the About box's link font; the main window's destruction calls it. */
+void ReleaseAboutBoxFont(void);
+
 /* The main window's procedure. */
 intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 

@@ -50,6 +50,7 @@ static void OnCreate(WindowHandle window) {
     if (gApp.commandLineMode)
         return;
     PlatformSetWindowTitle(window, ProgramTitle);
+    CreateMainToolbar();
     SetCommandState(ID_FILE_NEW);
     PlatformSetMenuItemChecked(window, ID_VIEW_SHOW_TABS, gSettings.showTabs != 0);
 }
@@ -77,6 +78,8 @@ static void OnDestroy(WindowHandle window) {
         gApp.journalHook = nullptr;
     }
     ReleaseRecording();
+    ReleaseAboutBoxFont();
+    ReleaseTabPanelFont();
     if (!gApp.commandLineMode) {
         int left = 0, top = 0;
         PlatformGetWindowPosition(window, &left, &top);
@@ -105,6 +108,27 @@ static void OnCommand(WindowHandle window, int command) {
     case ID_RECORDER_STOP:
         StopRecording();
         return;
+    case ID_TOOLS_OPTIONS:
+        RunOptionsDialog();
+        return;
+    case ID_HELP_CONTENTS:
+        OpenHelpContents();
+        return;
+    case ID_HELP_SCRIPT_REFERENCE:
+        OpenScriptReference();
+        return;
+    case ID_HELP_LEGAL:
+        ShowLegalAgreement();
+        return;
+    case ID_HELP_EMAIL_SUPPORT:
+        EmailTechSupport();
+        return;
+    case ID_HELP_WEB:
+        OpenProductWebPage();
+        return;
+    case ID_HELP_ABOUT:
+        ShowAboutBox();
+        return;
     default:
         return;
     }
@@ -124,6 +148,10 @@ intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
     case MsgCommand:
         OnCommand(window, (int)(wParam & 0xFFFF));
         return 0;
+    case MsgNotify:
+        if (AnswerToolbarTooltip(lParam))
+            return 0;
+        return PlatformDefaultWindowProc(window, message, wParam, lParam);
     default:
         return PlatformDefaultWindowProc(window, message, wParam, lParam);
     }

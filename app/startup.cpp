@@ -83,6 +83,7 @@ static void ShowInteractiveWindow(int showState) {
     PlatformUpdateWindow(gApp.mainWindow);
     if (gSettings.topmost != 0)
         PlatformMakeTopmost(gApp.mainWindow);
+    CreateTabPanel();
     LayoutMainWindow();
 }
 

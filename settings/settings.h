@@ -119,6 +119,19 @@ bool WriteSettingValue(const char* path, int kind, const char* text, int32_t num
 /* Deletes the value from both copies. */
 void DeleteSettingValue(const char* path);
 
+/* ---- The settings panel (tab_panel.cpp) ----
+ * A child dialog of the main window with three pages of everyday
+ * settings; interactive mode only. */
+void CreateTabPanel(void);
+/* Gives the keyboard focus to the speed button of the current Speed. */
+void FocusPanelSpeedButton(void);
+/* Releases the fonts the panel made; the main window's destruction calls it. */
+void ReleaseTabPanelFont(void);
+
+/* ---- The Advanced Options dialog (options_dialog.cpp) ---- */
+/* Modal, owned by the main window; returns when it is closed. */
+void RunOptionsDialog(void);
+
 /* Registers a file extension (without the dot) with the shell so that it
  * opens with the program; iconNumber is the icon's index plus one. Writes
  * nothing when the program's own path can't be had whole. Class entries
