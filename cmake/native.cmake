@@ -19,6 +19,7 @@ add_library(mirlow_core STATIC
     platform/journal_driver.cpp
     platform/sim/sim_desktop_file.cpp
     platform/sim/sim_platform.cpp
+    platform/sim/sim_record.cpp
     platform/sim/sim_registry.cpp
 )
 target_include_directories(mirlow_core PUBLIC ${CMAKE_SOURCE_DIR})
@@ -51,6 +52,7 @@ add_executable(mirlow_tests
     tests/files_test.cpp
     tests/model_test.cpp
     tests/playback_test.cpp
+    tests/recorder_test.cpp
     tests/registry_test.cpp
     tests/settings_test.cpp
     tests/sim_registry_test.cpp

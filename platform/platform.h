@@ -347,4 +347,56 @@ bool PlatformDeleteRegistryKey(RegistryHive hive, const char* keyPath);
  * it does not fit in size bytes (never a cut path). Returns its length. */
 int PlatformProgramPath(char* buffer, int size);
 
+/* ---- Recording input ----
+ * A record hook is called for every keyboard and mouse event of the whole
+ * desktop, with HookAction and the event as a journal-record hook receives
+ * it: a key message (WM_SYSKEYDOWN and WM_SYSKEYUP while Alt is down) with
+ * the virtual key in the low byte of paramL (left and right Shift, Ctrl
+ * and Alt as the generic 16, 17 and 18), the scan code in the next byte
+ * and the key's flags above it (extended 0x10000, Alt held 0x200000, was
+ * down 0x400000, released 0x800000), the repeat count and the extended
+ * flag (0x8000) in paramH; a mouse message with the screen point in
+ * virtual-desktop pixels in paramL and paramH; the system's time stamp of
+ * the event in milliseconds; and the window the event goes to (the focus
+ * window for keys, the window under the cursor for the mouse). Other codes
+ * (HookSystemModalOn, HookSystemModalOff) come without an event; a
+ * negative code is to be passed on with PlatformCallNextRecordHook.
+ *
+ * Where the system honours a journal-record hook it calls the hook itself;
+ * elsewhere (a standard user, Windows 11, Wine, whose journal sees only the
+ * program's own windows) low-level input hooks build the same records.
+ * Input the program injected itself never reaches the hook; input other
+ * programs inject (on-screen keyboards, remote control) does. The system's
+ * cancel keys end a recording on either path as they end a journal: the
+ * hook is gone and the thread gets MsgCancelJournal.
+ */
+typedef intptr_t (*RecordHookProcedure)(int code, const EventRecord* event);
+
+/* The other mouse messages a recording meets (system values). */
+enum : uint32_t {
+    MsgRButtonDown = 0x0204,
+    MsgRButtonUp = 0x0205,
+    MsgRButtonDblClk = 0x0206,
+    MsgMButtonDown = 0x0207,
+    MsgMButtonUp = 0x0208,
+    MsgMButtonDblClk = 0x0209,
+    MsgMouseWheel = 0x020A,
+    MsgMouseLast = 0x020E,
+};
+
+/* Null when neither kind of hook can be had. */
+HookHandle PlatformInstallRecordHook(RecordHookProcedure procedure);
+/* True when the last installed record hook is the system's journal; false
+ * when low-level hooks deliver the events (moves then come at the rate of
+ * the device, not of the journal). */
+bool PlatformRecordUsesSystemJournal(void);
+/* Removes a record hook; harmless when the system already took it away. */
+bool PlatformRemoveRecordHook(HookHandle hook);
+/* Passes the current record hook call on to the next hook in the chain. */
+intptr_t PlatformCallNextRecordHook(HookHandle hook, int code);
+/* True when the window is one of this program's own: any window it made,
+ * its dialogs, menus and message boxes as well as the main window and its
+ * children. False for null. */
+bool PlatformIsOwnWindow(WindowHandle window);
+
 #endif

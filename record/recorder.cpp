@@ -2,6 +2,10 @@
  * recorder.cpp: the journal-record side, and what both kinds of journal
  * hook share: their end by the Stop Recording command, by the system's
  * cancel keys, or by the program closing.
+ *
+ * Every way a recording ends finishes the list the same way, so a saved
+ * recording always has as many events as its count says, ends with the end
+ * marker and leaves no key or button held down when it is played.
  */
 #include "record/record.h"
 
@@ -15,15 +19,317 @@
 
 JournalState gJournal;
 
+static const char* const VersionText = "2.30";
+
 static const char* const InterruptWarningText =
     "Windows is forcing Mirlow to stop recording and playing.\n\nThe CTRL+ESC and CTRL+ALT+DEL "
     "key combinations terminate all Mirlow functions.\n(You can use these key combinations as a "
     "way to cancel a playback or recording)\n\n--> If you intended to go to the START button, "
     "use the \"Windows Key\" instead.";
 
+/* With the end marker the list holds at most one event less than its
+ * capacity, so its last entry stays zero. */
+static const int32_t MaxCapturedEvents = MaxEvents - 2;
+
+/* What is held down, by slot: the 256 virtual keys, then the left, right
+ * and middle mouse buttons. */
+enum { KeySlots = 256, ButtonSlots = 3, HeldSlots = KeySlots + ButtonSlots };
+
+struct RecorderState {
+    bool active; /* the installed journal hook is the record hook */
+    bool thinMoves;
+    bool movePending;
+    EventRecord pendingMove;
+    bool anyStored;
+    uint32_t lastStoredTime;
+    int32_t mouseX, mouseY; /* the last stored mouse position */
+    int32_t heldCount;
+    bool held[HeldSlots];
+    EventRecord heldPress[HeldSlots];
+};
+
+static RecorderState recorder;
+
+/* ---- What an event presses or releases ---- */
+
+enum Transition { NoTransition, Press, Release };
+
+struct HeldChange {
+    int slot;
+    Transition transition;
+};
+
+static HeldChange ChangeOf(const EventRecord& event) {
+    switch (event.message) {
+    case MsgKeyDown:
+    case MsgSysKeyDown:
+        return {event.paramL & 0xFF, Press};
+    case MsgKeyUp:
+    case MsgSysKeyUp:
+        return {event.paramL & 0xFF, Release};
+    case MsgLButtonDown:
+    case MsgLButtonDblClk:
+        return {KeySlots, Press};
+    case MsgLButtonUp:
+        return {KeySlots, Release};
+    case MsgRButtonDown:
+    case MsgRButtonDblClk:
+        return {KeySlots + 1, Press};
+    case MsgRButtonUp:
+        return {KeySlots + 1, Release};
+    case MsgMButtonDown:
+    case MsgMButtonDblClk:
+        return {KeySlots + 2, Press};
+    case MsgMButtonUp:
+        return {KeySlots + 2, Release};
+    default:
+        return {0, NoTransition};
+    }
+}
+
+static bool IsMouseMessage(uint32_t message) {
+    return message >= MsgMouseMove && message <= MsgMouseLast;
+}
+
+static bool ReleasesHeldInput(const EventRecord& event) {
+    HeldChange change = ChangeOf(event);
+    return change.transition == Release && recorder.held[change.slot];
+}
+
+/* Room is kept for the release of everything held, so a full list can
+ * still be finished without a key left down. */
+static bool HasRoomFor(const EventRecord& event) {
+    HeldChange change = ChangeOf(event);
+    int32_t heldAfter = recorder.heldCount;
+    if (change.transition == Press && !recorder.held[change.slot])
+        heldAfter++;
+    else if (change.transition == Release && recorder.held[change.slot])
+        heldAfter--;
+    return gJournal.position + 1 + heldAfter <= MaxCapturedEvents;
+}
+
+static void NoteHeldChange(const EventRecord& event) {
+    HeldChange change = ChangeOf(event);
+    if (change.transition == NoTransition)
+        return;
+    bool press = change.transition == Press;
+    if (recorder.held[change.slot] != press)
+        recorder.heldCount += press ? 1 : -1;
+    recorder.held[change.slot] = press;
+    if (press)
+        recorder.heldPress[change.slot] = event;
+}
+
+/* ---- Storing and logging ---- */
+
+/* The seven messages the line names; every other is written as a number. */
+static const char* LoggedMessageName(uint32_t message, char* number, size_t size) {
+    switch (message) {
+    case MsgMouseMove:
+        return "WM_MOUSEMOVE";
+    case MsgKeyDown:
+        return "WM_KEYDOWN";
+    case MsgKeyUp:
+        return "WM_KEYUP";
+    case MsgLButtonDown:
+        return "WM_LBUTTONDOWN";
+    case MsgLButtonUp:
+        return "WM_LBUTTONUP";
+    case MsgChar:
+        return "WM_CHAR";
+    case MsgCommand:
+        return "WM_COMMAND";
+    default:
+        snprintf(number, size, "%li", (long)message);
+        return number;
+    }
+}
+
+static void LogRecordedEvent(const EventRecord& event) {
+    if (!LogLevelAtLeast(LogMedium))
+        return;
+    char number[16];
+    LogPrintf(LogMedium,
+              "RECORDING #%d: Time=%li, Message=%s (paramL=0x%X, paramH=0x%X, wParam=0x%X, "
+              "lParam=0x%X)",
+              gJournal.position + 1, (long)event.time,
+              LoggedMessageName(event.message, number, sizeof number), (unsigned)event.paramL,
+              (unsigned)event.paramH, (unsigned)event.paramL & 0xFF,
+              ((unsigned)event.paramL >> 8) & 0xFF);
+}
+
+static bool StoreEvent(const EventRecord& event) {
+    if (!HasRoomFor(event))
+        return false;
+    gRecording.events[gJournal.position] = event;
+    NoteHeldChange(event);
+    if (IsMouseMessage(event.message)) {
+        recorder.mouseX = event.paramL;
+        recorder.mouseY = event.paramH;
+    }
+    recorder.anyStored = true;
+    recorder.lastStoredTime = event.time;
+    LogRecordedEvent(event);
+    gJournal.position++;
+    return true;
+}
+
+static void StorePendingMove(void) {
+    if (!recorder.movePending)
+        return;
+    recorder.movePending = false;
+    StoreEvent(recorder.pendingMove);
+}
+
+/* A move that follows the last stored event too closely waits: a later
+ * move replaces it, anything else stores it first, so every click, key and
+ * wheel turn happens where the pointer really was. */
+static void CaptureMove(const EventRecord& move) {
+    bool tooSoon = recorder.anyStored && move.time - recorder.lastStoredTime < RecordMoveInterval;
+    if (tooSoon) {
+        recorder.pendingMove = move;
+        recorder.movePending = true;
+        return;
+    }
+    recorder.movePending = false;
+    StoreEvent(move);
+}
+
+static void CaptureEvent(const EventRecord& event) {
+    if (event.message == MsgMouseMove && recorder.thinMoves) {
+        CaptureMove(event);
+        return;
+    }
+    StorePendingMove();
+    StoreEvent(event);
+}
+
+/* ---- Finishing the list ---- */
+
+static EventRecord ReleaseOf(int slot, uint32_t time) {
+    const EventRecord& press = recorder.heldPress[slot];
+    if (slot >= KeySlots) {
+        static const uint32_t buttonUps[ButtonSlots] = {MsgLButtonUp, MsgRButtonUp, MsgMButtonUp};
+        return EventRecord{buttonUps[slot - KeySlots], recorder.mouseX, recorder.mouseY, time,
+                           press.hwnd};
+    }
+    /* As a journal records a release: the key and scan code and extended
+     * flag of the press, with "was down" and "released" set. */
+    uint32_t message = press.message == MsgSysKeyDown ? MsgSysKeyUp : MsgKeyUp;
+    int32_t paramL = (press.paramL & 0x1FFFF) | 0xC00000;
+    return EventRecord{message, paramL, press.paramH, time, press.hwnd};
+}
+
+static void ReleaseHeldInput(uint32_t time) {
+    for (int slot = 0; slot < HeldSlots && recorder.heldCount > 0; slot++) {
+        if (recorder.held[slot])
+            StoreEvent(ReleaseOf(slot, time));
+    }
+}
+
+/* Removes the record hook and finishes the list as Stop Recording does. */
+static void EndRecording(void) {
+    PlatformRemoveRecordHook(gApp.journalHook);
+    gApp.journalHook = nullptr;
+    recorder.active = false;
+    uint32_t now = PlatformTickCount();
+    StorePendingMove();
+    ReleaseHeldInput(now);
+    gRecording.events[gJournal.position] = EventRecord{MsgPaint, 0, 0, now, 0};
+    LogPrintf(LogLow, "END RECORDING: Time: %li ticks (%d total actions: final one not logged)\r\n",
+              (long)now, gJournal.position + 1);
+    gJournal.position++;
+    gRecording.eventCount = gJournal.position;
+}
+
+/* ---- The hook ---- */
+
+/* F10 and keys pressed with Alt arrive as WM_SYSKEYDOWN; a stop key that
+ * only a WM_KEYDOWN could match would never stop a recording with them. */
+static bool IsStopKey(const EventRecord& event) {
+    bool keyDown = event.message == MsgKeyDown || event.message == MsgSysKeyDown;
+    return gSettings.stopKey != 0 && keyDown && (event.paramL & 0xFF) == gSettings.stopKey;
+}
+
+/* Input that goes to any window of the program is left out, except the
+ * release of a key or button whose press was stored: a recording that
+ * pressed Alt in another program and released it over this one must not
+ * play back with Alt held. */
+static bool IsExcluded(const EventRecord& event) {
+    if (gSettings.excludeMirlowAction == 0 || ReleasesHeldInput(event))
+        return false;
+    return PlatformIsOwnWindow((WindowHandle)(uintptr_t)event.hwnd);
+}
+
+intptr_t RecordHookProc(int code, const EventRecord* event) {
+    if (code < 0)
+        return PlatformCallNextRecordHook(gApp.journalHook, code);
+    if (event != nullptr && IsStopKey(*event)) {
+        PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
+        return 0;
+    }
+    if (code != HookAction || event == nullptr || !recorder.active || IsExcluded(*event))
+        return 0;
+    CaptureEvent(*event);
+    return 0;
+}
+
+/* ---- The commands ---- */
+
+static void LogRecordingStart(void) {
+    if (!LogLevelAtLeast(LogLow))
+        return;
+    PlatformVersionInfo version;
+    PlatformGetVersion(&version);
+    LogPrintf(LogLow,
+              "\r\nStarting recording with Mirlow %s on Windows Platform %li Version %li.%li "
+              "Build #%li....",
+              VersionText, version.platformId, version.majorVersion, version.minorVersion,
+              version.buildNumber);
+}
+
+static void ResetRecorder(void) {
+    bool thin = !PlatformRecordUsesSystemJournal();
+    recorder = RecorderState();
+    recorder.active = true;
+    recorder.thinMoves = thin;
+    gJournal.position = 0;
+}
+
+/* The list is cleared only once the hook is in place: nothing can be
+ * recorded before this thread next takes a message, and a hook that
+ * cannot be had leaves the open recording as it was, with its count. */
+void StartRecording(void) {
+    if (gApp.journalHook != nullptr || !PromptToSave())
+        return;
+    LogRecordingStart();
+    SetCommandState(ID_RECORDER_START);
+    gApp.modifiedCount++;
+    if (gSettings.minimize != 0)
+        PlatformShowWindow(gApp.mainWindow, ShowMinimize);
+    LogPrintf(LogLow, "Start Recording time: %li ticks", (long)PlatformTickCount());
+    gApp.journalHook = PlatformInstallRecordHook(RecordHookProc);
+    if (gApp.journalHook == nullptr) {
+        gApp.modifiedCount--;
+        ShowMessageBox("Start Windows Recorder Failed!", "Failure",
+                       BoxOk | BoxIconWarning | BoxTaskModal);
+        return;
+    }
+    ZeroEventList();
+    ResetRecorder();
+    LogPrintf(LogLow, recorder.thinMoves
+                          ? "Recording through low-level input hooks (no journal hook available)"
+                          : "Recording through the system's journal hook");
+}
+
 /* Every early end of a playback puts the list back, so events the pass
- * inserted never reach a saved file; an unattended run then ends. */
+ * inserted never reach a saved file; an unattended run then ends. A
+ * recording is finished as Stop Recording finishes it. */
 static void ReleaseHook(int commandLineExitCode) {
+    if (recorder.active) {
+        EndRecording();
+        return;
+    }
     bool wasPlaying = PlaybackPassInProgress();
     PlatformRemoveJournalHook(gApp.journalHook);
     gApp.journalHook = nullptr;
@@ -36,11 +342,10 @@ static void ClearStatusLine(void) {
     PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_STATUS, " ");
 }
 
-/* Recording itself is still to come: the command changes nothing yet. */
-void StartRecording(void) {}
-
 void StopRecording(void) {
-    if (gApp.journalHook != nullptr && PlaybackPassInProgress()) {
+    if (gApp.journalHook != nullptr && recorder.active) {
+        EndRecording();
+    } else if (gApp.journalHook != nullptr && PlaybackPassInProgress()) {
         /* The played events pressed Stop: end the playback, keep the
          * recording as it is. */
         ReleaseHook(ExitCancelled);
@@ -61,9 +366,7 @@ void CancelJournalForExit(void) {
 }
 
 void CancelJournal(void) {
-    ReleaseHook(ExitCancelled);
-    PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
-    LogPrintf(LogLow, "CANCELLED RECORDING\r\n");
+    CancelJournalForExit();
     ShowDocumentTitle();
     if (gSettings.interruptWarning != 0) {
         char text[64];

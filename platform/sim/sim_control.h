@@ -179,4 +179,30 @@ int SimOpenRegistryKeyCount(void);
 /* Every value the program set, in order, as "HKLM\KEY\NAME". */
 const std::vector<std::string>& SimRegistryWrites(void);
 
+/* ---- Recording input ----
+ * The simulated system hands scripted input to the record hook the program
+ * installed, as a real one hands the desktop's input to it. By default it
+ * records like a standard user's system, through low-level hooks that see
+ * the mouse at the device's own rate. */
+
+/* Hands the event to the installed record hook with HookAction; false when
+ * no record hook is installed. */
+bool SimRecordInput(const EventRecord& event);
+/* Calls the installed record hook with any code and event (null for none)
+ * and returns its answer; 0 when none is installed. */
+intptr_t SimCallRecordHook(int code, const EventRecord* event);
+bool SimRecordHookInstalled(void);
+/* The system's cancel keys during a recording: the hook is gone and the
+ * thread is told with MsgCancelJournal. */
+void SimCancelRecording(void);
+/* Refuse the next record hook installations. */
+void SimFailRecordHookInstall(bool fail);
+/* True: the system's own journal records (moves at the journal's rate). */
+void SimSetRecordThroughJournal(bool journal);
+/* Calls passed on to the next record hook, and what they answer. */
+int SimNextRecordHookCalls(void);
+const intptr_t SimNextRecordHookAnswer = 0x5EC;
+/* Back to no record hook, installs allowed, low-level hooks (SimReset). */
+void SimResetRecordInput(void);
+
 #endif

@@ -151,6 +151,7 @@ void SimReset(void) {
     for (void* block : desktop->liveBlocks)
         free(block);
     ForgetEmulatedHook();
+    SimResetRecordInput();
     delete desktop;
     desktop = new SimDesktop;
     SimResetRegistry();

@@ -1,0 +1,362 @@
+// The recorder on the simulated desktop: what a finished list holds, the
+// stop key, the program's own windows, the limit of the list, the log,
+// a hook that cannot be had, every early end, and the thinning of moves.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "log/log.h"
+#include "model/model.h"
+#include "platform/sim/sim_control.h"
+#include "playback/playback.h"
+#include "record/record.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
+#include "tests/scratch_files.h"
+
+// Found by argument lookup, so at namespace scope like EventRecord itself.
+static bool operator==(const EventRecord& a, const EventRecord& b) {
+    return memcmp(&a, &b, sizeof a) == 0;
+}
+
+static void PrintTo(const EventRecord& e, std::ostream* out) {
+    *out << "{" << e.message << ", " << e.paramL << ", " << e.paramH << ", " << e.time << ", "
+         << e.hwnd << "}";
+}
+
+namespace {
+
+uint32_t HandleValue(WindowHandle window) {
+    return (uint32_t)(uintptr_t)window;
+}
+
+EventRecord Key(uint32_t message, int32_t paramL, uint32_t time, uint32_t hwnd = 0) {
+    return EventRecord{message, paramL, 1, time, hwnd};
+}
+
+EventRecord Mouse(uint32_t message, int32_t x, int32_t y, uint32_t time, uint32_t hwnd = 0) {
+    return EventRecord{message, x, y, time, hwnd};
+}
+
+EventRecord EndMarker(uint32_t time) {
+    return EventRecord{MsgPaint, 0, 0, time, 0};
+}
+
+class RecorderTest : public ::testing::Test {
+  protected:
+    ScratchFolder folder;
+    std::string log;
+    uint32_t other = 0; // another program's window
+
+    void SetUp() override {
+        SimReset();
+        int exitCode;
+        ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
+        other = HandleValue(SimAddDesktopWindow("Untitled - Notepad", 0, 0, 640, 480, false));
+    }
+    void TearDown() override {
+        SimReset();
+    }
+
+    void UseLog(int level) {
+        log = folder.Path("record.log");
+        snprintf(gSettings.logfile, sizeof gSettings.logfile, "%s", log.c_str());
+        gSettings.log = level;
+    }
+
+    static void Feed(const std::vector<EventRecord>& events) {
+        for (const EventRecord& event : events)
+            SimRecordInput(event);
+    }
+
+    std::vector<EventRecord> Record(const std::vector<EventRecord>& events) {
+        StartRecording();
+        Feed(events);
+        StopRecording();
+        return List();
+    }
+
+    static std::vector<EventRecord> List() {
+        return std::vector<EventRecord>(gRecording.events,
+                                        gRecording.events + gRecording.eventCount);
+    }
+
+    static std::vector<EventRecord> With(std::vector<EventRecord> events, const EventRecord& e) {
+        events.push_back(e);
+        return events;
+    }
+};
+
+TEST_F(RecorderTest, AFinishedListIsTheEventsAndTheEndMarker) {
+    UseLog(LogLow);
+    const std::vector<EventRecord> cases[] = {
+        {},
+        {Key(MsgKeyDown, 0x1E41, 500, other), Key(MsgKeyUp, 0xC01E41, 510, other),
+         Mouse(MsgMouseMove, -20, 700, 530, other)},
+    };
+    for (const std::vector<EventRecord>& events : cases) {
+        remove(log.c_str());
+        gRecording.eventCount = 99; // an earlier recording's count
+        EXPECT_EQ(Record(events), With(events, EndMarker(SimStartTick)));
+        EXPECT_EQ(gRecording.events[events.size() + 1], EventRecord{});
+        EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_PLAYBACK));
+        char end[128];
+        snprintf(end, sizeof end,
+                 "END RECORDING: Time: 1000000 ticks (%zu total actions: final one not logged)",
+                 events.size() + 1);
+        EXPECT_EQ(ScratchFolder::Read(log),
+                  "\r\nStarting recording with Mirlow 2.30 on Windows Platform 2 Version 10.0 "
+                  "Build #19045....\r\n"
+                  "Start Recording time: 1000000 ticks\r\n"
+                  "Recording through low-level input hooks (no journal hook available)\r\n" +
+                      std::string(end) + "\r\n\r\n");
+    }
+    EXPECT_EQ(gApp.modifiedCount, 2);
+}
+
+TEST_F(RecorderTest, TheStopKeyEndsTheRecordingUnrecorded) {
+    struct Case {
+        int32_t stopKey;
+        uint32_t message;
+        int32_t key;
+        bool stops;
+    } cases[] = {
+        {0x7B, MsgKeyDown, 0x7B, true},    // F12
+        {0x79, MsgSysKeyDown, 0x79, true}, // F10 arrives as a system key
+        {0x11, MsgKeyDown, 0x1D11, true},  // Ctrl, either side, as the generic key
+        {0x7B, MsgKeyUp, 0xC0007B, false}, // only a press stops
+        {0, MsgKeyDown, 0x7B, false},      // no stop key
+        {0x7B, MsgKeyDown, 0x7A, false},   // another key
+    };
+    for (const Case& c : cases) {
+        gSettings.stopKey = c.stopKey;
+        std::vector<EventRecord> before = {Key(MsgKeyDown, 'A', 10), Key(MsgKeyUp, 'A', 20)};
+        StartRecording();
+        Feed(before);
+        SimRecordInput(Key(c.message, c.key, 30));
+        bool stillRecording = SimRecordInput(Key(MsgKeyUp, c.key | 0xC00000, 40));
+        EXPECT_EQ(stillRecording, !c.stops) << c.key;
+        if (c.stops) {
+            EXPECT_EQ(List(), With(before, EndMarker(SimStartTick))) << c.key;
+            continue;
+        }
+        StopRecording();
+        EXPECT_EQ(gRecording.eventCount, 5) << c.key;
+    }
+}
+
+TEST_F(RecorderTest, InputToAnyWindowOfTheProgramIsLeftOutWhenAsked) {
+    WindowHandle toolbar = SimCreateChild(gApp.mainWindow, "ToolbarWindow32", 1, nullptr);
+    WindowClassSpec dialogClass = {"OptionsDialog", PlatformDefaultWindowProc, 0, 0, false};
+    PlatformRegisterWindowClass(&dialogClass);
+    WindowHandle dialog = PlatformCreateWindow("OptionsDialog", "Advanced Options", 0, 0, 0, 9, 9);
+    struct Case {
+        uint32_t hwnd;
+        bool own;
+    } windows[] = {
+        {HandleValue(gApp.mainWindow), true},
+        {HandleValue(toolbar), true},
+        {HandleValue(dialog), true},
+        {other, false},
+        {0, false},
+    };
+    for (int exclude : {1, 0}) {
+        gSettings.excludeMirlowAction = exclude;
+        for (const Case& w : windows) {
+            std::vector<EventRecord> click = {Mouse(MsgLButtonDown, 5, 5, 10, w.hwnd),
+                                              Mouse(MsgLButtonUp, 5, 5, 20, w.hwnd)};
+            bool recorded = !(exclude && w.own);
+            EXPECT_EQ(Record(click).size(), recorded ? 3u : 1u) << exclude << " " << w.hwnd;
+        }
+    }
+    // A release over the program of a press made elsewhere is kept, so
+    // the recording does not play back with Alt held down.
+    gSettings.excludeMirlowAction = 1;
+    std::vector<EventRecord> altTab = {Key(MsgSysKeyDown, 0x203812, 10, other),
+                                       Key(MsgSysKeyDown, 0x200F09, 20, other),
+                                       Key(MsgKeyUp, 0xC00F09, 30, HandleValue(dialog)),
+                                       Key(MsgKeyUp, 0xC03812, 40, HandleValue(dialog))};
+    std::vector<EventRecord> kept = {altTab[0], altTab[1], altTab[2], altTab[3]};
+    EXPECT_EQ(Record(altTab), With(kept, EndMarker(SimStartTick)));
+}
+
+TEST_F(RecorderTest, StartWhileRecordingOrPlayingDoesNothing) {
+    StartRecording();
+    SimRecordInput(Key(MsgKeyDown, 'A', 10));
+    HookHandle hook = gApp.journalHook;
+    StartRecording();
+    EXPECT_EQ(gApp.journalHook, hook);
+    EXPECT_EQ(gJournal.position, 1);
+    StopRecording();
+
+    std::vector<EventRecord> list = List();
+    StartPlayback();
+    hook = gApp.journalHook;
+    StartRecording();
+    EXPECT_EQ(gApp.journalHook, hook);
+    EXPECT_FALSE(SimRecordHookInstalled());
+    AbortPlayback();
+    EXPECT_EQ(List(), list);
+}
+
+TEST_F(RecorderTest, AFullListDropsFromThe32767thEventYetReleasesHeldKeys) {
+    SimSetRecordThroughJournal(true);
+    const int moves = MaxEvents + 100;
+    for (bool holdKey : {false, true}) {
+        StartRecording();
+        if (holdKey)
+            SimRecordInput(Key(MsgKeyDown, 0x2A10, 1));
+        for (int i = 0; i < moves; i++)
+            SimRecordInput(Mouse(MsgMouseMove, i, i, 2 + i));
+        if (holdKey)
+            SimRecordInput(Key(MsgKeyUp, 0xC02A10, 2 + moves));
+        StopRecording();
+        ASSERT_EQ(gRecording.eventCount, 32767) << holdKey;
+        EXPECT_EQ(gRecording.events[32766], EndMarker(SimStartTick));
+        EXPECT_EQ(gRecording.events[32767], EventRecord{});
+        const EventRecord& last = gRecording.events[32765];
+        EXPECT_EQ(last.message, holdKey ? (uint32_t)MsgKeyUp : (uint32_t)MsgMouseMove);
+        EXPECT_EQ(last.paramL, holdKey ? 0xC02A10 : 32765);
+    }
+}
+
+TEST_F(RecorderTest, TheMediumLineNamesSevenMessagesAndNumbersTheRest) {
+    UseLog(LogMedium);
+    Record({Key(MsgSysKeyDown, 0x203812, 100), Key(MsgKeyDown, 0x1E41, 110),
+            Mouse(MsgRButtonDown, 640, 480, 120), Mouse(MsgRButtonUp, 641, 480, 130)});
+    std::string text = ScratchFolder::Read(log);
+    for (const char* line : {
+             "RECORDING #1: Time=100, Message=260 (paramL=0x203812, paramH=0x1, wParam=0x12, "
+             "lParam=0x38)\r\n",
+             "RECORDING #2: Time=110, Message=WM_KEYDOWN (paramL=0x1E41, paramH=0x1, wParam=0x41, "
+             "lParam=0x1E)\r\n",
+             "RECORDING #3: Time=120, Message=516 (paramL=0x280, paramH=0x1E0, wParam=0x80, "
+             "lParam=0x2)\r\n",
+             // Alt stays held in the list: its release is added, and logged.
+             "RECORDING #5: Time=1000000, Message=261 (paramL=0xC03812, paramH=0x1, wParam=0x12, "
+             "lParam=0x38)\r\n",
+             "(7 total actions: final one not logged)",
+         })
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+}
+
+TEST_F(RecorderTest, AHookThatCannotBeHadLeavesTheOpenRecordingAsItWas) {
+    std::vector<EventRecord> open = {Key(MsgKeyDown, 'A', 10), EndMarker(20)};
+    gRecording.events[0] = open[0];
+    gRecording.events[1] = open[1];
+    gRecording.eventCount = 2;
+    SimFailRecordHookInstall(true);
+    StartRecording();
+    ASSERT_EQ(SimMessageBoxes().size(), 1u);
+    EXPECT_EQ(SimMessageBoxes()[0].text, "Start Windows Recorder Failed!");
+    EXPECT_EQ(SimMessageBoxes()[0].caption, "Failure");
+    EXPECT_EQ(SimMessageBoxes()[0].style, BoxOk | BoxIconWarning | BoxTaskModal);
+    EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_STOP));
+    EXPECT_EQ(gApp.modifiedCount, 0);
+    StopRecording();
+    EXPECT_EQ(List(), open);
+    EXPECT_FALSE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_STOP));
+}
+
+TEST_F(RecorderTest, EveryEarlyEndFinishesTheListWithNothingHeld) {
+    UseLog(LogLow);
+    void (*const ends[])() = {SimCancelRecording, CancelJournalForExit};
+    for (auto end : ends) {
+        StartRecording();
+        Feed({Key(MsgKeyDown, 0x1D11, 10, other), Mouse(MsgLButtonDown, 5, 6, 20, other),
+              Mouse(MsgMouseMove, 7, 8, 30, other)});
+        end();
+        RunMessageLoop(); // the cancel notice, the posted Stop Recording
+        EXPECT_EQ(gApp.journalHook, nullptr);
+        EXPECT_EQ(List(), (std::vector<EventRecord>{
+                              Key(MsgKeyDown, 0x1D11, 10, other),
+                              Mouse(MsgLButtonDown, 5, 6, 20, other),
+                              Mouse(MsgMouseMove, 7, 8, 30, other),
+                              Key(MsgKeyUp, 0xC01D11, SimStartTick, other),
+                              Mouse(MsgLButtonUp, 7, 8, SimStartTick, other),
+                              EndMarker(SimStartTick),
+                          }));
+        EXPECT_FALSE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_STOP));
+    }
+    ASSERT_EQ(SimMessageBoxes().size(), 1u); // the warning, for the cancel keys only
+    EXPECT_EQ(SimMessageBoxes()[0].caption, "0 Playbacks Completed");
+    std::string text = ScratchFolder::Read(log);
+    EXPECT_NE(text.find("(6 total actions: final one not logged)\r\n\r\nCANCELLED RECORDING"),
+              std::string::npos);
+}
+
+TEST_F(RecorderTest, OnlyActionCodesAreRecordedAndNegativeOnesArePassedOn) {
+    StartRecording();
+    EventRecord key = Key(MsgKeyDown, 'A', 10);
+    EXPECT_EQ(SimCallRecordHook(-1, &key), SimNextRecordHookAnswer);
+    EXPECT_EQ(SimNextRecordHookCalls(), 1);
+    EXPECT_EQ(SimCallRecordHook(HookSystemModalOn, &key), 0);
+    EXPECT_EQ(SimCallRecordHook(HookSystemModalOff, nullptr), 0);
+    EXPECT_EQ(SimCallRecordHook(HookAction, nullptr), 0);
+    EXPECT_EQ(gJournal.position, 0);
+}
+
+// A 1,000 Hz mouse drawn along a path, with clicks and a key at odd moments.
+std::vector<EventRecord> FastMouse(int milliseconds, std::vector<EventRecord>* actions) {
+    std::vector<EventRecord> input;
+    for (int t = 0; t < milliseconds; t++) {
+        input.push_back(Mouse(MsgMouseMove, t % 1280, (t * 7) % 800, 1000 + t));
+        if (t % 997 == 13 || t % 331 == 5) {
+            uint32_t message = t % 2 ? MsgLButtonDown : MsgLButtonUp;
+            if (t % 331 == 5)
+                message = t % 2 ? MsgKeyDown : MsgKeyUp;
+            actions->push_back(Mouse(message, t % 1280, (t * 7) % 800, 1000 + t));
+            input.push_back(actions->back());
+        }
+    }
+    return input;
+}
+
+TEST_F(RecorderTest, ThinnedMovesKeepEveryClickWhereAndWhenItHappened) {
+    std::vector<EventRecord> actions;
+    std::vector<EventRecord> input = FastMouse(5000, &actions);
+    std::vector<EventRecord> list = Record(input);
+    std::vector<EventRecord> kept;
+    for (size_t i = 0; i < list.size(); i++) {
+        const EventRecord& e = list[i];
+        if (e.message == MsgMouseMove) {
+            bool beforeAction = list[i + 1].message != MsgMouseMove;
+            EXPECT_TRUE(i == 0 || beforeAction || e.time >= list[i - 1].time + RecordMoveInterval)
+                << i;
+            continue;
+        }
+        if (e.message != MsgPaint && e.time != SimStartTick) {
+            kept.push_back(e);
+            // the move just before the action is where the pointer was
+            EXPECT_EQ(list[i - 1].paramL, e.paramL) << i;
+            EXPECT_EQ(list[i - 1].paramH, e.paramH) << i;
+        }
+    }
+    EXPECT_EQ(kept, actions);
+    EXPECT_LT(list.size(), input.size() / 8);
+    const EventRecord* lastMove = nullptr;
+    for (const EventRecord& e : list)
+        lastMove = e.message == MsgMouseMove ? &e : lastMove;
+    EXPECT_EQ(*lastMove, input[input.size() - 1]); // where the pointer came to rest
+
+    SimSetRecordThroughJournal(true); // a journal's moves are kept as they come
+    std::vector<EventRecord> journal = Record(input);
+    journal.resize(input.size()); // less the releases of what was left held
+    EXPECT_EQ(journal, input);
+}
+
+TEST_F(RecorderTest, FourMinutesOfAThousandHertzMouseFit) {
+    StartRecording();
+    const int milliseconds = 4 * 60 * 1000;
+    for (int t = 0; t < milliseconds; t++)
+        SimRecordInput(Mouse(MsgMouseMove, t % 1000, t % 700, (uint32_t)t));
+    StopRecording();
+    EXPECT_LT(gRecording.eventCount, 32767);
+    const EventRecord& last = gRecording.events[gRecording.eventCount - 2];
+    EXPECT_EQ(last.time, (uint32_t)milliseconds - 1);
+}
+
+} // namespace
