@@ -18,6 +18,7 @@ add_executable(mirlow WIN32
     platform/win32/input_win32.cpp
     platform/win32/journal_win32.cpp
     platform/win32/probe_win32.cpp
+    platform/win32/record_win32.cpp
     platform/win32/win32_platform.cpp
     resources/mirlow.rc
 )

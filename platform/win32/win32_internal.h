@@ -33,4 +33,7 @@ const ULONG_PTR Win32InjectionTag = 0x4D524C57; /* "MRLW" */
 struct EventRecord;
 void Win32SendRecord(const EventRecord* record);
 
+/* True when the program runs under Wine (ntdll names its version). */
+bool Win32RunningUnderWine(void);
+
 #endif

@@ -13,6 +13,7 @@
  *   mirlow_probe close CLASS                      posts WM_CLOSE
  *   mirlow_probe wait-box CAPTION TIMEOUT_MS      prints the box's text
  *   mirlow_probe press CAPTION BUTTON_ID          clicks a box's button
+ *   mirlow_probe edit-text CLASS                  prints the text of its edit control
  *
  * CLASS "-" with a title after it (CLASS=-:Title) finds by title alone.
  * Exit code 0 on success, 1 when the thing looked for is not there, 2 for a
@@ -100,6 +101,15 @@ static int Run(int argc, char** argv) {
         if (!GetWindowRect(window, &rect))
             return 1;
         printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+        return 0;
+    }
+    if (strcmp(verb, "edit-text") == 0) {
+        HWND edit = FindWindowExA(window, nullptr, "Edit", nullptr);
+        static char text[65536];
+        text[0] = '\0';
+        if (edit == nullptr || SendMessageA(edit, WM_GETTEXT, sizeof text, (LPARAM)text) < 0)
+            return 1;
+        printf("%s\n", text);
         return 0;
     }
     if (strcmp(verb, "post-command") == 0)

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The round trip a user makes: Start Recording, click into notepad and type
+# a line with real X input, Stop Recording; the recorded events are the
+# clicks and keys the user made; played in command-line mode into a fresh
+# notepad they type exactly the same text.
+source "$(dirname "$0")/lib.sh"
+
+typed='Hello World 123, ok!'
+log="$E2E_WORK/record.log"
+script="$E2E_WORK/recorded.mrx"
+rm -f "$log" "$script"
+use_log_file "$log" 2
+
+# start_notepad: a fresh notepad; its process id lands in NOTEPAD_PID.
+start_notepad() {
+    timeout 60 wine notepad >/dev/null 2>&1 &
+    NOTEPAD_PID=$!
+    probe wait-window "-:Untitled - Notepad" 20000 || fail "notepad does not start"
+}
+
+start_notepad
+read -r left top right bottom < <(probe rect "-:Untitled - Notepad") || fail "no notepad rect"
+start_mirlow
+probe wait-window Mirlow 15000 || fail "mirlow.exe shows no window"
+probe post-command Mirlow 1044 || fail "cannot post Start Recording"
+wait_for_line_containing "$log" "Recording through low-level input hooks" 10 \
+    || fail "recording did not start through the low-level hooks"
+
+xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
+xdotool type --delay 60 "$typed"
+poll 10 bash -c "[ \"\$(timeout 20 wine '$MIRLOW_PROBE' edit-text '-:Untitled - Notepad' \
+    2>/dev/null | tr -d '\r')\" = '$typed' ]" || fail "the typing did not reach notepad"
+probe post-command Mirlow 1049 || fail "cannot post Stop Recording"
+wait_for_line_containing "$log" "END RECORDING" 10 || fail "recording did not stop"
+
+# The click, then Shift and H as a journal records them (scan codes in the
+# second byte, "released" flags on the key-ups), the end marker's count.
+expect_lines_in_order "$log" \
+    "Message=WM_LBUTTONDOWN (paramL=0x$(printf %X $(((left + right) / 2)))" \
+    "Message=WM_LBUTTONUP" \
+    "Message=WM_KEYDOWN (paramL=0x2A10, paramH=0x1, wParam=0x10, lParam=0x2A)" \
+    "Message=WM_KEYDOWN (paramL=0x2348, paramH=0x1, wParam=0x48, lParam=0x23)" \
+    "Message=WM_KEYUP (paramL=0xC02348, paramH=0x1, wParam=0x48, lParam=0x23)" \
+    "Message=WM_KEYDOWN (paramL=0x231, paramH=0x1, wParam=0x31, lParam=0x2)" \
+    "Message=WM_KEYDOWN (paramL=0x33BC, paramH=0x1, wParam=0xBC, lParam=0x33)" \
+    "END RECORDING"
+recorded=$(grep -c "RECORDING #" "$log")
+grep -qF "($((recorded + 1)) total actions: final one not logged)" "$log" \
+    || fail "$recorded events logged, the end line says $(grep -o '([0-9]* total' "$log")"
+
+# The recorded list as a text script. The MEDIUM log holds every event the
+# list does (all but the end marker, which Stop writes at the stop's time).
+pattern='^RECORDING #[0-9]+: Time=([0-9]+), Message=([A-Z_0-9]+) \(paramL=0x([0-9A-F]+), paramH=0x([0-9A-F]+)'
+while IFS= read -r line; do
+    [[ $line =~ $pattern ]] || continue
+    printf 'message=%s paramH=%d paramL=%d time=%s\r\n' "${BASH_REMATCH[2]}" \
+        "$((16#${BASH_REMATCH[4]}))" "$((16#${BASH_REMATCH[3]}))" "${BASH_REMATCH[1]}"
+done < <(tr -d '\r' <"$log") >"$script"
+[ "$(wc -l <"$script")" -eq "$recorded" ] || fail "script has $(wc -l <"$script") lines"
+
+probe post-command Mirlow 1018 || fail "cannot post Exit"
+wait_exit 20
+kill "$NOTEPAD_PID" 2>/dev/null
+probe wait-gone "-:Untitled - Notepad" 10000 || fail "the first notepad stays"
+
+# Played into a fresh notepad, where the first one stood.
+start_notepad
+[ "$(probe rect "-:Untitled - Notepad")" = "$left $top $right $bottom" ] \
+    || fail "the second notepad opened elsewhere"
+start_mirlow "$(winpath "$script")"
+wait_exit 60
+[ "$EXIT_CODE" = "0" ] || fail "playback exit code $EXIT_CODE"
+got=$(probe edit-text "-:Untitled - Notepad")
+[ "$got" = "$typed" ] || fail "the replay typed '$got'"
+kill "$NOTEPAD_PID" 2>/dev/null
+use_log_file "" 0
+echo "recorded from real input and replayed into notepad: ok"
