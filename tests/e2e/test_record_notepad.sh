@@ -10,6 +10,8 @@ log="$E2E_WORK/record.log"
 script="$E2E_WORK/recorded.mrx"
 rm -f "$log" "$script"
 use_log_file "$log" 2
+# Exit after the recording asks nothing.
+wine reg add 'HKLM\SOFTWARE\Mirlow' /v PromptForSave /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
 # start_notepad: a fresh notepad; its process id lands in NOTEPAD_PID.
 start_notepad() {
@@ -74,4 +76,5 @@ got=$(probe edit-text "-:Untitled - Notepad")
 [ "$got" = "$typed" ] || fail "the replay typed '$got'"
 kill "$NOTEPAD_PID" 2>/dev/null
 use_log_file "" 0
+wine reg delete 'HKLM\SOFTWARE\Mirlow' /v PromptForSave /f >/dev/null 2>&1
 echo "recorded from real input and replayed into notepad: ok"
