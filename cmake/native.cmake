@@ -73,7 +73,8 @@ if(NOT MIRLOW_SANITIZE AND CMAKE_BUILD_TYPE STREQUAL "Release")
         add_executable(mirlow_bench tests/bench/files_bench.cpp)
         target_link_libraries(mirlow_bench PRIVATE mirlow_core benchmark::benchmark)
         add_executable(mirlow_bench_playback tests/bench/injection_bench.cpp
-                                             tests/bench/hook_bench.cpp)
+                                             tests/bench/hook_bench.cpp
+                                             tests/bench/record_bench.cpp)
         target_link_libraries(mirlow_bench_playback PRIVATE mirlow_core benchmark::benchmark
                                                             benchmark::benchmark_main)
     endif()
