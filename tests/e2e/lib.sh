@@ -141,3 +141,22 @@ expect_lines_in_order() {
 wait_for_line_containing() {
     poll "$3" grep -qF -- "$2" "$1"
 }
+
+# start_recording LOG: starts mirlow.exe interactively and its recording;
+# LOG is the program's log at MEDIUM or LOW, where the start shows.
+start_recording() {
+    start_mirlow
+    probe wait-window Mirlow 15000 || fail "mirlow.exe shows no window"
+    probe post-command Mirlow 1044 || fail "cannot post Start Recording"
+    wait_for_line_containing "$1" "Recording through low-level input hooks" 10 \
+        || fail "recording did not start through the low-level hooks"
+}
+
+# expect_count_agrees LOG: the MEDIUM log's recorded events and the end
+# marker are as many as the END RECORDING line counts.
+expect_count_agrees() {
+    local recorded
+    recorded=$(grep -c "RECORDING #" "$1")
+    grep -qF "($((recorded + 1)) total actions: final one not logged)" "$1" \
+        || fail "$recorded events logged, the end line says $(grep -o '([0-9]* total' "$1")"
+}

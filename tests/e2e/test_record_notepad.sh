@@ -22,11 +22,7 @@ start_notepad() {
 
 start_notepad
 read -r left top right bottom < <(probe rect "-:Untitled - Notepad") || fail "no notepad rect"
-start_mirlow
-probe wait-window Mirlow 15000 || fail "mirlow.exe shows no window"
-probe post-command Mirlow 1044 || fail "cannot post Start Recording"
-wait_for_line_containing "$log" "Recording through low-level input hooks" 10 \
-    || fail "recording did not start through the low-level hooks"
+start_recording "$log"
 
 xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
 xdotool type --delay 60 "$typed"
@@ -46,9 +42,7 @@ expect_lines_in_order "$log" \
     "Message=WM_KEYDOWN (paramL=0x231, paramH=0x1, wParam=0x31, lParam=0x2)" \
     "Message=WM_KEYDOWN (paramL=0x33BC, paramH=0x1, wParam=0xBC, lParam=0x33)" \
     "END RECORDING"
-recorded=$(grep -c "RECORDING #" "$log")
-grep -qF "($((recorded + 1)) total actions: final one not logged)" "$log" \
-    || fail "$recorded events logged, the end line says $(grep -o '([0-9]* total' "$log")"
+expect_count_agrees "$log"
 
 # The recorded list as a text script. The MEDIUM log holds every event the
 # list does (all but the end marker, which Stop writes at the stop's time).
@@ -58,7 +52,7 @@ while IFS= read -r line; do
     printf 'message=%s paramH=%d paramL=%d time=%s\r\n' "${BASH_REMATCH[2]}" \
         "$((16#${BASH_REMATCH[4]}))" "$((16#${BASH_REMATCH[3]}))" "${BASH_REMATCH[1]}"
 done < <(tr -d '\r' <"$log") >"$script"
-[ "$(wc -l <"$script")" -eq "$recorded" ] || fail "script has $(wc -l <"$script") lines"
+[ "$(wc -l <"$script")" -eq "$(grep -c "RECORDING #" "$log")" ] || fail "script has $(wc -l <"$script") lines"
 
 probe post-command Mirlow 1018 || fail "cannot post Exit"
 wait_exit 20
