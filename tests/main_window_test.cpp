@@ -201,6 +201,36 @@ TEST_F(MainWindowTest, PromptToSaveGoesOnOnlyWhenToldOrWhenTheSaveWorked) {
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Save changes to (Untitled)?"});
 }
 
+TEST_F(MainWindowTest, PathsTooLongAreRefusedNeverCut) {
+    const std::string tooLong = "/" + std::string(MaxPathLength, 'p');
+    const std::string noRoomForExtension = "/" + std::string(MaxPathLength - 4, 'p');
+    struct {
+        int command;
+        std::string chosen;
+        const char* message;
+    } cases[] = {
+        {ID_FILE_OPEN, tooLong, "Unable to open file '%s'!"},
+        {ID_FILE_SAVE_AS, tooLong, "Unable to save file '%s'!"},
+        {ID_FILE_SAVE_AS, noRoomForExtension, "Unable to save file '%s'!"},
+        {ID_FILE_SAVE, noRoomForExtension, "Unable to save file '%s'!"}, // a name without a dot
+    };
+    for (const auto& c : cases) {
+        Restart();
+        Record(3);
+        gApp.modifiedCount = 0; // Open asks nothing first
+        if (c.command == ID_FILE_SAVE)
+            strcpy(gApp.documentPath, c.chosen.c_str());
+        else
+            SimQueueFileDialog(c.chosen.c_str(), 1);
+        Command(c.command);
+        char text[2 * MaxPathLength];
+        snprintf(text, sizeof text, c.message, c.chosen.c_str());
+        EXPECT_EQ(BoxTexts(), std::vector<std::string>{text});
+        EXPECT_EQ(File1(), "");
+        EXPECT_EQ(gRecording.eventCount, 3);
+    }
+}
+
 TEST_F(MainWindowTest, AFailedOpenLeavesTheNameAndTitleOfTheDocument) {
     std::string good = Saved("good.mrx", 3);
     std::string bad = scratch.Write("bad.mrx", "CLICK 1,2\r\n");
