@@ -88,16 +88,63 @@ void LayoutMainWindow(void);
  * other value changes nothing. Only in interactive mode. */
 void SetCommandState(int state);
 
+/* Edit Script File is offered for a text script and grayed for a binary
+ * recording: path is the document's path after a load or a save. */
+void OfferEditScriptFor(const char* path);
+
 /* Message boxes without owner window. Every box of the program goes
  * through these two, never straight to the platform. ShowMessageWithIcon
  * shows the program's own icon resource instead of a system icon. */
 int ShowMessageBox(const char* text, const char* caption, uint32_t style);
 int ShowMessageWithIcon(const char* text, const char* caption, uint32_t style, int iconId);
 
+/* ---- The document (document_commands.cpp) ----
+ * The open recording is untitled (documentPath empty) or named, clean or
+ * modified (modifiedCount). Its format follows its path alone: a path that
+ * holds ".mrl" is a binary recording, any other a text script. While a
+ * recording or a playback runs, no command that would replace, load or
+ * save the document does anything. */
+
 /* Asks whether to save the open document's unsaved changes and saves it
- * when asked to; false when the user cancelled (the calling command then
- * does nothing more). */
+ * when asked to. False when the user cancelled, or chose to save and the
+ * save did not happen: the calling command then does nothing more, so
+ * changes are never dropped by a save that failed. */
 bool PromptToSave(void);
+
+/* True while a recording or a playback runs. */
+bool ProgramIsBusy(void);
+
+/* What Save and Total Number of Actions say about an empty recording. */
+extern const char* const NoActionsText;
+
+/* The filters of the Open and Save dialogs: recordings, text scripts, all. */
+extern const char RecordingFileFilters[];
+
+/* True when a file of that path exists and is not empty. */
+bool FileExistsNonEmpty(const char* path);
+
+void NewDocument(void);
+void CloseDocument(void);
+/* Open with the file dialog. */
+void OpenDocument(void);
+/* Open with a path chosen beforehand (the start-up reload, a recent
+ * entry): after the save prompt for the current document, the path is
+ * listed as the most recent file and loaded; it becomes the document's
+ * name only when it loaded. */
+void OpenDocumentFile(const char* path);
+void ReloadDocument(void);
+/* Save and Save As; true when the recording was written. */
+bool SaveDocument(void);
+bool SaveDocumentAs(void);
+
+/* Titles the main window "Mirlow" alone: no document. */
+void ShowProgramTitle(void);
+
+/* ---- View and Tools commands (tool_commands.cpp) ---- */
+void ToggleShowTabs(void);
+void ShowTotalActions(void);
+void EditScriptFile(void);
+void EditLogFile(void);
 
 /* ---- Choosing files (file_dialogs.cpp) ---- */
 

@@ -1,9 +1,11 @@
 /*
  * command_state.cpp: which document and recorder commands are offered.
  * While a recording or a playback runs only Stop Recording is; with no
- * document, nothing that needs one is.
+ * document, nothing that needs one is. Every enabled or grayed decision
+ * about these items is taken here.
  */
 #include "app/app.h"
+#include "model/model.h"
 #include "resources/resource.h"
 
 enum Column { EmptyColumn, DocumentColumn, BusyColumn };
@@ -35,6 +37,8 @@ static int ColumnFor(int state) {
     }
 }
 
+static void OfferRecentEntries(bool offered);
+
 void SetCommandState(int state) {
     int column = ColumnFor(state);
     if (column < 0 || gApp.commandLineMode)
@@ -44,4 +48,20 @@ void SetCommandState(int state) {
         if (cell != Unchanged)
             PlatformSetMenuItemEnabled(gApp.mainWindow, row.command, cell == On);
     }
+    OfferRecentEntries(column != BusyColumn);
+}
+
+/* ---- Items outside the table ---- */
+
+/* A recent entry opens a file, which would load over the list being
+ * recorded or played: the entries are off while busy, like Open. */
+static void OfferRecentEntries(bool offered) {
+    for (int command = ID_FILE_RECENT_1; command <= ID_FILE_RECENT_8; command++)
+        PlatformSetMenuItemEnabled(gApp.mainWindow, command, offered);
+}
+
+void OfferEditScriptFor(const char* path) {
+    if (!gApp.commandLineMode)
+        PlatformSetMenuItemEnabled(gApp.mainWindow, ID_TOOLS_EDIT_SCRIPT,
+                                   !IsBinaryRecordingPath(path));
 }

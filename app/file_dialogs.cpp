@@ -5,15 +5,47 @@
  */
 #include "app/app.h"
 
+#include <cstdio>
 #include <cstring>
 
-/* Not offered yet: every dialog counts as cancelled. */
+/* The dialogs may hand back more than a path may hold; such a choice is
+ * refused whole, never cut (a cut path names another file). */
+static const int DialogPathSize = 1024;
+
+static void RefuseLongPath(const char* path, bool saveMode) {
+    char text[DialogPathSize + 64];
+    snprintf(text, sizeof text,
+             saveMode ? "Unable to save file '%s'!" : "Unable to open file '%s'!", path);
+    ShowMessageBox(text, "Error", BoxOk | BoxIconWarning | BoxTaskModal);
+}
+
+/* Save mode completes a name without any dot with the extension of the
+ * filter the user left selected; "All Files" adds nothing. */
+static bool AddFilterExtension(char* path, const char* filters, int filterIndex) {
+    char pattern[16];
+    GetDelimitedItem(filters, '\0', 2 * filterIndex - 1, pattern, sizeof pattern);
+    if (strchr(path, '.') != nullptr || strncmp(pattern, "*.", 2) != 0 ||
+        strcmp(pattern, "*.*") == 0)
+        return true;
+    if (strlen(path) + strlen(pattern + 1) > (size_t)MaxPathLength)
+        return false;
+    strcat(path, pattern + 1);
+    return true;
+}
+
 bool PickFile(WindowHandle owner, char* path, const char* filters, bool saveMode) {
-    (void)owner;
-    (void)path;
-    (void)filters;
-    (void)saveMode;
-    return false;
+    char chosen[DialogPathSize];
+    snprintf(chosen, sizeof chosen, "%s", path);
+    int filterIndex = 1;
+    if (!PlatformFileDialog(owner, saveMode, filters, &filterIndex, chosen, sizeof chosen))
+        return false;
+    if (strlen(chosen) > (size_t)MaxPathLength ||
+        (saveMode && !AddFilterExtension(chosen, filters, filterIndex))) {
+        RefuseLongPath(chosen, saveMode);
+        return false;
+    }
+    strcpy(path, chosen);
+    return true;
 }
 
 /* With NUL as the delimiter the list ends at two NULs in a row; otherwise

@@ -1,7 +1,9 @@
 /*
- * main_window.cpp: the main window's procedure. Each message it handles
- * goes to a function of its own; commands are added as their subsystems
- * arrive.
+ * main_window.cpp: the main window's procedure, its title and its layout.
+ * Each message it handles goes to a function of its own, and each command
+ * to the function that carries it out, found in one table; the document
+ * commands live in document_commands.cpp, the recent-file entries in
+ * settings/recent_files.cpp.
  */
 #include "app/app.h"
 
@@ -37,11 +39,10 @@ void LayoutMainWindow(void) {
     PlatformSetWindowSize(gApp.mainWindow, width, height);
 }
 
-/* Not asked yet: the document commands that ask it are still to come. */
-bool PromptToSave(void) {
-    return true;
-}
+/* ---- Creation, closing and destruction ---- */
 
+/* With Reload on, the most recent file is opened (and with
+ * PlayImmediately played) before the window is first shown. */
 static void OnCreate(WindowHandle window) {
     gApp.mainWindow = window;
     ClearEventList();
@@ -49,20 +50,24 @@ static void OnCreate(WindowHandle window) {
     gApp.modifiedCount = 0;
     if (gApp.commandLineMode)
         return;
-    PlatformSetWindowTitle(window, ProgramTitle);
+    ShowProgramTitle();
     CreateMainToolbar();
+    RebuildRecentMenu();
     SetCommandState(ID_FILE_NEW);
     PlatformSetMenuItemChecked(window, ID_VIEW_SHOW_TABS, gSettings.showTabs != 0);
-}
-
-static void OnClose(WindowHandle window) {
-    if (gApp.journalHook != nullptr)
-        CancelJournalForExit();
-    PlatformDestroyWindow(window);
+    if (gSettings.reload != 0)
+        ReopenMostRecentFile();
 }
 
 /* A hook still installed when the window goes away would call into a
  * program that is ending; it is removed before anything else. */
+static void OnClose(WindowHandle window) {
+    if (gApp.journalHook != nullptr)
+        CancelJournalForExit();
+    if (PromptToSave())
+        PlatformDestroyWindow(window);
+}
+
 /* The panel's tab when there is a panel; otherwise the stored one is kept,
  * so a run without the panel doesn't reset it. */
 static int CurrentLastTab(void) {
@@ -72,6 +77,8 @@ static int CurrentLastTab(void) {
     return PlatformGetTabSelection(tabs) + 1;
 }
 
+/* A minimised window's place is where it goes back to, so the next start
+ * does not take the far-off minimised position for unusable. */
 static void OnDestroy(WindowHandle window) {
     if (gApp.journalHook != nullptr) {
         PlatformRemoveJournalHook(gApp.journalHook);
@@ -88,48 +95,86 @@ static void OnDestroy(WindowHandle window) {
     PlatformPostQuitMessage(gApp.commandLineMode ? gApp.exitCode : ExitSuccess);
 }
 
-static void OnExit(WindowHandle window) {
-    if (gApp.journalHook != nullptr)
-        CancelJournalForExit();
-    PlatformSendMessage(window, MsgClose, 0, 0);
+/* ---- Size and focus ---- */
+
+static const uintptr_t SizeMinimized = 1;
+
+static void OnSize(uintptr_t kind) {
+    if (kind == SizeMinimized)
+        return;
+    FitToolbarToWindow();
+    LayoutMainWindow();
 }
 
-static void OnCommand(WindowHandle window, int command) {
-    switch (command) {
-    case ID_FILE_EXIT:
-        OnExit(window);
+/* The panel's controls take the keys; the bare main window has none. */
+static bool OnSetFocus(void) {
+    if (gApp.tabPanel == nullptr)
+        return false;
+    PlatformSetFocus(gApp.tabPanel);
+    return true;
+}
+
+/* ---- Commands ---- */
+
+static void ExitProgram(void) {
+    if (gApp.journalHook != nullptr)
+        CancelJournalForExit();
+    PlatformSendMessage(gApp.mainWindow, MsgClose, 0, 0);
+}
+
+static void Save(void) {
+    SaveDocument();
+}
+
+static void SaveAs(void) {
+    SaveDocumentAs();
+}
+
+struct CommandRoute {
+    int command;
+    void (*run)(void);
+    bool replacesDocument; /* loads, saves or empties it: never while busy */
+};
+
+static const CommandRoute commandRoutes[] = {
+    {ID_FILE_NEW, NewDocument, true},
+    {ID_FILE_OPEN, OpenDocument, true},
+    {ID_FILE_RELOAD, ReloadDocument, true},
+    {ID_FILE_CLOSE, CloseDocument, true},
+    {ID_FILE_SAVE, Save, true},
+    {ID_FILE_SAVE_AS, SaveAs, true},
+    {ID_FILE_RESET_RECENT, ResetRecentFiles, false},
+    {ID_FILE_EXIT, ExitProgram, false},
+    {ID_RECORDER_START, StartRecording, false},
+    {ID_RECORDER_STOP, StopRecording, false},
+    {ID_RECORDER_PLAYBACK, StartPlayback, false},
+    {ID_VIEW_SHOW_TABS, ToggleShowTabs, false},
+    {ID_VIEW_TOTAL_ACTIONS, ShowTotalActions, false},
+    {ID_TOOLS_EDIT_SCRIPT, EditScriptFile, false},
+    {ID_TOOLS_EDIT_LOG, EditLogFile, false},
+    {ID_TOOLS_OPTIONS, RunOptionsDialog, false},
+    {ID_HELP_CONTENTS, OpenHelpContents, false},
+    {ID_HELP_SCRIPT_REFERENCE, OpenScriptReference, false},
+    {ID_HELP_LEGAL, ShowLegalAgreement, false},
+    {ID_HELP_EMAIL_SUPPORT, EmailTechSupport, false},
+    {ID_HELP_WEB, OpenProductWebPage, false},
+    {ID_HELP_ABOUT, ShowAboutBox, false},
+};
+
+/* Grayed menu items send nothing, but a command can still arrive by
+ * other ways (a posted message, a stale toolbar click): the document is
+ * not replaced under a recording or a playback whatever the sender. */
+static void OnCommand(int command) {
+    if (command >= ID_FILE_RECENT_1 && command <= ID_FILE_RECENT_8) {
+        if (!ProgramIsBusy())
+            OpenRecentFile(command - ID_FILE_RESET_RECENT);
         return;
-    case ID_RECORDER_START:
-        StartRecording();
-        return;
-    case ID_RECORDER_PLAYBACK:
-        StartPlayback();
-        return;
-    case ID_RECORDER_STOP:
-        StopRecording();
-        return;
-    case ID_TOOLS_OPTIONS:
-        RunOptionsDialog();
-        return;
-    case ID_HELP_CONTENTS:
-        OpenHelpContents();
-        return;
-    case ID_HELP_SCRIPT_REFERENCE:
-        OpenScriptReference();
-        return;
-    case ID_HELP_LEGAL:
-        ShowLegalAgreement();
-        return;
-    case ID_HELP_EMAIL_SUPPORT:
-        EmailTechSupport();
-        return;
-    case ID_HELP_WEB:
-        OpenProductWebPage();
-        return;
-    case ID_HELP_ABOUT:
-        ShowAboutBox();
-        return;
-    default:
+    }
+    for (const CommandRoute& route : commandRoutes) {
+        if (route.command != command)
+            continue;
+        if (!(route.replacesDocument && ProgramIsBusy()))
+            route.run();
         return;
     }
 }
@@ -145,14 +190,22 @@ intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
     case MsgDestroy:
         OnDestroy(window);
         return 0;
+    case MsgSize:
+        OnSize(wParam);
+        return 0;
+    case MsgSetFocus:
+        if (OnSetFocus())
+            return 0;
+        break;
     case MsgCommand:
-        OnCommand(window, (int)(wParam & 0xFFFF));
+        OnCommand((int)(wParam & 0xFFFF));
         return 0;
     case MsgNotify:
         if (AnswerToolbarTooltip(lParam))
             return 0;
-        return PlatformDefaultWindowProc(window, message, wParam, lParam);
+        break;
     default:
-        return PlatformDefaultWindowProc(window, message, wParam, lParam);
+        break;
     }
+    return PlatformDefaultWindowProc(window, message, wParam, lParam);
 }

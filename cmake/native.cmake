@@ -18,6 +18,7 @@ add_library(mirlow_core STATIC
     ${PORTABLE_SOURCES}
     platform/journal_driver.cpp
     platform/sim/sim_desktop_file.cpp
+    platform/sim/sim_documents.cpp
     platform/sim/sim_platform.cpp
     platform/sim/sim_record.cpp
     platform/sim/sim_registry.cpp
@@ -49,9 +50,11 @@ add_executable(mirlow_tests
     tests/file_association_test.cpp
     tests/injection_test.cpp
     tests/log_test.cpp
+    tests/main_window_test.cpp
     tests/files_test.cpp
     tests/model_test.cpp
     tests/playback_test.cpp
+    tests/recent_files_test.cpp
     tests/recorder_test.cpp
     tests/registry_test.cpp
     tests/settings_test.cpp

@@ -14,6 +14,7 @@ set_source_files_properties(resources/mirlow.rc PROPERTIES OBJECT_DEPENDS "${RES
 add_executable(mirlow WIN32
     ${PORTABLE_SOURCES}
     platform/journal_driver.cpp
+    platform/win32/documents_win32.cpp
     platform/win32/entry_win32.cpp
     platform/win32/input_win32.cpp
     platform/win32/journal_win32.cpp
@@ -25,7 +26,7 @@ add_executable(mirlow WIN32
 target_include_directories(mirlow PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_definitions(mirlow PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 target_link_options(mirlow PRIVATE -static)
-target_link_libraries(mirlow PRIVATE comctl32 winmm)
+target_link_libraries(mirlow PRIVATE comctl32 comdlg32 winmm)
 set_target_properties(mirlow PROPERTIES OUTPUT_NAME mirlow)
 
 add_executable(mirlow_probe tests/e2e/mirlow_probe.cpp)

@@ -128,18 +128,29 @@ void RestorePlaybackSnapshot(void);
  * showing the failure's message box. With reportErrors false, the
  * messages about a file that cannot be opened or read and about an
  * unknown command are not shown; the others always are. A failure after
- * the file was opened leaves an empty list and an empty command table.
- * Enables the Edit Script File menu item after opening a text script and
- * grays it after opening a binary one. */
+ * the file was opened leaves an empty list and an empty command table. */
 int LoadRecording(const char* path, bool reportErrors);
 
 /* Write the first eventCount events to file, opened for writing by the
  * caller, and return true. A failed write closes the file, shows "Unable
  * to save file '<path>'!" and returns false; on success the file stays
- * open for the caller to close. Script commands are not written: their
- * placeholders are. */
+ * open for the caller to close. The text script writes each script
+ * command back as its line, where its placeholder stands; the binary
+ * format holds events only, so there the placeholder itself is written. */
 bool WriteTextScript(FILE* file, const char* path);
 bool WriteBinaryRecording(FILE* file, const char* path);
+
+/* Saves the recording to path in the format the path names, without ever
+ * putting an existing file of that name at risk: the recording is written
+ * to a new file beside it, and only once all of it is on the disk does
+ * that file take the old one's place. On any failure "Unable to save file
+ * '<path>'!" is shown, the old file is left as it was and no other file is
+ * left behind. */
+bool SaveRecordingFile(const char* path);
+
+/* Script commands that a save would write: those whose placeholder stands
+ * in the list. A binary recording cannot keep them. */
+int CountCommandsInList(void);
 
 /* The name a text script gives the message (WM_KEYDOWN, ...), or null for
  * a message it writes as a number. */

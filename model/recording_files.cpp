@@ -1,7 +1,7 @@
 /*
  * recording_files.cpp: loading a recording, the part common to both
- * formats: the checks before the file is opened, emptying the list, the
- * Edit Script File item, and every message a load can end with.
+ * formats: the checks before the file is opened, emptying the list, and
+ * every message a load can end with.
  *
  * A load either succeeds or shows exactly one message and returns -1.
  * Messages about the file itself (missing, empty, unreadable) and about an
@@ -16,7 +16,6 @@
 #include "app/app.h"
 #include "log/log.h"
 #include "platform/platform.h"
-#include "resources/resource.h"
 
 static const uint32_t WarningBox = BoxOk | BoxIconWarning | BoxTaskModal;
 static const uint32_t ErrorBox = BoxOk | BoxIconError | BoxTaskModal;
@@ -89,18 +88,11 @@ static bool IsFailure(LoadOutcome outcome) {
     return outcome != LoadOk && outcome != LoadTooManyCommands;
 }
 
-/* Only a text script can be edited as text. Without a main window (tests,
- * the fuzz targets) there is no menu to change. */
-static void EnableEditScript(bool enabled) {
-    if (gApp.mainWindow != nullptr)
-        PlatformSetMenuItemEnabled(gApp.mainWindow, ID_TOOLS_EDIT_SCRIPT, enabled);
-}
-
 /* The checks before the file is opened leave the recording as it was. */
 static FILE* OpenForLoad(const char* path, bool reportErrors, int64_t* size) {
     if (path == nullptr || path[0] == '\0') {
         ShowMessageBox("Internal error while loading Mirlow file!\n\n(This should never occur)",
-                           "Internal Error", ErrorBox);
+                       "Internal Error", ErrorBox);
         return nullptr;
     }
     *size = PlatformFileSize(path);
@@ -128,7 +120,6 @@ int LoadRecording(const char* path, bool reportErrors) {
 
     gRecording.eventCount = 0;
     bool binary = IsBinaryRecordingPath(path);
-    EnableEditScript(!binary);
     LoadProgress progress = {0, 0, 0, ""};
     LoadOutcome outcome =
         binary ? ReadBinaryRecords(file, size, &progress) : ReadTextScript(file, size, &progress);
@@ -149,9 +140,13 @@ int LoadRecording(const char* path, bool reportErrors) {
     return progress.commands;
 }
 
+void ReportSaveFailure(const char* path) {
+    ShowAboutPath("Unable to save file '%s'!", path);
+}
+
 void FailSave(FILE* file, const char* path) {
     fclose(file);
-    ShowAboutPath("Unable to save file '%s'!", path);
+    ReportSaveFailure(path);
 }
 
 size_t EventCountToWrite(void) {

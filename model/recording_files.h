@@ -40,8 +40,9 @@ LoadOutcome ReadTextScript(FILE* file, int64_t size, LoadProgress* progress);
 LoadOutcome ReadBinaryRecords(FILE* file, int64_t size, LoadProgress* progress);
 
 /* Both writers end a failed write the same way: the file is closed and
- * "Unable to save file '<path>'!" is shown. */
+ * "Unable to save file '<path>'!" is shown (ReportSaveFailure). */
 void FailSave(FILE* file, const char* path);
+void ReportSaveFailure(const char* path);
 
 /* Events the writers write: eventCount, kept inside the list. */
 size_t EventCountToWrite(void);

@@ -10,7 +10,8 @@
  * for only inside that piece. Each line is ignored (its first non-blank
  * character is not a letter: comments, blank lines), an event line (it
  * holds "message=" in any case) or a script command, which takes the next
- * position of the list as its placeholder.
+ * position of the list as its placeholder. The writer puts each command
+ * back where its placeholder stands, so a script survives being saved.
  *
  * The file is read through one fixed buffer in large blocks and lines are
  * taken from it, so a script of tens of thousands of lines costs a handful
@@ -510,7 +511,8 @@ const char* NameOfMessage(uint32_t message) {
     return nullptr;
 }
 
-/* Messages without a name, placeholders included, are written as numbers. */
+/* Messages without a name, and placeholders that no command owns, are
+ * written as numbers. */
 static void PutEventLine(ScriptWriter* writer, const EventRecord& event) {
     MakeRoom(writer, LongestEventLine);
     char* out = PutText(writeBuffer + writer->used, "message=");
@@ -564,13 +566,39 @@ static void PutHeader(ScriptWriter* writer) {
         PutLine(writer, line);
 }
 
+/* A script command goes back as the line it was read from: its keyword,
+ * a blank and its text ("WAIT 2 seconds" was stored as "2 ", and "WAIT 2 "
+ * reads back as the same). The keyword is never longer than the one that
+ * was read, so the line fits the reader's 1,023 characters as the
+ * original did. */
+static bool PutCommandLine(ScriptWriter* writer, int32_t position) {
+    int command = FindCommandAt(position);
+    if (command < 0)
+        return false;
+    ScriptCommand script = GetScriptCommand(command);
+    if (script.kind <= CommandNone || script.kind >= ScriptCommandKindCount)
+        return false;
+    size_t length = strlen(script.text);
+    MakeRoom(writer, KeywordLength + length + 3);
+    char* out = PutText(writeBuffer + writer->used, ScriptKeywordNames[script.kind]);
+    if (length != 0) {
+        *out++ = ' ';
+        out = PutText(out, script.text);
+    }
+    writer->used = (size_t)(PutText(out, "\r\n") - writeBuffer);
+    return true;
+}
+
 bool WriteTextScript(FILE* file, const char* path) {
     ScriptWriter writer = {file, 0, false};
     fseek(file, 0, SEEK_END);
     PutHeader(&writer);
     size_t count = EventCountToWrite();
-    for (size_t i = 0; i < count; i++)
-        PutEventLine(&writer, gRecording.events[i]);
+    for (size_t i = 0; i < count; i++) {
+        const EventRecord& event = gRecording.events[i];
+        if (!IsPlaceholderEvent(event) || !PutCommandLine(&writer, (int32_t)i))
+            PutEventLine(&writer, event);
+    }
     Flush(&writer);
     /* stdio may still hold the tail; a full disk shows only when it goes. */
     if (writer.failed || fflush(file) != 0) {

@@ -24,6 +24,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 /* Opaque handles. A null handle means "none". */
 struct PlatformWindowTag;
@@ -171,7 +172,9 @@ int PlatformGetWindowTitle(WindowHandle window, char* buffer, int size);
 void PlatformShowWindow(WindowHandle window, int showState);
 void PlatformUpdateWindow(WindowHandle window);
 void PlatformMakeTopmost(WindowHandle window);
-/* The window's top-left corner in screen coordinates. */
+/* The window's top-left corner in screen coordinates; for a minimised
+ * window, where it stands when restored (never the far-off place the
+ * system parks minimised windows at). */
 bool PlatformGetWindowPosition(WindowHandle window, int* left, int* top);
 /* Gives the window a new outer size, keeping its top-left corner. */
 void PlatformSetWindowSize(WindowHandle window, int width, int height);
@@ -346,6 +349,42 @@ bool PlatformDeleteRegistryKey(RegistryHive hive, const char* keyPath);
  * The full path of the running program file, or -1 when there is none or
  * it does not fit in size bytes (never a cut path). Returns its length. */
 int PlatformProgramPath(char* buffer, int size);
+
+/* ---- Documents: file dialogs, saving files safely, menu items, focus ----
+ * PlatformFileDialog shows the system's Open (saveMode false) or Save
+ * dialog owned by owner. filters holds NUL-separated description and
+ * pattern pairs ending in two NULs; *filterIndex (from 1) is the pair
+ * selected at first and receives the one the user left selected. path
+ * (size bytes) holds the initial name and receives the choice. False when
+ * the dialog was cancelled or the choice does not fit path; path is then
+ * untouched. The system's own overwrite prompt is not asked for.
+ */
+bool PlatformFileDialog(WindowHandle owner, bool saveMode, const char* filters, int* filterIndex,
+                        char* path, int size);
+
+/* Creates a file for writing that must not exist yet (so a name taken by
+ * another file is never overwritten) and opens it as a binary stdio
+ * stream; what is written goes through to the disk. Null on failure. */
+FILE* PlatformCreateNewFile(const char* path);
+
+/* Puts the file at source in the place of target in one step, replacing
+ * any file there, and returns once the move is on the disk: target then
+ * holds either its old content or all of source, never a mixture. Both
+ * lie in the same folder. False when it cannot be done; both files are
+ * then as they were. */
+bool PlatformReplaceFile(const char* source, const char* target);
+
+/* Menu items of the window's menu bar and its popups, found by command
+ * identifier. A new text item goes directly after the item afterCommandId;
+ * false, and nothing inserted, when there is no such item. The text is
+ * shown as it is (no mnemonics). */
+bool PlatformInsertMenuItemAfter(WindowHandle window, int afterCommandId, int commandId,
+                                 const char* text);
+/* False when there is no item with that identifier. */
+bool PlatformDeleteMenuItem(WindowHandle window, int commandId);
+
+/* Gives the window the keyboard focus. */
+void PlatformSetFocus(WindowHandle window);
 
 /* ---- Recording input ----
  * A record hook is called for every keyboard and mouse event of the whole

@@ -21,7 +21,10 @@ enum ValueKind { KindBinary = 1, KindNumber = 2, KindText = 3 };
 
 const int RegistryPathSize = 256; /* a value path: 255 characters and the zero */
 const int MaxBinaryValueBytes = 256;
-const int RegistryTextSize = 255; /* the most text a read takes, zero included */
+/* The most text a read takes, zero included: room for any path the
+ * program stores (a recent file of 259 characters must read back), and
+ * for a longer one, so it can be named when it is refused. */
+const int RegistryTextSize = 1024;
 
 /* Splits path at its last backslash into keyPath and valueName (each of
  * RegistryPathSize bytes); a path without one is all value name. False,
@@ -40,7 +43,7 @@ int HexTextToBytes(const char* text, uint8_t* bytes, int capacity);
 bool WriteRegistryValue(int root, const char* path, int kind, const char* text, int32_t number);
 
 /* Reads a value. Binary and number kinds: up to 4 bytes as a number, the
- * stored type unchecked. Text kind: REG_SZ or REG_EXPAND_SZ of at most 254
+ * stored type unchecked. Text kind: REG_SZ or REG_EXPAND_SZ of at most 1,023
  * characters (never expanded), copied into buffer (bufferSize bytes) when
  * it fits, and 0 is returned. Whatever can't be read, including text too
  * long for the buffer, yields fallback and leaves the buffer empty. */

@@ -132,6 +132,29 @@ void ReleaseTabPanelFont(void);
 /* Modal, owned by the main window; returns when it is closed. */
 void RunOptionsDialog(void);
 
+/* ---- The recent-file list (recent_files.cpp) ----
+ * The last eight recordings opened or saved, most recent first, kept as
+ * the values File1 to File8 beside the settings (by the same rule of the
+ * user's and the machine's copy) and shown in the File menu after "Reset
+ * Recent Files". Paths compare without regard to letter case. Every
+ * operation reads the list afresh; the program holds no copy of it. */
+const int RecentFileCount = 8;
+
+/* Deletes the entries from the File menu and inserts them again from the
+ * stored list, up to its first empty slot. */
+void RebuildRecentMenu(void);
+/* Moves or inserts the path to the front; "(Untitled)" never enters. */
+void AddRecentFile(const char* path);
+/* Takes the path out; the later entries move up. */
+void RemoveRecentFile(const char* path);
+/* The Reset Recent Files command: asks, then empties the list. */
+void ResetRecentFiles(void);
+/* The command of the entry in slot (1 to 8): opens its file, or asks
+ * whether to remove an entry that cannot be opened. */
+void OpenRecentFile(int slot);
+/* Start-up with Reload on: opens the most recent file when it can be. */
+void ReopenMostRecentFile(void);
+
 /* Registers a file extension (without the dot) with the shell so that it
  * opens with the program; iconNumber is the icon's index plus one. Writes
  * nothing when the program's own path can't be had whole. Class entries

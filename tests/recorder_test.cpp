@@ -55,6 +55,7 @@ class RecorderTest : public ::testing::Test {
         SimReset();
         int exitCode;
         ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
+        gSettings.promptForSave = 0; // one recording after another, unsaved
         other = HandleValue(SimAddDesktopWindow("Untitled - Notepad", 0, 0, 640, 480, false));
     }
     void TearDown() override {
@@ -183,7 +184,15 @@ TEST_F(RecorderTest, InputToAnyWindowOfTheProgramIsLeftOutWhenAsked) {
     EXPECT_EQ(Record(altTab), With(kept, EndMarker(SimStartTick)));
 }
 
-TEST_F(RecorderTest, StartWhileRecordingOrPlayingDoesNothing) {
+TEST_F(RecorderTest, StartWhileRecordingOrPlayingOrAfterACancelledPromptDoesNothing) {
+    gSettings.promptForSave = 1;
+    Record({Key(MsgKeyDown, 'A', 10)});
+    SimQueueAnswer(AnswerCancel); // "Save changes to (Untitled)?"
+    StartRecording();
+    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(SimMessageBoxes().back().caption, "Confirm Action");
+    gSettings.promptForSave = 0;
+
     StartRecording();
     SimRecordInput(Key(MsgKeyDown, 'A', 10));
     HookHandle hook = gApp.journalHook;

@@ -144,8 +144,10 @@ struct ReadCase {
 
 TEST_F(RegistryTest, ReadsByKindWithFallbacks) {
     ASSERT_TRUE(SimImportRegistryText(StoredValues));
-    const std::string full(254, 'x');
-    const std::string tooLong(255, 'x');
+    // Any path the program stores reads back; a value past the read limit
+    // does not, whatever the buffer.
+    const std::string full(RegistryTextSize - 1, 'x');
+    const std::string tooLong(RegistryTextSize, 'x');
     WriteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\Full", KindText, full.c_str(), 0);
     WriteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\TooLong", KindText, tooLong.c_str(), 0);
     const ReadCase cases[] = {
@@ -160,11 +162,12 @@ TEST_F(RegistryTest, ReadsByKindWithFallbacks) {
         {"Number", KindText, 130, -1, ""}, // a number is not text
         {"LongText", KindText, 6, 0, "12345"},
         {"LongText", KindText, 5, -1, ""}, // does not fit the buffer
-        {"Full", KindText, 256, 0, full.c_str()},
-        {"TooLong", KindText, 256, -1, ""},
+        {"Full", KindText, RegistryTextSize, 0, full.c_str()},
+        {"Full", KindText, RegistryTextSize - 1, -1, ""},
+        {"TooLong", KindText, RegistryTextSize + 1, -1, ""},
     };
     for (const ReadCase& c : cases) {
-        char buffer[256];
+        char buffer[RegistryTextSize + 1];
         memset(buffer, 'z', sizeof buffer);
         std::string path = std::string("SOFTWARE\\Mirlow\\") + c.name;
         int32_t got = ReadRegistryValue(RootLocalMachine, path.c_str(), c.kind,

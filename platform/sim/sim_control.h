@@ -179,6 +179,41 @@ int SimOpenRegistryKeyCount(void);
 /* Every value the program set, in order, as "HKLM\KEY\NAME". */
 const std::vector<std::string>& SimRegistryWrites(void);
 
+/* ---- File dialogs, saving files, menu items, focus ---- */
+
+/* File dialogs are answered in order: a chosen path, with the filter the
+ * user left selected (from 1), or a cancel. With none queued a dialog is
+ * cancelled. Every dialog shown is kept, with what it was opened with. */
+void SimQueueFileDialog(const char* path, int filterIndex = 1);
+void SimQueueFileDialogCancel(void);
+struct SimFileDialog {
+    bool saveMode;
+    std::string initialPath;
+    int filterIndex;
+    std::string filters; /* the NUL-separated list, its last NUL left off */
+};
+const std::vector<SimFileDialog>& SimFileDialogs(void);
+
+/* Files made by PlatformCreateNewFile from now on accept this many bytes
+ * and fail every write after them, as a full disk does; -1: no limit. */
+void SimFailWritesAfter(long bytes);
+/* PlatformReplaceFile fails (and changes nothing) while this is on. */
+void SimFailReplace(bool fail);
+
+/* The File menu of a window as the program left it: each item's command
+ * identifier (0 for a separator) and text. */
+struct SimMenuItem {
+    int id;
+    std::string text;
+};
+std::vector<SimMenuItem> SimFileMenuItems(WindowHandle window);
+
+/* The window that last got the keyboard focus, or null. */
+WindowHandle SimFocusedWindow(void);
+
+/* Forgets all of the above; SimReset calls it. */
+void SimResetDocuments(void);
+
 /* ---- Recording input ----
  * The simulated system hands scripted input to the record hook the program
  * installed, as a real one hands the desktop's input to it. By default it

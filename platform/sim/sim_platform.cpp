@@ -155,6 +155,7 @@ void SimReset(void) {
     delete desktop;
     desktop = new SimDesktop;
     SimResetRegistry();
+    SimResetDocuments();
 }
 
 void SimSetProgramPath(const char* path) {

@@ -3,7 +3,8 @@
  * drive mirlow.exe under Wine. Menus cannot be read from another process
  * there, and commands leave no trace until their handlers exist, so the
  * program reports both itself when MIRLOW_TEST_PROBE names a file. It
- * also notes when a window is shown, so a hidden run can be told apart.
+ * also notes when a window is shown, so a hidden run can be told apart,
+ * and writes the menu again whenever a test asks for it.
  */
 #include <windows.h>
 
@@ -66,7 +67,7 @@ static void WriteMenuItems(FILE* file, HMENU menu, int depth) {
     }
 }
 
-void Win32ProbeWindowCreated(HWND window) {
+static void WriteMenu(HWND window) {
     const char* path = ProbePath();
     HMENU menu = GetMenu(window);
     if (path == nullptr || menu == nullptr)
@@ -80,9 +81,28 @@ void Win32ProbeWindowCreated(HWND window) {
     fclose(file);
 }
 
+void Win32ProbeWindowCreated(HWND window) {
+    WriteMenu(window);
+}
+
+/* A test asks for the menu as it stands now (recent entries, states) by
+ * sending this message; its number is registered by name, so the test
+ * helper finds the same one. */
+static bool IsMenuRequest(UINT message) {
+    static UINT request;
+    if (message < 0xC000 || ProbePath() == nullptr)
+        return false;
+    if (request == 0)
+        request = RegisterWindowMessageA("MirlowProbeWriteMenu");
+    return message == request;
+}
+
 /* Commands, and every time a window is shown, are appended one line each. */
 void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam) {
-    (void)window;
+    if (IsMenuRequest(message)) {
+        WriteMenu(window);
+        return;
+    }
     bool shown = message == WM_SHOWWINDOW && wParam != 0;
     if (message != WM_COMMAND && !shown)
         return;

@@ -10,8 +10,9 @@ void Win32SetInstance(HINSTANCE instance);
 HINSTANCE Win32Instance(void);
 
 /* The test probe: when the environment names a probe file, the program
- * writes its main menu there once the window exists and appends every
- * command that reaches a window, so tests under Wine can see what
+ * writes its main menu there once the window exists (and again when a
+ * test sends the registered message "MirlowProbeWriteMenu") and appends
+ * every command that reaches a window, so tests under Wine can see what
  * cross-process calls cannot show them. Without the variable both do
  * nothing. */
 void Win32ProbeWindowCreated(HWND window);

@@ -194,7 +194,27 @@ void PlatformMakeTopmost(WindowHandle window) {
     SetWindowPos(ToHwnd(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
+/* A minimised window stands far off the screen (-32000); its placement
+ * keeps where it goes back to, in coordinates of the monitor's work area,
+ * which start where the taskbar ends. */
+static bool RestoredWindowPosition(HWND window, int* left, int* top) {
+    WINDOWPLACEMENT placement;
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(window, &placement))
+        return false;
+    MONITORINFO monitor;
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromRect(&placement.rcNormalPosition, MONITOR_DEFAULTTONEAREST),
+                         &monitor))
+        return false;
+    *left = placement.rcNormalPosition.left + monitor.rcWork.left - monitor.rcMonitor.left;
+    *top = placement.rcNormalPosition.top + monitor.rcWork.top - monitor.rcMonitor.top;
+    return true;
+}
+
 bool PlatformGetWindowPosition(WindowHandle window, int* left, int* top) {
+    if (IsIconic(ToHwnd(window)))
+        return RestoredWindowPosition(ToHwnd(window), left, top);
     RECT rect;
     if (!GetWindowRect(ToHwnd(window), &rect))
         return false;

@@ -142,6 +142,28 @@ wait_for_line_containing() {
     poll "$3" grep -qF -- "$2" "$1"
 }
 
+# menu_now: asks the running program to write its menu to its probe file
+# and prints that menu (the last one the file holds).
+menu_now() {
+    probe write-menu Mirlow || return 1
+    awk '/^menu$/ {block = ""} {block = block $0 "\n"} /^end menu$/ {last = block}
+         END {printf "%s", last}' "$PROBE_FILE"
+}
+
+# recent_entries: the File menu's recent-file entries, one "ID STATE PATH"
+# line each, in menu order.
+recent_entries() {
+    menu_now | sed -n -E 's/^    (106[1-8]) (enabled|grayed) unchecked (.*)$/\1 \2 \3/p'
+}
+
+# forget_settings: the next start finds no settings and no recent-file
+# list, in either copy.
+forget_settings() {
+    wine reg delete 'HKLM\SOFTWARE\Mirlow' /f >/dev/null 2>&1
+    wine reg delete 'HKCU\SOFTWARE\Mirlow' /f >/dev/null 2>&1
+    return 0
+}
+
 # start_recording LOG: starts mirlow.exe interactively and its recording;
 # LOG is the program's log at MEDIUM or LOW, where the start shows.
 start_recording() {

@@ -13,6 +13,13 @@
  *   mirlow_probe close CLASS                      posts WM_CLOSE
  *   mirlow_probe wait-box CAPTION TIMEOUT_MS      prints the box's text
  *   mirlow_probe press CAPTION BUTTON_ID          clicks a box's button
+ *   mirlow_probe answer-file-dialog CAPTION PATH TIMEOUT_MS
+ *                                     types PATH into the file dialog with
+ *                                     that caption ("Open", "Save As") and
+ *                                     presses its OK button
+ *   mirlow_probe write-menu CLASS                 asks the program to write
+ *                                     its menu to its probe file now
+ *   mirlow_probe minimize CLASS                   minimises the window
  *   mirlow_probe edit-text CLASS                  prints the text of its edit control
  *
  * CLASS "-" with a title after it (CLASS=-:Title) finds by title alone.
@@ -57,6 +64,29 @@ static int PrintBoxText(HWND box) {
     return 0;
 }
 
+/* The file-name field of a common file dialog: a combo box (1148) in the
+ * Explorer style, an edit field (1152) in the older one. */
+static int AnswerFileDialog(const char* caption, const char* path, int timeoutMs) {
+    HWND dialog = WaitFor(caption, timeoutMs, true, true);
+    if (dialog == nullptr)
+        return 1;
+    HWND field = GetDlgItem(dialog, 1148);
+    if (field == nullptr)
+        field = GetDlgItem(dialog, 1152);
+    if (field == nullptr)
+        return 1;
+    SendMessageA(field, WM_SETTEXT, 0, (LPARAM)path);
+    return PostMessageA(dialog, WM_COMMAND, IDOK, 0) ? 0 : 1;
+}
+
+/* The program answers this registered message by writing its menu; the
+ * send returns once the file is written. */
+static int WriteMenu(HWND window) {
+    UINT request = RegisterWindowMessageA("MirlowProbeWriteMenu");
+    DWORD_PTR result;
+    return SendMessageTimeoutA(window, request, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) ? 0 : 1;
+}
+
 static int Run(int argc, char** argv) {
     if (argc < 2)
         return 2;
@@ -75,6 +105,8 @@ static int Run(int argc, char** argv) {
         HWND box = WaitFor(name, number, true, true);
         return box != nullptr ? PrintBoxText(box) : 1;
     }
+    if (strcmp(verb, "answer-file-dialog") == 0)
+        return argc > 4 ? AnswerFileDialog(name, argv[3], atoi(argv[4])) : 2;
     if (strcmp(verb, "press") == 0) {
         HWND box = FindWindowA("#32770", name);
         HWND button = box != nullptr ? GetDlgItem(box, number) : nullptr;
@@ -114,6 +146,10 @@ static int Run(int argc, char** argv) {
     }
     if (strcmp(verb, "post-command") == 0)
         return PostMessageA(window, WM_COMMAND, (WPARAM)number, 0) ? 0 : 1;
+    if (strcmp(verb, "minimize") == 0)
+        return ShowWindowAsync(window, SW_MINIMIZE) ? 0 : 1;
+    if (strcmp(verb, "write-menu") == 0)
+        return WriteMenu(window);
     if (strcmp(verb, "close") == 0)
         return PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
     return 2;

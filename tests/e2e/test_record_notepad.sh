@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The round trip a user makes: Start Recording, click into notepad and type
-# a line with real X input, Stop Recording; the recorded events are the
-# clicks and keys the user made; played in command-line mode into a fresh
-# notepad they type exactly the same text.
+# a line with real X input, Stop Recording, Save As a text script; the
+# recorded events are the clicks and keys the user made, and the script
+# holds them; played in command-line mode into a fresh notepad, it types
+# exactly the same text.
 source "$(dirname "$0")/lib.sh"
 
 typed='Hello World 123, ok!'
@@ -44,15 +45,24 @@ expect_lines_in_order "$log" \
     "END RECORDING"
 expect_count_agrees "$log"
 
-# The recorded list as a text script. The MEDIUM log holds every event the
-# list does (all but the end marker, which Stop writes at the stop's time).
+# Saved as a text script through the real Save As dialog: the script's
+# event lines are the log's events, in order, then the end marker.
+probe post-command Mirlow 1052 || fail "cannot post Save As"
+probe answer-file-dialog "Save As" "$(winpath "$script")" 15000 || fail "no Save As dialog"
+poll 10 test -s "$script" || fail "nothing saved"
 pattern='^RECORDING #[0-9]+: Time=([0-9]+), Message=([A-Z_0-9]+) \(paramL=0x([0-9A-F]+), paramH=0x([0-9A-F]+)'
 while IFS= read -r line; do
     [[ $line =~ $pattern ]] || continue
-    printf 'message=%s paramH=%d paramL=%d time=%s\r\n' "${BASH_REMATCH[2]}" \
+    message=${BASH_REMATCH[2]}
+    [ "$message" = 260 ] && message=WM_SYSKEYDOWN
+    [ "$message" = 261 ] && message=WM_SYSKEYUP
+    printf 'message=%s paramH=%d paramL=%d time=%s\n' "$message" \
         "$((16#${BASH_REMATCH[4]}))" "$((16#${BASH_REMATCH[3]}))" "${BASH_REMATCH[1]}"
-done < <(tr -d '\r' <"$log") >"$script"
-[ "$(wc -l <"$script")" -eq "$(grep -c "RECORDING #" "$log")" ] || fail "script has $(wc -l <"$script") lines"
+done < <(tr -d '\r' <"$log") >"$E2E_WORK/expected.txt"
+grep -oE 'END RECORDING: Time: [0-9]+' "$log" | sed -E 's/.* ([0-9]+)$/message=15 paramH=0 paramL=0 time=\1/' \
+    >>"$E2E_WORK/expected.txt"
+tr -d '\r' <"$script" | grep '^message=' | diff - "$E2E_WORK/expected.txt" >&2 \
+    || fail "the saved script's events are not the recorded ones"
 
 probe post-command Mirlow 1018 || fail "cannot post Exit"
 wait_exit 20

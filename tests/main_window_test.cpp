@@ -1,0 +1,447 @@
+// The main window's document commands on the simulated desktop, with
+// scripted file dialogs and box answers: Save As and its naming rules, the
+// save prompt, Open and Reload, saves that fail at every point, script
+// commands kept through a save, the busy state, start-up reopening, and
+// the View and Tools commands.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "app/app.h"
+#include "model/model.h"
+#include "platform/sim/sim_control.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
+#include "tests/scratch_files.h"
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    ScratchFolder scratch;
+
+    void SetUp() override {
+        Restart();
+    }
+    void TearDown() override {
+        SimReset();
+    }
+
+    static void Restart() {
+        SimReset();
+        int exitCode;
+        ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
+    }
+    static void Command(int id) {
+        PlatformSendMessage(gApp.mainWindow, MsgCommand, (uintptr_t)id, 0);
+    }
+    // As a finished recording leaves the document: count events, modified.
+    static void Record(int count) {
+        ClearEventList();
+        for (int i = 0; i < count; i++)
+            gRecording.events[i] = EventRecord{MsgKeyDown, 'A' + i, 0, (uint32_t)(100 * i), 7};
+        gRecording.eventCount = count;
+        gApp.modifiedCount = 1;
+        SetCommandState(ID_FILE_OPEN);
+    }
+    static std::string Title() {
+        return SimGetWindowInfo(gApp.mainWindow).title;
+    }
+    static std::vector<std::string> BoxTexts() {
+        std::vector<std::string> texts;
+        for (const SimMessageBox& box : SimMessageBoxes())
+            texts.push_back(box.text);
+        return texts;
+    }
+    static std::string File1() {
+        char path[RegistryTextSize];
+        ReadSettingValue("SOFTWARE\\Mirlow\\File1", KindText, path, sizeof path, -1);
+        return path;
+    }
+    std::vector<std::string> FolderFiles() const {
+        std::vector<std::string> names;
+        std::filesystem::path folder = std::filesystem::path(scratch.Path("x")).parent_path();
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+            if (entry.is_regular_file())
+                names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // A named, clean document saved at path.
+    std::string Saved(const std::string& name, int count) {
+        Record(count);
+        std::string path = scratch.Path(name);
+        SimQueueFileDialog(path.c_str(), 2);
+        Command(ID_FILE_SAVE_AS);
+        EXPECT_EQ(gApp.documentPath, path);
+        return path;
+    }
+};
+
+struct SaveAsCase {
+    const char* typed;
+    int filter;
+    const char* saved;
+    bool binary;
+};
+
+TEST_F(MainWindowTest, SaveOfAnUntitledRecordingNamesItByTheDialogAndFilter) {
+    const SaveAsCase cases[] = {
+        {"rec", 1, "rec.mrl", true},
+        {"rec", 2, "rec.mrx", false},
+        {"rec", 3, "rec.mrl", true}, // all files: Save adds ".mrl"
+        {"rec.txt", 1, "rec.txt", false},
+        {"x.d/rec", 1, "x.d/rec", false},
+        {"a.mrl/b.mrx", 2, "a.mrl/b.mrx", true}, // ".mrl" anywhere is binary
+    };
+    for (const SaveAsCase& c : cases) {
+        Restart();
+        Record(3);
+        std::string saved = scratch.Path(c.saved);
+        SimQueueFileDialog(scratch.Path(c.typed).c_str(), c.filter);
+        Command(ID_FILE_SAVE);
+        ASSERT_EQ(SimFileDialogs().size(), 1u) << c.typed;
+        EXPECT_TRUE(SimFileDialogs()[0].saveMode);
+        EXPECT_EQ(SimFileDialogs()[0].initialPath, "Task1");
+        std::string bytes = ScratchFolder::Read(saved);
+        EXPECT_EQ(bytes.size() == 60, c.binary) << c.typed;
+        EXPECT_EQ(bytes.rfind("; This file", 0) == 0, !c.binary) << c.typed;
+        EXPECT_EQ(gApp.documentPath, saved);
+        EXPECT_EQ(Title(), "Mirlow - " + saved);
+        EXPECT_EQ(gApp.modifiedCount, 0);
+        EXPECT_EQ(File1(), saved);
+        EXPECT_EQ(SimMenuItemEnabled(gApp.mainWindow, ID_TOOLS_EDIT_SCRIPT), !c.binary);
+        EXPECT_TRUE(SimMessageBoxes().empty()) << c.typed;
+    }
+}
+
+struct ReplaceCase {
+    int promptForSave;
+    const char* existing;
+    std::vector<int> answers;
+    bool replaced;
+};
+
+TEST_F(MainWindowTest, SaveAsAsksBeforeReplacingAndARefusedNameIsNotKept) {
+    const ReplaceCase cases[] = {
+        {1, "old", {AnswerNo}, false}, // the dialog opens again, then is cancelled
+        {1, "old", {AnswerYes}, true},
+        {0, "old", {}, true},
+        {1, "", {}, true}, // an empty file counts as missing
+    };
+    for (const ReplaceCase& c : cases) {
+        Restart();
+        gSettings.promptForSave = c.promptForSave;
+        Record(3);
+        std::string target = scratch.Write("target.mrx", c.existing);
+        SimQueueFileDialog(target.c_str(), 2);
+        SimQueueFileDialogCancel();
+        for (int answer : c.answers)
+            SimQueueAnswer(answer);
+        Command(ID_FILE_SAVE_AS);
+        EXPECT_EQ(ScratchFolder::Read(target) != c.existing, c.replaced);
+        EXPECT_EQ(gApp.documentPath, c.replaced ? target : "");
+        EXPECT_EQ(SimFileDialogs().size(), c.replaced ? 1u : 2u);
+        EXPECT_EQ(SimFileDialogs().back().initialPath, "Task1");
+        if (!c.answers.empty()) {
+            EXPECT_EQ(SimMessageBoxes()[0].text,
+                      target + "\nThis file already exists.\nReplace existing file?");
+        }
+    }
+}
+
+struct PromptCase {
+    int promptForSave;
+    int events;
+    bool named; // saved in a folder that is gone, so a save fails
+    int answer; // 0: none queued
+    bool dialogChooses;
+    bool proceeds;
+};
+
+TEST_F(MainWindowTest, PromptToSaveGoesOnOnlyWhenToldOrWhenTheSaveWorked) {
+    const PromptCase cases[] = {
+        {1, 3, false, AnswerCancel, false, false},
+        {1, 3, false, AnswerNo, false, true},
+        {1, 3, false, AnswerYes, true, true},
+        {1, 3, false, AnswerYes, false, false},
+        {1, 3, true, AnswerYes, false, false},
+        {0, 3, false, 0, false, true},
+        {1, 0, false, 0, false, true}, // modified but empty: nothing to lose
+    };
+    for (const PromptCase& c : cases) {
+        Restart();
+        gSettings.promptForSave = c.promptForSave;
+        Record(c.events);
+        if (c.named)
+            strcpy(gApp.documentPath, (scratch.Path("gone") + "/a.mrx").c_str());
+        if (c.answer != 0)
+            SimQueueAnswer(c.answer);
+        if (c.dialogChooses)
+            SimQueueFileDialog(scratch.Path("kept.mrx").c_str(), 2);
+        Command(ID_FILE_NEW);
+        bool asked = c.promptForSave != 0 && c.events > 0;
+        ASSERT_EQ(!SimMessageBoxes().empty(), true);
+        EXPECT_EQ(SimMessageBoxes()[0].caption, asked ? "Confirm Action" : "New Recording");
+        EXPECT_EQ(gRecording.eventCount == 0 && gApp.modifiedCount == 0, c.proceeds)
+            << c.answer << " named " << c.named;
+        EXPECT_EQ(Title() == "Mirlow - (Untitled)", c.proceeds);
+    }
+    // The close request keeps the window when the prompt is cancelled.
+    Restart();
+    Record(3);
+    SimQueueAnswer(AnswerCancel);
+    PlatformSendMessage(gApp.mainWindow, MsgClose, 0, 0);
+    EXPECT_TRUE(SimGetWindowInfo(gApp.mainWindow).exists);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Save changes to (Untitled)?"});
+}
+
+TEST_F(MainWindowTest, PathsTooLongAreRefusedNeverCut) {
+    const std::string tooLong = "/" + std::string(MaxPathLength, 'p');
+    const std::string noRoomForExtension = "/" + std::string(MaxPathLength - 4, 'p');
+    struct {
+        int command;
+        std::string chosen;
+        const char* message;
+    } cases[] = {
+        {ID_FILE_OPEN, tooLong, "Unable to open file '%s'!"},
+        {ID_FILE_SAVE_AS, tooLong, "Unable to save file '%s'!"},
+        {ID_FILE_SAVE_AS, noRoomForExtension, "Unable to save file '%s'!"},
+        {ID_FILE_SAVE, noRoomForExtension, "Unable to save file '%s'!"}, // a name without a dot
+    };
+    for (const auto& c : cases) {
+        Restart();
+        Record(3);
+        gApp.modifiedCount = 0; // Open asks nothing first
+        if (c.command == ID_FILE_SAVE)
+            strcpy(gApp.documentPath, c.chosen.c_str());
+        else
+            SimQueueFileDialog(c.chosen.c_str(), 1);
+        Command(c.command);
+        char text[2 * MaxPathLength];
+        snprintf(text, sizeof text, c.message, c.chosen.c_str());
+        EXPECT_EQ(BoxTexts(), std::vector<std::string>{text});
+        EXPECT_EQ(File1(), "");
+        EXPECT_EQ(gRecording.eventCount, 3);
+    }
+}
+
+TEST_F(MainWindowTest, AFailedOpenLeavesTheNameAndTitleOfTheDocument) {
+    std::string good = Saved("good.mrx", 3);
+    std::string bad = scratch.Write("bad.mrx", "CLICK 1,2\r\n");
+    std::string missing = scratch.Path("missing.mrx");
+    for (const std::string& path : {missing, bad}) {
+        SimQueueFileDialog(path.c_str());
+        Command(ID_FILE_OPEN);
+        EXPECT_EQ(SimFileDialogs().back().initialPath, good);
+        EXPECT_EQ(gApp.documentPath, good);
+        EXPECT_EQ(Title(), "Mirlow - " + good);
+        EXPECT_EQ(File1(), path); // listed before it was loaded
+    }
+    // The failed load emptied the list: a Save now writes nowhere.
+    Command(ID_FILE_SAVE);
+    EXPECT_EQ(ScratchFolder::Read(bad), "CLICK 1,2\r\n");
+    EXPECT_EQ(SimMessageBoxes().back().caption, "Save Error");
+}
+
+TEST_F(MainWindowTest, ReloadAsksFirstAndClearsTheMark) {
+    Command(ID_FILE_RELOAD); // untitled: nothing at all
+    EXPECT_TRUE(SimMessageBoxes().empty());
+    std::string path = Saved("doc.mrx", 3);
+    struct {
+        int answer;
+        int32_t events;
+        int32_t modified;
+    } cases[] = {{AnswerCancel, 5, 1}, {AnswerNo, 3, 0}};
+    for (const auto& c : cases) {
+        Record(5);
+        SimQueueAnswer(c.answer);
+        Command(ID_FILE_RELOAD);
+        EXPECT_EQ(SimMessageBoxes().back().text, "Save changes to " + path + "?");
+        EXPECT_EQ(gRecording.eventCount, c.events);
+        EXPECT_EQ(gApp.modifiedCount, c.modified);
+    }
+}
+
+// The size of the file the recording makes in that format.
+long WrittenSize(bool binary) {
+    FILE* file = tmpfile();
+    bool written = binary ? WriteBinaryRecording(file, "x") : WriteTextScript(file, "x");
+    long size = written ? ftell(file) : -1;
+    fclose(file);
+    return size;
+}
+
+TEST_F(MainWindowTest, ASaveThatFailsAnywhereLeavesTheOldFileAndNoOther) {
+    const char* const names[] = {"old.mrl", "old.mrx"};
+    for (size_t n = 0; n < 2; n++) {
+        bool binary = n == 0;
+        std::string path = Saved(names[n], 3);
+        const std::string old = ScratchFolder::Read(path);
+        Record(5);
+        long size = WrittenSize(binary);
+        // Every byte of a binary recording; a text script in steps, and its
+        // last byte.
+        std::vector<long> failures;
+        for (long bytes = 0; bytes < size; bytes += binary ? 1 : 97)
+            failures.push_back(bytes);
+        failures.push_back(size - 1);
+        for (long at : failures) {
+            SimFailWritesAfter(at);
+            Command(ID_FILE_SAVE);
+            EXPECT_EQ(SimMessageBoxes().back().text, "Unable to save file '" + path + "'!");
+            EXPECT_EQ(ScratchFolder::Read(path), old) << at;
+            EXPECT_EQ(FolderFiles().size(), n + 1) << at;
+            EXPECT_EQ(gApp.modifiedCount, 1);
+        }
+        SimFailWritesAfter(-1);
+        SimFailReplace(true);
+        Command(ID_FILE_SAVE);
+        EXPECT_EQ(ScratchFolder::Read(path), old);
+        EXPECT_EQ(FolderFiles().size(), n + 1);
+        SimFailReplace(false);
+        Command(ID_FILE_SAVE);
+        EXPECT_EQ(ScratchFolder::Read(path).size(), (size_t)size);
+        EXPECT_EQ(gApp.modifiedCount, 0);
+    }
+    EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"old.mrl", "old.mrx"}));
+}
+
+const char* const EveryCommandScript = "START notepad.exe\r\n"
+                                       "GOTO Untitled - Notepad\r\n"
+                                       "message=WM_MOUSEMOVE paramH=5 paramL=6 time=1000\r\n"
+                                       "WAIT 1 second\r\n"
+                                       "TYPE hi{enter}\r\n"
+                                       "MOUSECLICK 10,20\r\n"
+                                       "WINDOWCLICK 5,5\r\n"
+                                       "message=WM_KEYDOWN paramH=0 paramL=65 time=1100\r\n";
+
+TEST_F(MainWindowTest, AScriptSavedAndOpenedAgainPlaysAsBefore) {
+    SimAddDesktopWindow("Untitled - Notepad", 100, 50, 400, 300, false);
+    std::string path = scratch.Write("every.mrx", EveryCommandScript);
+    // What reached the system, and when, relative to the run's start.
+    std::vector<std::vector<std::tuple<uint32_t, uint32_t, int32_t, int32_t>>> runs;
+    for (int run = 0; run < 2; run++) {
+        SimQueueFileDialog(path.c_str());
+        Command(ID_FILE_OPEN);
+        ASSERT_EQ(gRecording.commandCount, 6);
+        EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_TOOLS_EDIT_SCRIPT));
+        int before = SimDeliveredCount();
+        PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
+        RunMessageLoop();
+        runs.emplace_back();
+        const std::vector<SimDelivered>& delivered = SimDeliveredEvents();
+        for (size_t i = (size_t)before; i < delivered.size(); i++)
+            runs.back().emplace_back(delivered[i].tick - delivered[before].tick,
+                                     delivered[i].record.message, delivered[i].record.paramL,
+                                     delivered[i].record.paramH);
+        gApp.modifiedCount = 1;
+        Command(ID_FILE_SAVE);
+    }
+    EXPECT_GT(runs[0].size(), 10u);
+    EXPECT_EQ(runs[0], runs[1]);
+    EXPECT_EQ(SimStartedPrograms().size(), 2u);
+}
+
+TEST_F(MainWindowTest, ABinarySaveAsksBeforeDroppingScriptCommands) {
+    std::string script = scratch.Write("s.mrx", EveryCommandScript);
+    std::string binary = scratch.Path("s.mrl");
+    for (int answer : {AnswerNo, AnswerYes}) {
+        SimQueueFileDialog(script.c_str());
+        Command(ID_FILE_OPEN);
+        SimQueueFileDialog(binary.c_str(), 1);
+        SimQueueAnswer(answer);
+        Command(ID_FILE_SAVE_AS);
+        EXPECT_NE(SimMessageBoxes().back().text.find("the 6 script command(s)"), std::string::npos);
+        EXPECT_EQ(gApp.documentPath, answer == AnswerYes ? binary : script);
+        EXPECT_EQ(ScratchFolder::Read(binary).size(), answer == AnswerYes ? 8u * 20 : 0u);
+    }
+}
+
+TEST_F(MainWindowTest, NoDocumentCommandRunsWhileRecordingOrPlaying) {
+    std::string path = Saved("doc.mrx", 3);
+    HookHandle busy = (HookHandle)1;
+    gApp.journalHook = busy;
+    SetCommandState(ID_RECORDER_START);
+    EXPECT_FALSE(SimMenuItemEnabled(gApp.mainWindow, ID_FILE_RECENT_1));
+    SimQueueFileDialog(scratch.Path("other.mrx").c_str());
+    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_RELOAD, ID_FILE_CLOSE, ID_FILE_SAVE,
+                   ID_FILE_SAVE_AS, ID_FILE_RECENT_1})
+        Command(id);
+    EXPECT_EQ(SimFileDialogs().size(), 1u); // only the one that named the document
+    EXPECT_TRUE(SimMessageBoxes().empty());
+    EXPECT_EQ(gApp.documentPath, path);
+    EXPECT_EQ(gRecording.eventCount, 3);
+    gApp.journalHook = nullptr;
+    SetCommandState(ID_FILE_OPEN);
+    EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_FILE_RECENT_1));
+}
+
+TEST_F(MainWindowTest, StartUpReopensTheLastFileAndMayPlayItAtOnce) {
+    const EventRecord keys[] = {{MsgKeyDown, 'A', 0, 0, 0}, {MsgKeyUp, 'A', 0, 10, 0}};
+    std::string path = scratch.Write("last.mrl", std::string((const char*)keys, sizeof keys));
+    struct {
+        const char* file1;
+        int playImmediately;
+        bool opened;
+    } cases[] = {{path.c_str(), 1, true}, {path.c_str(), 0, true}, {"/no/such.mrl", 1, false}};
+    for (const auto& c : cases) {
+        SimReset();
+        WriteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\File1", KindText, c.file1, 0);
+        WriteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\Reload", KindNumber, nullptr, 1);
+        WriteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\PlayImmediately", KindNumber,
+                           nullptr, c.playImmediately);
+        int exitCode;
+        ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
+        EXPECT_EQ(gApp.documentPath, c.opened ? path : "");
+        EXPECT_EQ(gApp.journalHook != nullptr, c.opened && c.playImmediately != 0);
+        EXPECT_TRUE(SimMessageBoxes().empty());
+        RunMessageLoop();
+        EXPECT_EQ(SimDeliveredCount(), c.opened && c.playImmediately != 0 ? 2 : 0);
+    }
+}
+
+TEST_F(MainWindowTest, ToolsAndViewCommands) {
+    gSettings.showTabs = 1;
+    strcpy(gSettings.logfile, "C:\\My Logs\\m.log");
+    SimFailProgram("broken.exe");
+    Command(ID_TOOLS_EDIT_SCRIPT); // untitled: the editor alone
+    Command(ID_TOOLS_EDIT_LOG);
+    EXPECT_EQ(SimStartedPrograms(),
+              (std::vector<std::string>{"notepad.exe", "notepad.exe \"C:\\My Logs\\m.log\""}));
+    strcpy(gSettings.editor, "broken.exe");
+    Command(ID_TOOLS_EDIT_LOG);
+    EXPECT_EQ(SimMessageBoxes().back().text,
+              "Unable to edit C:\\My Logs\\m.log with \"broken.exe\"");
+    EXPECT_EQ(SimMessageBoxes().back().caption, "Edit Error");
+
+    struct {
+        int events;
+        const char* name;
+        const char* text;
+    } totals[] = {{3, "", "Total number of actions in the current recording: 3"},
+                  {2, "C:\\a.mrl", "Total number of actions in C:\\a.mrl: 2"},
+                  {0, "", NoActionsText}};
+    for (const auto& t : totals) {
+        Record(t.events);
+        strcpy(gApp.documentPath, t.name);
+        Command(ID_VIEW_TOTAL_ACTIONS);
+        EXPECT_EQ(SimMessageBoxes().back().text, t.text);
+        EXPECT_EQ(SimMessageBoxes().back().caption, "Total Commands");
+        EXPECT_EQ(SimMessageBoxes().back().style, BoxOk | BoxIconInformation | BoxTaskModal);
+    }
+
+    Command(ID_VIEW_SHOW_TABS);
+    EXPECT_EQ(gSettings.showTabs, 0);
+    EXPECT_FALSE(SimMenuItemChecked(gApp.mainWindow, ID_VIEW_SHOW_TABS));
+    gApp.tabPanel = SimCreateChild(gApp.mainWindow, "Panel", 0, nullptr);
+    PlatformSendMessage(gApp.mainWindow, MsgSetFocus, 0, 0);
+    EXPECT_EQ(SimFocusedWindow(), gApp.tabPanel);
+}
+
+} // namespace
