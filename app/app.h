@@ -25,7 +25,6 @@ struct AppState {
     bool commandLineMode;
     char documentPath[MaxPathLength + 1]; /* empty: the untitled document */
     int32_t modifiedCount;                /* nonzero: unsaved changes */
-    bool openPreselected;
     int32_t loopsCompleted;
     HookHandle journalHook; /* the installed record or playback hook */
     int exitCode;           /* what a command-line run ends with */

@@ -9,7 +9,6 @@
 
 #include <cstdio>
 
-#include "log/log.h"
 #include "model/model.h"
 #include "playback/playback.h"
 #include "record/record.h"
@@ -59,8 +58,9 @@ static void OnCreate(WindowHandle window) {
         ReopenMostRecentFile();
 }
 
-/* A hook still installed when the window goes away would call into a
- * program that is ending; it is removed before anything else. */
+/* A recording or playback still running ends first: its hook would call
+ * into a program that is ending. Then the document's changes are saved or
+ * dropped, as the user says, or the window stays. */
 static void OnClose(WindowHandle window) {
     if (gApp.journalHook != nullptr)
         CancelJournalForExit();

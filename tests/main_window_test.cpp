@@ -17,29 +17,12 @@
 #include "platform/sim/sim_control.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
-#include "tests/scratch_files.h"
+#include "tests/interactive_program.h"
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public InteractiveProgramTest {
   protected:
-    ScratchFolder scratch;
-
-    void SetUp() override {
-        Restart();
-    }
-    void TearDown() override {
-        SimReset();
-    }
-
-    static void Restart() {
-        SimReset();
-        int exitCode;
-        ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
-    }
-    static void Command(int id) {
-        PlatformSendMessage(gApp.mainWindow, MsgCommand, (uintptr_t)id, 0);
-    }
     // As a finished recording leaves the document: count events, modified.
     static void Record(int count) {
         ClearEventList();

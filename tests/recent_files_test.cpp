@@ -12,27 +12,14 @@
 #include "platform/sim/sim_control.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
-#include "tests/scratch_files.h"
+#include "tests/interactive_program.h"
 
 namespace {
 
 typedef std::vector<std::string> Paths;
 
-class RecentFilesTest : public ::testing::Test {
+class RecentFilesTest : public InteractiveProgramTest {
   protected:
-    ScratchFolder scratch;
-
-    void SetUp() override {
-        Restart();
-    }
-    void TearDown() override {
-        SimReset();
-    }
-    static void Restart() {
-        SimReset();
-        int exitCode;
-        ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
-    }
     static std::string SlotPath(int slot) {
         return "SOFTWARE\\Mirlow\\File" + std::to_string(slot);
     }
@@ -68,8 +55,7 @@ class RecentFilesTest : public ::testing::Test {
         return entries;
     }
     static void Choose(int slot) {
-        PlatformSendMessage(gApp.mainWindow, MsgCommand, (uintptr_t)(ID_FILE_RESET_RECENT + slot),
-                            0);
+        Command(ID_FILE_RESET_RECENT + slot);
     }
 };
 
@@ -181,10 +167,10 @@ TEST_F(RecentFilesTest, ResetAsksThenEmptiesBothCopies) {
         WriteRegistryValue(RootCurrentUser, SlotPath(2).c_str(), KindText, "user b", 0);
         SimSetRegistryReadOnly(HiveLocalMachine, standardUser);
         SimQueueAnswer(AnswerNo);
-        PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_FILE_RESET_RECENT, 0);
+        Command(ID_FILE_RESET_RECENT);
         EXPECT_EQ(Stored(), (Paths{"a", "user b", "c"}));
         SimQueueAnswer(AnswerYes);
-        PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_FILE_RESET_RECENT, 0);
+        Command(ID_FILE_RESET_RECENT);
         EXPECT_EQ(SimMessageBoxes()[0].caption, "Reset Recent Files");
         EXPECT_EQ(Menu(), Paths{});
         EXPECT_EQ(Stored(), Paths{}) << standardUser;

@@ -39,7 +39,7 @@ static void WriteEscaped(FILE* file, const char* text) {
 static void WriteMenuItems(FILE* file, HMENU menu, int depth) {
     int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; i++) {
-        char text[256] = "";
+        char text[1024] = "";
         MENUITEMINFOA info;
         memset(&info, 0, sizeof info);
         info.cbSize = sizeof info;
