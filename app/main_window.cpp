@@ -24,19 +24,6 @@ void ShowDocumentTitle(void) {
     PlatformSetWindowTitle(gApp.mainWindow, title);
 }
 
-/* The main window has no sizing border: the settings panel gives it its
- * size. Without the panel (hidden, or not there) it shrinks to a bar that
- * still shows the whole menu. */
-void LayoutMainWindow(void) {
-    if (gApp.tabPanel != nullptr && gSettings.showTabs != 0)
-        return;
-    int width = 6 * PlatformMenuBarItemWidth(gApp.mainWindow, 0) + 50;
-    int height = PlatformSystemMetric(MetricMenuHeight) +
-                 4 * PlatformSystemMetric(MetricFrameHeight) +
-                 PlatformSystemMetric(MetricCaptionHeight) + 18;
-    PlatformSetWindowSize(gApp.mainWindow, width, height);
-}
-
 /* Not asked yet: the document commands that ask it are still to come. */
 bool PromptToSave(void) {
     return true;
@@ -108,6 +95,9 @@ static void OnCommand(WindowHandle window, int command) {
     case ID_RECORDER_STOP:
         StopRecording();
         return;
+    case ID_VIEW_SHOW_TABS:
+        ToggleShowTabs();
+        return;
     case ID_TOOLS_OPTIONS:
         RunOptionsDialog();
         return;
@@ -147,6 +137,16 @@ intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
         return 0;
     case MsgCommand:
         OnCommand(window, (int)(wParam & 0xFFFF));
+        return 0;
+    case MsgSize: /* the window has no sizing border: the panel decides its size */
+        FitToolbarToWindow();
+        LayoutMainWindow();
+        return 0;
+    case MsgSetFocus:
+        FocusTabPanel();
+        return 0;
+    case MsgDpiChanged:
+        FollowMainWindowDpi(lParam);
         return 0;
     case MsgNotify:
         if (AnswerToolbarTooltip(lParam))

@@ -18,10 +18,14 @@ add_library(mirlow_core STATIC
     ${PORTABLE_SOURCES}
     platform/journal_driver.cpp
     platform/sim/sim_desktop_file.cpp
+    platform/sim/sim_dialogs.cpp
     platform/sim/sim_platform.cpp
     platform/sim/sim_registry.cpp
 )
 target_include_directories(mirlow_core PUBLIC ${CMAKE_SOURCE_DIR})
+# The simulated dialogs are made from the resource script itself.
+set_source_files_properties(platform/sim/sim_dialogs.cpp PROPERTIES
+    COMPILE_DEFINITIONS "MIRLOW_SOURCE_DIR=\"${CMAKE_SOURCE_DIR}\"")
 
 set(LOADER_FUZZ_TARGETS text binary)
 
@@ -50,6 +54,8 @@ add_executable(mirlow_tests
     tests/log_test.cpp
     tests/files_test.cpp
     tests/model_test.cpp
+    tests/options_dialog_test.cpp
+    tests/panel_test.cpp
     tests/playback_test.cpp
     tests/registry_test.cpp
     tests/settings_test.cpp

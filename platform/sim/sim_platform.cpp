@@ -10,6 +10,7 @@
  * retrieval fails instead of blocking, so a run always ends.
  */
 #include "platform/sim/sim_control.h"
+#include "platform/sim/sim_internal.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -154,6 +155,7 @@ void SimReset(void) {
     delete desktop;
     desktop = new SimDesktop;
     SimResetRegistry();
+    SimResetDialogs();
 }
 
 void SimSetProgramPath(const char* path) {
@@ -445,13 +447,15 @@ bool PlatformDestroyWindow(WindowHandle handle) {
     SimWindow* window = Lookup(handle);
     if (window == nullptr)
         return false;
+    /* As on the system, the window hears of its destruction while its
+     * children still exist; they go after it. */
     WindowProcedure procedure = window->procedure;
+    if (procedure != nullptr)
+        procedure(handle, MsgDestroy, 0, 0);
     for (size_t i = 0; i < desktop->windows.size(); i++) {
         if (desktop->windows[i].exists && desktop->windows[i].parent == handle)
             PlatformDestroyWindow(HandleOf(i));
     }
-    if (procedure != nullptr)
-        procedure(handle, MsgDestroy, 0, 0);
     Lookup(handle)->exists = false;
     return true;
 }
@@ -508,6 +512,12 @@ void PlatformMakeTopmost(WindowHandle handle) {
     SimWindow* window = Lookup(handle);
     if (window != nullptr)
         window->topmost = true;
+}
+
+void PlatformMakeNotTopmost(WindowHandle handle) {
+    SimWindow* window = Lookup(handle);
+    if (window != nullptr)
+        window->topmost = false;
 }
 
 bool PlatformGetWindowPosition(WindowHandle handle, int* left, int* top) {
@@ -790,6 +800,7 @@ void PlatformSetDialogItemText(WindowHandle dialog, int controlId, const char* t
     if (dialog == nullptr)
         return;
     PlatformSetWindowTitle(PlatformGetDialogItem(dialog, controlId), text);
+    SimDialogTextWasSet(dialog, controlId);
 }
 
 /* ---- Processes ---- */

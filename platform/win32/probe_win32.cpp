@@ -3,7 +3,9 @@
  * drive mirlow.exe under Wine. Menus cannot be read from another process
  * there, and commands leave no trace until their handlers exist, so the
  * program reports both itself when MIRLOW_TEST_PROBE names a file. It
- * also notes when a window is shown, so a hidden run can be told apart.
+ * also notes when a window is shown, so a hidden run can be told apart,
+ * and which dialog texts do not fit their controls at the scale the
+ * program runs at.
  */
 #include <windows.h>
 
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
 
 static const char* ProbePath(void) {
@@ -96,5 +99,92 @@ void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam) {
         fputs("shown\n", file);
     else
         fprintf(file, "command %u\n", (unsigned)LOWORD(wParam));
+    fclose(file);
+}
+
+/* ---- Text that does not fit its control ---- */
+
+static int ScaleTo(int pixels, int dpi) {
+    return MulDiv(pixels, dpi, 96);
+}
+
+/* The text as it is drawn: "&&" shows an ampersand, a single "&" only
+ * underlines the letter after it. */
+static void DrawnText(const char* text, char* drawn, size_t size) {
+    size_t length = 0;
+    for (; *text != '\0' && length + 1 < size; text++) {
+        if (*text == '&' && text[1] != '&')
+            continue;
+        if (*text == '&')
+            text++;
+        drawn[length++] = *text;
+    }
+    drawn[length] = '\0';
+}
+
+/* Statics wrap their text, so they need its wrapped height; buttons draw
+ * one line beside their check box or inside their frame. Other controls
+ * scroll or list their text and are not measured. */
+static bool NeededSize(HDC dc, HWND control, const char* text, int dpi, SIZE* needed) {
+    char className[32] = "";
+    GetClassNameA(control, className, sizeof className);
+    RECT client;
+    GetClientRect(control, &client);
+    if (lstrcmpiA(className, "Static") == 0) {
+        RECT rect = {0, 0, client.right, 0};
+        DrawTextA(dc, text, -1, &rect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        *needed = SIZE{rect.right, rect.bottom};
+        return true;
+    }
+    if (lstrcmpiA(className, "Button") != 0)
+        return false;
+    SIZE extent;
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
+    LONG type = GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
+    int margin = ScaleTo(17, dpi); /* check box or radio circle and its gap */
+    if (type == BS_GROUPBOX)
+        margin = ScaleTo(16, dpi);
+    else if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)
+        margin = ScaleTo(6, dpi);
+    *needed = SIZE{extent.cx + margin, extent.cy};
+    return true;
+}
+
+static void ProbeControlFit(FILE* file, int templateId, HWND control, int dpi, int* clipped) {
+    char raw[512] = "", text[512];
+    GetWindowTextA(control, raw, sizeof raw);
+    DrawnText(raw, text, sizeof text);
+    if (text[0] == '\0')
+        return;
+    HDC dc = GetDC(control);
+    HFONT font = (HFONT)SendMessageA(control, WM_GETFONT, 0, 0);
+    HGDIOBJ previous =
+        SelectObject(dc, font != nullptr ? (HGDIOBJ)font : GetStockObject(SYSTEM_FONT));
+    SIZE needed;
+    bool measured = NeededSize(dc, control, text, dpi, &needed);
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    RECT room;
+    GetClientRect(control, &room);
+    if (!measured || (needed.cx <= room.right && needed.cy <= room.bottom))
+        return;
+    (*clipped)++;
+    fprintf(file, "clipped %d %d need %ldx%ld room %ldx%ld %s\n", templateId, GetDlgCtrlID(control),
+            needed.cx, needed.cy, room.right, room.bottom, text);
+}
+
+void Win32ProbeDialogReady(HWND dialog, int templateId) {
+    const char* path = ProbePath();
+    if (path == nullptr)
+        return;
+    FILE* file = fopen(path, "ab");
+    if (file == nullptr)
+        return;
+    int dpi = PlatformWindowDpi(reinterpret_cast<WindowHandle>(dialog));
+    int controls = 0, clipped = 0;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT), controls++)
+        ProbeControlFit(file, templateId, child, dpi, &clipped);
+    fprintf(file, "dialog %d dpi %d controls %d clipped %d\n", templateId, dpi, controls, clipped);
     fclose(file);
 }
