@@ -49,6 +49,7 @@ include(GoogleTest)
 
 add_executable(mirlow_tests
     tests/auto_type_test.cpp
+    tests/dialog_templates_test.cpp
     tests/file_association_test.cpp
     tests/injection_test.cpp
     tests/log_test.cpp

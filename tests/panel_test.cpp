@@ -79,63 +79,6 @@ TEST(PanelRules, MainWindowSizeWithThePanelShownAndHidden) {
     EXPECT_EQ(OptionsTabBounds(390, 288, 2, 2, 23, 96).height, 288 - 6 - 23 - 13);
 }
 
-// The template's controls: id, class, text and place in dialog units.
-struct TemplateRow {
-    int id;
-    const char* className;
-    const char* text;
-    int x, y, width, height;
-};
-
-void ExpectTemplate(int templateId, int width, int height, const TemplateRow* rows, size_t count) {
-    SimDialogTemplate dialog;
-    ASSERT_TRUE(SimReadDialogTemplate(templateId, &dialog));
-    EXPECT_EQ(dialog.width, width);
-    EXPECT_EQ(dialog.height, height);
-    ASSERT_EQ(dialog.controls.size(), count);
-    for (size_t i = 0; i < count; i++) {
-        const SimTemplateControl& c = dialog.controls[i];
-        const TemplateRow& r = rows[i];
-        EXPECT_EQ(c.id, r.id);
-        EXPECT_EQ(c.className, r.className) << r.id;
-        EXPECT_EQ(c.text, r.text) << r.id;
-        EXPECT_EQ(c.x, r.x) << r.id;
-        EXPECT_EQ(c.y, r.y) << r.id;
-        EXPECT_EQ(c.width, r.width) << r.id;
-        EXPECT_EQ(c.height, r.height) << r.id;
-    }
-}
-
-TEST(PanelTemplate, HoldsEveryControlInItsPlace) {
-    const TemplateRow rows[] = {
-        {1023, "Static", "Playback Speed:", 17, 24, 55, 8},
-        {1013, "Button", "&Slow", 76, 24, 31, 10},
-        {1014, "Button", "&Normal", 76, 34, 38, 10},
-        {1016, "Button", "F&ast", 76, 44, 29, 10},
-        {1017, "Button", "As Fast As &Possible", 76, 54, 77, 10},
-        {1024, "Static", "R&epeat:", 14, 72, 26, 8},
-        {1022, "Edit", "", 45, 70, 26, 12},
-        {1021, "ScrollBar", "", 73, 70, 9, 12},
-        {1026, "Static", "times", 84, 72, 17, 8},
-        {1090, "Button", "Continuous", 106, 72, 51, 10},
-        {1046, "Button", "Re&load last recorded file", 26, 27, 92, 10},
-        {1033, "Button", "&Immediately start playing after open", 26, 38, 126, 10},
-        {1042, "Button", "Always on top", 26, 49, 60, 10},
-        {1089, "Button", "Advanced &Options...", 39, 68, 90, 15},
-        {1034, "Static", "Stop recording when I press:", 11, 24, 91, 8},
-        {1038, "ComboBox", "", 104, 22, 44, 151},
-        {1053, "Static", "", 9, 41, 148, 1},
-        {1036, "Static", "When I press:", 11, 52, 45, 8},
-        {1043, "ComboBox", "", 59, 50, 44, 151},
-        {1051, "Static", "while recording,", 105, 52, 50, 8},
-        {1048, "Static", "type:", 11, 68, 16, 8},
-        {1045, "ComboBox", "", 29, 66, 74, 151},
-        {1050, "Static", "during playback.", 105, 68, 53, 8},
-        {1069, "Static", "", 11, 87, 144, 8},
-    };
-    ExpectTemplate(IDD_TAB_PANEL, 167, 102, rows, sizeof rows / sizeof rows[0]);
-}
-
 class PanelTest : public ::testing::Test {
   protected:
     WindowHandle panel = nullptr;

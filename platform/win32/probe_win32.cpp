@@ -122,24 +122,31 @@ static void DrawnText(const char* text, char* drawn, size_t size) {
     drawn[length] = '\0';
 }
 
-/* Statics wrap their text, so they need its wrapped height; buttons draw
- * one line beside their check box or inside their frame. Other controls
- * scroll or list their text and are not measured. */
+/* A static one line high needs its text's width (it would wrap the rest
+ * out of sight); a taller one needs its wrapped height. Buttons draw one
+ * line beside their check box or inside their frame. Other controls scroll
+ * or list their text and are not measured. */
 static bool NeededSize(HDC dc, HWND control, const char* text, int dpi, SIZE* needed) {
     char className[32] = "";
     GetClassNameA(control, className, sizeof className);
     RECT client;
     GetClientRect(control, &client);
-    if (lstrcmpiA(className, "Static") == 0) {
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    SIZE extent;
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
+    if (lstrcmpiA(className, "Static") == 0 && client.bottom >= 2 * metrics.tmHeight) {
         RECT rect = {0, 0, client.right, 0};
         DrawTextA(dc, text, -1, &rect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
         *needed = SIZE{rect.right, rect.bottom};
         return true;
     }
+    if (lstrcmpiA(className, "Static") == 0) {
+        *needed = extent;
+        return true;
+    }
     if (lstrcmpiA(className, "Button") != 0)
         return false;
-    SIZE extent;
-    GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
     LONG type = GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
     int margin = ScaleTo(17, dpi); /* check box or radio circle and its gap */
     if (type == BS_GROUPBOX)
