@@ -102,14 +102,22 @@ int PanelTopFor(int toolbarHeight, int dpi) {
     return top < 0 ? 0 : top;
 }
 
-/* The bar without the panel is as wide as six first menu items and a
+/* The frame of the window covers part of the panel's right margin. With
+ * the panel the window is as wide as its tab control and a margin on
+ * either side as wide as the left one, so a thicker frame (a larger scale,
+ * a newer system) never covers the tab control itself.
+ *
+ * The bar without the panel is as wide as six first menu items and a
  * margin, which holds the whole menu on one line; it is at least as tall
  * as the menu and the toolbar need at the window's scale. */
 WindowSize MainWindowSizeFor(const MainWindowMeasures& m, bool panelShown) {
     int nonClientHeight = m.outerHeight - m.clientHeight;
-    if (panelShown)
-        return WindowSize{m.panelWidth,
+    if (panelShown) {
+        ChildBounds tabs =
+            PanelTabBounds(m.panelWidth, m.panelHeight, m.edgeWidth, m.edgeHeight, m.dpi);
+        return WindowSize{m.outerWidth - m.clientWidth + tabs.x + tabs.width + tabs.x,
                           nonClientHeight + PanelTopFor(m.toolbarHeight, m.dpi) + m.panelHeight};
+    }
     int width = 6 * m.firstMenuItemWidth + ScaleForDpi(50, m.dpi);
     int height = m.menuHeight + 4 * m.frameHeight + m.captionHeight + ScaleForDpi(18, m.dpi);
     int needed = nonClientHeight + m.toolbarHeight;

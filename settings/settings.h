@@ -187,12 +187,15 @@ struct MainWindowMeasures {
     int panelWidth, panelHeight;   /* the panel's client size */
     int firstMenuItemWidth;
     int menuHeight, frameHeight, captionHeight;
+    int edgeWidth, edgeHeight; /* the panel's, for its tab control */
 };
 struct WindowSize {
     int width, height;
 };
 /* With the panel shown the client area holds exactly the toolbar, a gap
- * and the panel; without it, a bar that shows the menu and the toolbar. */
+ * and the panel, as wide as its tab control with equal margins (which is
+ * the panel's width where the frame is 3 pixels); without the panel, a bar
+ * that shows the menu and the toolbar. */
 WindowSize MainWindowSizeFor(const MainWindowMeasures& measures, bool panelShown);
 /* Where the panel's top sits: below the toolbar and the gap. */
 int PanelTopFor(int toolbarHeight, int dpi);

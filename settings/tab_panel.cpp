@@ -99,6 +99,8 @@ static void MeasureMainWindow(MainWindowMeasures* m) {
     m->menuHeight = PlatformScaledMetric(window, ScaledMenuHeight);
     m->frameHeight = PlatformScaledMetric(window, ScaledFrameHeight);
     m->captionHeight = PlatformScaledMetric(window, ScaledCaptionHeight);
+    m->edgeWidth = PlatformScaledMetric(window, ScaledEdgeWidth);
+    m->edgeHeight = PlatformScaledMetric(window, ScaledEdgeHeight);
 }
 
 /* The size is set only when it changes: setting it makes the window lay

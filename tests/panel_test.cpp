@@ -56,18 +56,22 @@ TEST(PanelRules, RepeatCountAndArrows) {
 }
 
 TEST(PanelRules, MainWindowSizeWithThePanelShownAndHidden) {
-    // Outer 300 x 200 around a client of 294 x 151: 49 pixels of caption,
-    // menu and frame; a toolbar 28 high; the panel 251 x 166.
-    MainWindowMeasures m = {96, 300, 200, 294, 151, 28, 251, 166, 30, 20, 4, 23};
+    // Outer 300 x 200 around a client of 294 x 151: a 3-pixel frame and 49
+    // pixels of caption and menu; a toolbar 28 high; the panel 251 x 166.
+    MainWindowMeasures m = {96, 300, 200, 294, 151, 28, 251, 166, 30, 20, 4, 23, 2, 2};
     WindowSize shown = MainWindowSizeFor(m, true);
-    EXPECT_EQ(shown.width, 251);
+    EXPECT_EQ(shown.width, 251); // the panel's width: the frame covers its right margin
     EXPECT_EQ(shown.height, 49 + 28 + 3 + 166);
     WindowSize hidden = MainWindowSizeFor(m, false);
     EXPECT_EQ(hidden.width, 6 * 30 + 50);
     EXPECT_EQ(hidden.height, 20 + 4 * 4 + 23 + 18); // holds the 49 + 28 it needs
+    // A 7-pixel frame would cover the tab control: the window grows instead.
+    m.clientWidth = 286;
+    EXPECT_EQ(MainWindowSizeFor(m, true).width, 14 + 3 + (251 - 6 - 6) + 3);
 
     // At 150 % the gaps grow with the rest, and a tall toolbar makes the bar taller.
-    MainWindowMeasures large = {144, 450, 300, 441, 227, 60, 376, 249, 45, 30, 6, 34};
+    MainWindowMeasures large = {144, 450, 300, 441, 227, 60, 376, 249, 45, 30, 6, 34, 3, 3};
+    EXPECT_EQ(MainWindowSizeFor(large, true).width, 9 + 5 + (376 - 9 - 9) + 5);
     EXPECT_EQ(MainWindowSizeFor(large, true).height, 73 + 60 + 5 + 249);
     EXPECT_EQ(MainWindowSizeFor(large, false).width, 6 * 45 + 75);
     EXPECT_EQ(MainWindowSizeFor(large, false).height, 73 + 60);
@@ -324,7 +328,7 @@ TEST_F(PanelTest, MainWindowFitsThePanelShownHiddenAndAtAnotherScale) {
     PlatformSendMessage(gApp.mainWindow, MsgDpiChanged, 144, (intptr_t)&suggested);
     PlatformSendMessage(panel, MsgPaint, 0, 0);
     PlatformGetClientSize(panel, &panelWidth, &panelHeight);
-    EXPECT_EQ(size().first, panelWidth);
+    EXPECT_EQ(size().first, 2 * 5 + 5 + (panelWidth - 3 * 3 - 9) + 5);
     EXPECT_EQ(size().second, 2 * 5 + 29 + 29 + 5 + panelHeight);
     EXPECT_TRUE(SimGetControl(panel, IDC_PANEL_STATUS).bold);
     EXPECT_EQ(SimLiveFontCount(), 1);

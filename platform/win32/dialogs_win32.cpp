@@ -4,7 +4,8 @@
  *
  * One DLGPROC serves every dialog of the program: the portable procedure
  * travels in the creation parameter and is kept in the dialog's user
- * bytes, so no user-interface rule lives here.
+ * bytes, so no user-interface rule lives here. The glue itself only paints
+ * the backgrounds of controls that sit on a tab control's body.
  *
  * The program declares per-monitor DPI awareness (v2). Dialogs made from
  * templates are scaled by the system; what the program measures itself
@@ -37,7 +38,72 @@ struct DialogStart {
     int templateId;
 };
 
+/* ---- Controls on a tab control's body ----
+ * With visual styles the body of a tab control is drawn in the window
+ * colour, while a dialog and its labels and buttons paint in the face
+ * colour: each control would sit in a grey box. Where the dialog has a tab
+ * control, its background under the body and the controls on the body take
+ * the body's colour (edits keep theirs, so a disabled one still looks it). */
+
+typedef BOOL(WINAPI* ThemeQuery)(void);
+
+static bool VisualStylesOn(void) {
+    static HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
+    if (uxtheme == nullptr)
+        return false;
+    static ThemeQuery appThemed = reinterpret_cast<ThemeQuery>(
+        reinterpret_cast<void*>(GetProcAddress(uxtheme, "IsAppThemed")));
+    static ThemeQuery themeActive = reinterpret_cast<ThemeQuery>(
+        reinterpret_cast<void*>(GetProcAddress(uxtheme, "IsThemeActive")));
+    return appThemed != nullptr && themeActive != nullptr && appThemed() && themeActive();
+}
+
+/* The body of the dialog's tab control, in the dialog's client area. */
+static bool TabBody(HWND dialog, RECT* body) {
+    HWND tabs = FindWindowExA(dialog, nullptr, WC_TABCONTROLA, nullptr);
+    if (tabs == nullptr || !IsWindowVisible(tabs) || !VisualStylesOn())
+        return false;
+    GetWindowRect(tabs, body);
+    SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, (LPARAM)body);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(body), 2);
+    return true;
+}
+
+static bool OnTabBody(HWND dialog, HWND control) {
+    RECT body, place, overlap;
+    char className[16] = "";
+    GetClassNameA(control, className, sizeof className);
+    if (lstrcmpiA(className, "Edit") == 0 || !TabBody(dialog, &body))
+        return false;
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+    return IntersectRect(&overlap, &body, &place) && EqualRect(&overlap, &place);
+}
+
+/* True, with the message's result, when the background was taken care of. */
+static bool PaintTabBody(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
+    RECT body, client;
+    if (message == WM_ERASEBKGND && TabBody(dialog, &body)) {
+        HDC dc = (HDC)wParam;
+        GetClientRect(dialog, &client);
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        FillRect(dc, &body, GetSysColorBrush(COLOR_WINDOW));
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+        *result = TRUE;
+        return true;
+    }
+    if (message == WM_CTLCOLORSTATIC && OnTabBody(dialog, (HWND)lParam)) {
+        SetBkColor((HDC)wParam, GetSysColor(COLOR_WINDOW));
+        *result = reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
+        return true;
+    }
+    return false;
+}
+
 static INT_PTR CALLBACK DialogGlue(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    INT_PTR painted;
+    if (PaintTabBody(dialog, message, wParam, lParam, &painted))
+        return painted;
     if (message == WM_INITDIALOG) {
         const DialogStart* start = reinterpret_cast<const DialogStart*>(lParam);
         SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(start->procedure));

@@ -18,12 +18,18 @@ window=$(xdotool search --name '^Mirlow$' | head -n1)
 [ -n "$window" ] || fail "xdotool finds no window named Mirlow"
 xdotool windowfocus --sync "$window" || fail "cannot focus the window"
 xdotool key --window "$window" ctrl+n ctrl+r ctrl+s ctrl+e
-declare -A expected=([ctrl+o]=1040 [ctrl+t]=1110 [ctrl+l]=1118 [F1]=1082)
+declare -A expected=([ctrl+o]=1040 [ctrl+l]=1118 [F1]=1082)
 for keys in "${!expected[@]}"; do
     xdotool key --window "$window" "$keys"
     wait_for_line "$PROBE_FILE" "command ${expected[$keys]}" 5 \
         || fail "$keys did not arrive as command ${expected[$keys]}"
 done
+# Ctrl+T opens the modal Options dialog, which takes the keys until closed.
+xdotool key --window "$window" ctrl+t
+wait_for_line "$PROBE_FILE" "command 1110" 5 || fail "ctrl+t did not arrive as command 1110"
+probe wait-window -:Options 5000 || fail "ctrl+t opened no Options dialog"
+probe press Options 2 || fail "cannot cancel the Options dialog"
+probe wait-gone -:Options 5000 || fail "the Options dialog stays open"
 for grayed in 1057 1104 1058 1106; do
     if grep -qx "command $grayed" "$PROBE_FILE"; then
         fail "command $grayed arrived although its menu item is grayed"
