@@ -28,6 +28,12 @@ static const char* ProbePath(void) {
     return path[0] != '\0' ? path : nullptr;
 }
 
+/* The probe file opened for appending; null without a probe. */
+static FILE* OpenProbeFile(void) {
+    const char* path = ProbePath();
+    return path != nullptr ? fopen(path, "ab") : nullptr;
+}
+
 /* Tabs in item texts are written as \t so each item stays on one line. */
 static void WriteEscaped(FILE* file, const char* text) {
     for (; *text != '\0'; text++) {
@@ -70,11 +76,8 @@ static void WriteMenuItems(FILE* file, HMENU menu, int depth) {
 }
 
 void Win32ProbeWindowCreated(HWND window) {
-    const char* path = ProbePath();
     HMENU menu = GetMenu(window);
-    if (path == nullptr || menu == nullptr)
-        return;
-    FILE* file = fopen(path, "ab");
+    FILE* file = menu != nullptr ? OpenProbeFile() : nullptr;
     if (file == nullptr)
         return;
     fputs("menu\n", file);
@@ -89,10 +92,7 @@ void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam) {
     bool shown = message == WM_SHOWWINDOW && wParam != 0;
     if (message != WM_COMMAND && !shown)
         return;
-    const char* path = ProbePath();
-    if (path == nullptr)
-        return;
-    FILE* file = fopen(path, "ab");
+    FILE* file = OpenProbeFile();
     if (file == nullptr)
         return;
     if (shown)
@@ -181,10 +181,7 @@ static void ProbeControlFit(FILE* file, int templateId, HWND control, int dpi, i
 }
 
 void Win32ProbeDialogReady(HWND dialog, int templateId) {
-    const char* path = ProbePath();
-    if (path == nullptr)
-        return;
-    FILE* file = fopen(path, "ab");
+    FILE* file = OpenProbeFile();
     if (file == nullptr)
         return;
     int dpi = PlatformWindowDpi(reinterpret_cast<WindowHandle>(dialog));

@@ -24,6 +24,7 @@
  *   mirlow_probe arrow NAME ID up|down            presses a scroll arrow
  *   mirlow_probe key NAME ID VK                   presses a key in the control
  *   mirlow_probe item-rect NAME ID                prints its screen rectangle
+ *   mirlow_probe set-text NAME ID TEXT            sets its text as a program would
  *
  * CLASS "-" with a title after it (CLASS=-:Title) finds by title alone.
  * Exit code 0 on success, 1 when the thing looked for is not there, 2 for a
@@ -137,6 +138,8 @@ static int ControlVerb(const char* verb, HWND control, const char* argument) {
         PostMessageA(control, WM_KEYDOWN, key, 1);
         return PostMessageA(control, WM_KEYUP, key, (LPARAM)0xC0000001) ? 0 : 1;
     }
+    if (strcmp(verb, "set-text") == 0 && argument != nullptr)
+        return SetWindowTextA(control, argument) ? 0 : 1;
     if (strcmp(verb, "item-rect") == 0) {
         RECT rect;
         GetWindowRect(control, &rect);
@@ -147,7 +150,8 @@ static int ControlVerb(const char* verb, HWND control, const char* argument) {
 }
 
 static bool IsControlVerb(const char* verb) {
-    const char* const verbs[] = {"item", "click", "type", "select", "arrow", "key", "item-rect"};
+    const char* const verbs[] = {"item",  "click", "type",      "select",
+                                 "arrow", "key",   "item-rect", "set-text"};
     for (const char* known : verbs) {
         if (strcmp(verb, known) == 0)
             return true;

@@ -2,7 +2,7 @@
 # The settings panel and each page of the Options dialog at 96, 144 and 192
 # dpi (Wine's LogPixels): every text fits its control (measured inside the
 # program with the control's own font), and the main window holds the
-# panel whole. Keeps a screenshot of every page at every scale in E2E_WORK
+# panel whole; a stored repeat count of eight digits survives. Keeps a screenshot of every page at every scale in E2E_WORK
 # for a person to look at.
 source "$(dirname "$0")/lib.sh"
 
@@ -27,7 +27,10 @@ shot() {
         "$E2E_WORK/$1.png" || fail "no screenshot $1"
 }
 
+# A stored count of eight digits: the panel writes it into its repeat edit,
+# and that write of its own must not cut it to seven.
 wine reg delete 'HKLM\SOFTWARE\Mirlow' /f >/dev/null 2>&1
+wine reg add 'HKLM\SOFTWARE\Mirlow' /v Repeats /t REG_DWORD /d 12345678 /f >/dev/null 2>&1
 for dpi in 96 144 192; do
     set_dpi "$dpi"
     start_mirlow
@@ -40,6 +43,8 @@ for dpi in 96 144 192; do
     read -r _ _ _ status_bottom <<<"$(probe item-rect Mirlow 1069)"
     [ "$status_bottom" -lt "$window_bottom" ] || fail "status line cut off at $dpi dpi"
 
+    # The status line as a playback shows it, in bold.
+    probe set-text Mirlow 1069 "PRESS CTRL + ESCAPE TO STOP" || fail "no status line"
     read -r left top right bottom <<<"$(probe item-rect Mirlow 1023)"
     xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
     for page in playback options keyboard; do
@@ -63,4 +68,5 @@ for dpi in 96 144 192; do
     wait_exit 15
     [ "$EXIT_CODE" = "0" ] || fail "exit code $EXIT_CODE at $dpi dpi"
 done
+expect_value "$(reg_values 'HKLM\SOFTWARE\Mirlow')" Repeats "REG_DWORD 0xbc614e"
 echo "panel and options fit at 96, 144 and 192 dpi; screenshots in $E2E_WORK"
