@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The settings panel and each page of the Options dialog at 96, 144 and 192
 # dpi (Wine's LogPixels): every text fits its control (measured inside the
-# program with the control's own font), and the main window holds the
-# panel whole; a stored repeat count of eight digits survives. Keeps a screenshot of every page at every scale in E2E_WORK
-# for a person to look at.
+# program with the control's own font), the main window holds the panel
+# whole, and a stored repeat count of eight digits survives. Keeps a
+# screenshot of every page at every scale in E2E_WORK for a person to look
+# at.
 source "$(dirname "$0")/lib.sh"
 
 set_dpi() {
