@@ -18,7 +18,13 @@ set_dpi() {
     wineserver -p >/dev/null 2>&1
     wine "$MIRLOW_PROBE" noop >/dev/null 2>&1
 }
-trap 'set_dpi 96' EXIT
+# Later tests play recordings: the settings stored here (an eight-digit
+# repeat count) must not outlive this test, nor must the scale.
+forget_settings() {
+    wine reg delete 'HKLM\SOFTWARE\Mirlow' /f >/dev/null 2>&1
+    wine reg delete 'HKCU\SOFTWARE\Mirlow' /f >/dev/null 2>&1
+}
+trap 'forget_settings; set_dpi 96' EXIT
 
 # shot NAME WINDOW: the window's part of the screen.
 shot() {

@@ -7,8 +7,14 @@
 source "$(dirname "$0")/lib.sh"
 
 key='HKLM\SOFTWARE\Mirlow'
-wine reg delete "$key" /f >/dev/null 2>&1
-wine reg delete 'HKCU\SOFTWARE\Mirlow' /f >/dev/null 2>&1
+# Later tests play recordings: what is stored here (Continuous among it)
+# must not outlive this test.
+forget_settings() {
+    wine reg delete "$key" /f >/dev/null 2>&1
+    wine reg delete 'HKCU\SOFTWARE\Mirlow' /f >/dev/null 2>&1
+}
+forget_settings
+trap forget_settings EXIT
 wine reg add "$key" /v LastTab /t REG_DWORD /d 7 /f >/dev/null 2>&1 || fail "cannot store LastTab"
 start_mirlow
 probe wait-window Mirlow 15000 || fail "no window of class Mirlow"
