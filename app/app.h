@@ -139,8 +139,8 @@ bool SaveDocumentAs(void);
 /* Titles the main window "Mirlow" alone: no document. */
 void ShowProgramTitle(void);
 
-/* ---- View and Tools commands (tool_commands.cpp) ---- */
-void ToggleShowTabs(void);
+/* ---- View and Tools commands (tool_commands.cpp; Show Tabs is the
+ * settings panel's ToggleShowTabs) ---- */
 void ShowTotalActions(void);
 void EditScriptFile(void);
 void EditLogFile(void);

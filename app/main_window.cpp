@@ -25,19 +25,6 @@ void ShowDocumentTitle(void) {
     PlatformSetWindowTitle(gApp.mainWindow, title);
 }
 
-/* The main window has no sizing border: the settings panel gives it its
- * size. Without the panel (hidden, or not there) it shrinks to a bar that
- * still shows the whole menu. */
-void LayoutMainWindow(void) {
-    if (gApp.tabPanel != nullptr && gSettings.showTabs != 0)
-        return;
-    int width = 6 * PlatformMenuBarItemWidth(gApp.mainWindow, 0) + 50;
-    int height = PlatformSystemMetric(MetricMenuHeight) +
-                 4 * PlatformSystemMetric(MetricFrameHeight) +
-                 PlatformSystemMetric(MetricCaptionHeight) + 18;
-    PlatformSetWindowSize(gApp.mainWindow, width, height);
-}
-
 /* ---- Creation, closing and destruction ---- */
 
 /* With Reload on, the most recent file is opened (and with
@@ -108,9 +95,9 @@ static void OnSize(uintptr_t kind) {
 
 /* The panel's controls take the keys; the bare main window has none. */
 static bool OnSetFocus(void) {
-    if (gApp.tabPanel == nullptr)
+    if (gApp.tabPanel == nullptr || gSettings.showTabs == 0)
         return false;
-    PlatformSetFocus(gApp.tabPanel);
+    FocusTabPanel();
     return true;
 }
 
@@ -199,6 +186,9 @@ intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
         break;
     case MsgCommand:
         OnCommand((int)(wParam & 0xFFFF));
+        return 0;
+    case MsgDpiChanged:
+        FollowMainWindowDpi(lParam);
         return 0;
     case MsgNotify:
         if (AnswerToolbarTooltip(lParam))

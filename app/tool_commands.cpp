@@ -1,7 +1,7 @@
 /*
- * tool_commands.cpp: the View and Tools commands: the settings panel
- * shown or hidden, the count of the recording's actions, and the editor
- * started on the script or on the log file.
+ * tool_commands.cpp: the View and Tools commands: the count of the
+ * recording's actions, and the editor started on the script or on the
+ * log file. (Show Tabs belongs to the settings panel.)
  */
 #include "app/app.h"
 
@@ -11,12 +11,6 @@
 #include "playback/playback.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
-
-void ToggleShowTabs(void) {
-    gSettings.showTabs = gSettings.showTabs != 0 ? 0 : 1;
-    PlatformSetMenuItemChecked(gApp.mainWindow, ID_VIEW_SHOW_TABS, gSettings.showTabs != 0);
-    LayoutMainWindow();
-}
 
 /* The count includes the placeholders of script commands and the end
  * marker of a recording. */

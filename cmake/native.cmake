@@ -19,11 +19,15 @@ add_library(mirlow_core STATIC
     platform/journal_driver.cpp
     platform/sim/sim_desktop_file.cpp
     platform/sim/sim_documents.cpp
+    platform/sim/sim_dialogs.cpp
     platform/sim/sim_platform.cpp
     platform/sim/sim_record.cpp
     platform/sim/sim_registry.cpp
 )
 target_include_directories(mirlow_core PUBLIC ${CMAKE_SOURCE_DIR})
+# The simulated dialogs are made from the resource script itself.
+set_source_files_properties(platform/sim/sim_dialogs.cpp PROPERTIES
+    COMPILE_DEFINITIONS "MIRLOW_SOURCE_DIR=\"${CMAKE_SOURCE_DIR}\"")
 
 set(LOADER_FUZZ_TARGETS text binary)
 
@@ -47,12 +51,15 @@ include(GoogleTest)
 
 add_executable(mirlow_tests
     tests/auto_type_test.cpp
+    tests/dialog_templates_test.cpp
     tests/file_association_test.cpp
     tests/injection_test.cpp
     tests/log_test.cpp
     tests/main_window_test.cpp
     tests/files_test.cpp
     tests/model_test.cpp
+    tests/options_dialog_test.cpp
+    tests/panel_test.cpp
     tests/playback_test.cpp
     tests/recent_files_test.cpp
     tests/recorder_test.cpp

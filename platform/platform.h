@@ -383,9 +383,6 @@ bool PlatformInsertMenuItemAfter(WindowHandle window, int afterCommandId, int co
 /* False when there is no item with that identifier. */
 bool PlatformDeleteMenuItem(WindowHandle window, int commandId);
 
-/* Gives the window the keyboard focus. */
-void PlatformSetFocus(WindowHandle window);
-
 /* ---- Recording input ----
  * A record hook is called for every keyboard and mouse event of the whole
  * desktop, with HookAction and the event as a journal-record hook receives
@@ -437,5 +434,104 @@ intptr_t PlatformCallNextRecordHook(HookHandle hook, int code);
  * its dialogs, menus and message boxes as well as the main window and its
  * children. False for null. */
 bool PlatformIsOwnWindow(WindowHandle window);
+/* ==== Dialogs, their controls, and the display scale ====
+ * Dialogs are made from the program's dialog templates (resource ids). A
+ * dialog procedure has the form of a window procedure: it gets
+ * MsgInitDialog once every control of the template exists, and returns
+ * nonzero for a message it handled (zero leaves it to the platform's
+ * default dialog handling: Escape and the caption's close button arrive
+ * as the Cancel command). Controls are named by their dialog and control
+ * identifier. Positions and sizes are in pixels; x and y of a child are in
+ * its parent's client area.
+ */
+enum : uint32_t {
+    MsgInitDialog = 0x0110,
+    MsgVScroll = 0x0115,
+    MsgDpiChanged = 0x02E0, /* lParam: the suggested screen rectangle */
+};
+/* Notification codes in the high word of a MsgCommand's wParam. */
+enum : int { ButtonClicked = 0, ListSelectionChanged = 1, EditChanged = 0x0300 };
+/* Scroll-bar arrows, in the low word of a MsgVScroll's wParam. */
+enum : int { ScrollLineUp = 0, ScrollLineDown = 1 };
+enum : int { DialogOk = 1, DialogCancel = 2 }; /* the OK and Cancel command ids */
+
+typedef WindowProcedure DialogProcedure;
+
+/* A modeless dialog as a (hidden) child window of parent; null on failure. */
+WindowHandle PlatformCreateChildDialog(WindowHandle parent, int templateId,
+                                       DialogProcedure procedure);
+/* A modal dialog owned by owner; returns the result given to
+ * PlatformEndDialog once it has closed, or -1 when it could not be made. */
+int PlatformRunModalDialog(WindowHandle owner, int templateId, DialogProcedure procedure);
+void PlatformEndDialog(WindowHandle dialog, int result);
+
+/* Copies at most size - 1 characters of the control's text into buffer
+ * (always terminated) and returns the length of the whole text, so a
+ * caller can tell a text that did not fit. */
+int PlatformGetDialogItemText(WindowHandle dialog, int controlId, char* buffer, int size);
+bool PlatformIsButtonChecked(WindowHandle dialog, int controlId);
+void PlatformCheckButton(WindowHandle dialog, int controlId, bool checked);
+void PlatformEnableDialogItem(WindowHandle dialog, int controlId, bool enabled);
+void PlatformShowDialogItem(WindowHandle dialog, int controlId, bool shown);
+/* Gives the control the keyboard focus, as the dialog's own navigation would. */
+void PlatformFocusDialogItem(WindowHandle dialog, int controlId);
+/* True when the user changed an edit control's text since the last call
+ * (typing, pasting); the program's own writes do not count. Clears the mark. */
+bool PlatformTakeEditModified(WindowHandle dialog, int controlId);
+
+/* Drop-down lists: items are added at the end, in call order; a selection
+ * of -1 is none. */
+void PlatformAddListItem(WindowHandle dialog, int controlId, const char* text);
+int PlatformGetListSelection(WindowHandle dialog, int controlId);
+void PlatformSetListSelection(WindowHandle dialog, int controlId, int index);
+
+/* Trackbars. */
+void PlatformSetTrackbarRange(WindowHandle dialog, int controlId, int minimum, int maximum,
+                              int pageSize);
+void PlatformSetTrackbarPosition(WindowHandle dialog, int controlId, int position);
+int PlatformGetTrackbarPosition(WindowHandle dialog, int controlId);
+
+/* A tab control (visible, clipping its siblings, beneath the dialog's
+ * other controls) made at run time; null on failure. */
+WindowHandle PlatformCreateTabControl(WindowHandle dialog, int controlId, int x, int y, int width,
+                                      int height);
+/* Inserts a text item without image at index; false on failure. */
+bool PlatformAddTab(WindowHandle tabControl, int index, const char* text);
+/* The notification code of a MsgNotify, from its lParam. */
+int PlatformNotificationCode(intptr_t lParam);
+
+/* Geometry and focus. */
+bool PlatformGetClientSize(WindowHandle window, int* width, int* height);
+/* Moves a child window, keeping its size. */
+void PlatformMoveChild(WindowHandle child, int x, int y);
+void PlatformPlaceChild(WindowHandle child, int x, int y, int width, int height);
+void PlatformSetFocus(WindowHandle window);
+/* Takes the window out of the topmost band without activating it; keeps
+ * its position and size. */
+void PlatformMakeNotTopmost(WindowHandle window);
+
+/* Fonts the program makes itself (the platform scales the templates'). */
+struct PlatformFontTag;
+typedef PlatformFontTag* FontHandle;
+/* A bold (weight 700) copy of the font the window uses now; null on failure. */
+FontHandle PlatformCreateBoldFont(WindowHandle window);
+void PlatformSetWindowFont(WindowHandle window, FontHandle font);
+/* Gives window the font that source uses. */
+void PlatformUseFontOf(WindowHandle window, WindowHandle source);
+void PlatformReleaseFont(FontHandle font);
+
+/* The display scale: the window's dots per inch (96 is 100 %), metrics at
+ * that scale, and the move to the rectangle the system suggests when the
+ * window reaches a monitor of another scale (the lParam of MsgDpiChanged). */
+enum ScaledMetric {
+    ScaledMenuHeight,
+    ScaledFrameHeight,
+    ScaledCaptionHeight,
+    ScaledEdgeWidth,
+    ScaledEdgeHeight,
+};
+int PlatformWindowDpi(WindowHandle window);
+int PlatformScaledMetric(WindowHandle window, ScaledMetric metric);
+void PlatformMoveToSuggestedRect(WindowHandle window, intptr_t suggestion);
 
 #endif

@@ -19,6 +19,7 @@
 
 #include <cstdint>
 
+#include "platform/platform.h"
 #include "settings/registry.h"
 
 const int SettingTextSize = 130; /* 129 characters and the terminating zero */
@@ -162,5 +163,154 @@ void ReopenMostRecentFile(void);
  * HKEY_CLASSES_ROOT can't be written. */
 void RegisterFileType(const char* extension, const char* programName, const char* displayName,
                       int iconNumber);
+
+/* ---- The settings panel's rules (panel_rules.cpp) ---- */
+
+/* The key list both key boxes show: index 0 is the empty entry (no key),
+ * then F1 to F12, Escape, Ctrl, Break, NumLock, ScrLock and the digits 0
+ * to 9. */
+const int KeyListSize = 28;
+const char* KeyListText(int index);
+/* The virtual key an entry stands for; 0 for the empty entry, no
+ * selection (-1) and anything outside the list. */
+int32_t KeyCodeForListIndex(int index);
+/* The entry that shows a stored key: -1 (no selection) for 0, the empty
+ * entry for a key the list doesn't hold. */
+int KeyListIndexForCode(int32_t code);
+
+/* The "type:" box; the index is TypeThis. */
+const int TypeThisListSize = 6;
+const char* TypeThisText(int index);
+
+/* The most a count typed in the panel (or stepped with its arrows) can be. */
+const int32_t MaxPanelRepeats = 9999999;
+/* The repeat count the user's text in the repeat edit stands for: the
+ * leading signed number of its first 7 characters, at least 1. */
+int32_t RepeatCountFromText(const char* text);
+/* What an arrow writes into the repeat edit: the edit's number (0 for text
+ * that isn't one) plus one, up to MaxPanelRepeats, or minus one while it
+ * is above 1. -1 when the arrow writes nothing. */
+int32_t RepeatArrowResult(const char* text, bool up);
+
+/* The key choice rule for the setting named name (StopKey or TypeKey):
+ * the empty entry is always accepted; the other key refuses the choice
+ * with a warning; an accepted key is stored at once. False when refused
+ * (*setting unchanged, nothing stored). */
+bool ApplyKeyChoice(const char* name, int32_t* setting, int32_t otherKey, int listIndex);
+
+/* The pixels of a 96-dpi design at the given scale. */
+int ScaleForDpi(int pixels, int dpi);
+
+/* What the main window's size is made from, in pixels at its scale. */
+struct MainWindowMeasures {
+    int dpi;
+    int outerWidth, outerHeight;   /* the main window now */
+    int clientWidth, clientHeight; /* its client area now */
+    int toolbarHeight;             /* the toolbar's client height; 0 without one */
+    int panelWidth, panelHeight;   /* the panel's client size */
+    int firstMenuItemWidth;
+    int menuHeight, frameHeight, captionHeight;
+    int edgeWidth, edgeHeight; /* the panel's, for its tab control */
+};
+struct WindowSize {
+    int width, height;
+};
+/* With the panel shown the client area holds exactly the toolbar, a gap
+ * and the panel, as wide as its tab control with equal margins (which is
+ * the panel's width where the frame is 3 pixels); without the panel, a bar
+ * that shows the menu and the toolbar. */
+WindowSize MainWindowSizeFor(const MainWindowMeasures& measures, bool panelShown);
+/* Where the panel's top sits: below the toolbar and the gap. */
+int PanelTopFor(int toolbarHeight, int dpi);
+
+/* Where a dialog's run-time tab control goes, from the dialog's client
+ * size and the edge metrics at its scale. */
+struct ChildBounds {
+    int x, y, width, height;
+};
+ChildBounds PanelTabBounds(int clientWidth, int clientHeight, int edgeWidth, int edgeHeight,
+                           int dpi);
+/* The Options dialog leaves room for its bottom row of buttons. */
+ChildBounds OptionsTabBounds(int clientWidth, int clientHeight, int edgeWidth, int edgeHeight,
+                             int okButtonHeight, int dpi);
+
+/* Pages of a tabbed dialog: each control with the page (tab index) it
+ * belongs to. Shows the controls of one page and hides the others; a page
+ * of -1 hides them all. */
+struct PageControl {
+    int page;
+    int controlId;
+};
+void ShowDialogPage(WindowHandle dialog, const PageControl* controls, int count, int page);
+/* Makes a dialog's tab control with its items and the dialog's font;
+ * null when it can't be made. */
+WindowHandle CreateDialogTabs(WindowHandle dialog, int controlId, ChildBounds bounds,
+                              const char* const* texts, int count);
+
+/* ---- The panel's part in the main window (tab_panel.cpp) ---- */
+
+/* View > Show Tabs: turns ShowTabs over, with the menu check and layout. */
+void ToggleShowTabs(void);
+/* The main window received the keyboard focus: the panel takes it. */
+void FocusTabPanel(void);
+/* The main window reached a monitor of another scale (suggestion: the
+ * lParam of MsgDpiChanged). */
+void FollowMainWindowDpi(intptr_t suggestion);
+
+/* ---- The Advanced Options dialog's values (option_values.cpp) ---- */
+
+enum OptionPage { PageConfiguration = 0, PageValueRanges = 1, PageLogSettings = 2 };
+enum OptionKind {
+    OptionSwitch,     /* check box: 1 or 0 */
+    OptionPath,       /* text of at most SettingTextSize - 1 characters */
+    OptionFactor,     /* unsigned number, at least 1 */
+    OptionUnsigned,   /* unsigned number */
+    OptionMaximum,    /* unsigned number, not below the minimum before it */
+    OptionSigned,     /* signed number */
+    OptionStored,     /* check box stored at once (RestartLog) */
+    OptionTrackLevel, /* trackbar position */
+};
+/* One control of the dialog and the setting it edits, in the order the
+ * values are taken on OK and Apply. */
+struct OptionRow {
+    int controlId;
+    OptionPage page;
+    OptionKind kind;
+    const char* name;
+    int32_t Settings::*number;
+    char (Settings::*text)[SettingTextSize];
+    int32_t defaultNumber;
+    const char* defaultText;
+};
+extern const OptionRow OptionRows[];
+extern const int OptionRowCount;
+
+/* A control's value as the dialog shows it. Texts keep up to 259
+ * characters; length is the whole text's, so an over-long one is seen. */
+const int OptionTextSize = 260;
+struct OptionField {
+    int32_t number;
+    char text[OptionTextSize];
+    int length;
+};
+struct OptionFields {
+    OptionField field[16];
+};
+
+/* The fields as the dialog opens: the settings in memory and the stored
+ * RestartLog. */
+void OptionFieldsFromSettings(OptionFields* fields);
+/* The Defaults button: the page's fields take their default values. */
+void ResetOptionPage(OptionFields* fields, OptionPage page);
+/* The row of a path too long for its setting (refused, never cut), or -1. */
+int RefusedOptionRow(const OptionFields* fields);
+/* OK and Apply: every value into gSettings, corrected; RestartLog stored
+ * at once. The caller checks RefusedOptionRow first. */
+void TakeOptionValues(const OptionFields* fields);
+/* Leading decimal numbers of a field, after blanks; 0 when there is none.
+ * Beyond the 32-bit range they stop at its ends instead of wrapping. An
+ * unsigned field takes no sign. */
+int32_t ReadUnsignedField(const char* text);
+int32_t ReadSignedField(const char* text);
 
 #endif

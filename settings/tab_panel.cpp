@@ -1,11 +1,422 @@
 /*
- * tab_panel.cpp: the settings panel inside the main window.
- * (Still to come: the program has no panel yet.)
+ * tab_panel.cpp: the settings panel, a child dialog below the main
+ * window's toolbar with three pages of everyday settings (Playback,
+ * Options, Keyboard) and a bold status line that other parts write.
+ *
+ * The panel also gives the main window its size: the window has no sizing
+ * border, and it is laid out around the panel (or shrunk to a bar when the
+ * panel is hidden) whenever the panel paints and whenever the window asks.
+ * The panel's template scales with the monitor; what the panel makes itself
+ * (the bold font, the tab control's place, the window's size) is made again
+ * at the first paint after the scale changed.
+ *
+ * The procedure only moves values between the controls and the rules in
+ * panel_rules.cpp. The repeat edit is also written by the program (here at
+ * creation and by the arrows, and by the start of a playback); the repeat
+ * rule is applied to the user's typing only, so a stored count of more
+ * than seven digits survives those writes.
  */
 #include "settings/settings.h"
 
-void CreateTabPanel(void) {}
+#include <cstdio>
 
-void FocusPanelSpeedButton(void) {}
+#include "app/app.h"
+#include "resources/resource.h"
 
-void ReleaseTabPanelFont(void) {}
+static const PageControl PanelPages[] = {
+    {0, IDC_PANEL_SPEED_LABEL}, {0, IDC_PANEL_SPEED_SLOW},     {0, IDC_PANEL_SPEED_NORMAL},
+    {0, IDC_PANEL_SPEED_FAST},  {0, IDC_PANEL_SPEED_FASTEST},  {0, IDC_PANEL_REPEAT_LABEL},
+    {0, IDC_PANEL_REPEAT_EDIT}, {0, IDC_PANEL_REPEAT_ARROWS},  {0, IDC_PANEL_REPEAT_TIMES},
+    {0, IDC_PANEL_CONTINUOUS},  {1, IDC_PANEL_RELOAD},         {1, IDC_PANEL_PLAY_AFTER_OPEN},
+    {1, IDC_PANEL_TOPMOST},     {1, IDC_PANEL_ADVANCED},       {2, IDC_PANEL_STOP_KEY_LABEL},
+    {2, IDC_PANEL_STOP_KEY},    {2, IDC_PANEL_KEY_DIVIDER},    {2, IDC_PANEL_TYPE_KEY_LABEL},
+    {2, IDC_PANEL_TYPE_KEY},    {2, IDC_PANEL_TYPE_KEY_TAIL},  {2, IDC_PANEL_TYPE_THIS_LABEL},
+    {2, IDC_PANEL_TYPE_THIS},   {2, IDC_PANEL_TYPE_THIS_TAIL},
+};
+static const int PanelPageControlCount = (int)(sizeof PanelPages / sizeof PanelPages[0]);
+
+static const char* const PanelTabTexts[] = {"Playback", "Options", "Keyboard"};
+static const int PanelTabCount = 3;
+
+/* The speed buttons, by Speed - 1. */
+static const int SpeedButtons[] = {IDC_PANEL_SPEED_SLOW, IDC_PANEL_SPEED_NORMAL,
+                                   IDC_PANEL_SPEED_FAST, IDC_PANEL_SPEED_FASTEST};
+
+static struct {
+    FontHandle boldFont;
+    int dpi; /* the scale the bold font and the tab control's place were made for */
+} panel;
+
+/* ---- Tabbed dialogs (the Options dialog uses these too) ---- */
+
+void ShowDialogPage(WindowHandle dialog, const PageControl* controls, int count, int page) {
+    for (int i = 0; i < count; i++)
+        PlatformShowDialogItem(dialog, controls[i].controlId, false);
+    for (int i = 0; i < count; i++) {
+        if (controls[i].page == page)
+            PlatformShowDialogItem(dialog, controls[i].controlId, true);
+    }
+}
+
+/* The tab control takes the dialog's own font rather than the system's
+ * stock GUI font: the dialog's is made for the monitor's scale, the stock
+ * one only for the scale the system started with. */
+WindowHandle CreateDialogTabs(WindowHandle dialog, int controlId, ChildBounds bounds,
+                              const char* const* texts, int count) {
+    WindowHandle tabs = PlatformCreateTabControl(dialog, controlId, bounds.x, bounds.y,
+                                                 bounds.width, bounds.height);
+    if (tabs == nullptr)
+        return nullptr;
+    for (int i = 0; i < count; i++)
+        PlatformAddTab(tabs, i, texts[i]);
+    PlatformUseFontOf(tabs, dialog);
+    return tabs;
+}
+
+/* ---- The main window's size ---- */
+
+static int ClientHeightOf(WindowHandle window) {
+    int width = 0, height = 0;
+    if (window != nullptr)
+        PlatformGetClientSize(window, &width, &height);
+    return height;
+}
+
+static void MeasureMainWindow(MainWindowMeasures* m) {
+    WindowHandle window = gApp.mainWindow;
+    ScreenRect outer = {0, 0, 0, 0};
+    PlatformGetWindowRect(window, &outer);
+    m->dpi = PlatformWindowDpi(window);
+    m->outerWidth = outer.right - outer.left;
+    m->outerHeight = outer.bottom - outer.top;
+    m->clientWidth = m->clientHeight = 0;
+    PlatformGetClientSize(window, &m->clientWidth, &m->clientHeight);
+    m->toolbarHeight = ClientHeightOf(gApp.toolbar);
+    m->panelWidth = m->panelHeight = 0;
+    if (gApp.tabPanel != nullptr)
+        PlatformGetClientSize(gApp.tabPanel, &m->panelWidth, &m->panelHeight);
+    m->firstMenuItemWidth = PlatformMenuBarItemWidth(window, 0);
+    m->menuHeight = PlatformScaledMetric(window, ScaledMenuHeight);
+    m->frameHeight = PlatformScaledMetric(window, ScaledFrameHeight);
+    m->captionHeight = PlatformScaledMetric(window, ScaledCaptionHeight);
+    m->edgeWidth = PlatformScaledMetric(window, ScaledEdgeWidth);
+    m->edgeHeight = PlatformScaledMetric(window, ScaledEdgeHeight);
+}
+
+/* The size is set only when it changes: setting it makes the window lay
+ * itself out again, which would otherwise never end. */
+void LayoutMainWindow(void) {
+    if (gApp.commandLineMode || gApp.mainWindow == nullptr)
+        return;
+    MainWindowMeasures measures;
+    MeasureMainWindow(&measures);
+    WindowSize size =
+        MainWindowSizeFor(measures, gApp.tabPanel != nullptr && gSettings.showTabs != 0);
+    if (size.width != measures.outerWidth || size.height != measures.outerHeight)
+        PlatformSetWindowSize(gApp.mainWindow, size.width, size.height);
+}
+
+/* A hidden panel also lets go of the keyboard, so nobody types into
+ * controls they cannot see. */
+void ToggleShowTabs(void) {
+    gSettings.showTabs = gSettings.showTabs != 0 ? 0 : 1;
+    bool shown = gSettings.showTabs != 0;
+    PlatformSetMenuItemChecked(gApp.mainWindow, ID_VIEW_SHOW_TABS, shown);
+    if (gApp.tabPanel != nullptr) {
+        PlatformShowWindow(gApp.tabPanel, shown ? ShowShow : ShowHide);
+        if (!shown)
+            PlatformSetFocus(gApp.mainWindow);
+    }
+    LayoutMainWindow();
+}
+
+void FocusTabPanel(void) {
+    if (gApp.tabPanel != nullptr && gSettings.showTabs != 0)
+        PlatformSetFocus(gApp.tabPanel);
+}
+
+/* The panel itself is laid out for the new scale by the platform; it
+ * follows at its next paint (RefreshPanelScale). */
+void FollowMainWindowDpi(intptr_t suggestion) {
+    PlatformMoveToSuggestedRect(gApp.mainWindow, suggestion);
+    LayoutMainWindow();
+}
+
+/* ---- Creation ---- */
+
+static void PlacePanelBelowToolbar(WindowHandle dialog) {
+    PlatformMoveChild(dialog, 0,
+                      PanelTopFor(ClientHeightOf(gApp.toolbar), PlatformWindowDpi(dialog)));
+}
+
+/* Made from the panel's own font, which the status line starts with. */
+static void MakeStatusFont(WindowHandle dialog) {
+    FontHandle bold = PlatformCreateBoldFont(dialog);
+    if (bold == nullptr)
+        return;
+    PlatformSetWindowFont(PlatformGetDialogItem(dialog, IDC_PANEL_STATUS), bold);
+    if (panel.boldFont != nullptr)
+        PlatformReleaseFont(panel.boldFont);
+    panel.boldFont = bold;
+}
+
+static ChildBounds PanelTabPlace(WindowHandle dialog) {
+    int width = 0, height = 0;
+    PlatformGetClientSize(dialog, &width, &height);
+    return PanelTabBounds(width, height, PlatformScaledMetric(dialog, ScaledEdgeWidth),
+                          PlatformScaledMetric(dialog, ScaledEdgeHeight),
+                          PlatformWindowDpi(dialog));
+}
+
+/* A stored LastTab outside 1 to 3 would select no tab, show no page and be
+ * saved back as 0; the panel opens on the first tab instead. */
+static int StartingTab(void) {
+    int32_t lastTab = ReadLastTab();
+    return lastTab >= 1 && lastTab <= PanelTabCount ? (int)lastTab - 1 : 0;
+}
+
+/* Without a tab control the Playback page is the only one. */
+static int SelectedPanelPage(WindowHandle dialog) {
+    WindowHandle tabs = PlatformGetDialogItem(dialog, IDC_PANEL_TABS);
+    return tabs != nullptr ? PlatformGetTabSelection(tabs) : 0;
+}
+
+static void ShowSelectedPanelPage(WindowHandle dialog) {
+    ShowDialogPage(dialog, PanelPages, PanelPageControlCount, SelectedPanelPage(dialog));
+}
+
+static void FillLists(WindowHandle dialog) {
+    for (int i = 0; i < KeyListSize; i++) {
+        PlatformAddListItem(dialog, IDC_PANEL_STOP_KEY, KeyListText(i));
+        PlatformAddListItem(dialog, IDC_PANEL_TYPE_KEY, KeyListText(i));
+    }
+    for (int i = 0; i < TypeThisListSize; i++)
+        PlatformAddListItem(dialog, IDC_PANEL_TYPE_THIS, TypeThisText(i));
+}
+
+static void ShowKey(WindowHandle dialog, int boxId, int32_t key) {
+    PlatformSetListSelection(dialog, boxId, KeyListIndexForCode(key));
+}
+
+static int SpeedButtonFor(int32_t speed) {
+    return speed >= 1 && speed <= 4 ? SpeedButtons[speed - 1] : IDC_PANEL_SPEED_NORMAL;
+}
+
+static void ShowSpeed(WindowHandle dialog, int32_t speed) {
+    for (int button : SpeedButtons)
+        PlatformCheckButton(dialog, button, false);
+    PlatformCheckButton(dialog, SpeedButtonFor(speed), true);
+}
+
+static void ShowRepeatCount(WindowHandle dialog, int32_t count) {
+    char text[16];
+    snprintf(text, sizeof text, "%ld", (long)count);
+    PlatformSetDialogItemText(dialog, IDC_PANEL_REPEAT_EDIT, text);
+}
+
+static void EnableRepeatCount(WindowHandle dialog, bool enabled) {
+    PlatformEnableDialogItem(dialog, IDC_PANEL_REPEAT_EDIT, enabled);
+    PlatformEnableDialogItem(dialog, IDC_PANEL_REPEAT_ARROWS, enabled);
+}
+
+static void SetUpPanel(WindowHandle dialog) {
+    panel.dpi = PlatformWindowDpi(dialog);
+    PlacePanelBelowToolbar(dialog);
+    MakeStatusFont(dialog);
+    WindowHandle tabs = CreateDialogTabs(dialog, IDC_PANEL_TABS, PanelTabPlace(dialog),
+                                         PanelTabTexts, PanelTabCount);
+    if (tabs != nullptr)
+        PlatformSetTabSelection(tabs, StartingTab());
+    ShowSelectedPanelPage(dialog);
+    FillLists(dialog);
+    ShowKey(dialog, IDC_PANEL_STOP_KEY, gSettings.stopKey);
+    ShowKey(dialog, IDC_PANEL_TYPE_KEY, gSettings.typeKey);
+    if (gSettings.typeThis != 0)
+        PlatformSetListSelection(dialog, IDC_PANEL_TYPE_THIS, gSettings.typeThis);
+    ShowSpeed(dialog, gSettings.speed);
+    ShowRepeatCount(dialog, gSettings.repeats);
+    PlatformCheckButton(dialog, IDC_PANEL_PLAY_AFTER_OPEN, gSettings.playImmediately != 0);
+    PlatformCheckButton(dialog, IDC_PANEL_TOPMOST, gSettings.topmost != 0);
+    PlatformCheckButton(dialog, IDC_PANEL_RELOAD, gSettings.reload != 0);
+    PlatformCheckButton(dialog, IDC_PANEL_CONTINUOUS, gSettings.repeatForever != 0);
+    EnableRepeatCount(dialog, gSettings.repeatForever == 0);
+}
+
+/* After a change of scale the platform has laid out the template's
+ * controls and given them the new font (the status line too, in regular
+ * weight); what the panel made itself is made again. */
+static void RefreshPanelScale(WindowHandle dialog) {
+    int dpi = PlatformWindowDpi(dialog);
+    if (dpi == panel.dpi)
+        return;
+    panel.dpi = dpi;
+    MakeStatusFont(dialog);
+    WindowHandle tabs = PlatformGetDialogItem(dialog, IDC_PANEL_TABS);
+    if (tabs != nullptr) {
+        ChildBounds place = PanelTabPlace(dialog);
+        PlatformPlaceChild(tabs, place.x, place.y, place.width, place.height);
+        PlatformUseFontOf(tabs, dialog);
+    }
+    PlacePanelBelowToolbar(dialog);
+}
+
+/* ---- The controls ---- */
+
+static bool IsChecked(WindowHandle dialog, int controlId) {
+    return PlatformIsButtonChecked(dialog, controlId);
+}
+
+static void TakeSpeed(WindowHandle dialog) {
+    int32_t speed = 2;
+    if (IsChecked(dialog, IDC_PANEL_SPEED_SLOW))
+        speed = 1;
+    else if (IsChecked(dialog, IDC_PANEL_SPEED_FAST))
+        speed = 3;
+    else if (IsChecked(dialog, IDC_PANEL_SPEED_FASTEST))
+        speed = 4;
+    gSettings.speed = speed;
+    ShowSpeed(dialog, speed);
+}
+
+/* The program's own writes into the edit (at creation, by the arrows, at
+ * the start of a playback) are not the user's typing. */
+static void TakeTypedRepeatCount(WindowHandle dialog) {
+    if (!PlatformTakeEditModified(dialog, IDC_PANEL_REPEAT_EDIT))
+        return;
+    char text[16];
+    PlatformGetDialogItemText(dialog, IDC_PANEL_REPEAT_EDIT, text, sizeof text);
+    gSettings.repeats = RepeatCountFromText(text);
+}
+
+static void StepRepeatCount(WindowHandle dialog, int scrollCode) {
+    if (scrollCode != ScrollLineUp && scrollCode != ScrollLineDown)
+        return;
+    char text[32];
+    PlatformGetDialogItemText(dialog, IDC_PANEL_REPEAT_EDIT, text, sizeof text);
+    int32_t written = RepeatArrowResult(text, scrollCode == ScrollLineUp);
+    if (written < 0)
+        return;
+    ShowRepeatCount(dialog, written);
+    gSettings.repeats = written < 1 ? 1 : written;
+}
+
+/* A refused key leaves the box showing the key still in force. */
+static void ChooseKey(WindowHandle dialog, int boxId, const char* name, int32_t* setting,
+                      int32_t otherKey) {
+    if (ApplyKeyChoice(name, setting, otherKey, PlatformGetListSelection(dialog, boxId)))
+        return;
+    ShowKey(dialog, boxId, *setting);
+    PlatformFocusDialogItem(dialog, boxId);
+}
+
+static void TakeTypeThis(WindowHandle dialog) {
+    int selected = PlatformGetListSelection(dialog, IDC_PANEL_TYPE_THIS);
+    gSettings.typeThis = selected < 0 ? 0 : selected;
+    StoreSettingNow("TypeThis");
+}
+
+static void TakeTopmost(WindowHandle dialog) {
+    gSettings.topmost = IsChecked(dialog, IDC_PANEL_TOPMOST) ? 1 : 0;
+    if (gSettings.topmost != 0)
+        PlatformMakeTopmost(gApp.mainWindow);
+    else
+        PlatformMakeNotTopmost(gApp.mainWindow);
+}
+
+static void TakeCheckBox(WindowHandle dialog, int controlId, int32_t* setting) {
+    *setting = IsChecked(dialog, controlId) ? 1 : 0;
+}
+
+static void OnButton(WindowHandle dialog, int controlId) {
+    switch (controlId) {
+    case IDC_PANEL_SPEED_SLOW:
+    case IDC_PANEL_SPEED_NORMAL:
+    case IDC_PANEL_SPEED_FAST:
+    case IDC_PANEL_SPEED_FASTEST:
+        TakeSpeed(dialog);
+        return;
+    case IDC_PANEL_CONTINUOUS:
+        TakeCheckBox(dialog, controlId, &gSettings.repeatForever);
+        EnableRepeatCount(dialog, gSettings.repeatForever == 0);
+        return;
+    case IDC_PANEL_RELOAD:
+        TakeCheckBox(dialog, controlId, &gSettings.reload);
+        return;
+    case IDC_PANEL_PLAY_AFTER_OPEN:
+        TakeCheckBox(dialog, controlId, &gSettings.playImmediately);
+        return;
+    case IDC_PANEL_TOPMOST:
+        TakeTopmost(dialog);
+        return;
+    case IDC_PANEL_ADVANCED:
+        RunOptionsDialog();
+        return;
+    default:
+        return;
+    }
+}
+
+static void OnListChoice(WindowHandle dialog, int controlId) {
+    if (controlId == IDC_PANEL_STOP_KEY)
+        ChooseKey(dialog, controlId, "StopKey", &gSettings.stopKey, gSettings.typeKey);
+    else if (controlId == IDC_PANEL_TYPE_KEY)
+        ChooseKey(dialog, controlId, "TypeKey", &gSettings.typeKey, gSettings.stopKey);
+    else if (controlId == IDC_PANEL_TYPE_THIS)
+        TakeTypeThis(dialog);
+}
+
+static void OnPanelCommand(WindowHandle dialog, int controlId, int code) {
+    if (code == ButtonClicked)
+        OnButton(dialog, controlId);
+    else if (code == ListSelectionChanged)
+        OnListChoice(dialog, controlId);
+    else if (code == EditChanged && controlId == IDC_PANEL_REPEAT_EDIT)
+        TakeTypedRepeatCount(dialog);
+}
+
+/* The main loop's Ctrl+Page Down and Ctrl+Page Up send the same tab
+ * notification as a click on a tab; the code alone decides. */
+static intptr_t PanelProc(WindowHandle dialog, uint32_t message, uintptr_t wParam,
+                          intptr_t lParam) {
+    switch (message) {
+    case MsgInitDialog:
+        SetUpPanel(dialog);
+        return 1; /* the platform gives the first control the focus */
+    case MsgPaint:
+        RefreshPanelScale(dialog);
+        LayoutMainWindow();
+        return 0; /* the platform paints */
+    case MsgNotify:
+        if (PlatformNotificationCode(lParam) != TabSelectionChanged)
+            return 0;
+        ShowSelectedPanelPage(dialog);
+        return 1;
+    case MsgCommand:
+        OnPanelCommand(dialog, (int)(wParam & 0xFFFF), (int)((wParam >> 16) & 0xFFFF));
+        return 1;
+    case MsgVScroll:
+        StepRepeatCount(dialog, (int)(wParam & 0xFFFF));
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+/* ---- What the rest of the program calls ---- */
+
+void CreateTabPanel(void) {
+    gApp.tabPanel = PlatformCreateChildDialog(gApp.mainWindow, IDD_TAB_PANEL, PanelProc);
+    if (gApp.tabPanel != nullptr && gSettings.showTabs != 0)
+        PlatformShowWindow(gApp.tabPanel, ShowShow);
+}
+
+void FocusPanelSpeedButton(void) {
+    if (gApp.tabPanel != nullptr)
+        PlatformFocusDialogItem(gApp.tabPanel, SpeedButtonFor(gSettings.speed));
+}
+
+void ReleaseTabPanelFont(void) {
+    if (panel.boldFont != nullptr)
+        PlatformReleaseFont(panel.boldFont);
+    panel.boldFont = nullptr;
+}

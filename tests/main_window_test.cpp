@@ -424,6 +424,9 @@ TEST_F(MainWindowTest, ToolsAndViewCommands) {
     EXPECT_FALSE(SimMenuItemChecked(gApp.mainWindow, ID_VIEW_SHOW_TABS));
     gApp.tabPanel = SimCreateChild(gApp.mainWindow, "Panel", 0, nullptr);
     PlatformSendMessage(gApp.mainWindow, MsgSetFocus, 0, 0);
+    EXPECT_NE(SimFocusedWindow(), gApp.tabPanel); // a hidden panel takes no keys
+    gSettings.showTabs = 1;
+    PlatformSendMessage(gApp.mainWindow, MsgSetFocus, 0, 0);
     EXPECT_EQ(SimFocusedWindow(), gApp.tabPanel);
 }
 

@@ -105,11 +105,12 @@ TEST_F(StartupTest, InteractiveStartShowsTheMainWindow) {
     EXPECT_TRUE(info.visible);
     EXPECT_EQ(info.showState, ShowNormal);
     EXPECT_FALSE(info.topmost);
-    // Without a settings panel the window is the bar that shows the menu.
-    EXPECT_EQ(info.width, 6 * PlatformMenuBarItemWidth(window, 0) + 50);
-    EXPECT_EQ(info.height, PlatformSystemMetric(MetricMenuHeight) +
-                               4 * PlatformSystemMetric(MetricFrameHeight) +
-                               PlatformSystemMetric(MetricCaptionHeight) + 18);
+    // The settings panel is made after the window is shown and sizes it.
+    ASSERT_NE(gApp.tabPanel, nullptr);
+    EXPECT_TRUE(SimGetWindowInfo(gApp.tabPanel).visible);
+    int panelWidth = 0, panelHeight = 0;
+    PlatformGetClientSize(gApp.tabPanel, &panelWidth, &panelHeight);
+    EXPECT_EQ(info.width, panelWidth);
     EXPECT_TRUE(SimMenuItemChecked(window, ID_VIEW_SHOW_TABS));
     EXPECT_EQ(SimAcceleratorLoads(), 1);
     EXPECT_EQ(gRecording.eventCount, 0);

@@ -7,6 +7,7 @@
 #define MIRLOW_SIM_CONTROL_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -208,9 +209,6 @@ struct SimMenuItem {
 };
 std::vector<SimMenuItem> SimFileMenuItems(WindowHandle window);
 
-/* The window that last got the keyboard focus, or null. */
-WindowHandle SimFocusedWindow(void);
-
 /* Forgets all of the above; SimReset calls it. */
 void SimResetDocuments(void);
 
@@ -239,5 +237,66 @@ int SimNextRecordHookCalls(void);
 const intptr_t SimNextRecordHookAnswer = 0x5EC;
 /* Back to no record hook, installs allowed, low-level hooks (SimReset). */
 void SimResetRecordInput(void);
+
+/* ---- Dialogs ----
+ * A dialog is made from the program's own resource script, so it has the
+ * controls, ids, texts, styles and places of the real one (sizes in
+ * pixels from its dialog units at the current scale). Tests act on its
+ * controls as a user would: each action changes the control as the real
+ * one would and sends the dialog the same notification. An action on a
+ * hidden or disabled control does nothing and returns false. */
+struct SimTemplateControl {
+    int id;
+    std::string className; /* "Button", "Static", "Edit", ... */
+    std::string text;
+    std::string style;       /* as written, with the statement's implied styles */
+    int x, y, width, height; /* dialog units */
+};
+struct SimDialogTemplate {
+    int width, height; /* dialog units */
+    std::string style;
+    std::string caption;
+    std::vector<SimTemplateControl> controls;
+};
+/* Reads a DIALOGEX template of resources/mirlow.rc; false when absent. */
+bool SimReadDialogTemplate(int templateId, SimDialogTemplate* dialog);
+
+struct SimControlInfo {
+    bool exists;
+    std::string className;
+    std::string text;
+    bool visible, enabled, checked, focused;
+    bool bold;                      /* uses a bold font the program made */
+    std::vector<std::string> items; /* list items, or a tab control's tabs */
+    int selection;                  /* list selection; -1 for none */
+    int position;                   /* trackbar */
+    int x, y, width, height;        /* pixels, in the dialog's client area */
+};
+SimControlInfo SimGetControl(WindowHandle dialog, int controlId);
+bool SimClickButton(WindowHandle dialog, int controlId);
+/* Replaces the text as the user's typing would. */
+bool SimTypeText(WindowHandle dialog, int controlId, const char* text);
+bool SimChooseListItem(WindowHandle dialog, int controlId, int index);
+bool SimPressArrow(WindowHandle dialog, int controlId, bool up);
+bool SimClickTab(WindowHandle dialog, int tabControlId, int index);
+bool SimMoveTrackbar(WindowHandle dialog, int controlId, int position);
+
+/* Modal dialogs: each one shown runs the next queued driver, which acts on
+ * it like a user; a dialog still open when its driver returns (or with no
+ * driver queued) is cancelled, as with the Escape key. */
+void SimQueueDialogDriver(std::function<void(WindowHandle dialog)> driver);
+/* Template ids of the modal dialogs shown so far, in order. */
+const std::vector<int>& SimModalDialogsShown(void);
+/* The next tab controls cannot be made. */
+void SimFailTabControls(bool fail);
+
+/* The display scale of the one simulated monitor (96 at first). Changing
+ * it lays the existing dialogs out again from their templates and gives
+ * their controls the template's font at the new scale, as the system's
+ * dialog manager does; top-level windows are told by the test. */
+void SimSetDpi(int dpi);
+/* Fonts the program made and has not released. */
+int SimLiveFontCount(void);
+WindowHandle SimFocusedWindow(void);
 
 #endif

@@ -143,10 +143,6 @@ std::vector<SimMenuItem> SimFileMenuItems(WindowHandle window) {
     return items != nullptr ? *items : std::vector<SimMenuItem>();
 }
 
-WindowHandle SimFocusedWindow(void) {
-    return state->focus;
-}
-
 /* ---- The seam ---- */
 
 /* The list ends at two NULs in a row. */
@@ -210,6 +206,3 @@ bool PlatformDeleteMenuItem(WindowHandle window, int commandId) {
     return true;
 }
 
-void PlatformSetFocus(WindowHandle window) {
-    state->focus = window;
-}

@@ -10,6 +10,7 @@
  * retrieval fails instead of blocking, so a run always ends.
  */
 #include "platform/sim/sim_control.h"
+#include "platform/sim/sim_internal.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -156,6 +157,7 @@ void SimReset(void) {
     desktop = new SimDesktop;
     SimResetRegistry();
     SimResetDocuments();
+    SimResetDialogs();
 }
 
 void SimSetProgramPath(const char* path) {
@@ -447,13 +449,15 @@ bool PlatformDestroyWindow(WindowHandle handle) {
     SimWindow* window = Lookup(handle);
     if (window == nullptr)
         return false;
+    /* As on the system, the window hears of its destruction while its
+     * children still exist; they go after it. */
     WindowProcedure procedure = window->procedure;
+    if (procedure != nullptr)
+        procedure(handle, MsgDestroy, 0, 0);
     for (size_t i = 0; i < desktop->windows.size(); i++) {
         if (desktop->windows[i].exists && desktop->windows[i].parent == handle)
             PlatformDestroyWindow(HandleOf(i));
     }
-    if (procedure != nullptr)
-        procedure(handle, MsgDestroy, 0, 0);
     Lookup(handle)->exists = false;
     return true;
 }
@@ -510,6 +514,12 @@ void PlatformMakeTopmost(WindowHandle handle) {
     SimWindow* window = Lookup(handle);
     if (window != nullptr)
         window->topmost = true;
+}
+
+void PlatformMakeNotTopmost(WindowHandle handle) {
+    SimWindow* window = Lookup(handle);
+    if (window != nullptr)
+        window->topmost = false;
 }
 
 bool PlatformGetWindowPosition(WindowHandle handle, int* left, int* top) {
@@ -792,6 +802,7 @@ void PlatformSetDialogItemText(WindowHandle dialog, int controlId, const char* t
     if (dialog == nullptr)
         return;
     PlatformSetWindowTitle(PlatformGetDialogItem(dialog, controlId), text);
+    SimDialogTextWasSet(dialog, controlId);
 }
 
 /* ---- Processes ---- */

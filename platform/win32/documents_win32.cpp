@@ -116,6 +116,3 @@ bool PlatformDeleteMenuItem(WindowHandle window, int commandId) {
     return DeleteMenu(GetMenu(ToHwnd(window)), (UINT)commandId, MF_BYCOMMAND) != 0;
 }
 
-void PlatformSetFocus(WindowHandle window) {
-    SetFocus(ToHwnd(window));
-}

@@ -4,7 +4,8 @@
  * there, and commands leave no trace until their handlers exist, so the
  * program reports both itself when MIRLOW_TEST_PROBE names a file. It
  * also notes when a window is shown, so a hidden run can be told apart,
- * and writes the menu again whenever a test asks for it.
+ * writes the menu again whenever a test asks for it, and notes which
+ * dialog texts do not fit their controls at the scale the program runs at.
  */
 #include <windows.h>
 
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
 
 static const char* ProbePath(void) {
@@ -24,6 +26,12 @@ static const char* ProbePath(void) {
             path[0] = '\0';
     }
     return path[0] != '\0' ? path : nullptr;
+}
+
+/* The probe file opened for appending; null without a probe. */
+static FILE* OpenProbeFile(void) {
+    const char* path = ProbePath();
+    return path != nullptr ? fopen(path, "ab") : nullptr;
 }
 
 /* Tabs in item texts are written as \t so each item stays on one line. */
@@ -68,11 +76,8 @@ static void WriteMenuItems(FILE* file, HMENU menu, int depth) {
 }
 
 static void WriteMenu(HWND window) {
-    const char* path = ProbePath();
     HMENU menu = GetMenu(window);
-    if (path == nullptr || menu == nullptr)
-        return;
-    FILE* file = fopen(path, "ab");
+    FILE* file = menu != nullptr ? OpenProbeFile() : nullptr;
     if (file == nullptr)
         return;
     fputs("menu\n", file);
@@ -106,15 +111,103 @@ void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam) {
     bool shown = message == WM_SHOWWINDOW && wParam != 0;
     if (message != WM_COMMAND && !shown)
         return;
-    const char* path = ProbePath();
-    if (path == nullptr)
-        return;
-    FILE* file = fopen(path, "ab");
+    FILE* file = OpenProbeFile();
     if (file == nullptr)
         return;
     if (shown)
         fputs("shown\n", file);
     else
         fprintf(file, "command %u\n", (unsigned)LOWORD(wParam));
+    fclose(file);
+}
+
+/* ---- Text that does not fit its control ---- */
+
+static int ScaleTo(int pixels, int dpi) {
+    return MulDiv(pixels, dpi, 96);
+}
+
+/* The text as it is drawn: "&&" shows an ampersand, a single "&" only
+ * underlines the letter after it. */
+static void DrawnText(const char* text, char* drawn, size_t size) {
+    size_t length = 0;
+    for (; *text != '\0' && length + 1 < size; text++) {
+        if (*text == '&' && text[1] != '&')
+            continue;
+        if (*text == '&')
+            text++;
+        drawn[length++] = *text;
+    }
+    drawn[length] = '\0';
+}
+
+/* A static one line high needs its text's width (it would wrap the rest
+ * out of sight); a taller one needs its wrapped height. Buttons draw one
+ * line beside their check box or inside their frame. Other controls scroll
+ * or list their text and are not measured. */
+static bool NeededSize(HDC dc, HWND control, const char* text, int dpi, SIZE* needed) {
+    char className[32] = "";
+    GetClassNameA(control, className, sizeof className);
+    RECT client;
+    GetClientRect(control, &client);
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    SIZE extent;
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
+    if (lstrcmpiA(className, "Static") == 0 && client.bottom >= 2 * metrics.tmHeight) {
+        RECT rect = {0, 0, client.right, 0};
+        DrawTextA(dc, text, -1, &rect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        *needed = SIZE{rect.right, rect.bottom};
+        return true;
+    }
+    if (lstrcmpiA(className, "Static") == 0) {
+        *needed = extent;
+        return true;
+    }
+    if (lstrcmpiA(className, "Button") != 0)
+        return false;
+    LONG type = GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
+    int margin = ScaleTo(17, dpi); /* check box or radio circle and its gap */
+    if (type == BS_GROUPBOX)
+        margin = ScaleTo(16, dpi);
+    else if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)
+        margin = ScaleTo(6, dpi);
+    *needed = SIZE{extent.cx + margin, extent.cy};
+    return true;
+}
+
+static void ProbeControlFit(FILE* file, int templateId, HWND control, int dpi, int* clipped) {
+    char raw[512] = "", text[512];
+    GetWindowTextA(control, raw, sizeof raw);
+    DrawnText(raw, text, sizeof text);
+    if (text[0] == '\0')
+        return;
+    HDC dc = GetDC(control);
+    HFONT font = (HFONT)SendMessageA(control, WM_GETFONT, 0, 0);
+    HGDIOBJ previous =
+        SelectObject(dc, font != nullptr ? (HGDIOBJ)font : GetStockObject(SYSTEM_FONT));
+    SIZE needed;
+    bool measured = NeededSize(dc, control, text, dpi, &needed);
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    RECT room;
+    GetClientRect(control, &room);
+    if (!measured || (needed.cx <= room.right && needed.cy <= room.bottom))
+        return;
+    (*clipped)++;
+    fprintf(file, "clipped %d %d need %ldx%ld room %ldx%ld %s\n", templateId, GetDlgCtrlID(control),
+            needed.cx, needed.cy, room.right, room.bottom, text);
+}
+
+void Win32ProbeDialogReady(HWND dialog, int templateId) {
+    FILE* file = OpenProbeFile();
+    if (file == nullptr)
+        return;
+    int dpi = PlatformWindowDpi(reinterpret_cast<WindowHandle>(dialog));
+    int controls = 0, clipped = 0;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT), controls++)
+        ProbeControlFit(file, templateId, child, dpi, &clipped);
+    fprintf(file, "dialog %d dpi %d controls %d clipped %d\n", templateId, dpi, controls, clipped);
     fclose(file);
 }

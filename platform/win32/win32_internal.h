@@ -17,6 +17,10 @@ HINSTANCE Win32Instance(void);
  * nothing. */
 void Win32ProbeWindowCreated(HWND window);
 void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam);
+/* Once a dialog's controls are set up, the probe notes the dialog, its DPI
+ * and every control whose text does not fit its place (measured with the
+ * control's own font), so tests can check each scale for clipped text. */
+void Win32ProbeDialogReady(HWND dialog, int templateId);
 
 /* While an emulated playback hook is installed, drives it until a message
  * arrives, which it returns in msg (true). False when no emulated hook is

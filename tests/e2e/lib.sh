@@ -11,6 +11,17 @@ set -uo pipefail
 : "${MIRLOW_EXE:?}" "${MIRLOW_PROBE:?}" "${E2E_WORK:?}"
 mkdir -p "$E2E_WORK"
 
+# A test that fails half-way must not leave its mirlow.exe running: the
+# next test would find that window instead of its own.
+stop_leftover_mirlow() {
+    if [ -n "${MIRLOW_PID:-}" ] && kill -0 "$MIRLOW_PID" 2>/dev/null; then
+        kill "$MIRLOW_PID" 2>/dev/null
+        wait "$MIRLOW_PID" 2>/dev/null
+    fi
+    return 0
+}
+trap stop_leftover_mirlow EXIT
+
 fail() {
     echo "FAIL: $*" >&2
     exit 1

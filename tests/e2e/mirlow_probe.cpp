@@ -22,6 +22,18 @@
  *   mirlow_probe minimize CLASS                   minimises the window
  *   mirlow_probe edit-text CLASS                  prints the text of its edit control
  *
+ * Controls of a window, found by id among all its descendants (the
+ * settings panel's controls are the main window's grandchildren):
+ *   mirlow_probe item NAME ID                     prints visible enabled
+ *                                                 checked selection text
+ *   mirlow_probe click NAME ID                    clicks a button
+ *   mirlow_probe type NAME ID TEXT                replaces the text as typing
+ *   mirlow_probe select NAME ID INDEX             chooses a list item
+ *   mirlow_probe arrow NAME ID up|down            presses a scroll arrow
+ *   mirlow_probe key NAME ID VK                   presses a key in the control
+ *   mirlow_probe item-rect NAME ID                prints its screen rectangle
+ *   mirlow_probe set-text NAME ID TEXT            sets its text as a program would
+ *
  * CLASS "-" with a title after it (CLASS=-:Title) finds by title alone.
  * Exit code 0 on success, 1 when the thing looked for is not there, 2 for a
  * usage error.
@@ -87,6 +99,97 @@ static int WriteMenu(HWND window) {
     return SendMessageTimeoutA(window, request, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) ? 0 : 1;
 }
 
+struct ControlSearch {
+    int id;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchControl(HWND window, LPARAM lParam) {
+    ControlSearch* search = reinterpret_cast<ControlSearch*>(lParam);
+    if (GetDlgCtrlID(window) != search->id)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+static HWND FindControl(const char* name, int id) {
+    HWND top = FindByName(name);
+    if (top == nullptr)
+        return nullptr;
+    ControlSearch search = {id, nullptr};
+    EnumChildWindows(top, MatchControl, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+static int PrintItem(HWND control) {
+    char text[512] = "";
+    GetWindowTextA(control, text, sizeof text);
+    LRESULT check = SendMessageA(control, BM_GETCHECK, 0, 0);
+    char className[32] = "";
+    GetClassNameA(control, className, sizeof className);
+    int selection =
+        lstrcmpiA(className, "ComboBox") == 0 ? (int)SendMessageA(control, CB_GETCURSEL, 0, 0) : -1;
+    printf("%d %d %d %d %s\n", IsWindowVisible(control) ? 1 : 0, IsWindowEnabled(control) ? 1 : 0,
+           check == BST_CHECKED ? 1 : 0, selection, text);
+    return 0;
+}
+
+/* Characters sent to the edit as the keyboard would, so the edit sees the
+ * user's typing (its modified mark is set), not a program's write. */
+static int TypeInto(HWND edit, const char* text) {
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+    for (; *text != '\0'; text++)
+        SendMessageA(edit, WM_CHAR, (WPARAM)(unsigned char)*text, 0);
+    return 0;
+}
+
+/* The choice is posted: a refused one opens a box that a send would wait for. */
+static int ChooseItem(HWND list, int index) {
+    SendMessageA(list, CB_SETCURSEL, (WPARAM)index, 0);
+    WPARAM command = MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE);
+    return PostMessageA(GetParent(list), WM_COMMAND, command, (LPARAM)list) ? 0 : 1;
+}
+
+static int ControlVerb(const char* verb, HWND control, const char* argument) {
+    if (strcmp(verb, "item") == 0)
+        return PrintItem(control);
+    if (strcmp(verb, "click") == 0)
+        return PostMessageA(control, BM_CLICK, 0, 0) ? 0 : 1;
+    if (strcmp(verb, "type") == 0 && argument != nullptr)
+        return TypeInto(control, argument);
+    if (strcmp(verb, "select") == 0 && argument != nullptr)
+        return ChooseItem(control, atoi(argument));
+    if (strcmp(verb, "arrow") == 0 && argument != nullptr) {
+        WPARAM code = strcmp(argument, "up") == 0 ? SB_LINEUP : SB_LINEDOWN;
+        return PostMessageA(GetParent(control), WM_VSCROLL, code, (LPARAM)control) ? 0 : 1;
+    }
+    if (strcmp(verb, "key") == 0 && argument != nullptr) {
+        WPARAM key = (WPARAM)strtol(argument, nullptr, 0);
+        PostMessageA(control, WM_KEYDOWN, key, 1);
+        return PostMessageA(control, WM_KEYUP, key, (LPARAM)0xC0000001) ? 0 : 1;
+    }
+    if (strcmp(verb, "set-text") == 0 && argument != nullptr)
+        return SetWindowTextA(control, argument) ? 0 : 1;
+    if (strcmp(verb, "item-rect") == 0) {
+        RECT rect;
+        GetWindowRect(control, &rect);
+        printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+        return 0;
+    }
+    return 2;
+}
+
+static bool IsControlVerb(const char* verb) {
+    const char* const verbs[] = {"item",  "click", "type",      "select",
+                                 "arrow", "key",   "item-rect", "set-text"};
+    for (const char* known : verbs) {
+        if (strcmp(verb, known) == 0)
+            return true;
+    }
+    return false;
+}
+
 static int Run(int argc, char** argv) {
     if (argc < 2)
         return 2;
@@ -114,6 +217,12 @@ static int Run(int argc, char** argv) {
             return 1;
         PostMessageA(button, BM_CLICK, 0, 0);
         return 0;
+    }
+    if (IsControlVerb(verb)) {
+        HWND control = FindControl(name, number);
+        if (control == nullptr)
+            return 1;
+        return ControlVerb(verb, control, argc > 4 ? argv[4] : nullptr);
     }
     HWND window = FindByName(name);
     if (window == nullptr)

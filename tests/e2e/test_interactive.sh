@@ -17,13 +17,14 @@ sed -n '/^menu$/,/^end menu$/p' "$PROBE_FILE" | diff -u "$(dirname "$0")/expecte
 
 # Each accelerator reaches the window as its command, except those whose
 # menu item is grayed: with no document, New, Reload, Save and Edit Script.
-# Open's dialog is cancelled (its owner then has the keyboard again); Edit
-# Log File comes last, as its box keeps the keyboard.
+# Open's dialog and the modal Options dialog are cancelled (their owner then
+# has the keyboard again); Edit Log File comes last, as its box keeps the
+# keyboard.
 window=$(xdotool search --name '^Mirlow$' | head -n1)
 [ -n "$window" ] || fail "xdotool finds no window named Mirlow"
 xdotool windowfocus --sync "$window" || fail "cannot focus the window"
 xdotool key --window "$window" ctrl+n ctrl+r ctrl+s ctrl+e
-for pair in ctrl+t:1110 F1:1082 ctrl+o:1040 ctrl+l:1118; do
+for pair in F1:1082 ctrl+o:1040 ctrl+t:1110 ctrl+l:1118; do
     keys=${pair%%:*} command=${pair#*:}
     xdotool key --window "$window" "$keys"
     wait_for_line "$PROBE_FILE" "command $command" 5 || fail "$keys did not arrive as command $command"
@@ -32,6 +33,11 @@ for pair in ctrl+t:1110 F1:1082 ctrl+o:1040 ctrl+l:1118; do
         probe wait-window -:Open 10000 || fail "no Open dialog"
         probe press Open 2 || fail "cannot cancel the Open dialog"
         probe wait-gone -:Open 10000 || fail "the Open dialog stays"
+        ;;
+    ctrl+t)
+        probe wait-window -:Options 5000 || fail "ctrl+t opened no Options dialog"
+        probe press Options 2 || fail "cannot cancel the Options dialog"
+        probe wait-gone -:Options 5000 || fail "the Options dialog stays open"
         ;;
     ctrl+l)
         text=$(probe wait-box "Edit Error" 10000) || fail "no Edit Error box"

@@ -1,0 +1,714 @@
+/*
+ * sim_dialogs.cpp: dialogs, their controls, fonts and the display scale on
+ * the simulated desktop.
+ *
+ * A dialog is made from the program's own resource script (read from the
+ * source tree), so the dialog procedures under test meet the controls,
+ * identifiers, texts and styles of the real templates, and a test of the
+ * script itself reads the same parse. Controls are child windows of the
+ * simulated desktop (their text is the window's title, their visibility
+ * the window's); what else a control holds (check mark, list, trackbar,
+ * font, place) is kept here.
+ */
+#include "platform/sim/sim_control.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "platform/sim/sim_internal.h"
+
+#ifndef MIRLOW_SOURCE_DIR
+#define MIRLOW_SOURCE_DIR "."
+#endif
+
+namespace {
+
+struct Control {
+    WindowHandle dialog = nullptr;
+    int id = 0;
+    std::string className;
+    std::string style;
+    bool checked = false;
+    bool enabled = true;
+    bool modified = false;
+    std::vector<std::string> items;
+    int selection = -1;
+    int trackMinimum = 0, trackMaximum = 0, trackPosition = 0;
+};
+
+struct Dialog {
+    int templateId = 0;
+    bool ended = false;
+    int result = 0;
+    std::vector<WindowHandle> controls; /* template order */
+};
+
+struct Place {
+    int x, y, width, height;
+};
+
+struct SimDialogs {
+    std::map<WindowHandle, Control> controls;
+    std::map<WindowHandle, Dialog> dialogs;
+    std::map<WindowHandle, Place> places;
+    std::map<WindowHandle, uintptr_t> fonts;
+    std::set<uintptr_t> liveFonts; /* made by the program */
+    std::deque<std::function<void(WindowHandle)>> drivers;
+    std::vector<int> modalShown;
+    bool failTabControls = false;
+    int dpi = 96;
+    WindowHandle focus = nullptr;
+};
+
+SimDialogs* sim = new SimDialogs;
+
+/* ---- The resource script ---- */
+
+std::string ReadSourceFile(const char* relative) {
+    std::ifstream file(std::string(MIRLOW_SOURCE_DIR) + "/" + relative, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+/* Comments go; strings (where "" is a quote) are kept as they are. */
+std::string WithoutComments(const std::string& text) {
+    std::string out;
+    bool inString = false;
+    for (size_t i = 0; i < text.size(); i++) {
+        char c = text[i];
+        if (!inString && c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
+            size_t end = text.find("*/", i + 2);
+            i = end == std::string::npos ? text.size() : end + 1;
+            continue;
+        }
+        if (!inString && c == '/' && i + 1 < text.size() && text[i + 1] == '/') {
+            while (i < text.size() && text[i] != '\n')
+                i++;
+        }
+        if (c == '"')
+            inString = !inString;
+        if (c == '\n')
+            inString = false;
+        if (i < text.size())
+            out += text[i];
+    }
+    return out;
+}
+
+std::map<std::string, int> ResourceNumbers(void) {
+    std::map<std::string, int> numbers = {{"IDOK", 1}, {"IDCANCEL", 2}, {"IDC_STATIC", -1}};
+    std::istringstream lines(WithoutComments(ReadSourceFile("resources/resource.h")));
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string define, name, value;
+        if (!(words >> define >> name >> value) || define != "#define")
+            continue;
+        std::string digits;
+        for (char c : value) {
+            if (c != '(' && c != ')')
+                digits += c;
+        }
+        char* end = nullptr;
+        long number = strtol(digits.c_str(), &end, 0);
+        if (end != digits.c_str() && *end == '\0')
+            numbers[name] = (int)number;
+    }
+    return numbers;
+}
+
+std::string Trim(const std::string& text) {
+    size_t first = text.find_first_not_of(" \t\r");
+    size_t last = text.find_last_not_of(" \t\r");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
+/* The comma-separated fields of a statement; quoted ones are unquoted. */
+std::vector<std::string> Fields(const std::string& text) {
+    std::vector<std::string> fields;
+    std::string field;
+    bool inString = false;
+    for (size_t i = 0; i < text.size(); i++) {
+        char c = text[i];
+        if (c == '"' && inString && i + 1 < text.size() && text[i + 1] == '"') {
+            field += '"';
+            i++;
+        } else if (c == '"') {
+            inString = !inString;
+        } else if (c == ',' && !inString) {
+            fields.push_back(Trim(field));
+            field.clear();
+        } else {
+            field += c;
+        }
+    }
+    fields.push_back(Trim(field));
+    return fields;
+}
+
+int NumberOf(const std::string& field, const std::map<std::string, int>& numbers) {
+    auto named = numbers.find(field);
+    if (named != numbers.end())
+        return named->second;
+    return (int)strtol(field.c_str(), nullptr, 0);
+}
+
+/* The statements the program's templates use, with the class and the
+ * styles each implies. */
+struct Statement {
+    const char* keyword;
+    const char* className;
+    const char* impliedStyle;
+    bool hasText;
+};
+const Statement Statements[] = {
+    {"LTEXT", "Static", "SS_LEFT | WS_GROUP", true},
+    {"RTEXT", "Static", "SS_RIGHT | WS_GROUP", true},
+    {"CTEXT", "Static", "SS_CENTER | WS_GROUP", true},
+    {"PUSHBUTTON", "Button", "BS_PUSHBUTTON | WS_TABSTOP", true},
+    {"DEFPUSHBUTTON", "Button", "BS_DEFPUSHBUTTON | WS_TABSTOP", true},
+    {"GROUPBOX", "Button", "BS_GROUPBOX", true},
+    {"AUTOCHECKBOX", "Button", "BS_AUTOCHECKBOX | WS_TABSTOP", true},
+    {"AUTORADIOBUTTON", "Button", "BS_AUTORADIOBUTTON | WS_TABSTOP", true},
+    {"EDITTEXT", "Edit", "ES_LEFT | WS_BORDER | WS_TABSTOP", false},
+    {"COMBOBOX", "ComboBox", "CBS_SIMPLE | WS_TABSTOP", false},
+    {"SCROLLBAR", "ScrollBar", "SBS_HORZ", false},
+};
+
+bool ParseControl(const std::string& line, const std::map<std::string, int>& numbers,
+                  SimTemplateControl* control) {
+    std::istringstream words(line);
+    std::string keyword;
+    words >> keyword;
+    std::vector<std::string> f = Fields(line.substr(line.find(keyword) + keyword.size()));
+    if (keyword == "CONTROL") {
+        if (f.size() < 8)
+            return false;
+        *control = SimTemplateControl{NumberOf(f[1], numbers),
+                                      f[2],
+                                      f[0],
+                                      f[3],
+                                      NumberOf(f[4], numbers),
+                                      NumberOf(f[5], numbers),
+                                      NumberOf(f[6], numbers),
+                                      NumberOf(f[7], numbers)};
+        return true;
+    }
+    for (const Statement& s : Statements) {
+        if (keyword != s.keyword)
+            continue;
+        size_t at = s.hasText ? 1 : 0;
+        if (f.size() < at + 5)
+            return false;
+        std::string style = s.impliedStyle;
+        if (f.size() > at + 5)
+            style += " | " + f[at + 5];
+        *control = SimTemplateControl{NumberOf(f[at], numbers),     s.className,
+                                      s.hasText ? f[0] : "",        style,
+                                      NumberOf(f[at + 1], numbers), NumberOf(f[at + 2], numbers),
+                                      NumberOf(f[at + 3], numbers), NumberOf(f[at + 4], numbers)};
+        return true;
+    }
+    return false;
+}
+
+/* ---- Places, fonts and state ---- */
+
+int Scaled(int pixels) {
+    return (pixels * sim->dpi + 48) / 96;
+}
+
+/* Dialog units to pixels, with the base units of the dialog font at the
+ * current scale (6 by 13 pixels at 96 dpi). */
+int UnitsToX(int units) {
+    return (units * Scaled(6) + 2) / 4;
+}
+int UnitsToY(int units) {
+    return (units * Scaled(13) + 4) / 8;
+}
+
+bool HasStyle(const Control& control, const char* style) {
+    return control.style.find(style) != std::string::npos;
+}
+
+Control* ControlOf(WindowHandle dialog, int controlId) {
+    auto found = sim->controls.find(PlatformGetDialogItem(dialog, controlId));
+    return found != sim->controls.end() ? &found->second : nullptr;
+}
+
+/* Never reused, not even after SimReset, so a stale handle the program
+ * still holds can't name a new font. */
+uintptr_t NewFont(void) {
+    static uintptr_t next = 1;
+    return next++;
+}
+
+/* A user can only reach what is there, shown and enabled. */
+Control* Reachable(WindowHandle dialog, int controlId) {
+    Control* control = ControlOf(dialog, controlId);
+    if (control == nullptr || !control->enabled || !SimGetWindowInfo(dialog).visible)
+        return nullptr;
+    return SimGetWindowInfo(PlatformGetDialogItem(dialog, controlId)).visible ? control : nullptr;
+}
+
+void LayOut(WindowHandle dialog, const SimDialogTemplate& layout) {
+    Dialog& state = sim->dialogs[dialog];
+    sim->places[dialog] = Place{0, 0, UnitsToX(layout.width), UnitsToY(layout.height)};
+    uintptr_t font = NewFont();
+    sim->fonts[dialog] = font;
+    for (size_t i = 0; i < state.controls.size() && i < layout.controls.size(); i++) {
+        const SimTemplateControl& c = layout.controls[i];
+        sim->places[state.controls[i]] =
+            Place{UnitsToX(c.x), UnitsToY(c.y), UnitsToX(c.width), UnitsToY(c.height)};
+        sim->fonts[state.controls[i]] = font;
+    }
+}
+
+WindowHandle MakeDialog(WindowHandle parent, int templateId, DialogProcedure procedure) {
+    SimDialogTemplate layout;
+    if (!SimReadDialogTemplate(templateId, &layout))
+        return nullptr;
+    WindowHandle dialog = SimCreateChild(parent, "#32770", 0, procedure);
+    PlatformSetWindowTitle(dialog, layout.caption.c_str());
+    Dialog& state = sim->dialogs[dialog];
+    state.templateId = templateId;
+    for (const SimTemplateControl& c : layout.controls) {
+        WindowHandle handle = SimCreateChild(dialog, c.className.c_str(), c.id, nullptr);
+        PlatformSetWindowTitle(handle, c.text.c_str());
+        Control control;
+        control.dialog = dialog;
+        control.id = c.id;
+        control.className = c.className;
+        control.style = c.style;
+        control.enabled = !HasStyle(control, "WS_DISABLED");
+        if (!HasStyle(control, "NOT WS_VISIBLE"))
+            PlatformShowWindow(handle, ShowShow);
+        sim->controls[handle] = control;
+        state.controls.push_back(handle);
+    }
+    LayOut(dialog, layout);
+    PlatformSendMessage(dialog, MsgInitDialog, 0, 0);
+    return dialog;
+}
+
+intptr_t Notify(Control* control, int code) {
+    WindowHandle handle = PlatformGetDialogItem(control->dialog, control->id);
+    uintptr_t wParam = (uintptr_t)(control->id & 0xFFFF) | ((uintptr_t)(code & 0xFFFF) << 16);
+    return PlatformSendMessage(control->dialog, MsgCommand, wParam, (intptr_t)handle);
+}
+
+/* A radio button's group runs from the last control with WS_GROUP up to
+ * the next one. */
+void ClearOtherRadios(WindowHandle dialog, WindowHandle clicked) {
+    const std::vector<WindowHandle>& all = sim->dialogs[dialog].controls;
+    size_t at = 0;
+    while (at < all.size() && all[at] != clicked)
+        at++;
+    size_t first = at;
+    while (first > 0 && !HasStyle(sim->controls[all[first]], "WS_GROUP"))
+        first--;
+    for (size_t i = first; i < all.size(); i++) {
+        if (i > at && HasStyle(sim->controls[all[i]], "WS_GROUP"))
+            break;
+        Control& other = sim->controls[all[i]];
+        if (i != at && HasStyle(other, "BS_AUTORADIOBUTTON"))
+            other.checked = false;
+    }
+}
+
+} // namespace
+
+/* ---- Control of the simulated dialogs ---- */
+
+void SimResetDialogs(void) {
+    delete sim;
+    sim = new SimDialogs;
+}
+
+bool SimReadDialogTemplate(int templateId, SimDialogTemplate* dialog) {
+    std::map<std::string, int> numbers = ResourceNumbers();
+    std::istringstream lines(WithoutComments(ReadSourceFile("resources/mirlow.rc")));
+    std::string line;
+    bool inside = false, inBlock = false;
+    *dialog = SimDialogTemplate{0, 0, "", "", {}};
+    while (std::getline(lines, line)) {
+        line = Trim(line);
+        std::istringstream words(line);
+        std::string first, second;
+        words >> first >> second;
+        if (!inside) {
+            if (second == "DIALOGEX" && NumberOf(first, numbers) == templateId) {
+                std::vector<std::string> f = Fields(line.substr(line.find("DIALOGEX") + 8));
+                inside = f.size() >= 4;
+                if (inside) {
+                    dialog->width = NumberOf(f[2], numbers);
+                    dialog->height = NumberOf(f[3], numbers);
+                }
+            }
+            continue;
+        }
+        if (!inBlock) {
+            if (first == "STYLE")
+                dialog->style = Trim(line.substr(5));
+            else if (first == "CAPTION")
+                dialog->caption = Fields(line.substr(7))[0];
+            inBlock = first == "BEGIN";
+            continue;
+        }
+        if (first == "END")
+            return true;
+        SimTemplateControl control;
+        if (ParseControl(line, numbers, &control))
+            dialog->controls.push_back(control);
+    }
+    return false;
+}
+
+SimControlInfo SimGetControl(WindowHandle dialog, int controlId) {
+    SimControlInfo info = {false, "", "", false, false, false, false, false, {}, -1, 0, 0, 0, 0, 0};
+    WindowHandle handle = PlatformGetDialogItem(dialog, controlId);
+    SimWindowInfo window = SimGetWindowInfo(handle);
+    if (!window.exists)
+        return info;
+    info.exists = true;
+    info.className = window.className;
+    info.text = window.title;
+    info.visible = window.visible;
+    info.focused = sim->focus == handle;
+    info.bold = sim->liveFonts.count(sim->fonts[handle]) != 0;
+    auto control = sim->controls.find(handle);
+    if (control != sim->controls.end()) {
+        info.enabled = control->second.enabled;
+        info.checked = control->second.checked;
+        info.items = control->second.items;
+        info.selection = control->second.selection;
+        info.position = control->second.trackPosition;
+    }
+    Place place = sim->places[handle];
+    info.x = place.x;
+    info.y = place.y;
+    info.width = place.width;
+    info.height = place.height;
+    return info;
+}
+
+bool SimClickButton(WindowHandle dialog, int controlId) {
+    Control* control = Reachable(dialog, controlId);
+    if (control == nullptr)
+        return false;
+    if (HasStyle(*control, "BS_AUTOCHECKBOX"))
+        control->checked = !control->checked;
+    if (HasStyle(*control, "BS_AUTORADIOBUTTON")) {
+        control->checked = true;
+        ClearOtherRadios(dialog, PlatformGetDialogItem(dialog, controlId));
+    }
+    Notify(control, ButtonClicked);
+    return true;
+}
+
+bool SimTypeText(WindowHandle dialog, int controlId, const char* text) {
+    Control* control = Reachable(dialog, controlId);
+    if (control == nullptr)
+        return false;
+    PlatformSetWindowTitle(PlatformGetDialogItem(dialog, controlId), text);
+    control->modified = true;
+    Notify(control, EditChanged);
+    return true;
+}
+
+bool SimChooseListItem(WindowHandle dialog, int controlId, int index) {
+    Control* control = Reachable(dialog, controlId);
+    if (control == nullptr || index < 0 || index >= (int)control->items.size())
+        return false;
+    control->selection = index;
+    Notify(control, ListSelectionChanged);
+    return true;
+}
+
+bool SimPressArrow(WindowHandle dialog, int controlId, bool up) {
+    if (Reachable(dialog, controlId) == nullptr)
+        return false;
+    PlatformSendMessage(dialog, MsgVScroll, (uintptr_t)(up ? ScrollLineUp : ScrollLineDown),
+                        (intptr_t)PlatformGetDialogItem(dialog, controlId));
+    return true;
+}
+
+bool SimClickTab(WindowHandle dialog, int tabControlId, int index) {
+    Control* control = Reachable(dialog, tabControlId);
+    if (control == nullptr || index < 0 || index >= (int)control->items.size())
+        return false;
+    WindowHandle tabs = PlatformGetDialogItem(dialog, tabControlId);
+    PlatformSetTabSelection(tabs, index);
+    PlatformSendNotify(dialog, tabs, tabControlId, TabSelectionChanged);
+    return true;
+}
+
+bool SimMoveTrackbar(WindowHandle dialog, int controlId, int position) {
+    Control* control = Reachable(dialog, controlId);
+    if (control == nullptr)
+        return false;
+    PlatformSetTrackbarPosition(dialog, controlId, position);
+    return true;
+}
+
+void SimQueueDialogDriver(std::function<void(WindowHandle dialog)> driver) {
+    sim->drivers.push_back(std::move(driver));
+}
+
+const std::vector<int>& SimModalDialogsShown(void) {
+    return sim->modalShown;
+}
+
+void SimFailTabControls(bool fail) {
+    sim->failTabControls = fail;
+}
+
+void SimSetDpi(int dpi) {
+    sim->dpi = dpi;
+    for (auto& entry : sim->dialogs) {
+        SimDialogTemplate layout;
+        if (SimGetWindowInfo(entry.first).exists &&
+            SimReadDialogTemplate(entry.second.templateId, &layout))
+            LayOut(entry.first, layout);
+    }
+}
+
+int SimLiveFontCount(void) {
+    return (int)sim->liveFonts.size();
+}
+
+WindowHandle SimFocusedWindow(void) {
+    return sim->focus;
+}
+
+void SimDialogTextWasSet(WindowHandle dialog, int controlId) {
+    Control* control = ControlOf(dialog, controlId);
+    if (control == nullptr || control->className != "Edit")
+        return;
+    control->modified = false;
+    Notify(control, EditChanged);
+}
+
+/* ---- The seam ---- */
+
+WindowHandle PlatformCreateChildDialog(WindowHandle parent, int templateId,
+                                       DialogProcedure procedure) {
+    return MakeDialog(parent, templateId, procedure);
+}
+
+int PlatformRunModalDialog(WindowHandle owner, int templateId, DialogProcedure procedure) {
+    WindowHandle dialog = MakeDialog(owner, templateId, procedure);
+    if (dialog == nullptr)
+        return -1;
+    sim->modalShown.push_back(templateId);
+    PlatformShowWindow(dialog, ShowShow);
+    if (!sim->drivers.empty()) {
+        std::function<void(WindowHandle)> driver = std::move(sim->drivers.front());
+        sim->drivers.pop_front();
+        driver(dialog);
+    }
+    if (!sim->dialogs[dialog].ended)
+        PlatformSendMessage(dialog, MsgCommand, DialogCancel, 0);
+    const Dialog& state = sim->dialogs[dialog];
+    int result = state.ended ? state.result : DialogCancel;
+    PlatformDestroyWindow(dialog);
+    return result;
+}
+
+void PlatformEndDialog(WindowHandle dialog, int result) {
+    auto found = sim->dialogs.find(dialog);
+    if (found == sim->dialogs.end())
+        return;
+    found->second.ended = true;
+    found->second.result = result;
+}
+
+int PlatformGetDialogItemText(WindowHandle dialog, int controlId, char* buffer, int size) {
+    std::string text = SimGetWindowInfo(PlatformGetDialogItem(dialog, controlId)).title;
+    if (size <= 0)
+        return (int)text.size();
+    snprintf(buffer, (size_t)size, "%s", text.c_str());
+    return (int)text.size();
+}
+
+bool PlatformIsButtonChecked(WindowHandle dialog, int controlId) {
+    Control* control = ControlOf(dialog, controlId);
+    return control != nullptr && control->checked;
+}
+
+void PlatformCheckButton(WindowHandle dialog, int controlId, bool checked) {
+    Control* control = ControlOf(dialog, controlId);
+    if (control != nullptr)
+        control->checked = checked;
+}
+
+void PlatformEnableDialogItem(WindowHandle dialog, int controlId, bool enabled) {
+    Control* control = ControlOf(dialog, controlId);
+    if (control != nullptr)
+        control->enabled = enabled;
+}
+
+void PlatformShowDialogItem(WindowHandle dialog, int controlId, bool shown) {
+    PlatformShowWindow(PlatformGetDialogItem(dialog, controlId), shown ? ShowShow : ShowHide);
+}
+
+void PlatformFocusDialogItem(WindowHandle dialog, int controlId) {
+    WindowHandle control = PlatformGetDialogItem(dialog, controlId);
+    if (control != nullptr)
+        sim->focus = control;
+}
+
+bool PlatformTakeEditModified(WindowHandle dialog, int controlId) {
+    Control* control = ControlOf(dialog, controlId);
+    if (control == nullptr)
+        return false;
+    bool modified = control->modified;
+    control->modified = false;
+    return modified;
+}
+
+void PlatformAddListItem(WindowHandle dialog, int controlId, const char* text) {
+    Control* control = ControlOf(dialog, controlId);
+    if (control != nullptr)
+        control->items.push_back(text);
+}
+
+int PlatformGetListSelection(WindowHandle dialog, int controlId) {
+    Control* control = ControlOf(dialog, controlId);
+    return control != nullptr ? control->selection : -1;
+}
+
+void PlatformSetListSelection(WindowHandle dialog, int controlId, int index) {
+    Control* control = ControlOf(dialog, controlId);
+    if (control != nullptr)
+        control->selection = index >= 0 && index < (int)control->items.size() ? index : -1;
+}
+
+void PlatformSetTrackbarRange(WindowHandle dialog, int controlId, int minimum, int maximum,
+                              int pageSize) {
+    (void)pageSize;
+    Control* control = ControlOf(dialog, controlId);
+    if (control == nullptr)
+        return;
+    control->trackMinimum = minimum;
+    control->trackMaximum = maximum;
+}
+
+void PlatformSetTrackbarPosition(WindowHandle dialog, int controlId, int position) {
+    Control* control = ControlOf(dialog, controlId);
+    if (control == nullptr)
+        return;
+    if (position < control->trackMinimum)
+        position = control->trackMinimum;
+    if (position > control->trackMaximum)
+        position = control->trackMaximum;
+    control->trackPosition = position;
+}
+
+int PlatformGetTrackbarPosition(WindowHandle dialog, int controlId) {
+    Control* control = ControlOf(dialog, controlId);
+    return control != nullptr ? control->trackPosition : 0;
+}
+
+WindowHandle PlatformCreateTabControl(WindowHandle dialog, int controlId, int x, int y, int width,
+                                      int height) {
+    if (sim->failTabControls)
+        return nullptr;
+    WindowHandle tabs = SimCreateChild(dialog, "SysTabControl32", controlId, nullptr);
+    PlatformShowWindow(tabs, ShowShow);
+    Control control;
+    control.dialog = dialog;
+    control.id = controlId;
+    control.className = "SysTabControl32";
+    sim->controls[tabs] = control;
+    sim->places[tabs] = Place{x, y, width, height};
+    return tabs;
+}
+
+bool PlatformAddTab(WindowHandle tabControl, int index, const char* text) {
+    auto found = sim->controls.find(tabControl);
+    if (found == sim->controls.end() || index < 0 || index > (int)found->second.items.size())
+        return false;
+    std::vector<std::string>& tabs = found->second.items;
+    tabs.insert(tabs.begin() + index, text);
+    return true;
+}
+
+int PlatformNotificationCode(intptr_t lParam) {
+    return (int)lParam; /* PlatformSendNotify's simulated form */
+}
+
+/* Top-level windows have a caption, a menu bar and a fixed 3-pixel frame. */
+bool PlatformGetClientSize(WindowHandle window, int* width, int* height) {
+    auto place = sim->places.find(window);
+    if (place != sim->places.end()) {
+        *width = place->second.width;
+        *height = place->second.height;
+        return true;
+    }
+    SimWindowInfo info = SimGetWindowInfo(window);
+    if (!info.exists)
+        return false;
+    *width = info.width - 2 * Scaled(3);
+    *height = info.height - 2 * Scaled(3) - Scaled(19) - Scaled(19);
+    return true;
+}
+
+void PlatformMoveChild(WindowHandle child, int x, int y) {
+    auto place = sim->places.find(child);
+    if (place != sim->places.end()) {
+        place->second.x = x;
+        place->second.y = y;
+    }
+}
+
+void PlatformPlaceChild(WindowHandle child, int x, int y, int width, int height) {
+    if (SimGetWindowInfo(child).exists)
+        sim->places[child] = Place{x, y, width, height};
+}
+
+void PlatformSetFocus(WindowHandle window) {
+    sim->focus = window;
+}
+
+FontHandle PlatformCreateBoldFont(WindowHandle window) {
+    (void)window;
+    uintptr_t font = NewFont();
+    sim->liveFonts.insert(font);
+    return (FontHandle)font;
+}
+
+void PlatformSetWindowFont(WindowHandle window, FontHandle font) {
+    sim->fonts[window] = (uintptr_t)font;
+}
+
+void PlatformUseFontOf(WindowHandle window, WindowHandle source) {
+    sim->fonts[window] = sim->fonts[source];
+}
+
+void PlatformReleaseFont(FontHandle font) {
+    sim->liveFonts.erase((uintptr_t)font);
+}
+
+int PlatformWindowDpi(WindowHandle window) {
+    (void)window;
+    return sim->dpi;
+}
+
+int PlatformScaledMetric(WindowHandle window, ScaledMetric metric) {
+    (void)window;
+    static const int AtStandardScale[] = {19, 4, 19, 2, 2}; /* menu, frame, caption, edges */
+    return Scaled(AtStandardScale[metric]);
+}
+
+/* One monitor: only the suggested size is taken. */
+void PlatformMoveToSuggestedRect(WindowHandle window, intptr_t suggestion) {
+    const ScreenRect* rect = reinterpret_cast<const ScreenRect*>(suggestion);
+    PlatformSetWindowSize(window, rect->right - rect->left, rect->bottom - rect->top);
+}

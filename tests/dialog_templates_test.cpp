@@ -1,0 +1,112 @@
+// The dialog templates of the resource script: every control with its id,
+// class, text and place in dialog units, in tab order.
+#include <gtest/gtest.h>
+
+#include "platform/sim/sim_control.h"
+#include "resources/resource.h"
+
+namespace {
+
+// The template's controls: id, class, text and place in dialog units.
+struct TemplateRow {
+    int id;
+    const char* className;
+    const char* text;
+    int x, y, width, height;
+};
+
+void ExpectTemplate(int templateId, int width, int height, const TemplateRow* rows, size_t count) {
+    SimDialogTemplate dialog;
+    ASSERT_TRUE(SimReadDialogTemplate(templateId, &dialog));
+    EXPECT_EQ(dialog.width, width);
+    EXPECT_EQ(dialog.height, height);
+    ASSERT_EQ(dialog.controls.size(), count);
+    for (size_t i = 0; i < count; i++) {
+        const SimTemplateControl& c = dialog.controls[i];
+        const TemplateRow& r = rows[i];
+        EXPECT_EQ(c.id, r.id);
+        EXPECT_EQ(c.className, r.className) << r.id;
+        EXPECT_EQ(c.text, r.text) << r.id;
+        EXPECT_EQ(c.x, r.x) << r.id;
+        EXPECT_EQ(c.y, r.y) << r.id;
+        EXPECT_EQ(c.width, r.width) << r.id;
+        EXPECT_EQ(c.height, r.height) << r.id;
+    }
+}
+
+TEST(PanelTemplate, HoldsEveryControlInItsPlace) {
+    const TemplateRow rows[] = {
+        {1023, "Static", "Playback Speed:", 17, 24, 55, 8},
+        {1013, "Button", "&Slow", 76, 24, 31, 10},
+        {1014, "Button", "&Normal", 76, 34, 38, 10},
+        {1016, "Button", "F&ast", 76, 44, 29, 10},
+        {1017, "Button", "As Fast As &Possible", 76, 54, 77, 10},
+        {1024, "Static", "R&epeat:", 14, 72, 26, 8},
+        {1022, "Edit", "", 45, 70, 26, 12},
+        {1021, "ScrollBar", "", 73, 70, 9, 12},
+        {1026, "Static", "times", 84, 72, 19, 8},
+        {1090, "Button", "Continuous", 106, 72, 51, 10},
+        {1046, "Button", "Re&load last recorded file", 26, 27, 92, 10},
+        {1033, "Button", "&Immediately start playing after open", 26, 38, 130, 10},
+        {1042, "Button", "Always on top", 26, 49, 60, 10},
+        {1089, "Button", "Advanced &Options...", 39, 68, 90, 15},
+        {1034, "Static", "Stop recording when I press:", 7, 24, 95, 8},
+        {1038, "ComboBox", "", 104, 22, 44, 151},
+        {1053, "Static", "", 9, 41, 148, 1},
+        {1036, "Static", "When I press:", 11, 52, 45, 8},
+        {1043, "ComboBox", "", 59, 50, 44, 151},
+        {1051, "Static", "while recording,", 105, 52, 54, 8},
+        {1048, "Static", "type:", 9, 68, 18, 8},
+        {1045, "ComboBox", "", 29, 66, 74, 151},
+        {1050, "Static", "during playback.", 105, 68, 55, 8},
+        {1069, "Static", "", 11, 87, 144, 8},
+    };
+    ExpectTemplate(IDD_TAB_PANEL, 167, 102, rows, sizeof rows / sizeof rows[0]);
+}
+
+TEST(OptionsTemplate, HoldsEveryControlInItsPlace) {
+    const TemplateRow rows[] = {
+        {1000, "Button", "&Defaults", 196, 134, 50, 14},
+        {1, "Button", "&OK", 97, 159, 50, 14},
+        {2, "Button", "&Cancel", 151, 159, 50, 14},
+        {1001, "Button", "&Apply", 205, 159, 50, 14},
+        {1092, "Button", "Mirlow Behavior Configurations", 12, 29, 240, 76},
+        {1030, "Button", "Don't record actions for the Mirlow window", 56, 42, 151, 10},
+        {1031, "Button", "&Quit Mirlow when playback done", 56, 54, 121, 10},
+        {1035, "Button", "&Prompt to save/overwrite recordings", 56, 66, 130, 10},
+        {1037, "Button", "&Minimize Mirlow when recording starts", 56, 78, 136, 10},
+        {1039, "Button", "Show warning when Windows interrupts", 56, 90, 142, 10},
+        {1116, "Static", "Text Editor:", 13, 112, 39, 8},
+        {1115, "Edit", "", 54, 110, 122, 12},
+        {1117, "Button", "...", 180, 110, 13, 12},
+        {1093, "Button", "Value Ranges", 12, 26, 240, 95},
+        {1094, "Static", "Fast Playback Factor:", 22, 42, 70, 8},
+        {1016, "Edit", "", 120, 40, 31, 12},
+        {1095, "Static", "X faster than normal speed", 155, 41, 91, 8},
+        {1096, "Static", "&Slow Playback Factor:", 22, 57, 72, 8},
+        {1013, "Edit", "", 120, 55, 31, 12},
+        {1097, "Static", "X slower than normal speed", 155, 58, 93, 8},
+        {1098, "Static", "M&inimum Random Number:", 22, 72, 90, 8},
+        {1025, "Edit", "", 120, 70, 31, 12},
+        {1099, "Static", "Ma&ximum Random Number:", 22, 87, 93, 8},
+        {1027, "Edit", "", 120, 85, 31, 12},
+        {1100, "Static", "When typing \"Playback Loop Number\", add to loop #:", 22, 98, 96, 17},
+        {1029, "Edit", "", 120, 100, 31, 12},
+        {1101, "Button", "Log Settings", 12, 19, 240, 97},
+        {1091, "msctls_trackbar32", "", 19, 31, 27, 83},
+        {1102, "Static", "OFF", 56, 35, 14, 8},
+        {1105, "Static", "LOW  (Useful for software quality assurance testing)", 56, 57, 171, 8},
+        {1107, "Static", "MEDIUM  (Detailed event tracking)", 56, 79, 112, 8},
+        {1108, "Static", "HIGH  (Could affect performance; programmers only)", 56, 101, 175, 8},
+        {1112, "Static", "Log File:", 14, 123, 28, 8},
+        {1111, "Edit", "", 44, 121, 117, 12},
+        {1113, "Button", "...", 165, 121, 13, 12},
+        {1103, "Button", "Erase Old Log When Mirlow Starts", 14, 138, 126, 10},
+    };
+    ExpectTemplate(IDD_OPTIONS, 260, 177, rows, sizeof rows / sizeof rows[0]);
+    SimDialogTemplate dialog;
+    ASSERT_TRUE(SimReadDialogTemplate(IDD_OPTIONS, &dialog));
+    EXPECT_EQ(dialog.caption, "Options");
+}
+
+} // namespace
