@@ -85,7 +85,7 @@ static void OnDestroy(WindowHandle window) {
         PlatformGetWindowPosition(window, &left, &top);
         SaveSettings(left, top, CurrentLastTab());
     }
-    PlatformPostQuitMessage(gApp.commandLineMode ? gApp.exitCode : ExitSuccess);
+    PlatformPostQuitMessage(RunExitCode());
 }
 
 static void OnExit(WindowHandle window) {

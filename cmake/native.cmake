@@ -18,6 +18,7 @@ add_library(mirlow_core STATIC
     ${PORTABLE_SOURCES}
     platform/journal_driver.cpp
     platform/sim/sim_desktop_file.cpp
+    platform/sim/sim_files.cpp
     platform/sim/sim_platform.cpp
     platform/sim/sim_registry.cpp
 )

@@ -15,6 +15,7 @@ add_executable(mirlow WIN32
     ${PORTABLE_SOURCES}
     platform/journal_driver.cpp
     platform/win32/entry_win32.cpp
+    platform/win32/files_win32.cpp
     platform/win32/input_win32.cpp
     platform/win32/journal_win32.cpp
     platform/win32/probe_win32.cpp

@@ -100,7 +100,7 @@ static void EnableEditScript(bool enabled) {
 static FILE* OpenForLoad(const char* path, bool reportErrors, int64_t* size) {
     if (path == nullptr || path[0] == '\0') {
         ShowMessageBox("Internal error while loading Mirlow file!\n\n(This should never occur)",
-                           "Internal Error", ErrorBox);
+                       "Internal Error", ErrorBox);
         return nullptr;
     }
     *size = PlatformFileSize(path);
@@ -120,7 +120,7 @@ static void ZeroEventsFrom(size_t filledBytes) {
     memset((char*)gRecording.events + filledBytes, 0, listBytes - filledBytes);
 }
 
-int LoadRecording(const char* path, bool reportErrors) {
+static int LoadFile(const char* path, bool reportErrors) {
     int64_t size = 0;
     FILE* file = OpenForLoad(path, reportErrors, &size);
     if (file == nullptr)
@@ -147,6 +147,15 @@ int LoadRecording(const char* path, bool reportErrors) {
     gRecording.eventCount = progress.positions;
     gRecording.commandCount = progress.commands;
     return progress.commands;
+}
+
+/* While the file is read, the log keeps out of it, even when the log file
+ * is named the same. */
+int LoadRecording(const char* path, bool reportErrors) {
+    SetRecordingBeingLoaded(path);
+    int result = LoadFile(path, reportErrors);
+    SetRecordingBeingLoaded(nullptr);
+    return result;
 }
 
 void FailSave(FILE* file, const char* path) {

@@ -24,6 +24,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 /* Opaque handles. A null handle means "none". */
 struct PlatformWindowTag;
@@ -346,5 +347,16 @@ bool PlatformDeleteRegistryKey(RegistryHive hive, const char* keyPath);
  * The full path of the running program file, or -1 when there is none or
  * it does not fit in size bytes (never a cut path). Returns its length. */
 int PlatformProgramPath(char* buffer, int size);
+
+/* ---- Files the log writes ----
+ * PlatformOpenForAppend opens a plain file for appending, creating it when
+ * it does not exist; null when it cannot be opened or names something
+ * other than a plain file (a pipe, a device, a folder). It never waits for
+ * another program at the far end of a pipe. PlatformSameFile tells whether
+ * two paths name the same file, compared as the system compares file
+ * names (full paths; letter case ignored on Windows).
+ */
+FILE* PlatformOpenForAppend(const char* path);
+bool PlatformSameFile(const char* first, const char* second);
 
 #endif
