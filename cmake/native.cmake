@@ -46,6 +46,9 @@ include(GoogleTest)
 
 add_executable(mirlow_tests
     tests/auto_type_test.cpp
+    tests/fidelity_test.cpp
+    tests/hostile_input_test.cpp
+    tests/log_guard_test.cpp
     tests/file_association_test.cpp
     tests/injection_test.cpp
     tests/log_test.cpp
@@ -80,6 +83,8 @@ endif()
 
 add_test(NAME headless_registry_file
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/headless_registry_test.sh $<TARGET_FILE:mirlow>)
+add_test(NAME headless_hostile_inputs
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/headless_hostile_test.sh $<TARGET_FILE:mirlow>)
 
 # Every fuzz seed and every input that once broke a loader, replayed through
 # the fuzz targets' checks in the ordinary build.
