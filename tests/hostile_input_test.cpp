@@ -9,21 +9,11 @@
 #include <sys/stat.h>
 
 #include "platform/sim/sim_control.h"
-#include "tests/scratch_files.h"
+#include "tests/sim_scratch_test.h"
 
 namespace {
 
-class HostileInputTest : public ::testing::Test {
-  protected:
-    ScratchFolder folder;
-
-    void SetUp() override {
-        SimReset();
-    }
-    void TearDown() override {
-        SimReset();
-    }
-};
+using HostileInputTest = SimScratchTest;
 
 TEST_F(HostileInputTest, OnlyPlainFilesAreReadAndOnlyUpToTheLimit) {
     std::string fifo = folder.Path("fifo");

@@ -10,24 +10,15 @@
 #include "model/model.h"
 #include "platform/sim/sim_control.h"
 #include "settings/settings.h"
-#include "tests/scratch_files.h"
+#include "tests/sim_scratch_test.h"
 
 namespace {
 
 const char* const Recording = "message=WM_KEYDOWN paramH=0 paramL=65\r\n";
 const char* const Note = "The log file '";
 
-class LogGuardTest : public ::testing::Test {
+class LogGuardTest : public SimScratchTest {
   protected:
-    ScratchFolder folder;
-
-    void SetUp() override {
-        SimReset();
-    }
-    void TearDown() override {
-        SimReset();
-    }
-
     // The stored settings of the next start.
     static void Store(const std::string& values) {
         ASSERT_TRUE(SimImportRegistryText("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Mirlow]\r\n" +

@@ -12,17 +12,11 @@
 
 #include "platform/sim/sim_control.h"
 #include "settings/settings.h"
+#include "tests/fuzz/fuzz_support.h"
 
 namespace {
 
 std::string folder;
-
-void Require(bool condition, const char* rule) {
-    if (condition)
-        return;
-    fprintf(stderr, "broken rule: %s\n", rule);
-    abort();
-}
 
 void RemoveFolder(void) {
     rmdir(folder.c_str());
@@ -79,11 +73,7 @@ void UseSettingsLikeTheProgram(void) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     SimReset();
-    const char* temp = getenv("TMPDIR");
-    std::string pattern = std::string(temp != nullptr ? temp : "/tmp") + "/mirlow-fuzz-XXXXXX";
-    Require(mkdtemp(&pattern[0]) != nullptr, "a scratch folder is made");
-    folder = pattern;
-    atexit(RemoveFolder);
+    folder = MakeFuzzFolder(RemoveFolder);
     return 0;
 }
 
