@@ -35,8 +35,10 @@ TEST_F(HostileInputTest, OnlyPlainFilesAreReadAndOnlyUpToTheLimit) {
         EXPECT_EQ(bytes, c.result == SimFileReadOk ? "1234" : "") << c.path;
     }
     EXPECT_EQ(SimImportRegistryFile("/dev/zero"), SimRegistryFileNotPlain);
-    for (const char* path : {fifo.c_str(), "/dev/null"})
+    for (const char* path : {fifo.c_str(), "/dev/null"}) {
         EXPECT_EQ(PlatformOpenForAppend(path), nullptr) << path;
+        EXPECT_EQ(SimCreatePlainFile(path), nullptr) << path;
+    }
 }
 
 TEST_F(HostileInputTest, DeepKeysAndCrowdedKeysCostTheirSize) {

@@ -199,5 +199,7 @@ enum SimFileRead {
     SimFileUnreadable,
 };
 SimFileRead SimReadPlainFile(const char* path, size_t limit, std::string* bytes);
+/* Creates or empties a plain file for writing; null for anything else. */
+FILE* SimCreatePlainFile(const char* path);
 
 #endif

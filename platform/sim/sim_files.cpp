@@ -33,14 +33,28 @@ static int OpenPlainFile(const char* path, int flags, struct stat* entry) {
     return descriptor;
 }
 
-FILE* PlatformOpenForAppend(const char* path) {
+static FILE* OpenPlainStream(const char* path, int flags, const char* mode) {
     struct stat entry;
-    int descriptor = OpenPlainFile(path, O_WRONLY | O_APPEND | O_CREAT, &entry);
+    int descriptor = OpenPlainFile(path, flags, &entry);
     if (descriptor < 0)
         return nullptr;
-    FILE* file = fdopen(descriptor, "ab");
+    FILE* file = fdopen(descriptor, mode);
     if (file == nullptr)
         close(descriptor);
+    return file;
+}
+
+FILE* PlatformOpenForAppend(const char* path) {
+    return OpenPlainStream(path, O_WRONLY | O_APPEND | O_CREAT, "ab");
+}
+
+/* Emptied only once it is known to be a plain file. */
+FILE* SimCreatePlainFile(const char* path) {
+    FILE* file = OpenPlainStream(path, O_WRONLY | O_CREAT, "wb");
+    if (file != nullptr && ftruncate(fileno(file), 0) != 0) {
+        fclose(file);
+        return nullptr;
+    }
     return file;
 }
 

@@ -692,7 +692,7 @@ std::string SimExportRegistryText(void) {
 bool SimSaveRegistryFile(const char* path) {
     std::string bytes = SimExportRegistryText();
     std::string temporary = std::string(path) + ".new";
-    FILE* file = fopen(temporary.c_str(), "wb");
+    FILE* file = SimCreatePlainFile(temporary.c_str());
     if (file == nullptr)
         return false;
     bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
