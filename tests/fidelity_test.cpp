@@ -138,12 +138,16 @@ TEST_F(FidelityTest, AnOverlongCommandLinePathIsToldAndLogged) {
     ASSERT_TRUE(SimImportRegistryText("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Mirlow]\r\n"
                                       "\"Log\"=dword:00000001\r\n\"Logfile\"=\"" +
                                       log + "\"\r\n"));
-    std::string tail(MaxPathLength + 1, 'p');
+    std::string tail = "C:\\" + std::string(MaxPathLength, 'p') + ".mrx";
     EXPECT_EQ(RunMirlow(tail.c_str(), ShowNormal), ExitLoadFailed);
     ASSERT_EQ(SimMessageBoxes().size(), 1u);
-    EXPECT_EQ(SimMessageBoxes()[0].text,
-              "Unable to open file '" + tail + "'!\n\nThe path is longer than 259 characters.");
-    EXPECT_NE(ScratchFolder::Read(log).find("ERROR: Unable to open 'ppp"), std::string::npos);
+    // The box shows the path's start and end: it could not be as wide as
+    // the whole path. The log has all of it.
+    EXPECT_EQ(SimMessageBoxes()[0].text, "Unable to open file '" + tail.substr(0, 40) + "..." +
+                                             tail.substr(tail.size() - 40) +
+                                             "'!\n\nThe path is longer than 259 characters.");
+    EXPECT_NE(ScratchFolder::Read(log).find("ERROR: Unable to open '" + tail.substr(0, 200)),
+              std::string::npos);
 }
 
 } // namespace
