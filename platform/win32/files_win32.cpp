@@ -11,10 +11,12 @@
 #include "platform/platform.h"
 
 /* A pipe or device name ("\\.\pipe\x", "COM1") opens as a handle of
- * another type; only a disk file is written. */
+ * another type; only a disk file is written. Other programs may read,
+ * write or delete the file meanwhile. */
 FILE* PlatformOpenForAppend(const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return nullptr;
     if (GetFileType(file) != FILE_TYPE_DISK) {
