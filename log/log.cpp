@@ -169,11 +169,11 @@ static bool LogfileIsReloadedFile(void) {
  * file when the log names the recording in use. */
 void EraseLogFile(void) {
     if (!LogfileIsReloadedFile()) {
-        remove(TargetPath());
+        PlatformDeletePlainFile(TargetPath());
         return;
     }
     char path[SettingTextSize + 8];
     RedirectedPath(path, sizeof path);
     if (path[0] != '\0')
-        remove(path);
+        PlatformDeletePlainFile(path);
 }

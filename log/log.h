@@ -44,7 +44,8 @@ bool LogLevelIs(LogLevel level);
 /* WriteLogLineFormat when the log level is at least level. */
 void LogPrintf(LogLevel level, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-/* Deletes the log file (start-up with RestartLog on); a failure is ignored.
+/* Deletes the log file (start-up with RestartLog on); a failure is ignored,
+ * and a log path that names a device or a pipe is left alone.
  * A log file that is the recording in use is never deleted (see
  * SetRecordingBeingLoaded): the file that takes the log instead is. */
 void EraseLogFile(void);

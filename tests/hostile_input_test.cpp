@@ -39,6 +39,9 @@ TEST_F(HostileInputTest, OnlyPlainFilesAreReadAndOnlyUpToTheLimit) {
         EXPECT_EQ(PlatformOpenForAppend(path), nullptr) << path;
         EXPECT_EQ(SimCreatePlainFile(path), nullptr) << path;
     }
+    // Only the pipe: a fault here must not cost the machine its /dev/null.
+    EXPECT_FALSE(PlatformDeletePlainFile(fifo.c_str()));
+    EXPECT_TRUE(PlatformDeletePlainFile(folder.Write("plain", "x").c_str()));
 }
 
 TEST_F(HostileInputTest, DeepKeysAndCrowdedKeysCostTheirSize) {

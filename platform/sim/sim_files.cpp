@@ -58,6 +58,14 @@ FILE* SimCreatePlainFile(const char* path) {
     return file;
 }
 
+/* A link is deleted as the link; a device node or a pipe never is. */
+bool PlatformDeletePlainFile(const char* path) {
+    struct stat entry;
+    if (lstat(path, &entry) != 0 || !(S_ISREG(entry.st_mode) || S_ISLNK(entry.st_mode)))
+        return false;
+    return unlink(path) == 0;
+}
+
 /* Paths that lead to files are the same when they lead to the same file
  * (so "./a" and "a", or a link and its target, are one); paths that lead
  * nowhere are the same only when they are spelled the same. */

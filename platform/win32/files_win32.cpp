@@ -34,6 +34,14 @@ FILE* PlatformOpenForAppend(const char* path) {
     return stream;
 }
 
+bool PlatformDeletePlainFile(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
+        return false;
+    return DeleteFileA(path) != 0;
+}
+
 static const int FullPathSize = 1024;
 
 /* The full path (current folder and drive filled in, "." and ".." taken
