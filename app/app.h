@@ -27,7 +27,7 @@ struct AppState {
     int32_t modifiedCount;                /* nonzero: unsaved changes */
     int32_t loopsCompleted;
     HookHandle journalHook; /* the installed record or playback hook */
-    int exitCode;           /* what a command-line run ends with */
+    int exitCode;           /* what a command-line run ends with: see RunExitCode */
 };
 
 extern AppState gApp;
@@ -46,10 +46,17 @@ enum ExitCode {
     ExitCancelled = 4,     /* the playback was cancelled (Ctrl+Esc, or the window closed) */
 };
 
+/* How the run ends (run_outcome.cpp), the one owner of the exit code.
+ * ReportRunOutcome records why a run stopped; the first failure reported
+ * stays. RunExitCode is what the process returns: the recorded code in
+ * command-line mode, ExitSuccess in interactive mode. */
+void ReportRunOutcome(ExitCode code);
+int RunExitCode(void);
+
 /* The whole program: start-up, then the message loop until the main window
- * is destroyed. commandTail is the text after the program's own name with
- * leading blanks skipped; empty means interactive mode. Returns the
- * process exit code. */
+ * is destroyed. commandTail is the text after the program's own name;
+ * leading blanks are skipped, and an empty rest means interactive mode.
+ * Returns the process exit code. */
 int RunMirlow(const char* commandTail, int showState);
 
 /* Start-up alone. True when the message loop should run; otherwise
@@ -58,6 +65,10 @@ bool StartMirlow(const char* commandTail, int showState, int* exitCode);
 
 /* The message loop; returns the quit message's exit code. */
 int RunMessageLoop(void);
+
+/* The text after its leading blanks (spaces and tabs), as the system's
+ * command-line tail is taken. */
+const char* SkipLeadingBlanks(const char* text);
 
 /* The path named by a command-line tail: a leading double quote takes the
  * text up to the next one (or the end); otherwise the whole tail. Copies at

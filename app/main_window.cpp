@@ -79,7 +79,7 @@ static void OnDestroy(WindowHandle window) {
         PlatformGetWindowPosition(window, &left, &top);
         SaveSettings(left, top, CurrentLastTab());
     }
-    PlatformPostQuitMessage(gApp.commandLineMode ? gApp.exitCode : ExitSuccess);
+    PlatformPostQuitMessage(RunExitCode());
 }
 
 /* ---- Size and focus ---- */

@@ -60,8 +60,10 @@ int RunMessageLoop(void) {
         int got = PlatformGetMessage(&message);
         if (got == 0)
             return (int)message.wParam;
-        if (got < 0)
-            return gApp.commandLineMode ? ExitStartupFailed : ExitSuccess;
+        if (got < 0) {
+            ReportRunOutcome(ExitStartupFailed);
+            return RunExitCode();
+        }
         HandleLoopMessage(&message);
     }
 }

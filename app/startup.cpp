@@ -8,6 +8,7 @@
  */
 #include "app/app.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "log/log.h"
@@ -68,9 +69,46 @@ static WindowHandle CreateMainWindow(const WindowPosition& position) {
                                 PlatformSystemMetric(MetricMinWindowHeight));
 }
 
+const char* SkipLeadingBlanks(const char* text) {
+    while (*text == ' ' || *text == '\t')
+        text++;
+    return text;
+}
+
+/* A box is only as wide as the screen, and a path has no blanks to wrap
+ * at: the box shows its start and its end, the log the whole of it. */
+static const size_t PathShownHead = 40;
+static const size_t PathShownTail = 40;
+
+static void ShortenForBox(const char* path, char* shown, size_t size) {
+    size_t length = strlen(path);
+    if (length <= PathShownHead + PathShownTail + 3)
+        snprintf(shown, size, "%s", path);
+    else
+        snprintf(shown, size, "%.*s...%s", (int)PathShownHead, path, path + length - PathShownTail);
+}
+
+/* A path longer than the system's limit is refused, never cut (a cut path
+ * names another file), and told like any other file that can't be loaded. */
+static void ReportOverlongPath(const char* tail) {
+    char shown[PathShownHead + PathShownTail + 4];
+    ShortenForBox(tail, shown, sizeof shown);
+    char text[sizeof shown + 96];
+    snprintf(text, sizeof text,
+             "Unable to open file '%s'!\n\nThe path is longer than %d characters.", shown,
+             MaxPathLength);
+    ShowMessageBox(text, "Error", BoxOk | BoxIconWarning | BoxTaskModal);
+    LogPrintf(LogLow, "ERROR: Unable to open '%s': the path is longer than %d characters", tail,
+              MaxPathLength);
+}
+
+/* The main window's creation has emptied the document path that start-up
+ * named early; it is named again here. */
 static bool StartCommandLineRun(const char* tail) {
-    if (!PathFromCommandTail(tail, gApp.documentPath))
+    if (!PathFromCommandTail(tail, gApp.documentPath)) {
+        ReportOverlongPath(tail);
         return false;
+    }
     if (LoadRecording(gApp.documentPath, true) < 0)
         return false;
     gApp.loopsCompleted = 0;
@@ -87,20 +125,27 @@ static void ShowInteractiveWindow(int showState) {
     LayoutMainWindow();
 }
 
-static int FailureExitCode(void) {
-    return gApp.commandLineMode ? ExitStartupFailed : ExitSuccess;
+static bool FailStart(ExitCode code, int* exitCode) {
+    ReportRunOutcome(code);
+    *exitCode = RunExitCode();
+    return false;
 }
 
 bool StartMirlow(const char* commandTail, int showState, int* exitCode) {
     memset(&gApp, 0, sizeof gApp);
     memset(&gJournal, 0, sizeof gJournal);
+    commandTail = SkipLeadingBlanks(commandTail);
     gApp.commandLineMode = commandTail[0] != '\0';
-    *exitCode = FailureExitCode();
+    *exitCode = ExitSuccess;
+    /* The recording is named before the settings are read, so that the
+     * log's start-up erase knows which file it must never touch. */
+    if (gApp.commandLineMode)
+        PathFromCommandTail(commandTail, gApp.documentPath);
 
     RecordingAllocation allocation = AllocateRecording();
     if (allocation != AllocationSucceeded) {
         ReportAllocationFailure(allocation);
-        return false;
+        return FailStart(ExitStartupFailed, exitCode);
     }
     RegisterMainWindowClass();
     SeedRandom(PlatformRandomSeed());
@@ -110,13 +155,12 @@ bool StartMirlow(const char* commandTail, int showState, int* exitCode) {
     WindowPosition position;
     LoadSettings(&position);
     if (CreateMainWindow(position) == nullptr)
-        return false;
+        return FailStart(ExitStartupFailed, exitCode);
 
     if (gApp.commandLineMode) {
         if (!StartCommandLineRun(commandTail)) {
-            *exitCode = ExitLoadFailed;
             PlatformDestroyWindow(gApp.mainWindow);
-            return false;
+            return FailStart(ExitLoadFailed, exitCode);
         }
     } else {
         ShowInteractiveWindow(showState);

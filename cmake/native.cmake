@@ -20,6 +20,7 @@ add_library(mirlow_core STATIC
     platform/sim/sim_desktop_file.cpp
     platform/sim/sim_documents.cpp
     platform/sim/sim_dialogs.cpp
+    platform/sim/sim_files.cpp
     platform/sim/sim_platform.cpp
     platform/sim/sim_record.cpp
     platform/sim/sim_registry.cpp
@@ -29,16 +30,18 @@ target_include_directories(mirlow_core PUBLIC ${CMAKE_SOURCE_DIR})
 set_source_files_properties(platform/sim/sim_dialogs.cpp PROPERTIES
     COMPILE_DEFINITIONS "MIRLOW_SOURCE_DIR=\"${CMAKE_SOURCE_DIR}\"")
 
-set(LOADER_FUZZ_TARGETS text binary)
+# The fuzz targets by name, with their sources: the two loaders and the
+# headless program's registry file.
+set(FUZZ_TARGETS text binary registry)
+set(FUZZ_SOURCES_text tests/fuzz/text_loader_fuzz.cpp tests/fuzz/fuzz_loader.cpp)
+set(FUZZ_SOURCES_binary tests/fuzz/binary_loader_fuzz.cpp tests/fuzz/fuzz_loader.cpp)
+set(FUZZ_SOURCES_registry tests/fuzz/registry_file_fuzz.cpp)
 
 if(MIRLOW_FUZZ)
-    foreach(format ${LOADER_FUZZ_TARGETS})
-        add_executable(mirlow_fuzz_${format}
-            tests/fuzz/${format}_loader_fuzz.cpp
-            tests/fuzz/fuzz_loader.cpp
-        )
-        target_link_libraries(mirlow_fuzz_${format} PRIVATE mirlow_core)
-        target_link_options(mirlow_fuzz_${format} PRIVATE -fsanitize=fuzzer)
+    foreach(target ${FUZZ_TARGETS})
+        add_executable(mirlow_fuzz_${target} ${FUZZ_SOURCES_${target}})
+        target_link_libraries(mirlow_fuzz_${target} PRIVATE mirlow_core)
+        target_link_options(mirlow_fuzz_${target} PRIVATE -fsanitize=fuzzer)
     endforeach()
     return()
 endif()
@@ -52,6 +55,9 @@ include(GoogleTest)
 add_executable(mirlow_tests
     tests/auto_type_test.cpp
     tests/dialog_templates_test.cpp
+    tests/fidelity_test.cpp
+    tests/hostile_input_test.cpp
+    tests/log_guard_test.cpp
     tests/file_association_test.cpp
     tests/injection_test.cpp
     tests/log_test.cpp
@@ -92,17 +98,21 @@ endif()
 
 add_test(NAME headless_registry_file
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/headless_registry_test.sh $<TARGET_FILE:mirlow>)
+add_test(NAME headless_hostile_inputs
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/headless_hostile_test.sh $<TARGET_FILE:mirlow>)
 
-# Every fuzz seed and every input that once broke a loader, replayed through
-# the fuzz targets' checks in the ordinary build.
-foreach(format ${LOADER_FUZZ_TARGETS})
-    add_executable(mirlow_fuzz_replay_${format}
-        tests/fuzz/${format}_loader_fuzz.cpp
-        tests/fuzz/fuzz_loader.cpp
-        tests/fuzz/replay_main.cpp
-    )
-    target_link_libraries(mirlow_fuzz_replay_${format} PRIVATE mirlow_core)
-    add_test(NAME fuzz_replay_${format} COMMAND mirlow_fuzz_replay_${format}
-        ${CMAKE_SOURCE_DIR}/tests/fuzz/seeds/${format}
-        ${CMAKE_SOURCE_DIR}/tests/fuzz/regressions/${format})
+# Every fuzz seed, the seeds at the loaders' limits (made by a script, as
+# they are large) and every input that once broke a target, replayed
+# through the fuzz targets' checks in the ordinary build.
+foreach(target ${FUZZ_TARGETS})
+    add_executable(mirlow_fuzz_replay_${target} ${FUZZ_SOURCES_${target}}
+                                                tests/fuzz/replay_main.cpp)
+    target_link_libraries(mirlow_fuzz_replay_${target} PRIVATE mirlow_core)
+    add_test(NAME fuzz_replay_${target} COMMAND mirlow_fuzz_replay_${target}
+        ${CMAKE_SOURCE_DIR}/tests/fuzz/seeds/${target}
+        ${CMAKE_SOURCE_DIR}/tests/fuzz/regressions/${target})
 endforeach()
+add_test(NAME fuzz_replay_limits COMMAND bash -c
+    "${CMAKE_SOURCE_DIR}/tests/fuzz/make_limit_seeds.sh limit-seeds && \
+     $<TARGET_FILE:mirlow_fuzz_replay_text> limit-seeds/text && \
+     $<TARGET_FILE:mirlow_fuzz_replay_binary> limit-seeds/binary")

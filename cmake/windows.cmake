@@ -17,6 +17,7 @@ add_executable(mirlow WIN32
     platform/win32/documents_win32.cpp
     platform/win32/dialogs_win32.cpp
     platform/win32/entry_win32.cpp
+    platform/win32/files_win32.cpp
     platform/win32/input_win32.cpp
     platform/win32/journal_win32.cpp
     platform/win32/probe_win32.cpp

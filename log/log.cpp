@@ -6,6 +6,13 @@
  * every line costs an open and a close, which is why the HIGH level warns
  * that it could affect performance. Nothing here reports a failure; a log
  * that can't be written must never stop a recording or a playback.
+ *
+ * The log never writes into, nor erases, the recording in use: the open
+ * document, a file being loaded, and at start-up the file that Reload is
+ * about to reopen. When Logfile names one of them, the lines go instead to
+ * the same path with ".log" added, whose first line says why, and the
+ * start-up erase clears that file rather than the recording. Names compare
+ * as the platform compares them (PlatformSameFile).
  */
 #include "log/log.h"
 
@@ -13,19 +20,102 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/app.h"
 #include "settings/settings.h"
 
 bool LogLevelAtLeast(LogLevel level) {
     return gSettings.log >= (int)level;
 }
 
-static void AppendLine(const char* line, size_t length) {
-    FILE* file = fopen(gSettings.logfile, "ab");
+/* ---- Keeping the log out of the recording ---- */
+
+static const char* const RedirectSuffix = ".log";
+
+/* The file being loaded, for as long as the load runs. */
+static char recordingBeingLoaded[MaxPathLength + 1];
+
+void SetRecordingBeingLoaded(const char* path) {
+    snprintf(recordingBeingLoaded, sizeof recordingBeingLoaded, "%s", path != nullptr ? path : "");
+}
+
+static bool LogfileIs(const char* recording) {
+    return recording[0] != '\0' && PlatformSameFile(gSettings.logfile, recording);
+}
+
+/* Where the lines go, decided again only when the log's path or the
+ * recording in use changes, so a line costs a path comparison only then. */
+struct LogTarget {
+    char logfile[SettingTextSize];
+    char document[MaxPathLength + 1];
+    char loading[MaxPathLength + 1];
+    bool decided;
+    bool redirected;
+    bool told; /* the redirected file has been told why */
+    char path[SettingTextSize + 8];
+};
+static LogTarget target;
+
+static bool TargetIsCurrent(void) {
+    return target.decided && strcmp(target.logfile, gSettings.logfile) == 0 &&
+           strcmp(target.document, gApp.documentPath) == 0 &&
+           strcmp(target.loading, recordingBeingLoaded) == 0;
+}
+
+static void RedirectedPath(char* path, size_t size) {
+    int length = snprintf(path, size, "%s%s", gSettings.logfile, RedirectSuffix);
+    if (length < 0 || (size_t)length > (size_t)MaxPathLength)
+        path[0] = '\0'; /* no such file can be had: the lines are dropped */
+}
+
+static void DecideTarget(void) {
+    bool redirected = LogfileIs(gApp.documentPath) || LogfileIs(recordingBeingLoaded);
+    if (!redirected || !target.redirected || strcmp(target.logfile, gSettings.logfile) != 0)
+        target.told = false;
+    snprintf(target.logfile, sizeof target.logfile, "%s", gSettings.logfile);
+    snprintf(target.document, sizeof target.document, "%s", gApp.documentPath);
+    snprintf(target.loading, sizeof target.loading, "%s", recordingBeingLoaded);
+    target.decided = true;
+    target.redirected = redirected;
+    if (redirected)
+        RedirectedPath(target.path, sizeof target.path);
+    else
+        snprintf(target.path, sizeof target.path, "%s", gSettings.logfile);
+}
+
+static const char* TargetPath(void) {
+    if (!TargetIsCurrent())
+        DecideTarget();
+    return target.path;
+}
+
+/* ---- Writing ---- */
+
+static void AppendTo(const char* path, const char* line, size_t length) {
+    FILE* file = PlatformOpenForAppend(path);
     if (file == nullptr)
         return;
     fwrite(line, 1, length, file);
     fwrite("\r\n", 1, 2, file);
     fclose(file);
+}
+
+static void TellWhyRedirected(const char* path) {
+    char line[LogLineSize];
+    snprintf(line, sizeof line,
+             "The log file '%s' is the recording in use: it is left alone and this file takes "
+             "the log",
+             gSettings.logfile);
+    AppendTo(path, line, strlen(line));
+    target.told = true;
+}
+
+static void AppendLine(const char* line, size_t length) {
+    const char* path = TargetPath();
+    if (path[0] == '\0')
+        return;
+    if (target.redirected && !target.told)
+        TellWhyRedirected(path);
+    AppendTo(path, line, length);
 }
 
 void WriteLogLine(const char* text) {
@@ -62,6 +152,28 @@ void LogPrintf(LogLevel level, const char* format, ...) {
     va_end(arguments);
 }
 
+/* ---- Erasing at start-up ---- */
+
+/* The recent file that Reload reopens once the main window exists. */
+static bool LogfileIsReloadedFile(void) {
+    if (gSettings.reload == 0 || gApp.commandLineMode)
+        return false;
+    char path[RegistryTextSize];
+    char valuePath[RegistryPathSize];
+    snprintf(valuePath, sizeof valuePath, "%s\\File1", SettingsKeyPath);
+    ReadSettingValue(valuePath, KindText, path, sizeof path, 0);
+    return LogfileIs(path);
+}
+
+/* The erase clears what the log would write to, which is the redirected
+ * file when the log names the recording in use. */
 void EraseLogFile(void) {
-    remove(gSettings.logfile);
+    if (!LogfileIsReloadedFile()) {
+        PlatformDeletePlainFile(TargetPath());
+        return;
+    }
+    char path[SettingTextSize + 8];
+    RedirectedPath(path, sizeof path);
+    if (path[0] != '\0')
+        PlatformDeletePlainFile(path);
 }

@@ -9,7 +9,17 @@
 #ifndef MIRLOW_LOG_H
 #define MIRLOW_LOG_H
 
+#include <cstdint>
+
 enum LogLevel { LogOff = 0, LogLow = 1, LogMedium = 2, LogHigh = 3 };
+
+/* A 32-bit value that the system keeps unsigned (a tick count, an event's
+ * time, a message number) as a "%li" of the log shows it: signed, as the
+ * Windows build's 32-bit long prints it, so the same run logs the same
+ * line on every build. */
+inline long LogSigned32(uint32_t value) {
+    return (long)(int32_t)value;
+}
 
 /* A line never holds more than this, its terminating zero included; a
  * longer line is cut. The line end is added on top. */
@@ -34,7 +44,18 @@ bool LogLevelIs(LogLevel level);
 /* WriteLogLineFormat when the log level is at least level. */
 void LogPrintf(LogLevel level, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-/* Deletes the log file (start-up with RestartLog on); a failure is ignored. */
+/* Deletes the log file (start-up with RestartLog on); a failure is ignored,
+ * and a log path that names a device or a pipe is left alone.
+ * A log file that is the recording in use is never deleted (see
+ * SetRecordingBeingLoaded): the file that takes the log instead is. */
 void EraseLogFile(void);
+
+/* The log never writes into, nor erases, the recording in use: the open
+ * document (the shell's documentPath), the file named here while it is
+ * being loaded (null when the load is over), and at start-up the recent
+ * file that Reload reopens. When Logfile names one of them, the lines go to
+ * the same path with ".log" added, and the first one written there says
+ * why. */
+void SetRecordingBeingLoaded(const char* path);
 
 #endif

@@ -167,9 +167,16 @@ int FindNoCase(const char* text, const char* pattern);
  * zero-terminated text in a buffer of capacity bytes, in place; returns
  * the number of replacements. The search resumes at the start of each
  * inserted replacement, or after it when the replacement holds the
- * pattern itself (which would otherwise be found there for ever). A
- * replacement that would not fit the buffer is not made, and the ones
- * after it neither. */
-int ReplaceAllNoCase(char* text, size_t capacity, const char* pattern, const char* replacement);
+ * pattern itself (which would otherwise be found there for ever). A text
+ * that would grow past the buffer is cut, never through a replacement or
+ * a token in braces: a replacement that does not fit is left out together
+ * with everything after it, and text pushed past the end is cut before a
+ * token it would split. *cut (when given) is set when anything was cut. */
+int ReplaceAllNoCase(char* text, size_t capacity, const char* pattern, const char* replacement,
+                     bool* cut = nullptr);
+
+/* The keyword of a script command kind ("START", ...); "" for a kind
+ * without one. */
+const char* KeywordOfKind(int32_t kind);
 
 #endif

@@ -19,6 +19,10 @@ const char* const ScriptKeywordNames[ScriptCommandKindCount] = {
     "", "START", "GOTO", "TYPE", "WAIT", "MOUSECLICK", "WINDOWCLICK",
 };
 
+const char* KeywordOfKind(int32_t kind) {
+    return kind > 0 && kind < ScriptCommandKindCount ? ScriptKeywordNames[kind] : "";
+}
+
 static const size_t EventListBytes = sizeof(EventRecord) * MaxEvents;
 static const size_t IntegerArrayBytes = sizeof(int32_t) * MaxScriptCommands;
 

@@ -112,7 +112,7 @@ static void ZeroEventsFrom(size_t filledBytes) {
     memset((char*)gRecording.events + filledBytes, 0, listBytes - filledBytes);
 }
 
-int LoadRecording(const char* path, bool reportErrors) {
+static int LoadFile(const char* path, bool reportErrors) {
     int64_t size = 0;
     FILE* file = OpenForLoad(path, reportErrors, &size);
     if (file == nullptr)
@@ -142,6 +142,15 @@ int LoadRecording(const char* path, bool reportErrors) {
 
 void ReportSaveFailure(const char* path) {
     ShowAboutPath("Unable to save file '%s'!", path);
+}
+
+/* While the file is read, the log keeps out of it, even when the log file
+ * is named the same. */
+int LoadRecording(const char* path, bool reportErrors) {
+    SetRecordingBeingLoaded(path);
+    int result = LoadFile(path, reportErrors);
+    SetRecordingBeingLoaded(nullptr);
+    return result;
 }
 
 void FailSave(FILE* file, const char* path) {

@@ -34,16 +34,49 @@ int FindNoCase(const char* text, const char* pattern) {
     return -1;
 }
 
+/* Tokens are short groups in braces ("{playbackloop}" is the longest);
+ * a cut that falls within this many characters after an opening brace
+ * with no closing one is taken to split a token. */
+static const size_t LongestToken = 32;
+
+/* Moves the end of a text that was cut at length back to before a token it
+ * split, but never into the first keep characters. Returns the new length. */
+static size_t CutBeforeSplitToken(char* text, size_t keep, size_t length) {
+    size_t lowest = length > keep + LongestToken ? length - LongestToken : keep;
+    for (size_t at = length; at > lowest; at--) {
+        if (text[at - 1] == '}')
+            break;
+        if (text[at - 1] == '{') {
+            text[at - 1] = '\0';
+            return at - 1;
+        }
+    }
+    return length;
+}
+
+static void NoteCut(bool* cut) {
+    if (cut != nullptr)
+        *cut = true;
+}
+
 /* After a replacement the search resumes at the start of the inserted
  * text, so text that a removal joins together is seen again. A replacement
  * that itself holds the pattern would be found there for ever; the search
- * then goes on after it instead. */
-int ReplaceAllNoCase(char* text, size_t capacity, const char* pattern, const char* replacement) {
+ * then goes on after it instead.
+ *
+ * A text that grows past the buffer is cut, but never through a token or a
+ * replacement: a replacement goes in whole or, with everything after it,
+ * not at all, and text pushed past the end is cut before any token it
+ * would split. Typing "{da" or half a number would be worse than typing
+ * less. */
+int ReplaceAllNoCase(char* text, size_t capacity, const char* pattern, const char* replacement,
+                     bool* cut) {
     size_t patternLength = strlen(pattern);
     size_t replacementLength = strlen(replacement);
     size_t length = strnlen(text, capacity);
     if (patternLength == 0 || length >= capacity)
         return 0; /* nothing to look for, or no terminated text in the buffer */
+    const size_t room = capacity - 1;
     size_t skip = FindNoCase(replacement, pattern) >= 0 ? replacementLength : 0;
     int count = 0;
     size_t from = 0;
@@ -52,12 +85,22 @@ int ReplaceAllNoCase(char* text, size_t capacity, const char* pattern, const cha
         if (found < 0)
             return count;
         size_t at = from + (size_t)found;
-        if (length - patternLength + replacementLength >= capacity)
-            return count; /* the grown text would not fit the buffer */
-        memmove(text + at + replacementLength, text + at + patternLength,
-                length - at - patternLength + 1);
+        if (replacementLength > room - at) {
+            text[at] = '\0';
+            NoteCut(cut);
+            return count;
+        }
+        size_t tail = length - at - patternLength;
+        size_t keptTail =
+            tail < room - at - replacementLength ? tail : room - at - replacementLength;
+        memmove(text + at + replacementLength, text + at + patternLength, keptTail);
         memcpy(text + at, replacement, replacementLength);
-        length = length - patternLength + replacementLength;
+        length = at + replacementLength + keptTail;
+        text[length] = '\0';
+        if (keptTail < tail) {
+            length = CutBeforeSplitToken(text, at + replacementLength, length);
+            NoteCut(cut);
+        }
         count++;
         from = at + skip;
     }

@@ -533,5 +533,17 @@ enum ScaledMetric {
 int PlatformWindowDpi(WindowHandle window);
 int PlatformScaledMetric(WindowHandle window, ScaledMetric metric);
 void PlatformMoveToSuggestedRect(WindowHandle window, intptr_t suggestion);
+/* ---- Files the log writes ----
+ * PlatformOpenForAppend opens a plain file for appending, creating it when
+ * it does not exist; null when it cannot be opened or names something
+ * other than a plain file (a pipe, a device, a folder). It never waits for
+ * another program at the far end of a pipe. PlatformDeletePlainFile
+ * deletes a plain file and nothing else. PlatformSameFile tells whether
+ * two paths name the same file, compared as the system compares file
+ * names (full paths; letter case ignored on Windows).
+ */
+FILE* PlatformOpenForAppend(const char* path);
+bool PlatformDeletePlainFile(const char* path);
+bool PlatformSameFile(const char* first, const char* second);
 
 #endif

@@ -41,58 +41,14 @@ struct Expansion {
     bool cut;         /* a value token made the text longer than the buffer */
 };
 
-static char LowerAscii(char character) {
-    return character >= 'A' && character <= 'Z' ? (char)(character + 0x20) : character;
-}
-
-/* Where token first occurs in text, or null. */
-static char* FindToken(char* text, const char* token) {
-    for (char* start = text; *start != '\0'; start++) {
-        size_t i = 0;
-        while (token[i] != '\0' && LowerAscii(start[i]) == LowerAscii(token[i]))
-            i++;
-        if (token[i] == '\0')
-            return start;
-    }
-    return nullptr;
-}
-
 static bool Contains(Expansion* expansion, const char* token) {
-    return FindToken(expansion->text, token) != nullptr;
+    return FindNoCase(expansion->text, token) >= 0;
 }
 
-/* Replaces every occurrence of token by replacement; true when there was
- * one. The search goes on behind each replacement, so a replacement is
- * never searched again. A text that grows past the buffer loses its end. */
+/* Replaces every occurrence of token; true when there was one. */
 static bool ReplaceEvery(Expansion* expansion, const char* token, const char* replacement) {
-    char* text = expansion->text;
-    size_t length = strlen(text);
-    size_t tokenLength = strlen(token);
-    size_t replacementLength = strlen(replacement);
-    size_t searchFrom = 0;
-    bool found = false;
-    for (char* at = FindToken(text, token); at != nullptr;
-         at = FindToken(text + searchFrom, token)) {
-        size_t index = (size_t)(at - text);
-        size_t tailFrom = index + tokenLength;
-        size_t tailLength = length - tailFrom;
-        size_t kept = replacementLength;
-        if (kept > MaxTextLength - index)
-            kept = MaxTextLength - index;
-        size_t tailTo = index + kept;
-        size_t keptTail = tailLength;
-        if (keptTail > MaxTextLength - tailTo)
-            keptTail = MaxTextLength - tailTo;
-        if (kept < replacementLength || keptTail < tailLength)
-            expansion->cut = true;
-        memmove(text + tailTo, text + tailFrom, keptTail);
-        memcpy(text + index, replacement, kept);
-        length = tailTo + keptTail;
-        text[length] = '\0';
-        searchFrom = tailTo;
-        found = true;
-    }
-    return found;
+    return ReplaceAllNoCase(expansion->text, sizeof expansion->text, token, replacement,
+                            &expansion->cut) > 0;
 }
 
 static bool RemoveEvery(Expansion* expansion, const char* token) {
@@ -128,29 +84,11 @@ static const int32_t LeftAltKey = 0xA4;
 static const int32_t RightAltKey = 0xA5;
 static const int32_t ShiftKey = 0x10;
 
-static bool BlockFits(int32_t position, int32_t size) {
-    int32_t count = gRecording.eventCount;
-    return position >= 0 && position <= count && count <= MaxEvents - size;
-}
-
-/* Inserts a block of key records at the expansion's position, after moving
- * the anchors from there on, and counts it into eventCount. A block that
- * does not fit is left out whole, so no key-down goes in without its
+/* A block goes in whole or not at all, so no key-down goes in without its
  * key-up and no anchor moves for nothing. */
 static bool InjectKeyBlock(Expansion* expansion, const EventRecord* records, int32_t size) {
-    if (!BlockFits(expansion->position, size)) {
-        if (LogLevelAtLeast(LogLow)) {
-            char line[160];
-            snprintf(line, sizeof line,
-                     "    ERROR: The event list is full (%d events); %d key event(s) not injected",
-                     MaxEvents, (int)size);
-            WriteLogLine(line);
-        }
+    if (!InjectEvents(expansion->position, records, size))
         return false;
-    }
-    ShiftAnchors(expansion->position, size);
-    InsertEventRun(expansion->position, gRecording.eventCount, records, size);
-    gRecording.eventCount += size;
     expansion->position += size;
     return true;
 }

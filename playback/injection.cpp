@@ -114,18 +114,12 @@ bool InsertEvent(int32_t position, int32_t count, const EventRecord& record) {
 
 /* ---- Anchors ---- */
 
-static const char* KeywordOf(int32_t kind) {
-    if (kind < 0 || kind >= ScriptCommandKindCount)
-        return "";
-    return ScriptKeywordNames[kind];
-}
-
 static void LogAnchorShift(int32_t command, int32_t from, int32_t to) {
     char line[ScriptTextSize + 200];
     snprintf(line, sizeof line,
              "        ~~~Adjusting upcoming script command #%d (%s %s) from event (0-based) index "
              "[%d] to [%d]",
-             (int)command, KeywordOf(gRecording.commandKinds[command]),
+             (int)command, KeywordOfKind(gRecording.commandKinds[command]),
              gRecording.commandTexts[command], (int)from, (int)to);
     WriteLogLine(line);
 }
@@ -142,6 +136,20 @@ void ShiftAnchors(int32_t from, int32_t delta) {
             LogAnchorShift(i, anchor, anchor + delta);
         gRecording.commandAnchors[i] = anchor + delta;
     }
+}
+
+/* The anchors move before the records go in, so the log shows each
+ * adjustment ahead of the insertion it makes room for. */
+bool InjectEvents(int32_t position, const EventRecord* records, int32_t size) {
+    int32_t count = gRecording.eventCount;
+    if (size < 0 || size > RoomAt(position, count)) {
+        LogRefusedInsertion(position, count, size);
+        return false;
+    }
+    ShiftAnchors(position, size);
+    InsertEventRun(position, count, records, size);
+    gRecording.eventCount = count + size;
+    return true;
 }
 
 /* ---- Typing ---- */

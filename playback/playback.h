@@ -107,6 +107,13 @@ bool InsertEventRun(int32_t position, int32_t count, const EventRecord* records,
 /* Adds delta to the anchor of every valid command anchored at from or later. */
 void ShiftAnchors(int32_t from, int32_t delta);
 
+/* Inserts a block of records that belong together (a click, a key's down
+ * and up) at position in the playing list: moves the anchors from position
+ * on, inserts the records and counts them into eventCount. All or nothing:
+ * false, with nothing changed and the refusal logged, when they do not
+ * fit. */
+bool InjectEvents(int32_t position, const EventRecord* records, int32_t size);
+
 /* Inserts the key records that type text, from position on, into a list of
  * count valid records: a key-down and key-up per character, wrapped in
  * Shift down and up when the character needs Shift and altHeld is 0; with

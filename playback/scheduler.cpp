@@ -82,7 +82,7 @@ void StartPlayback(void) {
                               ? "Playing through the system's journal hook"
                               : "Playing through injected input (no journal hook available)");
     if (gApp.journalHook == nullptr) {
-        gApp.exitCode = ExitPlaybackError;
+        ReportRunOutcome(ExitPlaybackError);
         ReportPlaybackError("Unable to start playback!", "Playback Failure",
                             BoxOk | BoxIconWarning | BoxTaskModal);
     }
@@ -103,7 +103,7 @@ void AbortPlayback(void) {
     gApp.journalHook = nullptr;
     FinishInterruptedPass();
     ResetRunCounters();
-    gApp.exitCode = ExitPlaybackError;
+    ReportRunOutcome(ExitPlaybackError);
     PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
 }
 
@@ -140,7 +140,11 @@ static void EndPass(void) {
     gApp.journalHook = nullptr;
     SetCommandState(ID_FILE_OPEN);
     LogPrintf(LogLow, "Playback Complete!\r\n");
-    int32_t completed = ++gApp.loopsCompleted;
+    /* An endless run stops counting at the counter's end instead of
+     * overflowing it; the passes go on. */
+    if (gApp.loopsCompleted < INT32_MAX)
+        gApp.loopsCompleted++;
+    int32_t completed = gApp.loopsCompleted;
     if (gSettings.repeatForever != 0 || completed < gSettings.repeats)
         StartNextPass(completed);
     else
@@ -227,7 +231,7 @@ static void DescribeEvent(const EventRecord& event, char* text, size_t size) {
     if (name != nullptr)
         snprintf(text, size, "%s (%li, %li)", name, (long)event.paramH, (long)event.paramL);
     else
-        snprintf(text, size, "%li (%li, %li)", (long)event.message, (long)event.paramH,
+        snprintf(text, size, "%li (%li, %li)", LogSigned32(event.message), (long)event.paramH,
                  (long)event.paramL);
 }
 
@@ -242,12 +246,12 @@ static void LogPlayedEvent(const EventRecord& event, int32_t delay) {
         return;
     }
     long adjustment = delay < gJournal.surplus ? delay : gJournal.surplus;
-    long previous = gJournal.position > 0 ? (long)EventAt(gJournal.position - 1).time : 0;
+    long previous = gJournal.position > 0 ? LogSigned32(EventAt(gJournal.position - 1).time) : 0;
     LogPrintf(LogHigh,
               "Play Event #%d at %li: Requested Delay=%li, Surplus Adjustment=%li, Time=%li, "
               "Prev=%li, Message=%s",
-              number, (long)PlatformTickCount(), (long)delay, adjustment, (long)event.time,
-              previous, text);
+              number, LogSigned32(PlatformTickCount()), (long)delay, adjustment,
+              LogSigned32(event.time), previous, text);
 }
 
 static int32_t TakeOffSurplus(int32_t delay) {
@@ -357,7 +361,7 @@ static intptr_t AnswerSkip(void) {
     gJournal.position++;
     gJournal.freshEvent = true;
     LogPrintf(LogHigh, "    -->Windows accepted the previous message at %li, go on to #%d...",
-              (long)PlatformTickCount(), gJournal.position + 1);
+              LogSigned32(PlatformTickCount()), gJournal.position + 1);
     if (gJournal.position < gRecording.eventCount)
         return PassOn(HookSkip);
     EndPass();

@@ -112,13 +112,20 @@ static void ReadPoint(const char* text, int32_t* x, int32_t* y) {
 }
 
 /* A WINDOWCLICK with no window to be relative to (no GOTO yet, or the
- * window has gone) clicks at the given point on the screen. */
+ * window has gone) clicks at the given point on the screen. A window far
+ * off the screen cannot push the point past the 32-bit range: the sum
+ * stops at its end. */
+static int32_t AddClamped(int32_t a, int32_t b) {
+    int64_t sum = (int64_t)a + b;
+    return sum > INT32_MAX ? INT32_MAX : sum < INT32_MIN ? INT32_MIN : (int32_t)sum;
+}
+
 static void AddGotoWindowCorner(int32_t* x, int32_t* y) {
     ScreenRect rect;
     if (gJournal.gotoWindow == nullptr || !PlatformGetWindowRect(gJournal.gotoWindow, &rect))
         return;
-    *x += rect.left;
-    *y += rect.top;
+    *x = AddClamped(*x, rect.left);
+    *y = AddClamped(*y, rect.top);
 }
 
 static intptr_t RunClick(const char* text, bool relativeToWindow) {
@@ -127,24 +134,16 @@ static intptr_t RunClick(const char* text, bool relativeToWindow) {
     if (relativeToWindow)
         AddGotoWindowCorner(&x, &y);
     LogPrintf(LogMedium, "    Mouse clicking at screen coordinate (%d, %d)...", x, y);
-    int32_t after = gJournal.position + 1;
     EventRecord click[2] = {{MsgLButtonDown, x, y, 0, 0}, {MsgLButtonUp, x, y, 0, 0}};
-    if (!InsertEventRun(after, gRecording.eventCount, click, 2))
-        return 0;
-    gRecording.eventCount += 2;
-    ShiftAnchors(after, 2);
+    InjectEvents(gJournal.position + 1, click, 2);
     return 0;
-}
-
-static const char* KeywordOf(int32_t kind) {
-    return kind > 0 && kind < ScriptCommandKindCount ? ScriptKeywordNames[kind] : "";
 }
 
 intptr_t RunScriptCommand(int index) {
     ScriptCommand command = GetScriptCommand(index);
     LogPrintf(LogMedium, "Play Event #%d at %li: Script Command #%d: %s '%s'",
-              gJournal.position + 1, (long)PlatformTickCount(), index, KeywordOf(command.kind),
-              command.text);
+              gJournal.position + 1, LogSigned32(PlatformTickCount()), index,
+              KeywordOfKind(command.kind), command.text);
     switch (command.kind) {
     case CommandStart:
         return RunStart(command.text);
@@ -205,9 +204,11 @@ void SubstituteTypeKey(void) {
     char text[64];
     FormatTypeKeyText(text, sizeof text);
     int32_t after = gJournal.position + 2;
+    if (after > gRecording.eventCount)
+        after = gRecording.eventCount; /* the press was the last event */
     int32_t typed = TypeTextEvents(after, gRecording.eventCount, text, autoTypeAltHeld);
     gRecording.eventCount += typed;
     ShiftAnchors(after, typed);
     LogPrintf(LogMedium, "Play Event #%d at %li: AutoType: '%s' (%d additional events)",
-              gJournal.position + 1, (long)PlatformTickCount(), text, typed);
+              gJournal.position + 1, LogSigned32(PlatformTickCount()), text, typed);
 }

@@ -335,7 +335,7 @@ static void ReleaseHook(int commandLineExitCode) {
     gApp.journalHook = nullptr;
     FinishInterruptedPass();
     if (wasPlaying)
-        gApp.exitCode = commandLineExitCode;
+        ReportRunOutcome((ExitCode)commandLineExitCode);
 }
 
 static void ClearStatusLine(void) {

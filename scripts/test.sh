@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the native suite on the simulated
-# desktop, a bounded fuzzing run of the file loaders (MIRLOW_FUZZ_SECONDS
-# each, default 60), then the Wine tests of the real mirlow.exe on a
-# virtual display. Ends with one line counting the native and Wine tests.
+# desktop, a bounded fuzzing run of the file loaders and the registry file
+# reader (MIRLOW_FUZZ_SECONDS each, default 60), then the Wine tests of the
+# real mirlow.exe on a virtual display. Ends with one line counting the native and Wine tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,7 +14,7 @@ status=0
 echo "== native tests"
 (cd build/native && ctest --output-on-failure) 2>&1 | tee build/logs/native.txt || status=1
 
-echo "== fuzzing the loaders"
+echo "== fuzzing the loaders and the registry file reader"
 scripts/fuzz.sh "${MIRLOW_FUZZ_SECONDS:-60}" >build/logs/fuzz.txt 2>&1 || status=1
 grep -E '^fuzz ' build/logs/fuzz.txt || { echo "fuzz: no result, see build/logs/fuzz.txt"; status=1; }
 

@@ -195,18 +195,24 @@ TEST(RandomInRangeTest, ScalesTheGeneratorOntoTheRange) {
     }
 }
 
-TEST_F(AutoTypeTest, TextThatGrowsPastTheBufferIsCutAtItsEnd) {
+TEST_F(AutoTypeTest, TextThatGrowsPastTheBufferIsCutBetweenTokens) {
     // 102 tokens of 10 characters and 3 more make 1,023 characters; each
-    // token grows to 18 digits, and the text is cut at 1,023.
+    // token grows to 18 digits, so 56 whole numbers fit and the text ends
+    // there, never in part of a number or of a token.
     SimSetLocalTime(LocalTime{2003, 3, 0, 9, 7, 6, 5, 4});
     std::string text, expanded;
-    for (int i = 0; i < 102; i++) {
+    for (int i = 0; i < 102; i++)
         text += "{dtnumber}";
+    for (int i = 0; i < 56; i++)
         expanded += "200303090706050004";
-    }
     text += "xyz";
-    EXPECT_EQ(RunType(text.c_str()), 2 * (ScriptTextSize - 1));
-    EXPECT_EQ(inserted, TypingOf(expanded.substr(0, ScriptTextSize - 1)));
+    EXPECT_EQ(RunType(text.c_str()), 2 * 56 * 18);
+    EXPECT_EQ(inserted, TypingOf(expanded));
+    // A value that still fits pushes a later token past the end: the text
+    // ends before that token instead of typing "{tim".
+    text = "{date}" + std::string(1009, 'a') + "{time}";
+    RunType(text.c_str());
+    EXPECT_EQ(inserted, TypingOf("03/09/2003" + std::string(1009, 'a')));
 }
 
 TEST_F(AutoTypeTest, AFullListRefusesKeyBlocksWhole) {

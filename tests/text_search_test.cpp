@@ -29,23 +29,31 @@ TEST(TextSearch, ReplaceAllNoCaseWorksInPlace) {
         size_t capacity;
         const char* result;
         int count;
+        bool cut;
     } cases[] = {
-        {"2 SECONDS and 1 second", "seconds", "", 64, "2  and 1 second", 1},
-        {"a{ENTER}b{enter}", "{enter}", "\r", 64, "a\rb\r", 2},
+        {"2 SECONDS and 1 second", "seconds", "", 64, "2  and 1 second", 1, false},
+        {"a{ENTER}b{enter}", "{enter}", "\r", 64, "a\rb\r", 2, false},
         // The search resumes where the replacement starts.
-        {"aabb", "AB", "a", 64, "aa", 2},
+        {"aabb", "AB", "a", 64, "aa", 2, false},
         // A replacement that holds its own pattern is made once per occurrence.
-        {"a-a", "a", "aa", 64, "aa-aa", 2},
-        // Growth stops at the buffer's end.
-        {"{d}{d}{d}", "{d}", "12345678", 20, "1234567812345678{d}", 2},
-        {"abc", "", "x", 64, "abc", 0},
+        {"a-a", "a", "aa", 64, "aa-aa", 2, false},
+        // Growth never keeps part of a replacement or of a token: the text
+        // ends before the occurrence that does not fit, or before a token
+        // pushed past the end.
+        {"{d}{d}{d}", "{d}", "12345678", 20, "1234567812345678", 2, true},
+        {"{x}ab{date}", "{x}", "12345", 12, "12345ab", 1, true},
+        {"{x}ab{date}x", "{x}", "12345", 14, "12345ab{date}", 1, true},
+        {"{x}abcdefgh", "{x}", "12345", 12, "12345abcdef", 1, true},
+        {"abc", "", "x", 64, "abc", 0, false},
     };
     for (const auto& c : cases) {
         char buffer[64] = {};
         strcpy(buffer, c.text);
-        EXPECT_EQ(ReplaceAllNoCase(buffer, c.capacity, c.pattern, c.replacement), c.count)
+        bool cut = false;
+        EXPECT_EQ(ReplaceAllNoCase(buffer, c.capacity, c.pattern, c.replacement, &cut), c.count)
             << c.text;
         EXPECT_STREQ(buffer, c.result) << c.text;
+        EXPECT_EQ(cut, c.cut) << c.text;
     }
 }
 

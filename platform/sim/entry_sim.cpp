@@ -37,7 +37,8 @@ static void PrintEvent(uint32_t tick, const EventRecord* record) {
     const char* name = NameOfMessage(record->message);
     char number[16];
     if (name == nullptr) {
-        snprintf(number, sizeof number, "%" PRIu32, record->message);
+        /* Signed, as a text script writes it. */
+        snprintf(number, sizeof number, "%" PRId32, (int32_t)record->message);
         name = number;
     }
     printf("%10" PRIu32 "  %-15s paramL=%" PRId32 " paramH=%" PRId32 "\n", tick, name,
@@ -50,14 +51,25 @@ static void PrintMessageBox(const SimMessageBox* box) {
 }
 
 /* A missing file is an empty registry that the run may create; a file
- * that is there but is no registry file is reported and left alone. */
+ * that is there but cannot be used is reported and left alone. */
 static bool LoadRegistryFile(const char* path) {
-    SimRegistryFileStatus status = SimImportRegistryFile(path);
-    if (status == SimRegistryFileInvalid) {
-        fprintf(stderr, "mirlow: %s is not a registry file; it is left as it is\n", path);
-        return false;
+    const char* problem = nullptr;
+    switch (SimImportRegistryFile(path)) {
+    case SimRegistryFileLoaded:
+    case SimRegistryFileMissing:
+        return true;
+    case SimRegistryFileInvalid:
+        problem = "is not a registry file";
+        break;
+    case SimRegistryFileNotPlain:
+        problem = "is not a plain file";
+        break;
+    case SimRegistryFileTooLarge:
+        problem = "is too large for a registry file";
+        break;
     }
-    return true;
+    fprintf(stderr, "mirlow: %s %s; it is left as it is\n", path, problem);
+    return false;
 }
 
 static const char* RegistryFileToUse(void) {
@@ -84,8 +96,9 @@ static bool PrepareDesktop(void) {
 }
 
 int main(int argc, char** argv) {
-    std::string tail = JoinArguments(argc, argv);
-    if (tail.empty()) {
+    std::string joined = JoinArguments(argc, argv);
+    const char* tail = SkipLeadingBlanks(joined.c_str());
+    if (tail[0] == '\0') {
         fprintf(stderr, "usage: mirlow PATH\n"
                         "Plays the recording at PATH on a simulated desktop and prints every\n"
                         "event it hands to the system: virtual time, message, paramL, paramH.\n"
@@ -99,7 +112,7 @@ int main(int argc, char** argv) {
      * no file type is registered. */
     SimSetProgramPath(nullptr);
     uint32_t revision = SimRegistryRevision();
-    int exitCode = RunMirlow(tail.c_str(), ShowHide);
+    int exitCode = RunMirlow(tail, ShowHide);
     fflush(stdout);
     if (registryFile != nullptr && SimRegistryRevision() != revision &&
         !SimSaveRegistryFile(registryFile))

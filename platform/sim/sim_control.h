@@ -129,7 +129,12 @@ WindowHandle SimAddDesktopWindow(const char* title, int x, int y, int width, int
                                  bool minimized);
 bool SimWindowMinimized(WindowHandle window);
 WindowHandle SimForegroundWindow(void);
+/* The command lines of the programs started, oldest first: at least the
+ * latest SimStartedProgramsKept of them (an endless run starts without
+ * end), and how many were started in all. */
+const size_t SimStartedProgramsKept = 1000;
 const std::vector<std::string>& SimStartedPrograms(void);
+int64_t SimStartedProgramCount(void);
 /* Programs whose first word is this name (any letter case) fail to start. */
 void SimFailProgram(const char* programName);
 
@@ -152,8 +157,11 @@ bool SimImportRegistryText(const std::string& fileBytes);
 enum SimRegistryFileStatus {
     SimRegistryFileLoaded,
     SimRegistryFileMissing,
-    SimRegistryFileInvalid
+    SimRegistryFileInvalid,  /* no registry header, or unreadable */
+    SimRegistryFileNotPlain, /* a pipe, a device, a folder */
+    SimRegistryFileTooLarge, /* more than SimRegistryFileLimit bytes */
 };
+const size_t SimRegistryFileLimit = 16 * 1024 * 1024;
 SimRegistryFileStatus SimImportRegistryFile(const char* path);
 
 /* The whole registry as the bytes of a .reg file, in the encoding and
@@ -298,5 +306,19 @@ void SimSetDpi(int dpi);
 /* Fonts the program made and has not released. */
 int SimLiveFontCount(void);
 WindowHandle SimFocusedWindow(void);
+/* ---- Files read whole (sim_files.cpp) ----
+ * The headless program's settings file and desktop description are read
+ * through this: only a plain file, never more than limit bytes, without
+ * waiting on a pipe. bytes is empty unless the result is SimFileReadOk. */
+enum SimFileRead {
+    SimFileReadOk,
+    SimFileMissing,
+    SimFileNotPlain, /* a pipe, a device, a folder */
+    SimFileTooLarge,
+    SimFileUnreadable,
+};
+SimFileRead SimReadPlainFile(const char* path, size_t limit, std::string* bytes);
+/* Creates or empties a plain file for writing; null for anything else. */
+FILE* SimCreatePlainFile(const char* path);
 
 #endif

@@ -9,9 +9,8 @@
  *   seed 12345
  *   fail-program missing.exe
  */
-#include <cstdio>
-#include <cstring>
-#include <fstream>
+#include <cerrno>
+#include <cstdlib>
 #include <sstream>
 
 #include "platform/sim/sim_control.h"
@@ -25,10 +24,11 @@ bool ReadQuoted(std::istringstream& in, std::string* text) {
     return (bool)std::getline(in, *text, '"');
 }
 
+/* A window's size is never negative; its corner may lie anywhere. */
 bool ReadWindow(std::istringstream& in) {
     std::string title, flag;
     int x, y, width, height;
-    if (!ReadQuoted(in, &title) || !(in >> x >> y >> width >> height))
+    if (!ReadQuoted(in, &title) || !(in >> x >> y >> width >> height) || width < 0 || height < 0)
         return false;
     bool minimized = (in >> flag) && flag == "minimized";
     SimAddDesktopWindow(title.c_str(), x, y, width, height, minimized);
@@ -43,20 +43,43 @@ int DayOfWeek(int year, int month, int day) {
     return (year + year / 4 - year / 100 + year / 400 + offsets[(month - 1) % 12] + day) % 7;
 }
 
+/* A number from minimum to maximum at *at, followed by separator (or the
+ * end of the text when separator is 0); *at moves past both. */
+bool ReadField(const char** at, int minimum, int maximum, char separator, int* value) {
+    if (**at < '0' || **at > '9')
+        return false;
+    char* end;
+    errno = 0;
+    long number = strtol(*at, &end, 10);
+    if (errno != 0 || number < minimum || number > maximum || *end != separator)
+        return false;
+    *value = (int)number;
+    *at = separator != '\0' ? end + 1 : end;
+    return true;
+}
+
+/* The years, days and hours the system's clock can hold (1601 to 30827). */
+bool ReadDate(const std::string& text, LocalTime* t) {
+    const char* at = text.c_str();
+    return ReadField(&at, 1601, 30827, '-', &t->year) && ReadField(&at, 1, 12, '-', &t->month) &&
+           ReadField(&at, 1, 31, '\0', &t->day);
+}
+
+bool ReadClock(const std::string& text, LocalTime* t) {
+    const char* at = text.c_str();
+    t->milliseconds = 0;
+    if (!ReadField(&at, 0, 23, ':', &t->hour) || !ReadField(&at, 0, 59, ':', &t->minute))
+        return false;
+    if (text.find('.') == std::string::npos)
+        return ReadField(&at, 0, 59, '\0', &t->second);
+    return ReadField(&at, 0, 59, '.', &t->second) && ReadField(&at, 0, 999, '\0', &t->milliseconds);
+}
+
 bool ReadLocalTime(std::istringstream& in) {
     std::string date, time;
-    if (!(in >> date >> time))
-        return false;
     LocalTime t = SimStartLocalTime;
-    int milliseconds = 0;
-    if (sscanf(date.c_str(), "%d-%d-%d", &t.year, &t.month, &t.day) != 3)
+    if (!(in >> date >> time) || !ReadDate(date, &t) || !ReadClock(time, &t))
         return false;
-    int fields = sscanf(time.c_str(), "%d:%d:%d.%d", &t.hour, &t.minute, &t.second, &milliseconds);
-    if (fields < 3)
-        return false;
-    if (t.month < 1 || t.month > 12)
-        return false;
-    t.milliseconds = milliseconds;
     t.dayOfWeek = DayOfWeek(t.year, t.month, t.day);
     SimSetLocalTime(t);
     return true;
@@ -90,12 +113,32 @@ bool ReadStatement(const std::string& line) {
 
 } // namespace
 
+/* A description is a few lines; a megabyte is more than any needs. */
+static const size_t DesktopFileLimit = 1024 * 1024;
+
+static std::string ReadProblem(SimFileRead result) {
+    switch (result) {
+    case SimFileMissing:
+    case SimFileUnreadable:
+        return "cannot be read";
+    case SimFileNotPlain:
+        return "is not a plain file";
+    case SimFileTooLarge:
+        return "is larger than a desktop description can be";
+    case SimFileReadOk:
+        break;
+    }
+    return "";
+}
+
 bool SimLoadDesktop(const char* path, std::string* error) {
-    std::ifstream file(path);
-    if (!file) {
-        *error = std::string(path) + ": cannot be read";
+    std::string bytes;
+    SimFileRead result = SimReadPlainFile(path, DesktopFileLimit, &bytes);
+    if (result != SimFileReadOk) {
+        *error = std::string(path) + ": " + ReadProblem(result);
         return false;
     }
+    std::istringstream file(bytes);
     std::string line;
     for (int number = 1; std::getline(file, line); number++) {
         if (!line.empty() && line.back() == '\r')

@@ -79,6 +79,7 @@ struct SimDesktop {
     int hookCalls = 0;
     WindowHandle foreground = nullptr;
     std::vector<std::string> startedPrograms;
+    int64_t startedProgramCount = 0;
     std::vector<std::string> failingPrograms;
     bool seedSet = false;
     uint32_t seed = 0;
@@ -331,6 +332,10 @@ WindowHandle SimForegroundWindow(void) {
 
 const std::vector<std::string>& SimStartedPrograms(void) {
     return desktop->startedPrograms;
+}
+
+int64_t SimStartedProgramCount(void) {
+    return desktop->startedProgramCount;
 }
 
 void SimFailProgram(const char* programName) {
@@ -794,7 +799,11 @@ bool PlatformGetWindowRect(WindowHandle handle, ScreenRect* rect) {
     const SimWindow* window = Lookup(handle);
     if (window == nullptr)
         return false;
-    *rect = ScreenRect{window->x, window->y, window->x + window->width, window->y + window->height};
+    /* A window placed at the edge of the coordinate range ends there. */
+    int64_t right = (int64_t)window->x + window->width;
+    int64_t bottom = (int64_t)window->y + window->height;
+    *rect = ScreenRect{window->x, window->y, (int)(right < INT32_MAX ? right : INT32_MAX),
+                       (int)(bottom < INT32_MAX ? bottom : INT32_MAX)};
     return true;
 }
 
@@ -818,11 +827,17 @@ static bool ProgramFails(const char* commandLine) {
     return false;
 }
 
+/* An endless playback may start a program on every pass: only the latest
+ * command lines are kept, in bulk so the record costs constant time. */
 ProcessHandle PlatformStartProcess(const char* commandLine) {
     if (ProgramFails(commandLine))
         return nullptr;
-    desktop->startedPrograms.push_back(commandLine);
-    return (ProcessHandle)(uintptr_t)desktop->startedPrograms.size();
+    std::vector<std::string>& started = desktop->startedPrograms;
+    if (started.size() >= 2 * SimStartedProgramsKept)
+        started.erase(started.begin(), started.end() - (long)SimStartedProgramsKept + 1);
+    started.push_back(commandLine);
+    desktop->startedProgramCount++;
+    return (ProcessHandle)(uintptr_t)desktop->startedProgramCount;
 }
 
 ProcessWait PlatformWaitForProcess(ProcessHandle process, int milliseconds) {

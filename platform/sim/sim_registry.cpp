@@ -4,6 +4,10 @@
  * Four hives of keys held in memory, each key with its values in the order
  * they were first set. Key paths and value names compare without regard to
  * case and keep the spelling they were created with, as the system's do.
+ * A key's parents exist through it rather than as entries of their own
+ * until they hold a value, and values are found by name through an index,
+ * so a key path of thousands of parts, or a key with thousands of values,
+ * costs time and memory in proportion to its size.
  * A hive can be made read-only, the way HKEY_LOCAL_MACHINE is for a
  * standard user: keys open for reading, but opening with full access,
  * creating, and deleting keys are refused.
@@ -19,6 +23,7 @@
  * Text outside the 8-bit range is stored as '?', as an ANSI program would
  * see it.
  */
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -32,11 +37,13 @@ struct RegValue {
     std::string name;
     uint32_t type;
     std::vector<uint8_t> data;
+    uint64_t order; /* when the value was first set: the order of export */
 };
 
 struct RegKey {
-    std::string path; /* as first spelled, without the hive */
-    std::vector<RegValue> values;
+    std::string path;                       /* as first spelled, without the hive */
+    std::map<std::string, RegValue> values; /* by lower-case name */
+    uint64_t nextOrder = 0;
 };
 
 struct Hive {
@@ -77,10 +84,6 @@ std::string Lower(const std::string& text) {
     return lower;
 }
 
-bool SameNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && Lower(a) == Lower(b);
-}
-
 /* "a\\b\\" and "\\a\\b" name the same key as "a\\b". */
 std::string TrimSlashes(const std::string& path) {
     size_t first = path.find_first_not_of('\\');
@@ -100,10 +103,6 @@ RegKey* FindKey(int hive, const std::string& lowerPath) {
     return found != registry->hives[hive].keys.end() ? &found->second : nullptr;
 }
 
-bool KeyExists(int hive, const std::string& lowerPath) {
-    return lowerPath.empty() || FindKey(hive, lowerPath) != nullptr;
-}
-
 bool HasSubkeys(int hive, const std::string& lowerPath) {
     const std::map<std::string, RegKey>& keys = registry->hives[hive].keys;
     std::string prefix = lowerPath.empty() ? "" : lowerPath + "\\";
@@ -113,45 +112,67 @@ bool HasSubkeys(int hive, const std::string& lowerPath) {
     return next != keys.end() && next->first.compare(0, prefix.size(), prefix) == 0;
 }
 
-/* Makes the key and every missing parent; true when any was new. */
+/* A key exists as an entry of its own or through a key below it. */
+bool KeyExists(int hive, const std::string& lowerPath) {
+    return lowerPath.empty() || FindKey(hive, lowerPath) != nullptr || HasSubkeys(hive, lowerPath);
+}
+
+/* Makes a key that exists only through its subkeys an entry of its own,
+ * spelled as the first of them spells it. */
+RegKey* MaterializeKey(int hive, const std::string& lowerPath) {
+    std::map<std::string, RegKey>& keys = registry->hives[hive].keys;
+    auto below = keys.lower_bound(lowerPath.empty() ? "" : lowerPath + "\\");
+    std::string spelling =
+        below != keys.end() ? below->second.path.substr(0, lowerPath.size()) : lowerPath;
+    RegKey& key = keys[lowerPath];
+    key.path = spelling;
+    return &key;
+}
+
+/* Makes the key, whose parents then exist through it; true when it is new. */
 bool MakeKey(int hive, const std::string& path) {
-    bool made = false;
     std::string trimmed = TrimSlashes(path);
-    size_t end = 0;
-    while (end != std::string::npos && !trimmed.empty()) {
-        end = trimmed.find('\\', end + 1);
-        std::string part = trimmed.substr(0, end);
-        std::string lower = Lower(part);
-        if (FindKey(hive, lower) == nullptr) {
-            registry->hives[hive].keys[lower] = RegKey{part, {}};
-            made = true;
-        }
-    }
-    return made;
+    std::string lower = Lower(trimmed);
+    if (KeyExists(hive, lower))
+        return false;
+    registry->hives[hive].keys[lower].path = trimmed;
+    return true;
+}
+
+/* The parent of a key about to go keeps existing, as the system's does. */
+void KeepParentOf(int hive, const std::string& lowerPath) {
+    size_t slash = lowerPath.rfind('\\');
+    if (slash == std::string::npos)
+        return;
+    std::string parent = lowerPath.substr(0, slash);
+    if (FindKey(hive, parent) == nullptr)
+        MaterializeKey(hive, parent);
 }
 
 void RemoveKeyTree(int hive, const std::string& lowerPath) {
+    if (!KeyExists(hive, lowerPath))
+        return;
+    KeepParentOf(hive, lowerPath);
     std::map<std::string, RegKey>& keys = registry->hives[hive].keys;
     std::string prefix = lowerPath + "\\";
-    for (auto it = keys.begin(); it != keys.end();) {
-        bool inside = it->first == lowerPath || it->first.compare(0, prefix.size(), prefix) == 0;
-        it = inside ? keys.erase(it) : std::next(it);
-    }
+    keys.erase(lowerPath);
+    auto first = keys.lower_bound(prefix);
+    auto last = first;
+    while (last != keys.end() && last->first.compare(0, prefix.size(), prefix) == 0)
+        ++last;
+    keys.erase(first, last);
 }
 
 RegValue* FindValue(RegKey* key, const std::string& name) {
-    for (RegValue& value : key->values) {
-        if (SameNoCase(value.name, name))
-            return &value;
-    }
-    return nullptr;
+    auto found = key->values.find(Lower(name));
+    return found != key->values.end() ? &found->second : nullptr;
 }
 
 bool StoreValue(RegKey* key, const std::string& name, uint32_t type,
                 const std::vector<uint8_t>& data) {
     RegValue* value = FindValue(key, name);
     if (value == nullptr) {
-        key->values.push_back(RegValue{name, type, data});
+        key->values[Lower(name)] = RegValue{name, type, data, key->nextOrder++};
         return true;
     }
     if (value->type == type && value->data == data)
@@ -162,13 +183,17 @@ bool StoreValue(RegKey* key, const std::string& name, uint32_t type,
 }
 
 bool RemoveValue(RegKey* key, const std::string& name) {
-    for (size_t i = 0; i < key->values.size(); i++) {
-        if (SameNoCase(key->values[i].name, name)) {
-            key->values.erase(key->values.begin() + (long)i);
-            return true;
-        }
-    }
-    return false;
+    return key->values.erase(Lower(name)) > 0;
+}
+
+/* The values in the order they were first set. */
+std::vector<const RegValue*> ValuesInOrder(const RegKey& key) {
+    std::vector<const RegValue*> ordered;
+    for (const auto& entry : key.values)
+        ordered.push_back(&entry.second);
+    std::sort(ordered.begin(), ordered.end(),
+              [](const RegValue* a, const RegValue* b) { return a->order < b->order; });
+    return ordered;
 }
 
 RegistryKeyHandle NewHandle(int hive, const std::string& lowerPath, bool fullAccess) {
@@ -189,14 +214,13 @@ OpenKey* LookupHandle(RegistryKeyHandle handle) {
     return &registry->handles[slot - 1];
 }
 
-/* The key an open handle names, or null when it was deleted since. The
- * root is kept as a key of its own only once it holds values. */
+/* The key an open handle names, or null when it was deleted since. A key
+ * that exists only through its subkeys (the root among them) becomes an
+ * entry of its own once it is to hold a value. */
 RegKey* KeyOfHandle(const OpenKey* open, bool create) {
     RegKey* key = FindKey(open->hive, open->lowerPath);
-    if (key == nullptr && open->lowerPath.empty() && create) {
-        registry->hives[open->hive].keys[""] = RegKey{"", {}};
-        key = FindKey(open->hive, "");
-    }
+    if (key == nullptr && create && KeyExists(open->hive, open->lowerPath))
+        key = MaterializeKey(open->hive, open->lowerPath);
     return key;
 }
 
@@ -589,6 +613,7 @@ bool PlatformDeleteRegistryKey(RegistryHive hive, const char* keyPath) {
     if (registry->hives[index].readOnly || lower.empty() || FindKey(index, lower) == nullptr ||
         HasSubkeys(index, lower))
         return false;
+    KeepParentOf(index, lower);
     registry->hives[index].keys.erase(lower);
     Changed();
     return true;
@@ -629,19 +654,20 @@ bool SimImportRegistryText(const std::string& fileBytes) {
 }
 
 SimRegistryFileStatus SimImportRegistryFile(const char* path) {
-    FILE* file = fopen(path, "rb");
-    if (file == nullptr)
-        return SimRegistryFileMissing;
     std::string bytes;
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, got);
-    bool failed = ferror(file) != 0;
-    fclose(file);
-    if (failed || !SimImportRegistryText(bytes))
+    switch (SimReadPlainFile(path, SimRegistryFileLimit, &bytes)) {
+    case SimFileMissing:
+        return SimRegistryFileMissing;
+    case SimFileNotPlain:
+        return SimRegistryFileNotPlain;
+    case SimFileTooLarge:
+        return SimRegistryFileTooLarge;
+    case SimFileUnreadable:
         return SimRegistryFileInvalid;
-    return SimRegistryFileLoaded;
+    case SimFileReadOk:
+        break;
+    }
+    return SimImportRegistryText(bytes) ? SimRegistryFileLoaded : SimRegistryFileInvalid;
 }
 
 std::string SimExportRegistryText(void) {
@@ -653,8 +679,8 @@ std::string SimExportRegistryText(void) {
                 continue;
             text += "[" + std::string(HiveNames[hive]);
             text += entry.second.path.empty() ? "]\r\n" : "\\" + entry.second.path + "]\r\n";
-            for (const RegValue& value : entry.second.values)
-                text += ValueLine(value, registry->version5) + "\r\n";
+            for (const RegValue* value : ValuesInOrder(entry.second))
+                text += ValueLine(*value, registry->version5) + "\r\n";
             text += "\r\n";
         }
     }
@@ -666,7 +692,7 @@ std::string SimExportRegistryText(void) {
 bool SimSaveRegistryFile(const char* path) {
     std::string bytes = SimExportRegistryText();
     std::string temporary = std::string(path) + ".new";
-    FILE* file = fopen(temporary.c_str(), "wb");
+    FILE* file = SimCreatePlainFile(temporary.c_str());
     if (file == nullptr)
         return false;
     bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();

@@ -9,12 +9,6 @@
 #include "app/app.h"
 #include "platform/win32/win32_internal.h"
 
-static const char* SkipBlanks(const char* text) {
-    while (*text == ' ' || *text == '\t')
-        text++;
-    return text;
-}
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandTail, int showState) {
     (void)previous;
     Win32SetInstance(instance);
@@ -23,5 +17,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandTail, in
     /* Waits between played events are a few milliseconds long; the default
      * timer resolution of about 15 ms would swallow them. */
     timeBeginPeriod(1);
-    return RunMirlow(SkipBlanks(commandTail != nullptr ? commandTail : ""), showState);
+    return RunMirlow(commandTail != nullptr ? commandTail : "", showState);
 }

@@ -51,7 +51,7 @@ for dpi in 96 144 192; do
     [ "$status_bottom" -lt "$window_bottom" ] || fail "status line cut off at $dpi dpi"
 
     # The status line as a playback shows it, in bold.
-    probe set-text Mirlow 1069 "PRESS CTRL + ESCAPE TO STOP" || fail "no status line"
+    poll 5 probe set-text Mirlow 1069 "PRESS CTRL + ESCAPE TO STOP" || fail "no status line"
     read -r left top right bottom <<<"$(probe item-rect Mirlow 1023)"
     xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
     for page in playback options keyboard; do

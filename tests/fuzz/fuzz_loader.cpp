@@ -9,17 +9,11 @@
 
 #include "model/model.h"
 #include "platform/sim/sim_control.h"
+#include "tests/fuzz/fuzz_support.h"
 
 namespace {
 
 std::string folder;
-
-void Require(bool condition, const char* rule) {
-    if (condition)
-        return;
-    fprintf(stderr, "broken rule: %s\n", rule);
-    abort();
-}
 
 void RemoveFolder(void) {
     for (const char* name : {"/input.mrx", "/input.mrl"})
@@ -85,11 +79,7 @@ void CheckBinaryLoad(const uint8_t* data, size_t size, int result) {
 void PrepareLoaderFuzzing(void) {
     SimReset();
     Require(AllocateRecording() == AllocationSucceeded, "the recording's buffers are obtained");
-    const char* temp = getenv("TMPDIR");
-    std::string pattern = std::string(temp != nullptr ? temp : "/tmp") + "/mirlow-fuzz-XXXXXX";
-    Require(mkdtemp(&pattern[0]) != nullptr, "a scratch folder is made");
-    folder = pattern;
-    atexit(RemoveFolder);
+    folder = MakeFuzzFolder(RemoveFolder);
 }
 
 void FuzzOneLoad(const uint8_t* data, size_t size, const char* extension) {

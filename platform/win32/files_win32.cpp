@@ -1,0 +1,64 @@
+/*
+ * files_win32.cpp: the log's file access on Windows: opening for appending
+ * without ever blocking on something that is not a plain file, and telling
+ * whether two paths name the same file.
+ */
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include "platform/platform.h"
+
+/* A pipe or device name ("\\.\pipe\x", "COM1") opens as a handle of
+ * another type; only a disk file is written. Other programs may read,
+ * write or delete the file meanwhile. */
+FILE* PlatformOpenForAppend(const char* path) {
+    HANDLE file =
+        CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    int descriptor = _open_osfhandle((intptr_t)file, _O_APPEND | _O_WRONLY | _O_BINARY);
+    if (descriptor < 0) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    FILE* stream = _fdopen(descriptor, "ab");
+    if (stream == nullptr)
+        _close(descriptor);
+    return stream;
+}
+
+bool PlatformDeletePlainFile(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
+        return false;
+    return DeleteFileA(path) != 0;
+}
+
+static const int FullPathSize = 1024;
+
+/* The full path (current folder and drive filled in, "." and ".." taken
+ * out) in UTF-16, for the system's own comparison of file names. */
+static bool FullWidePath(const char* path, wchar_t* wide) {
+    char full[FullPathSize];
+    DWORD length = GetFullPathNameA(path, FullPathSize, full, nullptr);
+    if (length == 0 || length >= (DWORD)FullPathSize)
+        return false;
+    return MultiByteToWideChar(CP_ACP, 0, full, -1, wide, FullPathSize) > 0;
+}
+
+/* File names compare as the file system compares them: ordinal, without
+ * regard to letter case. */
+bool PlatformSameFile(const char* first, const char* second) {
+    wchar_t a[FullPathSize], b[FullPathSize];
+    if (!FullWidePath(first, a) || !FullWidePath(second, b))
+        return false;
+    return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
+}
