@@ -19,6 +19,7 @@ add_library(mirlow_core STATIC
     platform/journal_driver.cpp
     platform/sim/sim_desktop_file.cpp
     platform/sim/sim_platform.cpp
+    platform/sim/sim_playback.cpp
     platform/sim/sim_registry.cpp
 )
 target_include_directories(mirlow_core PUBLIC ${CMAKE_SOURCE_DIR})

@@ -4,6 +4,12 @@
  * there, and commands leave no trace until their handlers exist, so the
  * program reports both itself when MIRLOW_TEST_PROBE names a file. It
  * also notes when a window is shown, so a hidden run can be told apart.
+ *
+ * A test may write control lines into the probe file before the program
+ * starts, to stand in for what it cannot make the system do under Wine:
+ *   control stall-input N MS   the playback thread is busy for MS
+ *                              milliseconds before the Nth injected record
+ *   control refuse-input N     the system refuses the Nth injected record
  */
 #include <windows.h>
 
@@ -97,4 +103,44 @@ void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam) {
     else
         fprintf(file, "command %u\n", (unsigned)LOWORD(wParam));
     fclose(file);
+}
+
+/* ---- Control lines ---- */
+
+struct ProbeControl {
+    bool read;
+    int stallAt, stallMs;
+    int refuseAt;
+    int inputs;
+};
+static ProbeControl control;
+
+static void ReadControlLines(void) {
+    control.read = true;
+    const char* path = ProbePath();
+    FILE* file = path != nullptr ? fopen(path, "rb") : nullptr;
+    if (file == nullptr)
+        return;
+    char line[128];
+    while (fgets(line, sizeof line, file) != nullptr) {
+        int n = 0, ms = 0;
+        if (sscanf(line, "control stall-input %d %d", &n, &ms) == 2) {
+            control.stallAt = n;
+            control.stallMs = ms;
+        } else if (sscanf(line, "control refuse-input %d", &n) == 1) {
+            control.refuseAt = n;
+        }
+    }
+    fclose(file);
+}
+
+bool Win32ProbeBeforeInput(void) {
+    if (!control.read)
+        ReadControlLines();
+    if (control.stallAt == 0 && control.refuseAt == 0)
+        return false;
+    control.inputs++;
+    if (control.inputs == control.stallAt)
+        Sleep((DWORD)control.stallMs);
+    return control.inputs == control.refuseAt;
 }
