@@ -52,6 +52,7 @@ add_executable(mirlow_tests
     tests/files_test.cpp
     tests/model_test.cpp
     tests/playback_test.cpp
+    tests/reaching_windows_test.cpp
     tests/registry_test.cpp
     tests/settings_test.cpp
     tests/sim_registry_test.cpp

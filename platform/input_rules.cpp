@@ -8,8 +8,9 @@
 /* The smallest number whose scaled value reaches the pixel: scaling it
  * back gives the pixel plus less than extent / 65536 of one, which
  * neither dropping nor rounding the fraction moves off the pixel. Zero is
- * avoided, as some systems ignore a move to exactly (0, 0); 1 scales back
- * to the first pixel all the same. */
+ * avoided, as some systems ignore a move to exactly (0, 0); on any real
+ * desktop (less than 32,768 pixels across) 1 scales back to the first
+ * pixel all the same. */
 int32_t NormalizedScreenCoordinate(int32_t pixel, int32_t origin, int32_t extent) {
     if (extent <= 1)
         return 1;
@@ -19,7 +20,7 @@ int32_t NormalizedScreenCoordinate(int32_t pixel, int32_t origin, int32_t extent
     if (offset > extent - 1)
         offset = extent - 1;
     int64_t normalized = (offset * 65536 + extent - 1) / extent;
-    if (normalized < 1)
+    if (normalized == 0 && extent < 32768)
         normalized = 1;
     return normalized > 65535 ? 65535 : (int32_t)normalized;
 }
