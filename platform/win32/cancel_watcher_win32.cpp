@@ -26,6 +26,7 @@ static HANDLE readyEvent;
 static HANDLE cancelEvent;
 static volatile LONG watcherHooked;
 static volatile LONG playing;
+static volatile LONG cancelled; /* the event's state, read without a system call */
 
 /* Touched only on the watcher thread. */
 static bool userControlDown;
@@ -46,6 +47,7 @@ static bool WatchKey(WPARAM message, const KBDLLHOOKSTRUCT* key) {
         return false;
     if (pressed && userControlDown && playing) {
         swallowEscapeRelease = true;
+        InterlockedExchange(&cancelled, 1);
         SetEvent(cancelEvent);
         return true;
     }
@@ -93,6 +95,7 @@ bool Win32StartCancelWatcher(void) {
     if (cancelEvent == nullptr || readyEvent == nullptr)
         return false;
     ResetEvent(cancelEvent);
+    InterlockedExchange(&cancelled, 0);
     if (watcherThread == nullptr) {
         watcherThread = CreateThread(nullptr, 0, WatcherMain, nullptr, 0, &watcherThreadId);
         if (watcherThread == nullptr)
@@ -116,10 +119,12 @@ void Win32StopCancelWatcher(void) {
 }
 
 bool Win32CancelRequested(bool consume) {
-    if (cancelEvent == nullptr || WaitForSingleObject(cancelEvent, 0) != WAIT_OBJECT_0)
+    if (!cancelled)
         return false;
-    if (consume)
+    if (consume) {
+        InterlockedExchange(&cancelled, 0);
         ResetEvent(cancelEvent);
+    }
     return true;
 }
 

@@ -121,19 +121,15 @@ static int LayoutKeyFor(const EventRecord* record, HKL layout) {
 }
 
 static int BuildKeyRecord(const EventRecord* record, HWND foreground, INPUT* input) {
-    HKL layout = LayoutOf(foreground);
-    switch (TypedRoleOf(record->hwnd)) {
-    case TypedCharacter:
+    TypedRole role = TypedRoleOf(record->hwnd);
+    if (role == TypedCharacter)
         return BuildCharacter(record, input);
-    case TypedShift:
+    if (role == TypedShift)
         return 0; /* a character sent as itself needs no Shift */
-    case TypedCharacterKey:
-        doubleByte.stage = 0;
-        return BuildKey(record, LayoutKeyFor(record, layout), layout, input);
-    default:
-        doubleByte.stage = 0;
-        return BuildKey(record, record->paramL & 0xFF, layout, input);
-    }
+    doubleByte.stage = 0;
+    HKL layout = LayoutOf(foreground);
+    int key = role == TypedCharacterKey ? LayoutKeyFor(record, layout) : record->paramL & 0xFF;
+    return BuildKey(record, key, layout, input);
 }
 
 /* ---- The mouse ---- */
@@ -335,12 +331,10 @@ InputDelivery Win32DeliverRecord(const EventRecord* record) {
 }
 
 void PlatformReleaseInput(const EventRecord* releases, int count) {
-    HWND last = nullptr;
     for (int i = 0; i < count; i++) {
         INPUT input;
         HWND target = nullptr;
         if (BuildInput(&releases[i], &input, &target) == 1 && SendInput(1, &input, sizeof input))
-            last = target;
+            WaitUntilTaken(target);
     }
-    WaitUntilTaken(last);
 }
