@@ -179,8 +179,8 @@ static int BuildInput(const EventRecord* record, INPUT* input, HWND* target) {
  * message sent to the window comes back only when its thread fetches
  * messages again, and it fetches input only after sent messages; the
  * second round trip comes back once the input has been fetched. Bounded,
- * in short slices, so the cancel keys and a hung window cannot keep the
- * playback here. */
+ * in short slices, so the cancel keys and a hung window (one that has not
+ * fetched messages for seconds) cannot keep the playback here. */
 static const DWORD PaceSlice = 50;
 static const DWORD PaceLimit = 5000;
 
@@ -196,7 +196,7 @@ static void WaitUntilTaken(HWND target) {
             continue;
         }
         if (GetLastError() != ERROR_TIMEOUT || GetTickCount() - start >= PaceLimit ||
-            Win32CancelRequested(false))
+            Win32CancelRequested(false) || IsHungAppWindow(target))
             return;
     }
 }
@@ -208,11 +208,14 @@ static HWND lastRefusalTarget;
 static DWORD lastRefusalError;
 
 static DWORD IntegrityOf(HANDLE token) {
-    BYTE buffer[64];
+    union {
+        TOKEN_MANDATORY_LABEL label;
+        BYTE bytes[64]; /* room for the label's SID behind it */
+    } buffer;
     DWORD size = 0;
-    if (!GetTokenInformation(token, TokenIntegrityLevel, buffer, sizeof buffer, &size))
+    if (!GetTokenInformation(token, TokenIntegrityLevel, &buffer, sizeof buffer, &size))
         return 0;
-    PSID sid = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer)->Label.Sid;
+    PSID sid = buffer.label.Label.Sid;
     return *GetSidSubAuthority(sid, (DWORD)(*GetSidSubAuthorityCount(sid) - 1));
 }
 
