@@ -23,6 +23,7 @@ add_library(mirlow_core STATIC
     platform/sim/sim_files.cpp
     platform/sim/sim_platform.cpp
     platform/sim/sim_record.cpp
+    platform/sim/sim_playback.cpp
     platform/sim/sim_registry.cpp
 )
 target_include_directories(mirlow_core PUBLIC ${CMAKE_SOURCE_DIR})
@@ -69,6 +70,7 @@ add_executable(mirlow_tests
     tests/playback_test.cpp
     tests/recent_files_test.cpp
     tests/recorder_test.cpp
+    tests/reaching_windows_test.cpp
     tests/registry_test.cpp
     tests/settings_test.cpp
     tests/sim_registry_test.cpp

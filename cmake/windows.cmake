@@ -14,14 +14,17 @@ set_source_files_properties(resources/mirlow.rc PROPERTIES OBJECT_DEPENDS "${RES
 add_executable(mirlow WIN32
     ${PORTABLE_SOURCES}
     platform/journal_driver.cpp
+    platform/win32/cancel_watcher_win32.cpp
     platform/win32/documents_win32.cpp
     platform/win32/dialogs_win32.cpp
     platform/win32/entry_win32.cpp
     platform/win32/files_win32.cpp
+    platform/win32/foreground_win32.cpp
     platform/win32/input_win32.cpp
     platform/win32/journal_win32.cpp
     platform/win32/probe_win32.cpp
     platform/win32/record_win32.cpp
+    platform/win32/system_win32.cpp
     platform/win32/win32_platform.cpp
     resources/mirlow.rc
 )

@@ -13,6 +13,7 @@
 
 static PlaybackHookProcedure installedHook;
 static uintptr_t generation;
+static bool cancelPending;
 
 HookHandle InstallEmulatedHook(PlaybackHookProcedure procedure) {
     installedHook = procedure;
@@ -35,11 +36,28 @@ bool EmulatedHookInstalled(void) {
     return installedHook != nullptr;
 }
 
+bool IsCurrentEmulatedHook(HookHandle hook) {
+    return generation != 0 && hook == (HookHandle)(generation * 16);
+}
+
 static bool StillInstalled(uintptr_t asked) {
     return installedHook != nullptr && generation == asked;
 }
 
-JournalStep StepEmulatedJournal(void (*deliver)(const EventRecord* record)) {
+void CancelEmulatedHook(void) {
+    if (installedHook == nullptr)
+        return;
+    installedHook = nullptr;
+    cancelPending = true;
+}
+
+bool TakePendingCancel(void) {
+    bool pending = cancelPending;
+    cancelPending = false;
+    return pending;
+}
+
+JournalStep StepEmulatedJournal(InputDelivery (*deliver)(const EventRecord* record)) {
     JournalStep step = {false, 0, false, EventRecord{}};
     if (installedHook == nullptr)
         return step;
@@ -53,10 +71,13 @@ JournalStep StepEmulatedJournal(void (*deliver)(const EventRecord* record)) {
         step.waitMs = (uint32_t)delay;
         return step;
     }
-    step.delivered = wrote;
-    if (wrote)
-        deliver(&step.record);
+    InputDelivery delivery = wrote ? deliver(&step.record) : InputDelivered;
+    step.delivered = wrote && delivery == InputDelivered;
+    if (delivery == InputCancelled) {
+        CancelEmulatedHook();
+        return step;
+    }
     if (StillInstalled(asked))
-        installedHook(HookSkip, nullptr, &wrote);
+        installedHook(delivery == InputRefused ? HookInputRefused : HookSkip, nullptr, &wrote);
     return step;
 }

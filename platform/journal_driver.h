@@ -12,10 +12,26 @@
 #include "model/model.h"
 #include "platform/platform.h"
 
+/* What became of a record handed to the system. */
+enum InputDelivery {
+    InputDelivered,
+    InputRefused,   /* PlatformInputRefusal says why */
+    InputCancelled, /* the playback ends as by the cancel keys: they were
+                       pressed, or the session is locked or switched away */
+};
+
+/* How long a newly installed system journal may go without being called
+ * before the platform removes it and injects the input itself. The system
+ * asks a working journal for its first event at once. */
+const uint32_t JournalFirstCallTimeout = 1000;
+
 /* The one emulated playback hook, as installed and removed. */
 HookHandle InstallEmulatedHook(PlaybackHookProcedure procedure);
 bool RemoveEmulatedHook(HookHandle hook);
 bool EmulatedHookInstalled(void);
+/* True when hook is the handle of the latest installation, whether or not
+ * it is still installed. */
+bool IsCurrentEmulatedHook(HookHandle hook);
 /* The system took the hook away (cancel keys): it is gone without a call. */
 void ForgetEmulatedHook(void);
 
@@ -30,7 +46,17 @@ struct JournalStep {
 /* Asks the installed hook for the current event. A delay is returned in
  * waitMs for the caller to wait out before the next step; a written record
  * is handed to deliver, and then the hook is told to skip to the next
- * event. A hook that removed itself meanwhile is asked nothing more. */
-JournalStep StepEmulatedJournal(void (*deliver)(const EventRecord* record));
+ * event. A hook that removed itself meanwhile is asked nothing more. A
+ * refused record is reported to the hook instead of the skip; a cancelled
+ * one takes the hook away and leaves a cancel pending. */
+JournalStep StepEmulatedJournal(InputDelivery (*deliver)(const EventRecord* record));
+
+/* The emulated hook is ended as the system ends a journal (the cancel
+ * keys, a locked session): it is gone at once, and the driving loop hands
+ * the cancel notice to the program as its next message
+ * (TakePendingCancel), where no modal loop can swallow it. */
+void CancelEmulatedHook(void);
+/* True once, after CancelEmulatedHook. */
+bool TakePendingCancel(void);
 
 #endif

@@ -545,5 +545,72 @@ void PlatformMoveToSuggestedRect(WindowHandle window, intptr_t suggestion);
 FILE* PlatformOpenForAppend(const char* path);
 bool PlatformDeletePlainFile(const char* path);
 bool PlatformSameFile(const char* first, const char* second);
+/* ---- Playback: what the system does with the played input ----
+ * Where the platform injects the played records itself, the system may
+ * refuse them: a window that runs with higher rights than the program
+ * takes no input from it, and a locked or switched session or a secure
+ * desktop (the sign-in screen, an elevation prompt) takes none at all.
+ * A locked or switched session ends the playback as the system's cancel
+ * keys end a journal: the hook is gone and the cancel notice arrives. Any
+ * other refusal is reported to the hook with HookInputRefused (a code the
+ * system itself never sends) instead of HookSkip, and
+ * PlatformInputRefusal then says why. */
+const int HookInputRefused = 0x4D52;
+enum InputRefusal {
+    InputRefusalNone,
+    InputRefusedHigherRights, /* the target runs with higher rights */
+    InputRefusedBySystem,     /* the system gave no reason of its own */
+};
+/* Why the last record was refused: the window it was meant for (or
+ * null) and the system's error number. */
+InputRefusal PlatformInputRefusal(WindowHandle* target, uint32_t* systemError);
+
+/* Asks that the next playback hooks play by injected input even where the
+ * system's journal is available. Typed text needs it: a journal can only
+ * press the keys of the United States layout, which type other characters
+ * on other layouts and depend on Caps Lock. */
+void PlatformPreferInjectedInput(bool prefer);
+
+/* Hands the releases of keys and buttons that a playback left down to the
+ * system, after its hook is gone, and returns once the target has taken
+ * them. */
+void PlatformReleaseInput(const EventRecord* releases, int count);
+
+/* ---- Playback: the foreground window ----
+ * The system does not let every program bring a window to the front (a
+ * scheduled run, or after the user clicked elsewhere): it may only flash
+ * the window's taskbar button. */
+/* A top-level window whose title is exactly title: a visible one before
+ * a hidden one. Null when there is none. */
+WindowHandle PlatformFindGotoWindow(const char* title);
+/* Waits up to milliseconds for the window, or a window it owns, to be the
+ * foreground window; true once it is. */
+bool PlatformWaitForForeground(WindowHandle window, int milliseconds);
+/* Brings the window to the front by the further means the system allows
+ * a program that is not in the foreground. */
+void PlatformForceForeground(WindowHandle window);
+/* The window that takes keyboard input now, or null. */
+WindowHandle PlatformForegroundWindow(void);
+
+/* ---- Playback: starting programs ----
+ * Why the last PlatformStartProcess failed, in the system's own words
+ * (text, size bytes, always terminated). Ask at once, before any other
+ * platform call. */
+enum StartFailure {
+    StartFailedOther,
+    StartFailedNeedsElevation, /* the program asks for higher rights */
+};
+StartFailure PlatformLastStartFailure(char* text, int size);
+
+/* ---- Playback: where the program runs ----
+ * False where nobody can see the program's desktop (a scheduled task
+ * that runs whether the user is signed in or not): a message box there
+ * would wait for ever. */
+bool PlatformDesktopVisible(void);
+/* Dots per inch of the primary display (96 is a scale of 100%). */
+int PlatformDisplayDpi(void);
+/* The system timer's resolution in effect, in microseconds; -1 when the
+ * system does not say. */
+int PlatformTimerResolution(void);
 
 #endif

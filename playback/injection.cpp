@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "log/log.h"
+#include "platform/input_rules.h"
 #include "platform/platform.h"
 
 static const int32_t ShiftKey = 0x10;
@@ -174,15 +175,22 @@ static void LogTypedCharacter(char character, const CharacterKey& key) {
 static int32_t WriteCharacter(int32_t position, char character, bool altHeld) {
     CharacterKey key = KeyForCharacter(character);
     bool wrapInShift = key.shift && !altHeld;
+    /* Printable characters are marked, so the input layer can send them as
+     * characters whatever the keyboard layout; named keys stay keys. */
+    bool marked = IsTypedAsCharacter(character);
+    uint32_t keyMark = marked ? TypedMark(TypedCharacter, character) : 0;
+    uint32_t shiftMark = marked ? TypedMark(TypedShift, character) : 0;
     EventRecord record = {};
     if (wrapInShift) {
         record.message = MsgKeyDown;
         record.paramL = ShiftKey;
+        record.hwnd = shiftMark;
         PlaceRecord(position++, record);
     }
     if (LogLevelAtLeast(LogHigh))
         LogTypedCharacter(character, key);
     record.paramL = key.virtualKey;
+    record.hwnd = keyMark;
     record.message = altHeld ? MsgSysKeyDown : MsgKeyDown;
     PlaceRecord(position++, record);
     record.message = altHeld ? MsgSysKeyUp : MsgKeyUp;
@@ -190,6 +198,7 @@ static int32_t WriteCharacter(int32_t position, char character, bool altHeld) {
     if (wrapInShift) {
         record.message = MsgKeyUp;
         record.paramL = ShiftKey;
+        record.hwnd = shiftMark;
         PlaceRecord(position++, record);
     }
     return position;

@@ -147,4 +147,17 @@ int32_t RandomInRange(int32_t minimum, int32_t maximum);
  * played: LoopTypeBase + passes completed + 1, wrapping as 32-bit. */
 int32_t CurrentLoopNumber(void);
 
+/* ---- Keys and buttons held down by the played input ----
+ * Every record handed to the system is noted, on either way of playing,
+ * so that every end of a run can let go of what is still down. */
+
+/* Notes the keys and buttons the record presses or releases. */
+void NoteHandedOver(const EventRecord& record);
+/* True while the played input holds Ctrl or Alt down, so a typed
+ * character is a shortcut key rather than text. */
+bool PlaybackHoldsShortcutModifier(void);
+/* Hands the system a release of every key and button still down, the last
+ * pressed first (once the hook is gone), and forgets them. */
+void ReleaseHeldInput(void);
+
 #endif

@@ -14,6 +14,8 @@
 
 #include "app/app.h"
 #include "log/log.h"
+#include "platform/input_rules.h"
+#include "platform/journal_driver.h"
 #include "playback/playback.h"
 #include "record/record.h"
 #include "resources/resource.h"
@@ -28,11 +30,14 @@ bool PlaybackPassInProgress(void) {
     return gJournal.passInProgress;
 }
 
+/* Also lets go of whatever the played input still holds down; every early
+ * end comes here once its hook is gone. */
 void FinishInterruptedPass(void) {
-    if (!gJournal.passInProgress)
-        return;
-    RestorePlaybackSnapshot();
-    gJournal.passInProgress = false;
+    if (gJournal.passInProgress) {
+        RestorePlaybackSnapshot();
+        gJournal.passInProgress = false;
+    }
+    ReleaseHeldInput();
 }
 
 void ReportPlaybackError(const char* text, const char* caption, uint32_t style) {
@@ -53,6 +58,49 @@ static void LogPlaybackStart(void) {
               "%li Version %li.%li Build #%li....",
               DocumentDisplayName(), gRecording.eventCount, VersionText, version.platformId,
               version.majorVersion, version.minorVersion, version.buildNumber);
+}
+
+/* Whether the run plays by the system's journal, said once per run; a
+ * journal that is never called is given up by the platform, which is said
+ * when it happens. */
+static bool loggedSystemJournal;
+
+static void LogPlaybackPath(void) {
+    loggedSystemJournal = PlatformPlaybackUsesSystemJournal();
+    LogPrintf(LogLow, loggedSystemJournal
+                          ? "Playing through the system's journal hook"
+                          : "Playing through injected input (no journal hook available)");
+    if (!LogLevelAtLeast(LogLow))
+        return;
+    int dpi = PlatformDisplayDpi();
+    int resolution = PlatformTimerResolution();
+    char timer[32] = "unknown";
+    if (resolution > 0)
+        snprintf(timer, sizeof timer, "%d.%d ms", resolution / 1000, resolution % 1000 / 100);
+    LogPrintf(LogLow, "Display scale %d%% (%d DPI), timer resolution %s", dpi * 100 / 96, dpi,
+              timer);
+}
+
+static void NoteJournalFallback(void) {
+    if (!loggedSystemJournal || PlatformPlaybackUsesSystemJournal())
+        return;
+    loggedSystemJournal = false;
+    LogPrintf(LogLow,
+              "The system's journal hook was not called within %d ms; playing through injected "
+              "input",
+              (int)JournalFirstCallTimeout);
+}
+
+/* Typed text needs characters, which only injected input can deliver
+ * whatever the keyboard layout and Caps Lock. */
+static bool RecordingTypesText(void) {
+    if (gSettings.typeKey != 0 && gSettings.typeThis != 0)
+        return true;
+    for (int32_t i = 0; i < gRecording.commandCount && i < MaxScriptCommands; i++) {
+        if (gRecording.commandKinds[i] == CommandType)
+            return true;
+    }
+    return false;
 }
 
 static void ShowPlaybackHint(void) {
@@ -76,15 +124,15 @@ void StartPlayback(void) {
     gJournal.position = 0;
     if (gSettings.minimize != 0)
         PlatformShowWindow(gApp.mainWindow, ShowMinimize);
+    PlatformPreferInjectedInput(RecordingTypesText());
     gApp.journalHook = PlatformInstallPlaybackHook(PlaybackHookProc);
     if (gApp.journalHook != nullptr && gApp.loopsCompleted == 0)
-        LogPrintf(LogLow, PlatformPlaybackUsesSystemJournal()
-                              ? "Playing through the system's journal hook"
-                              : "Playing through injected input (no journal hook available)");
+        LogPlaybackPath();
     if (gApp.journalHook == nullptr) {
         ReportRunOutcome(ExitPlaybackError);
         ReportPlaybackError("Unable to start playback!", "Playback Failure",
                             BoxOk | BoxIconWarning | BoxTaskModal);
+        LogPrintf(LogLow, "    ERROR: Unable to start playback!");
     }
     ShowPlaybackHint();
 }
@@ -120,6 +168,7 @@ static void StartNextPass(int32_t completed) {
 }
 
 static void EndRun(void) {
+    ReleaseHeldInput();
     ResetRunCounters();
     PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_STATUS, " ");
     if (!gApp.commandLineMode) {
@@ -164,9 +213,10 @@ static bool SendEvent(const EventRecord& event, EventRecord* record, bool* wrote
     record->message = event.message;
     record->paramL = event.paramL;
     record->paramH = event.paramH;
-    record->hwnd = event.hwnd;
+    record->hwnd = HandOverMark(event.hwnd, PlaybackHoldsShortcutModifier());
     record->time = PlatformTickCount();
     *wroteRecord = true;
+    NoteHandedOver(*record);
     int key = event.paramL & 0xFF;
     if (event.message == MsgKeyDown && IsToggleKey(key))
         return PlatformPressToggleKey(key);
@@ -348,6 +398,7 @@ static intptr_t AnswerRepeatedRequest(EventRecord* record, bool* wroteRecord) {
 }
 
 static intptr_t AnswerGetNext(EventRecord* record, bool* wroteRecord) {
+    NoteJournalFallback();
     if (gJournal.position < 0 || gJournal.position >= gRecording.eventCount) {
         ReportCorruptList();
         return 0;
@@ -368,6 +419,39 @@ static intptr_t AnswerSkip(void) {
     return 0;
 }
 
+/* The system would not take the event just handed over: the playback ends
+ * as an error that says why, naming a target that runs with higher rights,
+ * since the user can do something about that. */
+static intptr_t ReportRefusedInput(void) {
+    WindowHandle target = nullptr;
+    uint32_t error = 0;
+    InputRefusal refusal = PlatformInputRefusal(&target, &error);
+    char title[128] = "";
+    if (target != nullptr)
+        PlatformGetWindowTitle(target, title, sizeof title);
+    int32_t number = gJournal.position + 1;
+    char text[256];
+    AbortPlayback();
+    if (refusal == InputRefusedHigherRights) {
+        snprintf(text, sizeof text,
+                 "Windows did not let Mirlow play input into the window '%s', which runs with "
+                 "higher rights than Mirlow.\n\nThe playback has stopped.",
+                 title);
+        ReportPlaybackError(text, "Playback Error", BoxOk | BoxIconWarning | BoxSystemModal);
+        LogPrintf(LogLow,
+                  "    ERROR: Event #%d: Windows refused the input: the window '%s' runs with "
+                  "higher rights than Mirlow!",
+                  number, title);
+        return 0;
+    }
+    ReportPlaybackError("Windows refused the input that Mirlow played.\n\nThe playback has "
+                        "stopped.",
+                        "Playback Error", BoxOk | BoxIconWarning | BoxSystemModal);
+    LogPrintf(LogLow, "    ERROR: Event #%d: Windows refused the input (system error %lu)!", number,
+              (unsigned long)error);
+    return 0;
+}
+
 intptr_t PlaybackHookProc(int code, EventRecord* record, bool* wroteRecord) {
     *wroteRecord = false;
     switch (code) {
@@ -375,6 +459,8 @@ intptr_t PlaybackHookProc(int code, EventRecord* record, bool* wroteRecord) {
         return AnswerGetNext(record, wroteRecord);
     case HookSkip:
         return AnswerSkip();
+    case HookInputRefused:
+        return ReportRefusedInput();
     case HookSystemModalOn:
         LogPrintf(LogHigh, "* * * HC_SYSMODALON Flag * * *");
         return PassOn(code);

@@ -19,6 +19,7 @@
 
 static const int MessageSize = ScriptTextSize + 128;
 static const intptr_t GotoSettleDelay = 250;
+static const int ForegroundWait = 1000; /* ms, for each way of bringing a window forward */
 
 bool RunProgram(const char* commandLine) {
     ProcessHandle process = PlatformStartProcess(commandLine);
@@ -31,25 +32,45 @@ bool RunProgram(const char* commandLine) {
     return true;
 }
 
+/* The log says why, in the system's words, and names the case the user
+ * can act on: a program that asks for higher rights than Mirlow has. */
 static intptr_t RunStart(const char* text) {
     if (RunProgram(text))
         return 0;
+    char reason[200];
+    StartFailure failure = PlatformLastStartFailure(reason, sizeof reason);
     char message[MessageSize];
     AbortPlayback();
     snprintf(message, sizeof message,
              "Unable to START the program '%s'!\n\nThe playback has stopped.", text);
     ReportPlaybackError(message, text, BoxOk | BoxIconWarning | BoxSystemModal);
     LogPrintf(LogLow, "    ERROR: Unable to start '%s'!", text);
+    LogPrintf(LogLow, "    ...Windows says: %s", reason);
+    if (failure == StartFailedNeedsElevation)
+        LogPrintf(LogLow, "    ...The program asks for higher rights than Mirlow has: it can "
+                          "only be started by a program that runs as administrator");
     return 0;
+}
+
+/* Windows may refuse to bring a window to the front for a program that is
+ * not in the foreground itself, and only flash its taskbar button; what
+ * follows would then go to whatever has the focus. So the window must
+ * really be the foreground window afterwards, after one more try by the
+ * further means the system allows. */
+static bool BringToFront(WindowHandle window) {
+    PlatformShowWindow(window, PlatformIsWindowMinimized(window) ? ShowRestore : ShowShow);
+    PlatformActivateWindow(window);
+    if (PlatformWaitForForeground(window, ForegroundWait))
+        return true;
+    PlatformForceForeground(window);
+    return PlatformWaitForForeground(window, ForegroundWait);
 }
 
 static intptr_t RunGoto(const char* text) {
     LogPrintf(LogMedium, "    Searching for window '%s'...", text);
-    WindowHandle window = PlatformFindWindowByTitle(text);
-    if (window != nullptr) {
+    WindowHandle window = PlatformFindGotoWindow(text);
+    if (window != nullptr && BringToFront(window)) {
         gJournal.gotoWindow = window;
-        PlatformShowWindow(window, PlatformIsWindowMinimized(window) ? ShowRestore : ShowShow);
-        PlatformActivateWindow(window);
         LogPrintf(LogMedium, "    Found window '%s'", text);
         return GotoSettleDelay;
     }
@@ -60,6 +81,9 @@ static intptr_t RunGoto(const char* text) {
              text);
     ReportPlaybackError(message, text, BoxOk | BoxIconWarning | BoxSystemModal);
     LogPrintf(LogLow, "    ERROR: Unable to find window '%s'!", text);
+    if (window != nullptr)
+        LogPrintf(LogLow, "    ...The window is there, but Windows did not let Mirlow bring it "
+                          "to the front");
     return GotoSettleDelay;
 }
 

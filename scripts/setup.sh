@@ -6,7 +6,7 @@ packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     googletest libgtest-dev libbenchmark-dev
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    wine64 wine fonts-wine xvfb xauth xdotool imagemagick
+    wine64 wine fonts-wine xvfb xauth xdotool x11-xkb-utils imagemagick
 )
 
 missing=()

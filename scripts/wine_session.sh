@@ -15,10 +15,12 @@ export WINEARCH=win64
 rm -rf "$WINEPREFIX"
 
 # A display of our own; Xvfb picks a free number and tells it on fd 3.
+# Without -noreset it would go back to its default keymap whenever its last
+# client disconnects, losing a keymap a test set with setxkbmap.
 exec 3<> <(:)
 displayfile="$folder/display"
 rm -f "$displayfile"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$displayfile" >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.05; done
 export DISPLAY=":$(head -n1 "$displayfile")"

@@ -5,16 +5,18 @@
 #ifndef MIRLOW_TESTS_PER_RECORD_TYPING_H
 #define MIRLOW_TESTS_PER_RECORD_TYPING_H
 
+#include "platform/input_rules.h"
 #include "playback/playback.h"
 
 inline int32_t TypeTextOneRecordAtATime(int32_t position, int32_t count, const char* text,
                                         int32_t altHeld) {
     const int32_t shiftKey = 0x10;
     int32_t next = position;
-    auto insert = [&](uint32_t message, int32_t key) {
+    auto insert = [&](uint32_t message, int32_t key, uint32_t mark) {
         EventRecord record = {};
         record.message = message;
         record.paramL = key;
+        record.hwnd = mark;
         if (InsertEvent(next, count, record)) {
             next++;
             count++;
@@ -23,12 +25,15 @@ inline int32_t TypeTextOneRecordAtATime(int32_t position, int32_t count, const c
     for (const char* c = text; *c != '\0'; c++) {
         CharacterKey key = KeyForCharacter(*c);
         bool wrapInShift = key.shift && altHeld == 0;
+        bool marked = IsTypedAsCharacter(*c);
+        uint32_t keyMark = marked ? TypedMark(TypedCharacter, *c) : 0;
+        uint32_t shiftMark = marked ? TypedMark(TypedShift, *c) : 0;
         if (wrapInShift)
-            insert(0x0100, shiftKey);
-        insert(altHeld != 0 ? 0x0104 : 0x0100, key.virtualKey);
-        insert(altHeld != 0 ? 0x0105 : 0x0101, key.virtualKey);
+            insert(0x0100, shiftKey, shiftMark);
+        insert(altHeld != 0 ? 0x0104 : 0x0100, key.virtualKey, keyMark);
+        insert(altHeld != 0 ? 0x0105 : 0x0101, key.virtualKey, keyMark);
         if (wrapInShift)
-            insert(0x0101, shiftKey);
+            insert(0x0101, shiftKey, shiftMark);
     }
     return next - position;
 }

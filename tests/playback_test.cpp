@@ -441,6 +441,7 @@ TEST_F(PlaybackLogTest, MediumWritesTheShortPerEventLine) {
               "\r\nStarting '(Untitled)' playback (2 Total Actions) with Mirlow 2.30 on Windows "
               "Platform 2 Version 10.0 Build #19045....\r\n"
               "Playing through the system's journal hook\r\n"
+              "Display scale 100% (96 DPI), timer resolution 1.0 ms\r\n"
               "Play Event #1: Message=WM_KEYDOWN (0, 65)\r\n"
               "Play Event #2: Message=WM_KEYUP (0, 65)\r\n"
               "Restoring entire Original event array from 2 back to 2\r\n"

@@ -10,13 +10,17 @@
 #include <vector>
 
 #include "model/model.h"
+#include "platform/input_rules.h"
 
 typedef std::vector<std::string> EventTexts;
 
+// The mark that tells the input layer a record types a character of text
+// is left out here; the typing tests check it on their own.
 inline std::string Describe(const EventRecord& event) {
     char text[80];
+    uint32_t hwnd = TypedRoleOf(event.hwnd) != TypedNone ? 0 : event.hwnd;
     snprintf(text, sizeof text, "%04X %X %d %u %u", event.message, (unsigned)event.paramL,
-             event.paramH, event.time, event.hwnd);
+             event.paramH, event.time, hwnd);
     return text;
 }
 

@@ -320,5 +320,28 @@ enum SimFileRead {
 SimFileRead SimReadPlainFile(const char* path, size_t limit, std::string* bytes);
 /* Creates or empties a plain file for writing; null for anything else. */
 FILE* SimCreatePlainFile(const char* path);
+/* ---- How the system treats played input ----
+ * Counts are of records handed over since the last SimReset, as
+ * SimDeliveredCount counts them; 0 switches a control off. */
+/* From the record after this many on, the system refuses the input. */
+void SimRefuseInputAfter(int deliveredCount, InputRefusal reason);
+/* After this many records the session locks: the input layer ends the
+ * playback as the system's cancel keys end a journal. */
+void SimLockSessionAfter(int deliveredCount);
+/* The next attempts to bring a window to the front leave the foreground
+ * where it is. */
+void SimRefuseForeground(int attempts);
+/* False: nobody can see the desktop (an invisible window station). */
+void SimSetDesktopVisible(bool visible);
+/* The system's journal installs but is never called; the platform falls
+ * back to injected input after JournalFirstCallTimeout of virtual time,
+ * and keeps to it from then on. */
+void SimSetJournalNeverCalled(bool neverCalled);
+/* What the next failed program start reports. */
+void SimSetStartFailure(StartFailure kind, const char* text);
+/* Releases handed over after playbacks ended (PlatformReleaseInput). */
+const std::vector<EventRecord>& SimReleasedInput(void);
+/* Whether the program last asked for injected input (PlatformPreferInjectedInput). */
+bool SimInjectedInputPreferred(void);
 
 #endif

@@ -19,6 +19,7 @@
 #include <strings.h>
 
 #include "platform/journal_driver.h"
+#include "platform/sim/sim_internal.h"
 #include <sys/stat.h>
 
 #include "resources/resource.h"
@@ -84,6 +85,8 @@ struct SimDesktop {
     bool seedSet = false;
     uint32_t seed = 0;
     void (*boxObserver)(const SimMessageBox*) = nullptr;
+    bool journalPending = false;  /* the system's journal is installed, not yet called */
+    bool journalFellBack = false; /* it was never called: injected input from then on */
 
     bool hasProgramPath = true;
     std::string programPath = SimDefaultProgramPath;
@@ -153,12 +156,14 @@ void SimReset(void) {
     for (void* block : desktop->liveBlocks)
         free(block);
     ForgetEmulatedHook();
+    TakePendingCancel();
     SimResetRecordInput();
     delete desktop;
     desktop = new SimDesktop;
     SimResetRegistry();
     SimResetDocuments();
     SimResetDialogs();
+    SimResetPlayback();
 }
 
 void SimSetProgramPath(const char* path) {
@@ -606,7 +611,10 @@ static void CancelJournalLikeTheSystem(void) {
     PlatformPostMessage(nullptr, MsgCancelJournal, 0, 0);
 }
 
-static void DeliverToSystem(const EventRecord* record) {
+static InputDelivery DeliverToSystem(const EventRecord* record) {
+    InputDelivery outcome = SimJudgeDelivery(desktop->deliveredCount);
+    if (outcome != InputDelivered)
+        return outcome;
     desktop->deliveredCount++;
     if (desktop->keepDelivered)
         desktop->delivered.push_back(SimDelivered{desktop->tick, *record});
@@ -614,13 +622,27 @@ static void DeliverToSystem(const EventRecord* record) {
         desktop->observer(desktop->tick, record);
     if (desktop->cancelAfter > 0 && desktop->deliveredCount >= desktop->cancelAfter)
         CancelJournalLikeTheSystem();
+    return InputDelivered;
+}
+
+/* A journal that is never called: the platform gives up on it after the
+ * first-call time-out and injects the input from then on. */
+static void FallBackFromSilentJournal(void) {
+    if (!desktop->journalPending)
+        return;
+    desktop->journalPending = false;
+    desktop->journalFellBack = true;
+    desktop->tick += JournalFirstCallTimeout;
 }
 
 /* Drives the playback hook until a posted message is waiting or no hook is
  * left. */
 static void DriveJournal(void) {
     while (desktop->queue.empty()) {
+        FallBackFromSilentJournal();
         JournalStep step = StepEmulatedJournal(DeliverToSystem);
+        if (TakePendingCancel())
+            PlatformPostMessage(nullptr, MsgCancelJournal, 0, 0);
         if (!step.ran)
             return;
         desktop->hookCalls++;
@@ -736,13 +758,16 @@ int PlatformProgramPath(char* buffer, int size) {
 HookHandle PlatformInstallPlaybackHook(PlaybackHookProcedure procedure) {
     if (desktop->failHookInstall)
         return nullptr;
+    desktop->journalPending = SimJournalIsNeverCalled() && !desktop->journalFellBack;
     return InstallEmulatedHook(procedure);
 }
 
 /* The simulated system plays through a journal unless told that its input
- * layer injects real keys. */
+ * layer injects real keys, or its journal was never called. */
 bool PlatformPlaybackUsesSystemJournal(void) {
-    return !desktop->injectsKeys;
+    if (desktop->journalPending)
+        return true;
+    return !desktop->injectsKeys && !desktop->journalFellBack;
 }
 
 bool PlatformRemoveJournalHook(HookHandle hook) {
@@ -761,7 +786,7 @@ intptr_t PlatformCallNextHook(HookHandle hook, int code) {
 
 bool PlatformPressToggleKey(int virtualKey) {
     (void)virtualKey;
-    if (desktop->injectsKeys)
+    if (!PlatformPlaybackUsesSystemJournal())
         return false;
     desktop->togglePresses++;
     return true;
@@ -791,7 +816,7 @@ bool PlatformIsWindowMinimized(WindowHandle handle) {
 }
 
 void PlatformActivateWindow(WindowHandle handle) {
-    if (Lookup(handle) != nullptr)
+    if (Lookup(handle) != nullptr && !SimTakeForegroundRefusal())
         desktop->foreground = handle;
 }
 
@@ -848,4 +873,33 @@ ProcessWait PlatformWaitForProcess(ProcessHandle process, int milliseconds) {
 
 void PlatformCloseProcess(ProcessHandle process) {
     (void)process;
+}
+
+/* ---- The foreground window ---- */
+
+WindowHandle PlatformFindGotoWindow(const char* title) {
+    WindowHandle hidden = nullptr;
+    for (size_t i = 0; i < desktop->windows.size(); i++) {
+        const SimWindow& window = desktop->windows[i];
+        if (!window.exists || window.parent != nullptr || window.title != title)
+            continue;
+        if (window.visible)
+            return HandleOf(i);
+        if (hidden == nullptr)
+            hidden = HandleOf(i);
+    }
+    return hidden;
+}
+
+bool PlatformWaitForForeground(WindowHandle window, int milliseconds) {
+    (void)milliseconds;
+    return window != nullptr && desktop->foreground == window;
+}
+
+void PlatformForceForeground(WindowHandle window) {
+    PlatformActivateWindow(window);
+}
+
+WindowHandle PlatformForegroundWindow(void) {
+    return desktop->foreground;
 }

@@ -4,7 +4,6 @@
  */
 #include <windows.h>
 #include <commctrl.h>
-#include <mmsystem.h>
 
 #include "app/app.h"
 #include "platform/win32/win32_internal.h"
@@ -14,8 +13,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandTail, in
     Win32SetInstance(instance);
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
-    /* Waits between played events are a few milliseconds long; the default
-     * timer resolution of about 15 ms would swallow them. */
-    timeBeginPeriod(1);
+    Win32OptOutOfTimerThrottling();
     return RunMirlow(commandTail != nullptr ? commandTail : "", showState);
 }

@@ -3,36 +3,55 @@
  *
  * Where the system honours a journal-playback hook (Windows up to 10, for an
  * elevated program), the real hook is installed and the system calls it.
- * Where it does not (a standard user, Windows 11, which dropped journal
- * hooks, and Wine, which accepts the hook but never calls it), the program
- * calls the hook itself by the same contract from its message loop and
- * injects each record with SendInput. The choice is made at each install.
+ * Where it does not (a standard user; Windows 11, which dropped journal
+ * hooks), or where a playback types text (a journal can only press the
+ * keys of one layout), the program calls the hook itself by the same
+ * contract from its message loop and injects each record (input_win32.cpp).
+ * A system that accepts the journal but never calls it gets a short time
+ * to call it; then the journal is removed, the program plays by itself,
+ * and keeps to that for the rest of its run. Wine, known to do so, is not
+ * offered the journal at all.
  *
  * Emulated waits aim at absolute deadlines on the high-resolution clock:
  * when an event follows the previous one directly, its deadline is counted
  * from the previous deadline rather than from "now", so the small overshoot
- * of every wait does not add up over a long recording.
+ * of every wait does not add up over a long recording. The system timer
+ * runs at 1 ms only while a playback hook is installed.
  */
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <cstring>
 
+#include "platform/input_rules.h"
 #include "platform/journal_driver.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
 
 static HHOOK systemHook;
 static PlaybackHookProcedure systemHookProcedure;
-static int currentCode;
+static bool systemHookCalled;
+static bool systemJournalNeverCalled; /* for the rest of the run */
+static bool injectionPreferred;
+static bool timerPeriodHeld;
 static WPARAM currentWParam;
 static LPARAM currentLParam;
-static HHOOK cancelKeyHook;
-static bool usingSystemJournal;
+
+static double ClockMs(void) {
+    static LARGE_INTEGER frequency;
+    if (frequency.QuadPart == 0)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
+}
+
+static double systemHookInstalledAt;
 
 /* ---- The system's own journal ---- */
 
 static LRESULT CALLBACK SystemPlaybackHook(int code, WPARAM wParam, LPARAM lParam) {
-    currentCode = code;
+    systemHookCalled = true;
     currentWParam = wParam;
     currentLParam = lParam;
     EventRecord record;
@@ -45,128 +64,163 @@ static LRESULT CALLBACK SystemPlaybackHook(int code, WPARAM wParam, LPARAM lPara
         message->paramL = (UINT)record.paramL;
         message->paramH = (UINT)record.paramH;
         message->time = record.time;
-        message->hwnd = reinterpret_cast<HWND>((uintptr_t)record.hwnd);
+        /* The typed-text mark means nothing to the system. */
+        uint32_t hwnd = TypedRoleOf(record.hwnd) != TypedNone ? 0 : record.hwnd;
+        message->hwnd = reinterpret_cast<HWND>((uintptr_t)hwnd);
     }
     return result;
 }
 
-/* Wine accepts a journal hook and then never calls it. */
-static bool RunningUnderWine(void) {
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+/* Wine is known to accept a journal and never call it: it is not tried
+ * there, so a playback does not start a second late (unless a test asks,
+ * to see the giving up). */
+static bool JournalWorthTrying(void) {
+    if (injectionPreferred || systemJournalNeverCalled)
+        return false;
+    return !Win32RunningUnderWine() || Win32ProbeTriesJournal();
 }
 
-static HookHandle InstallSystemJournal(PlaybackHookProcedure procedure) {
-    if (RunningUnderWine())
-        return nullptr;
+static bool InstallSystemJournal(PlaybackHookProcedure procedure) {
+    if (!JournalWorthTrying())
+        return false;
     systemHookProcedure = procedure;
+    systemHookCalled = false;
     systemHook = SetWindowsHookExA(WH_JOURNALPLAYBACK, SystemPlaybackHook, Win32Instance(), 0);
-    return reinterpret_cast<HookHandle>(systemHook);
+    systemHookInstalledAt = ClockMs();
+    return systemHook != nullptr;
 }
 
-/* ---- Ctrl+Esc while the program plays by itself ----
- * The system ends a real journal on Ctrl+Esc; an emulated one is ended the
- * same way: the hook is gone and the thread is told with the same notice.
- * Keys the program injected itself do not count. */
-
-static LRESULT CALLBACK CancelKeyProc(int code, WPARAM wParam, LPARAM lParam) {
-    const KBDLLHOOKSTRUCT* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-    bool pressed = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN;
-    if (code == HC_ACTION && pressed && key->vkCode == VK_ESCAPE &&
-        !(key->flags & LLKHF_INJECTED) && (GetAsyncKeyState(VK_CONTROL) & 0x8000) &&
-        EmulatedHookInstalled()) {
-        ForgetEmulatedHook();
-        PostThreadMessageA(GetCurrentThreadId(), WM_CANCELJOURNAL, 0, 0);
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+static void RemoveSystemJournal(void) {
+    if (systemHook == nullptr)
+        return;
+    UnhookWindowsHookEx(systemHook);
+    systemHook = nullptr;
 }
 
-static void WatchCancelKeys(bool watch) {
-    if (watch && cancelKeyHook == nullptr)
-        cancelKeyHook = SetWindowsHookExA(WH_KEYBOARD_LL, CancelKeyProc, Win32Instance(), 0);
-    if (!watch && cancelKeyHook != nullptr) {
-        UnhookWindowsHookEx(cancelKeyHook);
-        cancelKeyHook = nullptr;
-    }
+/* Waits are a few milliseconds long; the default timer resolution of
+ * about 15.6 ms would swallow them. */
+static void HoldTimerPeriod(bool hold) {
+    if (hold == timerPeriodHeld)
+        return;
+    if (hold)
+        timeBeginPeriod(1);
+    else
+        timeEndPeriod(1);
+    timerPeriodHeld = hold;
 }
 
 /* ---- The seam ---- */
 
+void PlatformPreferInjectedInput(bool prefer) {
+    injectionPreferred = prefer;
+}
+
+/* The emulated hook is always registered, so the handle stays the same if
+ * the system's journal has to be given up; while the system calls the
+ * journal, the emulated one is not driven. */
 HookHandle PlatformInstallPlaybackHook(PlaybackHookProcedure procedure) {
-    HookHandle hook = InstallSystemJournal(procedure);
-    usingSystemJournal = hook != nullptr;
-    if (usingSystemJournal)
+    HookHandle hook = InstallEmulatedHook(procedure);
+    HoldTimerPeriod(true);
+    if (InstallSystemJournal(procedure))
         return hook;
-    WatchCancelKeys(true);
-    return InstallEmulatedHook(procedure);
+    if (!Win32StartCancelWatcher()) {
+        /* Without its emergency stop the playback does not start. */
+        RemoveEmulatedHook(hook);
+        HoldTimerPeriod(false);
+        return nullptr;
+    }
+    return hook;
 }
 
 bool PlatformPlaybackUsesSystemJournal(void) {
-    return usingSystemJournal;
+    return systemHook != nullptr;
 }
 
 bool PlatformRemoveJournalHook(HookHandle hook) {
-    if (hook == nullptr)
+    if (hook == nullptr || !IsCurrentEmulatedHook(hook))
         return false;
-    if (systemHook != nullptr && hook == reinterpret_cast<HookHandle>(systemHook)) {
-        systemHook = nullptr;
-        return UnhookWindowsHookEx(reinterpret_cast<HHOOK>(hook)) != 0;
-    }
-    /* An emulated hook, possibly already taken away by the cancel keys. */
+    RemoveSystemJournal(); /* possibly already taken away by the cancel keys */
     RemoveEmulatedHook(hook);
-    if (!EmulatedHookInstalled())
-        WatchCancelKeys(false);
+    Win32StopCancelWatcher();
+    HoldTimerPeriod(false);
     return true;
 }
 
 intptr_t PlatformCallNextHook(HookHandle hook, int code) {
-    if (systemHook == nullptr || hook != reinterpret_cast<HookHandle>(systemHook))
+    (void)hook;
+    if (systemHook == nullptr)
         return 0;
     return CallNextHookEx(systemHook, code, currentWParam, currentLParam);
 }
 
 /* A journal plays events without pressing the keys, so a toggle key's
  * light and state would not follow; pressing it once more does that.
- * SendInput presses real keys, where a second press would undo it. */
+ * Injected input presses real keys, where a second press would undo it. */
 bool PlatformPressToggleKey(int virtualKey) {
-    if (!usingSystemJournal)
+    if (systemHook == nullptr)
         return false;
-    keybd_event((BYTE)virtualKey, 0x45, KEYEVENTF_EXTENDEDKEY, 0);
-    keybd_event((BYTE)virtualKey, 0x45, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, 0);
+    keybd_event((BYTE)virtualKey, 0x45, KEYEVENTF_EXTENDEDKEY, Win32InjectionTag);
+    keybd_event((BYTE)virtualKey, 0x45, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, Win32InjectionTag);
     return true;
 }
 
 /* ---- Driving the emulated journal ---- */
 
-static double ClockMs(void) {
-    static LARGE_INTEGER frequency;
-    if (frequency.QuadPart == 0)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
-
 static double pendingDeadline; /* 0: no wait in progress */
 static double lastDue;         /* when the last handed-over event was due; 0: none */
 static bool lastStepDelivered;
 
-/* A message arriving during a wait ends the wait early; the deadline stays,
- * and the wait goes on once the message has been handled. The last
- * millisecond is spun, since a timed wait overshoots by a fraction of one. */
-static bool WaitForDeadline(MSG* msg) {
+/* The cancel notice, handed to the loop as its next message. */
+static bool CancelNotice(MSG* msg) {
+    memset(msg, 0, sizeof *msg);
+    msg->message = WM_CANCELJOURNAL;
+    msg->time = GetMessageTime();
+    return true;
+}
+
+/* The cancel keys end the emulated journal as the system ends a real one:
+ * the hook is gone at once and the notice follows. */
+static bool TakeCancel(MSG* msg) {
+    if (Win32CancelRequested(true))
+        CancelEmulatedHook();
+    return TakePendingCancel() && CancelNotice(msg);
+}
+
+/* Waits until the deadline passes, a message arrives (true, in msg) or the
+ * cancel keys are pressed. The last millisecond is spun, since a timed wait
+ * overshoots by a fraction of one. */
+static bool WaitForDeadline(MSG* msg, double deadline) {
+    HANDLE cancel = Win32CancelEvent();
     for (;;) {
         if (PeekMessageA(msg, nullptr, 0, 0, PM_REMOVE))
             return true;
-        double remaining = pendingDeadline - ClockMs();
+        if (Win32CancelRequested(false))
+            return false;
+        double remaining = deadline - ClockMs();
         if (remaining <= 0)
             return false;
         if (remaining > 1.5)
-            MsgWaitForMultipleObjectsEx(0, nullptr, (DWORD)(remaining - 1.0), QS_ALLINPUT,
-                                        MWMO_INPUTAVAILABLE);
+            MsgWaitForMultipleObjectsEx(cancel != nullptr ? 1 : 0, &cancel,
+                                        (DWORD)(remaining - 1.0), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         else
             SwitchToThread();
     }
+}
+
+/* The system gets a short time to call its journal; one that stays silent
+ * is given up for injected input. */
+static bool WaitForSystemJournal(MSG* msg) {
+    while (systemHook != nullptr && !systemHookCalled) {
+        double deadline = systemHookInstalledAt + JournalFirstCallTimeout;
+        if (WaitForDeadline(msg, deadline))
+            return true;
+        if (systemHookCalled || ClockMs() < deadline)
+            continue;
+        RemoveSystemJournal();
+        systemJournalNeverCalled = true;
+        Win32StartCancelWatcher();
+    }
+    return false;
 }
 
 /* An event that directly follows the one just handed over is timed from
@@ -183,10 +237,14 @@ static void ForgetTiming(void) {
 }
 
 bool Win32DriveEmulatedJournal(MSG* msg) {
-    while (EmulatedHookInstalled()) {
+    if (TakeCancel(msg) || WaitForSystemJournal(msg))
+        return true;
+    while (EmulatedHookInstalled() && systemHook == nullptr) {
         bool waited = false;
         if (pendingDeadline > 0) {
-            if (WaitForDeadline(msg))
+            if (WaitForDeadline(msg, pendingDeadline))
+                return true;
+            if (TakeCancel(msg))
                 return true;
             lastDue = pendingDeadline;
             pendingDeadline = 0;
@@ -195,7 +253,9 @@ bool Win32DriveEmulatedJournal(MSG* msg) {
             return true;
         }
         double now = ClockMs();
-        JournalStep step = StepEmulatedJournal(Win32SendRecord);
+        JournalStep step = StepEmulatedJournal(Win32DeliverRecord);
+        if (TakeCancel(msg))
+            return true;
         if (step.waitMs > 0)
             StartWait(step.waitMs, now);
         else if (step.delivered && !waited && !lastStepDelivered)

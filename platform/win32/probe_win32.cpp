@@ -6,6 +6,14 @@
  * also notes when a window is shown, so a hidden run can be told apart,
  * writes the menu again whenever a test asks for it, and notes which
  * dialog texts do not fit their controls at the scale the program runs at.
+ *
+ * A test may write control lines into the probe file before the program
+ * starts, to stand in for what it cannot make the system do under Wine:
+ *   control stall-input N MS   the playback thread is busy for MS
+ *                              milliseconds before the Nth injected record
+ *   control refuse-input N     the system refuses the Nth injected record
+ *   control try-journal        the system's journal is tried even under
+ *                              Wine, which accepts it and never calls it
  */
 #include <windows.h>
 
@@ -210,4 +218,52 @@ void Win32ProbeDialogReady(HWND dialog, int templateId) {
         ProbeControlFit(file, templateId, child, dpi, &clipped);
     fprintf(file, "dialog %d dpi %d controls %d clipped %d\n", templateId, dpi, controls, clipped);
     fclose(file);
+}
+/* ---- Control lines ---- */
+
+struct ProbeControl {
+    bool read;
+    bool tryJournal;
+    int stallAt, stallMs;
+    int refuseAt;
+    int inputs;
+};
+static ProbeControl control;
+
+static void ReadControlLines(void) {
+    control.read = true;
+    const char* path = ProbePath();
+    FILE* file = path != nullptr ? fopen(path, "rb") : nullptr;
+    if (file == nullptr)
+        return;
+    char line[128];
+    while (fgets(line, sizeof line, file) != nullptr) {
+        int n = 0, ms = 0;
+        if (sscanf(line, "control stall-input %d %d", &n, &ms) == 2) {
+            control.stallAt = n;
+            control.stallMs = ms;
+        } else if (sscanf(line, "control refuse-input %d", &n) == 1) {
+            control.refuseAt = n;
+        } else if (strncmp(line, "control try-journal", 19) == 0) {
+            control.tryJournal = true;
+        }
+    }
+    fclose(file);
+}
+
+bool Win32ProbeBeforeInput(void) {
+    if (!control.read)
+        ReadControlLines();
+    if (control.stallAt == 0 && control.refuseAt == 0)
+        return false;
+    control.inputs++;
+    if (control.inputs == control.stallAt)
+        Sleep((DWORD)control.stallMs);
+    return control.inputs == control.refuseAt;
+}
+
+bool Win32ProbeTriesJournal(void) {
+    if (!control.read)
+        ReadControlLines();
+    return control.tryJournal;
 }

@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "model/model.h"
+#include "platform/input_rules.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
 
@@ -179,12 +180,15 @@ static LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lPa
 
 /* Mouse events carry the screen point in the pixels of the virtual desktop
  * (the program is aware of each monitor's scale), as playback injects it,
- * and go to the window under the pointer. */
+ * and go to the window under the pointer. A wheel turn keeps its distance
+ * and an X-button event its button, beside y, so playback can repeat them. */
 static LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
     const MSLLHOOKSTRUCT* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
     if (code == HC_ACTION && mouse->dwExtraInfo != Win32InjectionTag && mouseHook != nullptr) {
-        EventRecord record = {(uint32_t)wParam, (int32_t)mouse->pt.x, (int32_t)mouse->pt.y,
-                              mouse->time, HandleValue(WindowFromPoint(mouse->pt))};
+        int32_t amount = (int16_t)HIWORD(mouse->mouseData);
+        EventRecord record = {(uint32_t)wParam, (int32_t)mouse->pt.x,
+                              MouseEventParamH((uint32_t)wParam, mouse->pt.y, amount), mouse->time,
+                              HandleValue(WindowFromPoint(mouse->pt))};
         recordProcedure(HC_ACTION, &record);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

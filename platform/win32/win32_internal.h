@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include "model/model.h"
+#include "platform/journal_driver.h"
+
 void Win32SetInstance(HINSTANCE instance);
 HINSTANCE Win32Instance(void);
 
@@ -34,9 +37,31 @@ bool Win32DriveEmulatedJournal(MSG* msg);
  * user's. */
 const ULONG_PTR Win32InjectionTag = 0x4D524C57; /* "MRLW" */
 
-/* Hands a played record to the system as keyboard or mouse input. */
-struct EventRecord;
-void Win32SendRecord(const EventRecord* record);
+/* Hands a played record to the system as keyboard or mouse input and
+ * waits until the target has taken it (input_win32.cpp). */
+InputDelivery Win32DeliverRecord(const EventRecord* record);
+
+/* The Ctrl+Esc watcher of an injected playback, on a thread of its own
+ * (cancel_watcher_win32.cpp). Start fails when its hook cannot be
+ * installed. Win32CancelRequested is true once the user pressed the keys
+ * (consume clears it); Win32CancelEvent is signalled then, for waits. */
+bool Win32StartCancelWatcher(void);
+void Win32StopCancelWatcher(void);
+bool Win32CancelRequested(bool consume);
+HANDLE Win32CancelEvent(void);
+
+/* Asks the system not to slow the program's timers (system_win32.cpp). */
+void Win32OptOutOfTimerThrottling(void);
+
+/* The test probe's say over injected input, asked before each record is
+ * sent: it may hold the playback thread up for a while, as a slow call
+ * would, and returns true when the system is to be taken as refusing the
+ * record. Without a probe file it does neither. */
+bool Win32ProbeBeforeInput(void);
+/* True when the test probe asks for the system's journal to be tried even
+ * under Wine, which accepts it and never calls it, so that the giving up on
+ * a silent journal can be seen there. */
+bool Win32ProbeTriesJournal(void);
 
 /* True when the program runs under Wine (ntdll names its version). */
 bool Win32RunningUnderWine(void);

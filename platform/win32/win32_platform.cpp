@@ -8,7 +8,6 @@
  */
 #include <windows.h>
 #include <commctrl.h>
-#include <mmsystem.h>
 
 #include <cstring>
 
@@ -54,13 +53,6 @@ int64_t PlatformFileSize(const char* path) {
     if (entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
         return 0;
     return (int64_t)(((uint64_t)entry.nFileSizeHigh << 32) | entry.nFileSizeLow);
-}
-
-/* The multimedia timer counts the same milliseconds since the system
- * started as GetTickCount, but in 1 ms steps (with timeBeginPeriod(1))
- * instead of the 15.6 ms system tick, which the playback timing needs. */
-uint32_t PlatformTickCount(void) {
-    return timeGetTime();
 }
 
 uint32_t PlatformRandomSeed(void) {

@@ -38,10 +38,13 @@ probe() {
 }
 
 # start_mirlow [ARGS...]: starts mirlow.exe in the background, its probe
-# file at $PROBE_FILE; the process id lands in MIRLOW_PID.
+# file at $PROBE_FILE (holding $PROBE_CONTROLS first, when set); the process
+# id lands in MIRLOW_PID.
 start_mirlow() {
     PROBE_FILE="$E2E_WORK/probe-$$-$RANDOM.txt"
     rm -f "$PROBE_FILE"
+    # Control lines the program reads from its probe file at its start.
+    [ -z "${PROBE_CONTROLS:-}" ] || printf '%s\n' "$PROBE_CONTROLS" >"$PROBE_FILE"
     MIRLOW_TEST_PROBE="$(winpath "$PROBE_FILE")" timeout 60 wine "$MIRLOW_EXE" "$@" \
         >/dev/null 2>&1 &
     MIRLOW_PID=$!

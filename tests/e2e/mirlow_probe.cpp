@@ -20,7 +20,14 @@
  *   mirlow_probe write-menu CLASS                 asks the program to write
  *                                     its menu to its probe file now
  *   mirlow_probe minimize CLASS                   minimises the window
- *   mirlow_probe edit-text CLASS                  prints the text of its edit control
+ *   mirlow_probe text CLASS                       prints the text of its edit control
+ *   mirlow_probe keys-down                        prints the virtual keys (and mouse
+ *                                                 buttons) down, in hex, or nothing
+ *   mirlow_probe catch-clicks FILE TIMEOUT_MS     a window over the whole screen that
+ *                                                 writes every button press ("L x y",
+ *                                                 "R x y", "M x y"), wheel turn
+ *                                                 ("W delta x y") and key press
+ *                                                 ("K vk") it gets to FILE, one a line
  *
  * Controls of a window, found by id among all its descendants (the
  * settings panel's controls are the main window's grandchildren):
@@ -190,16 +197,108 @@ static bool IsControlVerb(const char* verb) {
     return false;
 }
 
+/* Every key and button the system's asynchronous state says is down. */
+static int PrintKeysDown(void) {
+    const char* separator = "";
+    for (int key = 1; key < 256; key++) {
+        if (GetAsyncKeyState(key) & 0x8000) {
+            printf("%s%02X", separator, key);
+            separator = " ";
+        }
+    }
+    printf("\n");
+    return 0;
+}
+
+static FILE* caught;
+
+static void Catch(const char* format, long a, long b, long c) {
+    fprintf(caught, format, a, b, c);
+    fflush(caught);
+}
+
+static LRESULT CALLBACK CatcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    POINT at = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
+    if (message != WM_MOUSEWHEEL)
+        ClientToScreen(window, &at);
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        Catch("L %ld %ld\n", at.x, at.y, 0);
+        return 0;
+    case WM_RBUTTONDOWN:
+        Catch("R %ld %ld\n", at.x, at.y, 0);
+        return 0;
+    case WM_MBUTTONDOWN:
+        Catch("M %ld %ld\n", at.x, at.y, 0);
+        return 0;
+    case WM_MOUSEWHEEL:
+        Catch("W %ld %ld %ld\n", (short)HIWORD(wParam), at.x, at.y);
+        return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        Catch("K %02lX\n", (long)wParam, 0, 0);
+        return 0;
+    case WM_TIMER:
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+static int CatchClicks(const char* path, int timeoutMs) {
+    caught = fopen(path, "wb");
+    if (caught == nullptr)
+        return 1;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = CatcherProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "MirlowClickCatcher";
+    windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    RegisterClassA(&windowClass);
+    HWND window =
+        CreateWindowExA(WS_EX_TOPMOST, "MirlowClickCatcher", "Mirlow Click Catcher", WS_POPUP,
+                        GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                        GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
+                        nullptr, nullptr, windowClass.hInstance, nullptr);
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    SetTimer(window, 1, (UINT)timeoutMs, nullptr);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    fclose(caught);
+    return 0;
+}
+
+/* The first edit control of the window (notepad's page), or the window. */
+static int PrintText(HWND window) {
+    HWND edit = FindWindowExA(window, nullptr, "Edit", nullptr);
+    HWND source = edit != nullptr ? edit : window;
+    static char text[1 << 20];
+    SendMessageA(source, WM_GETTEXT, sizeof text, (LPARAM)text);
+    fputs(text, stdout);
+    return 0;
+}
+
 static int Run(int argc, char** argv) {
     if (argc < 2)
         return 2;
     const char* verb = argv[1];
     if (strcmp(verb, "noop") == 0)
         return 0;
+    if (strcmp(verb, "keys-down") == 0)
+        return PrintKeysDown();
     if (argc < 3)
         return 2;
     const char* name = argv[2];
     int number = argc > 3 ? atoi(argv[3]) : 0;
+    if (strcmp(verb, "catch-clicks") == 0)
+        return CatchClicks(name, number);
     if (strcmp(verb, "wait-window") == 0)
         return WaitFor(name, number, true, false) != nullptr ? 0 : 1;
     if (strcmp(verb, "wait-gone") == 0)
@@ -233,6 +332,8 @@ static int Run(int argc, char** argv) {
         printf("%s\n", title);
         return 0;
     }
+    if (strcmp(verb, "text") == 0)
+        return PrintText(window);
     if (strcmp(verb, "visible") == 0) {
         printf("%d\n", IsWindowVisible(window) ? 1 : 0);
         return 0;
@@ -242,15 +343,6 @@ static int Run(int argc, char** argv) {
         if (!GetWindowRect(window, &rect))
             return 1;
         printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
-        return 0;
-    }
-    if (strcmp(verb, "edit-text") == 0) {
-        HWND edit = FindWindowExA(window, nullptr, "Edit", nullptr);
-        static char text[65536];
-        text[0] = '\0';
-        if (edit == nullptr || SendMessageA(edit, WM_GETTEXT, sizeof text, (LPARAM)text) < 0)
-            return 1;
-        printf("%s\n", text);
         return 0;
     }
     if (strcmp(verb, "post-command") == 0)

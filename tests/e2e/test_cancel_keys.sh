@@ -18,8 +18,11 @@ timeout 60 wine "$(dirname "$MIRLOW_EXE")/key_timer.exe" "$(winpath "$keys_seen"
 timer=$!
 probe wait-window "-:Mirlow Key Timer" 15000 || fail "no key timer window"
 
-start_mirlow "$(winpath "$script")"
-wait_for_line_containing "$log" "Playing through injected input" 15 || fail "playback did not start"
+# The system's journal is offered first, as on a system not known to
+# leave it uncalled: after a second it is given up for injected input.
+PROBE_CONTROLS="control try-journal" start_mirlow "$(winpath "$script")"
+wait_for_line_containing "$log" "was not called within 1000 ms; playing through injected input" 15 \
+    || fail "playback did not start through injected input after the silent journal"
 target=$(xdotool search --name '^Mirlow Key Timer$' | head -n1)
 xdotool windowfocus --sync "$target" && xdotool key ctrl+Escape || fail "cannot press Ctrl+Esc"
 
@@ -29,7 +32,7 @@ text=$(probe wait-box "0 Playbacks Completed" 15000) || fail "no interruption wa
 probe press "0 Playbacks Completed" 1 || fail "cannot close the warning"
 wait_exit 20
 [ "$EXIT_CODE" = "4" ] || fail "exit code $EXIT_CODE, expected 4 (cancelled)"
-expect_lines_in_order "$log" "Playing through injected input" "CANCELLED RECORDING"
+expect_lines_in_order "$log" "through injected input" "CANCELLED RECORDING"
 kill "$timer" 2>/dev/null
 use_log_file "" 0
 echo "Ctrl+Esc cancels an emulated playback: ok"

@@ -27,7 +27,7 @@ start_recording "$log"
 
 xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
 xdotool type --delay 60 "$typed"
-poll 10 bash -c "[ \"\$(timeout 20 wine '$MIRLOW_PROBE' edit-text '-:Untitled - Notepad' \
+poll 10 bash -c "[ \"\$(timeout 20 wine '$MIRLOW_PROBE' text '-:Untitled - Notepad' \
     2>/dev/null | tr -d '\r')\" = '$typed' ]" || fail "the typing did not reach notepad"
 probe post-command Mirlow 1049 || fail "cannot post Stop Recording"
 wait_for_line_containing "$log" "END RECORDING" 10 || fail "recording did not stop"
@@ -76,7 +76,7 @@ start_notepad
 start_mirlow "$(winpath "$script")"
 wait_exit 60
 [ "$EXIT_CODE" = "0" ] || fail "playback exit code $EXIT_CODE"
-got=$(probe edit-text "-:Untitled - Notepad")
+got=$(probe text "-:Untitled - Notepad")
 [ "$got" = "$typed" ] || fail "the replay typed '$got'"
 kill "$NOTEPAD_PID" 2>/dev/null
 use_log_file "" 0

@@ -1,0 +1,180 @@
+/*
+ * input_rules.cpp: the portable rules behind real input (input_rules.h).
+ */
+#include "platform/input_rules.h"
+
+/* ---- Absolute mouse positions ---- */
+
+/* The smallest number whose scaled value reaches the pixel: scaling it
+ * back gives the pixel plus less than extent / 65536 of one, which
+ * neither dropping nor rounding the fraction moves off the pixel. Zero is
+ * avoided, as some systems ignore a move to exactly (0, 0); on any real
+ * desktop (less than 32,768 pixels across) 1 scales back to the first
+ * pixel all the same. */
+int32_t NormalizedScreenCoordinate(int32_t pixel, int32_t origin, int32_t extent) {
+    if (extent <= 1)
+        return 1;
+    int64_t offset = (int64_t)pixel - origin;
+    if (offset < 0)
+        offset = 0;
+    if (offset > extent - 1)
+        offset = extent - 1;
+    int64_t normalized = (offset * 65536 + extent - 1) / extent;
+    if (normalized == 0 && extent < 32768)
+        normalized = 1;
+    return normalized > 65535 ? 65535 : (int32_t)normalized;
+}
+
+/* ---- Mouse messages ---- */
+
+enum : uint32_t {
+    MessageMouseMove = 0x0200,
+    MessageLeftDown = 0x0201,
+    MessageLeftUp = 0x0202,
+    MessageLeftDouble = 0x0203,
+    MessageRightDown = 0x0204,
+    MessageRightUp = 0x0205,
+    MessageRightDouble = 0x0206,
+    MessageMiddleDown = 0x0207,
+    MessageMiddleUp = 0x0208,
+    MessageMiddleDouble = 0x0209,
+    MessageWheel = 0x020A,
+    MessageXDown = 0x020B,
+    MessageXUp = 0x020C,
+    MessageXDouble = 0x020D,
+    MessageHorizontalWheel = 0x020E,
+};
+
+bool IsMouseMessage(uint32_t message) {
+    return message >= MessageMouseMove && message <= MessageHorizontalWheel;
+}
+
+static uint32_t LeftOrRight(bool left, bool down, bool swapped) {
+    if (left != swapped)
+        return down ? MouseLeftDown : MouseLeftUp;
+    return down ? MouseRightDown : MouseRightUp;
+}
+
+uint32_t MouseButtonFlags(uint32_t message, bool buttonsSwapped) {
+    switch (message) {
+    case MessageLeftDown:
+    case MessageLeftDouble:
+        return LeftOrRight(true, true, buttonsSwapped);
+    case MessageLeftUp:
+        return LeftOrRight(true, false, buttonsSwapped);
+    case MessageRightDown:
+    case MessageRightDouble:
+        return LeftOrRight(false, true, buttonsSwapped);
+    case MessageRightUp:
+        return LeftOrRight(false, false, buttonsSwapped);
+    case MessageMiddleDown:
+    case MessageMiddleDouble:
+        return MouseMiddleDown;
+    case MessageMiddleUp:
+        return MouseMiddleUp;
+    case MessageXDown:
+    case MessageXDouble:
+        return MouseXDown;
+    case MessageXUp:
+        return MouseXUp;
+    case MessageWheel:
+        return MouseWheel;
+    case MessageHorizontalWheel:
+        return MouseHorizontalWheel;
+    default:
+        return 0;
+    }
+}
+
+static bool CarriesAmount(uint32_t message) {
+    return message == MessageWheel || message == MessageHorizontalWheel ||
+           (message >= MessageXDown && message <= MessageXDouble);
+}
+
+int32_t MouseEventY(const EventRecord& record) {
+    if (!CarriesAmount(record.message))
+        return record.paramH;
+    return (int16_t)(uint16_t)((uint32_t)record.paramH & 0xFFFF);
+}
+
+/* A wheel record without a distance (a recorder that could not tell) still
+ * turns the wheel by one notch; an X-button record without a button is the
+ * first X button. */
+int32_t MouseEventAmount(const EventRecord& record) {
+    if (!CarriesAmount(record.message))
+        return 0;
+    int32_t amount = (int16_t)(uint16_t)((uint32_t)record.paramH >> 16);
+    bool wheel = record.message == MessageWheel || record.message == MessageHorizontalWheel;
+    if (wheel)
+        return amount != 0 ? amount : WheelNotch;
+    return amount == 2 ? 2 : 1;
+}
+
+int32_t MouseEventParamH(uint32_t message, int32_t y, int32_t amount) {
+    if (!CarriesAmount(message))
+        return y;
+    return (int32_t)(((uint32_t)(uint16_t)amount << 16) | (uint16_t)y);
+}
+
+/* ---- Keys ---- */
+
+bool IsExtendedKey(int virtualKey) {
+    switch (virtualKey & 0xFF) {
+    case 0x21: /* Page Up */
+    case 0x22: /* Page Down */
+    case 0x23: /* End */
+    case 0x24: /* Home */
+    case 0x25: /* the four arrows */
+    case 0x26:
+    case 0x27:
+    case 0x28:
+    case 0x2C: /* Print Screen */
+    case 0x2D: /* Insert */
+    case 0x2E: /* Delete */
+    case 0x5B: /* the Windows keys and the menu key */
+    case 0x5C:
+    case 0x5D:
+    case 0x6F: /* keypad divide */
+    case 0x90: /* Num Lock */
+    case 0xA3: /* right Ctrl */
+    case 0xA5: /* right Alt */
+        return true;
+    default:
+        return false;
+    }
+}
+
+/* ---- Typed text ---- */
+
+static const uint32_t MarkTag = 0x4D540000; /* "MT" */
+
+uint32_t TypedMark(TypedRole role, char character) {
+    if (role == TypedNone)
+        return 0;
+    return MarkTag | ((uint32_t)role << 8) | (uint8_t)character;
+}
+
+TypedRole TypedRoleOf(uint32_t hwnd) {
+    if ((hwnd & 0xFFFF0000) != MarkTag)
+        return TypedNone;
+    uint32_t role = (hwnd >> 8) & 0xFF;
+    return role >= TypedCharacter && role <= TypedCharacterKey ? (TypedRole)role : TypedNone;
+}
+
+char TypedCharacterOf(uint32_t hwnd) {
+    return (char)(hwnd & 0xFF);
+}
+
+bool IsTypedAsCharacter(char character) {
+    uint8_t code = (uint8_t)character;
+    return (code > 0x20 && code < 0x7F) || code >= 0x80;
+}
+
+uint32_t HandOverMark(uint32_t hwnd, bool shortcutModifierHeld) {
+    TypedRole role = TypedRoleOf(hwnd);
+    if (!shortcutModifierHeld || role == TypedNone)
+        return hwnd;
+    if (role == TypedShift)
+        return 0;
+    return TypedMark(TypedCharacterKey, TypedCharacterOf(hwnd));
+}

@@ -1,0 +1,100 @@
+/*
+ * input_rules.h: the arithmetic and conventions that turn a played event
+ * record into real input, kept on the portable side so that native tests
+ * pin them for every case rather than for the few a screen can show.
+ *
+ * The Windows input layer uses them to build its SendInput records; the
+ * playback engine uses the typed-text marks to tell the input layer which
+ * key records stand for characters of typed text.
+ */
+#ifndef MIRLOW_INPUT_RULES_H
+#define MIRLOW_INPUT_RULES_H
+
+#include <cstdint>
+
+#include "model/model.h"
+
+/* ---- Absolute mouse positions ----
+ * SendInput takes a position as a number from 0 to 65535 across the
+ * virtual desktop (extent pixels from origin). The system turns it back
+ * into a pixel by scaling it by extent / 65536 and dropping (or rounding)
+ * the fraction. The number returned lands on the very pixel given under
+ * either rule; a pixel outside the desktop is taken as the nearest edge. */
+int32_t NormalizedScreenCoordinate(int32_t pixel, int32_t origin, int32_t extent);
+
+/* ---- Mouse messages ----
+ * What a recorded mouse message asks of the mouse, in SendInput's flags
+ * (the system's values). With the buttons swapped in the system settings
+ * the physical right button makes left-button messages, so a recorded left
+ * click is played on the right button, and the other way round. Wheel
+ * and X-button records carry their amount or button in the high word of
+ * paramH, y in its low word (MouseEventAmount, MouseEventY). */
+enum : uint32_t {
+    MouseMove = 0x0001,
+    MouseLeftDown = 0x0002,
+    MouseLeftUp = 0x0004,
+    MouseRightDown = 0x0008,
+    MouseRightUp = 0x0010,
+    MouseMiddleDown = 0x0020,
+    MouseMiddleUp = 0x0040,
+    MouseXDown = 0x0080,
+    MouseXUp = 0x0100,
+    MouseWheel = 0x0800,
+    MouseHorizontalWheel = 0x1000,
+};
+const int32_t WheelNotch = 120;
+
+/* True for every mouse message a recording can hold (moves, the three
+ * buttons and the X buttons with their double clicks, both wheels). */
+bool IsMouseMessage(uint32_t message);
+/* The flags for the message besides the move itself; 0 for a plain move. */
+uint32_t MouseButtonFlags(uint32_t message, bool buttonsSwapped);
+/* The y coordinate of a mouse record: paramH, or its low word for a wheel
+ * or X-button record. */
+int32_t MouseEventY(const EventRecord& record);
+/* The wheel distance (a notch when none is recorded) or the X button
+ * (1 or 2) of a record; 0 for other messages. */
+int32_t MouseEventAmount(const EventRecord& record);
+/* The paramH a recorder stores for a mouse event at y: y itself, or for a
+ * wheel or X-button message y in the low word and the amount (the wheel
+ * distance, the X button) in the high word. */
+int32_t MouseEventParamH(uint32_t message, int32_t y, int32_t amount);
+
+/* ---- Keys ----
+ * Keys that sit on the extended part of the keyboard: the same scan code
+ * as a numeric-keypad key (or the left modifier), told apart by the
+ * extended flag. */
+bool IsExtendedKey(int virtualKey);
+inline bool IsKeyMessage(uint32_t message) {
+    return message == 0x0100 || message == 0x0101 || message == 0x0104 || message == 0x0105;
+}
+inline bool IsKeyRelease(uint32_t message) {
+    return message == 0x0101 || message == 0x0105;
+}
+
+/* ---- Typed text ----
+ * The key records that type a character of text carry a mark in their
+ * hwnd, which is 0 for every other inserted record and is never printed or
+ * saved (every pass puts the list back). The input layer sends a marked
+ * character as that character, whatever the keyboard layout and the
+ * toggle keys say, and leaves out the Shift records around it. While the
+ * played input holds Ctrl or Alt down the character is a shortcut key
+ * instead: it goes as the current layout's key for it, and the Shift
+ * records around it are played as they stand. */
+enum TypedRole {
+    TypedNone = 0,
+    TypedCharacter = 1,    /* the key of a character: send the character */
+    TypedShift = 2,        /* Shift around a character: send nothing */
+    TypedCharacterKey = 3, /* the key of a character as a shortcut: the layout's key */
+};
+uint32_t TypedMark(TypedRole role, char character);
+TypedRole TypedRoleOf(uint32_t hwnd);
+char TypedCharacterOf(uint32_t hwnd);
+/* True for the characters typed as characters; named keys (Enter, Tab,
+ * space, other control characters) stay keys. */
+bool IsTypedAsCharacter(char character);
+/* The mark a record is handed over with, given whether the played input
+ * holds Ctrl or Alt down at that moment. */
+uint32_t HandOverMark(uint32_t hwnd, bool shortcutModifierHeld);
+
+#endif

@@ -1,0 +1,129 @@
+/*
+ * sim_playback.cpp: how the simulated system treats played input beyond
+ * handing it over: refusals, a locked session, refused activation, a
+ * desktop nobody sees, a journal never called, the reasons programs fail
+ * to start, and the releases of what a playback left held down.
+ */
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_control.h"
+#include "platform/sim/sim_internal.h"
+
+namespace {
+
+struct SimPlayback {
+    int refuseAfter = 0;
+    InputRefusal refusal = InputRefusalNone;
+    InputRefusal lastRefusal = InputRefusalNone;
+    int lockAfter = 0;
+    int foregroundRefusals = 0;
+    bool desktopVisible = true;
+    bool journalNeverCalled = false;
+    bool injectionPreferred = false;
+    StartFailure startFailure = StartFailedOther;
+    std::string startFailureText = "The system cannot find the file specified.";
+    std::vector<EventRecord> released;
+};
+
+SimPlayback* playback = new SimPlayback;
+
+} // namespace
+
+void SimResetPlayback(void) {
+    *playback = SimPlayback();
+}
+
+/* ---- Controls ---- */
+
+void SimRefuseInputAfter(int deliveredCount, InputRefusal reason) {
+    playback->refuseAfter = deliveredCount;
+    playback->refusal = reason;
+}
+
+void SimLockSessionAfter(int deliveredCount) {
+    playback->lockAfter = deliveredCount;
+}
+
+void SimRefuseForeground(int attempts) {
+    playback->foregroundRefusals = attempts;
+}
+
+void SimSetDesktopVisible(bool visible) {
+    playback->desktopVisible = visible;
+}
+
+void SimSetJournalNeverCalled(bool neverCalled) {
+    playback->journalNeverCalled = neverCalled;
+}
+
+void SimSetStartFailure(StartFailure kind, const char* text) {
+    playback->startFailure = kind;
+    playback->startFailureText = text;
+}
+
+const std::vector<EventRecord>& SimReleasedInput(void) {
+    return playback->released;
+}
+
+bool SimInjectedInputPreferred(void) {
+    return playback->injectionPreferred;
+}
+
+/* ---- Answers to the window and journal side ---- */
+
+InputDelivery SimJudgeDelivery(int delivered) {
+    if (playback->lockAfter > 0 && delivered >= playback->lockAfter)
+        return InputCancelled;
+    if (playback->refuseAfter > 0 && delivered >= playback->refuseAfter) {
+        playback->lastRefusal = playback->refusal;
+        return InputRefused;
+    }
+    return InputDelivered;
+}
+
+bool SimTakeForegroundRefusal(void) {
+    if (playback->foregroundRefusals <= 0)
+        return false;
+    playback->foregroundRefusals--;
+    return true;
+}
+
+bool SimJournalIsNeverCalled(void) {
+    return playback->journalNeverCalled;
+}
+
+/* ---- The seam ---- */
+
+InputRefusal PlatformInputRefusal(WindowHandle* target, uint32_t* systemError) {
+    *target = PlatformForegroundWindow();
+    *systemError = playback->lastRefusal == InputRefusedBySystem ? 5 : 0;
+    return playback->lastRefusal;
+}
+
+void PlatformPreferInjectedInput(bool prefer) {
+    playback->injectionPreferred = prefer;
+}
+
+void PlatformReleaseInput(const EventRecord* releases, int count) {
+    playback->released.insert(playback->released.end(), releases, releases + count);
+}
+
+StartFailure PlatformLastStartFailure(char* text, int size) {
+    if (size > 0)
+        snprintf(text, (size_t)size, "%s", playback->startFailureText.c_str());
+    return playback->startFailure;
+}
+
+bool PlatformDesktopVisible(void) {
+    return playback->desktopVisible;
+}
+
+int PlatformDisplayDpi(void) {
+    return 96;
+}
+
+int PlatformTimerResolution(void) {
+    return 1000;
+}

@@ -1,0 +1,133 @@
+/*
+ * cancel_watcher_win32.cpp: the user's Ctrl+Esc while the program plays by
+ * injecting input itself.
+ *
+ * The system ends a real journal on Ctrl+Esc; an injected playback is
+ * ended the same way, by a low-level keyboard hook. The hook lives on a
+ * thread of its own that does nothing else, so no slow call of the
+ * playback thread (a window that does not answer, a program start, a log
+ * on a slow share) can keep it past the system's hook time-out, after which
+ * the system would remove it without a word. It only signals: an event the
+ * playback thread waits on and checks between records, which no modal loop
+ * can swallow the way it swallows a thread message.
+ *
+ * The combination is swallowed while playing, so it does not open the
+ * Start menu as well. Only the program's own injected input (tagged with
+ * Win32InjectionTag) is skipped; keys injected by other programs (an
+ * on-screen keyboard, a remote-control tool) count as the user's.
+ */
+#include <windows.h>
+
+#include "platform/win32/win32_internal.h"
+
+static HANDLE watcherThread;
+static DWORD watcherThreadId;
+static HANDLE readyEvent;
+static HANDLE cancelEvent;
+static volatile LONG watcherHooked;
+static volatile LONG playing;
+static volatile LONG cancelled; /* the event's state, read without a system call */
+
+/* Touched only on the watcher thread. */
+static bool userControlDown;
+static bool swallowEscapeRelease;
+
+static bool IsControlKey(DWORD key) {
+    return key == VK_CONTROL || key == VK_LCONTROL || key == VK_RCONTROL;
+}
+
+/* True when the key event is to be swallowed. */
+static bool WatchKey(WPARAM message, const KBDLLHOOKSTRUCT* key) {
+    if ((key->flags & LLKHF_INJECTED) && key->dwExtraInfo == Win32InjectionTag)
+        return false;
+    bool pressed = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+    if (IsControlKey(key->vkCode))
+        userControlDown = pressed;
+    if (key->vkCode != VK_ESCAPE)
+        return false;
+    if (pressed && userControlDown && playing) {
+        swallowEscapeRelease = true;
+        InterlockedExchange(&cancelled, 1);
+        SetEvent(cancelEvent);
+        return true;
+    }
+    if (!pressed && swallowEscapeRelease) {
+        swallowEscapeRelease = false;
+        return true;
+    }
+    return false;
+}
+
+static LRESULT CALLBACK WatcherKeyProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && WatchKey(wParam, reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam)))
+        return 1;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+static DWORD WINAPI WatcherMain(void* unused) {
+    (void)unused;
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); /* the thread's queue, for the quit */
+    userControlDown = (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
+    swallowEscapeRelease = false;
+    HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, WatcherKeyProc, Win32Instance(), 0);
+    InterlockedExchange(&watcherHooked, hook != nullptr);
+    SetEvent(readyEvent);
+    if (hook == nullptr)
+        return 1;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    UnhookWindowsHookEx(hook);
+    return 0;
+}
+
+static void JoinWatcher(void) {
+    WaitForSingleObject(watcherThread, 2000);
+    CloseHandle(watcherThread);
+    watcherThread = nullptr;
+}
+
+bool Win32StartCancelWatcher(void) {
+    if (cancelEvent == nullptr) {
+        cancelEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        readyEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    }
+    if (cancelEvent == nullptr || readyEvent == nullptr)
+        return false;
+    ResetEvent(cancelEvent);
+    InterlockedExchange(&cancelled, 0);
+    if (watcherThread == nullptr) {
+        watcherThread = CreateThread(nullptr, 0, WatcherMain, nullptr, 0, &watcherThreadId);
+        if (watcherThread == nullptr)
+            return false;
+        if (WaitForSingleObject(readyEvent, 5000) != WAIT_OBJECT_0 || !watcherHooked) {
+            PostThreadMessageA(watcherThreadId, WM_QUIT, 0, 0);
+            JoinWatcher();
+            return false;
+        }
+    }
+    InterlockedExchange(&playing, 1);
+    return true;
+}
+
+void Win32StopCancelWatcher(void) {
+    InterlockedExchange(&playing, 0);
+    if (watcherThread == nullptr)
+        return;
+    PostThreadMessageA(watcherThreadId, WM_QUIT, 0, 0);
+    JoinWatcher();
+}
+
+bool Win32CancelRequested(bool consume) {
+    if (!cancelled)
+        return false;
+    if (consume) {
+        InterlockedExchange(&cancelled, 0);
+        ResetEvent(cancelEvent);
+    }
+    return true;
+}
+
+HANDLE Win32CancelEvent(void) {
+    return cancelEvent;
+}

@@ -1,0 +1,81 @@
+/*
+ * foreground_win32.cpp: finding the window a GOTO names and making sure it
+ * really is the foreground window afterwards.
+ *
+ * The system lets a program bring a window to the front only under some
+ * conditions (it is the foreground program, it had the last input, ...);
+ * otherwise SetForegroundWindow only flashes the taskbar button. A thread
+ * that shares the input state of the foreground window's thread may set
+ * the foreground and the focus, so that is the further means tried.
+ */
+#include <windows.h>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_internal.h"
+
+struct TitleSearch {
+    const char* title;
+    HWND found;
+};
+
+/* Titles compare as FindWindow compares them, without regard to case. */
+static BOOL CALLBACK MatchVisibleTitle(HWND window, LPARAM lParam) {
+    TitleSearch* search = reinterpret_cast<TitleSearch*>(lParam);
+    char title[1100];
+    if (!IsWindowVisible(window) || GetWindowTextA(window, title, sizeof title) <= 0)
+        return TRUE;
+    if (lstrcmpiA(title, search->title) != 0)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+WindowHandle PlatformFindGotoWindow(const char* title) {
+    TitleSearch search = {title, nullptr};
+    EnumWindows(MatchVisibleTitle, reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr)
+        search.found = FindWindowA(nullptr, title);
+    return reinterpret_cast<WindowHandle>(search.found);
+}
+
+/* The window itself, or a window it owns (a dialog it opened). */
+static bool HoldsForeground(HWND window) {
+    HWND foreground = GetForegroundWindow();
+    if (foreground == nullptr)
+        return false;
+    return foreground == window || GetAncestor(foreground, GA_ROOTOWNER) == window;
+}
+
+/* Messages sent to this thread are answered meanwhile: activation can
+ * involve every thread whose window loses or gains it. */
+bool PlatformWaitForForeground(WindowHandle handle, int milliseconds) {
+    HWND window = reinterpret_cast<HWND>(handle);
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (HoldsForeground(window))
+            return true;
+        if ((int)(GetTickCount() - start) >= milliseconds)
+            return false;
+        MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_SENDMESSAGE, 0);
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+void PlatformForceForeground(WindowHandle handle) {
+    HWND window = reinterpret_cast<HWND>(handle);
+    HWND foreground = GetForegroundWindow();
+    DWORD own = GetCurrentThreadId();
+    DWORD other = foreground != nullptr ? GetWindowThreadProcessId(foreground, nullptr) : 0;
+    bool attached = other != 0 && other != own && AttachThreadInput(own, other, TRUE);
+    BringWindowToTop(window);
+    SetForegroundWindow(window);
+    if (attached) {
+        SetFocus(window);
+        AttachThreadInput(own, other, FALSE);
+    }
+}
+
+WindowHandle PlatformForegroundWindow(void) {
+    return reinterpret_cast<WindowHandle>(GetForegroundWindow());
+}

@@ -1,0 +1,149 @@
+/*
+ * held_input.cpp: the keys and mouse buttons that the played events hold
+ * down, so that every end of a playback can let go of them.
+ *
+ * A playback can end between a press and its release (the cancel keys,
+ * Stop, an error, the program closing) or between {shiftdown} and
+ * {shiftup}; without a release the user's next mouse move would drag and
+ * their typing would come out shifted. Every record handed to the system
+ * passes through here on either way of playing, and every end of a run
+ * releases what is still down, last pressed first, once the hook is gone.
+ */
+#include "playback/playback.h"
+
+#include "log/log.h"
+#include "platform/input_rules.h"
+#include "platform/platform.h"
+
+namespace {
+
+struct HeldSlot {
+    bool down;
+    uint32_t order; /* when it was pressed, to release the last first */
+    EventRecord press;
+};
+
+enum Button { ButtonLeft, ButtonRight, ButtonMiddle, ButtonX1, ButtonX2, ButtonCount };
+
+const int KeySlots = 256;
+const int SlotCount = KeySlots + ButtonCount;
+
+struct HeldInput {
+    HeldSlot slots[SlotCount]; /* the keys by virtual key, then the buttons */
+    uint32_t pressCount;
+    int32_t mouseX, mouseY; /* where the played mouse was last */
+};
+
+HeldInput held;
+
+const uint32_t ButtonUpMessages[ButtonCount] = {0x0202, 0x0205, 0x0208, 0x020C, 0x020C};
+
+} // namespace
+
+static bool IsShortcutModifier(int key) {
+    return key == 0x11 || key == 0xA2 || key == 0xA3 || key == 0x12 || key == 0xA4 || key == 0xA5;
+}
+
+bool PlaybackHoldsShortcutModifier(void) {
+    for (int key = 0; key < KeySlots; key++) {
+        if (held.slots[key].down && IsShortcutModifier(key))
+            return true;
+    }
+    return false;
+}
+
+/* The button a mouse message presses (pressed true) or releases, or -1. */
+static int ButtonOf(const EventRecord& record, bool* pressed) {
+    uint32_t message = record.message;
+    *pressed = message != 0x0202 && message != 0x0205 && message != 0x0208 && message != 0x020C;
+    switch (message) {
+    case 0x0201:
+    case 0x0202:
+    case 0x0203:
+        return ButtonLeft;
+    case 0x0204:
+    case 0x0205:
+    case 0x0206:
+        return ButtonRight;
+    case 0x0207:
+    case 0x0208:
+    case 0x0209:
+        return ButtonMiddle;
+    case 0x020B:
+    case 0x020C:
+    case 0x020D:
+        return MouseEventAmount(record) == 2 ? ButtonX2 : ButtonX1;
+    default:
+        return -1;
+    }
+}
+
+static void Mark(int slot, bool down, const EventRecord& record) {
+    HeldSlot& entry = held.slots[slot];
+    if (down && !entry.down)
+        entry.order = ++held.pressCount;
+    if (down)
+        entry.press = record;
+    entry.down = down;
+}
+
+void NoteHandedOver(const EventRecord& record) {
+    if (IsKeyMessage(record.message)) {
+        Mark(record.paramL & 0xFF, !IsKeyRelease(record.message), record);
+        return;
+    }
+    if (!IsMouseMessage(record.message))
+        return;
+    held.mouseX = record.paramL;
+    held.mouseY = MouseEventY(record);
+    bool pressed;
+    int button = ButtonOf(record, &pressed);
+    if (button >= 0)
+        Mark(KeySlots + button, pressed, record);
+}
+
+/* The record that lets go of a slot: a key's release with the scan code
+ * and mark it was pressed with, a button's release where the mouse is. */
+static EventRecord ReleaseOf(int slot) {
+    const EventRecord& press = held.slots[slot].press;
+    EventRecord release = {};
+    if (slot < KeySlots) {
+        release = press;
+        release.message = press.message == MsgSysKeyDown ? MsgSysKeyUp : MsgKeyUp;
+        release.time = 0;
+        return release;
+    }
+    int button = slot - KeySlots;
+    release.message = ButtonUpMessages[button];
+    release.paramL = held.mouseX;
+    release.paramH = held.mouseY;
+    if (button == ButtonX1 || button == ButtonX2)
+        release.paramH = (int32_t)(((uint32_t)(button == ButtonX2 ? 2 : 1) << 16) |
+                                   ((uint32_t)held.mouseY & 0xFFFF));
+    return release;
+}
+
+/* The slot still down that was pressed last, or -1. */
+static int LastPressedSlot(void) {
+    int last = -1;
+    for (int slot = 0; slot < SlotCount; slot++) {
+        if (held.slots[slot].down && (last < 0 || held.slots[slot].order > held.slots[last].order))
+            last = slot;
+    }
+    return last;
+}
+
+void ReleaseHeldInput(void) {
+    EventRecord releases[SlotCount];
+    int count = 0;
+    for (int slot = LastPressedSlot(); slot >= 0; slot = LastPressedSlot()) {
+        releases[count++] = ReleaseOf(slot);
+        held.slots[slot].down = false;
+    }
+    held.pressCount = 0;
+    if (count == 0)
+        return;
+    LogPrintf(LogLow, "    Releasing %d key(s) and button(s) that the playback left held down",
+              count);
+    PlatformReleaseInput(releases, count);
+}

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Measures how fast mirlow.exe types: a command-line run types 3,000
+# characters (capitals, digits, punctuation, blanks) with TYPE commands,
+# each record waiting until the target has taken the one before.
+#  - into Wine's notepad: the time of a run that types one character is
+#    taken off, so start-up and the GOTO do not count; notepad must hold
+#    every character when the run ends;
+#  - into key_timer.exe, which takes keys without drawing anything, timed
+#    from the first key to arrive to the last: the program's own cost.
+# A benchmark: it reports, it does not fail on a slow machine. Needs
+# build/win (scripts/build.sh); run it under the shared lock.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+work="$PWD/build/typing"
+rm -rf "$work"
+mkdir -p "$work"
+
+chunk="The quick brown Fox jumps over the lazy Dog, 0123456789 times; (ok?) "
+text=""
+while [ ${#text} -lt 1000 ]; do text+=$chunk; done
+text=${text:0:1000}
+{
+    echo "GOTO Untitled - Notepad"
+    for _ in 1 2 3; do echo "TYPE $text"; done
+} | sed 's/$/\r/' >"$work/long.mrx"
+printf 'GOTO Untitled - Notepad\r\nTYPE x\r\n' >"$work/short.mrx"
+sed 's/^GOTO .*/GOTO Mirlow Key Timer\r/' "$work/long.mrx" >"$work/timer.mrx"
+
+cat >"$work/run.sh" <<'INNER'
+set -euo pipefail
+work=$1
+winpath() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
+probe() { timeout 20 wine build/win/mirlow_probe.exe "$@" 2>/dev/null | tr -d '\r'; }
+timed_run() {
+    local start end
+    start=$(date +%s%N)
+    timeout 120 wine build/win/mirlow.exe "$(winpath "$1")" >/dev/null 2>&1
+    end=$(date +%s%N)
+    echo $(((end - start) / 1000000))
+}
+timeout 120 wine notepad >/dev/null 2>&1 &
+probe wait-window "-:Untitled - Notepad" 20000
+timed_run "$work/short.mrx" >"$work/short.ms"
+timed_run "$work/long.mrx" >"$work/long.ms"
+probe text "-:Untitled - Notepad" >"$work/typed.txt"
+timeout 120 wine build/win/key_timer.exe "$(winpath "$work/arrivals.txt")" 6000 60000 \
+    >/dev/null 2>&1 &
+timer=$!
+probe wait-window "-:Mirlow Key Timer" 15000
+timeout 120 wine build/win/mirlow.exe "$(winpath "$work/timer.mrx")" >/dev/null 2>&1
+wait $timer || true
+INNER
+
+scripts/wine_session.sh "$work" bash "$work/run.sh" "$work"
+
+short=$(cat "$work/short.ms") long=$(cat "$work/long.ms")
+typed=$(wc -c <"$work/typed.txt")
+echo "3,000 characters typed into notepad in $((long - short)) ms (run $long ms, of which $short ms start-up):"
+echo "  $((2999 * 1000 / (long - short))) characters per second; notepad holds $typed of 3,001"
+keys=$(grep -c . "$work/arrivals.txt")
+last=$(tail -n1 "$work/arrivals.txt" | tr -d "\r")
+echo "Into key_timer.exe: $keys key messages for 3,000 characters in $((last / 1000)) ms:"
+echo "  $((3000 * 1000000 / last)) characters per second"

@@ -1,0 +1,384 @@
+// How the played input reaches the system: the pixel arithmetic, buttons
+// and typed-text marks of the input layer, and on the simulated desktop the
+// releases at every end, refused input, a locked session, a journal never
+// called, a foreground that is refused, boxes nobody can see and the
+// reasons a program does not start.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "log/log.h"
+#include "platform/input_rules.h"
+#include "platform/sim/sim_control.h"
+#include "playback/playback.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
+#include "tests/scratch_files.h"
+
+namespace {
+
+// ---- The input layer's arithmetic ----
+
+TEST(InputRules, EveryPixelOfEveryLayoutScalesBackToItself) {
+    struct Layout {
+        int32_t origin, extent;
+    };
+    const Layout layouts[] = {{0, 1280}, {0, 800},      {-1280, 3200}, {-1080, 3000},
+                              {0, 1366}, {-3840, 7680}, {0, 1},        {0, 40000}};
+    for (const Layout& layout : layouts) {
+        for (int32_t pixel = layout.origin; pixel < layout.origin + layout.extent; pixel++) {
+            int64_t n = NormalizedScreenCoordinate(pixel, layout.origin, layout.extent);
+            ASSERT_GE(n, layout.extent < 32768 ? 1 : 0);
+            ASSERT_LE(n, 65535);
+            // The system drops the fraction, or rounds it (on a real desktop).
+            ASSERT_EQ(layout.origin + n * layout.extent / 65536, pixel) << layout.extent;
+            if (layout.extent < 32768) {
+                ASSERT_EQ(layout.origin + (n * layout.extent + 32768) / 65536, pixel);
+            }
+        }
+        // Outside the desktop: the nearest edge.
+        int32_t last = layout.origin + layout.extent - 1;
+        EXPECT_EQ(NormalizedScreenCoordinate(layout.origin - 5, layout.origin, layout.extent),
+                  NormalizedScreenCoordinate(layout.origin, layout.origin, layout.extent));
+        EXPECT_EQ(NormalizedScreenCoordinate(last + 9, layout.origin, layout.extent),
+                  NormalizedScreenCoordinate(last, layout.origin, layout.extent));
+    }
+}
+
+TEST(InputRules, MouseMessagesAndSwappedButtons) {
+    struct Row {
+        uint32_t message;
+        bool swapped;
+        uint32_t flags;
+    };
+    const Row rows[] = {
+        {0x0200, false, 0},
+        {0x0201, false, MouseLeftDown},
+        {0x0201, true, MouseRightDown},
+        {0x0203, true, MouseRightDown},
+        {0x0202, true, MouseRightUp},
+        {0x0204, true, MouseLeftDown},
+        {0x0205, false, MouseRightUp},
+        {0x0207, true, MouseMiddleDown},
+        {0x0208, false, MouseMiddleUp},
+        {0x020A, false, MouseWheel},
+        {0x020B, false, MouseXDown},
+        {0x020C, true, MouseXUp},
+        {0x020E, false, MouseHorizontalWheel},
+    };
+    for (const Row& row : rows) {
+        EXPECT_TRUE(IsMouseMessage(row.message));
+        EXPECT_EQ(MouseButtonFlags(row.message, row.swapped), row.flags) << row.message;
+    }
+    EXPECT_FALSE(IsMouseMessage(0x000F)); // the end marker is no input
+    // Wheel and X-button records: amount in the high word of paramH.
+    EventRecord wheel = {0x020A, 300, (int32_t)((0xFF10u << 16) | 410), 0, 0};
+    EXPECT_EQ(MouseEventAmount(wheel), -240);
+    EXPECT_EQ(MouseEventY(wheel), 410);
+    wheel.paramH = 410;
+    EXPECT_EQ(MouseEventAmount(wheel), WheelNotch);
+    EventRecord xButton = {0x020B, 1, (int32_t)((2u << 16) | 7), 0, 0};
+    EXPECT_EQ(MouseEventAmount(xButton), 2);
+    for (int32_t y : {-1080, 0, 410, 32767}) { // as the recorder stores them, read back
+        EventRecord stored = {0x020A, 0, MouseEventParamH(0x020A, y, -360), 0, 0};
+        EXPECT_EQ(MouseEventY(stored), y);
+        EXPECT_EQ(MouseEventAmount(stored), -360);
+    }
+    EXPECT_EQ(MouseEventParamH(0x0200, 70000, 5), 70000);
+    EventRecord move = {0x0200, 1, 70000, 0, 0};
+    EXPECT_EQ(MouseEventY(move), 70000);
+    EXPECT_EQ(MouseEventAmount(move), 0);
+}
+
+TEST(InputRules, ExtendedKeysAndTypedTextMarks) {
+    for (int key : {0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x2D, 0x2E, 0xA3, 0xA5, 0x6F})
+        EXPECT_TRUE(IsExtendedKey(key)) << key;
+    for (int key : {0x10, 0x11, 0x12, 0xA2, 0xA4, 0x0D, 0x41, 0x64, 0x70})
+        EXPECT_FALSE(IsExtendedKey(key)) << key;
+    for (char c : {'a', 'Z', '~', '@', '\x80', '\xE9', '\xFF'}) {
+        EXPECT_TRUE(IsTypedAsCharacter(c)) << (int)c;
+        uint32_t mark = TypedMark(TypedCharacter, c);
+        EXPECT_EQ(TypedRoleOf(mark), TypedCharacter);
+        EXPECT_EQ(TypedCharacterOf(mark), c);
+        EXPECT_EQ(HandOverMark(mark, false), mark);
+        EXPECT_EQ(HandOverMark(mark, true), TypedMark(TypedCharacterKey, c));
+        EXPECT_EQ(HandOverMark(TypedMark(TypedShift, c), true), 0u);
+    }
+    for (char c : {' ', '\n', '\r', '\t', '\x08', '\x7F'})
+        EXPECT_FALSE(IsTypedAsCharacter(c)) << (int)c;
+    for (uint32_t hwnd : {0u, 0x000A0B2Cu, 0x4D540000u, 0x4D540400u})
+        EXPECT_EQ(TypedRoleOf(hwnd), TypedNone) << hwnd;
+}
+
+// ---- Playback on the simulated desktop ----
+
+EventRecord Event(uint32_t message, int32_t paramL, int32_t paramH, uint32_t time) {
+    return EventRecord{message, paramL, paramH, time, 0};
+}
+
+const EventRecord Placeholder = {};
+
+class ReachingWindowsTest : public ::testing::Test {
+  protected:
+    ScratchFolder folder;
+    std::string log;
+
+    void SetUp() override {
+        SimReset();
+        int exitCode;
+        ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
+        log = folder.Path("reaching.log");
+        remove(log.c_str());
+        snprintf(gSettings.logfile, sizeof gSettings.logfile, "%s", log.c_str());
+        gSettings.log = LogLow;
+        gSettings.interruptWarning = 0;
+    }
+    void TearDown() override {
+        SimReset();
+    }
+
+    // Loads the events with the commands (kind, text) at the placeholders.
+    void Load(const std::vector<EventRecord>& events,
+              const std::vector<std::pair<int32_t, const char*>>& commands = {}) {
+        ClearEventList();
+        gRecording.commandCount = 0;
+        for (size_t i = 0; i < events.size(); i++) {
+            gRecording.events[i] = events[i];
+            if (events[i].message == 0 && gRecording.commandCount < (int)commands.size()) {
+                const auto& command = commands[gRecording.commandCount];
+                SetScriptCommand(gRecording.commandCount++, command.first, command.second,
+                                 (int32_t)i);
+            }
+        }
+        gRecording.eventCount = (int32_t)events.size();
+    }
+
+    void Play() {
+        PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
+        RunMessageLoop();
+    }
+
+    bool Logged(const char* line) {
+        return ScratchFolder::Read(log).find(line) != std::string::npos;
+    }
+
+    static std::vector<std::string> Releases() {
+        std::vector<std::string> texts;
+        for (const EventRecord& r : SimReleasedInput())
+            texts.push_back(std::to_string(r.message) + " " + std::to_string(r.paramL) + " " +
+                            std::to_string(r.paramH));
+        return texts;
+    }
+};
+
+TEST_F(ReachingWindowsTest, EveryEndReleasesWhatIsStillDownLastPressedFirst) {
+    struct Case {
+        const char* name;
+        int cancelAfter; // 0: the run ends normally
+        std::vector<std::string> releases;
+    };
+    // A drag holding Shift and the left button, then a move; Ctrl+A pressed
+    // and released, and Alt left down by the recording's end.
+    const std::vector<EventRecord> events = {
+        Event(0x0201, 10, 20, 100),     Event(MsgKeyDown, 0x10, 0x2A00, 110),
+        Event(0x0200, 30, 40, 120),     Event(MsgKeyDown, 0x11, 0, 130),
+        Event(MsgKeyDown, 'A', 0, 140), Event(MsgKeyUp, 'A', 0, 150),
+        Event(MsgKeyUp, 0x11, 0, 160),  Event(MsgSysKeyDown, 0x12, 0, 170),
+    };
+    const Case cases[] = {
+        {"cancelled mid-drag", 3, {"257 16 10752", "514 30 40"}},
+        {"cancelled holding Ctrl+A", 5, {"257 65 0", "257 17 0", "257 16 10752", "514 30 40"}},
+        {"the end of the run", 0, {"261 18 0", "257 16 10752", "514 30 40"}},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        Load(events);
+        SimCancelJournalAfter(c.cancelAfter);
+        Play();
+        EXPECT_EQ(Releases(), c.releases) << c.name;
+        EXPECT_TRUE(Logged("    Releasing")) << c.name;
+    }
+    // Nothing held: nothing released; a second run starts with a clean slate.
+    SetUp();
+    Load({Event(0x0201, 1, 2, 100), Event(0x0202, 1, 2, 110)});
+    Play();
+    Play();
+    EXPECT_TRUE(SimReleasedInput().empty());
+}
+
+TEST_F(ReachingWindowsTest, HeldInputSpansPassesAndIsReleasedOnceAtTheEnd) {
+    gSettings.repeats = 3;
+    Load({Placeholder, Event(0x0200, 5, 6, 100)}, {{CommandType, "{shiftdown}"}});
+    Play();
+    EXPECT_EQ(Releases(), std::vector<std::string>{"257 16 0"});
+}
+
+TEST_F(ReachingWindowsTest, TypedCharactersGoAsTextUnlessCtrlOrAltIsHeld) {
+    Load(std::vector<EventRecord>(7, Placeholder), {{CommandType, "a"},
+                                                    {CommandType, "{ctrldown}"},
+                                                    {CommandType, "S"},
+                                                    {CommandType, "{ctrlup}{enter}"},
+                                                    {CommandType, "{altdown}"},
+                                                    {CommandType, "f"},
+                                                    {CommandType, "{altup}"}});
+    Play();
+    std::vector<std::string> roles;
+    for (const SimDelivered& d : SimDeliveredEvents())
+        roles.push_back(std::to_string(d.record.paramL) + ":" +
+                        std::to_string(TypedRoleOf(d.record.hwnd)));
+    // a as text; Ctrl; Shift+S as a shortcut key (Shift played as a key);
+    // Ctrl up; Enter a key; Alt; f as a shortcut key; Alt up.
+    EXPECT_EQ(roles,
+              (std::vector<std::string>{"65:1", "65:1", "17:0", "16:0", "83:3", "83:3", "16:0",
+                                        "17:0", "13:0", "13:0", "18:0", "70:3", "70:3", "18:0"}));
+    EXPECT_TRUE(SimInjectedInputPreferred()) << "typed text is injected, never journaled";
+    Load({Event(MsgKeyDown, 'A', 0, 100)});
+    Play();
+    EXPECT_FALSE(SimInjectedInputPreferred());
+    gSettings.typeKey = 0x78;
+    gSettings.typeThis = 1;
+    Play();
+    EXPECT_TRUE(SimInjectedInputPreferred()) << "the type key types text";
+}
+
+TEST_F(ReachingWindowsTest, RefusedInputEndsTheRunAsAnErrorThatSaysWhy) {
+    struct Case {
+        InputRefusal refusal;
+        const char* box;
+        const char* line;
+    };
+    const Case cases[] = {
+        {InputRefusedBySystem, "Windows refused the input that Mirlow played.",
+         "    ERROR: Event #3: Windows refused the input (system error 5)!"},
+        {InputRefusedHigherRights,
+         "Windows did not let Mirlow play input into the window 'Task Manager', which runs with "
+         "higher rights than Mirlow.",
+         "    ERROR: Event #3: Windows refused the input: the window 'Task Manager' runs with "
+         "higher rights than Mirlow!"},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        SimAddDesktopWindow("Task Manager", 0, 0, 300, 200, false);
+        gApp.commandLineMode = true;
+        Load({Placeholder, Event(MsgKeyDown, 'A', 0, 100), Event(MsgKeyDown, 'B', 0, 110),
+              Event(MsgKeyUp, 'B', 0, 120)},
+             {{CommandGoto, "Task Manager"}});
+        SimRefuseInputAfter(1, c.refusal);
+        Play();
+        ASSERT_EQ(SimMessageBoxes().size(), 1u);
+        EXPECT_EQ(SimMessageBoxes()[0].text, std::string(c.box) + "\n\nThe playback has stopped.");
+        EXPECT_EQ(SimMessageBoxes()[0].caption, "Playback Error");
+        EXPECT_TRUE(Logged(c.line)) << c.line;
+        EXPECT_FALSE(Logged("Playback Complete!"));
+        EXPECT_EQ(gApp.exitCode, ExitPlaybackError);
+        // The refused key's release goes too; the system drops it as it did the press.
+        EXPECT_EQ(Releases(), (std::vector<std::string>{"257 66 0", "257 65 0"}));
+    }
+}
+
+TEST_F(ReachingWindowsTest, ALockedSessionEndsThePlaybackLikeTheCancelKeys) {
+    gApp.commandLineMode = true;
+    gSettings.interruptWarning = 1;
+    Load({Event(MsgKeyDown, 'A', 0, 100), Event(MsgKeyDown, 'B', 0, 110),
+          Event(MsgKeyUp, 'B', 0, 120)});
+    SimLockSessionAfter(1);
+    Play();
+    EXPECT_EQ(SimDeliveredCount(), 1);
+    EXPECT_TRUE(Logged("CANCELLED RECORDING"));
+    ASSERT_EQ(SimMessageBoxes().size(), 1u);
+    EXPECT_EQ(SimMessageBoxes()[0].caption, "0 Playbacks Completed");
+    EXPECT_EQ(gApp.exitCode, ExitCancelled);
+    EXPECT_EQ(Releases(), (std::vector<std::string>{"257 66 0", "257 65 0"}));
+}
+
+TEST_F(ReachingWindowsTest, AJournalNeverCalledIsGivenUpForInjectedInputOnce) {
+    SimSetJournalNeverCalled(true);
+    gSettings.repeats = 2;
+    Load({Event(MsgKeyDown, 0x14, 0, 100), Event(MsgKeyUp, 0x14, 0, 110)});
+    Play();
+    std::string text = ScratchFolder::Read(log);
+    size_t journal = text.find("Playing through the system's journal hook");
+    const char* fallbackLine = "The system's journal hook was not called within 1000 ms; "
+                               "playing through injected input";
+    size_t fallback = text.find(fallbackLine);
+    EXPECT_NE(journal, std::string::npos);
+    EXPECT_NE(fallback, std::string::npos);
+    EXPECT_LT(journal, fallback);
+    EXPECT_EQ(text.find(fallbackLine, fallback + 1), std::string::npos) << "once per run";
+    ASSERT_EQ(SimDeliveredCount(), 4);
+    EXPECT_EQ(SimDeliveredEvents()[0].tick, SimStartTick + 1000);
+    EXPECT_EQ(SimDeliveredEvents()[2].tick - SimDeliveredEvents()[1].tick, 0u)
+        << "the second pass does not wait for the journal again";
+    EXPECT_EQ(SimToggleKeyPresses(), 0) << "injected keys need no second press";
+}
+
+TEST_F(ReachingWindowsTest, GotoMustWinTheForegroundOrFailsAsGotoFails) {
+    struct Case {
+        int refusals;
+        bool found;
+    };
+    for (const Case& c : {Case{0, true}, Case{1, true}, Case{2, false}}) {
+        SetUp();
+        WindowHandle hidden = SimAddDesktopWindow("Editor", 0, 0, 10, 10, false);
+        PlatformShowWindow(hidden, ShowHide);
+        WindowHandle shown = SimAddDesktopWindow("Editor", 5, 5, 10, 10, false);
+        gApp.commandLineMode = true;
+        gSettings.log = LogMedium;
+        Load({Placeholder, Event(MsgKeyDown, 'A', 0, 100)}, {{CommandGoto, "Editor"}});
+        SimRefuseForeground(c.refusals);
+        Play();
+        EXPECT_EQ(Logged("    Found window 'Editor'"), c.found) << c.refusals;
+        EXPECT_EQ(SimDeliveredCount(), c.found ? 1 : 0) << c.refusals;
+        if (c.found) {
+            EXPECT_EQ(SimForegroundWindow(), shown) << "the visible one of two";
+            continue;
+        }
+        ASSERT_EQ(SimMessageBoxes().size(), 1u);
+        EXPECT_EQ(SimMessageBoxes()[0].text, "Unable to find and GOTO window with the title "
+                                             "'Editor'!\n\nThe playback has stopped.");
+        EXPECT_TRUE(Logged("    ERROR: Unable to find window 'Editor'!\r\n    ...The window is "
+                           "there, but Windows did not let Mirlow bring it to the front"));
+        EXPECT_EQ(gApp.exitCode, ExitPlaybackError);
+    }
+}
+
+TEST_F(ReachingWindowsTest, StartFailuresSayWhyAndNameTheElevationCase) {
+    SimFailProgram("setup.exe");
+    SimSetStartFailure(StartFailedNeedsElevation,
+                       "The requested operation requires elevation. (error 740)");
+    Load({Placeholder}, {{CommandStart, "setup.exe /quiet"}});
+    Play();
+    EXPECT_TRUE(Logged("    ERROR: Unable to start 'setup.exe /quiet'!\r\n    ...Windows says: "
+                       "The requested operation requires elevation. (error 740)\r\n    ...The "
+                       "program asks for higher rights than Mirlow has"));
+}
+
+TEST_F(ReachingWindowsTest, BoxesNobodyCanSeeAreLoggedAndTakeTheirDefaultAnswer) {
+    SimSetDesktopVisible(false);
+    struct Row {
+        uint32_t style;
+        int answer;
+    };
+    const Row rows[] = {{BoxOk | BoxIconWarning, AnswerOk}, {BoxYesNo, AnswerYes},
+                        {BoxYesNoCancel | 0x100, AnswerNo}, {BoxYesNoCancel | 0x200, AnswerCancel},
+                        {1 | 0x100, AnswerCancel},          {BoxYesNo | 0x200, AnswerYes}};
+    for (const Row& row : rows)
+        EXPECT_EQ(ShowMessageBox("Save?", "Confirm Action", row.style), row.answer) << row.style;
+    EXPECT_TRUE(SimMessageBoxes().empty());
+    EXPECT_TRUE(Logged("Message box 'Confirm Action' (nobody can see the desktop; answered No): "
+                       "Save?"));
+
+    // An unattended run that fails ends with its exit code instead of waiting.
+    gApp.commandLineMode = true;
+    Load({Placeholder, Event(MsgKeyDown, 'A', 0, 100)}, {{CommandGoto, "Gone"}});
+    Play();
+    EXPECT_TRUE(SimMessageBoxes().empty());
+    EXPECT_TRUE(Logged("Message box 'Gone' (nobody can see the desktop; answered OK): Unable to "
+                       "find and GOTO window with the title 'Gone'! The playback has stopped."));
+    EXPECT_EQ(gApp.exitCode, ExitPlaybackError);
+    EXPECT_EQ(gApp.journalHook, nullptr);
+}
+
+} // namespace
