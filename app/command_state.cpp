@@ -1,7 +1,8 @@
 /*
  * command_state.cpp: which document and recorder commands are offered.
  * While a recording or a playback runs only Stop Recording is; with no
- * document, nothing that needs one is.
+ * document, nothing that needs one is. A command's toolbar button, where it
+ * has one, follows its menu item.
  */
 #include "app/app.h"
 #include "resources/resource.h"
@@ -41,7 +42,9 @@ void SetCommandState(int state) {
         return;
     for (const CommandStateRow& row : commandStates) {
         Cell cell = row.cells[column];
-        if (cell != Unchanged)
+        if (cell != Unchanged) {
             PlatformSetMenuItemEnabled(gApp.mainWindow, row.command, cell == On);
+            SetToolbarButtonEnabled(row.command, cell == On);
+        }
     }
 }

@@ -347,4 +347,98 @@ bool PlatformDeleteRegistryKey(RegistryHive hive, const char* keyPath);
  * it does not fit in size bytes (never a cut path). Returns its length. */
 int PlatformProgramPath(char* buffer, int size);
 
+/* ---- Toolbar, dialogs from resources, and the shell ----
+ * The toolbar is the system's toolbar control, its buttons named by
+ * command identifier (0 for a separator). Images are handed over as rows
+ * of 32-bit pixels 0xAARRGGBB, top row first, alpha either 0 (transparent,
+ * colour 0) or 255. Sizes are in pixels of the window's own DPI.
+ */
+struct ToolbarButtonSpec {
+    int commandId; /* 0: a separator */
+    int image;     /* index into the image list; unused for a separator */
+};
+/* Creates the toolbar along the top of parent: child, visible, clipping
+ * siblings and children, thin border, tooltips, flat, transparent; control
+ * identifier 0. Null when it cannot be made. */
+WindowHandle PlatformCreateToolbar(WindowHandle parent);
+/* Gives the toolbar its images (count images of size x size, side by side
+ * in one strip of count * size pixels per row) and the ones it shows for
+ * disabled buttons. */
+bool PlatformSetToolbarImages(WindowHandle toolbar, const uint32_t* pixels,
+                              const uint32_t* disabledPixels, int size, int count);
+void PlatformAddToolbarButtons(WindowHandle toolbar, const ToolbarButtonSpec* buttons, int count);
+void PlatformSetToolbarButtonSize(WindowHandle toolbar, int width, int height);
+void PlatformSetToolbarButtonEnabled(WindowHandle toolbar, int commandId, bool enabled);
+/* Lets the toolbar size itself along the top of its parent. */
+void PlatformFitToolbar(WindowHandle toolbar);
+/* Calls onChange after the DPI of the toolbar's top-level window changed
+ * (it moved to a monitor with another scale). */
+void PlatformWatchToolbarDpi(WindowHandle toolbar, void (*onChange)(void));
+
+/* The pixels of a bitmap resource, converted to 0xFFRRGGBB, top row
+ * first; false unless it is exactly width x height. */
+bool PlatformLoadBitmapPixels(int resourceId, uint32_t* pixels, int width, int height);
+/* Dots per inch of the monitor the window is on (96 at 100 %). */
+int PlatformWindowDpi(WindowHandle window);
+
+/* A tooltip-text request arriving as the lParam of MsgNotify: true, with
+ * the command identifier it asks about, when it is one. Answering clears
+ * the request's resource-instance field and, when text is not null,
+ * copies it into the request's text field (80 characters with the
+ * terminator, cut to fit). */
+bool PlatformReadTooltipRequest(intptr_t notification, int* commandId);
+void PlatformAnswerTooltipRequest(intptr_t notification, const char* text);
+
+/* Modal dialogs made from a dialog template resource. The procedure gets
+ * MsgInitDialog first; it returns 0 for a message it leaves to the
+ * system, otherwise the message's result (for MsgCtlColorStatic, a brush
+ * from PlatformSetStaticColours). PlatformRunDialog returns the result
+ * given to PlatformEndDialog, or -1 when the dialog cannot be made. */
+enum : uint32_t {
+    MsgSetCursor = 0x0020,
+    MsgInitDialog = 0x0110,
+    MsgCtlColorStatic = 0x0138,
+    MsgDpiChanged = 0x02E0,
+};
+intptr_t PlatformRunDialog(int templateId, WindowHandle owner, WindowProcedure procedure);
+void PlatformEndDialog(WindowHandle dialog, intptr_t result);
+/* A control's rectangle in its dialog's client coordinates. */
+bool PlatformGetControlRect(WindowHandle dialog, int controlId, ScreenRect* rect);
+/* Where the mouse pointer is, in the dialog's client coordinates. */
+void PlatformGetPointerPosition(WindowHandle dialog, int* x, int* y);
+/* Sets the pointer to a cursor resource of the program. */
+void PlatformSetCursorResource(int resourceId);
+void PlatformFocusControl(WindowHandle dialog, int controlId);
+/* Repaints the whole window, background included. */
+void PlatformRedrawWindow(WindowHandle window);
+
+/* Fonts the program makes are released by the program. */
+struct PlatformFontTag;
+typedef PlatformFontTag* FontHandle;
+/* The dialog's own font with underlining; null on failure. */
+FontHandle PlatformCreateUnderlinedDialogFont(WindowHandle dialog);
+void PlatformDeleteFont(FontHandle font);
+/* Gives a control the font and makes it as wide as its text in that font. */
+void PlatformSetControlFontFitted(WindowHandle dialog, int controlId, FontHandle font);
+/* Inside the handling of MsgCtlColorStatic (wParam the device context):
+ * text in the colour 0x00RRGGBB on a transparent background; returns the
+ * hollow brush the procedure answers with. */
+intptr_t PlatformSetStaticColours(uintptr_t deviceContext, uint32_t textColour);
+
+/* Copies a string-table entry into buffer (at most size - 1 characters,
+ * terminated); returns its length, 0 when there is none. */
+int PlatformLoadString(int stringId, char* buffer, int size);
+
+/* The shell's "open" of a document, a web address or a mail address, in a
+ * normal window. Returns the shell's result: above 32 means success. */
+int PlatformShellOpen(const char* target);
+/* Starts the user's web browser on an address (the address is handed over
+ * whole, fragment included, which the shell's open of a file: address
+ * does not promise). Returns as PlatformShellOpen does, or 0 when no
+ * browser is known. */
+int PlatformOpenInBrowser(const char* address);
+/* Converts text in the system's ANSI code page to UTF-8; false when it
+ * does not fit in size bytes. */
+bool PlatformAnsiToUtf8(const char* text, char* utf8, int size);
+
 #endif

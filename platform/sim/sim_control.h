@@ -179,4 +179,79 @@ int SimOpenRegistryKeyCount(void);
 /* Every value the program set, in order, as "HKLM\KEY\NAME". */
 const std::vector<std::string>& SimRegistryWrites(void);
 
+/* ---- Toolbar, dialogs from resources, and the shell ----
+ * SimReset puts all of this back: 96 DPI, no toolbar, no dialog user, the
+ * shell succeeding, a browser known, no strings. */
+void SimResetUserInterface(void);
+
+/* What PlatformWindowDpi reports for every window. */
+void SimSetDpi(int dpi);
+/* The monitor's scale changes: the DPI is set and the toolbar's watcher,
+ * if any, is told. */
+void SimChangeDpi(int dpi);
+/* The next toolbar cannot be created. */
+void SimFailToolbar(bool fail);
+
+struct SimToolbarButton {
+    int commandId;
+    int image;
+    bool enabled;
+};
+struct SimToolbarInfo {
+    bool exists;
+    std::vector<SimToolbarButton> buttons;
+    int imageSize; /* of the images it was last given; 0 before any */
+    int imageCount;
+    int disabledImageSize;
+    int buttonWidth, buttonHeight;
+    bool shown;
+    int fits; /* how often it was asked to size itself */
+};
+SimToolbarInfo SimGetToolbar(WindowHandle toolbar);
+
+/* Asks window for a tooltip as the toolbar does (MsgNotify with a request
+ * for commandId) and reports what the request holds afterwards. */
+struct SimTooltipAnswer {
+    bool instanceCleared; /* the request was answered */
+    std::string text;
+};
+SimTooltipAnswer SimAskTooltip(WindowHandle window, int commandId);
+
+/* Dialogs: the controls a template holds, their rectangles in the
+ * dialog's client coordinates. A template with none defined has none. */
+struct SimControlSpec {
+    int controlId;
+    std::string text;
+    int left, top, right, bottom;
+};
+void SimDefineDialog(int templateId, const std::vector<SimControlSpec>& controls);
+/* Called with each dialog once it has had MsgInitDialog, to act as the
+ * user; a dialog the user leaves open is then closed with Cancel. */
+void SimSetDialogUser(void (*user)(WindowHandle dialog));
+/* The template of every dialog run, in order. */
+const std::vector<int>& SimDialogsRun(void);
+/* Where the pointer is for PlatformGetPointerPosition. */
+void SimSetPointer(int x, int y);
+/* The cursor resource last set (0 for none) and how often one was set. */
+int SimCursorResource(void);
+int SimCursorSets(void);
+/* Fonts made and not yet deleted; fonts made in all. */
+int SimLiveFonts(void);
+int SimFontsMade(void);
+/* Whether the control was given a font of the program's. */
+bool SimControlHasOwnFont(WindowHandle dialog, int controlId);
+/* The text colour last set for a device context, -1 for none. */
+int64_t SimStaticColour(uintptr_t deviceContext);
+int SimRedraws(WindowHandle window);
+int SimFocusedControl(void);
+void SimSetString(int stringId, const char* text);
+
+/* Every shell open and browser start, in order: the target, or
+ * "browser " and the address. */
+const std::vector<std::string>& SimShellOpens(void);
+/* The next results of shell opens and browser starts (above 32 is
+ * success); with none queued they succeed. */
+void SimQueueShellResult(int result);
+void SimSetBrowserKnown(bool known);
+
 #endif

@@ -154,6 +154,7 @@ void SimReset(void) {
     delete desktop;
     desktop = new SimDesktop;
     SimResetRegistry();
+    SimResetUserInterface();
 }
 
 void SimSetProgramPath(const char* path) {

@@ -13,12 +13,19 @@
  *   mirlow_probe close CLASS                      posts WM_CLOSE
  *   mirlow_probe wait-box CAPTION TIMEOUT_MS      prints the box's text
  *   mirlow_probe press CAPTION BUTTON_ID          clicks a box's button
+ *   mirlow_probe resize CLASS WIDTH HEIGHT         gives the window a new size
+ *   mirlow_probe dialog-texts CAPTION             prints "ID TEXT" per control
+ *   mirlow_probe control-rect CAPTION ID          prints the control's screen rect
+ *   mirlow_probe button-enabled CLASS ID          prints 1 or 0 for a toolbar button
+ *   mirlow_probe record-args FILE ARGS...         appends the arguments to FILE,
+ *                                                 one line each (a stand-in browser)
  *
  * CLASS "-" with a title after it (CLASS=-:Title) finds by title alone.
  * Exit code 0 on success, 1 when the thing looked for is not there, 2 for a
  * usage error.
  */
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -56,6 +63,47 @@ static int PrintBoxText(HWND box) {
     return 0;
 }
 
+/* Each control's text, one line per control, newlines shown as \n. */
+static BOOL CALLBACK PrintControlText(HWND control, LPARAM) {
+    char text[4096] = "";
+    GetWindowTextA(control, text, sizeof text);
+    printf("%d ", GetDlgCtrlID(control));
+    for (const char* at = text; *at != '\0'; at++) {
+        if (*at == '\n')
+            fputs("\\n", stdout);
+        else if (*at != '\r')
+            putchar(*at);
+    }
+    putchar('\n');
+    return TRUE;
+}
+
+static int RecordArguments(int argc, char** argv) {
+    FILE* file = fopen(argv[2], "ab");
+    if (file == nullptr)
+        return 1;
+    for (int i = 3; i < argc; i++)
+        fprintf(file, "%s\n", argv[i]);
+    fclose(file);
+    return 0;
+}
+
+static int DialogVerb(const char* verb, const char* caption, int number) {
+    HWND dialog = FindWindowA("#32770", caption);
+    if (dialog == nullptr)
+        return 1;
+    if (strcmp(verb, "dialog-texts") == 0) {
+        EnumChildWindows(dialog, PrintControlText, 0);
+        return 0;
+    }
+    RECT rect;
+    HWND control = GetDlgItem(dialog, number);
+    if (control == nullptr || !GetWindowRect(control, &rect))
+        return 1;
+    printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+    return 0;
+}
+
 static int Run(int argc, char** argv) {
     if (argc < 2)
         return 2;
@@ -74,6 +122,10 @@ static int Run(int argc, char** argv) {
         HWND box = WaitFor(name, number, true, true);
         return box != nullptr ? PrintBoxText(box) : 1;
     }
+    if (strcmp(verb, "record-args") == 0)
+        return RecordArguments(argc, argv);
+    if (strcmp(verb, "dialog-texts") == 0 || strcmp(verb, "control-rect") == 0)
+        return DialogVerb(verb, name, number);
     if (strcmp(verb, "press") == 0) {
         HWND box = FindWindowA("#32770", name);
         HWND button = box != nullptr ? GetDlgItem(box, number) : nullptr;
@@ -100,6 +152,18 @@ static int Run(int argc, char** argv) {
         if (!GetWindowRect(window, &rect))
             return 1;
         printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+        return 0;
+    }
+    if (strcmp(verb, "resize") == 0 && argc > 4)
+        return SetWindowPos(window, nullptr, 0, 0, number, atoi(argv[4]),
+                            SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
+    if (strcmp(verb, "button-enabled") == 0) {
+        HWND toolbar = FindWindowExA(window, nullptr, "ToolbarWindow32", nullptr);
+        if (toolbar == nullptr)
+            return 1;
+        printf("%d\n", SendMessageA(toolbar, TB_ISBUTTONENABLED, (WPARAM)number, 0) ? 1 : 0);
         return 0;
     }
     if (strcmp(verb, "post-command") == 0)
