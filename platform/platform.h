@@ -432,10 +432,11 @@ int PlatformLoadString(int stringId, char* buffer, int size);
 /* The shell's "open" of a document, a web address or a mail address, in a
  * normal window. Returns the shell's result: above 32 means success. */
 int PlatformShellOpen(const char* target);
-/* Starts the user's web browser on an address (the address is handed over
- * whole, fragment included, which the shell's open of a file: address
- * does not promise). Returns as PlatformShellOpen does, or 0 when no
- * browser is known. */
+/* Starts the user's web browser on an address, by the command line the
+ * browser registered for web addresses; the address is handed over whole,
+ * fragment included, which the shell's open of a file: address does not
+ * promise. Returns as PlatformShellOpen does, or 0 when no browser is
+ * registered. */
 int PlatformOpenInBrowser(const char* address);
 /* Converts text in the system's ANSI code page to UTF-8; false when it
  * does not fit in size bytes. */

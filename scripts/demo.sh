@@ -3,7 +3,9 @@
 # virtual display: mirlow.exe plays samples/demo.mrx from the command line,
 # which starts Notepad, types into it and saves the text. Leaves in
 # build/demo/: notepad.png (the screen after the playback), mirlow-demo.txt
-# (the file Notepad saved) and mirlow.png (the program's own window).
+# (the file Notepad saved), mirlow.png (the program's own window with its
+# toolbar) and help.png (the user guide as a browser shows it; more views
+# of it in build/demo/help/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,15 +27,28 @@ scripts/wine_session.sh build/demo/wine bash -c '
     cp "$saved" build/demo/mirlow-demo.txt
     timeout 20 wine "$probe" close "-:mirlow-demo.txt - Notepad" >/dev/null || true
 
-    timeout 120 wine "$exe" >/dev/null 2>&1 &
+    # The window is made wide enough for the whole toolbar, should it not be.
+    probefile=build/demo/probe.txt
+    rm -f "$probefile"
+    MIRLOW_TEST_PROBE="Z:$(realpath "$probefile" | tr / "\\\\")" timeout 120 wine "$exe" \
+        >/dev/null 2>&1 &
     pid=$!
     timeout 20 wine "$probe" wait-window Mirlow 15000 >/dev/null
+    last=$(awk "\$1 == \"toolbar-button\" {x = \$3} END {print x + 0}" "$probefile")
+    read -r left top right bottom < <(timeout 20 wine "$probe" rect Mirlow | tr -d "\r")
+    if [ $((right - left)) -lt $((last + 40)) ] || [ $((bottom - top)) -lt 140 ]; then
+        width=$((right - left > last + 40 ? right - left : last + 40))
+        height=$((bottom - top > 140 ? bottom - top : 140))
+        timeout 20 wine "$probe" resize Mirlow "$width" "$height" >/dev/null
+    fi
     sleep 0.5
     /usr/bin/import -window root build/demo/mirlow.png
     timeout 20 wine "$probe" close Mirlow >/dev/null
     wait $pid
     exit $code
 '
+tests/help/help_page_test.sh resources/mirlowHelp.htm build/demo/help >/dev/null
+cp build/demo/help/help-top.png build/demo/help.png
 echo "Notepad saved:"
 cat build/demo/mirlow-demo.txt; echo
-echo "screenshots: build/demo/notepad.png build/demo/mirlow.png"
+echo "screenshots: build/demo/notepad.png build/demo/mirlow.png build/demo/help.png"

@@ -161,19 +161,41 @@ int PlatformShellOpen(const char* target) {
     return (int)(INT_PTR)ShellExecuteA(nullptr, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-/* The program registered for web addresses is the user's browser; it is
- * started with the address as its argument. */
+/* The program registered for web addresses is the user's browser. It is
+ * started with the command line it registered, the address in place of
+ * its "%1" (added at the end when there is none), so the browser's own
+ * switches come along. */
+static bool BrowserCommand(const char* address, char* line, int size) {
+    char command[2048];
+    DWORD length = sizeof command;
+    if (AssocQueryStringA(ASSOCF_NOTRUNCATE, ASSOCSTR_COMMAND, "http", "open", command, &length) !=
+        S_OK)
+        return false;
+    const char* slot = strstr(command, "%1");
+    if (slot == nullptr)
+        slot = strstr(command, "%L");
+    int written = slot != nullptr ? snprintf(line, (size_t)size, "%.*s%s%s", (int)(slot - command),
+                                             command, address, slot + 2)
+                                  : snprintf(line, (size_t)size, "%s \"%s\"", command, address);
+    return written > 0 && written < size;
+}
+
 int PlatformOpenInBrowser(const char* address) {
-    PrepareShell();
-    char browser[MAX_PATH];
-    DWORD length = sizeof browser;
-    if (AssocQueryStringA(ASSOCF_NOTRUNCATE, ASSOCSTR_EXECUTABLE, "http", "open", browser,
-                          &length) != S_OK)
+    static char line[8192];
+    if (!BrowserCommand(address, line, sizeof line))
         return 0;
-    static char arguments[8192];
-    if (snprintf(arguments, sizeof arguments, "\"%s\"", address) >= (int)sizeof arguments)
-        return 0;
-    return (int)(INT_PTR)ShellExecuteA(nullptr, "open", browser, arguments, nullptr, SW_SHOWNORMAL);
+    STARTUPINFOA startup;
+    memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return SE_ERR_FNF;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return 33; /* what the shell answers for a started program */
 }
 
 bool PlatformAnsiToUtf8(const char* text, char* utf8, int size) {

@@ -3,9 +3,11 @@
  * drive mirlow.exe under Wine. Menus cannot be read from another process
  * there, and commands leave no trace until their handlers exist, so the
  * program reports both itself when MIRLOW_TEST_PROBE names a file. It
- * also notes when a window is shown, so a hidden run can be told apart.
+ * also notes when a window is shown, so a hidden run can be told apart,
+ * where the toolbar's buttons are, and every tooltip it answers.
  */
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -66,6 +68,24 @@ static void WriteMenuItems(FILE* file, HMENU menu, int depth) {
     }
 }
 
+/* Where each toolbar button is in the main window's client area, so a test
+ * can point at it wherever the window ends up. */
+static void WriteToolbarButtons(FILE* file, HWND window) {
+    HWND toolbar = FindWindowExA(window, nullptr, TOOLBARCLASSNAMEA, nullptr);
+    int count = toolbar != nullptr ? (int)SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0) : 0;
+    for (int i = 0; i < count; i++) {
+        TBBUTTON button;
+        RECT rect;
+        if (!SendMessageA(toolbar, TB_GETBUTTON, (WPARAM)i, (LPARAM)&button) ||
+            !SendMessageA(toolbar, TB_GETITEMRECT, (WPARAM)i, (LPARAM)&rect) ||
+            button.idCommand == 0)
+            continue;
+        MapWindowPoints(toolbar, window, (POINT*)&rect, 2);
+        fprintf(file, "toolbar-button %d %ld %ld\n", button.idCommand, (rect.left + rect.right) / 2,
+                (rect.top + rect.bottom) / 2);
+    }
+}
+
 void Win32ProbeWindowCreated(HWND window) {
     const char* path = ProbePath();
     HMENU menu = GetMenu(window);
@@ -77,6 +97,16 @@ void Win32ProbeWindowCreated(HWND window) {
     fputs("menu\n", file);
     WriteMenuItems(file, menu, 1);
     fputs("end menu\n", file);
+    WriteToolbarButtons(file, window);
+    fclose(file);
+}
+
+void Win32ProbeTooltip(int commandId, const char* text) {
+    const char* path = ProbePath();
+    FILE* file = path != nullptr ? fopen(path, "ab") : nullptr;
+    if (file == nullptr)
+        return;
+    fprintf(file, "tooltip %d %s\n", commandId, text != nullptr ? text : "");
     fclose(file);
 }
 

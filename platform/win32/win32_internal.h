@@ -16,6 +16,8 @@ HINSTANCE Win32Instance(void);
  * nothing. */
 void Win32ProbeWindowCreated(HWND window);
 void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam);
+/* Notes a tooltip answered for a toolbar button (text null: none). */
+void Win32ProbeTooltip(int commandId, const char* text);
 
 /* While an emulated playback hook is installed, drives it until a message
  * arrives, which it returns in msg (true). False when no emulated hook is

@@ -9,11 +9,12 @@
  *   mirlow_probe title CLASS                      prints the title
  *   mirlow_probe visible CLASS                    prints 1 or 0
  *   mirlow_probe rect CLASS                       prints left top right bottom
+ *   mirlow_probe client-origin CLASS              prints the client area's screen corner
  *   mirlow_probe post-command CLASS ID            posts WM_COMMAND
  *   mirlow_probe close CLASS                      posts WM_CLOSE
  *   mirlow_probe wait-box CAPTION TIMEOUT_MS      prints the box's text
  *   mirlow_probe press CAPTION BUTTON_ID          clicks a box's button
- *   mirlow_probe resize CLASS WIDTH HEIGHT         gives the window a new size
+ *   mirlow_probe resize CLASS WIDTH HEIGHT        gives the window (and its toolbar) a new size
  *   mirlow_probe dialog-texts CAPTION             prints "ID TEXT" per control
  *   mirlow_probe control-rect CAPTION ID          prints the control's screen rect
  *   mirlow_probe button-enabled CLASS ID          prints 1 or 0 for a toolbar button
@@ -65,8 +66,10 @@ static int PrintBoxText(HWND box) {
 
 /* Each control's text, one line per control, newlines shown as \n. */
 static BOOL CALLBACK PrintControlText(HWND control, LPARAM) {
-    char text[4096] = "";
-    GetWindowTextA(control, text, sizeof text);
+    static char text[16384];
+    text[0] = '\0';
+    /* An edit control keeps its text to itself; only asking it works across processes. */
+    SendMessageA(control, WM_GETTEXT, sizeof text, (LPARAM)text);
     printf("%d ", GetDlgCtrlID(control));
     for (const char* at = text; *at != '\0'; at++) {
         if (*at == '\n')
@@ -101,6 +104,18 @@ static int DialogVerb(const char* verb, const char* caption, int number) {
     if (control == nullptr || !GetWindowRect(control, &rect))
         return 1;
     printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+    return 0;
+}
+
+/* A new size for a window; its toolbar, if it has one, is fitted to it as
+ * the program's own size handling does. */
+static int Resize(HWND window, int width, int height) {
+    if (!SetWindowPos(window, nullptr, 0, 0, width, height,
+                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
+        return 1;
+    HWND toolbar = FindWindowExA(window, nullptr, "ToolbarWindow32", nullptr);
+    if (toolbar != nullptr)
+        SendMessageA(toolbar, TB_AUTOSIZE, 0, 0);
     return 0;
 }
 
@@ -154,11 +169,14 @@ static int Run(int argc, char** argv) {
         printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
         return 0;
     }
+    if (strcmp(verb, "client-origin") == 0) {
+        POINT origin = {0, 0};
+        ClientToScreen(window, &origin);
+        printf("%ld %ld\n", origin.x, origin.y);
+        return 0;
+    }
     if (strcmp(verb, "resize") == 0 && argc > 4)
-        return SetWindowPos(window, nullptr, 0, 0, number, atoi(argv[4]),
-                            SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)
-                   ? 0
-                   : 1;
+        return Resize(window, number, atoi(argv[4]));
     if (strcmp(verb, "button-enabled") == 0) {
         HWND toolbar = FindWindowExA(window, nullptr, "ToolbarWindow32", nullptr);
         if (toolbar == nullptr)
