@@ -180,21 +180,16 @@ static bool BrowserCommand(const char* address, char* line, int size) {
     return written > 0 && written < size;
 }
 
+/* A command line longer than a program start takes is not tried; the
+ * caller then hands the address to the shell. */
 int PlatformOpenInBrowser(const char* address) {
-    static char line[8192];
+    char line[1024];
     if (!BrowserCommand(address, line, sizeof line))
         return 0;
-    STARTUPINFOA startup;
-    memset(&startup, 0, sizeof startup);
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    ProcessHandle browser = PlatformStartProcess(line);
+    if (browser == nullptr)
         return SE_ERR_FNF;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    PlatformCloseProcess(browser);
     return 33; /* what the shell answers for a started program */
 }
 
