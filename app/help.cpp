@@ -72,22 +72,25 @@ bool FileUrlFromPath(const char* path, char* url, int size) {
     return true;
 }
 
+/* The browser is asked first; where none is known the shell gets the
+ * address, and opens the page, at worst without going to the section. */
+static bool OpenGuideAddress(const char* path, const char* fragment) {
+    static char url[HelpPathSize * 9 + 16];
+    int room = (int)(sizeof url - strlen(fragment));
+    if (PlatformFileSize(path) <= 0 || !FileUrlFromPath(path, url, room))
+        return false;
+    strcat(url, fragment);
+    return PlatformOpenInBrowser(url) > 32 || PlatformShellOpen(url) > 32;
+}
+
+/* The shell opens the guide with the program registered for web pages.
+ * Where that fails although the guide is there (no such program, or a
+ * shell that does not take forward slashes), the browser shows it. */
 void OpenHelpContents(void) {
     char path[HelpPathSize];
     HelpFilePath(path, sizeof path);
-    if (PlatformShellOpen(path) <= 32)
+    if (PlatformShellOpen(path) <= 32 && !OpenGuideAddress(path, ""))
         ShowWarning("Unable to open the help file!", path);
-}
-
-/* The browser is asked first; where none is known the shell gets the
- * address, and opens the page, at worst without going to the section. */
-static bool OpenReferenceAddress(const char* path) {
-    static char url[HelpPathSize * 9 + 16];
-    int room = (int)(sizeof url - strlen(ReferenceFragment));
-    if (PlatformFileSize(path) <= 0 || !FileUrlFromPath(path, url, room))
-        return false;
-    strcat(url, ReferenceFragment);
-    return PlatformOpenInBrowser(url) > 32 || PlatformShellOpen(url) > 32;
 }
 
 void OpenScriptReference(void) {
@@ -95,7 +98,7 @@ void OpenScriptReference(void) {
     char caption[HelpPathSize + 16];
     HelpFilePath(path, sizeof path);
     snprintf(caption, sizeof caption, "%s%s", path, ReferenceFragment);
-    if (!OpenReferenceAddress(path))
+    if (!OpenGuideAddress(path, ReferenceFragment))
         ShowWarning("Unable to open the help file!", caption);
 }
 

@@ -90,6 +90,15 @@ TEST_F(HelpTest, CommandsOpenTheirTargetsOrSayWhyNot) {
     const HelpCase cases[] = {
         {OpenHelpContents, true, true, {}, {"%H"}, nullptr, nullptr},
         {OpenHelpContents, false, true, {2}, {"%H"}, "Unable to open the help file!", "%H"},
+        // The guide is there but the shell cannot open it: the browser can.
+        {OpenHelpContents, true, true, {31}, {"%H", "browser %U"}, nullptr, nullptr},
+        {OpenHelpContents,
+         true,
+         false,
+         {31, 31},
+         {"%H", "%U"},
+         "Unable to open the help file!",
+         "%H"},
         {OpenScriptReference, true, true, {}, {"browser %U#refgoto"}, nullptr, nullptr},
         {OpenScriptReference, true, false, {}, {"%U#refgoto"}, nullptr, nullptr},
         {OpenScriptReference,
