@@ -278,10 +278,10 @@ void PlatformAnswerTooltipRequest(intptr_t notification, const char* text) {
 intptr_t PlatformRunDialog(int templateId, WindowHandle owner, WindowProcedure procedure) {
     ui->dialogsRun.push_back(templateId);
     WindowHandle dialog = SimCreateChild(owner, "#32770", templateId, procedure);
-    for (const SimControlSpec& spec : ui->templates[templateId].controls) {
-        WindowHandle control = SimCreateChild(dialog, "Static", spec.controlId, nullptr);
-        PlatformSetWindowTitle(control, spec.text.c_str());
-        ui->controlRects[control] = ScreenRect{spec.left, spec.top, spec.right, spec.bottom};
+    for (const SimControlSpec& entry : ui->templates[templateId].controls) {
+        WindowHandle control = SimCreateChild(dialog, "Static", entry.controlId, nullptr);
+        PlatformSetWindowTitle(control, entry.text.c_str());
+        ui->controlRects[control] = ScreenRect{entry.left, entry.top, entry.right, entry.bottom};
     }
     procedure(dialog, MsgInitDialog, 0, 0);
     if (ui->dialogUser != nullptr && ui->endedDialogs.count(dialog) == 0)
