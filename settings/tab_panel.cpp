@@ -75,11 +75,17 @@ WindowHandle CreateDialogTabs(WindowHandle dialog, int controlId, ChildBounds bo
 
 /* ---- The main window's size ---- */
 
-static int ClientHeightOf(WindowHandle window) {
+static int ToolbarHeight(void) {
     int width = 0, height = 0;
-    if (window != nullptr)
-        PlatformGetClientSize(window, &width, &height);
+    if (gApp.toolbar != nullptr)
+        PlatformGetToolbarExtent(gApp.toolbar, &width, &height);
     return height;
+}
+
+/* Below the toolbar as high as it now is (the scale or the system's
+ * toolbar may have changed it), so the two never overlap. */
+static void PlacePanelBelowToolbar(WindowHandle dialog) {
+    PlatformMoveChild(dialog, 0, PanelTopFor(ToolbarHeight(), PlatformWindowDpi(dialog)));
 }
 
 static void MeasureMainWindow(MainWindowMeasures* m) {
@@ -91,7 +97,9 @@ static void MeasureMainWindow(MainWindowMeasures* m) {
     m->outerHeight = outer.bottom - outer.top;
     m->clientWidth = m->clientHeight = 0;
     PlatformGetClientSize(window, &m->clientWidth, &m->clientHeight);
-    m->toolbarHeight = ClientHeightOf(gApp.toolbar);
+    m->toolbarWidth = m->toolbarHeight = 0;
+    if (gApp.toolbar != nullptr)
+        PlatformGetToolbarExtent(gApp.toolbar, &m->toolbarWidth, &m->toolbarHeight);
     m->panelWidth = m->panelHeight = 0;
     if (gApp.tabPanel != nullptr)
         PlatformGetClientSize(gApp.tabPanel, &m->panelWidth, &m->panelHeight);
@@ -108,6 +116,8 @@ static void MeasureMainWindow(MainWindowMeasures* m) {
 void LayoutMainWindow(void) {
     if (gApp.commandLineMode || gApp.mainWindow == nullptr)
         return;
+    if (gApp.tabPanel != nullptr)
+        PlacePanelBelowToolbar(gApp.tabPanel);
     MainWindowMeasures measures;
     MeasureMainWindow(&measures);
     WindowSize size =
@@ -144,14 +154,9 @@ void FollowMainWindowDpi(intptr_t suggestion) {
 
 /* ---- Creation ---- */
 
-static void PlacePanelBelowToolbar(WindowHandle dialog) {
-    PlatformMoveChild(dialog, 0,
-                      PanelTopFor(ClientHeightOf(gApp.toolbar), PlatformWindowDpi(dialog)));
-}
-
 /* Made from the panel's own font, which the status line starts with. */
 static void MakeStatusFont(WindowHandle dialog) {
-    FontHandle bold = PlatformCreateBoldFont(dialog);
+    FontHandle bold = PlatformCreateFontVariant(dialog, FontBold);
     if (bold == nullptr)
         return;
     PlatformSetWindowFont(PlatformGetDialogItem(dialog, IDC_PANEL_STATUS), bold);

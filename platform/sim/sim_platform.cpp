@@ -159,6 +159,7 @@ void SimReset(void) {
     SimResetRegistry();
     SimResetDocuments();
     SimResetDialogs();
+    SimResetToolbarAndShell();
 }
 
 void SimSetProgramPath(const char* path) {
