@@ -4,8 +4,10 @@
  * Options, Keyboard) and a bold status line that other parts write.
  *
  * The panel also gives the main window its size: the window has no sizing
- * border, and it is laid out around the panel (or shrunk to a bar when the
- * panel is hidden) whenever the panel paints and whenever the window asks.
+ * border, and it is laid out around the toolbar and the panel (or shrunk
+ * to a bar that shows the menu and the toolbar when the panel is hidden)
+ * whenever the panel paints and whenever the window asks; the panel moves
+ * with the toolbar's real height, which the system decides.
  * The panel's template scales with the monitor; what the panel makes itself
  * (the bold font, the tab control's place, the window's size) is made again
  * at the first paint after the scale changed.

@@ -305,10 +305,12 @@ const std::vector<int>& SimModalDialogsShown(void);
 /* The next tab controls cannot be made. */
 void SimFailTabControls(bool fail);
 
-/* The display scale of the one simulated monitor (96 at first). Changing
- * it lays the existing dialogs out again from their templates and gives
- * their controls the template's font at the new scale, as the system's
- * dialog manager does; top-level windows are told by the test. */
+/* The display scale of the one simulated monitor (96 at first), the one
+ * way tests set it. Changing it lays the existing dialogs out again from
+ * their templates and gives their controls the template's font at the new
+ * scale, as the system's dialog manager does; top-level windows are told
+ * by the test (MsgDpiChanged to the main window, which rescales the
+ * toolbar too). */
 void SimSetDpi(int dpi);
 /* Fonts the program made and has not released; fonts made in all. */
 int SimLiveFontCount(void);
