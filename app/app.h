@@ -88,8 +88,9 @@ const char* DocumentDisplayName(void);
 /* Titles the main window "Mirlow - " and the document's name. */
 void ShowDocumentTitle(void);
 
-/* Sizes the main window to the settings panel, or to a bar that shows the
- * menu when there is no panel to show. */
+/* Places the settings panel below the toolbar and sizes the main window
+ * to hold both, or to a bar that shows the menu and the whole toolbar when
+ * there is no panel to show (settings/tab_panel.cpp). */
 void LayoutMainWindow(void);
 
 /* Enables and grays the document and recorder commands for one of three
@@ -178,20 +179,72 @@ int GetDelimitedItem(const char* list, char delimiter, int index, char* item, in
 void CreateMainToolbar(void);
 /* Lets the toolbar fit itself to the main window's new size. */
 void FitToolbarToWindow(void);
+/* The main window reached a monitor of another scale: the toolbar gets
+ * pictures and buttons for it and fits itself again. */
+void RescaleToolbar(void);
 /* Answers a tooltip-text request of the toolbar; notification is the
  * lParam of the main window's MsgNotify. True when it was one. */
 bool AnswerToolbarTooltip(intptr_t notification);
+/* Enables or disables the command's toolbar button, if it has one. */
+void SetToolbarButtonEnabled(int commandId, bool enabled);
+/* The toolbar position (0 to 10) of a command, -1 when it has none; the
+ * first position wins, so 0 finds the first separator. */
+int ToolbarPositionOf(int commandId);
+/* Copies the tooltip of the command's position into text (size bytes);
+ * returns the position, or -1 (and an empty text) when there is none. */
+int ToolbarTooltip(int commandId, char* text, int size);
 
-/* ---- Help, About and the Legal Agreement (help.cpp) ---- */
+/* ---- The toolbar's pictures (toolbar_art.cpp) ---- */
 
-void ShowAboutBox(void);
-void ShowLegalAgreement(void);
+const int ToolbarStripImages = 11; /* images in the strip, 8 of them used */
+const int ToolbarArtSize = 16;     /* each drawn at 16 x 16, for 96 DPI */
+const int MaxToolbarImageSize = 80;
+/* The image and button sizes for a DPI: 16 and 18 pixels at 96 DPI,
+ * growing with the scale (24 and 27 at 144, 32 and 36 at 192). */
+int ToolbarImageSize(int dpi);
+int ToolbarButtonSize(int dpi);
+/* Redraws the strip (0xFFRRGGBB, ToolbarArtSize high) at size pixels per
+ * image. The drawing's light gray background becomes transparent; each
+ * image is scaled on its own, so neighbours never bleed into each other.
+ * disabled receives the same images in light grays. */
+void ScaleToolbarArt(const uint32_t* strip, int count, int size, uint32_t* images,
+                     uint32_t* disabled);
+
+/* ---- Help (help.cpp) ---- */
+
+extern const char* const InfoEmailAddress;    /* the About box's mail link */
+extern const char* const SupportEmailAddress; /* Help, Email Tech Support */
+
 void OpenHelpContents(void);
 void OpenScriptReference(void);
 void EmailTechSupport(void);
 void OpenProductWebPage(void);
+
+const int MaxProgramPath = 512;                  /* the program file's path */
+const int HelpPathSize = MaxProgramPath + 8 + 1; /* "Help.htm" in place of ".exe" */
+/* The guide named after a program file: the path up to its last ".",
+ * then "Help.htm", every backslash turned into a forward slash. False
+ * (and an empty path) when it does not fit in size bytes. */
+bool HelpFilePathFor(const char* programPath, char* path, int size);
+/* A file: address for a path (forward slashes), its characters in UTF-8
+ * with everything but letters, digits and -._~/: percent-encoded. False
+ * when it does not fit in size bytes. */
+bool FileUrlFromPath(const char* path, char* url, int size);
+/* Opens a web or mail link through the shell; when that fails, says so
+ * ("Unable to locate '...'", "Internet Error") and returns false. */
+bool OpenLink(const char* target);
+
+/* ---- About box and Legal Agreement (about_box.cpp) ---- */
+
+extern const char* const ProgramVersion; /* "2.30" */
+
+void ShowAboutBox(void);
+void ShowLegalAgreement(void);
 /* Releases the About box's link font; the main window's destruction calls it. */
 void ReleaseAboutBoxFont(void);
+/* True when the point (in the dialog's client coordinates) lies in the
+ * control, its right and bottom edges included. */
+bool IsPointInControl(WindowHandle dialog, int controlId, int x, int y);
 
 /* The main window's procedure. */
 intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);

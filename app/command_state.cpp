@@ -2,7 +2,8 @@
  * command_state.cpp: which document and recorder commands are offered.
  * While a recording or a playback runs only Stop Recording is; with no
  * document, nothing that needs one is. Every enabled or grayed decision
- * about these items is taken here.
+ * about these items is taken here; a command's toolbar button, where it
+ * has one, follows its menu item.
  */
 #include "app/app.h"
 #include "model/model.h"
@@ -45,8 +46,10 @@ void SetCommandState(int state) {
         return;
     for (const CommandStateRow& row : commandStates) {
         Cell cell = row.cells[column];
-        if (cell != Unchanged)
+        if (cell != Unchanged) {
             PlatformSetMenuItemEnabled(gApp.mainWindow, row.command, cell == On);
+            SetToolbarButtonEnabled(row.command, cell == On);
+        }
     }
     OfferRecentEntries(column != BusyColumn);
 }

@@ -188,6 +188,7 @@ intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
         OnCommand((int)(wParam & 0xFFFF));
         return 0;
     case MsgDpiChanged:
+        RescaleToolbar();
         FollowMainWindowDpi(lParam);
         return 0;
     case MsgNotify:

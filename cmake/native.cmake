@@ -25,6 +25,7 @@ add_library(mirlow_core STATIC
     platform/sim/sim_record.cpp
     platform/sim/sim_playback.cpp
     platform/sim/sim_registry.cpp
+    platform/sim/sim_toolbar_shell.cpp
 )
 target_include_directories(mirlow_core PUBLIC ${CMAKE_SOURCE_DIR})
 # The simulated dialogs are made from the resource script itself.
@@ -64,6 +65,7 @@ add_executable(mirlow_tests
     tests/log_test.cpp
     tests/main_window_test.cpp
     tests/files_test.cpp
+    tests/help_test.cpp
     tests/model_test.cpp
     tests/options_dialog_test.cpp
     tests/panel_test.cpp
@@ -76,6 +78,7 @@ add_executable(mirlow_tests
     tests/sim_registry_test.cpp
     tests/startup_test.cpp
     tests/text_search_test.cpp
+    tests/toolbar_test.cpp
 )
 target_link_libraries(mirlow_tests PRIVATE mirlow_core GTest::gtest GTest::gtest_main)
 gtest_discover_tests(mirlow_tests DISCOVERY_TIMEOUT 60)
@@ -97,6 +100,11 @@ if(NOT MIRLOW_SANITIZE AND CMAKE_BUILD_TYPE STREQUAL "Release")
                                                             benchmark::benchmark_main)
     endif()
 endif()
+
+# The user guide in a real browser; its screenshots land in help_page/.
+add_test(NAME help_page
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/help/help_page_test.sh
+                 ${CMAKE_SOURCE_DIR}/resources/mirlowHelp.htm ${CMAKE_BINARY_DIR}/help_page)
 
 add_test(NAME headless_registry_file
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/headless_registry_test.sh $<TARGET_FILE:mirlow>)

@@ -24,15 +24,24 @@ add_executable(mirlow WIN32
     platform/win32/journal_win32.cpp
     platform/win32/probe_win32.cpp
     platform/win32/record_win32.cpp
+    platform/win32/shell_win32.cpp
     platform/win32/system_win32.cpp
+    platform/win32/toolbar_win32.cpp
     platform/win32/win32_platform.cpp
     resources/mirlow.rc
 )
 target_include_directories(mirlow PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_definitions(mirlow PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 target_link_options(mirlow PRIVATE -static)
-target_link_libraries(mirlow PRIVATE comctl32 comdlg32 winmm)
+target_link_libraries(mirlow PRIVATE comctl32 comdlg32 shlwapi winmm)
 set_target_properties(mirlow PROPERTIES OUTPUT_NAME mirlow)
+
+# The user guide sits beside the program, where Help looks for it.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/mirlowHelp.htm
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/mirlowHelp.htm
+            ${CMAKE_BINARY_DIR}/mirlowHelp.htm
+    DEPENDS ${CMAKE_SOURCE_DIR}/resources/mirlowHelp.htm)
+add_custom_target(mirlow_help ALL DEPENDS ${CMAKE_BINARY_DIR}/mirlowHelp.htm)
 
 add_executable(mirlow_probe tests/e2e/mirlow_probe.cpp)
 target_compile_definitions(mirlow_probe PRIVATE WIN32_LEAN_AND_MEAN)

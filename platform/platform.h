@@ -434,20 +434,25 @@ intptr_t PlatformCallNextRecordHook(HookHandle hook, int code);
  * its dialogs, menus and message boxes as well as the main window and its
  * children. False for null. */
 bool PlatformIsOwnWindow(WindowHandle window);
-/* ==== Dialogs, their controls, and the display scale ====
+
+/* ---- Dialogs, their controls, and the display scale ----
  * Dialogs are made from the program's dialog templates (resource ids). A
  * dialog procedure has the form of a window procedure: it gets
- * MsgInitDialog once every control of the template exists, and returns
- * nonzero for a message it handled (zero leaves it to the platform's
- * default dialog handling: Escape and the caption's close button arrive
- * as the Cancel command). Controls are named by their dialog and control
- * identifier. Positions and sizes are in pixels; x and y of a child are in
- * its parent's client area.
+ * MsgInitDialog once every control of the template exists. It returns zero
+ * for a message it leaves to the platform's default dialog handling
+ * (Escape and the caption's close button arrive as the Cancel command);
+ * otherwise the message's result, which is nonzero (for MsgInitDialog,
+ * nonzero lets the platform give the first control the focus; for
+ * MsgCtlColorStatic, the brush from PlatformSetStaticColours). Controls are
+ * named by their dialog and control identifier. Positions and sizes are in
+ * pixels; x and y of a child are in its parent's client area.
  */
 enum : uint32_t {
+    MsgSetCursor = 0x0020,
     MsgInitDialog = 0x0110,
     MsgVScroll = 0x0115,
-    MsgDpiChanged = 0x02E0, /* lParam: the suggested screen rectangle */
+    MsgCtlColorStatic = 0x0138, /* wParam: the device context; lParam: the control */
+    MsgDpiChanged = 0x02E0,     /* lParam: the suggested screen rectangle */
 };
 /* Notification codes in the high word of a MsgCommand's wParam. */
 enum : int { ButtonClicked = 0, ListSelectionChanged = 1, EditChanged = 0x0300 };
@@ -475,6 +480,11 @@ void PlatformEnableDialogItem(WindowHandle dialog, int controlId, bool enabled);
 void PlatformShowDialogItem(WindowHandle dialog, int controlId, bool shown);
 /* Gives the control the keyboard focus, as the dialog's own navigation would. */
 void PlatformFocusDialogItem(WindowHandle dialog, int controlId);
+/* A control's rectangle in its dialog's client coordinates. */
+bool PlatformGetControlRect(WindowHandle dialog, int controlId, ScreenRect* rect);
+/* Makes a control as wide as its text in its own font; its left edge and
+ * height stay. */
+void PlatformFitControlToText(WindowHandle dialog, int controlId);
 /* True when the user changed an edit control's text since the last call
  * (typing, pasting); the program's own writes do not count. Clears the mark. */
 bool PlatformTakeEditModified(WindowHandle dialog, int controlId);
@@ -509,16 +519,36 @@ void PlatformSetFocus(WindowHandle window);
 /* Takes the window out of the topmost band without activating it; keeps
  * its position and size. */
 void PlatformMakeNotTopmost(WindowHandle window);
+/* Repaints the whole window, background and children included. */
+void PlatformRedrawWindow(WindowHandle window);
 
-/* Fonts the program makes itself (the platform scales the templates'). */
+/* The mouse pointer: where it is, in the window's client coordinates, and
+ * a cursor resource of the program to show. */
+void PlatformGetPointerPosition(WindowHandle window, int* x, int* y);
+void PlatformSetCursorResource(int resourceId);
+
+/* Fonts the program makes itself (the platform scales the templates'); a
+ * font is made for one display scale and released by the program. */
 struct PlatformFontTag;
 typedef PlatformFontTag* FontHandle;
-/* A bold (weight 700) copy of the font the window uses now; null on failure. */
-FontHandle PlatformCreateBoldFont(WindowHandle window);
+enum FontVariant {
+    FontBold,       /* weight 700 */
+    FontUnderlined, /* underlined, as links are */
+};
+/* A copy of the font the window uses now, in that variant; null on failure. */
+FontHandle PlatformCreateFontVariant(WindowHandle window, FontVariant variant);
 void PlatformSetWindowFont(WindowHandle window, FontHandle font);
 /* Gives window the font that source uses. */
 void PlatformUseFontOf(WindowHandle window, WindowHandle source);
 void PlatformReleaseFont(FontHandle font);
+/* Inside the handling of MsgCtlColorStatic (wParam the device context):
+ * text in the colour 0x00RRGGBB on a transparent background; returns the
+ * hollow brush the procedure answers with. */
+intptr_t PlatformSetStaticColours(uintptr_t deviceContext, uint32_t textColour);
+
+/* Copies a string-table entry into buffer (at most size - 1 characters,
+ * terminated); returns its length, 0 when there is none. */
+int PlatformLoadString(int stringId, char* buffer, int size);
 
 /* The display scale: the window's dots per inch (96 is 100 %), metrics at
  * that scale, and the move to the rectangle the system suggests when the
@@ -533,6 +563,7 @@ enum ScaledMetric {
 int PlatformWindowDpi(WindowHandle window);
 int PlatformScaledMetric(WindowHandle window, ScaledMetric metric);
 void PlatformMoveToSuggestedRect(WindowHandle window, intptr_t suggestion);
+
 /* ---- Files the log writes ----
  * PlatformOpenForAppend opens a plain file for appending, creating it when
  * it does not exist; null when it cannot be opened or names something
@@ -612,5 +643,63 @@ int PlatformDisplayDpi(void);
 /* The system timer's resolution in effect, in microseconds; -1 when the
  * system does not say. */
 int PlatformTimerResolution(void);
+
+/* ---- The toolbar ----
+ * The toolbar is the system's toolbar control, its buttons named by
+ * command identifier (0 for a separator). Images are handed over as rows
+ * of 32-bit pixels 0xAARRGGBB, top row first, alpha either 0 (transparent,
+ * colour 0) or 255. Sizes are in pixels of the window's own DPI.
+ */
+struct ToolbarButtonSpec {
+    int commandId; /* 0: a separator */
+    int image;     /* index into the image list; unused for a separator */
+};
+/* Creates the toolbar along the top of parent: child, visible, clipping
+ * siblings and children, thin border, tooltips, flat, transparent; control
+ * identifier 0. Null when it cannot be made. */
+WindowHandle PlatformCreateToolbar(WindowHandle parent);
+/* Gives the toolbar its images (count images of size x size, side by side
+ * in one strip of count * size pixels per row) and the ones it shows for
+ * disabled buttons. */
+bool PlatformSetToolbarImages(WindowHandle toolbar, const uint32_t* pixels,
+                              const uint32_t* disabledPixels, int size, int count);
+void PlatformAddToolbarButtons(WindowHandle toolbar, const ToolbarButtonSpec* buttons, int count);
+/* The size asked for; the system may make buttons larger (its own padding
+ * and frame), never smaller. */
+void PlatformSetToolbarButtonSize(WindowHandle toolbar, int width, int height);
+void PlatformSetToolbarButtonEnabled(WindowHandle toolbar, int commandId, bool enabled);
+/* Lets the toolbar size itself along the top of its parent: as wide as
+ * the parent's client area, as high as its buttons need. */
+void PlatformFitToolbar(WindowHandle toolbar);
+/* The toolbar's height and the width it needs to show every button whole
+ * (the right edge of its last one), both with its border. */
+void PlatformGetToolbarExtent(WindowHandle toolbar, int* neededWidth, int* height);
+
+/* The pixels of a bitmap resource, converted to 0xFFRRGGBB, top row
+ * first; false unless it is exactly width x height. */
+bool PlatformLoadBitmapPixels(int resourceId, uint32_t* pixels, int width, int height);
+
+/* A tooltip-text request arriving as the lParam of MsgNotify: true, with
+ * the command identifier it asks about, when it is one. Answering clears
+ * the request's resource-instance field and, when text is not null,
+ * copies it into the request's text field (80 characters with the
+ * terminator, cut to fit). */
+bool PlatformReadTooltipRequest(intptr_t notification, int* commandId);
+void PlatformAnswerTooltipRequest(intptr_t notification, const char* text);
+
+/* ---- The shell ---- */
+
+/* The shell's "open" of a document, a web address or a mail address, in a
+ * normal window. Returns the shell's result: above 32 means success. */
+int PlatformShellOpen(const char* target);
+/* Starts the user's web browser on an address, by the command line the
+ * browser registered for web addresses; the address is handed over whole,
+ * fragment included, which the shell's open of a file: address does not
+ * promise. Returns as PlatformShellOpen does, or 0 when no browser is
+ * registered. */
+int PlatformOpenInBrowser(const char* address);
+/* Converts text in the system's ANSI code page to UTF-8; false when it
+ * does not fit in size bytes. */
+bool PlatformAnsiToUtf8(const char* text, char* utf8, int size);
 
 #endif

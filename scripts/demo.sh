@@ -3,7 +3,9 @@
 # virtual display: mirlow.exe plays samples/demo.mrx from the command line,
 # which starts Notepad, types into it and saves the text. Leaves in
 # build/demo/: notepad.png (the screen after the playback), mirlow-demo.txt
-# (the file Notepad saved) and mirlow.png (the program's own window).
+# (the file Notepad saved), mirlow.png (the program's own window with its
+# toolbar) and help.png (the user guide as a browser shows it; more views
+# of it in build/demo/help/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,6 +36,8 @@ scripts/wine_session.sh build/demo/wine bash -c '
     wait $pid
     exit $code
 '
+tests/help/help_page_test.sh resources/mirlowHelp.htm build/demo/help >/dev/null
+cp build/demo/help/help-top.png build/demo/help.png
 echo "Notepad saved:"
 cat build/demo/mirlow-demo.txt; echo
-echo "screenshots: build/demo/notepad.png build/demo/mirlow.png"
+echo "screenshots: build/demo/notepad.png build/demo/mirlow.png build/demo/help.png"

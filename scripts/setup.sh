@@ -7,6 +7,7 @@ packages=(
     googletest libgtest-dev libbenchmark-dev
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine64 wine fonts-wine xvfb xauth xdotool x11-xkb-utils imagemagick
+    chromium zip unzip
 )
 
 missing=()

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the native suite on the simulated
-# desktop, a bounded fuzzing run of the file loaders and the registry file
+# Sets up, builds and packs the release zip, then runs every test: the
+# native suite on the simulated desktop (with the user guide's check in a
+# browser), a bounded fuzzing run of the file loaders and the registry file
 # reader (MIRLOW_FUZZ_SECONDS each, default 60), then the Wine tests of the
-# real mirlow.exe on a virtual display. Ends with one line counting the native and Wine tests.
+# real mirlow.exe on a virtual display. Ends with one line counting the
+# native and Wine tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 scripts/build.sh
+scripts/package.sh
 mkdir -p build/logs
 
 status=0

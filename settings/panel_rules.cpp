@@ -110,18 +110,24 @@ int PanelTopFor(int toolbarHeight, int dpi) {
  * The bar without the panel is as wide as six first menu items and a
  * margin, which holds the whole menu on one line; it is at least as tall
  * as the menu and the toolbar need at the window's scale. */
+static int Larger(int a, int b) {
+    return a > b ? a : b;
+}
+
 WindowSize MainWindowSizeFor(const MainWindowMeasures& m, bool panelShown) {
+    int nonClientWidth = m.outerWidth - m.clientWidth;
     int nonClientHeight = m.outerHeight - m.clientHeight;
+    int toolbarNeeds = nonClientWidth + m.toolbarWidth;
     if (panelShown) {
         ChildBounds tabs =
             PanelTabBounds(m.panelWidth, m.panelHeight, m.edgeWidth, m.edgeHeight, m.dpi);
-        return WindowSize{m.outerWidth - m.clientWidth + tabs.x + tabs.width + tabs.x,
+        return WindowSize{Larger(nonClientWidth + tabs.x + tabs.width + tabs.x, toolbarNeeds),
                           nonClientHeight + PanelTopFor(m.toolbarHeight, m.dpi) + m.panelHeight};
     }
     int width = 6 * m.firstMenuItemWidth + ScaleForDpi(50, m.dpi);
     int height = m.menuHeight + 4 * m.frameHeight + m.captionHeight + ScaleForDpi(18, m.dpi);
-    int needed = nonClientHeight + m.toolbarHeight;
-    return WindowSize{width, height > needed ? height : needed};
+    return WindowSize{Larger(width, toolbarNeeds),
+                      Larger(height, nonClientHeight + m.toolbarHeight)};
 }
 
 ChildBounds PanelTabBounds(int clientWidth, int clientHeight, int edgeWidth, int edgeHeight,

@@ -204,10 +204,10 @@ int ScaleForDpi(int pixels, int dpi);
 /* What the main window's size is made from, in pixels at its scale. */
 struct MainWindowMeasures {
     int dpi;
-    int outerWidth, outerHeight;   /* the main window now */
-    int clientWidth, clientHeight; /* its client area now */
-    int toolbarHeight;             /* the toolbar's client height; 0 without one */
-    int panelWidth, panelHeight;   /* the panel's client size */
+    int outerWidth, outerHeight;     /* the main window now */
+    int clientWidth, clientHeight;   /* its client area now */
+    int toolbarWidth, toolbarHeight; /* the toolbar's needed width and height; 0 without one */
+    int panelWidth, panelHeight;     /* the panel's client size */
     int firstMenuItemWidth;
     int menuHeight, frameHeight, captionHeight;
     int edgeWidth, edgeHeight; /* the panel's, for its tab control */
@@ -218,7 +218,8 @@ struct WindowSize {
 /* With the panel shown the client area holds exactly the toolbar, a gap
  * and the panel, as wide as its tab control with equal margins (which is
  * the panel's width where the frame is 3 pixels); without the panel, a bar
- * that shows the menu and the toolbar. */
+ * that shows the menu and the toolbar. Either way it is at least as wide
+ * as the whole toolbar. */
 WindowSize MainWindowSizeFor(const MainWindowMeasures& measures, bool panelShown);
 /* Where the panel's top sits: below the toolbar and the gap. */
 int PanelTopFor(int toolbarHeight, int dpi);

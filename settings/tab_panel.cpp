@@ -4,8 +4,10 @@
  * Options, Keyboard) and a bold status line that other parts write.
  *
  * The panel also gives the main window its size: the window has no sizing
- * border, and it is laid out around the panel (or shrunk to a bar when the
- * panel is hidden) whenever the panel paints and whenever the window asks.
+ * border, and it is laid out around the toolbar and the panel (or shrunk
+ * to a bar that shows the menu and the toolbar when the panel is hidden)
+ * whenever the panel paints and whenever the window asks; the panel moves
+ * with the toolbar's real height, which the system decides.
  * The panel's template scales with the monitor; what the panel makes itself
  * (the bold font, the tab control's place, the window's size) is made again
  * at the first paint after the scale changed.
@@ -75,11 +77,17 @@ WindowHandle CreateDialogTabs(WindowHandle dialog, int controlId, ChildBounds bo
 
 /* ---- The main window's size ---- */
 
-static int ClientHeightOf(WindowHandle window) {
+static int ToolbarHeight(void) {
     int width = 0, height = 0;
-    if (window != nullptr)
-        PlatformGetClientSize(window, &width, &height);
+    if (gApp.toolbar != nullptr)
+        PlatformGetToolbarExtent(gApp.toolbar, &width, &height);
     return height;
+}
+
+/* Below the toolbar as high as it now is (the scale or the system's
+ * toolbar may have changed it), so the two never overlap. */
+static void PlacePanelBelowToolbar(WindowHandle dialog) {
+    PlatformMoveChild(dialog, 0, PanelTopFor(ToolbarHeight(), PlatformWindowDpi(dialog)));
 }
 
 static void MeasureMainWindow(MainWindowMeasures* m) {
@@ -91,7 +99,9 @@ static void MeasureMainWindow(MainWindowMeasures* m) {
     m->outerHeight = outer.bottom - outer.top;
     m->clientWidth = m->clientHeight = 0;
     PlatformGetClientSize(window, &m->clientWidth, &m->clientHeight);
-    m->toolbarHeight = ClientHeightOf(gApp.toolbar);
+    m->toolbarWidth = m->toolbarHeight = 0;
+    if (gApp.toolbar != nullptr)
+        PlatformGetToolbarExtent(gApp.toolbar, &m->toolbarWidth, &m->toolbarHeight);
     m->panelWidth = m->panelHeight = 0;
     if (gApp.tabPanel != nullptr)
         PlatformGetClientSize(gApp.tabPanel, &m->panelWidth, &m->panelHeight);
@@ -108,6 +118,8 @@ static void MeasureMainWindow(MainWindowMeasures* m) {
 void LayoutMainWindow(void) {
     if (gApp.commandLineMode || gApp.mainWindow == nullptr)
         return;
+    if (gApp.tabPanel != nullptr)
+        PlacePanelBelowToolbar(gApp.tabPanel);
     MainWindowMeasures measures;
     MeasureMainWindow(&measures);
     WindowSize size =
@@ -144,14 +156,9 @@ void FollowMainWindowDpi(intptr_t suggestion) {
 
 /* ---- Creation ---- */
 
-static void PlacePanelBelowToolbar(WindowHandle dialog) {
-    PlatformMoveChild(dialog, 0,
-                      PanelTopFor(ClientHeightOf(gApp.toolbar), PlatformWindowDpi(dialog)));
-}
-
 /* Made from the panel's own font, which the status line starts with. */
 static void MakeStatusFont(WindowHandle dialog) {
-    FontHandle bold = PlatformCreateBoldFont(dialog);
+    FontHandle bold = PlatformCreateFontVariant(dialog, FontBold);
     if (bold == nullptr)
         return;
     PlatformSetWindowFont(PlatformGetDialogItem(dialog, IDC_PANEL_STATUS), bold);

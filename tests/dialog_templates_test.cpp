@@ -15,9 +15,11 @@ struct TemplateRow {
     int x, y, width, height;
 };
 
-void ExpectTemplate(int templateId, int width, int height, const TemplateRow* rows, size_t count) {
+void ExpectTemplate(int templateId, const char* caption, int width, int height,
+                    const TemplateRow* rows, size_t count) {
     SimDialogTemplate dialog;
     ASSERT_TRUE(SimReadDialogTemplate(templateId, &dialog));
+    EXPECT_EQ(dialog.caption, caption);
     EXPECT_EQ(dialog.width, width);
     EXPECT_EQ(dialog.height, height);
     ASSERT_EQ(dialog.controls.size(), count);
@@ -61,7 +63,7 @@ TEST(PanelTemplate, HoldsEveryControlInItsPlace) {
         {1050, "Static", "during playback.", 105, 68, 55, 8},
         {1069, "Static", "", 11, 87, 144, 8},
     };
-    ExpectTemplate(IDD_TAB_PANEL, 167, 102, rows, sizeof rows / sizeof rows[0]);
+    ExpectTemplate(IDD_TAB_PANEL, "", 167, 102, rows, sizeof rows / sizeof rows[0]);
 }
 
 TEST(OptionsTemplate, HoldsEveryControlInItsPlace) {
@@ -103,10 +105,34 @@ TEST(OptionsTemplate, HoldsEveryControlInItsPlace) {
         {1113, "Button", "...", 165, 121, 13, 12},
         {1103, "Button", "Erase Old Log When Mirlow Starts", 14, 138, 126, 10},
     };
-    ExpectTemplate(IDD_OPTIONS, 260, 177, rows, sizeof rows / sizeof rows[0]);
+    ExpectTemplate(IDD_OPTIONS, "Options", 260, 177, rows, sizeof rows / sizeof rows[0]);
+}
+
+// Statements that go on over two lines are read whole.
+TEST(AboutAndLegalTemplates, HoldEveryControlInItsPlace) {
+    const TemplateRow about[] = {
+        {-1, "Static", "IDI_ABOUT", 14, 14, 21, 20},
+        {1114, "Static", "Mirlow Version 2.30", 48, 14, 192, 8},
+        {-1, "Static", "Records what you do with the keyboard and the mouse,", 48, 28, 192, 8},
+        {-1, "Static", "and plays it back as often as you like.", 48, 38, 192, 8},
+        {-1, "Static", "Copyright (C) 2024 the Mirlow authors. Free to use and to", 48, 52, 192, 8},
+        {-1, "Static", "pass on; see Help, Legal Agreement.", 48, 62, 192, 8},
+        {1012, "Static", "Build Date:", 48, 76, 192, 8},
+        {1070, "Static", "https://mirlow.app/", 48, 92, 192, 8},
+        {-1, "Static", "Email:", 48, 104, 24, 8},
+        {1072, "Static", "info@mirlow.app", 74, 104, 166, 8},
+        {1, "Button", "OK", 190, 114, 50, 14},
+    };
+    ExpectTemplate(IDD_ABOUT, "About Mirlow", 252, 136, about, sizeof about / sizeof about[0]);
+    const TemplateRow legal[] = {
+        {1071, "Edit", "", 7, 7, 306, 194},
+        {1, "Button", "OK", 263, 210, 50, 14},
+    };
+    ExpectTemplate(IDD_LEGAL, "Mirlow Legal Agreement", 320, 232, legal,
+                   sizeof legal / sizeof legal[0]);
     SimDialogTemplate dialog;
-    ASSERT_TRUE(SimReadDialogTemplate(IDD_OPTIONS, &dialog));
-    EXPECT_EQ(dialog.caption, "Options");
+    ASSERT_TRUE(SimReadDialogTemplate(IDD_LEGAL, &dialog));
+    EXPECT_NE(dialog.controls[0].style.find("ES_MULTILINE | ES_READONLY"), std::string::npos);
 }
 
 } // namespace

@@ -57,8 +57,9 @@ TEST(PanelRules, RepeatCountAndArrows) {
 
 TEST(PanelRules, MainWindowSizeWithThePanelShownAndHidden) {
     // Outer 300 x 200 around a client of 294 x 151: a 3-pixel frame and 49
-    // pixels of caption and menu; a toolbar 28 high; the panel 251 x 166.
-    MainWindowMeasures m = {96, 300, 200, 294, 151, 28, 251, 166, 30, 20, 4, 23, 2, 2};
+    // pixels of caption and menu; a toolbar 28 high needing 210 pixels of
+    // width; the panel 251 x 166.
+    MainWindowMeasures m = {96, 300, 200, 294, 151, 210, 28, 251, 166, 30, 20, 4, 23, 2, 2};
     WindowSize shown = MainWindowSizeFor(m, true);
     EXPECT_EQ(shown.width, 251); // the panel's width: the frame covers its right margin
     EXPECT_EQ(shown.height, 49 + 28 + 3 + 166);
@@ -68,9 +69,13 @@ TEST(PanelRules, MainWindowSizeWithThePanelShownAndHidden) {
     // A 7-pixel frame would cover the tab control: the window grows instead.
     m.clientWidth = 286;
     EXPECT_EQ(MainWindowSizeFor(m, true).width, 14 + 3 + (251 - 6 - 6) + 3);
+    // A toolbar wider than the panel and the menu: the window shows it whole.
+    m.toolbarWidth = 400;
+    EXPECT_EQ(MainWindowSizeFor(m, true).width, 14 + 400);
+    EXPECT_EQ(MainWindowSizeFor(m, false).width, 14 + 400);
 
     // At 150 % the gaps grow with the rest, and a tall toolbar makes the bar taller.
-    MainWindowMeasures large = {144, 450, 300, 441, 227, 60, 376, 249, 45, 30, 6, 34, 3, 3};
+    MainWindowMeasures large = {144, 450, 300, 441, 227, 320, 60, 376, 249, 45, 30, 6, 34, 3, 3};
     EXPECT_EQ(MainWindowSizeFor(large, true).width, 9 + 5 + (376 - 9 - 9) + 5);
     EXPECT_EQ(MainWindowSizeFor(large, true).height, 73 + 60 + 5 + 249);
     EXPECT_EQ(MainWindowSizeFor(large, false).width, 6 * 45 + 75);
@@ -302,12 +307,13 @@ TEST_F(PanelTest, MainWindowFitsThePanelShownHiddenAndAtAnotherScale) {
         SimWindowInfo info = SimGetWindowInfo(gApp.mainWindow);
         return std::make_pair(info.width, info.height);
     };
-    int panelWidth, panelHeight, clientWidth, clientHeight;
+    int panelWidth, panelHeight, clientWidth, clientHeight, toolbarWidth, toolbarHeight;
     PlatformGetClientSize(panel, &panelWidth, &panelHeight);
     PlatformGetClientSize(gApp.mainWindow, &clientWidth, &clientHeight);
+    PlatformGetToolbarExtent(gApp.toolbar, &toolbarWidth, &toolbarHeight);
     auto shown = size();
     EXPECT_EQ(shown.first, panelWidth);
-    EXPECT_EQ(clientHeight, 3 + panelHeight); // no toolbar yet: the gap and the panel
+    EXPECT_EQ(clientHeight, toolbarHeight + 3 + panelHeight); // the toolbar, the gap, the panel
 
     PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_VIEW_SHOW_TABS, 0);
     EXPECT_FALSE(SimMenuItemChecked(gApp.mainWindow, ID_VIEW_SHOW_TABS));
@@ -328,8 +334,9 @@ TEST_F(PanelTest, MainWindowFitsThePanelShownHiddenAndAtAnotherScale) {
     PlatformSendMessage(gApp.mainWindow, MsgDpiChanged, 144, (intptr_t)&suggested);
     PlatformSendMessage(panel, MsgPaint, 0, 0);
     PlatformGetClientSize(panel, &panelWidth, &panelHeight);
+    PlatformGetToolbarExtent(gApp.toolbar, &toolbarWidth, &toolbarHeight);
     EXPECT_EQ(size().first, 2 * 5 + 5 + (panelWidth - 3 * 3 - 9) + 5);
-    EXPECT_EQ(size().second, 2 * 5 + 29 + 29 + 5 + panelHeight);
+    EXPECT_EQ(size().second, 2 * 5 + 29 + 29 + toolbarHeight + 5 + panelHeight);
     EXPECT_TRUE(SimGetControl(panel, IDC_PANEL_STATUS).bold);
     EXPECT_EQ(SimLiveFontCount(), 1);
     SimControlInfo tabs = SimGetControl(panel, IDC_PANEL_TABS);

@@ -268,6 +268,9 @@ struct SimDialogTemplate {
 };
 /* Reads a DIALOGEX template of resources/mirlow.rc; false when absent. */
 bool SimReadDialogTemplate(int templateId, SimDialogTemplate* dialog);
+/* Reads an entry of the resource script's string table (its literals
+ * joined, escapes turned into their characters); false when absent. */
+bool SimReadResourceString(int stringId, std::string* text);
 
 struct SimControlInfo {
     bool exists;
@@ -275,12 +278,16 @@ struct SimControlInfo {
     std::string text;
     bool visible, enabled, checked, focused;
     bool bold;                      /* uses a bold font the program made */
+    bool underlined;                /* uses an underlined font the program made */
     std::vector<std::string> items; /* list items, or a tab control's tabs */
     int selection;                  /* list selection; -1 for none */
     int position;                   /* trackbar */
     int x, y, width, height;        /* pixels, in the dialog's client area */
 };
 SimControlInfo SimGetControl(WindowHandle dialog, int controlId);
+/* Where a child window (a control, a child dialog) sits in its parent's
+ * client area, in pixels; all zero when it has no place. */
+ScreenRect SimChildRect(WindowHandle child);
 bool SimClickButton(WindowHandle dialog, int controlId);
 /* Replaces the text as the user's typing would. */
 bool SimTypeText(WindowHandle dialog, int controlId, const char* text);
@@ -298,14 +305,34 @@ const std::vector<int>& SimModalDialogsShown(void);
 /* The next tab controls cannot be made. */
 void SimFailTabControls(bool fail);
 
-/* The display scale of the one simulated monitor (96 at first). Changing
- * it lays the existing dialogs out again from their templates and gives
- * their controls the template's font at the new scale, as the system's
- * dialog manager does; top-level windows are told by the test. */
+/* The display scale of the one simulated monitor (96 at first), the one
+ * way tests set it. Changing it lays the existing dialogs out again from
+ * their templates and gives their controls the template's font at the new
+ * scale, as the system's dialog manager does; top-level windows are told
+ * by the test (MsgDpiChanged to the main window, which rescales the
+ * toolbar too). */
 void SimSetDpi(int dpi);
-/* Fonts the program made and has not released. */
+/* Fonts the program made and has not released; fonts made in all. */
 int SimLiveFontCount(void);
+int SimFontsMade(void);
 WindowHandle SimFocusedWindow(void);
+/* A control made as wide as its text (PlatformFitControlToText) is 6
+ * pixels a character at 96 dpi, growing with the scale. */
+int SimTextWidth(const char* text);
+
+/* What a dialog procedure meets besides its controls: where the pointer
+ * is (PlatformGetPointerPosition, the same point for every window), the
+ * cursor it set, the text colours it chose, its repaints, and the string
+ * table (read from the resource script unless a test sets an entry). */
+void SimSetPointer(int x, int y);
+/* The cursor resource last set (0 for none) and how often one was set. */
+int SimCursorResource(void);
+int SimCursorSets(void);
+/* The text colour last set for a device context, -1 for none. */
+int64_t SimStaticColour(uintptr_t deviceContext);
+int SimRedraws(WindowHandle window);
+void SimSetString(int stringId, const char* text);
+
 /* ---- Files read whole (sim_files.cpp) ----
  * The headless program's settings file and desktop description are read
  * through this: only a plain file, never more than limit bytes, without
@@ -343,5 +370,50 @@ void SimSetStartFailure(StartFailure kind, const char* text);
 const std::vector<EventRecord>& SimReleasedInput(void);
 /* Whether the program last asked for injected input (PlatformPreferInjectedInput). */
 bool SimInjectedInputPreferred(void);
+
+/* ---- The toolbar and the shell (sim_toolbar_shell.cpp) ----
+ * The toolbar is a child window whose buttons, images and sizes are kept
+ * for tests to read; it is as high as its buttons and 2 pixels of border,
+ * a button at least its image and 7 pixels, as the system's control makes
+ * them. Shell opens and browser starts are recorded and succeed unless a
+ * test queued other results. SimResetToolbarAndShell puts all of it back
+ * (SimReset calls it): toolbars made, the shell succeeding, a browser
+ * known. */
+void SimResetToolbarAndShell(void);
+/* The next toolbar cannot be created. */
+void SimFailToolbar(bool fail);
+
+struct SimToolbarButton {
+    int commandId;
+    int image;
+    bool enabled;
+};
+struct SimToolbarInfo {
+    bool exists;
+    std::vector<SimToolbarButton> buttons;
+    int imageSize; /* of the images it was last given; 0 before any */
+    int imageCount;
+    int disabledImageSize;
+    int buttonWidth, buttonHeight; /* as asked */
+    bool shown;
+    int fits; /* how often it was asked to size itself */
+};
+SimToolbarInfo SimGetToolbar(WindowHandle toolbar);
+
+/* Asks window for a tooltip as the toolbar does (MsgNotify with a request
+ * for commandId) and reports what the request holds afterwards. */
+struct SimTooltipAnswer {
+    bool instanceCleared; /* the request was answered */
+    std::string text;
+};
+SimTooltipAnswer SimAskTooltip(WindowHandle window, int commandId);
+
+/* Every shell open and browser start, in order: the target, or
+ * "browser " and the address. */
+const std::vector<std::string>& SimShellOpens(void);
+/* The next results of shell opens and browser starts (above 32 is
+ * success); with none queued they succeed. */
+void SimQueueShellResult(int result);
+void SimSetBrowserKnown(bool known);
 
 #endif

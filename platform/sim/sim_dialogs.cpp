@@ -1,14 +1,16 @@
 /*
- * sim_dialogs.cpp: dialogs, their controls, fonts and the display scale on
- * the simulated desktop.
+ * sim_dialogs.cpp: dialogs, their controls, fonts, strings and the display
+ * scale on the simulated desktop.
  *
  * A dialog is made from the program's own resource script (read from the
  * source tree), so the dialog procedures under test meet the controls,
- * identifiers, texts and styles of the real templates, and a test of the
- * script itself reads the same parse. Controls are child windows of the
- * simulated desktop (their text is the window's title, their visibility
- * the window's); what else a control holds (check mark, list, trackbar,
- * font, place) is kept here.
+ * identifiers, texts, styles and places of the real templates, and a test
+ * of the script itself reads the same parse; the string table comes from
+ * the same script. Controls are child windows of the simulated desktop
+ * (their text is the window's title, their visibility the window's); what
+ * else a control holds (check mark, list, trackbar, font, place) is kept
+ * here, with what a dialog procedure does to the screen (cursor, colours,
+ * repaints).
  */
 #include "platform/sim/sim_control.h"
 
@@ -57,12 +59,18 @@ struct SimDialogs {
     std::map<WindowHandle, Dialog> dialogs;
     std::map<WindowHandle, Place> places;
     std::map<WindowHandle, uintptr_t> fonts;
-    std::set<uintptr_t> liveFonts; /* made by the program */
+    std::map<uintptr_t, FontVariant> liveFonts; /* made by the program */
+    int fontsMade = 0;
     std::deque<std::function<void(WindowHandle)>> drivers;
     std::vector<int> modalShown;
     bool failTabControls = false;
     int dpi = 96;
     WindowHandle focus = nullptr;
+    int pointerX = 0, pointerY = 0;
+    int cursor = 0, cursorSets = 0;
+    std::map<uintptr_t, uint32_t> colours;
+    std::map<WindowHandle, int> redraws;
+    std::map<int, std::string> strings; /* set by tests, before the script's */
 };
 
 SimDialogs* sim = new SimDialogs;
@@ -159,6 +167,67 @@ int NumberOf(const std::string& field, const std::map<std::string, int>& numbers
     return (int)strtol(field.c_str(), nullptr, 0);
 }
 
+/* A statement goes on over the next lines while a line ends in a comma or
+ * an or-bar. */
+std::string JoinedStatement(std::istream& lines, const std::string& first) {
+    std::string statement = Trim(first), next;
+    while (!statement.empty() && (statement.back() == ',' || statement.back() == '|') &&
+           std::getline(lines, next))
+        statement += " " + Trim(next);
+    return statement;
+}
+
+/* The characters a string literal's escapes stand for. */
+char Unescaped(char c) {
+    switch (c) {
+    case 'n':
+        return '\n';
+    case 'r':
+        return '\r';
+    case 't':
+        return '\t';
+    default:
+        return c;
+    }
+}
+
+/* The string table's entries: an identifier, a comma, then literals that
+ * are joined (a doubled quote inside one is a quote). */
+std::map<int, std::string> ReadStringTable(void) {
+    std::map<std::string, int> numbers = ResourceNumbers();
+    std::string text = WithoutComments(ReadSourceFile("resources/mirlow.rc"));
+    std::map<int, std::string> table;
+    size_t at = text.find("STRINGTABLE");
+    size_t begin = at == std::string::npos ? at : text.find("BEGIN", at);
+    size_t end = begin == std::string::npos ? begin : text.find("\nEND", begin);
+    if (end == std::string::npos)
+        return table;
+    int id = 0;
+    std::string word;
+    for (size_t i = begin + 5; i < end; i++) {
+        char c = text[i];
+        if (c == '"') {
+            for (i++; i < end; i++) {
+                char d = text[i];
+                if (d == '"' && text[i + 1] != '"')
+                    break;
+                if (d == '"' || (d == '\\' && i + 1 < end)) {
+                    i++;
+                    d = d == '"' ? '"' : Unescaped(text[i]);
+                }
+                table[id] += d;
+            }
+        } else if (isalnum((unsigned char)c) || c == '_') {
+            word += c;
+        } else if (!word.empty()) {
+            id = NumberOf(word, numbers);
+            table[id];
+            word.clear();
+        }
+    }
+    return table;
+}
+
 /* The statements the program's templates use, with the class and the
  * styles each implies. */
 struct Statement {
@@ -177,6 +246,7 @@ const Statement Statements[] = {
     {"AUTOCHECKBOX", "Button", "BS_AUTOCHECKBOX | WS_TABSTOP", true},
     {"AUTORADIOBUTTON", "Button", "BS_AUTORADIOBUTTON | WS_TABSTOP", true},
     {"EDITTEXT", "Edit", "ES_LEFT | WS_BORDER | WS_TABSTOP", false},
+    {"ICON", "Static", "SS_ICON", true},
     {"COMBOBOX", "ComboBox", "CBS_SIMPLE | WS_TABSTOP", false},
     {"SCROLLBAR", "ScrollBar", "SBS_HORZ", false},
 };
@@ -338,7 +408,7 @@ bool SimReadDialogTemplate(int templateId, SimDialogTemplate* dialog) {
     bool inside = false, inBlock = false;
     *dialog = SimDialogTemplate{0, 0, "", "", {}};
     while (std::getline(lines, line)) {
-        line = Trim(line);
+        line = JoinedStatement(lines, line);
         std::istringstream words(line);
         std::string first, second;
         words >> first >> second;
@@ -371,7 +441,8 @@ bool SimReadDialogTemplate(int templateId, SimDialogTemplate* dialog) {
 }
 
 SimControlInfo SimGetControl(WindowHandle dialog, int controlId) {
-    SimControlInfo info = {false, "", "", false, false, false, false, false, {}, -1, 0, 0, 0, 0, 0};
+    SimControlInfo info = {false, "", "", false, false, false, false, false,
+                           false, {}, -1, 0,     0,     0,     0,     0};
     WindowHandle handle = PlatformGetDialogItem(dialog, controlId);
     SimWindowInfo window = SimGetWindowInfo(handle);
     if (!window.exists)
@@ -381,7 +452,9 @@ SimControlInfo SimGetControl(WindowHandle dialog, int controlId) {
     info.text = window.title;
     info.visible = window.visible;
     info.focused = sim->focus == handle;
-    info.bold = sim->liveFonts.count(sim->fonts[handle]) != 0;
+    auto font = sim->liveFonts.find(sim->fonts[handle]);
+    info.bold = font != sim->liveFonts.end() && font->second == FontBold;
+    info.underlined = font != sim->liveFonts.end() && font->second == FontUnderlined;
     auto control = sim->controls.find(handle);
     if (control != sim->controls.end()) {
         info.enabled = control->second.enabled;
@@ -396,6 +469,14 @@ SimControlInfo SimGetControl(WindowHandle dialog, int controlId) {
     info.width = place.width;
     info.height = place.height;
     return info;
+}
+
+ScreenRect SimChildRect(WindowHandle child) {
+    auto found = sim->places.find(child);
+    if (found == sim->places.end())
+        return ScreenRect{0, 0, 0, 0};
+    const Place& p = found->second;
+    return ScreenRect{p.x, p.y, p.x + p.width, p.y + p.height};
 }
 
 bool SimClickButton(WindowHandle dialog, int controlId) {
@@ -483,6 +564,49 @@ int SimLiveFontCount(void) {
     return (int)sim->liveFonts.size();
 }
 
+int SimFontsMade(void) {
+    return sim->fontsMade;
+}
+
+int SimTextWidth(const char* text) {
+    return (int)strlen(text) * Scaled(6);
+}
+
+void SimSetPointer(int x, int y) {
+    sim->pointerX = x;
+    sim->pointerY = y;
+}
+
+int SimCursorResource(void) {
+    return sim->cursor;
+}
+
+int SimCursorSets(void) {
+    return sim->cursorSets;
+}
+
+int64_t SimStaticColour(uintptr_t deviceContext) {
+    auto found = sim->colours.find(deviceContext);
+    return found != sim->colours.end() ? (int64_t)found->second : -1;
+}
+
+int SimRedraws(WindowHandle window) {
+    return sim->redraws[window];
+}
+
+void SimSetString(int stringId, const char* text) {
+    sim->strings[stringId] = text;
+}
+
+bool SimReadResourceString(int stringId, std::string* text) {
+    std::map<int, std::string> table = ReadStringTable();
+    auto found = table.find(stringId);
+    if (found == table.end())
+        return false;
+    *text = found->second;
+    return true;
+}
+
 WindowHandle SimFocusedWindow(void) {
     return sim->focus;
 }
@@ -562,6 +686,21 @@ void PlatformFocusDialogItem(WindowHandle dialog, int controlId) {
     WindowHandle control = PlatformGetDialogItem(dialog, controlId);
     if (control != nullptr)
         sim->focus = control;
+}
+
+bool PlatformGetControlRect(WindowHandle dialog, int controlId, ScreenRect* rect) {
+    WindowHandle control = PlatformGetDialogItem(dialog, controlId);
+    if (sim->places.count(control) == 0)
+        return false;
+    *rect = SimChildRect(control);
+    return true;
+}
+
+void PlatformFitControlToText(WindowHandle dialog, int controlId) {
+    WindowHandle control = PlatformGetDialogItem(dialog, controlId);
+    auto place = sim->places.find(control);
+    if (place != sim->places.end())
+        place->second.width = SimTextWidth(SimGetWindowInfo(control).title.c_str());
 }
 
 bool PlatformTakeEditModified(WindowHandle dialog, int controlId) {
@@ -677,10 +816,26 @@ void PlatformSetFocus(WindowHandle window) {
     sim->focus = window;
 }
 
-FontHandle PlatformCreateBoldFont(WindowHandle window) {
+void PlatformRedrawWindow(WindowHandle window) {
+    sim->redraws[window]++;
+}
+
+void PlatformGetPointerPosition(WindowHandle window, int* x, int* y) {
+    (void)window;
+    *x = sim->pointerX;
+    *y = sim->pointerY;
+}
+
+void PlatformSetCursorResource(int resourceId) {
+    sim->cursor = resourceId;
+    sim->cursorSets++;
+}
+
+FontHandle PlatformCreateFontVariant(WindowHandle window, FontVariant variant) {
     (void)window;
     uintptr_t font = NewFont();
-    sim->liveFonts.insert(font);
+    sim->liveFonts[font] = variant;
+    sim->fontsMade++;
     return (FontHandle)font;
 }
 
@@ -694,6 +849,25 @@ void PlatformUseFontOf(WindowHandle window, WindowHandle source) {
 
 void PlatformReleaseFont(FontHandle font) {
     sim->liveFonts.erase((uintptr_t)font);
+}
+
+intptr_t PlatformSetStaticColours(uintptr_t deviceContext, uint32_t textColour) {
+    sim->colours[deviceContext] = textColour;
+    return 0x0B12; /* the hollow brush */
+}
+
+/* A test's entry first, then the resource script's. */
+int PlatformLoadString(int stringId, char* buffer, int size) {
+    if (size <= 0)
+        return 0;
+    std::string text;
+    auto set = sim->strings.find(stringId);
+    if (set != sim->strings.end())
+        text = set->second;
+    else
+        SimReadResourceString(stringId, &text);
+    snprintf(buffer, (size_t)size, "%s", text.c_str());
+    return (int)strlen(buffer);
 }
 
 int PlatformWindowDpi(WindowHandle window) {

@@ -164,6 +164,7 @@ void SimReset(void) {
     SimResetDocuments();
     SimResetDialogs();
     SimResetPlayback();
+    SimResetToolbarAndShell();
 }
 
 void SimSetProgramPath(const char* path) {

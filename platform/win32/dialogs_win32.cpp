@@ -1,11 +1,15 @@
 /*
- * dialogs_win32.cpp: dialogs, their controls, fonts and the display scale
- * on the real Windows API.
+ * dialogs_win32.cpp: dialogs, their controls, fonts, strings, the pointer
+ * and the display scale on the real Windows API.
  *
  * One DLGPROC serves every dialog of the program: the portable procedure
  * travels in the creation parameter and is kept in the dialog's user
- * bytes, so no user-interface rule lives here. The glue itself only paints
- * the backgrounds of controls that sit on a tab control's body.
+ * bytes, so no user-interface rule lives here. A portable procedure
+ * answers 0 for what it leaves to the system and the message's result
+ * otherwise; a dialog procedure of the system returns most results through
+ * DWLP_MSGRESULT and a few directly (the first message, colour requests),
+ * and the glue knows which. The glue itself only paints the backgrounds of
+ * controls that sit on a tab control's body.
  *
  * The program declares per-monitor DPI awareness (v2). Dialogs made from
  * templates are scaled by the system; what the program measures itself
@@ -100,6 +104,11 @@ static bool PaintTabBody(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
     return false;
 }
 
+static bool ReturnsDirectly(UINT message) {
+    return message == WM_INITDIALOG ||
+           (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC);
+}
+
 static INT_PTR CALLBACK DialogGlue(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     INT_PTR painted;
     if (PaintTabBody(dialog, message, wParam, lParam, &painted))
@@ -115,7 +124,11 @@ static INT_PTR CALLBACK DialogGlue(HWND dialog, UINT message, WPARAM wParam, LPA
         reinterpret_cast<DialogProcedure>(GetWindowLongPtrA(dialog, DWLP_USER));
     if (procedure == nullptr)
         return FALSE;
-    return procedure(FromHwnd(dialog), message, wParam, lParam);
+    intptr_t result = procedure(FromHwnd(dialog), message, wParam, lParam);
+    if (ReturnsDirectly(message) || result == 0)
+        return (INT_PTR)result;
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, (LONG_PTR)result);
+    return TRUE;
 }
 
 WindowHandle PlatformCreateChildDialog(WindowHandle parent, int templateId,
@@ -171,6 +184,37 @@ void PlatformFocusDialogItem(WindowHandle dialog, int controlId) {
     HWND control = Item(dialog, controlId);
     if (control != nullptr)
         SendMessageA(ToHwnd(dialog), WM_NEXTDLGCTL, (WPARAM)control, TRUE);
+}
+
+bool PlatformGetControlRect(WindowHandle dialog, int controlId, ScreenRect* rect) {
+    HWND control = Item(dialog, controlId);
+    RECT outer, inner;
+    if (control == nullptr || !GetWindowRect(control, &outer) || !GetClientRect(control, &inner))
+        return false;
+    POINT corner = {outer.left, outer.top};
+    ScreenToClient(ToHwnd(dialog), &corner);
+    *rect = ScreenRect{(int)corner.x, (int)corner.y, (int)(corner.x + inner.right),
+                       (int)(corner.y + inner.bottom)};
+    return true;
+}
+
+/* Measured with the font the control draws with. */
+void PlatformFitControlToText(WindowHandle dialog, int controlId) {
+    HWND control = Item(dialog, controlId);
+    if (control == nullptr)
+        return;
+    char text[256] = "";
+    int length = GetWindowTextA(control, text, sizeof text);
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, (HGDIOBJ)SendMessageA(control, WM_GETFONT, 0, 0));
+    SIZE extent = {0, 0};
+    bool measured = GetTextExtentPoint32A(dc, text, length, &extent) != 0;
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    RECT client;
+    if (measured && extent.cx > 0 && GetClientRect(control, &client))
+        SetWindowPos(control, nullptr, 0, 0, extent.cx, client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 /* The edit sets its modified mark when the user changes the text and
@@ -261,15 +305,38 @@ void PlatformMakeNotTopmost(WindowHandle window) {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+void PlatformRedrawWindow(WindowHandle window) {
+    RedrawWindow(ToHwnd(window), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+/* ---- The pointer ---- */
+
+void PlatformGetPointerPosition(WindowHandle window, int* x, int* y) {
+    POINT point = {0, 0};
+    GetCursorPos(&point);
+    ScreenToClient(ToHwnd(window), &point);
+    *x = (int)point.x;
+    *y = (int)point.y;
+}
+
+void PlatformSetCursorResource(int resourceId) {
+    HCURSOR cursor = LoadCursorA(Win32Instance(), MAKEINTRESOURCEA(resourceId));
+    if (cursor != nullptr)
+        SetCursor(cursor);
+}
+
 /* ---- Fonts ---- */
 
-FontHandle PlatformCreateBoldFont(WindowHandle window) {
+FontHandle PlatformCreateFontVariant(WindowHandle window, FontVariant variant) {
     HFONT font = (HFONT)SendMessageA(ToHwnd(window), WM_GETFONT, 0, 0);
     LOGFONTA description;
     if (GetObjectA(font != nullptr ? (HGDIOBJ)font : GetStockObject(DEFAULT_GUI_FONT),
                    sizeof description, &description) == 0)
         return nullptr;
-    description.lfWeight = FW_BOLD;
+    if (variant == FontBold)
+        description.lfWeight = FW_BOLD;
+    else
+        description.lfUnderline = TRUE;
     return reinterpret_cast<FontHandle>(CreateFontIndirectA(&description));
 }
 
@@ -284,6 +351,23 @@ void PlatformUseFontOf(WindowHandle window, WindowHandle source) {
 
 void PlatformReleaseFont(FontHandle font) {
     DeleteObject(reinterpret_cast<HGDIOBJ>(font));
+}
+
+intptr_t PlatformSetStaticColours(uintptr_t deviceContext, uint32_t textColour) {
+    HDC dc = reinterpret_cast<HDC>(deviceContext);
+    SetTextColor(dc, RGB((textColour >> 16) & 0xFF, (textColour >> 8) & 0xFF, textColour & 0xFF));
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<intptr_t>(GetStockObject(HOLLOW_BRUSH));
+}
+
+/* ---- Strings ---- */
+
+int PlatformLoadString(int stringId, char* buffer, int size) {
+    if (size <= 0)
+        return 0;
+    buffer[0] = '\0';
+    int length = LoadStringA(Win32Instance(), (UINT)stringId, buffer, size);
+    return length > 0 ? length : 0;
 }
 
 /* ---- The display scale ---- */

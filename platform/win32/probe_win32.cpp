@@ -4,7 +4,8 @@
  * there, and commands leave no trace until their handlers exist, so the
  * program reports both itself when MIRLOW_TEST_PROBE names a file. It
  * also notes when a window is shown, so a hidden run can be told apart,
- * writes the menu again whenever a test asks for it, and notes which
+ * writes the menu (and where the toolbar's buttons are) again whenever a
+ * test asks for it, notes every tooltip the toolbar answers, and which
  * dialog texts do not fit their controls at the scale the program runs at.
  *
  * A test may write control lines into the probe file before the program
@@ -16,6 +17,7 @@
  *                              Wine, which accepts it and never calls it
  */
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -83,6 +85,45 @@ static void WriteMenuItems(FILE* file, HMENU menu, int depth) {
     }
 }
 
+/* The main window's client size and where its visible children (toolbar,
+ * panel) are in it, so a test can tell that they fit and do not overlap. */
+static void WriteLayout(FILE* file, HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    fprintf(file, "client %ld %ld\n", client.right, client.bottom);
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[64] = "";
+        RECT rect;
+        if (!IsWindowVisible(child) || !GetClassNameA(child, className, sizeof className) ||
+            !GetWindowRect(child, &rect))
+            continue;
+        MapWindowPoints(nullptr, window, (POINT*)&rect, 2);
+        fprintf(file, "child %s %ld %ld %ld %ld\n", className, rect.left, rect.top, rect.right,
+                rect.bottom);
+    }
+}
+
+/* Where each toolbar button is in the main window's client area (its
+ * centre, then its rectangle), so a test can point at it wherever the
+ * window ends up. */
+static void WriteToolbarButtons(FILE* file, HWND window) {
+    HWND toolbar = FindWindowExA(window, nullptr, TOOLBARCLASSNAMEA, nullptr);
+    int count = toolbar != nullptr ? (int)SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0) : 0;
+    for (int i = 0; i < count; i++) {
+        TBBUTTON button;
+        RECT rect;
+        if (!SendMessageA(toolbar, TB_GETBUTTON, (WPARAM)i, (LPARAM)&button) ||
+            !SendMessageA(toolbar, TB_GETITEMRECT, (WPARAM)i, (LPARAM)&rect) ||
+            button.idCommand == 0)
+            continue;
+        MapWindowPoints(toolbar, window, (POINT*)&rect, 2);
+        fprintf(file, "toolbar-button %d %ld %ld %ld %ld %ld %ld\n", button.idCommand,
+                (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2, rect.left, rect.top,
+                rect.right, rect.bottom);
+    }
+}
+
 static void WriteMenu(HWND window) {
     HMENU menu = GetMenu(window);
     FILE* file = menu != nullptr ? OpenProbeFile() : nullptr;
@@ -91,6 +132,16 @@ static void WriteMenu(HWND window) {
     fputs("menu\n", file);
     WriteMenuItems(file, menu, 1);
     fputs("end menu\n", file);
+    WriteLayout(file, window);
+    WriteToolbarButtons(file, window);
+    fclose(file);
+}
+
+void Win32ProbeTooltip(int commandId, const char* text) {
+    FILE* file = OpenProbeFile();
+    if (file == nullptr)
+        return;
+    fprintf(file, "tooltip %d %s\n", commandId, text != nullptr ? text : "");
     fclose(file);
 }
 

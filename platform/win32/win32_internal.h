@@ -24,6 +24,8 @@ void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam);
  * and every control whose text does not fit its place (measured with the
  * control's own font), so tests can check each scale for clipped text. */
 void Win32ProbeDialogReady(HWND dialog, int templateId);
+/* Notes a tooltip answered for a toolbar button (text null: none). */
+void Win32ProbeTooltip(int commandId, const char* text);
 
 /* While an emulated playback hook is installed, drives it until a message
  * arrives, which it returns in msg (true). False when no emulated hook is

@@ -178,6 +178,32 @@ forget_settings() {
     return 0
 }
 
+# layout_now: asks the running program to write its menu and layout to its
+# probe file and prints the layout that followed the last menu: "client W
+# H", a "child CLASS LEFT TOP RIGHT BOTTOM" line per visible child window
+# and a "toolbar-button ID CX CY LEFT TOP RIGHT BOTTOM" line per button, in
+# the main window's client coordinates.
+layout_now() {
+    probe write-menu Mirlow || return 1
+    awk '/^menu$/ {block = ""} /^(client|child|toolbar-button) / {block = block $0 "\n"}
+         END {printf "%s", block}' "$PROBE_FILE"
+}
+
+# use_dpi DPI: programs started from now on see that display scale (Wine's
+# LogPixels, read when the server starts). A test that changes it sets 96
+# again before it ends.
+use_dpi() {
+    local place
+    for place in 'HKCU\Control Panel\Desktop' \
+        'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+        wine reg add "$place" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    done
+    wineserver -k >/dev/null 2>&1
+    wineserver -w >/dev/null 2>&1
+    wineserver -p >/dev/null 2>&1
+    wine "$MIRLOW_PROBE" noop >/dev/null 2>&1
+}
+
 # start_recording LOG: starts mirlow.exe interactively and its recording;
 # LOG is the program's log at MEDIUM or LOW, where the start shows.
 start_recording() {

@@ -9,6 +9,7 @@
  *   mirlow_probe title CLASS                      prints the title
  *   mirlow_probe visible CLASS                    prints 1 or 0
  *   mirlow_probe rect CLASS                       prints left top right bottom
+ *   mirlow_probe client-origin CLASS              prints the client area's screen corner
  *   mirlow_probe post-command CLASS ID            posts WM_COMMAND
  *   mirlow_probe close CLASS                      posts WM_CLOSE
  *   mirlow_probe wait-box CAPTION TIMEOUT_MS      prints the box's text
@@ -28,6 +29,11 @@
  *                                                 "R x y", "M x y"), wheel turn
  *                                                 ("W delta x y") and key press
  *                                                 ("K vk") it gets to FILE, one a line
+ *   mirlow_probe button-enabled CLASS ID          prints 1 or 0 for a toolbar button
+ *   mirlow_probe dialog-texts NAME                prints "ID TEXT" per control of the
+ *                                                 window (an edit's text too)
+ *   mirlow_probe record-args FILE ARGS...         appends the arguments to FILE,
+ *                                                 one line each (a stand-in browser)
  *
  * Controls of a window, found by id among all its descendants (the
  * settings panel's controls are the main window's grandchildren):
@@ -46,6 +52,7 @@
  * usage error.
  */
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -285,6 +292,41 @@ static int PrintText(HWND window) {
     return 0;
 }
 
+/* Each control's text, one line per control, newlines shown as \n. */
+static BOOL CALLBACK PrintControlText(HWND control, LPARAM) {
+    static char text[16384];
+    text[0] = '\0';
+    /* An edit control keeps its text to itself; only asking it works across processes. */
+    SendMessageA(control, WM_GETTEXT, sizeof text, (LPARAM)text);
+    printf("%d ", GetDlgCtrlID(control));
+    for (const char* at = text; *at != '\0'; at++) {
+        if (*at == '\n')
+            fputs("\\n", stdout);
+        else if (*at != '\r')
+            putchar(*at);
+    }
+    putchar('\n');
+    return TRUE;
+}
+
+static int RecordArguments(int argc, char** argv) {
+    FILE* file = fopen(argv[2], "ab");
+    if (file == nullptr)
+        return 1;
+    for (int i = 3; i < argc; i++)
+        fprintf(file, "%s\n", argv[i]);
+    fclose(file);
+    return 0;
+}
+
+static int PrintDialogTexts(const char* name) {
+    HWND window = FindByName(name);
+    if (window == nullptr)
+        return 1;
+    EnumChildWindows(window, PrintControlText, 0);
+    return 0;
+}
+
 static int Run(int argc, char** argv) {
     if (argc < 2)
         return 2;
@@ -309,6 +351,10 @@ static int Run(int argc, char** argv) {
     }
     if (strcmp(verb, "answer-file-dialog") == 0)
         return argc > 4 ? AnswerFileDialog(name, argv[3], atoi(argv[4])) : 2;
+    if (strcmp(verb, "record-args") == 0)
+        return RecordArguments(argc, argv);
+    if (strcmp(verb, "dialog-texts") == 0)
+        return PrintDialogTexts(name);
     if (strcmp(verb, "press") == 0) {
         HWND box = FindWindowA("#32770", name);
         HWND button = box != nullptr ? GetDlgItem(box, number) : nullptr;
@@ -343,6 +389,19 @@ static int Run(int argc, char** argv) {
         if (!GetWindowRect(window, &rect))
             return 1;
         printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+        return 0;
+    }
+    if (strcmp(verb, "client-origin") == 0) {
+        POINT origin = {0, 0};
+        ClientToScreen(window, &origin);
+        printf("%ld %ld\n", origin.x, origin.y);
+        return 0;
+    }
+    if (strcmp(verb, "button-enabled") == 0) {
+        HWND toolbar = FindWindowExA(window, nullptr, "ToolbarWindow32", nullptr);
+        if (toolbar == nullptr)
+            return 1;
+        printf("%d\n", SendMessageA(toolbar, TB_ISBUTTONENABLED, (WPARAM)number, 0) ? 1 : 0);
         return 0;
     }
     if (strcmp(verb, "post-command") == 0)

@@ -7,24 +7,9 @@
 # at.
 source "$(dirname "$0")/lib.sh"
 
-set_dpi() {
-    local place
-    for place in 'HKCU\Control Panel\Desktop' \
-        'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-        wine reg add "$place" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
-    done
-    # Programs read the scale when the server starts.
-    wineserver -k >/dev/null 2>&1
-    wineserver -p >/dev/null 2>&1
-    wine "$MIRLOW_PROBE" noop >/dev/null 2>&1
-}
 # Later tests play recordings: the settings stored here (an eight-digit
 # repeat count) must not outlive this test, nor must the scale.
-forget_settings() {
-    wine reg delete 'HKLM\SOFTWARE\Mirlow' /f >/dev/null 2>&1
-    wine reg delete 'HKCU\SOFTWARE\Mirlow' /f >/dev/null 2>&1
-}
-trap 'forget_settings; set_dpi 96; stop_leftover_mirlow' EXIT
+trap 'forget_settings; use_dpi 96; stop_leftover_mirlow' EXIT
 
 # shot NAME WINDOW: the window's part of the screen.
 shot() {
@@ -39,7 +24,7 @@ shot() {
 wine reg delete 'HKLM\SOFTWARE\Mirlow' /f >/dev/null 2>&1
 wine reg add 'HKLM\SOFTWARE\Mirlow' /v Repeats /t REG_DWORD /d 12345678 /f >/dev/null 2>&1
 for dpi in 96 144 192; do
-    set_dpi "$dpi"
+    use_dpi "$dpi"
     start_mirlow
     probe wait-window Mirlow 15000 || fail "no window at $dpi dpi"
     wait_for_line_containing "$PROBE_FILE" "dialog 1028 dpi $dpi " 5 || fail "no panel at $dpi dpi"

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Makes the release a Windows user downloads, build/dist/mirlow-2.30-win64.zip:
+# one folder, mirlow-2.30, holding mirlow.exe (from build/win, so build
+# first), the user guide, the sample scripts, a read-me and the licence.
+# The licence is the text of the program's own Legal Agreement, taken from
+# resources/mirlow.rc, so the two never differ. Text files get Windows line
+# ends. Every file carries the time of the last commit, so the same sources
+# give the same zip.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+version=2.30
+exe=build/win/mirlow.exe
+[ -f "$exe" ] || { echo "package: $exe is missing; run scripts/build.sh first" >&2; exit 1; }
+
+dist=build/dist
+folder=$dist/mirlow-$version
+zip=$dist/mirlow-$version-win64.zip
+rm -rf "$dist"
+mkdir -p "$folder/samples"
+
+with_crlf() { sed 's/\r$//; s/$/\r/' "$1" >"$2"; }
+
+cp "$exe" "$folder/mirlow.exe"
+cp resources/mirlowHelp.htm "$folder/mirlowHelp.htm"
+for sample in samples/*.mrx; do
+    with_crlf "$sample" "$folder/samples/$(basename "$sample")"
+done
+with_crlf docs/windows-readme.txt "$folder/README.txt"
+
+# The two string-table entries of the agreement, joined: each string's
+# pieces are concatenated, "" stands for a double quote, \r\n for a line end.
+perl -0777 -ne '
+    /STRINGTABLE\s*BEGIN(.*?)\nEND/s or die "package: no string table in mirlow.rc\n";
+    my ($table, $text) = ($1, "");
+    while ($table =~ /"((?:[^"]|"")*)"/g) { my $piece = $1; $piece =~ s/""/"/g; $text .= $piece; }
+    $text =~ s/\\r\\n/\r\n/g;
+    print $text, "\r\n";
+' resources/mirlow.rc >"$folder/LICENCE.txt"
+grep -q "LICENCE AGREEMENT" "$folder/LICENCE.txt" || { echo "package: licence text not found" >&2; exit 1; }
+
+stamp=$(git log -1 --format=%cd --date=format:%Y%m%d%H%M.%S 2>/dev/null || date +%Y%m%d%H%M.%S)
+find "$folder" -exec touch -t "$stamp" {} +
+(cd "$dist" && find "mirlow-$version" -type f | LC_ALL=C sort | zip -q -X -D "mirlow-$version-win64.zip" -@)
+echo "package: $zip ($(du -k "$zip" | cut -f1) KB)"

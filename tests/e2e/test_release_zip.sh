@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The release as a user downloads it (build/dist, made by scripts/package.sh):
+# it holds the program, the guide, the samples, the read-me and the
+# licence; unpacked into C:\Program Files of a Wine that has never seen
+# Mirlow, it plays a bundled sample from there: the demo types into Notepad
+# and saves the text.
+source "$(dirname "$0")/lib.sh"
+
+zip="$(dirname "$MIRLOW_EXE")/../dist/mirlow-2.30-win64.zip"
+[ -f "$zip" ] || fail "no $zip: scripts/package.sh makes it"
+expected=$(printf '%s\n' LICENCE.txt README.txt mirlow.exe mirlowHelp.htm samples/demo.mrx \
+    samples/note.mrx | sed 's|^|mirlow-2.30/|')
+[ "$(unzip -Z1 "$zip" | LC_ALL=C sort)" = "$expected" ] \
+    || fail "the zip holds: $(unzip -Z1 "$zip" | tr '\n' ' ')"
+
+source "$(dirname "$0")/fresh_prefix.sh"
+unzip -q "$zip" -d "$WINEPREFIX/drive_c/Program Files" || fail "cannot unpack"
+folder='C:\Program Files\mirlow-2.30'
+unpacked="$WINEPREFIX/drive_c/Program Files/mirlow-2.30"
+head -n1 "$unpacked/LICENCE.txt" | grep -q "^MIRLOW END-USER LICENCE AGREEMENT" \
+    || fail "LICENCE.txt is not the agreement"
+grep -q 'id="refgoto"' "$unpacked/mirlowHelp.htm" || fail "the guide has no script reference"
+
+# Notepad's very first start in a new prefix is slow; the demo gives it 2 s.
+timeout 30 wine notepad >/dev/null 2>&1 &
+warm=$!
+probe wait-window "-:Untitled - Notepad" 20000 || fail "notepad does not start"
+probe close "-:Untitled - Notepad"
+wait $warm
+
+saved="$WINEPREFIX/drive_c/users/Public/mirlow-demo.txt"
+MIRLOW_EXE="$folder\\mirlow.exe" start_mirlow "$folder\\samples\\demo.mrx"
+wait_exit 90
+[ "$EXIT_CODE" = "0" ] || fail "the demo ended with exit code $EXIT_CODE"
+wait_for_file "$saved" 10 || fail "the demo saved nothing"
+probe close "-:mirlow-demo.txt - Notepad" >/dev/null
+head -n1 "$saved" | tr -d '\r' | grep -qx 'Hello from Mirlow, 2.30!' \
+    || fail "the saved text begins '$(head -n1 "$saved")'"
+echo "release zip unpacked into a fresh Wine and its demo played: ok"
