@@ -36,7 +36,7 @@ expect_layout() {
 }
 
 panel_hidden() {
-    ! layout_now | grep -q '^child #32770 '
+    ! layout_now | grep '^child #32770 ' >/dev/null
 }
 
 shot() { # NAME

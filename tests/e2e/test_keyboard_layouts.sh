@@ -14,7 +14,9 @@ restore() {
 trap restore EXIT
 
 keymap_is() {
-    xkbcomp -w0 "$DISPLAY" - 2>/dev/null | grep -q "xkb_symbols.*+$1"
+    # grep reads to the end: with -q it would stop early, and xkbcomp, cut off
+    # by SIGPIPE, would fail the pipeline under pipefail.
+    xkbcomp -w0 "$DISPLAY" - 2>/dev/null | grep "xkb_symbols.*+$1" >/dev/null
 }
 
 # type_into_notepad LAYOUT [locks]: a fresh notepad under the keymap, the
