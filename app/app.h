@@ -15,8 +15,6 @@
 
 #include "platform/platform.h"
 
-const int MaxPathLength = 259;
-
 /* The shell's process-wide state. */
 struct AppState {
     WindowHandle mainWindow;

@@ -19,17 +19,7 @@
 #include <cstdint>
 #include <cstdio>
 
-/* One input event, laid out as the system's journal record: five
- * little-endian 32-bit fields. Keys carry the virtual key in the low byte of
- * paramL; mouse events carry x in paramL and y in paramH. */
-struct EventRecord {
-    uint32_t message;
-    int32_t paramL;
-    int32_t paramH;
-    uint32_t time;
-    uint32_t hwnd;
-};
-static_assert(sizeof(EventRecord) == 20, "EventRecord is the 20-byte file and journal record");
+#include "platform/platform.h"
 
 /* A placeholder event (message 0) holds the place of a script command. */
 inline bool IsPlaceholderEvent(const EventRecord& event) {

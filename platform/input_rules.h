@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "model/model.h"
+#include "platform/platform.h"
 
 /* ---- Absolute mouse positions ----
  * SendInput takes a position as a number from 0 to 65535 across the

@@ -26,6 +26,22 @@
 #include <cstdint>
 #include <cstdio>
 
+/* The longest path the system's file calls accept, without the
+ * terminating zero. */
+const int MaxPathLength = 259;
+
+/* One input event, laid out as the system's journal record: five
+ * little-endian 32-bit fields. Keys carry the virtual key in the low byte of
+ * paramL; mouse events carry x in paramL and y in paramH. */
+struct EventRecord {
+    uint32_t message;
+    int32_t paramL;
+    int32_t paramH;
+    uint32_t time;
+    uint32_t hwnd;
+};
+static_assert(sizeof(EventRecord) == 20, "EventRecord is the 20-byte file and journal record");
+
 /* Opaque handles. A null handle means "none". */
 struct PlatformWindowTag;
 typedef PlatformWindowTag* WindowHandle;
@@ -253,7 +269,6 @@ enum : int {
     HookSystemModalOff = 5,
 };
 
-struct EventRecord;
 /* Returns the delay for HookGetNext, otherwise 0 or what the next hook
  * answered; sets *wroteRecord when it filled *record. */
 typedef intptr_t (*PlaybackHookProcedure)(int code, EventRecord* record, bool* wroteRecord);

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "model/model.h"
 #include "platform/platform.h"
 
 /* A fresh desktop: no windows or classes, an empty queue, the clock at
