@@ -101,12 +101,6 @@ void SetCommandState(int state);
  * recording: path is the document's path after a load or a save. */
 void OfferEditScriptFor(const char* path);
 
-/* Message boxes without owner window. Every box of the program goes
- * through these two, never straight to the platform. ShowMessageWithIcon
- * shows the program's own icon resource instead of a system icon. */
-int ShowMessageBox(const char* text, const char* caption, uint32_t style);
-int ShowMessageWithIcon(const char* text, const char* caption, uint32_t style, int iconId);
-
 /* ---- The document (document_commands.cpp) ----
  * The open recording is untitled (documentPath empty) or named, clean or
  * modified (modifiedCount). Its format follows its path alone: a path that

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "log/log.h"
 #include "model/model.h"
 #include "playback/playback.h"
 #include "resources/resource.h"

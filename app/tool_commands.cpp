@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "log/log.h"
 #include "model/model.h"
 #include "playback/playback.h"
 #include "resources/resource.h"

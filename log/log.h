@@ -1,5 +1,6 @@
 /*
- * log.h: the diagnostic log.
+ * log.h: the diagnostic log, and the message boxes, which fall back on it
+ * where nobody can see them.
  *
  * One line is appended at a time to the file that the Logfile setting
  * names. Callers test the level themselves before they build a line, so a
@@ -57,5 +58,14 @@ void EraseLogFile(void);
  * the same path with ".log" added, and the first one written there says
  * why. */
 void SetRecordingBeingLoaded(const char* path);
+
+/* ---- Message boxes (message_boxes.cpp) ----
+ * Message boxes without owner window. Every box of the program goes
+ * through these two, never straight to the platform. ShowMessageWithIcon
+ * shows the program's own icon resource instead of a system icon. Where
+ * nobody can see the desktop, the box is not shown: its text goes to the
+ * log at LOW and the box's default button is the answer. */
+int ShowMessageBox(const char* text, const char* caption, uint32_t style);
+int ShowMessageWithIcon(const char* text, const char* caption, uint32_t style, int iconId);
 
 #endif

@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "log/log.h"
 
 struct KeyListEntry {
     const char* text;

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "log/log.h"
 #include "model/model.h"
 #include "resources/resource.h"
 
