@@ -21,8 +21,6 @@ struct AppState {
     WindowHandle tabPanel; /* null in command-line mode */
     WindowHandle toolbar;  /* null in command-line mode */
     bool commandLineMode;
-    char documentPath[MaxPathLength + 1]; /* empty: the untitled document */
-    int32_t modifiedCount;                /* nonzero: unsaved changes */
     int32_t loopsCompleted;
     HookHandle journalHook; /* the installed record or playback hook */
     int exitCode;           /* what a command-line run ends with: see RunExitCode */
@@ -32,7 +30,6 @@ extern AppState gApp;
 
 extern const char* const MainWindowClassName; /* "Mirlow" */
 extern const char* const ProgramTitle;        /* "Mirlow" */
-extern const char* const ProductWebAddress;   /* the product's web page */
 
 /* Process exit codes. Interactive runs end with ExitSuccess. A command-line
  * run is unattended: anything but a complete playback is reported. */
@@ -102,8 +99,8 @@ void SetCommandState(int state);
 void OfferEditScriptFor(const char* path);
 
 /* ---- The document (document_commands.cpp) ----
- * The open recording is untitled (documentPath empty) or named, clean or
- * modified (modifiedCount). Its format follows its path alone: a path that
+ * The open recording (gDocument) is untitled (its path empty) or named,
+ * clean or modified (its modifiedCount). Its format follows its path alone: a path that
  * holds ".mrl" is a binary recording, any other a text script. While a
  * recording or a playback runs, no command that would replace, load or
  * save the document does anything. */

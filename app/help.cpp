@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "log/log.h"
+#include "model/model.h"
 
 const char* const InfoEmailAddress = "info@mirlow.app";
 const char* const SupportEmailAddress = "support@mirlow.app";

@@ -16,7 +16,7 @@
 #include "settings/settings.h"
 
 const char* DocumentDisplayName(void) {
-    return gApp.documentPath[0] != '\0' ? gApp.documentPath : "(Untitled)";
+    return gDocument.path[0] != '\0' ? gDocument.path : "(Untitled)";
 }
 
 void ShowDocumentTitle(void) {
@@ -32,8 +32,8 @@ void ShowDocumentTitle(void) {
 static void OnCreate(WindowHandle window) {
     gApp.mainWindow = window;
     ClearEventList();
-    gApp.documentPath[0] = '\0';
-    gApp.modifiedCount = 0;
+    gDocument.path[0] = '\0';
+    gDocument.modifiedCount = 0;
     if (gApp.commandLineMode)
         return;
     ShowProgramTitle();

@@ -21,7 +21,6 @@
 AppState gApp;
 const char* const MainWindowClassName = "Mirlow";
 const char* const ProgramTitle = "Mirlow";
-const char* const ProductWebAddress = "https://mirlow.app/";
 
 bool PathFromCommandTail(const char* tail, char* path) {
     const char* start = tail;
@@ -105,11 +104,11 @@ static void ReportOverlongPath(const char* tail) {
 /* The main window's creation has emptied the document path that start-up
  * named early; it is named again here. */
 static bool StartCommandLineRun(const char* tail) {
-    if (!PathFromCommandTail(tail, gApp.documentPath)) {
+    if (!PathFromCommandTail(tail, gDocument.path)) {
         ReportOverlongPath(tail);
         return false;
     }
-    if (LoadRecording(gApp.documentPath, true) < 0)
+    if (LoadRecording(gDocument.path, true) < 0)
         return false;
     gApp.loopsCompleted = 0;
     PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
@@ -133,6 +132,7 @@ static bool FailStart(ExitCode code, int* exitCode) {
 
 bool StartMirlow(const char* commandTail, int showState, int* exitCode) {
     memset(&gApp, 0, sizeof gApp);
+    memset(&gDocument, 0, sizeof gDocument);
     memset(&gJournal, 0, sizeof gJournal);
     commandTail = SkipLeadingBlanks(commandTail);
     gApp.commandLineMode = commandTail[0] != '\0';
@@ -140,7 +140,7 @@ bool StartMirlow(const char* commandTail, int showState, int* exitCode) {
     /* The recording is named before the settings are read, so that the
      * log's start-up erase knows which file it must never touch. */
     if (gApp.commandLineMode)
-        PathFromCommandTail(commandTail, gApp.documentPath);
+        PathFromCommandTail(commandTail, gDocument.path);
 
     RecordingAllocation allocation = AllocateRecording();
     if (allocation != AllocationSucceeded) {

@@ -21,6 +21,7 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "model/model.h"
 #include "settings/settings.h"
 
 bool LogLevelAtLeast(LogLevel level) {
@@ -57,7 +58,7 @@ static LogTarget target;
 
 static bool TargetIsCurrent(void) {
     return target.decided && strcmp(target.logfile, gSettings.logfile) == 0 &&
-           strcmp(target.document, gApp.documentPath) == 0 &&
+           strcmp(target.document, gDocument.path) == 0 &&
            strcmp(target.loading, recordingBeingLoaded) == 0;
 }
 
@@ -68,11 +69,11 @@ static void RedirectedPath(char* path, size_t size) {
 }
 
 static void DecideTarget(void) {
-    bool redirected = LogfileIs(gApp.documentPath) || LogfileIs(recordingBeingLoaded);
+    bool redirected = LogfileIs(gDocument.path) || LogfileIs(recordingBeingLoaded);
     if (!redirected || !target.redirected || strcmp(target.logfile, gSettings.logfile) != 0)
         target.told = false;
     snprintf(target.logfile, sizeof target.logfile, "%s", gSettings.logfile);
-    snprintf(target.document, sizeof target.document, "%s", gApp.documentPath);
+    snprintf(target.document, sizeof target.document, "%s", gDocument.path);
     snprintf(target.loading, sizeof target.loading, "%s", recordingBeingLoaded);
     target.decided = true;
     target.redirected = redirected;

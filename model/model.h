@@ -70,6 +70,19 @@ struct Recording {
 
 extern Recording gRecording;
 
+/* The open document: the recording's file and whether it has changes that
+ * are not saved. The shell's document commands name, clear and save it. */
+struct Document {
+    char path[MaxPathLength + 1]; /* empty: the untitled document */
+    int32_t modifiedCount;        /* nonzero: unsaved changes */
+};
+
+extern Document gDocument;
+
+/* The product's web page: the first line of every text script saved names
+ * it, and the About box links to it. */
+extern const char* const ProductWebAddress;
+
 /* Which buffer failed to be obtained, in the order they are requested. */
 enum RecordingAllocation {
     AllocationSucceeded,

@@ -304,13 +304,13 @@ void StartRecording(void) {
         return;
     LogRecordingStart();
     SetCommandState(ID_RECORDER_START);
-    gApp.modifiedCount++;
+    gDocument.modifiedCount++;
     if (gSettings.minimize != 0)
         PlatformShowWindow(gApp.mainWindow, ShowMinimize);
     LogPrintf(LogLow, "Start Recording time: %li ticks", (long)PlatformTickCount());
     gApp.journalHook = PlatformInstallRecordHook(RecordHookProc);
     if (gApp.journalHook == nullptr) {
-        gApp.modifiedCount--;
+        gDocument.modifiedCount--;
         ShowMessageBox("Start Windows Recorder Failed!", "Failure",
                        BoxOk | BoxIconWarning | BoxTaskModal);
         return;

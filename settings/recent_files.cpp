@@ -167,7 +167,7 @@ void OpenRecentFile(int slot) {
         return;
     }
     OfferToRemove(path);
-    gApp.documentPath[0] = '\0';
+    gDocument.path[0] = '\0';
     ShowProgramTitle();
 }
 

@@ -163,7 +163,7 @@ TEST_F(PlaybackTest, RepeatsRetitleTheWindowAndEndAsTheyStarted) {
 TEST_F(PlaybackTest, ContinuousPlayCountsPassesUntilCancelled) {
     static std::string lastTitle;
     gSettings.repeatForever = 1;
-    strcpy(gApp.documentPath, "C:\\daily.mrx");
+    strcpy(gDocument.path, "C:\\daily.mrx");
     Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1050)});
     gSettings.interruptWarning = 0;
     SimCancelJournalAfter(9); // the fifth pass is cancelled after its first event

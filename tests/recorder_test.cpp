@@ -115,7 +115,7 @@ TEST_F(RecorderTest, AFinishedListIsTheEventsAndTheEndMarker) {
                   "Recording through low-level input hooks (no journal hook available)\r\n" +
                       std::string(end) + "\r\n\r\n");
     }
-    EXPECT_EQ(gApp.modifiedCount, 2);
+    EXPECT_EQ(gDocument.modifiedCount, 2);
 }
 
 TEST_F(RecorderTest, TheStopKeyEndsTheRecordingUnrecorded) {
@@ -264,7 +264,7 @@ TEST_F(RecorderTest, AHookThatCannotBeHadLeavesTheOpenRecordingAsItWas) {
     EXPECT_EQ(SimMessageBoxes()[0].caption, "Failure");
     EXPECT_EQ(SimMessageBoxes()[0].style, BoxOk | BoxIconWarning | BoxTaskModal);
     EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_STOP));
-    EXPECT_EQ(gApp.modifiedCount, 0);
+    EXPECT_EQ(gDocument.modifiedCount, 0);
     StopRecording();
     EXPECT_EQ(List(), open);
     EXPECT_FALSE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_STOP));

@@ -114,7 +114,7 @@ TEST_F(StartupTest, InteractiveStartShowsTheMainWindow) {
     EXPECT_TRUE(SimMenuItemChecked(window, ID_VIEW_SHOW_TABS));
     EXPECT_EQ(SimAcceleratorLoads(), 1);
     EXPECT_EQ(gRecording.eventCount, 0);
-    EXPECT_EQ(gApp.documentPath[0], '\0');
+    EXPECT_EQ(gDocument.path[0], '\0');
     EXPECT_TRUE(SimMessageBoxes().empty());
 
     // Closing the window releases every buffer and ends the loop with 0.
@@ -140,7 +140,7 @@ TEST_F(StartupTest, CommandLineModeLoadsTheFileNeverShowsTheWindowAndEnds) {
     int exitCode = -1;
     ASSERT_TRUE(StartMirlow(tail.c_str(), ShowNormal, &exitCode));
     EXPECT_TRUE(gApp.commandLineMode);
-    EXPECT_EQ(gApp.documentPath, path);
+    EXPECT_EQ(gDocument.path, path);
     EXPECT_EQ(gRecording.eventCount, 2);
     EXPECT_EQ(gRecording.commandCount, 1);
     WindowHandle window = gApp.mainWindow;
