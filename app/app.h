@@ -21,9 +21,7 @@ struct AppState {
     WindowHandle tabPanel; /* null in command-line mode */
     WindowHandle toolbar;  /* null in command-line mode */
     bool commandLineMode;
-    int32_t loopsCompleted;
-    HookHandle journalHook; /* the installed record or playback hook */
-    int exitCode;           /* what a command-line run ends with: see RunExitCode */
+    int exitCode; /* what a command-line run ends with: see RunExitCode */
 };
 
 extern AppState gApp;

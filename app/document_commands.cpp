@@ -31,7 +31,7 @@ const char* const NoActionsText = "There are no actions currently recorded.\n\nP
 static const uint32_t WarningBox = BoxOk | BoxIconWarning | BoxTaskModal;
 
 bool ProgramIsBusy(void) {
-    return gApp.journalHook != nullptr;
+    return gJournal.hook != nullptr;
 }
 
 bool FileExistsNonEmpty(const char* path) {
@@ -97,7 +97,7 @@ static void LoadDocument(const char* path) {
     FocusPanelSpeedButton();
     gDocument.modifiedCount = 0;
     if (gSettings.playImmediately != 0) {
-        gApp.loopsCompleted = 0;
+        gJournal.loopsCompleted = 0;
         StartPlayback();
     }
 }

@@ -49,7 +49,7 @@ static void OnCreate(WindowHandle window) {
  * into a program that is ending. Then the document's changes are saved or
  * dropped, as the user says, or the window stays. */
 static void OnClose(WindowHandle window) {
-    if (gApp.journalHook != nullptr)
+    if (gJournal.hook != nullptr)
         CancelJournalForExit();
     if (PromptToSave())
         PlatformDestroyWindow(window);
@@ -67,9 +67,9 @@ static int CurrentLastTab(void) {
 /* A minimised window's place is where it goes back to, so the next start
  * does not take the far-off minimised position for unusable. */
 static void OnDestroy(WindowHandle window) {
-    if (gApp.journalHook != nullptr) {
-        PlatformRemoveJournalHook(gApp.journalHook);
-        gApp.journalHook = nullptr;
+    if (gJournal.hook != nullptr) {
+        PlatformRemoveJournalHook(gJournal.hook);
+        gJournal.hook = nullptr;
     }
     ReleaseRecording();
     ReleaseAboutBoxFont();
@@ -104,7 +104,7 @@ static bool OnSetFocus(void) {
 /* ---- Commands ---- */
 
 static void ExitProgram(void) {
-    if (gApp.journalHook != nullptr)
+    if (gJournal.hook != nullptr)
         CancelJournalForExit();
     PlatformSendMessage(gApp.mainWindow, MsgClose, 0, 0);
 }

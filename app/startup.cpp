@@ -110,7 +110,7 @@ static bool StartCommandLineRun(const char* tail) {
     }
     if (LoadRecording(gDocument.path, true) < 0)
         return false;
-    gApp.loopsCompleted = 0;
+    gJournal.loopsCompleted = 0;
     PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
     return true;
 }

@@ -28,7 +28,7 @@ int32_t autoTypeAltHeld = 0;
 
 int32_t CurrentLoopNumber(void) {
     /* Unsigned sums wrap where signed ones would be undefined. */
-    return (int32_t)((uint32_t)gSettings.loopTypeBase + (uint32_t)gApp.loopsCompleted + 1u);
+    return (int32_t)((uint32_t)gSettings.loopTypeBase + (uint32_t)gJournal.loopsCompleted + 1u);
 }
 
 /* ---- The working text ---- */

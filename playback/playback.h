@@ -14,6 +14,23 @@
 
 #include "model/model.h"
 
+/* The journal hooks' state, shared by the recorder and playback. While
+ * recording, position counts the captured events; while playing, it is the
+ * index of the event played. */
+struct JournalState {
+    HookHandle hook; /* the installed record or playback hook; null when none */
+    int32_t position;
+    bool freshEvent;
+    int32_t pendingDelay;
+    uint32_t delayStart;
+    int32_t surplus;
+    WindowHandle gotoWindow;
+    bool passInProgress;    /* a playback pass holds the recording's snapshot */
+    int32_t loopsCompleted; /* the run's completed playback passes */
+};
+
+extern JournalState gJournal;
+
 /* ---- The scheduler ---- */
 
 /* The Playback command: takes the snapshot and installs the hook. */

@@ -17,9 +17,10 @@
 #include "platform/input_rules.h"
 #include "platform/journal_driver.h"
 #include "playback/playback.h"
-#include "record/record.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
+
+JournalState gJournal;
 
 static const char* const VersionText = "2.30";
 static const int32_t Tolerance = 10;
@@ -113,7 +114,7 @@ static void ShowPlaybackHint(void) {
 /* The run uses LoopTypeBase as it stands in memory, so a value just set in
  * the options dialog counts at once rather than after the next exit. */
 void StartPlayback(void) {
-    if (gApp.journalHook != nullptr)
+    if (gJournal.hook != nullptr)
         return;
     LogPlaybackStart();
     SetCommandState(ID_RECORDER_START);
@@ -125,10 +126,10 @@ void StartPlayback(void) {
     if (gSettings.minimize != 0)
         PlatformShowWindow(gApp.mainWindow, ShowMinimize);
     PlatformPreferInjectedInput(RecordingTypesText());
-    gApp.journalHook = PlatformInstallPlaybackHook(PlaybackHookProc);
-    if (gApp.journalHook != nullptr && gApp.loopsCompleted == 0)
+    gJournal.hook = PlatformInstallPlaybackHook(PlaybackHookProc);
+    if (gJournal.hook != nullptr && gJournal.loopsCompleted == 0)
         LogPlaybackPath();
-    if (gApp.journalHook == nullptr) {
+    if (gJournal.hook == nullptr) {
         ReportRunOutcome(ExitPlaybackError);
         ReportPlaybackError("Unable to start playback!", "Playback Failure",
                             BoxOk | BoxIconWarning | BoxTaskModal);
@@ -140,15 +141,15 @@ void StartPlayback(void) {
 /* ---- Ending a pass or a run ---- */
 
 void ResetRunCounters(void) {
-    gApp.loopsCompleted = 0;
+    gJournal.loopsCompleted = 0;
     gJournal.surplus = 0;
     gJournal.pendingDelay = 0;
     gJournal.delayStart = 0;
 }
 
 void AbortPlayback(void) {
-    PlatformRemoveJournalHook(gApp.journalHook);
-    gApp.journalHook = nullptr;
+    PlatformRemoveJournalHook(gJournal.hook);
+    gJournal.hook = nullptr;
     FinishInterruptedPass();
     ResetRunCounters();
     ReportRunOutcome(ExitPlaybackError);
@@ -185,15 +186,15 @@ static void EndPass(void) {
               (long)gRecording.eventCount, (long)gRecording.originalEventCount);
     RestorePlaybackSnapshot();
     gJournal.passInProgress = false;
-    PlatformRemoveJournalHook(gApp.journalHook);
-    gApp.journalHook = nullptr;
+    PlatformRemoveJournalHook(gJournal.hook);
+    gJournal.hook = nullptr;
     SetCommandState(ID_FILE_OPEN);
     LogPrintf(LogLow, "Playback Complete!\r\n");
     /* An endless run stops counting at the counter's end instead of
      * overflowing it; the passes go on. */
-    if (gApp.loopsCompleted < INT32_MAX)
-        gApp.loopsCompleted++;
-    int32_t completed = gApp.loopsCompleted;
+    if (gJournal.loopsCompleted < INT32_MAX)
+        gJournal.loopsCompleted++;
+    int32_t completed = gJournal.loopsCompleted;
     if (gSettings.repeatForever != 0 || completed < gSettings.repeats)
         StartNextPass(completed);
     else
@@ -329,7 +330,7 @@ static void ReportCorruptList(void) {
 }
 
 static intptr_t PassOn(int code) {
-    return PlatformCallNextHook(gApp.journalHook, code);
+    return PlatformCallNextHook(gJournal.hook, code);
 }
 
 static intptr_t AnswerFirstRequest(EventRecord* record, bool* wroteRecord) {

@@ -17,8 +17,6 @@
 #include "resources/resource.h"
 #include "settings/settings.h"
 
-JournalState gJournal;
-
 static const char* const VersionText = "2.30";
 
 static const char* const InterruptWarningText =
@@ -229,8 +227,8 @@ static void ReleaseHeldInput(uint32_t time) {
 
 /* Removes the record hook and finishes the list as Stop Recording does. */
 static void EndRecording(void) {
-    PlatformRemoveRecordHook(gApp.journalHook);
-    gApp.journalHook = nullptr;
+    PlatformRemoveRecordHook(gJournal.hook);
+    gJournal.hook = nullptr;
     recorder.active = false;
     uint32_t now = PlatformTickCount();
     StorePendingMove();
@@ -263,7 +261,7 @@ static bool IsExcluded(const EventRecord& event) {
 
 intptr_t RecordHookProc(int code, const EventRecord* event) {
     if (code < 0)
-        return PlatformCallNextRecordHook(gApp.journalHook, code);
+        return PlatformCallNextRecordHook(gJournal.hook, code);
     if (event != nullptr && IsStopKey(*event)) {
         PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
         return 0;
@@ -300,7 +298,7 @@ static void ResetRecorder(void) {
  * recorded before this thread next takes a message, and a hook that
  * cannot be had leaves the open recording as it was, with its count. */
 void StartRecording(void) {
-    if (gApp.journalHook != nullptr || !PromptToSave())
+    if (gJournal.hook != nullptr || !PromptToSave())
         return;
     LogRecordingStart();
     SetCommandState(ID_RECORDER_START);
@@ -308,8 +306,8 @@ void StartRecording(void) {
     if (gSettings.minimize != 0)
         PlatformShowWindow(gApp.mainWindow, ShowMinimize);
     LogPrintf(LogLow, "Start Recording time: %li ticks", (long)PlatformTickCount());
-    gApp.journalHook = PlatformInstallRecordHook(RecordHookProc);
-    if (gApp.journalHook == nullptr) {
+    gJournal.hook = PlatformInstallRecordHook(RecordHookProc);
+    if (gJournal.hook == nullptr) {
         gDocument.modifiedCount--;
         ShowMessageBox("Start Windows Recorder Failed!", "Failure",
                        BoxOk | BoxIconWarning | BoxTaskModal);
@@ -331,8 +329,8 @@ static void ReleaseHook(int commandLineExitCode) {
         return;
     }
     bool wasPlaying = PlaybackPassInProgress();
-    PlatformRemoveJournalHook(gApp.journalHook);
-    gApp.journalHook = nullptr;
+    PlatformRemoveJournalHook(gJournal.hook);
+    gJournal.hook = nullptr;
     FinishInterruptedPass();
     if (wasPlaying)
         ReportRunOutcome((ExitCode)commandLineExitCode);
@@ -343,9 +341,9 @@ static void ClearStatusLine(void) {
 }
 
 void StopRecording(void) {
-    if (gApp.journalHook != nullptr && recorder.active) {
+    if (gJournal.hook != nullptr && recorder.active) {
         EndRecording();
-    } else if (gApp.journalHook != nullptr && PlaybackPassInProgress()) {
+    } else if (gJournal.hook != nullptr && PlaybackPassInProgress()) {
         /* The played events pressed Stop: end the playback, keep the
          * recording as it is. */
         ReleaseHook(ExitCancelled);
@@ -370,7 +368,7 @@ void CancelJournal(void) {
     ShowDocumentTitle();
     if (gSettings.interruptWarning != 0) {
         char text[64];
-        snprintf(text, sizeof text, "%li Playbacks Completed", (long)gApp.loopsCompleted);
+        snprintf(text, sizeof text, "%li Playbacks Completed", (long)gJournal.loopsCompleted);
         ShowMessageWithIcon(InterruptWarningText, text, BoxTopmost | BoxSystemModal, IDI_MIRLOW);
     }
     ResetRunCounters();

@@ -15,6 +15,7 @@
 #include "app/app.h"
 #include "model/model.h"
 #include "platform/sim/sim_control.h"
+#include "playback/playback.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "tests/interactive_program.h"
@@ -349,7 +350,7 @@ TEST_F(MainWindowTest, ABinarySaveAsksBeforeDroppingScriptCommands) {
 TEST_F(MainWindowTest, NoDocumentCommandRunsWhileRecordingOrPlaying) {
     std::string path = Saved("doc.mrx", 3);
     HookHandle busy = (HookHandle)1;
-    gApp.journalHook = busy;
+    gJournal.hook = busy;
     SetCommandState(ID_RECORDER_START);
     EXPECT_FALSE(SimMenuItemEnabled(gApp.mainWindow, ID_FILE_RECENT_1));
     SimQueueFileDialog(scratch.Path("other.mrx").c_str());
@@ -360,7 +361,7 @@ TEST_F(MainWindowTest, NoDocumentCommandRunsWhileRecordingOrPlaying) {
     EXPECT_TRUE(SimMessageBoxes().empty());
     EXPECT_EQ(gDocument.path, path);
     EXPECT_EQ(gRecording.eventCount, 3);
-    gApp.journalHook = nullptr;
+    gJournal.hook = nullptr;
     SetCommandState(ID_FILE_OPEN);
     EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_FILE_RECENT_1));
 }
@@ -382,7 +383,7 @@ TEST_F(MainWindowTest, StartUpReopensTheLastFileAndMayPlayItAtOnce) {
         int exitCode;
         ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
         EXPECT_EQ(gDocument.path, c.opened ? path : "");
-        EXPECT_EQ(gApp.journalHook != nullptr, c.opened && c.playImmediately != 0);
+        EXPECT_EQ(gJournal.hook != nullptr, c.opened && c.playImmediately != 0);
         EXPECT_TRUE(SimMessageBoxes().empty());
         RunMessageLoop();
         EXPECT_EQ(SimDeliveredCount(), c.opened && c.playImmediately != 0 ? 2 : 0);

@@ -245,10 +245,10 @@ TEST_F(MessageLoopTest, PageKeysAreOrdinaryWithoutCtrlOrWhileAHookRuns) {
     EXPECT_EQ(PlatformGetTabSelection(tabs), 0);
 
     SimSetKeyDown(KeyControl, true);
-    gApp.journalHook = (HookHandle)0x1234;
+    gJournal.hook = (HookHandle)0x1234;
     PressKey(KeyPageDown);
     EXPECT_EQ(PlatformGetTabSelection(tabs), 0);
-    gApp.journalHook = nullptr;
+    gJournal.hook = nullptr;
 
     PressKey('A'); // Ctrl+A is not a tab key
     EXPECT_TRUE(panelNotifications.empty());
@@ -261,14 +261,14 @@ TEST_F(MessageLoopTest, JournalCancelNoticeWithoutAHookChangesNothing) {
     HandleLoopMessage(&notice);
     EXPECT_EQ(SimRemovedHooks(), 0);
     EXPECT_EQ(SimMessageQueueLength(), queued);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
 }
 
 TEST_F(MessageLoopTest, JournalCancelNoticeWithAHookReleasesItAndStopsRecording) {
-    gApp.journalHook = (HookHandle)0x1234;
+    gJournal.hook = (HookHandle)0x1234;
     PlatformMessage notice = {nullptr, MsgCancelJournal, 0, 0, 0, 0, 0};
     HandleLoopMessage(&notice);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
     EXPECT_EQ(SimRemovedHooks(), 1);
     PlatformMessage posted;
     ASSERT_EQ(PlatformGetMessage(&posted), 1);
