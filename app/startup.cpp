@@ -124,6 +124,21 @@ static void ShowInteractiveWindow(int showState) {
     LayoutMainWindow();
 }
 
+/* RestartLog empties the log once the settings are read. In interactive
+ * mode with Reload on, the most recent file is reopened once the main
+ * window exists; the log is told, so the erase spares it. */
+static void RestartLog(void) {
+    if (gSettings.restartLog == 0)
+        return;
+    char reopened[RegistryTextSize] = "";
+    if (gSettings.reload != 0 && !gApp.commandLineMode) {
+        char valuePath[RegistryPathSize];
+        snprintf(valuePath, sizeof valuePath, "%s\\File1", SettingsKeyPath);
+        ReadSettingValue(valuePath, KindText, reopened, sizeof reopened, 0);
+    }
+    EraseLogFile(reopened);
+}
+
 static bool FailStart(ExitCode code, int* exitCode) {
     ReportRunOutcome(code);
     *exitCode = RunExitCode();
@@ -134,6 +149,7 @@ bool StartMirlow(const char* commandTail, int showState, int* exitCode) {
     memset(&gApp, 0, sizeof gApp);
     memset(&gDocument, 0, sizeof gDocument);
     memset(&gJournal, 0, sizeof gJournal);
+    ConnectLog(&gSettings.log, gSettings.logfile, gDocument.path);
     commandTail = SkipLeadingBlanks(commandTail);
     gApp.commandLineMode = commandTail[0] != '\0';
     *exitCode = ExitSuccess;
@@ -154,6 +170,7 @@ bool StartMirlow(const char* commandTail, int showState, int* exitCode) {
 
     WindowPosition position;
     LoadSettings(&position);
+    RestartLog();
     if (CreateMainWindow(position) == nullptr)
         return FailStart(ExitStartupFailed, exitCode);
 

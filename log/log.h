@@ -45,18 +45,29 @@ bool LogLevelIs(LogLevel level);
 /* WriteLogLineFormat when the log level is at least level. */
 void LogPrintf(LogLevel level, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+/* The size of the log file's path, its terminating zero included (the
+ * Logfile setting's size). */
+const int LogPathSize = 130;
+
+/* The log reads three values that it does not own, afresh for every line,
+ * so a change counts at once: its level and its file's path (the Log and
+ * Logfile settings) and the open document's path. Start-up connects them
+ * before anything is logged; until then the log is off and has no file. */
+void ConnectLog(const int32_t* level, const char* logfile, const char* document);
+
 /* Deletes the log file (start-up with RestartLog on); a failure is ignored,
  * and a log path that names a device or a pipe is left alone.
  * A log file that is the recording in use is never deleted (see
- * SetRecordingBeingLoaded): the file that takes the log instead is. */
-void EraseLogFile(void);
+ * SetRecordingBeingLoaded), nor is reopened, the recent file that Reload
+ * reopens once the main window exists (null when there is none): the file
+ * that takes the log instead is. */
+void EraseLogFile(const char* reopened);
 
 /* The log never writes into, nor erases, the recording in use: the open
- * document (the shell's documentPath), the file named here while it is
- * being loaded (null when the load is over), and at start-up the recent
- * file that Reload reopens. When Logfile names one of them, the lines go to
- * the same path with ".log" added, and the first one written there says
- * why. */
+ * document, the file named here while it is being loaded (null when the
+ * load is over), and at start-up the recent file that Reload reopens.
+ * When Logfile names one of them, the lines go to the same path with
+ * ".log" added, and the first one written there says why. */
 void SetRecordingBeingLoaded(const char* path);
 
 /* ---- Message boxes (message_boxes.cpp) ----

@@ -23,6 +23,7 @@
 #include "platform/platform.h"
 
 Settings gSettings;
+static_assert(sizeof gSettings.logfile == LogPathSize, "the log holds the Logfile setting whole");
 const char* const SettingsKeyPath = "SOFTWARE\\Mirlow";
 
 static const int32_t MaxRepeats = 2000000000;
@@ -209,8 +210,6 @@ void LoadSettings(WindowPosition* position) {
     }
     for (const SettingDefinition& row : SettingTable)
         CorrectRow(row, &loose);
-    if (gSettings.restartLog != 0)
-        EraseLogFile();
     ChooseWindowPosition(loose.left, loose.top, position);
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/app.h"
 #include "log/log.h"
+#include "model/model.h"
 #include "platform/sim/sim_control.h"
 #include "playback/playback.h"
 #include "record/record.h"
@@ -23,6 +24,7 @@ class LogTest : public ::testing::Test {
         SimReset();
         WindowPosition position;
         LoadSettings(&position);
+        ConnectLog(&gSettings.log, gSettings.logfile, gDocument.path);
         UseLog(path);
         remove(path.c_str());
     }
