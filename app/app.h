@@ -83,8 +83,12 @@ void ShowDocumentTitle(void);
 
 /* Places the settings panel below the toolbar and sizes the main window
  * to hold both, or to a bar that shows the menu and the whole toolbar when
- * there is no panel to show (settings/tab_panel.cpp). */
+ * there is no panel to show (main_window.cpp). */
 void LayoutMainWindow(void);
+/* Moves the settings panel (dialog) below the toolbar as high as it now
+ * is, so the two never overlap: at the panel's creation and after a change
+ * of scale. */
+void PlacePanelBelowToolbar(WindowHandle dialog);
 
 /* Enables and grays the document and recorder commands for one of three
  * states, named by the command that selects it: ID_FILE_NEW (no document),

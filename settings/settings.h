@@ -254,9 +254,6 @@ WindowHandle CreateDialogTabs(WindowHandle dialog, int controlId, ChildBounds bo
 void ToggleShowTabs(void);
 /* The main window received the keyboard focus: the panel takes it. */
 void FocusTabPanel(void);
-/* The main window reached a monitor of another scale (suggestion: the
- * lParam of MsgDpiChanged). */
-void FollowMainWindowDpi(intptr_t suggestion);
 
 /* ---- The Advanced Options dialog's values (option_values.cpp) ---- */
 

@@ -3,14 +3,12 @@
  * window's toolbar with three pages of everyday settings (Playback,
  * Options, Keyboard) and a bold status line that other parts write.
  *
- * The panel also gives the main window its size: the window has no sizing
- * border, and it is laid out around the toolbar and the panel (or shrunk
- * to a bar that shows the menu and the toolbar when the panel is hidden)
- * whenever the panel paints and whenever the window asks; the panel moves
- * with the toolbar's real height, which the system decides.
- * The panel's template scales with the monitor; what the panel makes itself
- * (the bold font, the tab control's place, the window's size) is made again
- * at the first paint after the scale changed.
+ * The main window is laid out around the toolbar and the panel whenever
+ * the panel paints and whenever Show Tabs turns it over (LayoutMainWindow,
+ * the shell's). The panel's template scales with the monitor; what the
+ * panel makes itself (the bold font, the tab control's place) is made
+ * again at the first paint after the scale changed, and the window's size
+ * with it.
  *
  * The procedure only moves values between the controls and the rules in
  * panel_rules.cpp. The repeat edit is also written by the program (here at
@@ -75,59 +73,6 @@ WindowHandle CreateDialogTabs(WindowHandle dialog, int controlId, ChildBounds bo
     return tabs;
 }
 
-/* ---- The main window's size ---- */
-
-static int ToolbarHeight(void) {
-    int width = 0, height = 0;
-    if (gApp.toolbar != nullptr)
-        PlatformGetToolbarExtent(gApp.toolbar, &width, &height);
-    return height;
-}
-
-/* Below the toolbar as high as it now is (the scale or the system's
- * toolbar may have changed it), so the two never overlap. */
-static void PlacePanelBelowToolbar(WindowHandle dialog) {
-    PlatformMoveChild(dialog, 0, PanelTopFor(ToolbarHeight(), PlatformWindowDpi(dialog)));
-}
-
-static void MeasureMainWindow(MainWindowMeasures* m) {
-    WindowHandle window = gApp.mainWindow;
-    ScreenRect outer = {0, 0, 0, 0};
-    PlatformGetWindowRect(window, &outer);
-    m->dpi = PlatformWindowDpi(window);
-    m->outerWidth = outer.right - outer.left;
-    m->outerHeight = outer.bottom - outer.top;
-    m->clientWidth = m->clientHeight = 0;
-    PlatformGetClientSize(window, &m->clientWidth, &m->clientHeight);
-    m->toolbarWidth = m->toolbarHeight = 0;
-    if (gApp.toolbar != nullptr)
-        PlatformGetToolbarExtent(gApp.toolbar, &m->toolbarWidth, &m->toolbarHeight);
-    m->panelWidth = m->panelHeight = 0;
-    if (gApp.tabPanel != nullptr)
-        PlatformGetClientSize(gApp.tabPanel, &m->panelWidth, &m->panelHeight);
-    m->firstMenuItemWidth = PlatformMenuBarItemWidth(window, 0);
-    m->menuHeight = PlatformScaledMetric(window, ScaledMenuHeight);
-    m->frameHeight = PlatformScaledMetric(window, ScaledFrameHeight);
-    m->captionHeight = PlatformScaledMetric(window, ScaledCaptionHeight);
-    m->edgeWidth = PlatformScaledMetric(window, ScaledEdgeWidth);
-    m->edgeHeight = PlatformScaledMetric(window, ScaledEdgeHeight);
-}
-
-/* The size is set only when it changes: setting it makes the window lay
- * itself out again, which would otherwise never end. */
-void LayoutMainWindow(void) {
-    if (gApp.commandLineMode || gApp.mainWindow == nullptr)
-        return;
-    if (gApp.tabPanel != nullptr)
-        PlacePanelBelowToolbar(gApp.tabPanel);
-    MainWindowMeasures measures;
-    MeasureMainWindow(&measures);
-    WindowSize size =
-        MainWindowSizeFor(measures, gApp.tabPanel != nullptr && gSettings.showTabs != 0);
-    if (size.width != measures.outerWidth || size.height != measures.outerHeight)
-        PlatformSetWindowSize(gApp.mainWindow, size.width, size.height);
-}
-
 /* A hidden panel also lets go of the keyboard, so nobody types into
  * controls they cannot see. */
 void ToggleShowTabs(void) {
@@ -145,13 +90,6 @@ void ToggleShowTabs(void) {
 void FocusTabPanel(void) {
     if (gApp.tabPanel != nullptr && gSettings.showTabs != 0)
         PlatformSetFocus(gApp.tabPanel);
-}
-
-/* The panel itself is laid out for the new scale by the platform; it
- * follows at its next paint (RefreshPanelScale). */
-void FollowMainWindowDpi(intptr_t suggestion) {
-    PlatformMoveToSuggestedRect(gApp.mainWindow, suggestion);
-    LayoutMainWindow();
 }
 
 /* ---- Creation ---- */
