@@ -22,6 +22,18 @@ AppState gApp;
 const char* const MainWindowClassName = "Mirlow";
 const char* const ProgramTitle = "Mirlow";
 
+WindowHandle MainWindowHandle(void) {
+    return gApp.mainWindow;
+}
+
+WindowHandle SettingsPanelHandle(void) {
+    return gApp.tabPanel;
+}
+
+bool InCommandLineMode(void) {
+    return gApp.commandLineMode;
+}
+
 bool PathFromCommandTail(const char* tail, char* path) {
     const char* start = tail;
     size_t length;
@@ -120,7 +132,8 @@ static void ShowInteractiveWindow(int showState) {
     PlatformUpdateWindow(gApp.mainWindow);
     if (gSettings.topmost != 0)
         PlatformMakeTopmost(gApp.mainWindow);
-    CreateTabPanel();
+    gApp.tabPanel = CreateTabPanel();
+    ShowTabPanelIfChosen();
     LayoutMainWindow();
 }
 

@@ -19,7 +19,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
 #include "log/log.h"
 #include "platform/platform.h"
 #include "settings/settings.h"

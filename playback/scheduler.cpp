@@ -12,7 +12,7 @@
 #include <climits>
 #include <cstdio>
 
-#include "app/app.h"
+#include "app/shell.h"
 #include "log/log.h"
 #include "platform/input_rules.h"
 #include "platform/journal_driver.h"
@@ -43,8 +43,8 @@ void FinishInterruptedPass(void) {
 
 void ReportPlaybackError(const char* text, const char* caption, uint32_t style) {
     ShowMessageBox(text, caption, style);
-    if (gApp.commandLineMode)
-        PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_FILE_EXIT, 0);
+    if (InCommandLineMode())
+        PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_FILE_EXIT, 0);
 }
 
 /* ---- Starting a pass ---- */
@@ -107,8 +107,9 @@ static bool RecordingTypesText(void) {
 static void ShowPlaybackHint(void) {
     char repeats[16];
     snprintf(repeats, sizeof repeats, "%li", (long)gSettings.repeats);
-    PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_STATUS, "PRESS CTRL + ESCAPE TO STOP");
-    PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_REPEAT_EDIT, repeats);
+    PlatformSetDialogItemText(SettingsPanelHandle(), IDC_PANEL_STATUS,
+                              "PRESS CTRL + ESCAPE TO STOP");
+    PlatformSetDialogItemText(SettingsPanelHandle(), IDC_PANEL_REPEAT_EDIT, repeats);
 }
 
 /* The run uses LoopTypeBase as it stands in memory, so a value just set in
@@ -124,7 +125,7 @@ void StartPlayback(void) {
     gJournal.freshEvent = true;
     gJournal.position = 0;
     if (gSettings.minimize != 0)
-        PlatformShowWindow(gApp.mainWindow, ShowMinimize);
+        PlatformShowWindow(MainWindowHandle(), ShowMinimize);
     PlatformPreferInjectedInput(RecordingTypesText());
     gJournal.hook = PlatformInstallPlaybackHook(PlaybackHookProc);
     if (gJournal.hook != nullptr && gJournal.loopsCompleted == 0)
@@ -153,7 +154,7 @@ void AbortPlayback(void) {
     FinishInterruptedPass();
     ResetRunCounters();
     ReportRunOutcome(ExitPlaybackError);
-    PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
+    PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_RECORDER_STOP, 0);
 }
 
 static void StartNextPass(int32_t completed) {
@@ -164,21 +165,21 @@ static void StartNextPass(int32_t completed) {
     else
         snprintf(title, sizeof title, "%li of %li completed for %s", (long)completed,
                  (long)gSettings.repeats, DocumentDisplayName());
-    PlatformSetWindowTitle(gApp.mainWindow, title);
-    PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
+    PlatformSetWindowTitle(MainWindowHandle(), title);
+    PlatformSendMessage(MainWindowHandle(), MsgCommand, ID_RECORDER_PLAYBACK, 0);
 }
 
 static void EndRun(void) {
     ReleaseHeldInput();
     ResetRunCounters();
-    PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_STATUS, " ");
-    if (!gApp.commandLineMode) {
+    PlatformSetDialogItemText(SettingsPanelHandle(), IDC_PANEL_STATUS, " ");
+    if (!InCommandLineMode()) {
         if (gSettings.minimize != 0)
-            PlatformShowWindow(gApp.mainWindow, ShowRestore);
+            PlatformShowWindow(MainWindowHandle(), ShowRestore);
         ShowDocumentTitle();
     }
-    if (gSettings.quitWhenDone != 0 || gApp.commandLineMode)
-        PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_FILE_EXIT, 0);
+    if (gSettings.quitWhenDone != 0 || InCommandLineMode())
+        PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_FILE_EXIT, 0);
 }
 
 static void EndPass(void) {

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
 #include "log/log.h"
 #include "playback/playback.h"
 #include "settings/settings.h"

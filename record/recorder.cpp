@@ -11,7 +11,7 @@
 
 #include <cstdio>
 
-#include "app/app.h"
+#include "app/shell.h"
 #include "log/log.h"
 #include "playback/playback.h"
 #include "resources/resource.h"
@@ -263,7 +263,7 @@ intptr_t RecordHookProc(int code, const EventRecord* event) {
     if (code < 0)
         return PlatformCallNextRecordHook(gJournal.hook, code);
     if (event != nullptr && IsStopKey(*event)) {
-        PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
+        PlatformSendMessage(MainWindowHandle(), MsgCommand, ID_RECORDER_STOP, 0);
         return 0;
     }
     if (code != HookAction || event == nullptr || !recorder.active || IsExcluded(*event))
@@ -304,7 +304,7 @@ void StartRecording(void) {
     SetCommandState(ID_RECORDER_START);
     gDocument.modifiedCount++;
     if (gSettings.minimize != 0)
-        PlatformShowWindow(gApp.mainWindow, ShowMinimize);
+        PlatformShowWindow(MainWindowHandle(), ShowMinimize);
     LogPrintf(LogLow, "Start Recording time: %li ticks", (long)PlatformTickCount());
     gJournal.hook = PlatformInstallRecordHook(RecordHookProc);
     if (gJournal.hook == nullptr) {
@@ -337,7 +337,7 @@ static void ReleaseHook(int commandLineExitCode) {
 }
 
 static void ClearStatusLine(void) {
-    PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_STATUS, " ");
+    PlatformSetDialogItemText(SettingsPanelHandle(), IDC_PANEL_STATUS, " ");
 }
 
 void StopRecording(void) {
@@ -347,19 +347,19 @@ void StopRecording(void) {
         /* The played events pressed Stop: end the playback, keep the
          * recording as it is. */
         ReleaseHook(ExitCancelled);
-        if (gApp.commandLineMode)
-            PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_FILE_EXIT, 0);
+        if (InCommandLineMode())
+            PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_FILE_EXIT, 0);
     }
     FinishInterruptedPass();
     SetCommandState(ID_FILE_OPEN);
     ClearStatusLine();
     if (gSettings.minimize != 0)
-        PlatformShowWindow(gApp.mainWindow, ShowRestore);
+        PlatformShowWindow(MainWindowHandle(), ShowRestore);
 }
 
 void CancelJournalForExit(void) {
     ReleaseHook(ExitCancelled);
-    PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
+    PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_RECORDER_STOP, 0);
     LogPrintf(LogLow, "CANCELLED RECORDING\r\n");
 }
 
@@ -373,6 +373,6 @@ void CancelJournal(void) {
     }
     ResetRunCounters();
     ClearStatusLine();
-    if (gApp.commandLineMode)
-        PlatformSendMessage(gApp.mainWindow, MsgClose, 0, 0);
+    if (InCommandLineMode())
+        PlatformSendMessage(MainWindowHandle(), MsgClose, 0, 0);
 }

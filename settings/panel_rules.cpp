@@ -13,7 +13,6 @@
 
 #include <cstdio>
 
-#include "app/app.h"
 #include "log/log.h"
 
 struct KeyListEntry {

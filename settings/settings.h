@@ -123,7 +123,11 @@ void DeleteSettingValue(const char* path);
 /* ---- The settings panel (tab_panel.cpp) ----
  * A child dialog of the main window with three pages of everyday
  * settings; interactive mode only. */
-void CreateTabPanel(void);
+/* Creates the panel, hidden, and returns it (null when it can't be made);
+ * the shell keeps it (SettingsPanelHandle). */
+WindowHandle CreateTabPanel(void);
+/* Shows the panel the shell keeps when Show Tabs is on. */
+void ShowTabPanelIfChosen(void);
 /* Gives the keyboard focus to the speed button of the current Speed. */
 void FocusPanelSpeedButton(void);
 /* Releases the fonts the panel made; the main window's destruction calls it. */

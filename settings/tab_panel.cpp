@@ -20,7 +20,7 @@
 
 #include <cstdio>
 
-#include "app/app.h"
+#include "app/shell.h"
 #include "resources/resource.h"
 
 static const PageControl PanelPages[] = {
@@ -78,18 +78,18 @@ WindowHandle CreateDialogTabs(WindowHandle dialog, int controlId, ChildBounds bo
 void ToggleShowTabs(void) {
     gSettings.showTabs = gSettings.showTabs != 0 ? 0 : 1;
     bool shown = gSettings.showTabs != 0;
-    PlatformSetMenuItemChecked(gApp.mainWindow, ID_VIEW_SHOW_TABS, shown);
-    if (gApp.tabPanel != nullptr) {
-        PlatformShowWindow(gApp.tabPanel, shown ? ShowShow : ShowHide);
+    PlatformSetMenuItemChecked(MainWindowHandle(), ID_VIEW_SHOW_TABS, shown);
+    if (SettingsPanelHandle() != nullptr) {
+        PlatformShowWindow(SettingsPanelHandle(), shown ? ShowShow : ShowHide);
         if (!shown)
-            PlatformSetFocus(gApp.mainWindow);
+            PlatformSetFocus(MainWindowHandle());
     }
     LayoutMainWindow();
 }
 
 void FocusTabPanel(void) {
-    if (gApp.tabPanel != nullptr && gSettings.showTabs != 0)
-        PlatformSetFocus(gApp.tabPanel);
+    if (SettingsPanelHandle() != nullptr && gSettings.showTabs != 0)
+        PlatformSetFocus(SettingsPanelHandle());
 }
 
 /* ---- Creation ---- */
@@ -263,9 +263,9 @@ static void TakeTypeThis(WindowHandle dialog) {
 static void TakeTopmost(WindowHandle dialog) {
     gSettings.topmost = IsChecked(dialog, IDC_PANEL_TOPMOST) ? 1 : 0;
     if (gSettings.topmost != 0)
-        PlatformMakeTopmost(gApp.mainWindow);
+        PlatformMakeTopmost(MainWindowHandle());
     else
-        PlatformMakeNotTopmost(gApp.mainWindow);
+        PlatformMakeNotTopmost(MainWindowHandle());
 }
 
 static void TakeCheckBox(WindowHandle dialog, int controlId, int32_t* setting) {
@@ -349,15 +349,18 @@ static intptr_t PanelProc(WindowHandle dialog, uint32_t message, uintptr_t wPara
 
 /* ---- What the rest of the program calls ---- */
 
-void CreateTabPanel(void) {
-    gApp.tabPanel = PlatformCreateChildDialog(gApp.mainWindow, IDD_TAB_PANEL, PanelProc);
-    if (gApp.tabPanel != nullptr && gSettings.showTabs != 0)
-        PlatformShowWindow(gApp.tabPanel, ShowShow);
+WindowHandle CreateTabPanel(void) {
+    return PlatformCreateChildDialog(MainWindowHandle(), IDD_TAB_PANEL, PanelProc);
+}
+
+void ShowTabPanelIfChosen(void) {
+    if (SettingsPanelHandle() != nullptr && gSettings.showTabs != 0)
+        PlatformShowWindow(SettingsPanelHandle(), ShowShow);
 }
 
 void FocusPanelSpeedButton(void) {
-    if (gApp.tabPanel != nullptr)
-        PlatformFocusDialogItem(gApp.tabPanel, SpeedButtonFor(gSettings.speed));
+    if (SettingsPanelHandle() != nullptr)
+        PlatformFocusDialogItem(SettingsPanelHandle(), SpeedButtonFor(gSettings.speed));
 }
 
 void ReleaseTabPanelFont(void) {
