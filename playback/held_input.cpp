@@ -133,7 +133,7 @@ static int LastPressedSlot(void) {
     return last;
 }
 
-void ReleaseHeldInput(void) {
+void SendReleasesOfHeldInput(void) {
     EventRecord releases[SlotCount];
     int count = 0;
     for (int slot = LastPressedSlot(); slot >= 0; slot = LastPressedSlot()) {

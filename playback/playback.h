@@ -175,6 +175,6 @@ void NoteHandedOver(const EventRecord& record);
 bool PlaybackHoldsShortcutModifier(void);
 /* Hands the system a release of every key and button still down, the last
  * pressed first (once the hook is gone), and forgets them. */
-void ReleaseHeldInput(void);
+void SendReleasesOfHeldInput(void);
 
 #endif

@@ -38,7 +38,7 @@ void FinishInterruptedPass(void) {
         RestorePlaybackSnapshot();
         gJournal.passInProgress = false;
     }
-    ReleaseHeldInput();
+    SendReleasesOfHeldInput();
 }
 
 void ReportPlaybackError(const char* text, const char* caption, uint32_t style) {
@@ -170,7 +170,7 @@ static void StartNextPass(int32_t completed) {
 }
 
 static void EndRun(void) {
-    ReleaseHeldInput();
+    SendReleasesOfHeldInput();
     ResetRunCounters();
     PlatformSetDialogItemText(SettingsPanelHandle(), IDC_PANEL_STATUS, " ");
     if (!InCommandLineMode()) {

@@ -218,7 +218,9 @@ static EventRecord ReleaseOf(int slot, uint32_t time) {
     return EventRecord{message, paramL, press.paramH, time, press.hwnd};
 }
 
-static void ReleaseHeldInput(uint32_t time) {
+/* Stores a release of every key and button still down into the list, so a
+ * finished recording never leaves one held when it is played. */
+static void RecordReleasesOfHeldInput(uint32_t time) {
     for (int slot = 0; slot < HeldSlots && recorder.heldCount > 0; slot++) {
         if (recorder.held[slot])
             StoreEvent(ReleaseOf(slot, time));
@@ -232,7 +234,7 @@ static void EndRecording(void) {
     recorder.active = false;
     uint32_t now = PlatformTickCount();
     StorePendingMove();
-    ReleaseHeldInput(now);
+    RecordReleasesOfHeldInput(now);
     gRecording.events[gJournal.position] = EventRecord{MsgPaint, 0, 0, now, 0};
     LogPrintf(LogLow, "END RECORDING: Time: %li ticks (%d total actions: final one not logged)\r\n",
               (long)now, gJournal.position + 1);
