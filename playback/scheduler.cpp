@@ -25,8 +25,6 @@ JournalState gJournal;
 static const char* const VersionText = "2.30";
 static const int32_t Tolerance = 10;
 
-enum PlaybackSpeed { SpeedSlow = 1, SpeedNormal = 2, SpeedFast = 3, SpeedFastest = 4 };
-
 bool PlaybackPassInProgress(void) {
     return gJournal.passInProgress;
 }

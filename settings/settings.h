@@ -24,6 +24,10 @@
 
 const int SettingTextSize = 130; /* 129 characters and the terminating zero */
 
+/* The values of the Speed setting, as the settings panel's buttons choose
+ * them and the playback scheduler paces by them. */
+enum PlaybackSpeed { SpeedSlow = 1, SpeedNormal = 2, SpeedFast = 3, SpeedFastest = 4 };
+
 struct Settings {
     int32_t stopKey;
     int32_t typeKey;

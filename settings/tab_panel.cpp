@@ -38,7 +38,7 @@ static const int PanelPageControlCount = (int)(sizeof PanelPages / sizeof PanelP
 static const char* const PanelTabTexts[] = {"Playback", "Options", "Keyboard"};
 static const int PanelTabCount = 3;
 
-/* The speed buttons, by Speed - 1. */
+/* The speed buttons, by Speed - SpeedSlow. */
 static const int SpeedButtons[] = {IDC_PANEL_SPEED_SLOW, IDC_PANEL_SPEED_NORMAL,
                                    IDC_PANEL_SPEED_FAST, IDC_PANEL_SPEED_FASTEST};
 
@@ -144,7 +144,8 @@ static void ShowKey(WindowHandle dialog, int boxId, int32_t key) {
 }
 
 static int SpeedButtonFor(int32_t speed) {
-    return speed >= 1 && speed <= 4 ? SpeedButtons[speed - 1] : IDC_PANEL_SPEED_NORMAL;
+    return speed >= SpeedSlow && speed <= SpeedFastest ? SpeedButtons[speed - SpeedSlow]
+                                                       : IDC_PANEL_SPEED_NORMAL;
 }
 
 static void ShowSpeed(WindowHandle dialog, int32_t speed) {
@@ -212,13 +213,13 @@ static bool IsChecked(WindowHandle dialog, int controlId) {
 }
 
 static void TakeSpeed(WindowHandle dialog) {
-    int32_t speed = 2;
+    int32_t speed = SpeedNormal;
     if (IsChecked(dialog, IDC_PANEL_SPEED_SLOW))
-        speed = 1;
+        speed = SpeedSlow;
     else if (IsChecked(dialog, IDC_PANEL_SPEED_FAST))
-        speed = 3;
+        speed = SpeedFast;
     else if (IsChecked(dialog, IDC_PANEL_SPEED_FASTEST))
-        speed = 4;
+        speed = SpeedFastest;
     gSettings.speed = speed;
     ShowSpeed(dialog, speed);
 }
