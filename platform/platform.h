@@ -432,6 +432,10 @@ enum : uint32_t {
     MsgMButtonUp = 0x0208,
     MsgMButtonDblClk = 0x0209,
     MsgMouseWheel = 0x020A,
+    MsgXButtonDown = 0x020B,
+    MsgXButtonUp = 0x020C,
+    MsgXButtonDblClk = 0x020D,
+    MsgMouseHWheel = 0x020E,
     MsgMouseLast = 0x020E,
 };
 
