@@ -1,7 +1,10 @@
 /*
- * startup.cpp: the program's entry into its run: obtain every buffer,
- * register the window class and the file types, read the settings, create
- * the main window, then either show it or start the command-line playback.
+ * startup.cpp: the program's entry into its run: connect the log, obtain
+ * every buffer, register the window class and the file types, read the
+ * settings (and restart the log when asked), create the main window, then
+ * either show it or start the command-line playback. The shell's state
+ * lives here, and so do the calls through which the engines find its
+ * windows and its mode (shell.h).
  *
  * Everything that recording and playback will ever need is obtained here,
  * before the main window exists, so the hooks later work on fixed memory.

@@ -1,5 +1,6 @@
 /*
- * model.h: the one open recording.
+ * model.h: the one open recording, and the document it is (its file's
+ * path and whether it has unsaved changes).
  *
  * The program holds exactly one recording: a list of input events and a
  * table of script commands that a text script placed between them. Each

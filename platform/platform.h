@@ -18,6 +18,9 @@
  *
  * Each function does one platform call's worth of work. Rules (which
  * message, which order, what is logged) belong to the callers.
+ *
+ * Two facts that every part of the program shares sit here too, as the
+ * system defines them: the longest path and the event record.
  */
 #ifndef MIRLOW_PLATFORM_H
 #define MIRLOW_PLATFORM_H

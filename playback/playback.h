@@ -6,6 +6,9 @@
  * stamps and the chosen speed. Script commands run where their placeholder
  * events stand; typed text and clicks are inserted into the playing list,
  * which is put back as it was after every pass.
+ *
+ * The journal hooks' state is kept here: the recorder, which installs the
+ * other kind of hook, shares it.
  */
 #ifndef MIRLOW_PLAYBACK_H
 #define MIRLOW_PLAYBACK_H

@@ -1,6 +1,7 @@
 /*
- * settings.h: the persisted options, the file-type association and the
- * recent-file list.
+ * settings.h: the persisted options and the windows that change them (the
+ * settings panel, the Advanced Options dialog), the file-type association
+ * and the recent-file list.
  *
  * Every option is read once at start-up into gSettings and used from
  * memory; most are written back in one batch when the main window is
