@@ -143,6 +143,12 @@ void ReportSaveFailure(const char* path) {
     ShowAboutPath("Unable to save file '%s'!", path);
 }
 
+void ReportSaveFailureBecause(const char* path, const char* reason) {
+    char text[MessageSize];
+    snprintf(text, sizeof text, "Unable to save file '%s'!\n\nWindows says: %s", path, reason);
+    ShowMessageBox(text, "Error", WarningBox);
+}
+
 /* While the file is read, the log keeps out of it, even when the log file
  * is named the same. */
 int LoadRecording(const char* path, bool reportErrors) {

@@ -43,6 +43,8 @@ LoadOutcome ReadBinaryRecords(FILE* file, int64_t size, LoadProgress* progress);
  * "Unable to save file '<path>'!" is shown (ReportSaveFailure). */
 void FailSave(FILE* file, const char* path);
 void ReportSaveFailure(const char* path);
+/* The same, followed by the system's reason. */
+void ReportSaveFailureBecause(const char* path, const char* reason);
 
 /* Events the writers write: eventCount, kept inside the list. */
 size_t EventCountToWrite(void);

@@ -7,12 +7,24 @@
  * of it has been written and reached the disk does that file take the
  * target's name, in one step. Until then the target is untouched, and on
  * any failure the new file is removed again.
+ *
+ * On an ordinary machine other programs open files for a moment (a virus
+ * scanner reads each new file, the search indexer and sync clients read
+ * each changed one), and the system then refuses the program's own
+ * request. Such a refusal is asked again for up to two seconds before the
+ * save is reported as failed, with the system's reason.
  */
 #include "model/recording_files.h"
 
 #include <cstring>
 
-static const int TemporaryNameTries = 10;
+static const uint32_t BusyPatience = 2000; /* milliseconds */
+static const int BusyPause = 50;
+
+/* Temporary names start at a number that differs from run to run and go
+ * on from there, so files that an earlier crash left behind only cost a
+ * try each; this many are tried before a save gives up. */
+static const uint32_t TemporaryNameTries = 100000;
 
 /* Where the folder part of the path ends: after its last separator. */
 static size_t FolderLength(const char* path) {
@@ -24,12 +36,12 @@ static size_t FolderLength(const char* path) {
 
 /* A name in the target's folder: "~mirlowN.tmp", or "~N" where the longer
  * one would make the path too long. False when neither fits. */
-static bool TemporaryPath(const char* path, int attempt, char* temporary) {
+static bool TemporaryPath(const char* path, uint32_t number, char* temporary) {
     size_t folder = FolderLength(path);
-    char name[16];
-    snprintf(name, sizeof name, "~mirlow%d.tmp", attempt);
+    char name[24];
+    snprintf(name, sizeof name, "~mirlow%lu.tmp", (unsigned long)number);
     if (folder + strlen(name) > (size_t)MaxPathLength)
-        snprintf(name, sizeof name, "~%d", attempt);
+        snprintf(name, sizeof name, "~%lx", (unsigned long)number);
     if (folder + strlen(name) > (size_t)MaxPathLength)
         return false;
     memcpy(temporary, path, folder);
@@ -37,17 +49,62 @@ static bool TemporaryPath(const char* path, int attempt, char* temporary) {
     return true;
 }
 
+/* The first refusal starts the clock; false once the patience is spent. */
+struct BusyWait {
+    bool waiting;
+    uint32_t since;
+};
+
+static bool WaitWhileBusy(BusyWait* wait) {
+    uint32_t now = PlatformTickCount();
+    if (!wait->waiting) {
+        wait->waiting = true;
+        wait->since = now;
+    }
+    if (now - wait->since >= BusyPatience)
+        return false;
+    PlatformSleep(BusyPause);
+    return true;
+}
+
+static void ReportWithReason(const char* path) {
+    char reason[200];
+    PlatformFileErrorText(reason, sizeof reason);
+    ReportSaveFailureBecause(path, reason);
+}
+
 /* A new file never takes the name of one that exists: each try takes the
  * next name. */
 static FILE* CreateTemporaryFile(const char* path, char* temporary) {
-    for (int attempt = 0; attempt < TemporaryNameTries; attempt++) {
-        if (!TemporaryPath(path, attempt, temporary))
-            return nullptr;
-        FILE* file = PlatformCreateNewFile(temporary);
-        if (file != nullptr)
+    uint32_t number = PlatformTickCount();
+    BusyWait wait = {false, 0};
+    for (uint32_t tries = 0; tries < TemporaryNameTries; tries++, number++) {
+        if (!TemporaryPath(path, number, temporary))
+            break;
+        FILE* file = nullptr;
+        FileOutcome outcome = PlatformCreateNewFile(temporary, &file);
+        if (outcome == FileDone)
             return file;
+        if (outcome == FileFailed || (outcome == FileBusy && !WaitWhileBusy(&wait))) {
+            ReportWithReason(path);
+            return nullptr;
+        }
     }
+    ReportSaveFailure(path);
     return nullptr;
+}
+
+static bool ReplaceTarget(const char* temporary, const char* path) {
+    BusyWait wait = {false, 0};
+    for (;;) {
+        FileOutcome outcome = PlatformReplaceFile(temporary, path);
+        if (outcome == FileDone)
+            return true;
+        if (outcome != FileBusy || !WaitWhileBusy(&wait)) {
+            ReportWithReason(path);
+            return false;
+        }
+    }
 }
 
 static bool WriteRecording(FILE* file, const char* path) {
@@ -58,18 +115,20 @@ static bool WriteRecording(FILE* file, const char* path) {
 bool SaveRecordingFile(const char* path) {
     char temporary[MaxPathLength + 1];
     FILE* file = CreateTemporaryFile(path, temporary);
-    if (file == nullptr) {
-        ReportSaveFailure(path);
+    if (file == nullptr)
         return false;
-    }
     /* A writer that fails has closed the file and said so. */
     if (!WriteRecording(file, path)) {
         remove(temporary);
         return false;
     }
-    if (fclose(file) != 0 || !PlatformReplaceFile(temporary, path)) {
+    if (fclose(file) != 0) {
         remove(temporary);
         ReportSaveFailure(path);
+        return false;
+    }
+    if (!ReplaceTarget(temporary, path)) {
+        remove(temporary);
         return false;
     }
     return true;

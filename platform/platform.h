@@ -380,17 +380,37 @@ int PlatformProgramPath(char* buffer, int size);
 bool PlatformFileDialog(WindowHandle owner, bool saveMode, const char* filters, int* filterIndex,
                         char* path, int size);
 
+/* How one of the two file operations below ended. Another program may
+ * hold a file for a moment (a virus scanner, the search indexer, a sync
+ * client): the system then refuses with a sharing violation or with
+ * access denied, and the same request may succeed a little later. */
+enum FileOutcome {
+    FileDone,
+    FileNameTaken, /* a file or folder of that name exists */
+    FileBusy,      /* a sharing violation or access denied: worth asking again */
+    FileFailed,    /* any other reason */
+};
+
 /* Creates a file for writing that must not exist yet (so a name taken by
  * another file is never overwritten) and opens it as a binary stdio
- * stream; what is written goes through to the disk. Null on failure. */
-FILE* PlatformCreateNewFile(const char* path);
+ * stream in *file; what is written goes through to the disk. */
+FileOutcome PlatformCreateNewFile(const char* path, FILE** file);
 
-/* Puts the file at source in the place of target in one step, replacing
- * any file there, and returns once the move is on the disk: target then
- * holds either its old content or all of source, never a mixture. Both
- * lie in the same folder. False when it cannot be done; both files are
- * then as they were. */
-bool PlatformReplaceFile(const char* source, const char* target);
+/* Puts the file at source in the place of target, replacing any file
+ * there, and returns once the move is on the disk: target then holds
+ * either its old content or all of source, never a mixture. An existing
+ * target keeps its security settings, attributes and creation time; where
+ * the system cannot carry them over (the target is new, or the file
+ * system refuses), the file is renamed instead. Both lie in the same
+ * folder. Unless it is done, both files are as they were. */
+FileOutcome PlatformReplaceFile(const char* source, const char* target);
+
+/* Why the last of the two operations above did not succeed, in the
+ * system's own words with its error number (size bytes, terminated). */
+void PlatformFileErrorText(char* text, int size);
+
+/* Waits the given time without handling messages. */
+void PlatformSleep(int milliseconds);
 
 /* Menu items of the window's menu bar and its popups, found by command
  * identifier. A new text item goes directly after the item afterCommandId;

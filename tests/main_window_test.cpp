@@ -296,6 +296,70 @@ TEST_F(MainWindowTest, ASaveThatFailsAnywhereLeavesTheOldFileAndNoOther) {
     EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"old.mrl", "old.mrx"}));
 }
 
+// Another program holding the file or its folder for a moment delays a
+// save by at most two seconds; a longer hold, or any other refusal, is
+// reported with the system's reason and leaves the old file alone.
+TEST_F(MainWindowTest, ASaveWaitsBrieflyForAFileAnotherProgramHolds) {
+    const std::string busy = "Windows says: The process cannot access the file because it is "
+                             "being used by another process. (error 32)";
+    const struct {
+        bool folder;
+        uint32_t hold;
+        bool failReplace;
+        bool saved;
+        const char* reason;
+        uint32_t waitedAtLeast, waitedAtMost;
+    } cases[] = {
+        {false, 1500, false, true, "", 1500, 1600},
+        {false, 5000, false, false, busy.c_str(), 2000, 2100},
+        {true, 800, false, true, "", 800, 900},
+        {true, 5000, false, false, busy.c_str(), 2000, 2100},
+        {false, 0, true, false, "Windows says: The request is not supported. (error 50)", 0, 0},
+    };
+    std::string path = Saved("held.mrx", 3);
+    const std::string old = ScratchFolder::Read(path);
+    for (const auto& c : cases) {
+        Record(5);
+        SimClearMessageBoxes();
+        std::string held = c.folder ? std::filesystem::path(path).parent_path().string() : path;
+        SimHoldFile(held.c_str(), c.hold);
+        SimFailReplace(c.failReplace);
+        uint32_t before = PlatformTickCount();
+        Command(ID_FILE_SAVE);
+        uint32_t waited = PlatformTickCount() - before;
+        EXPECT_GE(waited, c.waitedAtLeast) << c.hold;
+        EXPECT_LE(waited, c.waitedAtMost) << c.hold;
+        EXPECT_EQ(ScratchFolder::Read(path) != old, c.saved) << c.hold;
+        EXPECT_EQ(gDocument.modifiedCount, c.saved ? 0 : 1);
+        EXPECT_EQ(BoxTexts(), c.saved ? std::vector<std::string>{}
+                                      : std::vector<std::string>{"Unable to save file '" + path +
+                                                                 "'!\n\n" + c.reason});
+        EXPECT_EQ(FolderFiles(), std::vector<std::string>{"held.mrx"});
+        SimFailReplace(false);
+        SimAdvanceClock(5000);
+        Saved("held.mrx", 3);
+    }
+}
+
+// Temporary files that a crash left behind cost one try each, however
+// many there are.
+TEST_F(MainWindowTest, LeftoverTemporaryFilesNeverBlockASave) {
+    std::string path = Saved("doc.mrl", 3);
+    std::vector<std::string> names = {"doc.mrl"};
+    for (uint32_t i = 0; i < 300; i++) {
+        std::string name = "~mirlow" + std::to_string(PlatformTickCount() + i) + ".tmp";
+        scratch.Write(name, "left over");
+        names.push_back(name);
+    }
+    Record(5);
+    Command(ID_FILE_SAVE);
+    EXPECT_TRUE(SimMessageBoxes().empty());
+    EXPECT_EQ(gDocument.modifiedCount, 0);
+    EXPECT_EQ(ScratchFolder::Read(path).size(), 5 * sizeof(EventRecord));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(FolderFiles(), names);
+}
+
 const char* const EveryCommandScript = "START notepad.exe\r\n"
                                        "GOTO Untitled - Notepad\r\n"
                                        "message=WM_MOUSEMOVE paramH=5 paramL=6 time=1000\r\n"

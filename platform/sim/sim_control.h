@@ -207,6 +207,15 @@ const std::vector<SimFileDialog>& SimFileDialogs(void);
 void SimFailWritesAfter(long bytes);
 /* PlatformReplaceFile fails (and changes nothing) while this is on. */
 void SimFailReplace(bool fail);
+/* Another program holds the file, or every file in the folder, for the
+ * next milliseconds of the clock: creating it, and replacing it or with
+ * it, are refused as a sharing violation meanwhile. */
+struct SimFileHold {
+    std::string path;
+    uint32_t since;
+    uint32_t milliseconds;
+};
+void SimHoldFile(const char* path, uint32_t milliseconds);
 
 /* The File menu of a window as the program left it: each item's command
  * identifier (0 for a separator) and text. */

@@ -32,6 +32,8 @@ struct DocumentsState {
     std::vector<SimFileDialog> dialogs;
     long writeLimit = -1;
     bool failReplace = false;
+    std::vector<SimFileHold> holds;
+    std::string errorText;
     std::map<WindowHandle, std::vector<SimMenuItem>> fileMenus;
     WindowHandle focus = nullptr;
 };
@@ -100,6 +102,34 @@ int CloseLimited(void* cookie) {
     return result;
 }
 
+/* A hold on a folder covers every file in it. */
+bool IsHeld(const std::string& path) {
+    uint32_t now = PlatformTickCount();
+    for (const SimFileHold& hold : state->holds) {
+        bool covered = path == hold.path || (path.size() > hold.path.size() &&
+                                             path.compare(0, hold.path.size(), hold.path) == 0 &&
+                                             path[hold.path.size()] == '/');
+        if (covered && now - hold.since < hold.milliseconds)
+            return true;
+    }
+    return false;
+}
+
+/* The words and numbers the system gives for these refusals. */
+FileOutcome Refuse(FileOutcome outcome, const char* reason) {
+    state->errorText = reason;
+    return outcome;
+}
+
+const char* const SharingViolation =
+    "The process cannot access the file because it is being used by another process. (error 32)";
+
+FileOutcome RefuseWithErrno(void) {
+    int error = errno;
+    state->errorText = std::string(strerror(error)) + " (errno " + std::to_string(error) + ")";
+    return error == EACCES || error == EPERM || error == EBUSY ? FileBusy : FileFailed;
+}
+
 FILE* OpenLimited(int descriptor, long limit) {
     cookie_io_functions_t functions = {nullptr, WriteLimited, nullptr, CloseLimited};
     LimitedFile* cookie = new LimitedFile{descriptor, limit};
@@ -138,6 +168,10 @@ void SimFailReplace(bool fail) {
     state->failReplace = fail;
 }
 
+void SimHoldFile(const char* path, uint32_t milliseconds) {
+    state->holds.push_back(SimFileHold{path, PlatformTickCount(), milliseconds});
+}
+
 std::vector<SimMenuItem> SimFileMenuItems(WindowHandle window) {
     std::vector<SimMenuItem>* items = FileMenuOf(window);
     return items != nullptr ? *items : std::vector<SimMenuItem>();
@@ -168,23 +202,38 @@ bool PlatformFileDialog(WindowHandle owner, bool saveMode, const char* filters, 
     return true;
 }
 
-FILE* PlatformCreateNewFile(const char* path) {
+FileOutcome PlatformCreateNewFile(const char* path, FILE** file) {
+    *file = nullptr;
+    if (IsHeld(path))
+        return Refuse(FileBusy, SharingViolation);
     int descriptor = open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (descriptor < 0)
-        return nullptr;
-    FILE* file = state->writeLimit >= 0 ? OpenLimited(descriptor, state->writeLimit)
-                                        : fdopen(descriptor, "wb");
-    if (file == nullptr) {
+    if (descriptor < 0) {
+        if (errno == EEXIST)
+            return Refuse(FileNameTaken, "The file exists. (error 80)");
+        return RefuseWithErrno();
+    }
+    *file = state->writeLimit >= 0 ? OpenLimited(descriptor, state->writeLimit)
+                                   : fdopen(descriptor, "wb");
+    if (*file == nullptr) {
+        FileOutcome outcome = RefuseWithErrno();
         close(descriptor);
         unlink(path);
+        return outcome;
     }
-    return file;
+    return FileDone;
 }
 
-bool PlatformReplaceFile(const char* source, const char* target) {
+FileOutcome PlatformReplaceFile(const char* source, const char* target) {
     if (state->failReplace)
-        return false;
-    return rename(source, target) == 0;
+        return Refuse(FileFailed, "The request is not supported. (error 50)");
+    if (IsHeld(source) || IsHeld(target))
+        return Refuse(FileBusy, SharingViolation);
+    return rename(source, target) == 0 ? FileDone : RefuseWithErrno();
+}
+
+void PlatformFileErrorText(char* text, int size) {
+    if (size > 0)
+        snprintf(text, (size_t)size, "%s", state->errorText.c_str());
 }
 
 bool PlatformInsertMenuItemAfter(WindowHandle window, int afterCommandId, int commandId,
@@ -205,4 +254,3 @@ bool PlatformDeleteMenuItem(WindowHandle window, int commandId) {
     items->erase(items->begin() + at);
     return true;
 }
-

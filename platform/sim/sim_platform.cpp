@@ -180,6 +180,11 @@ void SimAdvanceClock(uint32_t milliseconds) {
     desktop->tick += milliseconds;
 }
 
+void PlatformSleep(int milliseconds) {
+    if (milliseconds > 0)
+        desktop->tick += (uint32_t)milliseconds;
+}
+
 void SimSetLocalTime(const LocalTime& time) {
     desktop->localTime = time;
 }

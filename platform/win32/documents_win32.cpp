@@ -8,7 +8,10 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cstdio>
+
 #include "platform/platform.h"
+#include "platform/win32/win32_internal.h"
 
 static HWND ToHwnd(WindowHandle window) {
     return reinterpret_cast<HWND>(window);
@@ -44,29 +47,83 @@ bool PlatformFileDialog(WindowHandle owner, bool saveMode, const char* filters, 
 
 /* ---- Saving safely ---- */
 
+/* The error of the last refused file operation, kept before any other
+ * call can overwrite the thread's last error. */
+static DWORD lastFileError;
+
+static FileOutcome Refused(DWORD error) {
+    lastFileError = error;
+    switch (error) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return FileNameTaken;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_ACCESS_DENIED:
+        return FileBusy;
+    default:
+        return FileFailed;
+    }
+}
+
 /* Write-through: each write reaches the disk before it returns, so once
  * the stream is flushed and closed the whole file is there. */
-FILE* PlatformCreateNewFile(const char* path) {
+FileOutcome PlatformCreateNewFile(const char* path, FILE** file) {
+    *file = nullptr;
     HANDLE handle = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return nullptr;
+        return Refused(GetLastError());
     int descriptor = _open_osfhandle((intptr_t)handle, _O_WRONLY | _O_BINARY);
     if (descriptor < 0) {
         CloseHandle(handle);
         DeleteFileA(path);
-        return nullptr;
+        return Refused(ERROR_NOT_ENOUGH_MEMORY);
     }
-    FILE* file = _fdopen(descriptor, "wb");
-    if (file == nullptr) {
+    *file = _fdopen(descriptor, "wb");
+    if (*file == nullptr) {
         _close(descriptor);
         DeleteFileA(path);
+        return Refused(ERROR_NOT_ENOUGH_MEMORY);
     }
-    return file;
+    return FileDone;
 }
 
-bool PlatformReplaceFile(const char* source, const char* target) {
-    return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+static FileOutcome RenameOver(const char* source, const char* target) {
+    if (MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return FileDone;
+    return Refused(GetLastError());
+}
+
+static bool FileIsMissing(const char* path) {
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+/* ReplaceFile carries the old file's security settings, attributes,
+ * creation time and streams over to the new one. A refusal while another
+ * program holds either file changes nothing and is asked again. Any other
+ * refusal (a file system that does not support it, attributes that cannot
+ * be merged) falls back to the rename; so do its two half-way ends, after
+ * which the target's name is free and the new file still has its own
+ * name. */
+FileOutcome PlatformReplaceFile(const char* source, const char* target) {
+    if (FileIsMissing(target))
+        return RenameOver(source, target);
+    if (ReplaceFileA(target, source, nullptr,
+                     REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
+                     nullptr))
+        return FileDone;
+    DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+        return Refused(error);
+    return RenameOver(source, target);
+}
+
+void PlatformFileErrorText(char* text, int size) {
+    Win32ErrorText(lastFileError, text, size);
 }
 
 /* ---- Menu items ---- */
@@ -115,4 +172,3 @@ bool PlatformInsertMenuItemAfter(WindowHandle window, int afterCommandId, int co
 bool PlatformDeleteMenuItem(WindowHandle window, int commandId) {
     return DeleteMenu(GetMenu(ToHwnd(window)), (UINT)commandId, MF_BYCOMMAND) != 0;
 }
-

@@ -16,10 +16,10 @@
  * administrator rights (not in every set of headers). */
 static const DWORD ElevationRequired = 740;
 
-StartFailure PlatformLastStartFailure(char* text, int size) {
-    DWORD error = GetLastError();
+/* The system's own words for an error, with its number. */
+void Win32ErrorText(DWORD error, char* text, int size) {
     if (size <= 0)
-        return StartFailedOther;
+        return;
     char reason[200] = "";
     DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                   nullptr, error, 0, reason, sizeof reason, nullptr);
@@ -30,7 +30,17 @@ StartFailure PlatformLastStartFailure(char* text, int size) {
         snprintf(text, (size_t)size, "error %lu", (unsigned long)error);
     else
         snprintf(text, (size_t)size, "%s (error %lu)", reason, (unsigned long)error);
+}
+
+StartFailure PlatformLastStartFailure(char* text, int size) {
+    DWORD error = GetLastError();
+    Win32ErrorText(error, text, size);
     return error == ElevationRequired ? StartFailedNeedsElevation : StartFailedOther;
+}
+
+void PlatformSleep(int milliseconds) {
+    if (milliseconds > 0)
+        Sleep((DWORD)milliseconds);
 }
 
 /* ---- Where the program runs ---- */

@@ -52,6 +52,10 @@ void Win32StopCancelWatcher(void);
 bool Win32CancelRequested(bool consume);
 HANDLE Win32CancelEvent(void);
 
+/* The system's own words for an error, with its number: "Access is
+ * denied. (error 5)" (system_win32.cpp). */
+void Win32ErrorText(DWORD error, char* text, int size);
+
 /* Asks the system not to slow the program's timers (system_win32.cpp). */
 void Win32OptOutOfTimerThrottling(void);
 
