@@ -111,6 +111,10 @@ void EditLogFile(void);
  * beyond the last item gives an empty item. */
 int GetDelimitedItem(const char* list, char delimiter, int index, char* item, int size);
 
+/* "Unable to open file '...'!" (or save, when saving) and that the path is
+ * longer than a path may be, in a box that shows its start and its end. */
+void ShowPathTooLong(const char* path, bool saving);
+
 /* ---- The toolbar (toolbar.cpp) ---- */
 
 /* Creates the toolbar along the top of the main window (gApp.toolbar);

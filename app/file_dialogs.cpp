@@ -11,13 +11,39 @@
 #include "log/log.h"
 
 /* The dialogs may hand back more than a path may hold; such a choice is
- * refused whole, never cut (a cut path names another file). */
-static const int DialogPathSize = 1024;
+ * refused whole, never cut (a cut path names another file). The buffer
+ * holds the longest path the system knows, in any code page. */
+static const int DialogPathSize = 3 * 32768;
+static char chosen[DialogPathSize];
 
-static void RefuseLongPath(const char* path, bool saveMode) {
-    char text[DialogPathSize + 64];
+/* A box is only as wide as the screen, and a path has no blanks to wrap
+ * at: the box shows its start and its end. */
+static const size_t PathShownHead = 40;
+static const size_t PathShownTail = 40;
+
+void ShowPathTooLong(const char* path, bool saving) {
+    char shown[PathShownHead + PathShownTail + 4];
+    size_t length = strlen(path);
+    if (length <= PathShownHead + PathShownTail + 3)
+        snprintf(shown, sizeof shown, "%s", path);
+    else
+        snprintf(shown, sizeof shown, "%.*s...%s", (int)PathShownHead, path,
+                 path + length - PathShownTail);
+    char text[sizeof shown + 96];
+    snprintf(text, sizeof text, "Unable to %s file '%s'!\n\nThe path is longer than %d characters.",
+             saving ? "save" : "open", shown, MaxPathLength);
+    ShowMessageBox(text, "Error", BoxOk | BoxIconWarning | BoxTaskModal);
+}
+
+/* The system would hand such a name over with look-alike characters put
+ * in, naming another file than the one the user chose. */
+static void ShowNameOutsideCodePage(const char* shownPath, bool saving) {
+    char text[MaxPathLength + 320];
     snprintf(text, sizeof text,
-             saveMode ? "Unable to save file '%s'!" : "Unable to open file '%s'!", path);
+             "Unable to %s file '%.*s'!\n\nThe name holds characters (shown as '?') that Mirlow "
+             "cannot use with this system's language settings. Please choose a name without "
+             "them.",
+             saving ? "save" : "open", MaxPathLength, shownPath);
     ShowMessageBox(text, "Error", BoxOk | BoxIconWarning | BoxTaskModal);
 }
 
@@ -36,14 +62,19 @@ static bool AddFilterExtension(char* path, const char* filters, int filterIndex)
 }
 
 bool PickFile(WindowHandle owner, char* path, const char* filters, bool saveMode) {
-    char chosen[DialogPathSize];
     snprintf(chosen, sizeof chosen, "%s", path);
     int filterIndex = 1;
-    if (!PlatformFileDialog(owner, saveMode, filters, &filterIndex, chosen, sizeof chosen))
+    FileDialogOutcome outcome =
+        PlatformFileDialog(owner, saveMode, filters, &filterIndex, chosen, sizeof chosen);
+    if (outcome == FileDialogCancelled)
         return false;
-    if (strlen(chosen) > (size_t)MaxPathLength ||
+    if (outcome == FileDialogNotInCodePage) {
+        ShowNameOutsideCodePage(chosen, saveMode);
+        return false;
+    }
+    if (outcome == FileDialogTooLong || strlen(chosen) > (size_t)MaxPathLength ||
         (saveMode && !AddFilterExtension(chosen, filters, filterIndex))) {
-        RefuseLongPath(chosen, saveMode);
+        ShowPathTooLong(chosen, saveMode);
         return false;
     }
     strcpy(path, chosen);

@@ -86,8 +86,9 @@ bool FileExistsNonEmpty(const char* path);
 /* The system's Open (saveMode false) or Save dialog, owned by owner, with
  * the filters as NUL-separated description and pattern pairs ending in two
  * NULs, the first pair selected. path (MaxPathLength + 1 bytes) holds the
- * initial name and receives the choice. False when cancelled; path is
- * then untouched. */
+ * initial name and receives the choice. False when cancelled, or when the
+ * choice was refused with a message (a path too long, or a name the
+ * system's code page cannot hold); path is then untouched. */
 bool PickFile(WindowHandle owner, char* path, const char* filters, bool saveMode);
 
 #endif

@@ -89,29 +89,11 @@ const char* SkipLeadingBlanks(const char* text) {
     return text;
 }
 
-/* A box is only as wide as the screen, and a path has no blanks to wrap
- * at: the box shows its start and its end, the log the whole of it. */
-static const size_t PathShownHead = 40;
-static const size_t PathShownTail = 40;
-
-static void ShortenForBox(const char* path, char* shown, size_t size) {
-    size_t length = strlen(path);
-    if (length <= PathShownHead + PathShownTail + 3)
-        snprintf(shown, size, "%s", path);
-    else
-        snprintf(shown, size, "%.*s...%s", (int)PathShownHead, path, path + length - PathShownTail);
-}
-
 /* A path longer than the system's limit is refused, never cut (a cut path
- * names another file), and told like any other file that can't be loaded. */
+ * names another file), and told like any other file that can't be loaded;
+ * the log holds the whole of it. */
 static void ReportOverlongPath(const char* tail) {
-    char shown[PathShownHead + PathShownTail + 4];
-    ShortenForBox(tail, shown, sizeof shown);
-    char text[sizeof shown + 96];
-    snprintf(text, sizeof text,
-             "Unable to open file '%s'!\n\nThe path is longer than %d characters.", shown,
-             MaxPathLength);
-    ShowMessageBox(text, "Error", BoxOk | BoxIconWarning | BoxTaskModal);
+    ShowPathTooLong(tail, false);
     LogPrintf(LogLow, "ERROR: Unable to open '%s': the path is longer than %d characters", tail,
               MaxPathLength);
 }

@@ -373,12 +373,25 @@ int PlatformProgramPath(char* buffer, int size);
  * dialog owned by owner. filters holds NUL-separated description and
  * pattern pairs ending in two NULs; *filterIndex (from 1) is the pair
  * selected at first and receives the one the user left selected. path
- * (size bytes) holds the initial name and receives the choice. False when
- * the dialog was cancelled or the choice does not fit path; path is then
- * untouched. The system's own overwrite prompt is not asked for.
+ * (size bytes) holds the initial name and receives the choice. The
+ * system's own overwrite prompt is not asked for.
+ *
+ * Paths travel in the system's ANSI code page. A name the user chose may
+ * hold characters that the code page lacks; the system would hand such a
+ * name over with look-alike characters put in (a best fit), which names
+ * another file, so it is never handed over as a choice. When the dialog
+ * is cancelled path is untouched; when the choice is refused path holds it
+ * for a message only: with "?" for each character the code page lacks, or
+ * cut to fit.
  */
-bool PlatformFileDialog(WindowHandle owner, bool saveMode, const char* filters, int* filterIndex,
-                        char* path, int size);
+enum FileDialogOutcome {
+    FileDialogCancelled,
+    FileDialogChosen,
+    FileDialogTooLong,       /* the choice does not fit in path */
+    FileDialogNotInCodePage, /* the choice holds characters the code page lacks */
+};
+FileDialogOutcome PlatformFileDialog(WindowHandle owner, bool saveMode, const char* filters,
+                                     int* filterIndex, char* path, int size);
 
 /* How one of the two file operations below ended. Another program may
  * hold a file for a moment (a virus scanner, the search indexer, a sync

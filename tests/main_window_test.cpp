@@ -185,18 +185,35 @@ TEST_F(MainWindowTest, PromptToSaveGoesOnOnlyWhenToldOrWhenTheSaveWorked) {
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Save changes to (Untitled)?"});
 }
 
-TEST_F(MainWindowTest, PathsTooLongAreRefusedNeverCut) {
+// A choice the program cannot hold whole is refused, never cut or changed:
+// a path too long (a box showing its start and end), or a name with
+// characters the code page lacks (the system shows them as "?").
+TEST_F(MainWindowTest, PathsThatCannotBeHeldAreRefusedNeverChanged) {
     const std::string tooLong = "/" + std::string(MaxPathLength, 'p');
     const std::string noRoomForExtension = "/" + std::string(MaxPathLength - 4, 'p');
+    const std::string hugePath = "/" + std::string(40000, 'p');
+    const std::string lodz = "/tmp/?\xF3"
+                             "d?"; // a name the code page lacks two letters of
+    const std::string shown = "/" + std::string(39, 'p') + "..." + std::string(40, 'p');
+    const std::string longer = "'!\n\nThe path is longer than 259 characters.";
+    const std::string lacking = "'!\n\nThe name holds characters (shown as '?') that Mirlow "
+                                "cannot use with this system's language settings. Please choose "
+                                "a name without them.";
     struct {
         int command;
         std::string chosen;
-        const char* message;
+        bool refusedByDialog;
+        std::string message;
     } cases[] = {
-        {ID_FILE_OPEN, tooLong, "Unable to open file '%s'!"},
-        {ID_FILE_SAVE_AS, tooLong, "Unable to save file '%s'!"},
-        {ID_FILE_SAVE_AS, noRoomForExtension, "Unable to save file '%s'!"},
-        {ID_FILE_SAVE, noRoomForExtension, "Unable to save file '%s'!"}, // a name without a dot
+        {ID_FILE_OPEN, tooLong, false, "Unable to open file '" + shown + longer},
+        {ID_FILE_SAVE_AS, tooLong, false, "Unable to save file '" + shown + longer},
+        {ID_FILE_SAVE_AS, noRoomForExtension, false, "Unable to save file '" + shown + longer},
+        {ID_FILE_OPEN, hugePath, false, "Unable to open file '" + shown + longer},
+        {ID_FILE_OPEN, lodz + ".mrl", true, "Unable to open file '" + lodz + ".mrl" + lacking},
+        {ID_FILE_SAVE_AS, lodz, true, "Unable to save file '" + lodz + lacking},
+        // a name without a dot
+        {ID_FILE_SAVE, noRoomForExtension, false,
+         "Unable to save file '" + noRoomForExtension + "'!"},
     };
     for (const auto& c : cases) {
         Restart();
@@ -204,14 +221,15 @@ TEST_F(MainWindowTest, PathsTooLongAreRefusedNeverCut) {
         gDocument.modifiedCount = 0; // Open asks nothing first
         if (c.command == ID_FILE_SAVE)
             strcpy(gDocument.path, c.chosen.c_str());
+        else if (c.refusedByDialog)
+            SimQueueFileDialogRefusal(c.chosen.c_str());
         else
             SimQueueFileDialog(c.chosen.c_str(), 1);
         Command(c.command);
-        char text[2 * MaxPathLength];
-        snprintf(text, sizeof text, c.message, c.chosen.c_str());
-        EXPECT_EQ(BoxTexts(), std::vector<std::string>{text});
+        EXPECT_EQ(BoxTexts(), std::vector<std::string>{c.message});
         EXPECT_EQ(File1(), "");
         EXPECT_EQ(gRecording.eventCount, 3);
+        EXPECT_EQ(gDocument.path, c.command == ID_FILE_SAVE ? c.chosen : "");
     }
 }
 

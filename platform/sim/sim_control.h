@@ -194,6 +194,9 @@ const std::vector<std::string>& SimRegistryWrites(void);
  * cancelled. Every dialog shown is kept, with what it was opened with. */
 void SimQueueFileDialog(const char* path, int filterIndex = 1);
 void SimQueueFileDialogCancel(void);
+/* The user chose a name with characters the code page lacks; shownPath is
+ * how the system shows it, with "?" for each of them. */
+void SimQueueFileDialogRefusal(const char* shownPath);
 struct SimFileDialog {
     bool saveMode;
     std::string initialPath;

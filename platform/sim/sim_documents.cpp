@@ -22,7 +22,7 @@
 namespace {
 
 struct DialogAnswer {
-    bool chosen;
+    FileDialogOutcome outcome;
     std::string path;
     int filterIndex;
 };
@@ -149,11 +149,15 @@ void SimResetDocuments(void) {
 }
 
 void SimQueueFileDialog(const char* path, int filterIndex) {
-    state->answers.push_back(DialogAnswer{true, path, filterIndex});
+    state->answers.push_back(DialogAnswer{FileDialogChosen, path, filterIndex});
 }
 
 void SimQueueFileDialogCancel(void) {
-    state->answers.push_back(DialogAnswer{false, "", 0});
+    state->answers.push_back(DialogAnswer{FileDialogCancelled, "", 0});
+}
+
+void SimQueueFileDialogRefusal(const char* shownPath) {
+    state->answers.push_back(DialogAnswer{FileDialogNotInCodePage, shownPath, 0});
 }
 
 const std::vector<SimFileDialog>& SimFileDialogs(void) {
@@ -187,19 +191,23 @@ static std::string FilterList(const char* filters) {
     return std::string(filters, (size_t)(end - filters) + 1);
 }
 
-bool PlatformFileDialog(WindowHandle owner, bool saveMode, const char* filters, int* filterIndex,
-                        char* path, int size) {
+/* A choice longer than the buffer hands over as much as fits. */
+FileDialogOutcome PlatformFileDialog(WindowHandle owner, bool saveMode, const char* filters,
+                                     int* filterIndex, char* path, int size) {
     (void)owner;
     state->dialogs.push_back(SimFileDialog{saveMode, path, *filterIndex, FilterList(filters)});
-    if (state->answers.empty())
-        return false;
+    if (state->answers.empty() || size <= 0)
+        return FileDialogCancelled;
     DialogAnswer answer = state->answers.front();
     state->answers.pop_front();
-    if (!answer.chosen || answer.path.size() >= (size_t)size)
-        return false;
-    memcpy(path, answer.path.c_str(), answer.path.size() + 1);
-    *filterIndex = answer.filterIndex;
-    return true;
+    if (answer.outcome == FileDialogCancelled)
+        return FileDialogCancelled;
+    snprintf(path, (size_t)size, "%s", answer.path.c_str());
+    if (answer.path.size() >= (size_t)size)
+        return FileDialogTooLong;
+    if (answer.outcome == FileDialogChosen)
+        *filterIndex = answer.filterIndex;
+    return answer.outcome;
 }
 
 FileOutcome PlatformCreateNewFile(const char* path, FILE** file) {

@@ -4,6 +4,7 @@
  * inserts and deletes, and the keyboard focus.
  */
 #include <windows.h>
+#include <cderr.h>
 #include <commdlg.h>
 #include <fcntl.h>
 #include <io.h>
@@ -19,30 +20,56 @@ static HWND ToHwnd(WindowHandle window) {
 
 /* ---- File dialogs ---- */
 
+/* The wide dialog hands the name over as the user typed it; the program
+ * then converts it itself, refusing what the code page cannot hold. The
+ * buffer takes the longest path the system knows, so a long choice is
+ * handed over (and refused by the caller) rather than failing the dialog. */
+static const int WidePathSize = 32768;
+static wchar_t widePath[WidePathSize];
+static wchar_t wideFilters[2048];
+
+/* The list ends at two NULs in a row; both are converted. */
+static bool WideFilterList(const char* filters) {
+    const char* end = filters;
+    while (end[0] != '\0' || end[1] != '\0')
+        end++;
+    int length = (int)(end - filters) + 2;
+    return MultiByteToWideChar(CP_ACP, 0, filters, length, wideFilters,
+                               (int)(sizeof wideFilters / sizeof wideFilters[0])) == length;
+}
+
 /* The program asks before replacing a file itself, so the dialog's own
- * overwrite prompt stays off. A choice longer than the buffer fails the
- * dialog (FNERR_BUFFERTOOSMALL) and counts as no choice. */
-bool PlatformFileDialog(WindowHandle owner, bool saveMode, const char* filters, int* filterIndex,
-                        char* path, int size) {
-    char chosen[1024];
-    if (size <= 0 || size > (int)sizeof chosen)
-        return false;
-    lstrcpynA(chosen, path, size);
-    OPENFILENAMEA dialog;
+ * overwrite prompt stays off. */
+FileDialogOutcome PlatformFileDialog(WindowHandle owner, bool saveMode, const char* filters,
+                                     int* filterIndex, char* path, int size) {
+    if (size <= 0 || !WideFilterList(filters))
+        return FileDialogCancelled;
+    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, WidePathSize) == 0)
+        widePath[0] = L'\0';
+    OPENFILENAMEW dialog;
     ZeroMemory(&dialog, sizeof dialog);
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = ToHwnd(owner);
-    dialog.lpstrFilter = filters;
+    dialog.lpstrFilter = wideFilters;
     dialog.nFilterIndex = (DWORD)*filterIndex;
-    dialog.lpstrFile = chosen;
-    dialog.nMaxFile = (DWORD)size;
+    dialog.lpstrFile = widePath;
+    dialog.nMaxFile = (DWORD)WidePathSize;
     dialog.Flags = OFN_EXPLORER | OFN_LONGNAMES | OFN_HIDEREADONLY;
-    BOOL ok = saveMode ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
-    if (!ok)
-        return false;
-    lstrcpynA(path, chosen, size);
-    *filterIndex = (int)dialog.nFilterIndex;
-    return true;
+    if (!(saveMode ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) {
+        if (CommDlgExtendedError() != FNERR_BUFFERTOOSMALL)
+            return FileDialogCancelled;
+        path[0] = '\0';
+        return FileDialogTooLong;
+    }
+    switch (Win32WideToAnsi(widePath, path, size)) {
+    case Win32AnsiTooLong:
+        return FileDialogTooLong;
+    case Win32AnsiNotInCodePage:
+        return FileDialogNotInCodePage;
+    default:
+        *filterIndex = (int)dialog.nFilterIndex;
+        return FileDialogChosen;
+    }
 }
 
 /* ---- Saving safely ---- */

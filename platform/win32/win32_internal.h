@@ -52,6 +52,14 @@ void Win32StopCancelWatcher(void);
 bool Win32CancelRequested(bool consume);
 HANDLE Win32CancelEvent(void);
 
+/* Converts a wide text into the ANSI code page only where every character
+ * has its own there: never with a look-alike put in (a best fit), which
+ * would make a file name name another file. Where a character is missing
+ * ansi holds the text with "?" for it; where it does not fit, as much as
+ * fits (files_win32.cpp). */
+enum Win32AnsiConversion { Win32AnsiExact, Win32AnsiNotInCodePage, Win32AnsiTooLong };
+Win32AnsiConversion Win32WideToAnsi(const wchar_t* wide, char* ansi, int size);
+
 /* The system's own words for an error, with its number: "Access is
  * denied. (error 5)" (system_win32.cpp). */
 void Win32ErrorText(DWORD error, char* text, int size);
