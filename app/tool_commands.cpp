@@ -47,6 +47,10 @@ void EditScriptFile(void) {
     EditFile(gDocument.path);
 }
 
+/* The file the lines actually go to, which is not the setting's where a
+ * standard user cannot write there. */
 void EditLogFile(void) {
-    EditFile(gSettings.logfile);
+    char path[MaxPathLength + 1];
+    LogFileInUse(path, sizeof path);
+    EditFile(path);
 }

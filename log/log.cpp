@@ -13,6 +13,11 @@
  * the same path with ".log" added, whose first line says why, and the
  * start-up erase clears that file rather than the recording. Names compare
  * as the platform compares them (PlatformSameFile).
+ *
+ * Where the log's file cannot be opened (a standard user cannot create the
+ * default C:\Mirlow.log), the lines go to Mirlow\Mirlow.log in the user's
+ * local application data folder instead, whose first line of the run says
+ * why. The setting itself is left as the user stored it.
  */
 #include "log/log.h"
 
@@ -32,10 +37,14 @@ static struct {
     const char* document;
 } follows = {&NoLevel, "", ""};
 
+static void ForgetTarget(void);
+
+/* Where the lines went before is decided afresh. */
 void ConnectLog(const int32_t* level, const char* logfile, const char* document) {
     follows.level = level;
     follows.logfile = logfile;
     follows.document = document;
+    ForgetTarget();
 }
 
 bool LogLevelAtLeast(LogLevel level) {
@@ -67,8 +76,17 @@ struct LogTarget {
     bool redirected;
     bool told; /* the redirected file has been told why */
     char path[LogPathSize + 8];
+    /* The user's own folder takes the lines the path cannot (a standard
+     * user cannot create the default C:\Mirlow.log). */
+    bool fellBack;
+    bool toldFallback;
+    char fallback[MaxPathLength + 1];
 };
 static LogTarget target;
+
+static void ForgetTarget(void) {
+    memset(&target, 0, sizeof target);
+}
 
 static bool TargetIsCurrent(void) {
     return target.decided && strcmp(target.logfile, follows.logfile) == 0 &&
@@ -82,6 +100,7 @@ static void RedirectedPath(char* path, size_t size) {
         path[0] = '\0'; /* no such file can be had: the lines are dropped */
 }
 
+/* A fall-back stays while the lines would go to the same file. */
 static void DecideTarget(void) {
     bool redirected = LogfileIs(follows.document) || LogfileIs(recordingBeingLoaded);
     if (!redirected || !target.redirected || strcmp(target.logfile, follows.logfile) != 0)
@@ -91,10 +110,14 @@ static void DecideTarget(void) {
     snprintf(target.loading, sizeof target.loading, "%s", recordingBeingLoaded);
     target.decided = true;
     target.redirected = redirected;
+    char path[sizeof target.path];
     if (redirected)
-        RedirectedPath(target.path, sizeof target.path);
+        RedirectedPath(path, sizeof path);
     else
-        snprintf(target.path, sizeof target.path, "%s", follows.logfile);
+        snprintf(path, sizeof path, "%s", follows.logfile);
+    if (strcmp(path, target.path) != 0)
+        target.fellBack = target.toldFallback = false;
+    strcpy(target.path, path);
 }
 
 static const char* TargetPath(void) {
@@ -103,34 +126,79 @@ static const char* TargetPath(void) {
     return target.path;
 }
 
-/* ---- Writing ---- */
+/* ---- Falling back on the user's own folder ---- */
 
-static void AppendTo(const char* path, const char* line, size_t length) {
-    FILE* file = PlatformOpenForAppend(path);
-    if (file == nullptr)
-        return;
-    fwrite(line, 1, length, file);
-    fwrite("\r\n", 1, 2, file);
-    fclose(file);
+static const char* const FallbackFolder = "Mirlow";
+static const char* const FallbackName = "Mirlow.log";
+
+static bool FallbackPath(char* path, int size) {
+    return PlatformLocalAppDataFile(FallbackFolder, FallbackName, path, size) > 0;
 }
 
-static void TellWhyRedirected(const char* path) {
+/* ---- Writing ---- */
+
+static void WriteTo(FILE* file, const char* line, size_t length) {
+    fwrite(line, 1, length, file);
+    fwrite("\r\n", 1, 2, file);
+}
+
+/* The file the lines go to, opened; where the log's own file cannot be
+ * opened, the one in the user's folder, which says first why it took the
+ * log. Null when neither can be. */
+static FILE* OpenTarget(void) {
+    const char* path = TargetPath();
+    if (path[0] == '\0')
+        return nullptr;
+    if (!target.fellBack) {
+        FILE* file = PlatformOpenForAppend(path);
+        if (file != nullptr || !FallbackPath(target.fallback, sizeof target.fallback))
+            return file;
+        target.fellBack = true;
+    }
+    FILE* file = PlatformOpenForAppend(target.fallback);
+    if (file != nullptr && !target.toldFallback) {
+        char line[LogLineSize];
+        snprintf(line, sizeof line, "The log file '%s' cannot be written: this file takes the log",
+                 path);
+        WriteTo(file, line, strlen(line));
+        target.toldFallback = true;
+    }
+    return file;
+}
+
+static void TellWhyRedirected(FILE* file) {
     char line[LogLineSize];
     snprintf(line, sizeof line,
              "The log file '%s' is the recording in use: it is left alone and this file takes "
              "the log",
              follows.logfile);
-    AppendTo(path, line, strlen(line));
+    WriteTo(file, line, strlen(line));
     target.told = true;
 }
 
 static void AppendLine(const char* line, size_t length) {
-    const char* path = TargetPath();
-    if (path[0] == '\0')
+    FILE* file = OpenTarget();
+    if (file == nullptr)
         return;
     if (target.redirected && !target.told)
-        TellWhyRedirected(path);
-    AppendTo(path, line, length);
+        TellWhyRedirected(file);
+    WriteTo(file, line, length);
+    fclose(file);
+}
+
+/* The fall-back counts once this run's lines have gone there, or when the
+ * log's own file holds nothing while the fall-back holds lines of an
+ * earlier run. */
+void LogFileInUse(char* path, int size) {
+    const char* own = TargetPath();
+    char fallback[MaxPathLength + 1];
+    bool fallbackHolds = target.fellBack || (own[0] != '\0' && PlatformFileSize(own) == 0 &&
+                                             FallbackPath(fallback, sizeof fallback) &&
+                                             PlatformFileSize(fallback) > 0);
+    if (!fallbackHolds)
+        snprintf(path, (size_t)size, "%s", own);
+    else
+        snprintf(path, (size_t)size, "%s", target.fellBack ? target.fallback : fallback);
 }
 
 void WriteLogLine(const char* text) {
@@ -170,8 +238,12 @@ void LogPrintf(LogLevel level, const char* format, ...) {
 /* ---- Erasing at start-up ---- */
 
 /* The erase clears what the log would write to, which is the redirected
- * file when the log names the recording in use. */
+ * file when the log names the recording in use, and the file in the
+ * user's folder that takes the lines the log's own file cannot. */
 void EraseLogFile(const char* reopened) {
+    char fallback[MaxPathLength + 1];
+    if (FallbackPath(fallback, sizeof fallback))
+        PlatformDeletePlainFile(fallback);
     if (reopened == nullptr || !LogfileIs(reopened)) {
         PlatformDeletePlainFile(TargetPath());
         return;

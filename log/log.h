@@ -55,13 +55,21 @@ const int LogPathSize = 130;
  * before anything is logged; until then the log is off and has no file. */
 void ConnectLog(const int32_t* level, const char* logfile, const char* document);
 
-/* Deletes the log file (start-up with RestartLog on); a failure is ignored,
- * and a log path that names a device or a pipe is left alone.
+/* Deletes the log file (start-up with RestartLog on), and the one in the
+ * user's folder that takes its lines where it cannot be written; a failure
+ * is ignored, and a log path that names a device or a pipe is left alone.
  * A log file that is the recording in use is never deleted (see
  * SetRecordingBeingLoaded), nor is reopened, the recent file that Reload
  * reopens once the main window exists (null when there is none): the file
  * that takes the log instead is. */
 void EraseLogFile(const char* reopened);
+
+/* The file the log's lines go to (size bytes, terminated): the Logfile
+ * setting's, or the file that takes its lines instead (see
+ * SetRecordingBeingLoaded), or, where that cannot be written, the one in
+ * the user's local application data folder (Mirlow\Mirlow.log), whose
+ * first line of the run says why. Edit Log File opens this file. */
+void LogFileInUse(char* path, int size);
 
 /* The log never writes into, nor erases, the recording in use: the open
  * document, the file named here while it is being loaded (null when the

@@ -631,6 +631,12 @@ void PlatformMoveToSuggestedRect(WindowHandle window, intptr_t suggestion);
 FILE* PlatformOpenForAppend(const char* path);
 bool PlatformDeletePlainFile(const char* path);
 bool PlatformSameFile(const char* first, const char* second);
+/* The path of file in folder inside the user's local application data
+ * folder (where a standard user may always write), that folder made when
+ * it is missing; its length, or -1 when there is no such folder, it
+ * cannot be made, or the path does not fit in size bytes or holds
+ * characters the code page lacks (never a cut or changed path). */
+int PlatformLocalAppDataFile(const char* folder, const char* file, char* path, int size);
 /* ---- Playback: what the system does with the played input ----
  * Where the platform injects the played records itself, the system may
  * refuse them: a window that runs with higher rights than the program

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "app/app.h"
@@ -46,8 +47,11 @@ class LogTest : public ::testing::Test {
     }
 
     std::string Contents() const {
+        return Read(path);
+    }
+    static std::string Read(const std::string& file) {
         std::string text;
-        FILE* f = fopen(path.c_str(), "rb");
+        FILE* f = fopen(file.c_str(), "rb");
         if (f == nullptr)
             return "<no file>";
         char chunk[512];
@@ -81,15 +85,52 @@ TEST_F(LogTest, LongLinesAreCutToTheLineBuffer) {
     EXPECT_EQ(Contents(), expected);
 }
 
-TEST_F(LogTest, AFileThatCantBeOpenedIsSilentlySkipped) {
-    std::string missingFolder = testing::TempDir() + "mirlow-no-such-folder/sub/x.log";
-    UseLog(missingFolder);
-    WriteLogLine("lost");
-    WriteLogLineFormat("%s", "lost too");
-    EXPECT_FALSE(Exists(missingFolder));
+// A log file that cannot be opened (a standard user and C:\Mirlow.log)
+// hands its lines to Mirlow/Mirlow.log in the user's local application
+// data folder, which says why first; without such a folder they are
+// skipped without a word. The setting stays as stored, Edit Log File
+// opens the file in use, and the start-up erase clears it too.
+TEST_F(LogTest, AFileThatCantBeOpenedFallsBackOnTheUsersOwnFolder) {
+    const std::string missingFolder = testing::TempDir() + "mirlow-no-such-folder/sub/x.log";
+    const std::string appData = testing::TempDir() + "mirlow-local-app-data";
+    const std::string fallback = appData + "/Mirlow/Mirlow.log";
+    const std::string why =
+        "The log file '" + missingFolder + "' cannot be written: this file takes the log\r\n";
+    for (bool folder : {false, true}) {
+        std::filesystem::remove_all(appData);
+        std::filesystem::create_directories(appData);
+        remove(path.c_str());
+        SimSetLocalAppDataFolder(folder ? appData.c_str() : nullptr);
+        ConnectLog(&gSettings.log, gSettings.logfile, gDocument.path);
+        UseLog(missingFolder);
+        char inUse[MaxPathLength + 1];
+        LogFileInUse(inUse, sizeof inUse);
+        EXPECT_EQ(inUse, missingFolder); // nothing written yet
+        WriteLogLine("first");
+        WriteLogLineFormat("%s", "second");
+        EXPECT_FALSE(Exists(missingFolder));
+        EXPECT_EQ(Read(fallback), folder ? why + "first\r\nsecond\r\n" : "<no file>");
+        EXPECT_EQ(gSettings.logfile, missingFolder);
+        LogFileInUse(inUse, sizeof inUse);
+        EXPECT_EQ(inUse, folder ? fallback : missingFolder);
+
+        UseLog(path); // a file that can be written takes the lines again
+        WriteLogLine("third");
+        EXPECT_EQ(Contents(), "third\r\n");
+        LogFileInUse(inUse, sizeof inUse);
+        EXPECT_EQ(inUse, path);
+
+        UseLog(missingFolder); // a new run finds the lines of the last one
+        ConnectLog(&gSettings.log, gSettings.logfile, gDocument.path);
+        LogFileInUse(inUse, sizeof inUse);
+        EXPECT_EQ(inUse, folder ? fallback : missingFolder);
+        EraseLogFile(nullptr);
+        EXPECT_FALSE(Exists(fallback));
+    }
     UseLog("");
     WriteLogLine("nowhere");
     EXPECT_TRUE(SimMessageBoxes().empty());
+    std::filesystem::remove_all(appData);
 }
 
 // The cancellation line is LOW: absent at OFF (no file at all), present

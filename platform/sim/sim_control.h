@@ -187,6 +187,10 @@ int SimOpenRegistryKeyCount(void);
 /* Every value the program set, in order, as "HKLM\KEY\NAME". */
 const std::vector<std::string>& SimRegistryWrites(void);
 
+/* The user's local application data folder; null or empty: there is none
+ * (SimReset). */
+void SimSetLocalAppDataFolder(const char* path);
+
 /* ---- File dialogs, saving files, menu items, focus ---- */
 
 /* File dialogs are answered in order: a chosen path, with the filter the

@@ -105,3 +105,24 @@ SimFileRead SimReadPlainFile(const char* path, size_t limit, std::string* bytes)
         bytes->clear();
     return result;
 }
+
+/* ---- The user's local application data folder ---- */
+
+static std::string localAppData;
+
+void SimSetLocalAppDataFolder(const char* path) {
+    localAppData = path != nullptr ? path : "";
+}
+
+int PlatformLocalAppDataFile(const char* folder, const char* file, char* path, int size) {
+    if (localAppData.empty())
+        return -1;
+    std::string made = localAppData + "/" + folder;
+    if (mkdir(made.c_str(), 0755) != 0 && errno != EEXIST)
+        return -1;
+    std::string full = made + "/" + file;
+    if (full.size() >= (size_t)size)
+        return -1;
+    memcpy(path, full.c_str(), full.size() + 1);
+    return (int)full.size();
+}

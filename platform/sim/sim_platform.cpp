@@ -165,6 +165,7 @@ void SimReset(void) {
     SimResetDialogs();
     SimResetPlayback();
     SimResetToolbarAndShell();
+    SimSetLocalAppDataFolder(nullptr);
 }
 
 void SimSetProgramPath(const char* path) {

@@ -5,9 +5,12 @@
  * file names into the code page the program's paths travel in.
  */
 #include <windows.h>
+#include <shlobj.h>
 
 #include <fcntl.h>
 #include <io.h>
+
+#include <cstdio>
 
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
@@ -91,4 +94,21 @@ Win32AnsiConversion Win32WideToAnsi(const wchar_t* wide, char* ansi, int size) {
     if (back == 0 || lstrcmpW(roundTrip, wide) != 0)
         return Win32AnsiNotInCodePage;
     return Win32AnsiExact;
+}
+
+/* ---- The user's local application data folder ---- */
+
+int PlatformLocalAppDataFile(const char* folder, const char* file, char* path, int size) {
+    wchar_t wide[MAX_PATH];
+    char base[MAX_PATH * 3];
+    if (size <= 0 ||
+        SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, wide) != S_OK ||
+        Win32WideToAnsi(wide, base, sizeof base) != Win32AnsiExact)
+        return -1;
+    int length = snprintf(path, (size_t)size, "%s\\%s", base, folder);
+    if (length < 0 || length >= size ||
+        (!CreateDirectoryA(path, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS))
+        return -1;
+    length = snprintf(path, (size_t)size, "%s\\%s\\%s", base, folder, file);
+    return length < 0 || length >= size ? -1 : length;
 }
