@@ -129,6 +129,23 @@ static bool FileIsMissing(const char* path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+/* Another program has the file open and does not let others delete or
+ * rename it. Asked before ReplaceFile, which under Wine leaves an empty
+ * file of its own behind each time it is refused. */
+static bool FileIsHeld(const char* path) {
+    HANDLE file = CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return false;
+    }
+    DWORD error = GetLastError();
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
+        return false;
+    lastFileError = error;
+    return true;
+}
+
 /* ReplaceFile carries the old file's security settings, attributes,
  * creation time and streams over to the new one. A refusal while another
  * program holds either file changes nothing and is asked again. Any other
@@ -139,6 +156,8 @@ static bool FileIsMissing(const char* path) {
 FileOutcome PlatformReplaceFile(const char* source, const char* target) {
     if (FileIsMissing(target))
         return RenameOver(source, target);
+    if (FileIsHeld(target) || FileIsHeld(source))
+        return FileBusy;
     if (ReplaceFileA(target, source, nullptr,
                      REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
                      nullptr))

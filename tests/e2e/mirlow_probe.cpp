@@ -17,7 +17,12 @@
  *   mirlow_probe answer-file-dialog CAPTION PATH TIMEOUT_MS
  *                                     types PATH into the file dialog with
  *                                     that caption ("Open", "Save As") and
- *                                     presses its OK button
+ *                                     presses its OK button; a PATH of
+ *                                     "hex:" and UTF-8 bytes in hex holds
+ *                                     characters of any language
+ *   mirlow_probe hold-file PATH MS                holds the file open for MS,
+ *                                     others may only read it; prints
+ *                                     "held" once it does
  *   mirlow_probe write-menu CLASS                 asks the program to write
  *                                     its menu to its probe file now
  *   mirlow_probe minimize CLASS                   minimises the window
@@ -92,17 +97,49 @@ static int PrintBoxText(HWND box) {
 
 /* The file-name field of a common file dialog: a combo box (1148) in the
  * Explorer style, an edit field (1152) in the older one. */
+/* Arguments reach a program in the ANSI code page: a name with other
+ * characters comes as "hex:" and its UTF-8 bytes in hex. */
+static bool WidePath(const char* path, wchar_t* wide, int size) {
+    if (strncmp(path, "hex:", 4) != 0)
+        return MultiByteToWideChar(CP_ACP, 0, path, -1, wide, size) > 0;
+    static char utf8[4096];
+    size_t length = 0;
+    for (const char* at = path + 4; at[0] != '\0' && at[1] != '\0' && length + 1 < sizeof utf8;
+         at += 2) {
+        char pair[3] = {at[0], at[1], '\0'};
+        utf8[length++] = (char)strtol(pair, nullptr, 16);
+    }
+    utf8[length] = '\0';
+    return MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, size) > 0;
+}
+
 static int AnswerFileDialog(const char* caption, const char* path, int timeoutMs) {
+    static wchar_t wide[4096];
     HWND dialog = WaitFor(caption, timeoutMs, true, true);
-    if (dialog == nullptr)
+    if (dialog == nullptr || !WidePath(path, wide, 4096))
         return 1;
     HWND field = GetDlgItem(dialog, 1148);
     if (field == nullptr)
         field = GetDlgItem(dialog, 1152);
     if (field == nullptr)
         return 1;
-    SendMessageA(field, WM_SETTEXT, 0, (LPARAM)path);
+    SendMessageW(field, WM_SETTEXT, 0, (LPARAM)wide);
     return PostMessageA(dialog, WM_COMMAND, IDOK, 0) ? 0 : 1;
+}
+
+/* Holds the file open as a virus scanner or an indexer might, letting
+ * others read it but neither write, rename nor delete it; prints "held"
+ * once it holds it. */
+static int HoldFile(const char* path, int milliseconds) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 1;
+    printf("held\n");
+    fflush(stdout);
+    Sleep((DWORD)milliseconds);
+    CloseHandle(file);
+    return 0;
 }
 
 /* The program answers this registered message by writing its menu; the
@@ -351,6 +388,8 @@ static int Run(int argc, char** argv) {
     }
     if (strcmp(verb, "answer-file-dialog") == 0)
         return argc > 4 ? AnswerFileDialog(name, argv[3], atoi(argv[4])) : 2;
+    if (strcmp(verb, "hold-file") == 0)
+        return HoldFile(name, number);
     if (strcmp(verb, "record-args") == 0)
         return RecordArguments(argc, argv);
     if (strcmp(verb, "dialog-texts") == 0)
