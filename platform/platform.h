@@ -85,6 +85,12 @@ enum : int {
     KeyControl = 0x11,
     KeyPageUp = 0x21,
     KeyPageDown = 0x22,
+    KeyEnd = 0x23,
+    KeyHome = 0x24,
+    KeyLeft = 0x25,
+    KeyUp = 0x26,
+    KeyRight = 0x27,
+    KeyDown = 0x28,
 };
 
 /* ---- Message-box styles and answers (system values) ---- */

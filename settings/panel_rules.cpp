@@ -91,6 +91,14 @@ bool ApplyKeyChoice(const char* name, int32_t* setting, int32_t otherKey, int li
     return true;
 }
 
+int KeyListIndexPastTaken(int chosen, int shown, int32_t otherKey) {
+    int32_t code = KeyCodeForListIndex(chosen);
+    if (code == 0 || code != otherKey || chosen == shown)
+        return chosen;
+    int beyond = chosen + (chosen > shown ? 1 : -1);
+    return beyond >= 0 && beyond < KeyListSize ? beyond : chosen;
+}
+
 /* ---- Layout ---- */
 
 int ScaleForDpi(int pixels, int dpi) {

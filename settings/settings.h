@@ -206,6 +206,10 @@ int32_t RepeatArrowResult(const char* text, bool up);
  * with a warning; an accepted key is stored at once. False when refused
  * (*setting unchanged, nothing stored). */
 bool ApplyKeyChoice(const char* name, int32_t* setting, int32_t otherKey, int listIndex);
+/* The entry a keyboard step from the entry shown to chosen lands on: the
+ * one beyond chosen, in the same direction, when chosen is the other key
+ * (so arrow keys always get past it); otherwise chosen. */
+int KeyListIndexPastTaken(int chosen, int shown, int32_t otherKey);
 
 /* The pixels of a 96-dpi design at the given scale. */
 int ScaleForDpi(int pixels, int dpi);

@@ -246,10 +246,31 @@ static void StepRepeatCount(WindowHandle dialog, int scrollCode) {
     gSettings.repeats = written < 1 ? 1 : written;
 }
 
-/* A refused key leaves the box showing the key still in force. */
+/* A closed list moves with the arrow and paging keys while it has the
+ * focus, one change at a time. */
+static bool SteppingByKeyboard(void) {
+    const int keys[] = {KeyUp, KeyDown, KeyLeft, KeyRight, KeyPageUp, KeyPageDown, KeyHome, KeyEnd};
+    for (int key : keys) {
+        if (PlatformIsKeyDown(key))
+            return true;
+    }
+    return false;
+}
+
+/* A refused key leaves the box showing the key still in force. The
+ * keyboard steps over the key the other box holds instead: were that key
+ * refused, the box would go back and the next step would land on it
+ * again, so the keys beyond it could never be reached. */
 static void ChooseKey(WindowHandle dialog, int boxId, const char* name, int32_t* setting,
                       int32_t otherKey) {
-    if (ApplyKeyChoice(name, setting, otherKey, PlatformGetListSelection(dialog, boxId)))
+    int chosen = PlatformGetListSelection(dialog, boxId);
+    if (SteppingByKeyboard()) {
+        int past = KeyListIndexPastTaken(chosen, KeyListIndexForCode(*setting), otherKey);
+        if (past != chosen)
+            PlatformSetListSelection(dialog, boxId, past);
+        chosen = past;
+    }
+    if (ApplyKeyChoice(name, setting, otherKey, chosen))
         return;
     ShowKey(dialog, boxId, *setting);
     PlatformFocusDialogItem(dialog, boxId);
@@ -359,8 +380,9 @@ void ShowTabPanelIfChosen(void) {
         PlatformShowWindow(SettingsPanelHandle(), ShowShow);
 }
 
+/* A hidden panel (Show Tabs off) takes no keys. */
 void FocusPanelSpeedButton(void) {
-    if (SettingsPanelHandle() != nullptr)
+    if (SettingsPanelHandle() != nullptr && gSettings.showTabs != 0)
         PlatformFocusDialogItem(SettingsPanelHandle(), SpeedButtonFor(gSettings.speed));
 }
 

@@ -6,9 +6,11 @@
 #include <string>
 
 #include "app/app.h"
+#include "model/model.h"
 #include "platform/sim/sim_control.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
+#include "tests/scratch_files.h"
 
 namespace {
 
@@ -233,16 +235,57 @@ TEST_F(PanelTest, KeyChoiceRule) {
     EXPECT_EQ(SimGetControl(panel, IDC_PANEL_TYPE_KEY).selection, -1);
     EXPECT_TRUE(SimGetControl(panel, IDC_PANEL_TYPE_KEY).focused);
 
+    // Arrow keys step over the key the other box holds, both ways.
+    const struct {
+        int key;
+        int chosen;
+        int shown;
+        int32_t typeKey;
+    } steps[] = {{KeyDown, 4, 4, 115}, {KeyDown, 5, 6, 117}, {KeyUp, 5, 4, 115}};
+    for (const auto& c : steps) {
+        SimSetKeyDown(c.key, true);
+        ASSERT_TRUE(SimChooseListItem(panel, IDC_PANEL_TYPE_KEY, c.chosen));
+        SimSetKeyDown(c.key, false);
+        EXPECT_EQ(SimGetControl(panel, IDC_PANEL_TYPE_KEY).selection, c.shown) << c.chosen;
+        EXPECT_EQ(gSettings.typeKey, c.typeKey) << c.chosen;
+    }
+    EXPECT_EQ(SimMessageBoxes().size(), 1u);
+    // With nothing beyond it, the step is refused as a choice is.
+    ASSERT_TRUE(SimChooseListItem(panel, IDC_PANEL_STOP_KEY, 27)); // "9"
+    ASSERT_TRUE(SimChooseListItem(panel, IDC_PANEL_TYPE_KEY, 26));
+    SimSetKeyDown(KeyDown, true);
+    ASSERT_TRUE(SimChooseListItem(panel, IDC_PANEL_TYPE_KEY, 27));
+    SimSetKeyDown(KeyDown, false);
+    EXPECT_EQ(SimGetControl(panel, IDC_PANEL_TYPE_KEY).selection, 26);
+    EXPECT_EQ(SimMessageBoxes().size(), 2u);
+
     // No key is always accepted, for both.
     ASSERT_TRUE(SimChooseListItem(panel, IDC_PANEL_TYPE_KEY, 0));
     ASSERT_TRUE(SimChooseListItem(panel, IDC_PANEL_STOP_KEY, 0));
     EXPECT_EQ(gSettings.stopKey, 0);
     EXPECT_EQ(Stored("StopKey"), 0);
     EXPECT_EQ(Stored("TypeKey"), 0);
-    EXPECT_EQ(SimMessageBoxes().size(), 1u);
+    EXPECT_EQ(SimMessageBoxes().size(), 2u);
 
     ASSERT_TRUE(SimChooseListItem(panel, IDC_PANEL_TYPE_THIS, 2));
     EXPECT_EQ(Stored("TypeThis"), 2);
+}
+
+// Open puts the focus on the speed button in force, but never into a
+// hidden panel (Show Tabs off), where keys would work controls unseen.
+TEST_F(PanelTest, OpenFocusesTheSpeedButtonOfAShownPanelOnly) {
+    ScratchFolder scratch;
+    std::string script = scratch.Write("a.mrx", "message=WM_KEYDOWN paramH=0 paramL=65 time=1\r\n");
+    for (bool shown : {true, false}) {
+        SimReset();
+        Store("Speed", 3);
+        Store("ShowTabs", shown ? 1 : 0);
+        Start();
+        SimQueueFileDialog(script.c_str());
+        PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_FILE_OPEN, 0);
+        EXPECT_EQ(gRecording.eventCount, 1);
+        EXPECT_EQ(SimGetControl(panel, IDC_PANEL_SPEED_FAST).focused, shown);
+    }
 }
 
 TEST_F(PanelTest, ButtonsAndCheckBoxesSetTheirSettings) {
