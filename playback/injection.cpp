@@ -141,15 +141,26 @@ void ShiftAnchors(int32_t from, int32_t delta) {
 
 /* The anchors move before the records go in, so the log shows each
  * adjustment ahead of the insertion it makes room for. */
-bool InjectEvents(int32_t position, const EventRecord* records, int32_t size) {
+bool MakeRoomForEvents(int32_t position, int32_t size) {
     int32_t count = gRecording.eventCount;
     if (size < 0 || size > RoomAt(position, count)) {
         LogRefusedInsertion(position, count, size);
         return false;
     }
     ShiftAnchors(position, size);
-    InsertEventRun(position, count, records, size);
-    gRecording.eventCount = count + size;
+    return true;
+}
+
+void PlaceEvents(int32_t position, const EventRecord* records, int32_t size) {
+    int32_t count = gRecording.eventCount;
+    if (InsertEventRun(position, count, records, size))
+        gRecording.eventCount = count + size;
+}
+
+bool InjectEvents(int32_t position, const EventRecord* records, int32_t size) {
+    if (!MakeRoomForEvents(position, size))
+        return false;
+    PlaceEvents(position, records, size);
     return true;
 }
 

@@ -133,6 +133,12 @@ void ShiftAnchors(int32_t from, int32_t delta);
  * false, with nothing changed and the refusal logged, when they do not
  * fit. */
 bool InjectEvents(int32_t position, const EventRecord* records, int32_t size);
+/* InjectEvents in its two steps, for a caller that logs between them: the
+ * room for size records at position, with the anchors moved (false, with
+ * nothing changed and the refusal logged, when they do not fit), then the
+ * records themselves. */
+bool MakeRoomForEvents(int32_t position, int32_t size);
+void PlaceEvents(int32_t position, const EventRecord* records, int32_t size);
 
 /* Inserts the key records that type text, from position on, into a list of
  * count valid records: a key-down and key-up per character, wrapped in

@@ -188,13 +188,18 @@ static void EndPass(void) {
     PlatformRemoveJournalHook(gJournal.hook);
     gJournal.hook = nullptr;
     SetCommandState(ID_FILE_OPEN);
-    LogPrintf(LogLow, "Playback Complete!\r\n");
     /* An endless run stops counting at the counter's end instead of
      * overflowing it; the passes go on. */
     if (gJournal.loopsCompleted < INT32_MAX)
         gJournal.loopsCompleted++;
     int32_t completed = gJournal.loopsCompleted;
-    if (gSettings.repeatForever != 0 || completed < gSettings.repeats)
+    bool anotherPass = gSettings.repeatForever != 0 || completed < gSettings.repeats;
+    /* The last pass lets go of what it holds first, so the log of a run
+     * that played to its end ends with its completion. */
+    if (!anotherPass)
+        SendReleasesOfHeldInput();
+    LogPrintf(LogLow, "Playback Complete!\r\n");
+    if (anotherPass)
         StartNextPass(completed);
     else
         EndRun();

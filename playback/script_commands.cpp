@@ -150,14 +150,20 @@ static void AddGotoWindowCorner(int32_t* x, int32_t* y) {
     *y = AddClamped(*y, rect.top);
 }
 
+/* In the order the log shows: later commands move first, then the point
+ * is worked out and announced, then the button goes down and up. A full
+ * list refuses the click before anything moves. */
 static intptr_t RunClick(const char* text, bool relativeToWindow) {
+    int32_t at = gJournal.position + 1;
+    if (!MakeRoomForEvents(at, 2))
+        return 0;
     int32_t x, y;
     ReadPoint(text, &x, &y);
     if (relativeToWindow)
         AddGotoWindowCorner(&x, &y);
     LogPrintf(LogMedium, "    Mouse clicking at screen coordinate (%d, %d)...", x, y);
     EventRecord click[2] = {{MsgLButtonDown, x, y, 0, 0}, {MsgLButtonUp, x, y, 0, 0}};
-    InjectEvents(gJournal.position + 1, click, 2);
+    PlaceEvents(at, click, 2);
     return 0;
 }
 

@@ -43,16 +43,24 @@ TEST_F(FidelityTest, TypeKeyPressedLastTypesAtTheEndOfTheList) {
     EXPECT_EQ(ScratchFolder::Read(log).find("ERROR"), std::string::npos);
 }
 
-TEST_F(FidelityTest, AClickMovesTheAnchorsBeforeItsEventsGoIn) {
+TEST_F(FidelityTest, AClickLogsItsStepsInTheirOrder) {
     UseLog(LogHigh);
     Load({Placeholder, Placeholder});
     AddCommand(CommandMouseClick, "1,2", 0);
     AddCommand(CommandWait, "0", 1);
     Play();
+    // The click's lines in the order of its steps.
     std::string text = ScratchFolder::Read(log);
-    size_t adjusted = text.find("~~~Adjusting upcoming script command #1 (WAIT 0)");
-    ASSERT_NE(adjusted, std::string::npos);
-    EXPECT_LT(adjusted, text.find("+---Injected new event at (0-based) position [1]"));
+    size_t at = 0;
+    for (const char* line : {"~~~Adjusting upcoming script command #1 (WAIT 0) from event "
+                             "(0-based) index [1] to [3]",
+                             "    Mouse clicking at screen coordinate (1, 2)...",
+                             "+---Injected new event at (0-based) position [1]",
+                             "+---Injected new event at (0-based) position [2]"}) {
+        size_t found = text.find(line, at);
+        ASSERT_NE(found, std::string::npos) << line;
+        at = found;
+    }
 }
 
 TEST_F(FidelityTest, WindowClicksStopAtTheEdgeOfTheCoordinateRange) {

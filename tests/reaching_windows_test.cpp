@@ -200,6 +200,12 @@ TEST_F(ReachingWindowsTest, EveryEndReleasesWhatIsStillDownLastPressedFirst) {
         EXPECT_EQ(Releases(), c.releases) << c.name;
         EXPECT_TRUE(Logged("    Releasing")) << c.name;
     }
+    // A complete run's log ends with "Playback Complete!", after the release.
+    const std::string text = ScratchFolder::Read(log);
+    const std::string end = "Playback Complete!\r\n\r\n";
+    ASSERT_GE(text.size(), end.size());
+    EXPECT_EQ(text.substr(text.size() - end.size()), end);
+    EXPECT_LT(text.rfind("    Releasing"), text.rfind("Playback Complete!"));
     // Nothing held: nothing released; a second run starts with a clean slate.
     SetUp();
     Load({Event(0x0201, 1, 2, 100), Event(0x0202, 1, 2, 110)});
