@@ -79,6 +79,7 @@ add_executable(mirlow_tests
     tests/startup_test.cpp
     tests/text_search_test.cpp
     tests/toolbar_test.cpp
+    tests/window_wait_test.cpp
 )
 target_link_libraries(mirlow_tests PRIVATE mirlow_core GTest::gtest GTest::gtest_main)
 gtest_discover_tests(mirlow_tests DISCOVERY_TIMEOUT 60)

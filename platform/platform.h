@@ -417,6 +417,8 @@ enum : uint32_t {
     MsgMButtonUp = 0x0208,
     MsgMButtonDblClk = 0x0209,
     MsgMouseWheel = 0x020A,
+    MsgXButtonDown = 0x020B,
+    MsgXButtonDblClk = 0x020D,
     MsgMouseLast = 0x020E,
 };
 
@@ -623,6 +625,33 @@ void PlatformForceForeground(WindowHandle window);
 /* The window that takes keyboard input now, or null. */
 WindowHandle PlatformForegroundWindow(void);
 
+/* ---- Windows of other programs: which window input was meant for ----
+ * What a recording notes of the window a click or a key went to, and what
+ * playback looks for before it sends them: the top-level window, its
+ * title, window class and the file name of its program. */
+enum WindowTextKind {
+    WindowTitleText,
+    WindowClassText,
+    WindowProgramText, /* the program file's name without its folder */
+};
+/* The top-level window that input to window belongs to: the window at
+ * the root of its parents. A pop-up that never takes the keyboard (a
+ * menu, a drop-down list, a tooltip) stands for the window that has it.
+ * Null for none, for the desktop itself, and for a window that is gone. */
+WindowHandle PlatformTopLevelWindowOf(WindowHandle window);
+/* Copies the text into buffer (size bytes, always terminated) and
+ * returns its length; -1 when the window is gone or the text cannot be
+ * had (the program of a window of another user). */
+int PlatformGetWindowText(WindowHandle window, WindowTextKind kind, char* buffer, int size);
+/* True for a window that exists and is visible (minimised counts). */
+bool PlatformIsWindowShown(WindowHandle window);
+/* The visible top-level windows, the topmost first, at most capacity of
+ * them; returns how many. */
+int PlatformListShownWindows(WindowHandle* windows, int capacity);
+/* Turns text into capitals in place, as the system compares window
+ * titles, class names and file names without regard to case. */
+void PlatformUpperCase(char* text);
+
 /* ---- Playback: starting programs ----
  * Why the last PlatformStartProcess failed, in the system's own words
  * (text, size bytes, always terminated). Ask at once, before any other
@@ -632,6 +661,11 @@ enum StartFailure {
     StartFailedNeedsElevation, /* the program asks for higher rights */
 };
 StartFailure PlatformLastStartFailure(char* text, int size);
+/* Whether a started program waits for input (WaitForInputIdle with no
+ * wait): ready, still starting, or one that never will (a console
+ * program, one that has ended, or a failed wait). */
+enum ProcessReadiness { ProcessReady, ProcessStarting, ProcessTakesNoInput };
+ProcessReadiness PlatformProcessReadiness(ProcessHandle process);
 
 /* ---- Playback: where the program runs ----
  * False where nobody can see the program's desktop (a scheduled task

@@ -33,6 +33,7 @@ bool PlaybackPassInProgress(void) {
 /* Also lets go of whatever the played input still holds down; every early
  * end comes here once its hook is gone. */
 void FinishInterruptedPass(void) {
+    ResetWindowWaits();
     if (gJournal.passInProgress) {
         RestorePlaybackSnapshot();
         gJournal.passInProgress = false;
@@ -118,6 +119,7 @@ void StartPlayback(void) {
     LogPlaybackStart();
     SetCommandState(ID_RECORDER_START);
     TakePlaybackSnapshot();
+    ResetWindowWaits();
     gJournal.passInProgress = true;
     autoTypeAltHeld = 0;
     gJournal.freshEvent = true;
@@ -184,6 +186,7 @@ static void EndPass(void) {
     LogPrintf(LogMedium, "Restoring entire Original event array from %li back to %li",
               (long)gRecording.eventCount, (long)gRecording.originalEventCount);
     RestorePlaybackSnapshot();
+    ResetWindowWaits();
     gJournal.passInProgress = false;
     PlatformRemoveJournalHook(gApp.journalHook);
     gApp.journalHook = nullptr;
@@ -215,6 +218,7 @@ static bool SendEvent(const EventRecord& event, EventRecord* record, bool* wrote
     record->paramH = event.paramH;
     record->hwnd = HandOverMark(event.hwnd, PlaybackHoldsShortcutModifier());
     record->time = PlatformTickCount();
+    FollowMovedWindow(record);
     *wroteRecord = true;
     NoteHandedOver(*record);
     int key = event.paramL & 0xFF;
@@ -332,29 +336,56 @@ static intptr_t PassOn(int code) {
     return PlatformCallNextHook(gApp.journalHook, code);
 }
 
+/* ---- Acting on an event once its window is there ---- */
+
+static intptr_t RunCommandInItsWindow(int command) {
+    intptr_t wait = AwaitEventWindow();
+    return wait != WindowReady ? wait : RunScriptCommand(command);
+}
+
+static intptr_t TypeInItsWindow(void) {
+    intptr_t wait = AwaitEventWindow();
+    if (wait != WindowReady)
+        return wait;
+    SubstituteTypeKey();
+    return 0;
+}
+
+static intptr_t SendInItsWindow(const EventRecord& event, EventRecord* record, bool* wroteRecord,
+                                bool withoutDelay) {
+    intptr_t wait = AwaitEventWindow();
+    if (wait != WindowReady)
+        return wait;
+    bool toggled = SendEvent(event, record, wroteRecord);
+    if (withoutDelay)
+        LogPrintf(LogHigh,
+                  toggled ? "    >>>Sending Event #%d with MIRLOW SECRET SAUCE with NO DELAY"
+                          : "    >>>Sending Event #%d with NO DELAY",
+                  gJournal.position + 1);
+    else
+        LogPrintf(LogHigh,
+                  toggled ? "    >>>Sending Event #%d with MIRLOW SECRET SAUCE"
+                          : "    >>>Sending Event #%d",
+                  gJournal.position + 1);
+    return 0;
+}
+
 static intptr_t AnswerFirstRequest(EventRecord* record, bool* wroteRecord) {
     gJournal.freshEvent = false;
     const EventRecord& event = EventAt(gJournal.position);
     if (IsPlaceholderEvent(event)) {
         int command = FindCommandAt(gJournal.position);
-        return command < 0 ? PassOn(HookGetNext) : RunScriptCommand(command);
+        return command < 0 ? PassOn(HookGetNext) : RunCommandInItsWindow(command);
     }
-    if (IsTypeKeyDown(event)) {
-        SubstituteTypeKey();
-        return 0;
-    }
+    if (IsTypeKeyDown(event))
+        return TypeInItsWindow();
     int32_t delay = ScaleForSpeed(RecordedDelay(gJournal.position), gJournal.position);
     LogPlayedEvent(event, delay);
     delay = TakeOffSurplus(delay);
-    if (delay == 0) {
-        bool toggled = SendEvent(event, record, wroteRecord);
-        LogPrintf(LogHigh,
-                  toggled ? "    >>>Sending Event #%d with MIRLOW SECRET SAUCE with NO DELAY"
-                          : "    >>>Sending Event #%d with NO DELAY",
-                  gJournal.position + 1);
-    }
     gJournal.delayStart = PlatformTickCount();
     gJournal.pendingDelay = delay;
+    if (delay == 0)
+        return SendInItsWindow(event, record, wroteRecord, true);
     return delay;
 }
 
@@ -387,14 +418,14 @@ static intptr_t AnswerRepeatedRequest(EventRecord* record, bool* wroteRecord) {
             return remaining;
     }
     const EventRecord& event = EventAt(gJournal.position);
-    if (IsPlaceholderEvent(event) || IsTypeKeyDown(event))
-        return 0;
-    bool toggled = SendEvent(event, record, wroteRecord);
-    LogPrintf(LogHigh,
-              toggled ? "    >>>Sending Event #%d with MIRLOW SECRET SAUCE"
-                      : "    >>>Sending Event #%d",
-              gJournal.position + 1);
-    return 0;
+    if (IsPlaceholderEvent(event)) {
+        if (AwaitingProgram())
+            return ContinueProgramWait();
+        return AwaitingEventWindow() ? RunCommandInItsWindow(FindCommandAt(gJournal.position)) : 0;
+    }
+    if (IsTypeKeyDown(event))
+        return AwaitingEventWindow() ? TypeInItsWindow() : 0;
+    return SendInItsWindow(event, record, wroteRecord, false);
 }
 
 static intptr_t AnswerGetNext(EventRecord* record, bool* wroteRecord) {

@@ -201,7 +201,8 @@ static void CaptureEvent(const EventRecord& event) {
         return;
     }
     StorePendingMove();
-    StoreEvent(event);
+    if (StoreEvent(event))
+        NoteWindowOfEvent(event, gJournal.position - 1);
 }
 
 /* ---- Finishing the list ---- */
@@ -294,6 +295,7 @@ static void ResetRecorder(void) {
     recorder.active = true;
     recorder.thinMoves = thin;
     gJournal.position = 0;
+    ResetWindowCapture();
 }
 
 /* The list is cleared only once the hook is in place: nothing can be
@@ -316,6 +318,7 @@ void StartRecording(void) {
         return;
     }
     ZeroEventList();
+    ClearWindowNotes();
     ResetRecorder();
     LogPrintf(LogLow, recorder.thinMoves
                           ? "Recording through low-level input hooks (no journal hook available)"

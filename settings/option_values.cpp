@@ -42,6 +42,8 @@ const OptionRow OptionRows[] = {
      9999, nullptr},
     {IDC_OPT_LOOP_BASE, PageValueRanges, OptionSigned, "LoopTypeBase", &Settings::loopTypeBase,
      nullptr, 0, nullptr},
+    {IDC_OPT_WINDOW_WAIT, PageValueRanges, OptionUnsigned, "WindowWait", &Settings::windowWait,
+     nullptr, 10, nullptr},
     {IDC_OPT_LOGFILE, PageLogSettings, OptionPath, "Logfile", nullptr, &Settings::logfile, 0,
      "C:\\Mirlow.log"},
     {IDC_OPT_RESTART_LOG, PageLogSettings, OptionStored, "RestartLog", &Settings::restartLog,

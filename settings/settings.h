@@ -48,6 +48,7 @@ struct Settings {
     int32_t repeatForever;
     int32_t minimize;
     int32_t restartLog;
+    int32_t windowWait; /* seconds playback waits for a recorded window; 0: it does not */
     char logfile[SettingTextSize];
     char editor[SettingTextSize];
 };

@@ -70,6 +70,7 @@ TEST_F(StartupTest, EachBufferFailureHasItsMessageInInteractiveMode) {
         {6, "Script Memory Allocation Failure!", "Memory Error", 6},
         {5 + MaxScriptCommands, "Script Memory Allocation Failure!", "Memory Error",
          5 + MaxScriptCommands},
+        {6 + MaxScriptCommands, "Window Memory Failure!", "Failure", 6 + MaxScriptCommands},
     };
     for (const AllocationCase& c : cases) {
         SimReset();

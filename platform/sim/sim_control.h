@@ -137,6 +137,25 @@ const std::vector<std::string>& SimStartedPrograms(void);
 int64_t SimStartedProgramCount(void);
 /* Programs whose first word is this name (any letter case) fail to start. */
 void SimFailProgram(const char* programName);
+/* Programs whose first word is this name (any letter case) are ready for
+ * input this many milliseconds after they started (0, the default: at
+ * once); -1: they take no input of their own (a console program). */
+void SimSetProgramStartup(const char* programName, int milliseconds);
+
+/* What a window of another program tells about itself besides its title:
+ * the file name of its program ("" at first) and its class (null keeps
+ * it; "SimDesktopWindow" at first). */
+void SimSetWindowProgram(WindowHandle window, const char* program, const char* className);
+/* Changes to other programs' windows that happen by themselves once the
+ * virtual clock reaches tick: a window that comes late (it is not there
+ * before; it then comes to the front), moves its corner to (x, y), takes
+ * another title or closes. */
+enum SimWindowChangeKind { SimWindowAppears, SimWindowMoves, SimWindowRetitled, SimWindowCloses };
+void SimScheduleWindowChange(WindowHandle window, uint32_t tick, SimWindowChangeKind kind,
+                             int x = 0, int y = 0, const char* title = nullptr);
+/* The system cancels the playback journal (the cancel keys) once the
+ * virtual clock has reached tick, whatever the hook is doing. */
+void SimCancelJournalAtTick(uint32_t tick);
 
 /* The program file as PlatformProgramPath reports it; null: there is none
  * (the headless program has no file a Windows shell could start). */

@@ -16,6 +16,9 @@ void SimDialogTextWasSet(WindowHandle dialog, int controlId);
 /* Forgets every dialog, control state and font (part of SimReset). */
 void SimResetDialogs(void);
 
+/* True for a window made with SimAddDesktopWindow (another program's). */
+bool SimIsOtherProgramsWindow(WindowHandle window);
+
 /* Forgets everything set through the playback controls (SimReset). */
 void SimResetPlayback(void);
 /* What becomes of the next record handed over, delivered being the count

@@ -12,6 +12,7 @@
 #include "platform/sim/sim_control.h"
 #include "platform/sim/sim_internal.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -41,6 +42,8 @@ struct SimWindow {
     int x, y, width, height;
     int tabSelection;
     bool minimized;
+    std::string program; /* the file name of the program it belongs to */
+    bool otherProgram;   /* made by SimAddDesktopWindow */
     std::map<int, bool> enabled;
     std::map<int, bool> checked;
 };
@@ -90,6 +93,19 @@ struct SimDesktop {
 
     bool hasProgramPath = true;
     std::string programPath = SimDefaultProgramPath;
+
+    struct WindowChange {
+        uint32_t tick;
+        WindowHandle window;
+        SimWindowChangeKind kind;
+        int x, y;
+        std::string title;
+    };
+    std::vector<WindowChange> windowChanges;                 /* not yet due */
+    std::map<std::string, int> programStartups;              /* by lower-case program name */
+    std::map<uintptr_t, std::pair<uint32_t, int>> processes; /* start tick, readiness time */
+    bool cancelAtTickSet = false;
+    uint32_t cancelAtTick = 0;
 };
 
 SimDesktop* desktop = new SimDesktop;
@@ -142,6 +158,7 @@ WindowHandle AddWindow(const char* className, const char* title, WindowProcedure
     window.width = window.height = 0;
     window.tabSelection = 0;
     window.minimized = false;
+    window.otherProgram = false;
     desktop->windows.push_back(window);
     return HandleOf(desktop->windows.size() - 1);
 }
@@ -172,12 +189,16 @@ void SimSetProgramPath(const char* path) {
     desktop->programPath = path != nullptr ? path : "";
 }
 
+static void ApplyDueWindowChanges(void);
+
 void SimSetTickCount(uint32_t ticks) {
     desktop->tick = ticks;
+    ApplyDueWindowChanges();
 }
 
 void SimAdvanceClock(uint32_t milliseconds) {
     desktop->tick += milliseconds;
+    ApplyDueWindowChanges();
 }
 
 void SimSetLocalTime(const LocalTime& time) {
@@ -324,7 +345,13 @@ WindowHandle SimAddDesktopWindow(const char* title, int x, int y, int width, int
     window->height = height;
     window->minimized = minimized;
     window->visible = true;
+    window->otherProgram = true;
     return handle;
+}
+
+bool SimIsOtherProgramsWindow(WindowHandle handle) {
+    const SimWindow* window = Lookup(handle);
+    return window != nullptr && window->otherProgram;
 }
 
 bool SimWindowMinimized(WindowHandle handle) {
@@ -603,6 +630,7 @@ static void WaitOnClock(uint32_t asked) {
         actual = asked + (uint32_t)desktop->wakeOffset;
     }
     desktop->tick += actual;
+    ApplyDueWindowChanges();
 }
 
 /* The system's cancel keys: the hook is removed first, then the program is
@@ -634,6 +662,7 @@ static void FallBackFromSilentJournal(void) {
     desktop->journalPending = false;
     desktop->journalFellBack = true;
     desktop->tick += JournalFirstCallTimeout;
+    ApplyDueWindowChanges();
 }
 
 /* Drives the playback hook until a posted message is waiting or no hook is
@@ -649,6 +678,11 @@ static void DriveJournal(void) {
         desktop->hookCalls++;
         if (step.waitMs > 0)
             WaitOnClock(step.waitMs);
+        if (desktop->cancelAtTickSet && (int32_t)(desktop->tick - desktop->cancelAtTick) >= 0 &&
+            EmulatedHookInstalled()) {
+            desktop->cancelAtTickSet = false;
+            CancelJournalLikeTheSystem();
+        }
     }
 }
 
@@ -833,6 +867,119 @@ bool PlatformGetWindowRect(WindowHandle handle, ScreenRect* rect) {
     return true;
 }
 
+/* ---- Which window input was meant for ---- */
+
+WindowHandle PlatformTopLevelWindowOf(WindowHandle handle) {
+    const SimWindow* window = Lookup(handle);
+    while (window != nullptr && window->parent != nullptr) {
+        handle = window->parent;
+        window = Lookup(handle);
+    }
+    return window != nullptr ? handle : nullptr;
+}
+
+int PlatformGetWindowText(WindowHandle handle, WindowTextKind kind, char* buffer, int size) {
+    const SimWindow* window = Lookup(handle);
+    if (window == nullptr || size < 1)
+        return -1;
+    const std::string& text = kind == WindowTitleText   ? window->title
+                              : kind == WindowClassText ? window->className
+                                                        : window->program;
+    snprintf(buffer, (size_t)size, "%s", text.c_str());
+    return (int)strlen(buffer);
+}
+
+bool PlatformIsWindowShown(WindowHandle handle) {
+    const SimWindow* window = Lookup(handle);
+    return window != nullptr && window->visible;
+}
+
+/* The simulated desktop stacks the foreground window on top, then the
+ * others newest first, as a new window opens above the older ones. */
+int PlatformListShownWindows(WindowHandle* windows, int capacity) {
+    int count = 0;
+    WindowHandle foreground = desktop->foreground;
+    const SimWindow* top = Lookup(foreground);
+    if (top != nullptr && top->visible && top->parent == nullptr && count < capacity)
+        windows[count++] = foreground;
+    for (size_t i = desktop->windows.size(); i-- > 0 && count < capacity;) {
+        const SimWindow& window = desktop->windows[i];
+        if (window.exists && window.visible && window.parent == nullptr &&
+            HandleOf(i) != foreground)
+            windows[count++] = HandleOf(i);
+    }
+    return count;
+}
+
+void PlatformUpperCase(char* text) {
+    for (; *text != '\0'; text++)
+        *text = (char)toupper((unsigned char)*text);
+}
+
+void SimSetWindowProgram(WindowHandle handle, const char* program, const char* className) {
+    SimWindow* window = Lookup(handle);
+    if (window == nullptr)
+        return;
+    window->program = program;
+    if (className != nullptr)
+        window->className = className;
+}
+
+/* A window that appears comes to the front, as a newly started program's
+ * window does. */
+static void ApplyWindowChange(const SimDesktop::WindowChange& change) {
+    SimWindow* window = &desktop->windows[(uintptr_t)change.window - HandleBase];
+    switch (change.kind) {
+    case SimWindowAppears:
+        window->exists = true;
+        window->visible = true;
+        desktop->foreground = change.window;
+        break;
+    case SimWindowMoves:
+        window->x = change.x;
+        window->y = change.y;
+        break;
+    case SimWindowRetitled:
+        window->title = change.title;
+        break;
+    case SimWindowCloses:
+        window->exists = false;
+        if (desktop->foreground == change.window)
+            desktop->foreground = nullptr;
+        break;
+    }
+}
+
+static void ApplyDueWindowChanges(void) {
+    std::vector<SimDesktop::WindowChange>& changes = desktop->windowChanges;
+    for (size_t i = 0; i < changes.size();) {
+        if ((int32_t)(desktop->tick - changes[i].tick) < 0) {
+            i++;
+            continue;
+        }
+        SimDesktop::WindowChange due = changes[i];
+        changes.erase(changes.begin() + (long)i);
+        ApplyWindowChange(due);
+    }
+}
+
+void SimScheduleWindowChange(WindowHandle window, uint32_t tick, SimWindowChangeKind kind, int x,
+                             int y, const char* title) {
+    uintptr_t index = (uintptr_t)window - HandleBase;
+    if (window == nullptr || index >= desktop->windows.size())
+        return;
+    if (kind == SimWindowAppears)
+        desktop->windows[index].exists = false;
+    desktop->windowChanges.push_back(
+        SimDesktop::WindowChange{tick, window, kind, x, y, title != nullptr ? title : ""});
+    ApplyDueWindowChanges();
+}
+
+void SimCancelJournalAtTick(uint32_t tick) {
+    desktop->cancelAtTickSet = true;
+    desktop->cancelAtTick = tick;
+}
+
 void PlatformSetDialogItemText(WindowHandle dialog, int controlId, const char* text) {
     if (dialog == nullptr)
         return;
@@ -842,9 +989,13 @@ void PlatformSetDialogItemText(WindowHandle dialog, int controlId, const char* t
 
 /* ---- Processes ---- */
 
-static bool ProgramFails(const char* commandLine) {
+static std::string FirstWord(const char* commandLine) {
     std::string first(commandLine);
-    first = first.substr(0, first.find(' '));
+    return first.substr(0, first.find(' '));
+}
+
+static bool ProgramFails(const char* commandLine) {
+    std::string first = FirstWord(commandLine);
     for (const std::string& name : desktop->failingPrograms) {
         if (name.size() == first.size() &&
             strncasecmp(name.c_str(), first.c_str(), name.size()) == 0)
@@ -863,17 +1014,43 @@ ProcessHandle PlatformStartProcess(const char* commandLine) {
         started.erase(started.begin(), started.end() - (long)SimStartedProgramsKept + 1);
     started.push_back(commandLine);
     desktop->startedProgramCount++;
-    return (ProcessHandle)(uintptr_t)desktop->startedProgramCount;
+    std::string name = FirstWord(commandLine);
+    for (char& c : name)
+        c = (char)tolower((unsigned char)c);
+    auto startup = desktop->programStartups.find(name);
+    int readyAfter = startup != desktop->programStartups.end() ? startup->second : 0;
+    uintptr_t handle = (uintptr_t)desktop->startedProgramCount;
+    if (desktop->processes.size() > SimStartedProgramsKept)
+        desktop->processes.clear(); /* an endless run starts without end */
+    desktop->processes[handle] = std::make_pair(desktop->tick, readyAfter);
+    return (ProcessHandle)handle;
+}
+
+ProcessReadiness PlatformProcessReadiness(ProcessHandle process) {
+    auto found = desktop->processes.find((uintptr_t)process);
+    if (found == desktop->processes.end() || found->second.second < 0)
+        return ProcessTakesNoInput;
+    uint32_t started = found->second.first;
+    return desktop->tick - started >= (uint32_t)found->second.second ? ProcessReady
+                                                                     : ProcessStarting;
+}
+
+void SimSetProgramStartup(const char* programName, int milliseconds) {
+    std::string name = programName;
+    for (char& c : name)
+        c = (char)tolower((unsigned char)c);
+    desktop->programStartups[name] = milliseconds;
 }
 
 ProcessWait PlatformWaitForProcess(ProcessHandle process, int milliseconds) {
     (void)process;
     desktop->tick += (uint32_t)milliseconds;
+    ApplyDueWindowChanges();
     return ProcessStillRunning;
 }
 
 void PlatformCloseProcess(ProcessHandle process) {
-    (void)process;
+    desktop->processes.erase((uintptr_t)process);
 }
 
 /* ---- The foreground window ---- */

@@ -6,6 +6,7 @@
  * counts as its own; the other programs' windows do not.
  */
 #include "platform/sim/sim_control.h"
+#include "platform/sim/sim_internal.h"
 
 namespace {
 
@@ -19,9 +20,6 @@ struct SimRecordInputState {
 SimRecordInputState recordInput;
 
 const uintptr_t RecordHookHandle = 0x7EC0;
-
-/* Windows of other programs are made with SimAddDesktopWindow. */
-const char* const OtherProgramsWindowClass = "SimDesktopWindow";
 
 } // namespace
 
@@ -86,9 +84,11 @@ intptr_t PlatformCallNextRecordHook(HookHandle hook, int code) {
     return SimNextRecordHookAnswer;
 }
 
+/* Windows of other programs are made with SimAddDesktopWindow, and their
+ * children belong to them too. */
 bool PlatformIsOwnWindow(WindowHandle window) {
     if (window == nullptr)
         return false;
-    SimWindowInfo info = SimGetWindowInfo(window);
-    return info.exists && info.className != OtherProgramsWindowClass;
+    return SimGetWindowInfo(window).exists &&
+           !SimIsOtherProgramsWindow(PlatformTopLevelWindowOf(window));
 }
