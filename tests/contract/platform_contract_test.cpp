@@ -400,55 +400,60 @@ TEST_F(PlatformContract, AcceleratorsBecomeCommandsUnlessTheMenuItemIsGrayed) {
 
 /* ---- A modeless dialog's keys ---- */
 
+struct DialogKeyCase {
+    const char* name;
+    int from, key;
+    bool shift;
+    int hidden, checked, to, command; /* 0: none */
+};
+
+/* Presses the key in the panel as the case sets it up; the focus is then
+ * where the key took it. */
+void PressDialogKey(WindowHandle panel, const DialogKeyCase& c) {
+    const int radios[] = {IDC_PANEL_SPEED_SLOW, IDC_PANEL_SPEED_NORMAL, IDC_PANEL_SPEED_FAST,
+                          IDC_PANEL_SPEED_FASTEST};
+    for (int radio : radios)
+        PlatformCheckButton(panel, radio, radio == c.checked);
+    if (c.hidden != 0)
+        PlatformShowDialogItem(panel, c.hidden, false);
+    PlatformFocusDialogItem(panel, c.from);
+    ContractSetKeyDown(KeyShift, c.shift);
+    seen.clear();
+    PlatformMessage key = {ContractFocus(), MsgKeyDown, (uintptr_t)c.key, 1, 0, 0, 0};
+    EXPECT_TRUE(PlatformIsDialogMessage(panel, &key)) << c.name;
+    if (c.hidden != 0)
+        PlatformShowDialogItem(panel, c.hidden, true);
+    ContractSetKeyDown(KeyShift, false);
+}
+
 TEST_F(PlatformContract, DialogKeysMoveTheFocusAndPressButtons) {
     WindowHandle window = MakeWindow("Contract Dialog Keys", true);
     WindowHandle panel = PlatformCreateChildDialog(window, IDD_TAB_PANEL, RecordingDialogProc);
     ASSERT_NE(panel, nullptr);
     PlatformShowWindow(panel, ShowShow);
-    const int radios[] = {IDC_PANEL_SPEED_SLOW, IDC_PANEL_SPEED_NORMAL, IDC_PANEL_SPEED_FAST,
-                          IDC_PANEL_SPEED_FASTEST};
-    const struct {
-        const char* name;
-        int from, key;
-        bool shift;
-        int hidden, checked, to, command; /* 0: none */
-    } cases[] = {
-        {"Tab", IDC_PANEL_REPEAT_EDIT, KeyTab, false, 0, IDC_PANEL_SPEED_SLOW, IDC_PANEL_CONTINUOUS,
-         0},
-        {"Shift+Tab", IDC_PANEL_CONTINUOUS, KeyTab, true, 0, IDC_PANEL_SPEED_SLOW,
-         IDC_PANEL_REPEAT_EDIT, 0},
-        {"Tab past a hidden control", IDC_PANEL_REPEAT_EDIT, KeyTab, false, IDC_PANEL_CONTINUOUS,
-         IDC_PANEL_SPEED_SLOW, IDC_PANEL_RELOAD, 0},
+    const int slow = IDC_PANEL_SPEED_SLOW, edit = IDC_PANEL_REPEAT_EDIT;
+    const DialogKeyCase cases[] = {
+        {"Tab", edit, KeyTab, false, 0, slow, IDC_PANEL_CONTINUOUS, 0},
+        {"Shift+Tab", IDC_PANEL_CONTINUOUS, KeyTab, true, 0, slow, edit, 0},
+        {"Tab past a hidden control", edit, KeyTab, false, IDC_PANEL_CONTINUOUS, slow,
+         IDC_PANEL_RELOAD, 0},
         {"Tab into a radio group", IDC_PANEL_TYPE_THIS, KeyTab, false, 0, IDC_PANEL_SPEED_FAST,
          IDC_PANEL_SPEED_FAST, 0},
-        {"Down in a radio group", IDC_PANEL_SPEED_SLOW, KeyDown, false, 0, IDC_PANEL_SPEED_SLOW,
-         IDC_PANEL_SPEED_NORMAL, IDC_PANEL_SPEED_NORMAL},
-        {"Enter", IDC_PANEL_REPEAT_EDIT, KeyReturn, false, 0, IDC_PANEL_SPEED_SLOW,
-         IDC_PANEL_REPEAT_EDIT, DialogOk},
-        {"Enter on a push button", IDC_PANEL_ADVANCED, KeyReturn, false, 0, IDC_PANEL_SPEED_SLOW,
+        {"Down in a radio group", slow, KeyDown, false, 0, slow, IDC_PANEL_SPEED_NORMAL,
+         IDC_PANEL_SPEED_NORMAL},
+        {"Enter", edit, KeyReturn, false, 0, slow, edit, DialogOk},
+        {"Enter on a push button", IDC_PANEL_ADVANCED, KeyReturn, false, 0, slow,
          IDC_PANEL_ADVANCED, IDC_PANEL_ADVANCED},
-        {"Escape", IDC_PANEL_REPEAT_EDIT, KeyEscape, false, 0, IDC_PANEL_SPEED_SLOW,
-         IDC_PANEL_REPEAT_EDIT, DialogCancel},
+        {"Escape", edit, KeyEscape, false, 0, slow, edit, DialogCancel},
     };
-    for (const auto& c : cases) {
-        for (int radio : radios)
-            PlatformCheckButton(panel, radio, radio == c.checked);
-        if (c.hidden != 0)
-            PlatformShowDialogItem(panel, c.hidden, false);
-        PlatformFocusDialogItem(panel, c.from);
-        ContractSetKeyDown(KeyShift, c.shift);
-        seen.clear();
-        PlatformMessage key = {ContractFocus(), MsgKeyDown, (uintptr_t)c.key, 1, 0, 0, 0};
-        EXPECT_TRUE(PlatformIsDialogMessage(panel, &key)) << c.name;
+    for (const DialogKeyCase& c : cases) {
+        PressDialogKey(panel, c);
         EXPECT_EQ(ContractFocus(), PlatformGetDialogItem(panel, c.to)) << c.name;
         std::vector<uintptr_t> expected;
         if (c.command != 0)
             expected.push_back((uintptr_t)c.command);
         EXPECT_EQ(CommandsSeen(), expected) << c.name;
         EXPECT_TRUE(c.key != KeyDown || PlatformIsButtonChecked(panel, c.to)) << c.name;
-        if (c.hidden != 0)
-            PlatformShowDialogItem(panel, c.hidden, true);
-        ContractSetKeyDown(KeyShift, false);
     }
     seen.clear();
     PlatformMessage forWindow = {window, MsgApp, 0, 0, 0, 0, 0};
