@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "model/model.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 

@@ -9,6 +9,7 @@
  */
 #include "app/app.h"
 
+#include "playback/playback.h"
 #include "record/record.h"
 #include "resources/resource.h"
 
@@ -19,7 +20,7 @@ void LoadLoopAccelerators(void) {
 }
 
 static bool IsTabSwitchKey(const PlatformMessage* message) {
-    if (message->message != MsgKeyDown || gApp.journalHook != nullptr || gApp.tabPanel == nullptr)
+    if (message->message != MsgKeyDown || gJournal.hook != nullptr || gApp.tabPanel == nullptr)
         return false;
     if (message->wParam != KeyPageDown && message->wParam != KeyPageUp)
         return false;
@@ -40,7 +41,7 @@ static void SwitchPanelTab(bool forward) {
 }
 
 void HandleLoopMessage(PlatformMessage* message) {
-    if (message->message == MsgCancelJournal && gApp.journalHook != nullptr)
+    if (message->message == MsgCancelJournal && gJournal.hook != nullptr)
         CancelJournal();
     if (IsTabSwitchKey(message)) {
         SwitchPanelTab(message->wParam == KeyPageDown);

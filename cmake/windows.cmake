@@ -54,3 +54,4 @@ target_link_options(key_timer PRIVATE -static)
 target_link_libraries(key_timer PRIVATE winmm)
 
 include(${CMAKE_SOURCE_DIR}/tests/e2e/wine_tests.cmake OPTIONAL)
+include(${CMAKE_SOURCE_DIR}/tests/contract/contract.cmake)

@@ -22,11 +22,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
+#include "app/shell.h"
 #include "log/log.h"
 #include "platform/input_rules.h"
 #include "playback/playback.h"
-#include "record/record.h"
 #include "settings/settings.h"
 
 static const int32_t LongestWait = 24 * 60 * 60; /* seconds */
@@ -81,34 +80,81 @@ bool WindowTextMatches(const char* pattern, const char* text) {
     return *pattern == '\0';
 }
 
-static bool TextMatches(WindowHandle window, WindowTextKind kind, const char* pattern) {
-    char text[WindowProgramSize];
-    char capitals[WindowProgramSize];
-    if (strcmp(pattern, "*") == 0)
-        return true;
-    if (PlatformGetWindowText(window, kind, text, sizeof text) < 0)
+/* What never changes about a window: whose it is, its class and its
+ * program. Kept for the last few windows looked at, in capitals, so that a
+ * note whose window is already there costs a look at its title alone.
+ * Forgotten at every pass, so a window handle the system hands out again
+ * later is read afresh. */
+struct KnownWindow {
+    WindowHandle window;
+    bool own;
+    bool readable;
+    char className[WindowClassSize];
+    char program[WindowProgramSize];
+};
+static const int KnownWindowCount = 8;
+static KnownWindow knownWindows[KnownWindowCount];
+static int nextKnownWindow;
+
+static const KnownWindow& Know(WindowHandle window) {
+    for (const KnownWindow& known : knownWindows) {
+        if (known.window == window)
+            return known;
+    }
+    KnownWindow& known = knownWindows[nextKnownWindow];
+    nextKnownWindow = (nextKnownWindow + 1) % KnownWindowCount;
+    known.window = window;
+    known.own = PlatformIsOwnWindow(window);
+    known.readable =
+        PlatformGetWindowText(window, WindowClassText, known.className, WindowClassSize) >= 0;
+    /* A program that cannot be named (another user's) matches only a
+     * note that names none, as the recorder writes it then. */
+    if (PlatformGetWindowText(window, WindowProgramText, known.program, WindowProgramSize) < 0)
+        known.program[0] = '\0';
+    PlatformUpperCase(known.className);
+    PlatformUpperCase(known.program);
+    return known;
+}
+
+static void ForgetKnownWindows(void) {
+    memset(knownWindows, 0, sizeof knownWindows);
+    nextKnownWindow = 0;
+}
+
+/* A description in capitals, as the window's texts are compared. */
+static void Capitalize(const WindowDescription& description, WindowDescription* capitals) {
+    *capitals = description;
+    PlatformUpperCase(capitals->title);
+    PlatformUpperCase(capitals->className);
+    PlatformUpperCase(capitals->program);
+}
+
+/* The title is read every time: it is what changes (the document shown). */
+static bool WindowMatches(WindowHandle window, const WindowDescription& capitals) {
+    if (window == nullptr || !PlatformIsWindowShown(window))
         return false;
-    snprintf(capitals, sizeof capitals, "%s", pattern);
-    PlatformUpperCase(text);
-    PlatformUpperCase(capitals);
-    return WindowTextMatches(capitals, text);
+    const KnownWindow& known = Know(window);
+    char title[WindowTitleSize + 1];
+    if (known.own || !known.readable || !WindowTextMatches(capitals.className, known.className) ||
+        !WindowTextMatches(capitals.program, known.program) ||
+        PlatformGetWindowText(window, WindowTitleText, title, sizeof title) < 0)
+        return false;
+    PlatformUpperCase(title);
+    return WindowTextMatches(capitals.title, title);
 }
 
-/* The program's file name is the costliest to read, so it comes last. */
-static bool WindowMatches(WindowHandle window, const WindowDescription& description) {
-    return window != nullptr && !PlatformIsOwnWindow(window) && PlatformIsWindowShown(window) &&
-           TextMatches(window, WindowTitleText, description.title) &&
-           TextMatches(window, WindowClassText, description.className) &&
-           TextMatches(window, WindowProgramText, description.program);
-}
-
-static WindowHandle FindDescribedWindow(const WindowDescription& description) {
+/* The foreground window first: it is the one the recording left in front
+ * and most often the one it goes on with. */
+static WindowHandle FindDescribedWindow(const WindowDescription& description, bool* inFront) {
+    WindowDescription capitals;
+    Capitalize(description, &capitals);
     WindowHandle foreground = PlatformForegroundWindow();
-    if (WindowMatches(foreground, description))
+    *inFront = WindowMatches(foreground, capitals);
+    if (*inFront)
         return foreground;
     int count = PlatformListShownWindows(shownWindows, ShownWindowCapacity);
     for (int i = 0; i < count; i++) {
-        if (shownWindows[i] != foreground && WindowMatches(shownWindows[i], description))
+        if (shownWindows[i] != foreground && WindowMatches(shownWindows[i], capitals))
             return shownWindows[i];
     }
     return nullptr;
@@ -119,7 +165,8 @@ static WindowHandle FindDescribedWindow(const WindowDescription& description) {
 /* Another document of the same program is not the window; the log names
  * those that are open, which is usually what the user needs to know. */
 static void LogOtherWindowsOfProgram(const WindowDescription& description) {
-    WindowDescription sameProgram = description;
+    WindowDescription sameProgram;
+    Capitalize(description, &sameProgram);
     strcpy(sameProgram.title, "*");
     strcpy(sameProgram.className, "*");
     int count = PlatformListShownWindows(shownWindows, ShownWindowCapacity);
@@ -186,12 +233,12 @@ static void StartFollowing(int32_t note, WindowHandle window, const char* title)
 
 /* The window is there: in front it must be, and a script command's note
  * moves nothing (its clicks name their own points). */
-static intptr_t WindowIsThere(int32_t note, WindowHandle window, bool placeholder) {
+static intptr_t WindowIsThere(int32_t note, WindowHandle window, bool inFront, bool placeholder) {
     const WindowDescription& description = DescriptionOfNote(note);
     if (waits.waitingAt == gJournal.position)
         LogPrintf(LogMedium, "    The window '%s' came after %d ms", description.title,
                   (int)(PlatformTickCount() - waits.waitStart));
-    if (!PlatformWaitForForeground(window, 0)) {
+    if (!inFront && !PlatformWaitForForeground(window, 0)) {
         LogPrintf(LogHigh, "    Bringing the window '%s' to the front", description.title);
         if (!BringWindowToFront(window))
             return FailNotedWindow(note, true);
@@ -235,9 +282,10 @@ intptr_t AwaitEventWindow(void) {
         waits.readyAt = position;
         return WindowReady;
     }
-    WindowHandle window = FindDescribedWindow(DescriptionOfNote(note));
+    bool inFront = false;
+    WindowHandle window = FindDescribedWindow(DescriptionOfNote(note), &inFront);
     if (window != nullptr)
-        return WindowIsThere(note, window, placeholder);
+        return WindowIsThere(note, window, inFront, placeholder);
     return KeepWaiting(note, limit);
 }
 
@@ -268,6 +316,7 @@ static void LetProgramGo(void) {
 
 void ResetWindowWaits(void) {
     LetProgramGo();
+    ForgetKnownWindows();
     waits = WindowWaits{0, -1, -1, 0, false, 0, 0, nullptr, nullptr, 0};
 }
 

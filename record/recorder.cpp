@@ -11,13 +11,11 @@
 
 #include <cstdio>
 
-#include "app/app.h"
+#include "app/shell.h"
 #include "log/log.h"
 #include "playback/playback.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
-
-JournalState gJournal;
 
 static const char* const VersionText = "2.30";
 
@@ -221,7 +219,9 @@ static EventRecord ReleaseOf(int slot, uint32_t time) {
     return EventRecord{message, paramL, press.paramH, time, press.hwnd};
 }
 
-static void ReleaseHeldInput(uint32_t time) {
+/* Stores a release of every key and button still down into the list, so a
+ * finished recording never leaves one held when it is played. */
+static void RecordReleasesOfHeldInput(uint32_t time) {
     for (int slot = 0; slot < HeldSlots && recorder.heldCount > 0; slot++) {
         if (recorder.held[slot])
             StoreEvent(ReleaseOf(slot, time));
@@ -230,12 +230,12 @@ static void ReleaseHeldInput(uint32_t time) {
 
 /* Removes the record hook and finishes the list as Stop Recording does. */
 static void EndRecording(void) {
-    PlatformRemoveRecordHook(gApp.journalHook);
-    gApp.journalHook = nullptr;
+    PlatformRemoveRecordHook(gJournal.hook);
+    gJournal.hook = nullptr;
     recorder.active = false;
     uint32_t now = PlatformTickCount();
     StorePendingMove();
-    ReleaseHeldInput(now);
+    RecordReleasesOfHeldInput(now);
     gRecording.events[gJournal.position] = EventRecord{MsgPaint, 0, 0, now, 0};
     LogPrintf(LogLow, "END RECORDING: Time: %li ticks (%d total actions: final one not logged)\r\n",
               (long)now, gJournal.position + 1);
@@ -264,9 +264,9 @@ static bool IsExcluded(const EventRecord& event) {
 
 intptr_t RecordHookProc(int code, const EventRecord* event) {
     if (code < 0)
-        return PlatformCallNextRecordHook(gApp.journalHook, code);
+        return PlatformCallNextRecordHook(gJournal.hook, code);
     if (event != nullptr && IsStopKey(*event)) {
-        PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
+        PlatformSendMessage(MainWindowHandle(), MsgCommand, ID_RECORDER_STOP, 0);
         return 0;
     }
     if (code != HookAction || event == nullptr || !recorder.active || IsExcluded(*event))
@@ -302,17 +302,17 @@ static void ResetRecorder(void) {
  * recorded before this thread next takes a message, and a hook that
  * cannot be had leaves the open recording as it was, with its count. */
 void StartRecording(void) {
-    if (gApp.journalHook != nullptr || !PromptToSave())
+    if (gJournal.hook != nullptr || !PromptToSave())
         return;
     LogRecordingStart();
     SetCommandState(ID_RECORDER_START);
-    gApp.modifiedCount++;
+    gDocument.modifiedCount++;
     if (gSettings.minimize != 0)
-        PlatformShowWindow(gApp.mainWindow, ShowMinimize);
+        PlatformShowWindow(MainWindowHandle(), ShowMinimize);
     LogPrintf(LogLow, "Start Recording time: %li ticks", (long)PlatformTickCount());
-    gApp.journalHook = PlatformInstallRecordHook(RecordHookProc);
-    if (gApp.journalHook == nullptr) {
-        gApp.modifiedCount--;
+    gJournal.hook = PlatformInstallRecordHook(RecordHookProc);
+    if (gJournal.hook == nullptr) {
+        gDocument.modifiedCount--;
         ShowMessageBox("Start Windows Recorder Failed!", "Failure",
                        BoxOk | BoxIconWarning | BoxTaskModal);
         return;
@@ -334,37 +334,37 @@ static void ReleaseHook(int commandLineExitCode) {
         return;
     }
     bool wasPlaying = PlaybackPassInProgress();
-    PlatformRemoveJournalHook(gApp.journalHook);
-    gApp.journalHook = nullptr;
+    PlatformRemoveJournalHook(gJournal.hook);
+    gJournal.hook = nullptr;
     FinishInterruptedPass();
     if (wasPlaying)
         ReportRunOutcome((ExitCode)commandLineExitCode);
 }
 
 static void ClearStatusLine(void) {
-    PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_STATUS, " ");
+    PlatformSetDialogItemText(SettingsPanelHandle(), IDC_PANEL_STATUS, " ");
 }
 
 void StopRecording(void) {
-    if (gApp.journalHook != nullptr && recorder.active) {
+    if (gJournal.hook != nullptr && recorder.active) {
         EndRecording();
-    } else if (gApp.journalHook != nullptr && PlaybackPassInProgress()) {
+    } else if (gJournal.hook != nullptr && PlaybackPassInProgress()) {
         /* The played events pressed Stop: end the playback, keep the
          * recording as it is. */
         ReleaseHook(ExitCancelled);
-        if (gApp.commandLineMode)
-            PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_FILE_EXIT, 0);
+        if (InCommandLineMode())
+            PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_FILE_EXIT, 0);
     }
     FinishInterruptedPass();
     SetCommandState(ID_FILE_OPEN);
     ClearStatusLine();
     if (gSettings.minimize != 0)
-        PlatformShowWindow(gApp.mainWindow, ShowRestore);
+        PlatformShowWindow(MainWindowHandle(), ShowRestore);
 }
 
 void CancelJournalForExit(void) {
     ReleaseHook(ExitCancelled);
-    PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
+    PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_RECORDER_STOP, 0);
     LogPrintf(LogLow, "CANCELLED RECORDING\r\n");
 }
 
@@ -373,11 +373,11 @@ void CancelJournal(void) {
     ShowDocumentTitle();
     if (gSettings.interruptWarning != 0) {
         char text[64];
-        snprintf(text, sizeof text, "%li Playbacks Completed", (long)gApp.loopsCompleted);
+        snprintf(text, sizeof text, "%li Playbacks Completed", (long)gJournal.loopsCompleted);
         ShowMessageWithIcon(InterruptWarningText, text, BoxTopmost | BoxSystemModal, IDI_MIRLOW);
     }
     ResetRunCounters();
     ClearStatusLine();
-    if (gApp.commandLineMode)
-        PlatformSendMessage(gApp.mainWindow, MsgClose, 0, 0);
+    if (InCommandLineMode())
+        PlatformSendMessage(MainWindowHandle(), MsgClose, 0, 0);
 }

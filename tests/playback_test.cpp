@@ -154,8 +154,8 @@ TEST_F(PlaybackTest, RepeatsRetitleTheWindowAndEndAsTheyStarted) {
     char title[128];
     PlatformGetWindowTitle(gApp.mainWindow, title, sizeof title);
     EXPECT_STREQ(title, "Mirlow - (Untitled)");
-    EXPECT_EQ(gApp.loopsCompleted, 0);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.loopsCompleted, 0);
+    EXPECT_EQ(gJournal.hook, nullptr);
     EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_PLAYBACK));
     EXPECT_FALSE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_STOP));
 }
@@ -163,7 +163,7 @@ TEST_F(PlaybackTest, RepeatsRetitleTheWindowAndEndAsTheyStarted) {
 TEST_F(PlaybackTest, ContinuousPlayCountsPassesUntilCancelled) {
     static std::string lastTitle;
     gSettings.repeatForever = 1;
-    strcpy(gApp.documentPath, "C:\\daily.mrx");
+    strcpy(gDocument.path, "C:\\daily.mrx");
     Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1050)});
     gSettings.interruptWarning = 0;
     SimCancelJournalAfter(9); // the fifth pass is cancelled after its first event
@@ -174,8 +174,8 @@ TEST_F(PlaybackTest, ContinuousPlayCountsPassesUntilCancelled) {
     });
     Play();
     EXPECT_EQ(lastTitle, "4 completed for C:\\daily.mrx");
-    EXPECT_EQ(gApp.journalHook, nullptr);
-    EXPECT_EQ(gApp.loopsCompleted, 0);
+    EXPECT_EQ(gJournal.hook, nullptr);
+    EXPECT_EQ(gJournal.loopsCompleted, 0);
 }
 
 TEST_F(PlaybackTest, CorruptListEndsThePlaybackWithItsMessage) {
@@ -186,7 +186,7 @@ TEST_F(PlaybackTest, CorruptListEndsThePlaybackWithItsMessage) {
               "This recording appears to be corrupted!\n\nPlease re-record your actions.");
     EXPECT_EQ(SimMessageBoxes()[0].caption, "Playback Error");
     EXPECT_EQ(SimMessageBoxes()[0].style, BoxOk | BoxIconError | BoxTaskModal);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
     EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_PLAYBACK));
     EXPECT_TRUE(SimFindWindow("Mirlow") != nullptr); // interactive: the program goes on
 }
@@ -265,7 +265,7 @@ TEST_F(PlaybackTest, GotoAMissingWindowEndsThePlayback) {
     EXPECT_EQ(SimMessageBoxes()[0].caption, "No Such Window");
     EXPECT_EQ(SimMessageBoxes()[0].style, BoxOk | BoxIconWarning | BoxSystemModal);
     EXPECT_EQ(SimDeliveredCount(), 0);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
 }
 
 TEST_F(PlaybackTest, StartRunsTheProgramOrEndsThePlayback) {
@@ -321,7 +321,7 @@ TEST_F(PlaybackTest, ListAndAnchorsAreRestoredAfterEveryPassAndAfterAnEarlyEnd) 
     gSettings.interruptWarning = 0;
     SimCancelJournalAfter(SimDeliveredCount() + 3);
     Play();
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
     EXPECT_EQ(gRecording.eventCount, 4);
     EXPECT_EQ(memcmp(before, gRecording.events, sizeof before), 0);
     EXPECT_EQ(GetScriptCommand(0).anchor, 1);
@@ -336,7 +336,7 @@ TEST_F(PlaybackTest, StopArrivingDuringPlaybackLeavesTheRecordingAlone) {
     GetNext(&wrote); // the TYPE inserts its keys
     ASSERT_GT(gRecording.eventCount, 3);
     PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
     EXPECT_EQ(gRecording.eventCount, 3);
     EXPECT_EQ(gRecording.events[1].paramL, 'A');
     EXPECT_EQ(gRecording.events[3].message, 0u);

@@ -115,7 +115,7 @@ TEST_F(RecorderTest, AFinishedListIsTheEventsAndTheEndMarker) {
                   "Recording through low-level input hooks (no journal hook available)\r\n" +
                       std::string(end) + "\r\n\r\n");
     }
-    EXPECT_EQ(gApp.modifiedCount, 2);
+    EXPECT_EQ(gDocument.modifiedCount, 2);
 }
 
 TEST_F(RecorderTest, TheStopKeyEndsTheRecordingUnrecorded) {
@@ -189,23 +189,23 @@ TEST_F(RecorderTest, StartWhileRecordingOrPlayingOrAfterACancelledPromptDoesNoth
     Record({Key(MsgKeyDown, 'A', 10)});
     SimQueueAnswer(AnswerCancel); // "Save changes to (Untitled)?"
     StartRecording();
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
     EXPECT_EQ(SimMessageBoxes().back().caption, "Confirm Action");
     gSettings.promptForSave = 0;
 
     StartRecording();
     SimRecordInput(Key(MsgKeyDown, 'A', 10));
-    HookHandle hook = gApp.journalHook;
+    HookHandle hook = gJournal.hook;
     StartRecording();
-    EXPECT_EQ(gApp.journalHook, hook);
+    EXPECT_EQ(gJournal.hook, hook);
     EXPECT_EQ(gJournal.position, 1);
     StopRecording();
 
     std::vector<EventRecord> list = List();
     StartPlayback();
-    hook = gApp.journalHook;
+    hook = gJournal.hook;
     StartRecording();
-    EXPECT_EQ(gApp.journalHook, hook);
+    EXPECT_EQ(gJournal.hook, hook);
     EXPECT_FALSE(SimRecordHookInstalled());
     AbortPlayback();
     EXPECT_EQ(List(), list);
@@ -264,7 +264,7 @@ TEST_F(RecorderTest, AHookThatCannotBeHadLeavesTheOpenRecordingAsItWas) {
     EXPECT_EQ(SimMessageBoxes()[0].caption, "Failure");
     EXPECT_EQ(SimMessageBoxes()[0].style, BoxOk | BoxIconWarning | BoxTaskModal);
     EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_STOP));
-    EXPECT_EQ(gApp.modifiedCount, 0);
+    EXPECT_EQ(gDocument.modifiedCount, 0);
     StopRecording();
     EXPECT_EQ(List(), open);
     EXPECT_FALSE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_STOP));
@@ -279,7 +279,7 @@ TEST_F(RecorderTest, EveryEarlyEndFinishesTheListWithNothingHeld) {
               Mouse(MsgMouseMove, 7, 8, 30, other)});
         end();
         RunMessageLoop(); // the cancel notice, the posted Stop Recording
-        EXPECT_EQ(gApp.journalHook, nullptr);
+        EXPECT_EQ(gJournal.hook, nullptr);
         EXPECT_EQ(List(), (std::vector<EventRecord>{
                               Key(MsgKeyDown, 0x1D11, 10, other),
                               Mouse(MsgLButtonDown, 5, 6, 20, other),

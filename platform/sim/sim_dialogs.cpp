@@ -10,7 +10,8 @@
  * (their text is the window's title, their visibility the window's); what
  * else a control holds (check mark, list, trackbar, font, place) is kept
  * here, with what a dialog procedure does to the screen (cursor, colours,
- * repaints).
+ * repaints). A modal dialog's loop dispatches what is posted to windows
+ * meanwhile, as the system's does.
  */
 #include "platform/sim/sim_control.h"
 
@@ -288,6 +289,32 @@ bool ParseControl(const std::string& line, const std::map<std::string, int>& num
     return false;
 }
 
+/* The virtual key an accelerator names: a quoted letter or digit, or a
+ * function key; 0 for others (the program's table has no others). */
+int AcceleratorKey(const std::string& field) {
+    if (field.size() == 1 && isalnum((unsigned char)field[0]))
+        return toupper((unsigned char)field[0]);
+    if (field.compare(0, 4, "VK_F") == 0 && field.size() > 4) {
+        int number = atoi(field.c_str() + 4);
+        return number >= 1 && number <= 24 ? 0x70 + number - 1 : 0;
+    }
+    return 0;
+}
+
+bool ParseAccelerator(const std::string& line, const std::map<std::string, int>& numbers,
+                      SimAccelerator* entry) {
+    std::vector<std::string> f = Fields(line);
+    if (f.size() < 3 || AcceleratorKey(f[0]) == 0)
+        return false;
+    *entry = SimAccelerator{AcceleratorKey(f[0]), NumberOf(f[1], numbers), false, false, false};
+    for (size_t i = 2; i < f.size(); i++) {
+        entry->control |= f[i] == "CONTROL";
+        entry->shift |= f[i] == "SHIFT";
+        entry->alt |= f[i] == "ALT";
+    }
+    return true;
+}
+
 /* ---- Places, fonts and state ---- */
 
 int Scaled(int pixels) {
@@ -438,6 +465,44 @@ bool SimReadDialogTemplate(int templateId, SimDialogTemplate* dialog) {
             dialog->controls.push_back(control);
     }
     return false;
+}
+
+bool SimReadAccelerators(int tableId, std::vector<SimAccelerator>* entries) {
+    std::map<std::string, int> numbers = ResourceNumbers();
+    std::istringstream lines(WithoutComments(ReadSourceFile("resources/mirlow.rc")));
+    std::string line;
+    bool inside = false, inBlock = false;
+    entries->clear();
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string first, second;
+        words >> first >> second;
+        if (!inside) {
+            inside = second == "ACCELERATORS" && NumberOf(first, numbers) == tableId;
+            continue;
+        }
+        if (!inBlock) {
+            inBlock = first == "BEGIN";
+            continue;
+        }
+        if (first == "END")
+            return true;
+        SimAccelerator entry;
+        if (ParseAccelerator(line, numbers, &entry))
+            entries->push_back(entry);
+    }
+    return false;
+}
+
+std::vector<SimDialogControl> SimDialogControls(WindowHandle dialog) {
+    std::vector<SimDialogControl> list;
+    auto found = sim->dialogs.find(dialog);
+    if (found == sim->dialogs.end() || !SimGetWindowInfo(dialog).exists)
+        return list;
+    for (WindowHandle handle : found->second.controls)
+        list.push_back(
+            SimDialogControl{handle, sim->controls[handle].id, sim->controls[handle].style});
+    return list;
 }
 
 SimControlInfo SimGetControl(WindowHandle dialog, int controlId) {
@@ -632,13 +697,18 @@ int PlatformRunModalDialog(WindowHandle owner, int templateId, DialogProcedure p
         return -1;
     sim->modalShown.push_back(templateId);
     PlatformShowWindow(dialog, ShowShow);
+    std::function<void(WindowHandle)> driver;
     if (!sim->drivers.empty()) {
-        std::function<void(WindowHandle)> driver = std::move(sim->drivers.front());
+        driver = std::move(sim->drivers.front());
         sim->drivers.pop_front();
-        driver(dialog);
     }
-    if (!sim->dialogs[dialog].ended)
+    SimRunModalLoop();
+    if (driver && !sim->dialogs[dialog].ended)
+        driver(dialog);
+    if (!sim->dialogs[dialog].ended) {
+        SimRunModalLoop();
         PlatformSendMessage(dialog, MsgCommand, DialogCancel, 0);
+    }
     const Dialog& state = sim->dialogs[dialog];
     int result = state.ended ? state.result : DialogCancel;
     PlatformDestroyWindow(dialog);

@@ -5,9 +5,12 @@
  * window creation sends the creation message before it returns, closing by
  * default destroys, destruction sends the destruction message, posted
  * messages come back in order and the quit message comes only once the
- * queue is empty. Where a real desktop would wait for a person, it answers
- * from what a test queued, and when nothing at all is left to do,
- * retrieval fails instead of blocking, so a run always ends.
+ * queue is empty; a message box dispatches what is posted to windows
+ * while it is open, as the system's modal loop does; window titles
+ * compare without regard to letter case. Where a real desktop would wait
+ * for a person, it answers from what a test queued, and when nothing at
+ * all is left to do, retrieval fails instead of blocking, so a run always
+ * ends.
  */
 #include "platform/sim/sim_control.h"
 #include "platform/sim/sim_internal.h"
@@ -375,7 +378,6 @@ void SimFailProgram(const char* programName) {
     desktop->failingPrograms.push_back(programName);
 }
 
-/* ---- Memory and time ---- */
 /* ---- Memory, files and time ---- */
 
 void* PlatformAllocate(size_t bytes) {
@@ -436,14 +438,18 @@ static int FirstButton(uint32_t style) {
     return buttons == BoxYesNo || buttons == BoxYesNoCancel ? AnswerYes : AnswerOk;
 }
 
+/* The answer is taken when the box is shown, so boxes that messages
+ * dispatched meanwhile open take the answers queued after it. */
 int PlatformMessageBoxWithIcon(const char* text, const char* caption, uint32_t style, int iconId) {
     desktop->boxes.push_back(SimMessageBox{text, caption, style, iconId});
     if (desktop->boxObserver != nullptr)
         desktop->boxObserver(&desktop->boxes.back());
-    if (desktop->answers.empty())
-        return FirstButton(style);
-    int answer = desktop->answers.front();
-    desktop->answers.pop_front();
+    int answer = FirstButton(style);
+    if (!desktop->answers.empty()) {
+        answer = desktop->answers.front();
+        desktop->answers.pop_front();
+    }
+    SimRunModalLoop();
     return answer;
 }
 
@@ -724,27 +730,38 @@ void PlatformPostQuitMessage(int exitCode) {
     desktop->quitCode = exitCode;
 }
 
-bool PlatformTranslateAccelerator(WindowHandle window, AcceleratorHandle table,
-                                  PlatformMessage* message) {
-    (void)window;
-    (void)table;
-    (void)message;
-    return false;
-}
-
-bool PlatformIsDialogMessage(WindowHandle dialog, PlatformMessage* message) {
-    (void)dialog;
-    (void)message;
-    return false;
-}
-
 void PlatformTranslateAndDispatch(const PlatformMessage* message) {
     PlatformSendMessage(message->window, message->message, message->wParam, message->lParam);
 }
 
 AcceleratorHandle PlatformLoadAccelerators(int resourceId) {
     desktop->acceleratorLoads++;
-    return (AcceleratorHandle)(uintptr_t)resourceId;
+    return SimLoadAcceleratorTable(resourceId);
+}
+
+/* A loop that dispatches without end (a handler that posts to itself)
+ * stops at the system's own limit of posted messages per queue. */
+static const int ModalLoopMessageLimit = 10000;
+
+void SimRunModalLoop(void) {
+    for (int handled = 0; handled < ModalLoopMessageLimit && !desktop->queue.empty(); handled++) {
+        PlatformMessage message = desktop->queue.front();
+        desktop->queue.pop_front();
+        if (message.window != nullptr)
+            PlatformTranslateAndDispatch(&message);
+    }
+}
+
+WindowHandle SimParentOf(WindowHandle handle) {
+    const SimWindow* window = Lookup(handle);
+    return window != nullptr ? window->parent : nullptr;
+}
+
+bool SimWindowHasMenu(WindowHandle handle) {
+    const SimWindow* window = Lookup(handle);
+    const SimClass* windowClass =
+        window != nullptr ? FindClass(window->className.c_str()) : nullptr;
+    return windowClass != nullptr && windowClass->menuId != 0;
 }
 
 bool PlatformIsKeyDown(int virtualKey) {
@@ -836,10 +853,16 @@ void PlatformGetVersion(PlatformVersionInfo* version) {
 
 /* ---- Other programs' windows ---- */
 
+/* Titles compare as the system's window search compares them: letter
+ * case is ignored (ASCII letters only, see the platform contract suite). */
+static bool TitleMatches(const SimWindow& window, const char* title) {
+    return window.exists && window.parent == nullptr &&
+           strcasecmp(window.title.c_str(), title) == 0;
+}
+
 WindowHandle PlatformFindWindowByTitle(const char* title) {
     for (size_t i = 0; i < desktop->windows.size(); i++) {
-        const SimWindow& window = desktop->windows[i];
-        if (window.exists && window.parent == nullptr && window.title == title)
+        if (TitleMatches(desktop->windows[i], title))
             return HandleOf(i);
     }
     return nullptr;
@@ -878,13 +901,22 @@ WindowHandle PlatformTopLevelWindowOf(WindowHandle handle) {
     return window != nullptr ? handle : nullptr;
 }
 
+/* The program's own windows belong to its program file. */
+static std::string ProgramOf(const SimWindow& window) {
+    if (window.otherProgram || !desktop->hasProgramPath)
+        return window.program;
+    const std::string& path = desktop->programPath;
+    size_t folder = path.find_last_of("\\/");
+    return folder == std::string::npos ? path : path.substr(folder + 1);
+}
+
 int PlatformGetWindowText(WindowHandle handle, WindowTextKind kind, char* buffer, int size) {
     const SimWindow* window = Lookup(handle);
     if (window == nullptr || size < 1)
         return -1;
-    const std::string& text = kind == WindowTitleText   ? window->title
-                              : kind == WindowClassText ? window->className
-                                                        : window->program;
+    std::string text = kind == WindowTitleText   ? window->title
+                       : kind == WindowClassText ? window->className
+                                                 : ProgramOf(*window);
     snprintf(buffer, (size_t)size, "%s", text.c_str());
     return (int)strlen(buffer);
 }
@@ -1059,7 +1091,7 @@ WindowHandle PlatformFindGotoWindow(const char* title) {
     WindowHandle hidden = nullptr;
     for (size_t i = 0; i < desktop->windows.size(); i++) {
         const SimWindow& window = desktop->windows[i];
-        if (!window.exists || window.parent != nullptr || window.title != title)
+        if (!TitleMatches(window, title))
             continue;
         if (window.visible)
             return HandleOf(i);

@@ -17,7 +17,6 @@
 
 #include <cstring>
 
-#include "model/model.h"
 #include "platform/input_rules.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "model/model.h"
+#include "platform/platform.h"
 #include "platform/journal_driver.h"
 
 void Win32SetInstance(HINSTANCE instance);
