@@ -108,6 +108,12 @@ const intptr_t WindowReady = -1;
  * to wait before asking again, or 0 when the run has ended because the
  * window did not come. */
 intptr_t AwaitEventWindow(void);
+/* While the system waits out the current event's delay: when its window
+ * is there already, it is made ready (brought to the front, followed), so
+ * the event goes when it is due with only a look at the foreground
+ * window; when it is not, it is waited for then. False when the run ended
+ * (the window would not come to the front). */
+bool LookAheadForEventWindow(void);
 /* True while the wait for the current event's window is undecided. */
 bool AwaitingEventWindow(void);
 /* Moves a mouse record handed to the system by the offset of the window

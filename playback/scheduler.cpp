@@ -386,7 +386,7 @@ static intptr_t AnswerFirstRequest(EventRecord* record, bool* wroteRecord) {
     gJournal.pendingDelay = delay;
     if (delay == 0)
         return SendInItsWindow(event, record, wroteRecord, true);
-    return delay;
+    return LookAheadForEventWindow() ? delay : 0;
 }
 
 /* Returns the time still to wait, or 0 once the delay counts as done. */

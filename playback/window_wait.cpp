@@ -33,9 +33,10 @@ static const int ShownWindowCapacity = 1024;
 static const int OtherWindowsNamed = 3;
 
 struct WindowWaits {
-    int32_t noteCursor; /* the first note not yet passed */
-    int32_t readyAt;    /* the position whose window is there, or -1 */
-    int32_t waitingAt;  /* the position whose window is waited for, or -1 */
+    int32_t noteCursor;           /* the first note not yet passed */
+    int32_t readyAt;              /* the position whose window is there, or -1 */
+    WindowHandle readyForeground; /* the foreground window then, null: no note */
+    int32_t waitingAt;            /* the position whose window is waited for, or -1 */
     uint32_t waitStart;
     bool following; /* mouse records move with the last noted window */
     int32_t shiftX, shiftY;
@@ -44,7 +45,7 @@ struct WindowWaits {
     uint32_t programStart;
 };
 
-static WindowWaits waits = {0, -1, -1, 0, false, 0, 0, nullptr, nullptr, 0};
+static WindowWaits waits = {0, -1, nullptr, -1, 0, false, 0, 0, nullptr, nullptr, 0};
 static WindowHandle shownWindows[ShownWindowCapacity];
 
 int32_t WindowWaitLimit(void) {
@@ -247,6 +248,7 @@ static intptr_t WindowIsThere(int32_t note, WindowHandle window, bool inFront, b
         StartFollowing(note, window, description.title);
     waits.waitingAt = -1;
     waits.readyAt = gJournal.position;
+    waits.readyForeground = PlatformForegroundWindow();
     return WindowReady;
 }
 
@@ -269,9 +271,20 @@ static intptr_t KeepWaiting(int32_t note, int32_t limit) {
     return left < WindowWaitInterval ? left : WindowWaitInterval;
 }
 
+/* The window was found before: the event may go as long as the foreground
+ * window is still the one it was then; otherwise it is looked for again. */
+static bool StillReady(int32_t position) {
+    if (waits.readyAt != position)
+        return false;
+    if (waits.readyForeground == nullptr || PlatformForegroundWindow() == waits.readyForeground)
+        return true;
+    waits.readyAt = -1;
+    return false;
+}
+
 intptr_t AwaitEventWindow(void) {
     int32_t position = gJournal.position;
-    if (waits.readyAt == position)
+    if (StillReady(position))
         return WindowReady;
     bool placeholder = IsPlaceholderEvent(gRecording.events[position]);
     if (placeholder)
@@ -280,6 +293,7 @@ intptr_t AwaitEventWindow(void) {
     int32_t note = limit > 0 ? WindowNoteAt(&waits.noteCursor, position) : -1;
     if (note < 0) {
         waits.readyAt = position;
+        waits.readyForeground = nullptr;
         return WindowReady;
     }
     bool inFront = false;
@@ -287,6 +301,16 @@ intptr_t AwaitEventWindow(void) {
     if (window != nullptr)
         return WindowIsThere(note, window, inFront, placeholder);
     return KeepWaiting(note, limit);
+}
+
+bool LookAheadForEventWindow(void) {
+    int32_t limit = WindowWaitLimit();
+    int32_t note = limit > 0 ? WindowNoteAt(&waits.noteCursor, gJournal.position) : -1;
+    if (note < 0)
+        return true;
+    bool inFront = false;
+    WindowHandle window = FindDescribedWindow(DescriptionOfNote(note), &inFront);
+    return window == nullptr || WindowIsThere(note, window, inFront, false) == WindowReady;
 }
 
 bool AwaitingEventWindow(void) {
@@ -317,7 +341,7 @@ static void LetProgramGo(void) {
 void ResetWindowWaits(void) {
     LetProgramGo();
     ForgetKnownWindows();
-    waits = WindowWaits{0, -1, -1, 0, false, 0, 0, nullptr, nullptr, 0};
+    waits = WindowWaits{0, -1, nullptr, -1, 0, false, 0, 0, nullptr, nullptr, 0};
 }
 
 bool AwaitingProgram(void) {

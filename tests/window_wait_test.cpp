@@ -478,6 +478,29 @@ TEST_F(WindowWaitTest, TheBoxNamesTheWindowAndAWindowBehindOthersComesToTheFront
     }
 }
 
+// The window is looked for while the click's delay runs; when the
+// foreground changed by the time the click is due, it is looked for again.
+TEST_F(WindowWaitTest, AWindowLostDuringTheDelayIsLookedForAgain) {
+    for (bool closes : {false, true}) {
+        SetUp();
+        gSettings.windowWait = 2;
+        Load(ClickAndType, {{1, "Untitled - Notepad"}});
+        WindowHandle notepad = Notepad("Untitled - Notepad", 100, 100, 640, 480);
+        PlatformActivateWindow(notepad);
+        WindowHandle other = SimAddDesktopWindow("Calculator", 0, 0, 200, 300, false);
+        if (closes)
+            SimScheduleWindowChange(notepad, SimStartTick + 50, SimWindowCloses);
+        else
+            SimScheduleWindowChange(other, SimStartTick + 50, SimWindowAppears);
+        Play();
+        EXPECT_EQ(SimDeliveredCount(), closes ? 1 : 7) << closes;
+        EXPECT_EQ(SimForegroundWindow() == notepad, !closes) << closes;
+        if (!closes) {
+            EXPECT_EQ(SimDeliveredEvents()[1].tick, SimStartTick + 100);
+        }
+    }
+}
+
 TEST_F(WindowWaitTest, CtrlEscEndsAWaitAtOnce) {
     Load(ClickAndType, {{1, "Untitled - Notepad"}});
     SimCancelJournalAtTick(SimStartTick + 1500);
