@@ -1,9 +1,13 @@
 # The Windows build: mirlow.exe, statically linked, with its resources.
 enable_language(RC)
 
+# The manifest carries the version too.
+configure_file(resources/mirlow.manifest.in ${MIRLOW_GENERATED_DIR}/resources/mirlow.manifest @ONLY)
+
 set(RESOURCE_FILES
     ${CMAKE_SOURCE_DIR}/resources/resource.h
-    ${CMAKE_SOURCE_DIR}/resources/mirlow.manifest
+    ${MIRLOW_GENERATED_DIR}/resources/version.h
+    ${MIRLOW_GENERATED_DIR}/resources/mirlow.manifest
     ${CMAKE_SOURCE_DIR}/resources/mirlow.ico
     ${CMAKE_SOURCE_DIR}/resources/hand.cur
     ${CMAKE_SOURCE_DIR}/resources/toolbar.bmp

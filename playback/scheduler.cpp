@@ -19,9 +19,9 @@
 #include "playback/playback.h"
 #include "record/record.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "settings/settings.h"
 
-static const char* const VersionText = "2.30";
 static const int32_t Tolerance = 10;
 
 enum PlaybackSpeed { SpeedSlow = 1, SpeedNormal = 2, SpeedFast = 3, SpeedFastest = 4 };
@@ -56,7 +56,7 @@ static void LogPlaybackStart(void) {
     LogPrintf(LogLow,
               "\r\nStarting '%s' playback (%d Total Actions) with Mirlow %s on Windows Platform "
               "%li Version %li.%li Build #%li....",
-              DocumentDisplayName(), gRecording.eventCount, VersionText, version.platformId,
+              DocumentDisplayName(), gRecording.eventCount, MIRLOW_VERSION_TEXT, version.platformId,
               version.majorVersion, version.minorVersion, version.buildNumber);
 }
 

@@ -4,11 +4,12 @@
 # display, a running wineserver) and get from ctest:
 #   MIRLOW_EXE    the Unix path of mirlow.exe
 #   MIRLOW_PROBE  the Unix path of mirlow_probe.exe
+#   MIRLOW_VERSION the program's version, as the build wrote it
 #   E2E_WORK      a folder of their own for files
 # Every wait is a bounded poll: a test fails fast, it never hangs.
 set -uo pipefail
 
-: "${MIRLOW_EXE:?}" "${MIRLOW_PROBE:?}" "${E2E_WORK:?}"
+: "${MIRLOW_EXE:?}" "${MIRLOW_PROBE:?}" "${MIRLOW_VERSION:?}" "${E2E_WORK:?}"
 mkdir -p "$E2E_WORK"
 
 # A test that fails half-way must not leave its mirlow.exe running: the

@@ -113,7 +113,7 @@ fi
 probe post-command Mirlow 1019
 probe wait-window "-:About Mirlow" 10000 || fail "no About box"
 texts=$(probe dialog-texts "-:About Mirlow")
-for line in "1114 Mirlow Version 2.30" "1070 https://mirlow.app/" "1072 info@mirlow.app" \
+for line in "1114 Mirlow Version $MIRLOW_VERSION" "1070 https://mirlow.app/" "1072 info@mirlow.app" \
     "-1 Email:" "1 OK"; do
     grep -qxF -- "$line" <<<"$texts" || fail "About box lacks '$line': $texts"
 done

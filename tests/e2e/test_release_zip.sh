@@ -6,17 +6,17 @@
 # and saves the text.
 source "$(dirname "$0")/lib.sh"
 
-zip="$(dirname "$MIRLOW_EXE")/../dist/mirlow-2.30-win64.zip"
+zip="$(dirname "$MIRLOW_EXE")/../dist/mirlow-$MIRLOW_VERSION-win64.zip"
 [ -f "$zip" ] || fail "no $zip: scripts/package.sh makes it"
 expected=$(printf '%s\n' LICENCE.txt README.txt mirlow.exe mirlowHelp.htm samples/demo.mrx \
-    samples/note.mrx | sed 's|^|mirlow-2.30/|')
+    samples/note.mrx | sed "s|^|mirlow-$MIRLOW_VERSION/|")
 [ "$(unzip -Z1 "$zip" | LC_ALL=C sort)" = "$expected" ] \
     || fail "the zip holds: $(unzip -Z1 "$zip" | tr '\n' ' ')"
 
 source "$(dirname "$0")/fresh_prefix.sh"
 unzip -q "$zip" -d "$WINEPREFIX/drive_c/Program Files" || fail "cannot unpack"
-folder='C:\Program Files\mirlow-2.30'
-unpacked="$WINEPREFIX/drive_c/Program Files/mirlow-2.30"
+folder="C:\\Program Files\\mirlow-$MIRLOW_VERSION"
+unpacked="$WINEPREFIX/drive_c/Program Files/mirlow-$MIRLOW_VERSION"
 head -n1 "$unpacked/LICENCE.txt" | grep -q "^MIRLOW END-USER LICENCE AGREEMENT" \
     || fail "LICENCE.txt is not the agreement"
 grep -q 'id="refgoto"' "$unpacked/mirlowHelp.htm" || fail "the guide has no script reference"
@@ -34,6 +34,8 @@ wait_exit 90
 [ "$EXIT_CODE" = "0" ] || fail "the demo ended with exit code $EXIT_CODE"
 wait_for_file "$saved" 10 || fail "the demo saved nothing"
 probe close "-:mirlow-demo.txt - Notepad" >/dev/null
-head -n1 "$saved" | tr -d '\r' | grep -qx 'Hello from Mirlow, 2.30!' \
-    || fail "the saved text begins '$(head -n1 "$saved")'"
+# The first line the sample types, as Notepad saved it.
+typed=$(tr -d '\r' <"$unpacked/samples/demo.mrx" | sed -n 's/^TYPE \(.*\){enter}$/\1/p' | head -n1)
+head -n1 "$saved" | tr -d '\r' | grep -qxF -- "$typed" \
+    || fail "the saved text begins '$(head -n1 "$saved")', not '$typed'"
 echo "release zip unpacked into a fresh Wine and its demo played: ok"

@@ -6,5 +6,5 @@ foreach(script ${E2E_TESTS})
     add_test(NAME wine_${name} COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/${script})
     set_tests_properties(wine_${name} PROPERTIES
         TIMEOUT 120
-        ENVIRONMENT "MIRLOW_EXE=$<TARGET_FILE:mirlow>;MIRLOW_PROBE=$<TARGET_FILE:mirlow_probe>;E2E_WORK=${CMAKE_BINARY_DIR}/e2e/${name}")
+        ENVIRONMENT "MIRLOW_VERSION=${PROJECT_VERSION};MIRLOW_EXE=$<TARGET_FILE:mirlow>;MIRLOW_PROBE=$<TARGET_FILE:mirlow_probe>;E2E_WORK=${CMAKE_BINARY_DIR}/e2e/${name}")
 endforeach()
