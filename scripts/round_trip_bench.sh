@@ -17,11 +17,10 @@ cat >"$work/run.sh" <<'INNER'
 set -euo pipefail
 work=$1 keys=$2 gap=$3
 events=$((keys * 2))
-winpath() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
-probe() { timeout 20 wine build/win/mirlow_probe.exe "$@" >/dev/null 2>&1; }
+source scripts/lib.sh
 wait_for() { for _ in $(seq 200); do grep -qF "$2" "$1" 2>/dev/null && return 0; sleep 0.05; done; return 1; }
 timer() { # OUTPUT: a key timer window; its process id in TIMER
-    timeout 90 wine build/win/key_timer.exe "$(winpath "$1")" "$events" 60000 >/dev/null 2>&1 &
+    timeout 90 wine "$MIRLOW_KEY_TIMER" "$(winpath "$1")" "$events" 60000 >/dev/null 2>&1 &
     TIMER=$!
     probe wait-window "-:Mirlow Key Timer" 15000
 }
@@ -31,7 +30,7 @@ wine reg add 'HKLM\SOFTWARE\Mirlow' /v PromptForSave /t REG_DWORD /d 0 /f >/dev/
 
 timer "$work/typed.txt"
 typed=$TIMER
-timeout 120 wine build/win/mirlow.exe >/dev/null 2>&1 &
+timeout 120 wine "$MIRLOW_EXE" >/dev/null 2>&1 &
 mirlow=$!
 probe wait-window Mirlow 15000
 probe post-command Mirlow 1044

@@ -24,12 +24,12 @@ events=200 gap=20
 cat >"$work/run.sh" <<'INNER'
 set -euo pipefail
 work=$1 speed=$2 out=$3 events=$4
-winpath() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
+source scripts/lib.sh
 wine reg add 'HKLM\SOFTWARE\Mirlow' /v Speed /t REG_DWORD /d "$speed" /f >/dev/null 2>&1
-timeout 60 wine build/win/key_timer.exe "$(winpath "$out")" "$events" 30000 >/dev/null 2>&1 &
+timeout 60 wine "$MIRLOW_KEY_TIMER" "$(winpath "$out")" "$events" 30000 >/dev/null 2>&1 &
 timer=$!
-timeout 20 wine build/win/mirlow_probe.exe wait-window "-:Mirlow Key Timer" 15000 >/dev/null
-timeout 60 wine build/win/mirlow.exe "$(winpath "$work/keys.mrx")" >/dev/null 2>&1
+probe wait-window "-:Mirlow Key Timer" 15000 >/dev/null
+timeout 60 wine "$MIRLOW_EXE" "$(winpath "$work/keys.mrx")" >/dev/null 2>&1
 wait $timer
 INNER
 
