@@ -7,7 +7,8 @@
 #   MIRLOW_VERSION the program's version, as the build wrote it
 #   E2E_WORK      a folder of their own for files
 # Every wait is a bounded poll: a test fails fast, it never hangs. What the
-# scripts use too (Windows paths, the probe) comes from scripts/lib.sh.
+# scripts use too (Windows paths, the probe, setting up a prefix) comes
+# from scripts/lib.sh.
 set -uo pipefail
 
 : "${MIRLOW_EXE:?}" "${MIRLOW_PROBE:?}" "${MIRLOW_VERSION:?}" "${E2E_WORK:?}"
