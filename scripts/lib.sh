@@ -37,3 +37,15 @@ set_up_wine_prefix() {
     wine reg add 'HKCU\Software\Wine\WineBrowser' /v Mailers /t REG_SZ /d true /f >/dev/null 2>&1
     return 0
 }
+
+# gap_statistics ARRIVALS GAP_MS ERRORS: how far each gap between
+# neighbouring arrivals (a key timer's file: microseconds, one a line) is
+# from GAP_MS. Writes those errors, sorted, to ERRORS (microseconds) and
+# sets GAP_COUNT, and GAP_MEDIAN and GAP_P95 in milliseconds.
+gap_statistics() {
+    awk -v gap=$(($2 * 1000)) 'NR > 1 { d = $1 - prev - gap; if (d < 0) d = -d; print d } { prev = $1 }' \
+        "$1" | sort -n >"$3"
+    GAP_COUNT=$(wc -l <"$3")
+    GAP_MEDIAN=$(awk -v n="$GAP_COUNT" 'NR == int((n + 1) / 2) { print $1 / 1000 }' "$3")
+    GAP_P95=$(awk -v n="$GAP_COUNT" 'NR == int(n * 0.95 + 0.5) { print $1 / 1000 }' "$3")
+}

@@ -8,6 +8,7 @@
 # a slow machine.   Needs build/win (scripts/build.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 work="$PWD/build/round_trip"
 rm -rf "$work"
 mkdir -p "$work"
@@ -55,13 +56,8 @@ scripts/wine_session.sh "$work" bash "$work/run.sh" "$work" $keys $gap
 
 # report NAME FILE: the gap errors of one key timer's arrivals.
 report() {
-    awk -v gap=$((gap * 1000)) 'NR > 1 { d = $1 - prev - gap; if (d < 0) d = -d; print d } { prev = $1 }' \
-        "$2" | sort -n >"$work/errors.txt"
-    local count median p95
-    count=$(wc -l <"$work/errors.txt")
-    median=$(awk -v n="$count" 'NR == int((n + 1) / 2) { print $1 / 1000 }' "$work/errors.txt")
-    p95=$(awk -v n="$count" 'NR == int(n * 0.95 + 0.5) { print $1 / 1000 }' "$work/errors.txt")
-    echo "  $1: |gap error| median ${median} ms, 95th percentile ${p95} ms ($count gaps)"
+    gap_statistics "$2" $gap "$work/errors.txt"
+    echo "  $1: |gap error| median ${GAP_MEDIAN} ms, 95th percentile ${GAP_P95} ms ($GAP_COUNT gaps)"
 }
 echo "$((keys * 2)) key events ${gap} ms apart, recorded and played back at Normal speed:"
 report "as typed (xdotool into the first window)" "$work/typed.txt"
