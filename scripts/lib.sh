@@ -2,9 +2,11 @@
 # options of its own.
 #
 # The build's Windows programs: the Wine tests get their paths from ctest,
-# the scripts take these, in the build that scripts/build.sh makes.
+# the scripts take these, in the build that scripts/build.sh makes. Tests
+# and benchmarks run the program with the test probe; the released one is
+# build/win/mirlow.exe.
 mirlow_source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-: "${MIRLOW_EXE:=$mirlow_source_dir/build/win/mirlow.exe}"
+: "${MIRLOW_EXE:=$mirlow_source_dir/build/win/for-tests/mirlow.exe}"
 : "${MIRLOW_PROBE:=$mirlow_source_dir/build/win/mirlow_probe.exe}"
 : "${MIRLOW_KEY_TIMER:=$mirlow_source_dir/build/win/key_timer.exe}"
 

@@ -2,8 +2,10 @@
 #
 # The tests run inside scripts/wine_session.sh (a fresh prefix, a virtual
 # display, a running wineserver) and get from ctest:
-#   MIRLOW_EXE    the Unix path of mirlow.exe
+#   MIRLOW_EXE    the Unix path of mirlow.exe with the test probe
+#   MIRLOW_RELEASE_EXE the Unix path of the released mirlow.exe (no probe)
 #   MIRLOW_PROBE  the Unix path of mirlow_probe.exe
+#   MIRLOW_KEY_TIMER the Unix path of key_timer.exe
 #   MIRLOW_VERSION the program's version, as the build wrote it
 #   E2E_WORK      a folder of their own for files
 # Every wait is a bounded poll: a test fails fast, it never hangs. What the
