@@ -18,11 +18,11 @@
 #include "platform/journal_driver.h"
 #include "playback/playback.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "settings/settings.h"
 
 JournalState gJournal;
 
-static const char* const VersionText = "2.30";
 static const int32_t Tolerance = 10;
 
 bool PlaybackPassInProgress(void) {
@@ -56,7 +56,7 @@ static void LogPlaybackStart(void) {
     LogPrintf(LogLow,
               "\r\nStarting '%s' playback (%d Total Actions) with Mirlow %s on Windows Platform "
               "%li Version %li.%li Build #%li....",
-              DocumentDisplayName(), gRecording.eventCount, VersionText, version.platformId,
+              DocumentDisplayName(), gRecording.eventCount, MIRLOW_VERSION_TEXT, version.platformId,
               version.majorVersion, version.minorVersion, version.buildNumber);
 }
 

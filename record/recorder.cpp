@@ -15,9 +15,9 @@
 #include "log/log.h"
 #include "playback/playback.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "settings/settings.h"
 
-static const char* const VersionText = "2.30";
 
 static const char* const InterruptWarningText =
     "Windows is forcing Mirlow to stop recording and playing.\n\nThe CTRL+ESC and CTRL+ALT+DEL "
@@ -285,7 +285,7 @@ static void LogRecordingStart(void) {
     LogPrintf(LogLow,
               "\r\nStarting recording with Mirlow %s on Windows Platform %li Version %li.%li "
               "Build #%li....",
-              VersionText, version.platformId, version.majorVersion, version.minorVersion,
+              MIRLOW_VERSION_TEXT, version.platformId, version.majorVersion, version.minorVersion,
               version.buildNumber);
 }
 

@@ -8,6 +8,7 @@
 # Needs build/win (scripts/build.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 work="$PWD/build/window_wait_bench"
 rm -rf "$work"
 mkdir -p "$work"
@@ -29,13 +30,13 @@ events=400 gap=20
 cat >"$work/run.sh" <<'INNER'
 set -euo pipefail
 work=$1 speed=$2 wait=$3 out=$4 events=$5
-winpath() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
+source scripts/lib.sh
 wine reg add 'HKLM\SOFTWARE\Mirlow' /v Speed /t REG_DWORD /d "$speed" /f >/dev/null 2>&1
 wine reg add 'HKLM\SOFTWARE\Mirlow' /v WindowWait /t REG_DWORD /d "$wait" /f >/dev/null 2>&1
-timeout 60 wine build/win/key_timer.exe "$(winpath "$out")" "$events" 30000 >/dev/null 2>&1 &
+timeout 60 wine "$MIRLOW_KEY_TIMER" "$(winpath "$out")" "$events" 30000 >/dev/null 2>&1 &
 timer=$!
-timeout 20 wine build/win/mirlow_probe.exe wait-window "-:Mirlow Key Timer" 15000 >/dev/null
-timeout 60 wine build/win/mirlow.exe "$(winpath "$work/keys.mrx")" >/dev/null 2>&1
+probe wait-window "-:Mirlow Key Timer" 15000 >/dev/null
+timeout 60 wine "$MIRLOW_EXE" "$(winpath "$work/keys.mrx")" >/dev/null 2>&1
 wait $timer
 INNER
 
@@ -45,8 +46,11 @@ for round in 1 2 3; do
         runs="$runs bash '$work/run.sh' '$work' 4 $wait '$work/fastest-$wait-$round.txt' $events;"
     done
 done
-runs="$runs bash '$work/run.sh' '$work' 2 0 '$work/normal-0.txt' $events;"
-runs="$runs bash '$work/run.sh' '$work' 2 10 '$work/normal-10.txt' $events;"
+for round in 1 2; do
+    for wait in 0 10; do
+        runs="$runs bash '$work/run.sh' '$work' 2 $wait '$work/normal-$wait-$round.txt' $events;"
+    done
+done
 scripts/wine_session.sh "$work" bash -c "$runs"
 
 rate() {
@@ -54,13 +58,10 @@ rate() {
 }
 
 gaps() {
-    awk -v gap=$((gap * 1000)) 'NR > 1 { d = $1 - prev - gap; if (d < 0) d = -d; print d } { prev = $1 }' \
-        "$1" | sort -n >"$1.errors"
-    local count median drift
-    count=$(wc -l <"$1.errors")
-    median=$(awk -v n="$count" 'NR == int((n + 1) / 2) { print $1 / 1000 }' "$1.errors")
+    gap_statistics "$1" $gap "$1.errors"
+    local drift
     drift=$(awk -v gap=$gap -v n=$events 'END { printf "%.2f", $1 / 1000 - (n - 1) * gap }' "$1")
-    echo "|gap error| median ${median} ms, drift over the run ${drift} ms"
+    echo "|gap error| median ${GAP_MEDIAN} ms, 95th percentile ${GAP_P95} ms, drift ${drift} ms"
 }
 
 echo "As Fast As Possible, $events key events, a window note on every press (events per second):"
@@ -72,5 +73,7 @@ for wait in 0 10; do
     echo "$line"
 done
 echo "Normal speed, keys ${gap} ms apart:"
-echo "  WindowWait 0:  $(gaps "$work/normal-0.txt")"
-echo "  WindowWait 10: $(gaps "$work/normal-10.txt")"
+for round in 1 2; do
+    echo "  WindowWait 0:  $(gaps "$work/normal-0-$round.txt")"
+    echo "  WindowWait 10: $(gaps "$work/normal-10-$round.txt")"
+done

@@ -14,6 +14,7 @@
 #include "playback/playback.h"
 #include "record/record.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "settings/settings.h"
 #include "tests/playback_fixture.h"
 #include "tests/scratch_files.h"
@@ -437,15 +438,16 @@ TEST_F(PlaybackLogTest, MediumWritesTheShortPerEventLine) {
     UseLog(LogMedium);
     Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1100)});
     Play();
-    EXPECT_EQ(ScratchFolder::Read(log),
-              "\r\nStarting '(Untitled)' playback (2 Total Actions) with Mirlow 2.30 on Windows "
-              "Platform 2 Version 10.0 Build #19045....\r\n"
-              "Playing through the system's journal hook\r\n"
-              "Display scale 100% (96 DPI), timer resolution 1.0 ms\r\n"
-              "Play Event #1: Message=WM_KEYDOWN (0, 65)\r\n"
-              "Play Event #2: Message=WM_KEYUP (0, 65)\r\n"
-              "Restoring entire Original event array from 2 back to 2\r\n"
-              "Playback Complete!\r\n\r\n");
+    EXPECT_EQ(
+        ScratchFolder::Read(log),
+        "\r\nStarting '(Untitled)' playback (2 Total Actions) with Mirlow " MIRLOW_VERSION_TEXT
+        " on Windows Platform 2 Version 10.0 Build #19045....\r\n"
+        "Playing through the system's journal hook\r\n"
+        "Display scale 100% (96 DPI), timer resolution 1.0 ms\r\n"
+        "Play Event #1: Message=WM_KEYDOWN (0, 65)\r\n"
+        "Play Event #2: Message=WM_KEYUP (0, 65)\r\n"
+        "Restoring entire Original event array from 2 back to 2\r\n"
+        "Playback Complete!\r\n\r\n");
 }
 
 TEST_F(PlaybackLogTest, HighWritesTheTimingInsteadOfTheShortLine) {

@@ -14,6 +14,7 @@
 #include "playback/playback.h"
 #include "record/record.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "settings/settings.h"
 #include "tests/scratch_files.h"
 
@@ -109,7 +110,8 @@ TEST_F(RecorderTest, AFinishedListIsTheEventsAndTheEndMarker) {
                  "END RECORDING: Time: 1000000 ticks (%zu total actions: final one not logged)",
                  events.size() + 1);
         EXPECT_EQ(ScratchFolder::Read(log),
-                  "\r\nStarting recording with Mirlow 2.30 on Windows Platform 2 Version 10.0 "
+                  "\r\nStarting recording with Mirlow " MIRLOW_VERSION_TEXT
+                  " on Windows Platform 2 Version 10.0 "
                   "Build #19045....\r\n"
                   "Start Recording time: 1000000 ticks\r\n"
                   "Recording through low-level input hooks (no journal hook available)\r\n" +

@@ -15,6 +15,7 @@
  */
 #include "platform/sim/sim_control.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -24,6 +25,7 @@
 #include <sstream>
 
 #include "platform/sim/sim_internal.h"
+#include "resources/version.h"
 
 #ifndef MIRLOW_SOURCE_DIR
 #define MIRLOW_SOURCE_DIR "."
@@ -108,6 +110,80 @@ std::string WithoutComments(const std::string& text) {
             out += text[i];
     }
     return out;
+}
+
+/* The texts the script names by macro, put in as the resource compiler's
+ * preprocessor puts them in. */
+struct ScriptMacro {
+    const char* name;
+    const char* text;
+};
+const ScriptMacro ScriptMacros[] = {{"MIRLOW_VERSION_TEXT", MIRLOW_VERSION_TEXT}};
+
+bool IsWordCharacter(char c) {
+    return isalnum((unsigned char)c) || c == '_';
+}
+
+/* Each macro outside a string becomes its text as a literal. */
+std::string WithMacrosExpanded(const std::string& text) {
+    std::string out;
+    bool inString = false;
+    for (size_t i = 0; i < text.size(); i++) {
+        char c = text[i];
+        if (inString || !IsWordCharacter(c)) {
+            if (c == '"')
+                inString = !inString;
+            else if (c == '\n')
+                inString = false;
+            out += c;
+            continue;
+        }
+        size_t end = i;
+        while (end < text.size() && IsWordCharacter(text[end]))
+            end++;
+        std::string word = text.substr(i, end - i);
+        for (const ScriptMacro& macro : ScriptMacros) {
+            if (word == macro.name)
+                word = std::string("\"") + macro.text + "\"";
+        }
+        out += word;
+        i = end - 1;
+    }
+    return out;
+}
+
+/* Literals with only blanks between them on a line are one literal, as
+ * the compiler joins them ("Version " "2.30" is "Version 2.30"). */
+std::string WithLiteralsJoined(const std::string& text) {
+    std::string out;
+    bool inString = false;
+    for (size_t i = 0; i < text.size(); i++) {
+        char c = text[i];
+        if (inString && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+            out += "\"\"";
+            i++;
+            continue;
+        }
+        if (inString && c == '"') {
+            size_t next = text.find_first_not_of(" \t", i + 1);
+            if (next != std::string::npos && next > i + 1 && text[next] == '"') {
+                i = next;
+                continue;
+            }
+        }
+        if (c == '"')
+            inString = !inString;
+        if (c == '\n')
+            inString = false;
+        out += c;
+    }
+    return out;
+}
+
+/* The resource script as the dialog and string-table readers take it. */
+std::string ResourceScript(void) {
+    return WithLiteralsJoined(
+        WithMacrosExpanded(WithoutComments(ReadSourceFile("resources/mirlow.rc"))));
 }
 
 std::map<std::string, int> ResourceNumbers(void) {
@@ -196,7 +272,7 @@ char Unescaped(char c) {
  * are joined (a doubled quote inside one is a quote). */
 std::map<int, std::string> ReadStringTable(void) {
     std::map<std::string, int> numbers = ResourceNumbers();
-    std::string text = WithoutComments(ReadSourceFile("resources/mirlow.rc"));
+    std::string text = ResourceScript();
     std::map<int, std::string> table;
     size_t at = text.find("STRINGTABLE");
     size_t begin = at == std::string::npos ? at : text.find("BEGIN", at);
@@ -430,7 +506,7 @@ void SimResetDialogs(void) {
 
 bool SimReadDialogTemplate(int templateId, SimDialogTemplate* dialog) {
     std::map<std::string, int> numbers = ResourceNumbers();
-    std::istringstream lines(WithoutComments(ReadSourceFile("resources/mirlow.rc")));
+    std::istringstream lines(ResourceScript());
     std::string line;
     bool inside = false, inBlock = false;
     *dialog = SimDialogTemplate{0, 0, "", "", {}};

@@ -15,6 +15,10 @@
  *   control refuse-input N     the system refuses the Nth injected record
  *   control try-journal        the system's journal is tried even under
  *                              Wine, which accepts it and never calls it
+ *
+ * Only the program the tests run is linked with this file; the released
+ * mirlow.exe is linked with no_probe_win32.cpp, so neither the reports nor
+ * the control lines can reach a user's desktop.
  */
 #include <windows.h>
 #include <commctrl.h>

@@ -11,23 +11,16 @@ if(WIN32)
         set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
         add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
     endif()
-    # Every file of the Windows platform but the program's entry point.
-    file(GLOB CONTRACT_PLATFORM_SOURCES ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
-    list(FILTER CONTRACT_PLATFORM_SOURCES EXCLUDE REGEX "/entry_win32\\.cpp$")
+    # The program's own objects, without its entry point, and the probe's
+    # empty stand-in, as the released program has it.
     add_executable(mirlow_contract_tests
         ${CONTRACT_TEST_SOURCES}
         tests/contract/contract_desktop_win32.cpp
-        ${PORTABLE_SOURCES}
-        platform/journal_driver.cpp
-        ${CONTRACT_PLATFORM_SOURCES}
-        resources/mirlow.rc
+        platform/win32/no_probe_win32.cpp
     )
-    target_include_directories(mirlow_contract_tests PRIVATE ${CMAKE_SOURCE_DIR})
-    target_compile_definitions(mirlow_contract_tests PRIVATE
-        WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
     target_link_options(mirlow_contract_tests PRIVATE -static)
     target_link_libraries(mirlow_contract_tests PRIVATE
-        gtest gtest_main comctl32 comdlg32 shlwapi winmm)
+        mirlow_objects gtest gtest_main comctl32 comdlg32 shlwapi winmm)
     # Found in the source, so the build never runs Wine.
     include(GoogleTest)
     gtest_add_tests(TARGET mirlow_contract_tests SOURCES ${CONTRACT_TEST_SOURCES}
