@@ -31,6 +31,7 @@ void ShowDocumentTitle(void) {
  * PlayImmediately played) before the window is first shown. */
 static void OnCreate(WindowHandle window) {
     gApp.mainWindow = window;
+    PlatformSetCancelNoticeWindow(window);
     ClearEventList();
     gApp.documentPath[0] = '\0';
     gApp.modifiedCount = 0;
@@ -186,6 +187,11 @@ intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
         break;
     case MsgCommand:
         OnCommand((int)(wParam & 0xFFFF));
+        return 0;
+    case MsgCancelJournal:
+        /* Also inside a message box or a menu, whose loops lose thread messages. */
+        if (gApp.journalHook != nullptr)
+            CancelJournal();
         return 0;
     case MsgDpiChanged:
         RescaleToolbar();

@@ -14,6 +14,7 @@ set_source_files_properties(resources/mirlow.rc PROPERTIES OBJECT_DEPENDS "${RES
 add_executable(mirlow WIN32
     ${PORTABLE_SOURCES}
     platform/journal_driver.cpp
+    platform/win32/cancel_notice_win32.cpp
     platform/win32/cancel_watcher_win32.cpp
     platform/win32/documents_win32.cpp
     platform/win32/dialogs_win32.cpp
@@ -23,6 +24,7 @@ add_executable(mirlow WIN32
     platform/win32/input_win32.cpp
     platform/win32/journal_win32.cpp
     platform/win32/probe_win32.cpp
+    platform/win32/record_hooks_win32.cpp
     platform/win32/record_win32.cpp
     platform/win32/shell_win32.cpp
     platform/win32/system_win32.cpp

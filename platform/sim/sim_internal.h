@@ -26,4 +26,8 @@ bool SimTakeForegroundRefusal(void);
 /* True when the system's journal is to be installed but never called. */
 bool SimJournalIsNeverCalled(void);
 
+/* The system's cancel notice, posted as the platform posts it: to the
+ * window PlatformSetCancelNoticeWindow named, or else to the thread. */
+void SimPostCancelNotice(void);
+
 #endif

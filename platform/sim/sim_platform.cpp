@@ -79,6 +79,7 @@ struct SimDesktop {
     int togglePresses = 0;
     int hookCalls = 0;
     WindowHandle foreground = nullptr;
+    WindowHandle cancelNoticeWindow = nullptr;
     std::vector<std::string> startedPrograms;
     int64_t startedProgramCount = 0;
     std::vector<std::string> failingPrograms;
@@ -605,11 +606,36 @@ static void WaitOnClock(uint32_t asked) {
     desktop->tick += actual;
 }
 
+void PlatformSetCancelNoticeWindow(WindowHandle window) {
+    desktop->cancelNoticeWindow = window;
+}
+
+void SimPostCancelNotice(void) {
+    WindowHandle window = desktop->cancelNoticeWindow;
+    PlatformPostMessage(Lookup(window) != nullptr ? window : nullptr, MsgCancelJournal, 0, 0);
+}
+
 /* The system's cancel keys: the hook is removed first, then the program is
- * told with a thread message. */
+ * told. */
 static void CancelJournalLikeTheSystem(void) {
     ForgetEmulatedHook();
-    PlatformPostMessage(nullptr, MsgCancelJournal, 0, 0);
+    SimPostCancelNotice();
+}
+
+void SimCancelJournalNow(void) {
+    CancelJournalLikeTheSystem();
+}
+
+/* A modal loop of the system (a message box, a dialog, a menu) hands
+ * window messages to their windows and drops thread messages, which no
+ * window procedure would see. */
+void SimRunModalLoop(void) {
+    while (!desktop->queue.empty()) {
+        PlatformMessage message = desktop->queue.front();
+        desktop->queue.pop_front();
+        if (message.window != nullptr)
+            PlatformSendMessage(message.window, message.message, message.wParam, message.lParam);
+    }
 }
 
 static InputDelivery DeliverToSystem(const EventRecord* record) {

@@ -15,6 +15,9 @@
  *   control refuse-input N     the system refuses the Nth injected record
  *   control try-journal        the system's journal is tried even under
  *                              Wine, which accepts it and never calls it
+ *   control drop-record-hooks N  the recording's low-level hooks are taken
+ *                              away after the Nth event, without a word, as
+ *                              the system takes away hooks that answer slowly
  */
 #include <windows.h>
 #include <commctrl.h>
@@ -278,6 +281,7 @@ struct ProbeControl {
     int stallAt, stallMs;
     int refuseAt;
     int inputs;
+    int dropRecordHooksAt;
 };
 static ProbeControl control;
 
@@ -295,6 +299,8 @@ static void ReadControlLines(void) {
             control.stallMs = ms;
         } else if (sscanf(line, "control refuse-input %d", &n) == 1) {
             control.refuseAt = n;
+        } else if (sscanf(line, "control drop-record-hooks %d", &n) == 1) {
+            control.dropRecordHooksAt = n;
         } else if (strncmp(line, "control try-journal", 19) == 0) {
             control.tryJournal = true;
         }
@@ -311,6 +317,14 @@ bool Win32ProbeBeforeInput(void) {
     if (control.inputs == control.stallAt)
         Sleep((DWORD)control.stallMs);
     return control.inputs == control.refuseAt;
+}
+
+/* The lines are read on the first call, which the recorder makes on the
+ * user-interface thread (with 0) before the hook thread asks. */
+bool Win32ProbeDropsRecordHooks(int recordedEvents) {
+    if (!control.read)
+        ReadControlLines();
+    return recordedEvents > 0 && recordedEvents == control.dropRecordHooksAt;
 }
 
 bool Win32ProbeTriesJournal(void) {
