@@ -15,6 +15,9 @@
  *   control refuse-input N     the system refuses the Nth injected record
  *   control try-journal        the system's journal is tried even under
  *                              Wine, which accepts it and never calls it
+ *   control stall-recorder N MS  the user-interface thread is busy for MS
+ *                              milliseconds before it hands the recorder
+ *                              the Nth event of a recording
  *   control drop-record-hooks N  the recording's low-level hooks are taken
  *                              away after the Nth event, without a word, as
  *                              the system takes away hooks that answer slowly
@@ -282,6 +285,7 @@ struct ProbeControl {
     int refuseAt;
     int inputs;
     int dropRecordHooksAt;
+    int stallRecorderAt, stallRecorderMs;
 };
 static ProbeControl control;
 
@@ -299,6 +303,9 @@ static void ReadControlLines(void) {
             control.stallMs = ms;
         } else if (sscanf(line, "control refuse-input %d", &n) == 1) {
             control.refuseAt = n;
+        } else if (sscanf(line, "control stall-recorder %d %d", &n, &ms) == 2) {
+            control.stallRecorderAt = n;
+            control.stallRecorderMs = ms;
         } else if (sscanf(line, "control drop-record-hooks %d", &n) == 1) {
             control.dropRecordHooksAt = n;
         } else if (strncmp(line, "control try-journal", 19) == 0) {
@@ -325,6 +332,13 @@ bool Win32ProbeDropsRecordHooks(int recordedEvents) {
     if (!control.read)
         ReadControlLines();
     return recordedEvents > 0 && recordedEvents == control.dropRecordHooksAt;
+}
+
+void Win32ProbeBeforeRecordInput(int handedOver) {
+    if (!control.read)
+        ReadControlLines();
+    if (handedOver == control.stallRecorderAt)
+        Sleep((DWORD)control.stallRecorderMs);
 }
 
 bool Win32ProbeTriesJournal(void) {

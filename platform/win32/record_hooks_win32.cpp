@@ -185,8 +185,12 @@ static int JournalVirtualKey(DWORD virtualKey) {
 
 /* The keyboard message's flags as a journal packs them above the scan
  * code: extended key, Alt held (for system keys), was down, released. */
+static bool IsRelease(WPARAM message, const KBDLLHOOKSTRUCT* key) {
+    return message == WM_KEYUP || message == WM_SYSKEYUP || (key->flags & LLKHF_UP) != 0;
+}
+
 static uint32_t JournalKeyFlags(WPARAM message, const KBDLLHOOKSTRUCT* key, bool wasDown) {
-    bool released = (key->flags & LLKHF_UP) != 0;
+    bool released = IsRelease(message, key);
     bool systemKey = message == WM_SYSKEYDOWN || message == WM_SYSKEYUP;
     bool altHeld = (key->flags & LLKHF_ALTDOWN) != 0 || KeyHeld(VK_LMENU) || KeyHeld(VK_RMENU) ||
                    JournalVirtualKey(key->vkCode) == VK_MENU;
@@ -200,11 +204,12 @@ static uint32_t JournalKeyFlags(WPARAM message, const KBDLLHOOKSTRUCT* key, bool
     return flags;
 }
 
-/* Unicode key input keeps its whole character (the scan code field). */
+/* Unicode key input keeps its whole character (the scan code field). Its
+ * release is told by the message: Wine leaves out the flag. */
 static EventRecord KeyRecord(WPARAM message, const KBDLLHOOKSTRUCT* key) {
     int rawKey = (int)(key->vkCode & 0xFF);
     bool wasDown = keyIsDown[rawKey];
-    keyIsDown[rawKey] = (key->flags & LLKHF_UP) == 0;
+    keyIsDown[rawKey] = !IsRelease(message, key);
     int virtualKey = JournalVirtualKey(key->vkCode);
     bool extended = (key->flags & LLKHF_EXTENDED) != 0;
     int32_t paramL =

@@ -90,6 +90,9 @@ bool Win32ProbeBeforeInput(void);
  * the system takes away hooks that answer too slowly, after this many
  * recorded events. Asked on the hooks' own thread. */
 bool Win32ProbeDropsRecordHooks(int recordedEvents);
+/* The test probe may hold the user-interface thread up for a while before
+ * it hands the recorder its Nth event, as a slow log or a dialog would. */
+void Win32ProbeBeforeRecordInput(int handedOver);
 /* True when the test probe asks for the system's journal to be tried even
  * under Wine, which accepts it and never calls it, so that the giving up on
  * a silent journal can be seen there. */
