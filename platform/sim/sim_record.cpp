@@ -208,6 +208,7 @@ HookHandle PlatformInstallRecordHook(RecordHookProcedure procedure) {
     recordInput.stalled = false;
     recordInput.held.clear();
     recordInput.lastHookInput = PlatformTickCount();
+    recordInput.current = ContextNow();
     return (HookHandle)RecordHookHandle;
 }
 
