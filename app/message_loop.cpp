@@ -9,6 +9,7 @@
  */
 #include "app/app.h"
 
+#include "playback/playback.h"
 #include "record/record.h"
 #include "resources/resource.h"
 
@@ -19,7 +20,7 @@ void LoadLoopAccelerators(void) {
 }
 
 static bool IsTabSwitchKey(const PlatformMessage* message) {
-    if (message->message != MsgKeyDown || gApp.journalHook != nullptr || gApp.tabPanel == nullptr)
+    if (message->message != MsgKeyDown || gJournal.hook != nullptr || gApp.tabPanel == nullptr)
         return false;
     if (message->wParam != KeyPageDown && message->wParam != KeyPageUp)
         return false;
@@ -43,7 +44,7 @@ static void SwitchPanelTab(bool forward) {
  * addressed to it, in any message loop. */
 void HandleLoopMessage(PlatformMessage* message) {
     bool threadNotice = message->message == MsgCancelJournal && message->window == nullptr;
-    if (threadNotice && gApp.journalHook != nullptr)
+    if (threadNotice && gJournal.hook != nullptr)
         CancelJournal();
     if (IsTabSwitchKey(message)) {
         SwitchPanelTab(message->wParam == KeyPageDown);

@@ -1,5 +1,6 @@
 /*
- * model.h: the one open recording.
+ * model.h: the one open recording, and the document it is (its file's
+ * path and whether it has unsaved changes).
  *
  * The program holds exactly one recording: a list of input events and a
  * table of script commands that a text script placed between them. Each
@@ -19,17 +20,7 @@
 #include <cstdint>
 #include <cstdio>
 
-/* One input event, laid out as the system's journal record: five
- * little-endian 32-bit fields. Keys carry the virtual key in the low byte of
- * paramL; mouse events carry x in paramL and y in paramH. */
-struct EventRecord {
-    uint32_t message;
-    int32_t paramL;
-    int32_t paramH;
-    uint32_t time;
-    uint32_t hwnd;
-};
-static_assert(sizeof(EventRecord) == 20, "EventRecord is the 20-byte file and journal record");
+#include "platform/platform.h"
 
 /* A placeholder event (message 0) holds the place of a script command. */
 inline bool IsPlaceholderEvent(const EventRecord& event) {
@@ -79,6 +70,19 @@ struct Recording {
 };
 
 extern Recording gRecording;
+
+/* The open document: the recording's file and whether it has changes that
+ * are not saved. The shell's document commands name, clear and save it. */
+struct Document {
+    char path[MaxPathLength + 1]; /* empty: the untitled document */
+    int32_t modifiedCount;        /* nonzero: unsaved changes */
+};
+
+extern Document gDocument;
+
+/* The product's web page: the first line of every text script saved names
+ * it, and the About box links to it. */
+extern const char* const ProductWebAddress;
 
 /* Which buffer failed to be obtained, in the order they are requested. */
 enum RecordingAllocation {

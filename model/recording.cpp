@@ -14,6 +14,8 @@
 #include "platform/platform.h"
 
 Recording gRecording;
+Document gDocument;
+const char* const ProductWebAddress = "https://mirlow.app/";
 
 const char* const ScriptKeywordNames[ScriptCommandKindCount] = {
     "", "START", "GOTO", "TYPE", "WAIT", "MOUSECLICK", "WINDOWCLICK",

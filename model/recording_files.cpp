@@ -13,7 +13,6 @@
 
 #include <cstring>
 
-#include "app/app.h"
 #include "log/log.h"
 #include "platform/platform.h"
 

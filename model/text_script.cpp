@@ -21,8 +21,6 @@
 
 #include <cstring>
 
-#include "app/app.h"
-
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif

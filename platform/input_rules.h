@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "model/model.h"
+#include "platform/platform.h"
 
 /* ---- Absolute mouse positions ----
  * SendInput takes a position as a number from 0 to 65535 across the
@@ -66,10 +66,11 @@ int32_t MouseEventParamH(uint32_t message, int32_t y, int32_t amount);
  * extended flag. */
 bool IsExtendedKey(int virtualKey);
 inline bool IsKeyMessage(uint32_t message) {
-    return message == 0x0100 || message == 0x0101 || message == 0x0104 || message == 0x0105;
+    return message == MsgKeyDown || message == MsgKeyUp || message == MsgSysKeyDown ||
+           message == MsgSysKeyUp;
 }
 inline bool IsKeyRelease(uint32_t message) {
-    return message == 0x0101 || message == 0x0105;
+    return message == MsgKeyUp || message == MsgSysKeyUp;
 }
 
 /* ---- Unicode key input ----

@@ -9,7 +9,6 @@
 
 #include <cstdint>
 
-#include "model/model.h"
 #include "platform/platform.h"
 
 /* What became of a record handed to the system. */

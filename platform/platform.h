@@ -18,6 +18,9 @@
  *
  * Each function does one platform call's worth of work. Rules (which
  * message, which order, what is logged) belong to the callers.
+ *
+ * Two facts that every part of the program shares sit here too, as the
+ * system defines them: the longest path and the event record.
  */
 #ifndef MIRLOW_PLATFORM_H
 #define MIRLOW_PLATFORM_H
@@ -25,6 +28,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+
+/* The longest path the system's file calls accept, without the
+ * terminating zero. */
+const int MaxPathLength = 259;
+
+/* One input event, laid out as the system's journal record: five
+ * little-endian 32-bit fields. Keys carry the virtual key in the low byte of
+ * paramL; mouse events carry x in paramL and y in paramH. */
+struct EventRecord {
+    uint32_t message;
+    int32_t paramL;
+    int32_t paramH;
+    uint32_t time;
+    uint32_t hwnd;
+};
+static_assert(sizeof(EventRecord) == 20, "EventRecord is the 20-byte file and journal record");
 
 /* Opaque handles. A null handle means "none". */
 struct PlatformWindowTag;
@@ -202,7 +221,11 @@ int PlatformSystemMetric(SystemMetric metric);
  * PlatformGetMessage waits for the next message of the thread (for any of
  * its windows, or a thread message with a null window). Returns 1 for a
  * message, 0 for the quit message (its exit code in wParam) and -1 when
- * retrieval fails. */
+ * retrieval fails. Posted messages come in the order they were posted,
+ * the quit message once no other is waiting; a sent one is handled
+ * before the send returns. While a message box, a modal dialog or a file
+ * dialog is open, the system's modal loop dispatches what is posted to
+ * the program's windows, and a thread message is lost. */
 struct PlatformMessage {
     WindowHandle window;
     uint32_t message;
@@ -216,10 +239,16 @@ bool PlatformPostMessage(WindowHandle window, uint32_t message, uintptr_t wParam
 intptr_t PlatformSendMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                              intptr_t lParam);
 void PlatformPostQuitMessage(int exitCode);
-/* Offers the message to the accelerator table for window; true when it was one. */
+/* Offers the message to the accelerator table for window; true when it was
+ * one. Its command is then sent to window (1 in the high word of wParam),
+ * unless it is a grayed item of the window's menu or the window is
+ * minimised. */
 bool PlatformTranslateAccelerator(WindowHandle window, AcceleratorHandle table,
                                   PlatformMessage* message);
-/* Offers the message to a modeless dialog's keyboard navigation; true when taken. */
+/* Offers the message to a modeless dialog's keyboard handling; true when
+ * it was for the dialog or one of its controls: Tab and Shift+Tab, the
+ * arrows within a group, Enter and Escape are handled, anything else is
+ * dispatched. */
 bool PlatformIsDialogMessage(WindowHandle dialog, PlatformMessage* message);
 /* Translates keys into character messages and hands the message to its window. */
 void PlatformTranslateAndDispatch(const PlatformMessage* message);
@@ -253,7 +282,6 @@ enum : int {
     HookSystemModalOff = 5,
 };
 
-struct EventRecord;
 /* Returns the delay for HookGetNext, otherwise 0 or what the next hook
  * answered; sets *wroteRecord when it filled *record. */
 typedef intptr_t (*PlaybackHookProcedure)(int code, EventRecord* record, bool* wroteRecord);
@@ -286,7 +314,7 @@ void PlatformGetVersion(PlatformVersionInfo* version);
 struct ScreenRect {
     int left, top, right, bottom;
 };
-/* A top-level window whose title is exactly title, or null. */
+/* A top-level window whose title is title, letter case aside, or null. */
 WindowHandle PlatformFindWindowByTitle(const char* title);
 bool PlatformIsWindowMinimized(WindowHandle window);
 /* Brings the window to the top, makes it the foreground window and gives
@@ -420,6 +448,7 @@ enum : uint32_t {
     MsgXButtonDown = 0x020B,
     MsgXButtonUp = 0x020C,
     MsgXButtonDblClk = 0x020D,
+    MsgMouseHWheel = 0x020E,
     MsgMouseLast = 0x020E,
 };
 
@@ -630,8 +659,9 @@ void PlatformMoveToSuggestedRect(WindowHandle window, intptr_t suggestion);
  * other than a plain file (a pipe, a device, a folder). It never waits for
  * another program at the far end of a pipe. PlatformDeletePlainFile
  * deletes a plain file and nothing else. PlatformSameFile tells whether
- * two paths name the same file, compared as the system compares file
- * names (full paths; letter case ignored on Windows).
+ * two paths name the same file, compared as Windows compares file names
+ * (full paths, letter case ignored), or lead to one existing file (a
+ * link, another name of it).
  */
 FILE* PlatformOpenForAppend(const char* path);
 bool PlatformDeletePlainFile(const char* path);
@@ -671,8 +701,8 @@ void PlatformReleaseInput(const EventRecord* releases, int count);
  * The system does not let every program bring a window to the front (a
  * scheduled run, or after the user clicked elsewhere): it may only flash
  * the window's taskbar button. */
-/* A top-level window whose title is exactly title: a visible one before
- * a hidden one. Null when there is none. */
+/* A top-level window whose title is title, letter case aside: a visible
+ * one before a hidden one. Null when there is none. */
 WindowHandle PlatformFindGotoWindow(const char* title);
 /* Waits up to milliseconds for the window, or a window it owns, to be the
  * foreground window; true once it is. */

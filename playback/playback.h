@@ -6,6 +6,9 @@
  * stamps and the chosen speed. Script commands run where their placeholder
  * events stand; typed text and clicks are inserted into the playing list,
  * which is put back as it was after every pass.
+ *
+ * The journal hooks' state is kept here: the recorder, which installs the
+ * other kind of hook, shares it.
  */
 #ifndef MIRLOW_PLAYBACK_H
 #define MIRLOW_PLAYBACK_H
@@ -13,6 +16,23 @@
 #include <cstdint>
 
 #include "model/model.h"
+
+/* The journal hooks' state, shared by the recorder and playback. While
+ * recording, position counts the captured events; while playing, it is the
+ * index of the event played. */
+struct JournalState {
+    HookHandle hook; /* the installed record or playback hook; null when none */
+    int32_t position;
+    bool freshEvent;
+    int32_t pendingDelay;
+    uint32_t delayStart;
+    int32_t surplus;
+    WindowHandle gotoWindow;
+    bool passInProgress;    /* a playback pass holds the recording's snapshot */
+    int32_t loopsCompleted; /* the run's completed playback passes */
+};
+
+extern JournalState gJournal;
 
 /* ---- The scheduler ---- */
 
@@ -158,6 +178,6 @@ void NoteHandedOver(const EventRecord& record);
 bool PlaybackHoldsShortcutModifier(void);
 /* Hands the system a release of every key and button still down, the last
  * pressed first (once the hook is gone), and forgets them. */
-void ReleaseHeldInput(void);
+void SendReleasesOfHeldInput(void);
 
 #endif

@@ -12,19 +12,18 @@
 #include <climits>
 #include <cstdio>
 
-#include "app/app.h"
+#include "app/shell.h"
 #include "log/log.h"
 #include "platform/input_rules.h"
 #include "platform/journal_driver.h"
 #include "playback/playback.h"
-#include "record/record.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "settings/settings.h"
 
-static const char* const VersionText = "2.30";
-static const int32_t Tolerance = 10;
+JournalState gJournal;
 
-enum PlaybackSpeed { SpeedSlow = 1, SpeedNormal = 2, SpeedFast = 3, SpeedFastest = 4 };
+static const int32_t Tolerance = 10;
 
 bool PlaybackPassInProgress(void) {
     return gJournal.passInProgress;
@@ -37,13 +36,13 @@ void FinishInterruptedPass(void) {
         RestorePlaybackSnapshot();
         gJournal.passInProgress = false;
     }
-    ReleaseHeldInput();
+    SendReleasesOfHeldInput();
 }
 
 void ReportPlaybackError(const char* text, const char* caption, uint32_t style) {
     ShowMessageBox(text, caption, style);
-    if (gApp.commandLineMode)
-        PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_FILE_EXIT, 0);
+    if (InCommandLineMode())
+        PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_FILE_EXIT, 0);
 }
 
 /* ---- Starting a pass ---- */
@@ -56,7 +55,7 @@ static void LogPlaybackStart(void) {
     LogPrintf(LogLow,
               "\r\nStarting '%s' playback (%d Total Actions) with Mirlow %s on Windows Platform "
               "%li Version %li.%li Build #%li....",
-              DocumentDisplayName(), gRecording.eventCount, VersionText, version.platformId,
+              DocumentDisplayName(), gRecording.eventCount, MIRLOW_VERSION_TEXT, version.platformId,
               version.majorVersion, version.minorVersion, version.buildNumber);
 }
 
@@ -111,14 +110,15 @@ static bool RecordingTypesText(void) {
 static void ShowPlaybackHint(void) {
     char repeats[16];
     snprintf(repeats, sizeof repeats, "%li", (long)gSettings.repeats);
-    PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_STATUS, "PRESS CTRL + ESCAPE TO STOP");
-    PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_REPEAT_EDIT, repeats);
+    PlatformSetDialogItemText(SettingsPanelHandle(), IDC_PANEL_STATUS,
+                              "PRESS CTRL + ESCAPE TO STOP");
+    PlatformSetDialogItemText(SettingsPanelHandle(), IDC_PANEL_REPEAT_EDIT, repeats);
 }
 
 /* The run uses LoopTypeBase as it stands in memory, so a value just set in
  * the options dialog counts at once rather than after the next exit. */
 void StartPlayback(void) {
-    if (gApp.journalHook != nullptr)
+    if (gJournal.hook != nullptr)
         return;
     LogPlaybackStart();
     SetCommandState(ID_RECORDER_START);
@@ -128,12 +128,12 @@ void StartPlayback(void) {
     gJournal.freshEvent = true;
     gJournal.position = 0;
     if (gSettings.minimize != 0)
-        PlatformShowWindow(gApp.mainWindow, ShowMinimize);
+        PlatformShowWindow(MainWindowHandle(), ShowMinimize);
     PlatformPreferInjectedInput(RecordingTypesText());
-    gApp.journalHook = PlatformInstallPlaybackHook(PlaybackHookProc);
-    if (gApp.journalHook != nullptr && gApp.loopsCompleted == 0)
+    gJournal.hook = PlatformInstallPlaybackHook(PlaybackHookProc);
+    if (gJournal.hook != nullptr && gJournal.loopsCompleted == 0)
         LogPlaybackPath();
-    if (gApp.journalHook == nullptr) {
+    if (gJournal.hook == nullptr) {
         ReportRunOutcome(ExitPlaybackError);
         ReportPlaybackError("Unable to start playback!", "Playback Failure",
                             BoxOk | BoxIconWarning | BoxTaskModal);
@@ -145,19 +145,19 @@ void StartPlayback(void) {
 /* ---- Ending a pass or a run ---- */
 
 void ResetRunCounters(void) {
-    gApp.loopsCompleted = 0;
+    gJournal.loopsCompleted = 0;
     gJournal.surplus = 0;
     gJournal.pendingDelay = 0;
     gJournal.delayStart = 0;
 }
 
 void AbortPlayback(void) {
-    PlatformRemoveJournalHook(gApp.journalHook);
-    gApp.journalHook = nullptr;
+    PlatformRemoveJournalHook(gJournal.hook);
+    gJournal.hook = nullptr;
     FinishInterruptedPass();
     ResetRunCounters();
     ReportRunOutcome(ExitPlaybackError);
-    PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
+    PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_RECORDER_STOP, 0);
 }
 
 static void StartNextPass(int32_t completed) {
@@ -168,21 +168,21 @@ static void StartNextPass(int32_t completed) {
     else
         snprintf(title, sizeof title, "%li of %li completed for %s", (long)completed,
                  (long)gSettings.repeats, DocumentDisplayName());
-    PlatformSetWindowTitle(gApp.mainWindow, title);
-    PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
+    PlatformSetWindowTitle(MainWindowHandle(), title);
+    PlatformSendMessage(MainWindowHandle(), MsgCommand, ID_RECORDER_PLAYBACK, 0);
 }
 
 static void EndRun(void) {
-    ReleaseHeldInput();
+    SendReleasesOfHeldInput();
     ResetRunCounters();
-    PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_STATUS, " ");
-    if (!gApp.commandLineMode) {
+    PlatformSetDialogItemText(SettingsPanelHandle(), IDC_PANEL_STATUS, " ");
+    if (!InCommandLineMode()) {
         if (gSettings.minimize != 0)
-            PlatformShowWindow(gApp.mainWindow, ShowRestore);
+            PlatformShowWindow(MainWindowHandle(), ShowRestore);
         ShowDocumentTitle();
     }
-    if (gSettings.quitWhenDone != 0 || gApp.commandLineMode)
-        PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_FILE_EXIT, 0);
+    if (gSettings.quitWhenDone != 0 || InCommandLineMode())
+        PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_FILE_EXIT, 0);
 }
 
 static void EndPass(void) {
@@ -190,15 +190,15 @@ static void EndPass(void) {
               (long)gRecording.eventCount, (long)gRecording.originalEventCount);
     RestorePlaybackSnapshot();
     gJournal.passInProgress = false;
-    PlatformRemoveJournalHook(gApp.journalHook);
-    gApp.journalHook = nullptr;
+    PlatformRemoveJournalHook(gJournal.hook);
+    gJournal.hook = nullptr;
     SetCommandState(ID_FILE_OPEN);
     LogPrintf(LogLow, "Playback Complete!\r\n");
     /* An endless run stops counting at the counter's end instead of
      * overflowing it; the passes go on. */
-    if (gApp.loopsCompleted < INT32_MAX)
-        gApp.loopsCompleted++;
-    int32_t completed = gApp.loopsCompleted;
+    if (gJournal.loopsCompleted < INT32_MAX)
+        gJournal.loopsCompleted++;
+    int32_t completed = gJournal.loopsCompleted;
     if (gSettings.repeatForever != 0 || completed < gSettings.repeats)
         StartNextPass(completed);
     else
@@ -334,7 +334,7 @@ static void ReportCorruptList(void) {
 }
 
 static intptr_t PassOn(int code) {
-    return PlatformCallNextHook(gApp.journalHook, code);
+    return PlatformCallNextHook(gJournal.hook, code);
 }
 
 static intptr_t AnswerFirstRequest(EventRecord* record, bool* wroteRecord) {

@@ -11,10 +11,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
 #include "log/log.h"
 #include "playback/playback.h"
-#include "record/record.h"
 #include "settings/settings.h"
 
 static const int MessageSize = ScriptTextSize + 128;

@@ -1,5 +1,6 @@
 /*
- * record.h: the recorder and the journal counters shared with playback.
+ * record.h: the recorder, and the ends that the record and playback hooks
+ * share (Stop Recording, the cancel keys, the program closing).
  */
 #ifndef MIRLOW_RECORD_H
 #define MIRLOW_RECORD_H
@@ -8,20 +9,6 @@
 
 #include "model/model.h"
 #include "platform/platform.h"
-
-/* Counters of the journal hooks. While recording, position counts the
- * captured events; while playing, it is the index of the event played. */
-struct JournalState {
-    int32_t position;
-    bool freshEvent;
-    int32_t pendingDelay;
-    uint32_t delayStart;
-    int32_t surplus;
-    WindowHandle gotoWindow;
-    bool passInProgress; /* a playback pass holds the recording's snapshot */
-};
-
-extern JournalState gJournal;
 
 /* The system removed the installed journal hook on its own (the user
  * pressed Ctrl+Esc or Ctrl+Alt+Del). */

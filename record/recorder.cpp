@@ -11,17 +11,14 @@
 
 #include <cstdio>
 
-#include "app/app.h"
+#include "app/shell.h"
 #include "log/log.h"
 #include "platform/input_rules.h"
 #include "playback/playback.h"
 #include "record/recorder_internal.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "settings/settings.h"
-
-JournalState gJournal;
-
-static const char* const VersionText = "2.30";
 
 static const char* const InterruptWarningText =
     "Windows is forcing Mirlow to stop recording and playing.\n\nThe CTRL+ESC and CTRL+ALT+DEL "
@@ -233,7 +230,9 @@ static EventRecord ReleaseOf(int slot, uint32_t time) {
     return EventRecord{message, paramL, press.paramH, time, press.hwnd};
 }
 
-static void ReleaseHeldInput(uint32_t time) {
+/* Stores a release of every key and button still down into the list, so a
+ * finished recording never leaves one held when it is played. */
+static void RecordReleasesOfHeldInput(uint32_t time) {
     for (int slot = 0; slot < HeldSlots && recorder.heldCount > 0; slot++) {
         if (recorder.held[slot])
             StoreEvent(ReleaseOf(slot, time));
@@ -265,13 +264,13 @@ void RecorderAddKeyChange(int virtualKey, bool press, uint32_t time, WindowHandl
  * The events its hooks took before they were removed come first. */
 static void EndRecording(void) {
     recorder.ending = true;
-    PlatformRemoveRecordHook(gApp.journalHook);
+    PlatformRemoveRecordHook(gJournal.hook);
     PlatformFlushRecordInput();
-    gApp.journalHook = nullptr;
+    gJournal.hook = nullptr;
     recorder.active = false;
     uint32_t now = PlatformTickCount();
     StorePendingMove();
-    ReleaseHeldInput(now);
+    RecordReleasesOfHeldInput(now);
     gRecording.events[gJournal.position] = EventRecord{MsgPaint, 0, 0, now, 0};
     LogPrintf(LogLow, "END RECORDING: Time: %li ticks (%d total actions: final one not logged)\r\n",
               LogSigned32(now), gJournal.position + 1);
@@ -303,10 +302,10 @@ static bool IsExcluded(const EventRecord& event) {
  * is stored, and a session locked meanwhile ends the recording. */
 intptr_t RecordHookProc(int code, const EventRecord* event) {
     if (code < 0)
-        return PlatformCallNextRecordHook(gApp.journalHook, code);
+        return PlatformCallNextRecordHook(gJournal.hook, code);
     if (event != nullptr && IsStopKey(*event)) {
         if (!recorder.ending)
-            PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
+            PlatformSendMessage(MainWindowHandle(), MsgCommand, ID_RECORDER_STOP, 0);
         return 0;
     }
     bool carriesEvent = code == HookAction && event != nullptr;
@@ -331,7 +330,7 @@ static void LogRecordingStart(void) {
     LogPrintf(LogLow,
               "\r\nStarting recording with Mirlow %s on Windows Platform %li Version %li.%li "
               "Build #%li....",
-              VersionText, version.platformId, version.majorVersion, version.minorVersion,
+              MIRLOW_VERSION_TEXT, version.platformId, version.majorVersion, version.minorVersion,
               version.buildNumber);
 }
 
@@ -348,17 +347,17 @@ static void ResetRecorder(void) {
  * recorded before this thread next takes a message, and a hook that
  * cannot be had leaves the open recording as it was, with its count. */
 void StartRecording(void) {
-    if (gApp.journalHook != nullptr || !PromptToSave())
+    if (gJournal.hook != nullptr || !PromptToSave())
         return;
     LogRecordingStart();
     SetCommandState(ID_RECORDER_START);
-    gApp.modifiedCount++;
+    gDocument.modifiedCount++;
     if (gSettings.minimize != 0)
-        PlatformShowWindow(gApp.mainWindow, ShowMinimize);
+        PlatformShowWindow(MainWindowHandle(), ShowMinimize);
     LogPrintf(LogLow, "Start Recording time: %li ticks", LogSigned32(PlatformTickCount()));
-    gApp.journalHook = PlatformInstallRecordHook(RecordHookProc);
-    if (gApp.journalHook == nullptr) {
-        gApp.modifiedCount--;
+    gJournal.hook = PlatformInstallRecordHook(RecordHookProc);
+    if (gJournal.hook == nullptr) {
+        gDocument.modifiedCount--;
         ShowMessageBox("Start Windows Recorder Failed!", "Failure",
                        BoxOk | BoxIconWarning | BoxTaskModal);
         return;
@@ -379,15 +378,15 @@ static void ReleaseHook(int commandLineExitCode) {
         return;
     }
     bool wasPlaying = PlaybackPassInProgress();
-    PlatformRemoveJournalHook(gApp.journalHook);
-    gApp.journalHook = nullptr;
+    PlatformRemoveJournalHook(gJournal.hook);
+    gJournal.hook = nullptr;
     FinishInterruptedPass();
     if (wasPlaying)
         ReportRunOutcome((ExitCode)commandLineExitCode);
 }
 
 static void ClearStatusLine(void) {
-    PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_STATUS, " ");
+    PlatformSetDialogItemText(SettingsPanelHandle(), IDC_PANEL_STATUS, " ");
 }
 
 /* A playback that Stop ends is over like any other: its pass counter and
@@ -395,17 +394,17 @@ static void ClearStatusLine(void) {
 static void StopPlaybackByCommand(void) {
     ReleaseHook(ExitCancelled);
     ResetRunCounters();
-    if (gApp.commandLineMode)
-        PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_FILE_EXIT, 0);
+    if (InCommandLineMode())
+        PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_FILE_EXIT, 0);
     else
         ShowDocumentTitle();
 }
 
 void StopRecording(void) {
-    bool endsRecording = gApp.journalHook != nullptr && recorder.active;
+    bool endsRecording = gJournal.hook != nullptr && recorder.active;
     if (endsRecording) {
         EndRecording();
-    } else if (gApp.journalHook != nullptr && PlaybackPassInProgress()) {
+    } else if (gJournal.hook != nullptr && PlaybackPassInProgress()) {
         /* The played events pressed Stop: end the playback, keep the
          * recording as it is. */
         StopPlaybackByCommand();
@@ -414,7 +413,7 @@ void StopRecording(void) {
     SetCommandState(ID_FILE_OPEN);
     ClearStatusLine();
     if (gSettings.minimize != 0)
-        PlatformShowWindow(gApp.mainWindow, ShowRestore);
+        PlatformShowWindow(MainWindowHandle(), ShowRestore);
     if (endsRecording)
         TellWhatTheRecordingMissed();
 }
@@ -422,7 +421,7 @@ void StopRecording(void) {
 /* The hook goes, a recording is finished, and the window is told. */
 static void EndHookOnCancel(void) {
     ReleaseHook(ExitCancelled);
-    PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
+    PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_RECORDER_STOP, 0);
     LogPrintf(LogLow, "CANCELLED RECORDING\r\n");
 }
 
@@ -438,12 +437,12 @@ void CancelJournal(void) {
     ShowDocumentTitle();
     if (gSettings.interruptWarning != 0) {
         char text[64];
-        snprintf(text, sizeof text, "%li Playbacks Completed", (long)gApp.loopsCompleted);
+        snprintf(text, sizeof text, "%li Playbacks Completed", (long)gJournal.loopsCompleted);
         ShowMessageWithIcon(InterruptWarningText, text, BoxTopmost | BoxSystemModal, IDI_MIRLOW);
     }
     TellWhatTheRecordingMissed();
     ResetRunCounters();
     ClearStatusLine();
-    if (gApp.commandLineMode)
-        PlatformSendMessage(gApp.mainWindow, MsgClose, 0, 0);
+    if (InCommandLineMode())
+        PlatformSendMessage(MainWindowHandle(), MsgClose, 0, 0);
 }

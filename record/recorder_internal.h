@@ -11,7 +11,6 @@
 
 #include <cstdint>
 
-#include "model/model.h"
 #include "platform/platform.h"
 
 /* ---- recorder.cpp ---- */

@@ -16,9 +16,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
 #include "log/log.h"
 #include "platform/input_rules.h"
+#include "playback/playback.h"
 #include "record/record.h"
 #include "record/recorder_internal.h"
 
@@ -89,7 +89,7 @@ static void RestartRemovedHooks(const RecordContext& context) {
               "WARNING: The input hooks missed input for over %li ms: installed them again (input "
               "may be missing from the recording)",
               (long)(int32_t)(context.tick - watch.unseenSince));
-    PlatformRestartRecordHook(gApp.journalHook);
+    PlatformRestartRecordHook(gJournal.hook);
     watch.hooksRestarted = true;
     watch.unseenInput = false;
     watch.inputAccountedUntil = context.lastSystemInput;

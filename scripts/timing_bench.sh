@@ -7,6 +7,7 @@
 # does not fail on a slow machine.   Needs build/win (scripts/build.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 work="$PWD/build/timing"
 rm -rf "$work"
 mkdir -p "$work"
@@ -24,12 +25,12 @@ events=200 gap=20
 cat >"$work/run.sh" <<'INNER'
 set -euo pipefail
 work=$1 speed=$2 out=$3 events=$4
-winpath() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
+source scripts/lib.sh
 wine reg add 'HKLM\SOFTWARE\Mirlow' /v Speed /t REG_DWORD /d "$speed" /f >/dev/null 2>&1
-timeout 60 wine build/win/key_timer.exe "$(winpath "$out")" "$events" 30000 >/dev/null 2>&1 &
+timeout 60 wine "$MIRLOW_KEY_TIMER" "$(winpath "$out")" "$events" 30000 >/dev/null 2>&1 &
 timer=$!
-timeout 20 wine build/win/mirlow_probe.exe wait-window "-:Mirlow Key Timer" 15000 >/dev/null
-timeout 60 wine build/win/mirlow.exe "$(winpath "$work/keys.mrx")" >/dev/null 2>&1
+probe wait-window "-:Mirlow Key Timer" 15000 >/dev/null
+timeout 60 wine "$MIRLOW_EXE" "$(winpath "$work/keys.mrx")" >/dev/null 2>&1
 wait $timer
 INNER
 
@@ -37,14 +38,9 @@ scripts/wine_session.sh "$work" bash -c "
     bash '$work/run.sh' '$work' 2 '$work/normal.txt' $events
     bash '$work/run.sh' '$work' 4 '$work/fastest.txt' $events"
 
-# Gap errors in microseconds, sorted.
-awk -v gap=$((gap * 1000)) 'NR > 1 { d = $1 - prev - gap; if (d < 0) d = -d; print d } { prev = $1 }' \
-    "$work/normal.txt" | sort -n >"$work/errors.txt"
-count=$(wc -l <"$work/errors.txt")
-median=$(awk -v n="$count" 'NR == int((n + 1) / 2) { print $1 / 1000 }' "$work/errors.txt")
-p95=$(awk -v n="$count" 'NR == int(n * 0.95 + 0.5) { print $1 / 1000 }' "$work/errors.txt")
+gap_statistics "$work/normal.txt" $gap "$work/errors.txt"
 drift=$(awk -v gap=$gap -v n=$events 'END { printf "%.2f", $1 / 1000 - (n - 1) * gap }' "$work/normal.txt")
 rate=$(awk -v n=$events 'END { printf "%.0f", (n - 1) / ($1 / 1000000) }' "$work/fastest.txt")
 echo "Normal speed, $events key events ${gap} ms apart:"
-echo "  |gap error| median ${median} ms, 95th percentile ${p95} ms; drift over the run ${drift} ms"
+echo "  |gap error| median ${GAP_MEDIAN} ms, 95th percentile ${GAP_P95} ms; drift over the run ${drift} ms"
 echo "As Fast As Possible: $rate events per second"

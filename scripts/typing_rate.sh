@@ -29,12 +29,11 @@ sed 's/^GOTO .*/GOTO Mirlow Key Timer\r/' "$work/long.mrx" >"$work/timer.mrx"
 cat >"$work/run.sh" <<'INNER'
 set -euo pipefail
 work=$1
-winpath() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
-probe() { timeout 20 wine build/win/mirlow_probe.exe "$@" 2>/dev/null | tr -d '\r'; }
+source scripts/lib.sh
 timed_run() {
     local start end
     start=$(date +%s%N)
-    timeout 120 wine build/win/mirlow.exe "$(winpath "$1")" >/dev/null 2>&1
+    timeout 120 wine "$MIRLOW_EXE" "$(winpath "$1")" >/dev/null 2>&1
     end=$(date +%s%N)
     echo $(((end - start) / 1000000))
 }
@@ -43,11 +42,11 @@ probe wait-window "-:Untitled - Notepad" 20000
 timed_run "$work/short.mrx" >"$work/short.ms"
 timed_run "$work/long.mrx" >"$work/long.ms"
 probe text "-:Untitled - Notepad" >"$work/typed.txt"
-timeout 120 wine build/win/key_timer.exe "$(winpath "$work/arrivals.txt")" 6000 60000 \
+timeout 120 wine "$MIRLOW_KEY_TIMER" "$(winpath "$work/arrivals.txt")" 6000 60000 \
     >/dev/null 2>&1 &
 timer=$!
 probe wait-window "-:Mirlow Key Timer" 15000
-timeout 120 wine build/win/mirlow.exe "$(winpath "$work/timer.mrx")" >/dev/null 2>&1
+timeout 120 wine "$MIRLOW_EXE" "$(winpath "$work/timer.mrx")" >/dev/null 2>&1
 wait $timer || true
 INNER
 

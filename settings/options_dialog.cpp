@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
+#include "app/shell.h"
 #include "log/log.h"
 #include "resources/resource.h"
 
@@ -232,5 +232,5 @@ static intptr_t OptionsProc(WindowHandle dialog, uint32_t message, uintptr_t wPa
 }
 
 void RunOptionsDialog(void) {
-    PlatformRunModalDialog(gApp.mainWindow, IDD_OPTIONS, OptionsProc);
+    PlatformRunModalDialog(MainWindowHandle(), IDD_OPTIONS, OptionsProc);
 }

@@ -23,6 +23,7 @@
 #include "platform/platform.h"
 
 Settings gSettings;
+static_assert(sizeof gSettings.logfile == LogPathSize, "the log holds the Logfile setting whole");
 const char* const SettingsKeyPath = "SOFTWARE\\Mirlow";
 
 static const int32_t MaxRepeats = 2000000000;
@@ -48,8 +49,8 @@ const SettingDefinition SettingTable[] = {
      nullptr},
     {"Topmost", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 10, InSettings, &Settings::topmost,
      nullptr},
-    {"Speed", KindNumber, 2, nullptr, DefaultOutsideLimits, 1, 4, 11, InSettings, &Settings::speed,
-     nullptr},
+    {"Speed", KindNumber, SpeedNormal, nullptr, DefaultOutsideLimits, SpeedSlow, SpeedFastest, 11,
+     InSettings, &Settings::speed, nullptr},
     {"PromptForSave", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 12, InSettings,
      &Settings::promptForSave, nullptr},
     {"Visited", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 13, InSettings, &Settings::visited,
@@ -209,8 +210,6 @@ void LoadSettings(WindowPosition* position) {
     }
     for (const SettingDefinition& row : SettingTable)
         CorrectRow(row, &loose);
-    if (gSettings.restartLog != 0)
-        EraseLogFile();
     ChooseWindowPosition(loose.left, loose.top, position);
 }
 

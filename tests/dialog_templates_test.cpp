@@ -4,6 +4,7 @@
 
 #include "platform/sim/sim_control.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ TEST(OptionsTemplate, HoldsEveryControlInItsPlace) {
 TEST(AboutAndLegalTemplates, HoldEveryControlInItsPlace) {
     const TemplateRow about[] = {
         {-1, "Static", "IDI_ABOUT", 14, 14, 21, 20},
-        {1114, "Static", "Mirlow Version 2.30", 48, 14, 192, 8},
+        {1114, "Static", "Mirlow Version " MIRLOW_VERSION_TEXT, 48, 14, 192, 8},
         {-1, "Static", "Records what you do with the keyboard and the mouse,", 48, 28, 192, 8},
         {-1, "Static", "and plays it back as often as you like.", 48, 38, 192, 8},
         {-1, "Static", "Copyright (C) 2024 the Mirlow authors. Free to use and to", 48, 52, 192, 8},

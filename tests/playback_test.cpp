@@ -14,6 +14,7 @@
 #include "playback/playback.h"
 #include "record/record.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "settings/settings.h"
 #include "tests/playback_fixture.h"
 #include "tests/scratch_files.h"
@@ -154,8 +155,8 @@ TEST_F(PlaybackTest, RepeatsRetitleTheWindowAndEndAsTheyStarted) {
     char title[128];
     PlatformGetWindowTitle(gApp.mainWindow, title, sizeof title);
     EXPECT_STREQ(title, "Mirlow - (Untitled)");
-    EXPECT_EQ(gApp.loopsCompleted, 0);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.loopsCompleted, 0);
+    EXPECT_EQ(gJournal.hook, nullptr);
     EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_PLAYBACK));
     EXPECT_FALSE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_STOP));
 }
@@ -163,7 +164,7 @@ TEST_F(PlaybackTest, RepeatsRetitleTheWindowAndEndAsTheyStarted) {
 TEST_F(PlaybackTest, ContinuousPlayCountsPassesUntilCancelled) {
     static std::string lastTitle;
     gSettings.repeatForever = 1;
-    strcpy(gApp.documentPath, "C:\\daily.mrx");
+    strcpy(gDocument.path, "C:\\daily.mrx");
     Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1050)});
     gSettings.interruptWarning = 0;
     SimCancelJournalAfter(9); // the fifth pass is cancelled after its first event
@@ -174,8 +175,8 @@ TEST_F(PlaybackTest, ContinuousPlayCountsPassesUntilCancelled) {
     });
     Play();
     EXPECT_EQ(lastTitle, "4 completed for C:\\daily.mrx");
-    EXPECT_EQ(gApp.journalHook, nullptr);
-    EXPECT_EQ(gApp.loopsCompleted, 0);
+    EXPECT_EQ(gJournal.hook, nullptr);
+    EXPECT_EQ(gJournal.loopsCompleted, 0);
 }
 
 TEST_F(PlaybackTest, CorruptListEndsThePlaybackWithItsMessage) {
@@ -186,7 +187,7 @@ TEST_F(PlaybackTest, CorruptListEndsThePlaybackWithItsMessage) {
               "This recording appears to be corrupted!\n\nPlease re-record your actions.");
     EXPECT_EQ(SimMessageBoxes()[0].caption, "Playback Error");
     EXPECT_EQ(SimMessageBoxes()[0].style, BoxOk | BoxIconError | BoxTaskModal);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
     EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_PLAYBACK));
     EXPECT_TRUE(SimFindWindow("Mirlow") != nullptr); // interactive: the program goes on
 }
@@ -265,7 +266,7 @@ TEST_F(PlaybackTest, GotoAMissingWindowEndsThePlayback) {
     EXPECT_EQ(SimMessageBoxes()[0].caption, "No Such Window");
     EXPECT_EQ(SimMessageBoxes()[0].style, BoxOk | BoxIconWarning | BoxSystemModal);
     EXPECT_EQ(SimDeliveredCount(), 0);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
 }
 
 TEST_F(PlaybackTest, StartRunsTheProgramOrEndsThePlayback) {
@@ -321,7 +322,7 @@ TEST_F(PlaybackTest, ListAndAnchorsAreRestoredAfterEveryPassAndAfterAnEarlyEnd) 
     gSettings.interruptWarning = 0;
     SimCancelJournalAfter(SimDeliveredCount() + 3);
     Play();
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
     EXPECT_EQ(gRecording.eventCount, 4);
     EXPECT_EQ(memcmp(before, gRecording.events, sizeof before), 0);
     EXPECT_EQ(GetScriptCommand(0).anchor, 1);
@@ -333,18 +334,18 @@ TEST_F(PlaybackTest, StopArrivingDuringPlaybackLeavesTheRecordingAlone) {
     Load({Placeholder, Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1010)});
     AddCommand(CommandType, "xyz", 0);
     gSettings.repeats = 3;
-    gApp.loopsCompleted = 1; // in the second pass
+    gJournal.loopsCompleted = 1; // in the second pass
     PlatformSetWindowTitle(gApp.mainWindow, "1 of 3 completed for (Untitled)");
     StartPlayback();
     bool wrote;
     GetNext(&wrote); // the TYPE inserts its keys
     ASSERT_GT(gRecording.eventCount, 3);
     PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
     EXPECT_EQ(gRecording.eventCount, 3);
     EXPECT_EQ(gRecording.events[1].paramL, 'A');
     EXPECT_EQ(gRecording.events[3].message, 0u);
-    EXPECT_EQ(gApp.loopsCompleted, 0);
+    EXPECT_EQ(gJournal.loopsCompleted, 0);
     char title[128];
     PlatformGetWindowTitle(gApp.mainWindow, title, sizeof title);
     EXPECT_STREQ(title, "Mirlow - (Untitled)");
@@ -445,15 +446,16 @@ TEST_F(PlaybackLogTest, MediumWritesTheShortPerEventLine) {
     UseLog(LogMedium);
     Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1100)});
     Play();
-    EXPECT_EQ(ScratchFolder::Read(log),
-              "\r\nStarting '(Untitled)' playback (2 Total Actions) with Mirlow 2.30 on Windows "
-              "Platform 2 Version 10.0 Build #19045....\r\n"
-              "Playing through the system's journal hook\r\n"
-              "Display scale 100% (96 DPI), timer resolution 1.0 ms\r\n"
-              "Play Event #1: Message=WM_KEYDOWN (0, 65)\r\n"
-              "Play Event #2: Message=WM_KEYUP (0, 65)\r\n"
-              "Restoring entire Original event array from 2 back to 2\r\n"
-              "Playback Complete!\r\n\r\n");
+    EXPECT_EQ(
+        ScratchFolder::Read(log),
+        "\r\nStarting '(Untitled)' playback (2 Total Actions) with Mirlow " MIRLOW_VERSION_TEXT
+        " on Windows Platform 2 Version 10.0 Build #19045....\r\n"
+        "Playing through the system's journal hook\r\n"
+        "Display scale 100% (96 DPI), timer resolution 1.0 ms\r\n"
+        "Play Event #1: Message=WM_KEYDOWN (0, 65)\r\n"
+        "Play Event #2: Message=WM_KEYUP (0, 65)\r\n"
+        "Restoring entire Original event array from 2 back to 2\r\n"
+        "Playback Complete!\r\n\r\n");
 }
 
 TEST_F(PlaybackLogTest, HighWritesTheTimingInsteadOfTheShortLine) {

@@ -396,7 +396,7 @@ TEST_F(ReachingWindowsTest, BoxesNobodyCanSeeAreLoggedAndTakeTheirDefaultAnswer)
     EXPECT_TRUE(Logged("Message box 'Gone' (nobody can see the desktop; answered OK): Unable to "
                        "find and GOTO window with the title 'Gone'! The playback has stopped."));
     EXPECT_EQ(gApp.exitCode, ExitPlaybackError);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
 }
 
 } // namespace

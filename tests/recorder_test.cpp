@@ -16,6 +16,7 @@
 #include "playback/playback.h"
 #include "record/record.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "settings/settings.h"
 #include "tests/scratch_files.h"
 
@@ -119,13 +120,14 @@ TEST_F(RecorderTest, AFinishedListIsTheEventsAndTheEndMarker) {
                  "END RECORDING: Time: 1000000 ticks (%zu total actions: final one not logged)",
                  events.size() + 1);
         EXPECT_EQ(ScratchFolder::Read(log),
-                  "\r\nStarting recording with Mirlow 2.30 on Windows Platform 2 Version 10.0 "
+                  "\r\nStarting recording with Mirlow " MIRLOW_VERSION_TEXT
+                  " on Windows Platform 2 Version 10.0 "
                   "Build #19045....\r\n"
                   "Start Recording time: 1000000 ticks\r\n"
                   "Recording through low-level input hooks (no journal hook available)\r\n" +
                       std::string(end) + "\r\n\r\n");
     }
-    EXPECT_EQ(gApp.modifiedCount, 3);
+    EXPECT_EQ(gDocument.modifiedCount, 3);
 }
 
 TEST_F(RecorderTest, TheStopKeyEndsTheRecordingUnrecorded) {
@@ -199,23 +201,23 @@ TEST_F(RecorderTest, StartWhileRecordingOrPlayingOrAfterACancelledPromptDoesNoth
     Record({Key(MsgKeyDown, 'A', 10)});
     SimQueueAnswer(AnswerCancel); // "Save changes to (Untitled)?"
     StartRecording();
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
     EXPECT_EQ(SimMessageBoxes().back().caption, "Confirm Action");
     gSettings.promptForSave = 0;
 
     StartRecording();
     SimRecordInput(Key(MsgKeyDown, 'A', 10));
-    HookHandle hook = gApp.journalHook;
+    HookHandle hook = gJournal.hook;
     StartRecording();
-    EXPECT_EQ(gApp.journalHook, hook);
+    EXPECT_EQ(gJournal.hook, hook);
     EXPECT_EQ(gJournal.position, 1);
     StopRecording();
 
     std::vector<EventRecord> list = List();
     StartPlayback();
-    hook = gApp.journalHook;
+    hook = gJournal.hook;
     StartRecording();
-    EXPECT_EQ(gApp.journalHook, hook);
+    EXPECT_EQ(gJournal.hook, hook);
     EXPECT_FALSE(SimRecordHookInstalled());
     AbortPlayback();
     EXPECT_EQ(List(), list);
@@ -277,7 +279,7 @@ TEST_F(RecorderTest, AHookThatCannotBeHadLeavesTheOpenRecordingAsItWas) {
     EXPECT_EQ(SimMessageBoxes()[0].caption, "Failure");
     EXPECT_EQ(SimMessageBoxes()[0].style, BoxOk | BoxIconWarning | BoxTaskModal);
     EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_STOP));
-    EXPECT_EQ(gApp.modifiedCount, 0);
+    EXPECT_EQ(gDocument.modifiedCount, 0);
     StopRecording();
     EXPECT_EQ(List(), open);
     EXPECT_FALSE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_STOP));
@@ -296,7 +298,7 @@ TEST_F(RecorderTest, EveryEndFinishesTheListWithNothingHeld) {
               Mouse(MsgXButtonDown, 7, MouseEventParamH(MsgXButtonDown, 8, 2), 40, other)});
         end();
         RunMessageLoop(); // the cancel notice, the posted Stop Recording
-        EXPECT_EQ(gApp.journalHook, nullptr);
+        EXPECT_EQ(gJournal.hook, nullptr);
         EXPECT_EQ(
             List(),
             (std::vector<EventRecord>{
@@ -534,7 +536,6 @@ TEST_F(RecorderTest, TheListKeepsInStepWithTheDesktopAroundTheEvents) {
         SimRecordInput(ctrlDown);
         c.script();
         StopRecording();
-        SimRunModalLoop();
         std::vector<EventRecord> list = List();
         ASSERT_FALSE(list.empty());
         EXPECT_EQ(list.back(), EndMarker(PlatformTickCount()));
@@ -550,8 +551,9 @@ TEST_F(RecorderTest, TheListKeepsInStepWithTheDesktopAroundTheEvents) {
     }
 }
 
-// The notice of the cancel keys reaches the window inside a modal loop
-// (here the About box), which drops thread messages.
+// The notice of the cancel keys, waiting when a modal loop starts (here
+// the About box's, which drops thread messages), ends the recording or
+// the playback inside it.
 TEST_F(RecorderTest, TheCancelKeysEndRecordingAndPlaybackInsideAModalLoop) {
     void (*const starts[])() = {StartRecording, StartPlayback};
     for (auto start : starts) {
@@ -559,19 +561,17 @@ TEST_F(RecorderTest, TheCancelKeysEndRecordingAndPlaybackInsideAModalLoop) {
         gRecording.events[0] = Key(MsgKeyDown, 'A', 10);
         gRecording.eventCount = 1;
         start();
+        if (SimRecordHookInstalled())
+            SimCancelRecording();
+        else
+            SimCancelJournalNow();
         bool endedInside = false;
         SimQueueDialogDriver([&](WindowHandle) {
-            if (SimRecordHookInstalled())
-                SimCancelRecording();
-            else
-                SimCancelJournalNow();
-            SimRunModalLoop();
-            endedInside = gApp.journalHook == nullptr && !SimMessageBoxes().empty() &&
+            endedInside = gJournal.hook == nullptr && !SimMessageBoxes().empty() &&
                           SimMessageBoxes().back().caption == "0 Playbacks Completed";
         });
         PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_HELP_ABOUT, 0);
         EXPECT_TRUE(endedInside) << (start == StartRecording ? "recording" : "playback");
-        SimRunModalLoop();
         EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_PLAYBACK));
     }
 }

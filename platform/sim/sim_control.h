@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "model/model.h"
 #include "platform/platform.h"
 
 /* A fresh desktop: no windows or classes, an empty queue, the clock at
@@ -48,8 +47,11 @@ void SimFailAllocation(int number);
 int SimAllocationCount(void);
 int SimLiveBlockCount(void);
 
-/* Message boxes: answers are taken in order; with none queued a box is
- * answered with its first button (OK or Yes). */
+/* Message boxes: answers are taken in order, each when its box is shown;
+ * with none queued a box is answered with its first button (OK or Yes).
+ * Before a box returns, its modal loop dispatches what waits for the
+ * program's windows and drops thread messages, as the system's does; so do
+ * modal dialogs and file dialogs. */
 struct SimMessageBox {
     std::string text;
     std::string caption;
@@ -118,10 +120,6 @@ void SimQueueWake(uint32_t milliseconds);
 void SimCancelJournalAfter(int deliveredCount);
 /* The system cancels the playback journal now, as for Ctrl+Esc. */
 void SimCancelJournalNow(void);
-/* Runs a modal loop of the system (a message box, a dialog, a menu) over
- * the messages waiting: window messages go to their windows, thread
- * messages are lost. */
-void SimRunModalLoop(void);
 /* Refuse the next hook installations. */
 void SimFailHookInstall(bool fail);
 /* True: the input layer injects real key presses (no extra toggle press);
@@ -328,8 +326,9 @@ bool SimClickTab(WindowHandle dialog, int tabControlId, int index);
 bool SimMoveTrackbar(WindowHandle dialog, int controlId, int position);
 
 /* Modal dialogs: each one shown runs the next queued driver, which acts on
- * it like a user; a dialog still open when its driver returns (or with no
- * driver queued) is cancelled, as with the Escape key. */
+ * it like a user once the dialog's modal loop has dispatched what was
+ * waiting; a dialog still open when its driver returns (or with no driver
+ * queued) is cancelled, as with the Escape key. */
 void SimQueueDialogDriver(std::function<void(WindowHandle dialog)> driver);
 /* Template ids of the modal dialogs shown so far, in order. */
 const std::vector<int>& SimModalDialogsShown(void);

@@ -5,9 +5,12 @@
  * window creation sends the creation message before it returns, closing by
  * default destroys, destruction sends the destruction message, posted
  * messages come back in order and the quit message comes only once the
- * queue is empty. Where a real desktop would wait for a person, it answers
- * from what a test queued, and when nothing at all is left to do,
- * retrieval fails instead of blocking, so a run always ends.
+ * queue is empty; a message box dispatches what is posted to windows
+ * while it is open, as the system's modal loop does; window titles
+ * compare without regard to letter case. Where a real desktop would wait
+ * for a person, it answers from what a test queued, and when nothing at
+ * all is left to do, retrieval fails instead of blocking, so a run always
+ * ends.
  */
 #include "platform/sim/sim_control.h"
 #include "platform/sim/sim_internal.h"
@@ -349,7 +352,6 @@ void SimFailProgram(const char* programName) {
     desktop->failingPrograms.push_back(programName);
 }
 
-/* ---- Memory and time ---- */
 /* ---- Memory, files and time ---- */
 
 void* PlatformAllocate(size_t bytes) {
@@ -410,14 +412,18 @@ static int FirstButton(uint32_t style) {
     return buttons == BoxYesNo || buttons == BoxYesNoCancel ? AnswerYes : AnswerOk;
 }
 
+/* The answer is taken when the box is shown, so boxes that messages
+ * dispatched meanwhile open take the answers queued after it. */
 int PlatformMessageBoxWithIcon(const char* text, const char* caption, uint32_t style, int iconId) {
     desktop->boxes.push_back(SimMessageBox{text, caption, style, iconId});
     if (desktop->boxObserver != nullptr)
         desktop->boxObserver(&desktop->boxes.back());
-    if (desktop->answers.empty())
-        return FirstButton(style);
-    int answer = desktop->answers.front();
-    desktop->answers.pop_front();
+    int answer = FirstButton(style);
+    if (!desktop->answers.empty()) {
+        answer = desktop->answers.front();
+        desktop->answers.pop_front();
+    }
+    SimRunModalLoop();
     return answer;
 }
 
@@ -611,8 +617,7 @@ void PlatformSetCancelNoticeWindow(WindowHandle window) {
 }
 
 void SimPostCancelNotice(void) {
-    WindowHandle window = desktop->cancelNoticeWindow;
-    PlatformPostMessage(Lookup(window) != nullptr ? window : nullptr, MsgCancelJournal, 0, 0);
+    PlatformPostMessage(nullptr, MsgCancelJournal, 0, 0);
 }
 
 /* The system's cancel keys: the hook is removed first, then the program is
@@ -624,18 +629,6 @@ static void CancelJournalLikeTheSystem(void) {
 
 void SimCancelJournalNow(void) {
     CancelJournalLikeTheSystem();
-}
-
-/* A modal loop of the system (a message box, a dialog, a menu) hands
- * window messages to their windows and drops thread messages, which no
- * window procedure would see. */
-void SimRunModalLoop(void) {
-    while (!desktop->queue.empty()) {
-        PlatformMessage message = desktop->queue.front();
-        desktop->queue.pop_front();
-        if (message.window != nullptr)
-            PlatformSendMessage(message.window, message.message, message.wParam, message.lParam);
-    }
 }
 
 static InputDelivery DeliverToSystem(const EventRecord* record) {
@@ -695,9 +688,14 @@ int PlatformGetMessage(PlatformMessage* message) {
     return -1;
 }
 
+/* The system's cancel notice is readdressed to the window named for it,
+ * as the Windows side does for every loop that takes it. */
 bool PlatformPostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (window != nullptr && Lookup(window) == nullptr)
         return false;
+    if (window == nullptr && message == MsgCancelJournal &&
+        Lookup(desktop->cancelNoticeWindow) != nullptr)
+        window = desktop->cancelNoticeWindow;
     PlatformMessage posted = {window, message, wParam, lParam, desktop->tick, 0, 0};
     desktop->queue.push_back(posted);
     return true;
@@ -716,27 +714,38 @@ void PlatformPostQuitMessage(int exitCode) {
     desktop->quitCode = exitCode;
 }
 
-bool PlatformTranslateAccelerator(WindowHandle window, AcceleratorHandle table,
-                                  PlatformMessage* message) {
-    (void)window;
-    (void)table;
-    (void)message;
-    return false;
-}
-
-bool PlatformIsDialogMessage(WindowHandle dialog, PlatformMessage* message) {
-    (void)dialog;
-    (void)message;
-    return false;
-}
-
 void PlatformTranslateAndDispatch(const PlatformMessage* message) {
     PlatformSendMessage(message->window, message->message, message->wParam, message->lParam);
 }
 
 AcceleratorHandle PlatformLoadAccelerators(int resourceId) {
     desktop->acceleratorLoads++;
-    return (AcceleratorHandle)(uintptr_t)resourceId;
+    return SimLoadAcceleratorTable(resourceId);
+}
+
+/* A loop that dispatches without end (a handler that posts to itself)
+ * stops at the system's own limit of posted messages per queue. */
+static const int ModalLoopMessageLimit = 10000;
+
+void SimRunModalLoop(void) {
+    for (int handled = 0; handled < ModalLoopMessageLimit && !desktop->queue.empty(); handled++) {
+        PlatformMessage message = desktop->queue.front();
+        desktop->queue.pop_front();
+        if (message.window != nullptr)
+            PlatformTranslateAndDispatch(&message);
+    }
+}
+
+WindowHandle SimParentOf(WindowHandle handle) {
+    const SimWindow* window = Lookup(handle);
+    return window != nullptr ? window->parent : nullptr;
+}
+
+bool SimWindowHasMenu(WindowHandle handle) {
+    const SimWindow* window = Lookup(handle);
+    const SimClass* windowClass =
+        window != nullptr ? FindClass(window->className.c_str()) : nullptr;
+    return windowClass != nullptr && windowClass->menuId != 0;
 }
 
 bool PlatformIsKeyDown(int virtualKey) {
@@ -828,10 +837,16 @@ void PlatformGetVersion(PlatformVersionInfo* version) {
 
 /* ---- Other programs' windows ---- */
 
+/* Titles compare as the system's window search compares them: letter
+ * case is ignored (ASCII letters only, see the platform contract suite). */
+static bool TitleMatches(const SimWindow& window, const char* title) {
+    return window.exists && window.parent == nullptr &&
+           strcasecmp(window.title.c_str(), title) == 0;
+}
+
 WindowHandle PlatformFindWindowByTitle(const char* title) {
     for (size_t i = 0; i < desktop->windows.size(); i++) {
-        const SimWindow& window = desktop->windows[i];
-        if (window.exists && window.parent == nullptr && window.title == title)
+        if (TitleMatches(desktop->windows[i], title))
             return HandleOf(i);
     }
     return nullptr;
@@ -908,7 +923,7 @@ WindowHandle PlatformFindGotoWindow(const char* title) {
     WindowHandle hidden = nullptr;
     for (size_t i = 0; i < desktop->windows.size(); i++) {
         const SimWindow& window = desktop->windows[i];
-        if (!window.exists || window.parent != nullptr || window.title != title)
+        if (!TitleMatches(window, title))
             continue;
         if (window.visible)
             return HandleOf(i);

@@ -23,7 +23,6 @@
 
 #include <cstring>
 
-#include "model/model.h"
 #include "platform/input_rules.h"
 #include "platform/journal_driver.h"
 #include "platform/win32/win32_internal.h"

@@ -21,6 +21,10 @@
  *   control drop-record-hooks N  the recording's low-level hooks are taken
  *                              away after the Nth event, without a word, as
  *                              the system takes away hooks that answer slowly
+ *
+ * Only the program the tests run is linked with this file; the released
+ * mirlow.exe is linked with no_probe_win32.cpp, so neither the reports nor
+ * the control lines can reach a user's desktop.
  */
 #include <windows.h>
 #include <commctrl.h>

@@ -19,7 +19,6 @@
 
 #include <cstring>
 
-#include "model/model.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
 

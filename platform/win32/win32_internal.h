@@ -6,18 +6,21 @@
 
 #include <windows.h>
 
-#include "model/model.h"
+#include "platform/platform.h"
 #include "platform/journal_driver.h"
 
 void Win32SetInstance(HINSTANCE instance);
 HINSTANCE Win32Instance(void);
 
-/* The test probe: when the environment names a probe file, the program
- * writes its main menu there once the window exists (and again when a
- * test sends the registered message "MirlowProbeWriteMenu") and appends
- * every command that reaches a window, so tests under Wine can see what
- * cross-process calls cannot show them. Without the variable both do
- * nothing. */
+/* The test probe (probe_win32.cpp), linked only into the program the
+ * tests run; the released program links no_probe_win32.cpp instead, where
+ * each of these does what the probe does without a probe file.
+ *
+ * When the environment names a probe file, the program writes its main
+ * menu there once the window exists (and again when a test sends the
+ * registered message "MirlowProbeWriteMenu") and appends every command
+ * that reaches a window, so tests under Wine can see what cross-process
+ * calls cannot show them. Without the variable both do nothing. */
 void Win32ProbeWindowCreated(HWND window);
 void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam);
 /* Once a dialog's controls are set up, the probe notes the dialog, its DPI
