@@ -23,6 +23,7 @@ set_source_files_properties(resources/mirlow.rc PROPERTIES OBJECT_DEPENDS "${RES
 add_library(mirlow_objects OBJECT
     ${PORTABLE_SOURCES}
     platform/journal_driver.cpp
+    platform/win32/cancel_notice_win32.cpp
     platform/win32/cancel_watcher_win32.cpp
     platform/win32/documents_win32.cpp
     platform/win32/dialogs_win32.cpp
@@ -30,6 +31,7 @@ add_library(mirlow_objects OBJECT
     platform/win32/foreground_win32.cpp
     platform/win32/input_win32.cpp
     platform/win32/journal_win32.cpp
+    platform/win32/record_hooks_win32.cpp
     platform/win32/record_win32.cpp
     platform/win32/shell_win32.cpp
     platform/win32/system_win32.cpp

@@ -126,6 +126,31 @@ bool IsExtendedKey(int virtualKey) {
     }
 }
 
+/* ---- Unicode key input ---- */
+
+int32_t KeyEventParamL(int virtualKey, uint32_t scanCode, uint32_t flags) {
+    return (int32_t)(((uint32_t)virtualKey & 0xFF) | ((scanCode & 0xFF) << 8) |
+                     ((flags & 0xFF) << 16));
+}
+
+int32_t KeyEventParamH(int virtualKey, uint32_t scanCode, bool extended) {
+    uint32_t paramH = 1 | (extended ? 0x8000u : 0);
+    if ((virtualKey & 0xFF) == KeyPacket)
+        paramH |= (scanCode & 0xFFFF) << 16;
+    return (int32_t)paramH;
+}
+
+bool IsUnicodeKeyRecord(const EventRecord& record) {
+    return IsKeyMessage(record.message) && (record.paramL & 0xFF) == KeyPacket;
+}
+
+uint16_t KeyEventCharacter(const EventRecord& record) {
+    if (!IsUnicodeKeyRecord(record))
+        return 0;
+    uint16_t whole = (uint16_t)((uint32_t)record.paramH >> 16);
+    return whole != 0 ? whole : (uint16_t)(((uint32_t)record.paramL >> 8) & 0xFF);
+}
+
 /* ---- Typed text ---- */
 
 static const uint32_t MarkTag = 0x4D540000; /* "MT" */

@@ -73,6 +73,30 @@ inline bool IsKeyRelease(uint32_t message) {
     return message == MsgKeyUp || message == MsgSysKeyUp;
 }
 
+/* ---- Unicode key input ----
+ * Programs that type characters rather than press keys (on-screen
+ * keyboards, password managers, remote-control tools) send Unicode key
+ * input: the virtual key KeyPacket with a UTF-16 code unit where the scan
+ * code goes. A key record has one byte for the scan code in paramL, so a
+ * Unicode key record also keeps the whole code unit in the high word of
+ * paramH, which key records leave free (the repeat count and the extended
+ * flag 0x8000 fill its low word). Text scripts and binary recordings carry
+ * it as they carry any paramH. A character beyond the first 65,536 comes
+ * as two such records, its two UTF-16 halves, and is replayed the same. */
+const int KeyPacket = 0xE7;
+/* A key record's paramL: the virtual key, the low byte of the scan code
+ * and the key's flags byte (extended 0x01, Alt 0x20, was down 0x40,
+ * released 0x80). */
+int32_t KeyEventParamL(int virtualKey, uint32_t scanCode, uint32_t flags);
+/* A key record's paramH: repeat count 1, the extended flag, and for
+ * Unicode key input the whole code unit in the high word. */
+int32_t KeyEventParamH(int virtualKey, uint32_t scanCode, bool extended);
+bool IsUnicodeKeyRecord(const EventRecord& record);
+/* The code unit a Unicode key record sends; 0 for any other record. A
+ * record that lacks the high word (made before it was kept) has only the
+ * low byte of its scan code. */
+uint16_t KeyEventCharacter(const EventRecord& record);
+
 /* ---- Typed text ----
  * The key records that type a character of text carry a mark in their
  * hwnd, which is 0 for every other inserted record and is never printed or

@@ -467,6 +467,63 @@ intptr_t PlatformCallNextRecordHook(HookHandle hook, int code);
  * children. False for null. */
 bool PlatformIsOwnWindow(WindowHandle window);
 
+/* ---- Recording input: the desktop around the events ----
+ * Where low-level hooks record, they run on a thread of their own, which
+ * stamps each event with what the desktop looked like at that moment and
+ * hands it over; the record hook is then called on the user-interface
+ * thread, in order, with the event. Besides the events that thread hands
+ * over a check (HookRecordCheck, no event) every RecordCheckInterval ms
+ * and whenever another window comes to the foreground, so that the
+ * recorder learns of a locked session, a window it cannot see into or
+ * hooks the system took away even while no input arrives. */
+const int HookRecordCheck = 0x4D53; /* a code the system itself never sends */
+const uint32_t RecordCheckInterval = 250;
+
+/* The modifier keys a context reports as held, one bit each. */
+enum : uint32_t {
+    HeldShift = 0x01,        /* either Shift (virtual key 0x10) */
+    HeldControl = 0x02,      /* either Ctrl (0x11) */
+    HeldAlt = 0x04,          /* either Alt (0x12) */
+    HeldLeftWindows = 0x08,  /* 0x5B */
+    HeldRightWindows = 0x10, /* 0x5C */
+};
+
+struct RecordContext {
+    uint32_t tick;            /* when it was taken (the tick count) */
+    uint32_t heldModifiers;   /* Held... bits: what the system held down just
+                                 before the event, apart from the event's own key */
+    WindowHandle foreground;  /* the foreground window */
+    WindowHandle focus;       /* the window with the keyboard focus, or null */
+    bool inputDesktopOurs;    /* false: the session is locked or switched, or a
+                                 secure desktop (sign-in, elevation) has the input */
+    uint32_t lastSystemInput; /* when the system last saw input of any kind */
+    uint32_t lastHookInput;   /* when the hooks last saw input, or were installed */
+    uint32_t lostEvents;      /* events the hooks took but could not hand over
+                                 since the last call */
+};
+/* What the platform knew when it took the event (or check) the record
+ * hook is being called with now; false where it knows none of it (the
+ * system's journal records, and is called by the system itself). */
+bool PlatformRecordContext(RecordContext* context);
+/* Installs the record hooks again, for hooks the system removed without a
+ * word (it does so with hooks that answer too slowly). */
+bool PlatformRestartRecordHook(HookHandle hook);
+/* Calls the record hook, removed or not, with every event (and check) its
+ * hooks took and have not handed over yet, in order. */
+void PlatformFlushRecordInput(void);
+/* True when the window belongs to a program that runs with higher rights
+ * than this one (an elevated console, an installer): the system passes
+ * none of the input aimed at it to the program's hooks, nor lets the
+ * program send it input. False for null and where it cannot be told. */
+bool PlatformWindowHasHigherRights(WindowHandle window);
+
+/* The system's cancel notice (MsgCancelJournal), on every way of
+ * recording and playing, reaches this window as a window message, so that
+ * no modal loop (a message box, a dialog, an open menu) can lose it the
+ * way such loops lose a thread message. Before any is set, and where the
+ * window is gone, it is a thread message. */
+void PlatformSetCancelNoticeWindow(WindowHandle window);
+
 /* ---- Dialogs, their controls, and the display scale ----
  * Dialogs are made from the program's dialog templates (resource ids). A
  * dialog procedure has the form of a window procedure: it gets

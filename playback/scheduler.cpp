@@ -92,12 +92,17 @@ static void NoteJournalFallback(void) {
 }
 
 /* Typed text needs characters, which only injected input can deliver
- * whatever the keyboard layout and Caps Lock. */
+ * whatever the keyboard layout and Caps Lock; so does recorded Unicode key
+ * input, whose characters a journal record has no room for. */
 static bool RecordingTypesText(void) {
     if (gSettings.typeKey != 0 && gSettings.typeThis != 0)
         return true;
     for (int32_t i = 0; i < gRecording.commandCount && i < MaxScriptCommands; i++) {
         if (gRecording.commandKinds[i] == CommandType)
+            return true;
+    }
+    for (int32_t i = 0; i < gRecording.eventCount && i < MaxEvents; i++) {
+        if (IsUnicodeKeyRecord(gRecording.events[i]))
             return true;
     }
     return false;

@@ -329,9 +329,13 @@ TEST_F(PlaybackTest, ListAndAnchorsAreRestoredAfterEveryPassAndAfterAnEarlyEnd) 
     EXPECT_EQ(GetScriptCommand(1).anchor, 2);
 }
 
+// The run is over, as at any other end: the next one counts from 1.
 TEST_F(PlaybackTest, StopArrivingDuringPlaybackLeavesTheRecordingAlone) {
     Load({Placeholder, Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1010)});
     AddCommand(CommandType, "xyz", 0);
+    gSettings.repeats = 3;
+    gJournal.loopsCompleted = 1; // in the second pass
+    PlatformSetWindowTitle(gApp.mainWindow, "1 of 3 completed for (Untitled)");
     StartPlayback();
     bool wrote;
     GetNext(&wrote); // the TYPE inserts its keys
@@ -341,6 +345,10 @@ TEST_F(PlaybackTest, StopArrivingDuringPlaybackLeavesTheRecordingAlone) {
     EXPECT_EQ(gRecording.eventCount, 3);
     EXPECT_EQ(gRecording.events[1].paramL, 'A');
     EXPECT_EQ(gRecording.events[3].message, 0u);
+    EXPECT_EQ(gJournal.loopsCompleted, 0);
+    char title[128];
+    PlatformGetWindowTitle(gApp.mainWindow, title, sizeof title);
+    EXPECT_STREQ(title, "Mirlow - (Untitled)");
 }
 
 TEST_F(PlaybackTest, EndlessPlayKeepsTheStackFlatAndTheRecordingUnchanged) {

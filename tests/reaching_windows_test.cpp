@@ -110,6 +110,24 @@ TEST(InputRules, ExtendedKeysAndTypedTextMarks) {
         EXPECT_FALSE(IsTypedAsCharacter(c)) << (int)c;
     for (uint32_t hwnd : {0u, 0x000A0B2Cu, 0x4D540000u, 0x4D540400u})
         EXPECT_EQ(TypedRoleOf(hwnd), TypedNone) << hwnd;
+    // Unicode key input keeps its whole code unit, beside the extended flag.
+    for (uint32_t unit : {0x41u, 0xDFu, 0x141u, 0x20ACu, 0xD83Du, 0xFFFFu}) {
+        for (bool extended : {false, true}) {
+            EventRecord key = {0x0101, KeyEventParamL(KeyPacket, unit, 0xC0),
+                               KeyEventParamH(KeyPacket, unit, extended), 0, 0};
+            EXPECT_TRUE(IsUnicodeKeyRecord(key));
+            EXPECT_EQ(KeyEventCharacter(key), unit);
+            EXPECT_EQ((key.paramH & 0x8000) != 0, extended);
+            EXPECT_EQ(key.paramL, (int32_t)(0xC000E7 | (unit & 0xFF) << 8));
+        }
+    }
+    EventRecord older = {0x0100, KeyEventParamL(KeyPacket, 0x141, 0), 1, 0, 0};
+    EXPECT_EQ(KeyEventCharacter(older), 0x41); // made before the whole unit was kept
+    EventRecord plain = {0x0100, KeyEventParamL(0x41, 0x1E, 0), KeyEventParamH(0x41, 0x1E, false),
+                         0, 0};
+    EXPECT_EQ(plain.paramH, 1);
+    EXPECT_FALSE(IsUnicodeKeyRecord(plain));
+    EXPECT_EQ(KeyEventCharacter(plain), 0);
 }
 
 // ---- Playback on the simulated desktop ----

@@ -118,6 +118,8 @@ void SimQueueWake(uint32_t milliseconds);
  * journal as for Ctrl+Esc: it removes the hook and posts the cancel notice.
  * 0: never. */
 void SimCancelJournalAfter(int deliveredCount);
+/* The system cancels the playback journal now, as for Ctrl+Esc. */
+void SimCancelJournalNow(void);
 /* Refuse the next hook installations. */
 void SimFailHookInstall(bool fail);
 /* True: the input layer injects real key presses (no extra toggle press);
@@ -247,16 +249,41 @@ void SimResetDocuments(void);
  * records like a standard user's system, through low-level hooks that see
  * the mouse at the device's own rate. */
 
-/* Hands the event to the installed record hook with HookAction; false when
- * no record hook is installed. */
+/* The user's input: the system notes it (the last input time, and the key
+ * state once the hook has seen a key) and hands it to the installed record
+ * hook with HookAction, with the desktop as it is now for
+ * PlatformRecordContext. False when it reaches no record hook (none is
+ * installed, or the system took the hooks away). */
 bool SimRecordInput(const EventRecord& event);
 /* Calls the installed record hook with any code and event (null for none)
  * and returns its answer; 0 when none is installed. */
 intptr_t SimCallRecordHook(int code, const EventRecord* event);
+/* The platform's regular check (HookRecordCheck) with the desktop as it
+ * is now; false when no record hook is installed. */
+bool SimRecordCheck(void);
 bool SimRecordHookInstalled(void);
 /* The system's cancel keys during a recording: the hook is gone and the
- * thread is told with MsgCancelJournal. */
+ * program is told with MsgCancelJournal. */
 void SimCancelRecording(void);
+/* The program is busy: input waits, each event with the desktop as it was
+ * when it came, until the program flushes it (PlatformFlushRecordInput). */
+void SimHoldRecordInput(bool hold);
+/* The system takes the hooks away without a word, as it does with hooks
+ * that answer too slowly: input still counts as the system's input, but
+ * reaches no hook until PlatformRestartRecordHook, counted here. */
+void SimStallRecordHooks(void);
+int SimRecordHookRestarts(void);
+/* The system's own view of a key (GetAsyncKeyState), for a change the
+ * hooks never saw. */
+void SimSetAsyncKeyDown(int virtualKey, bool down);
+/* False: the session is locked or switched, or a secure desktop has the
+ * input. */
+void SimSetInputDesktopOurs(bool ours);
+/* The window belongs to a program with higher rights than this one. */
+void SimSetHigherRights(WindowHandle window, bool higher);
+/* A key record of Unicode key input (an on-screen keyboard typing the
+ * UTF-16 code unit), as the system's hooks deliver it. */
+EventRecord SimUnicodeKeyRecord(uint16_t character, bool release, uint32_t time, uint32_t hwnd);
 /* Refuse the next record hook installations. */
 void SimFailRecordHookInstall(bool fail);
 /* True: the system's own journal records (moves at the journal's rate). */

@@ -32,6 +32,10 @@ bool SimTakeForegroundRefusal(void);
 /* True when the system's journal is to be installed but never called. */
 bool SimJournalIsNeverCalled(void);
 
+/* The system's cancel notice, posted to the thread as the system posts
+ * it; PlatformPostMessage readdresses it to the window named for it. */
+void SimPostCancelNotice(void);
+
 /* ---- Windows and the queue (sim_platform.cpp) ---- */
 
 /* What the system's modal loops (message boxes, modal dialogs, common

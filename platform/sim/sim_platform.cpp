@@ -85,6 +85,7 @@ struct SimDesktop {
     int togglePresses = 0;
     int hookCalls = 0;
     WindowHandle foreground = nullptr;
+    WindowHandle cancelNoticeWindow = nullptr;
     std::vector<std::string> startedPrograms;
     int64_t startedProgramCount = 0;
     std::vector<std::string> failingPrograms;
@@ -639,11 +640,23 @@ static void WaitOnClock(uint32_t asked) {
     ApplyDueWindowChanges();
 }
 
+void PlatformSetCancelNoticeWindow(WindowHandle window) {
+    desktop->cancelNoticeWindow = window;
+}
+
+void SimPostCancelNotice(void) {
+    PlatformPostMessage(nullptr, MsgCancelJournal, 0, 0);
+}
+
 /* The system's cancel keys: the hook is removed first, then the program is
- * told with a thread message. */
+ * told. */
 static void CancelJournalLikeTheSystem(void) {
     ForgetEmulatedHook();
-    PlatformPostMessage(nullptr, MsgCancelJournal, 0, 0);
+    SimPostCancelNotice();
+}
+
+void SimCancelJournalNow(void) {
+    CancelJournalLikeTheSystem();
 }
 
 static InputDelivery DeliverToSystem(const EventRecord* record) {
@@ -709,9 +722,14 @@ int PlatformGetMessage(PlatformMessage* message) {
     return -1;
 }
 
+/* The system's cancel notice is readdressed to the window named for it,
+ * as the Windows side does for every loop that takes it. */
 bool PlatformPostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (window != nullptr && Lookup(window) == nullptr)
         return false;
+    if (window == nullptr && message == MsgCancelJournal &&
+        Lookup(desktop->cancelNoticeWindow) != nullptr)
+        window = desktop->cancelNoticeWindow;
     PlatformMessage posted = {window, message, wParam, lParam, desktop->tick, 0, 0};
     desktop->queue.push_back(posted);
     return true;

@@ -119,7 +119,16 @@ static int LayoutKeyFor(const EventRecord* record, HKL layout) {
     return found & 0xFF;
 }
 
+/* Recorded Unicode key input goes as the same Unicode input. */
+static int BuildUnicodeKey(const EventRecord* record, INPUT* input) {
+    DWORD release = IsKeyRelease(record->message) ? KEYEVENTF_KEYUP : 0;
+    SetKey(input, 0, KeyEventCharacter(*record), KEYEVENTF_UNICODE | release);
+    return 1;
+}
+
 static int BuildKeyRecord(const EventRecord* record, HWND foreground, INPUT* input) {
+    if (IsUnicodeKeyRecord(*record))
+        return BuildUnicodeKey(record, input);
     TypedRole role = TypedRoleOf(record->hwnd);
     if (role == TypedCharacter)
         return BuildCharacter(record, input);
@@ -280,7 +289,7 @@ static bool WouldBeDropped(const INPUT* input, HWND target) {
 /* The input goes to the desktop this program runs on; not so on a locked
  * or switched session or while a secure desktop (sign-in, elevation
  * prompt) has the input, which the program may not even open. */
-static bool InputDesktopIsOurs(void) {
+bool Win32InputDesktopIsOurs(void) {
     HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
     if (input == nullptr)
         return false;
@@ -300,7 +309,11 @@ static bool SessionLooksInactive(void) {
     if (lastCheck != 0 && now - lastCheck < 200)
         return false;
     lastCheck = now;
-    return !InputDesktopIsOurs();
+    return !Win32InputDesktopIsOurs();
+}
+
+bool PlatformWindowHasHigherRights(WindowHandle window) {
+    return RunsWithHigherRights(reinterpret_cast<HWND>(window));
 }
 
 static InputDelivery Refuse(InputRefusal refusal, HWND target, DWORD error) {
@@ -332,7 +345,7 @@ InputDelivery Win32DeliverRecord(const EventRecord* record) {
     UINT sent = refuseForTest ? 0 : SendInput((UINT)count, &input, sizeof input);
     if (sent < (UINT)count) {
         DWORD error = refuseForTest ? ERROR_ACCESS_DENIED : GetLastError();
-        if (!InputDesktopIsOurs())
+        if (!Win32InputDesktopIsOurs())
             return InputCancelled;
         return Refuse(InputRefusedBySystem, target, error);
     }

@@ -62,7 +62,10 @@ static LRESULT CALLBACK SystemPlaybackHook(int code, WPARAM wParam, LPARAM lPara
     if (wrote && code == HC_GETNEXT && message != nullptr) {
         message->message = record.message;
         message->paramL = (UINT)record.paramL;
-        message->paramH = (UINT)record.paramH;
+        /* A journal's mouse record holds the row alone; ours packs a
+         * wheel's distance or an X button beside it. */
+        message->paramH =
+            (UINT)(IsMouseMessage(record.message) ? MouseEventY(record) : record.paramH);
         message->time = record.time;
         /* The typed-text mark means nothing to the system. */
         uint32_t hwnd = TypedRoleOf(record.hwnd) != TypedNone ? 0 : record.hwnd;

@@ -5,7 +5,8 @@
  * it is shipped links this file instead, so it reads no probe file and no
  * control line, whatever the environment says. Each function does what
  * the probe does when no probe file is named: it writes nothing, refuses
- * and stalls no input, and never asks for the system's journal on Wine.
+ * and stalls no input, takes no recording's hooks away, and never asks
+ * for the system's journal on Wine.
  */
 #include <windows.h>
 
@@ -26,3 +27,9 @@ bool Win32ProbeBeforeInput(void) {
 bool Win32ProbeTriesJournal(void) {
     return false;
 }
+
+bool Win32ProbeDropsRecordHooks(int) {
+    return false;
+}
+
+void Win32ProbeBeforeRecordInput(int) {}

@@ -72,8 +72,10 @@ int PlatformTimerResolution(void) {
 
 /* Windows 11 may ignore a program's timer request while it shows no
  * window (every command-line run) and may slow its timers down to save
- * power; the program asks to be left out of both. */
-void Win32OptOutOfTimerThrottling(void) {
+ * power; the program asks to be left out of both. Windows 10 knows only
+ * the second request and refuses the pair: it is then asked for that one
+ * alone. */
+bool Win32OptOutOfTimerThrottling(void) {
     struct PowerThrottlingState {
         ULONG version;
         ULONG controlMask;
@@ -86,9 +88,12 @@ void Win32OptOutOfTimerThrottling(void) {
         reinterpret_cast<SetProcessInformationProc>(reinterpret_cast<void*>(
             GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetProcessInformation")));
     if (setInformation == nullptr)
-        return;
+        return false;
     PowerThrottlingState state = {1, executionSpeed | ignoreTimerResolution, 0};
-    setInformation(GetCurrentProcess(), processPowerThrottling, &state, sizeof state);
+    if (setInformation(GetCurrentProcess(), processPowerThrottling, &state, sizeof state))
+        return true;
+    state.controlMask = executionSpeed;
+    return setInformation(GetCurrentProcess(), processPowerThrottling, &state, sizeof state) != 0;
 }
 
 /* ---- Time ---- */

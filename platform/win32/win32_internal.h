@@ -55,14 +55,47 @@ void Win32StopCancelWatcher(void);
 bool Win32CancelRequested(bool consume);
 HANDLE Win32CancelEvent(void);
 
-/* Asks the system not to slow the program's timers (system_win32.cpp). */
-void Win32OptOutOfTimerThrottling(void);
+/* Asks the system not to slow the program's timers (system_win32.cpp);
+ * true when it agreed. */
+bool Win32OptOutOfTimerThrottling(void);
+
+/* ---- Recording through low-level hooks (record_hooks_win32.cpp) ----
+ * The hooks run on a thread of their own and queue each event, and a
+ * regular check, with the desktop as it was; the user-interface thread
+ * takes them out in order. Start returns once the hooks are in place (the
+ * reader is woken by posting message to window); stop ends the thread and
+ * keeps what it queued; restart installs the hooks again. */
+struct Win32RecordInput {
+    int code; /* HC_ACTION with the event, or HookRecordCheck */
+    EventRecord event;
+    RecordContext context;
+};
+bool Win32StartRecordHooks(HWND window, UINT message);
+void Win32StopRecordHooks(void);
+bool Win32RestartRecordHooks(void);
+bool Win32TakeRecordInput(Win32RecordInput* input);
+
+/* The cancel notice, from any thread, to the window that takes it
+ * (cancel_notice_win32.cpp); to the thread given when there is none. */
+void Win32PostCancelNotice(DWORD fallbackThread);
+
+/* The input goes to the desktop this program runs on: false on a locked
+ * or switched session, or while a secure desktop (sign-in, elevation
+ * prompt) has the input (input_win32.cpp). Any thread may ask. */
+bool Win32InputDesktopIsOurs(void);
 
 /* The test probe's say over injected input, asked before each record is
  * sent: it may hold the playback thread up for a while, as a slow call
  * would, and returns true when the system is to be taken as refusing the
  * record. Without a probe file it does neither. */
 bool Win32ProbeBeforeInput(void);
+/* True when the test probe asks that the record hooks be taken away, as
+ * the system takes away hooks that answer too slowly, after this many
+ * recorded events. Asked on the hooks' own thread. */
+bool Win32ProbeDropsRecordHooks(int recordedEvents);
+/* The test probe may hold the user-interface thread up for a while before
+ * it hands the recorder its Nth event, as a slow log or a dialog would. */
+void Win32ProbeBeforeRecordInput(int handedOver);
 /* True when the test probe asks for the system's journal to be tried even
  * under Wine, which accepts it and never calls it, so that the giving up on
  * a silent journal can be seen there. */

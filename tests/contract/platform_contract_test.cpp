@@ -14,7 +14,8 @@
  *     FindWindowA, which also ignores case and also finds hidden windows;
  *   - a message box, a modal dialog and a file dialog run modal loops that
  *     dispatch what is posted to the program's windows meanwhile and lose
- *     what is posted to the thread without a window;
+ *     what is posted to the thread without a window, except the cancel
+ *     notice, which reaches the window named for it;
  *   - posted messages come back in order, a sent one is handled at once,
  *     the quit message only once nothing else is waiting;
  *   - accelerators turn keys into the main window's commands, and do
@@ -118,7 +119,7 @@ bool modalOpen;
 
 bool Recorded(uint32_t message) {
     return message == MsgCreate || message == MsgDestroy || message == MsgCommand ||
-           message >= MsgApp;
+           message == MsgCancelJournal || message >= MsgApp;
 }
 
 intptr_t RecordingWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
@@ -372,18 +373,22 @@ TEST_F(PlatformContract, ModalLoopsDispatchWindowMessagesAndLoseThreadMessages) 
         {"file dialog", ContractFileDialog, DialogCancel, ShowFileDialog, 0},
     };
     WindowHandle window = MakeWindow("Contract Modal Owner", true);
+    PlatformSetCancelNoticeWindow(window);
     for (const auto& c : cases) {
         seen.clear();
         PlatformPostMessage(window, MsgAnswered, 0, 0);
         PlatformPostMessage(nullptr, MsgToThread, 0, 0);
+        PlatformPostMessage(nullptr, MsgCancelJournal, 0, 0); // as the system posts it
         ContractCloseNextModal(c.kind, c.answer);
         modalOpen = true;
         EXPECT_EQ(c.show(window), c.result) << c.name;
         modalOpen = false;
         EXPECT_TRUE(SeenWith(MsgAnswered, true)) << c.name << ": not dispatched while open";
+        EXPECT_TRUE(SeenWith(MsgCancelJournal, true)) << c.name << ": the cancel notice was lost";
         PlatformPostMessage(window, MsgMarker, 0, 0);
         EXPECT_FALSE(RetrievedBeforeMarker(MsgToThread)) << c.name << ": the thread message stayed";
     }
+    PlatformSetCancelNoticeWindow(nullptr);
 }
 
 /* ---- Message order ---- */

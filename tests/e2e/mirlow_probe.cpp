@@ -34,6 +34,11 @@
  *                                                 window (an edit's text too)
  *   mirlow_probe record-args FILE ARGS...         appends the arguments to FILE,
  *                                                 one line each (a stand-in browser)
+ *   mirlow_probe send-unicode HEX...              types each UTF-16 code unit (hex) as
+ *                                                 Unicode key input, as an on-screen
+ *                                                 keyboard does: a press and a release
+ *   mirlow_probe text-hex CLASS                   prints its edit control's text as
+ *                                                 UTF-16 code units in hex
  *
  * Controls of a window, found by id among all its descendants (the
  * settings panel's controls are the main window's grandchildren):
@@ -309,6 +314,35 @@ static BOOL CALLBACK PrintControlText(HWND control, LPARAM) {
     return TRUE;
 }
 
+static int SendUnicode(int argc, char** argv) {
+    for (int i = 2; i < argc; i++) {
+        INPUT keys[2];
+        memset(keys, 0, sizeof keys);
+        for (int k = 0; k < 2; k++) {
+            keys[k].type = INPUT_KEYBOARD;
+            keys[k].ki.wScan = (WORD)strtoul(argv[i], nullptr, 16);
+            keys[k].ki.dwFlags = KEYEVENTF_UNICODE | (k == 1 ? KEYEVENTF_KEYUP : 0);
+        }
+        if (SendInput(2, keys, sizeof keys[0]) != 2)
+            return 1;
+        Sleep(30);
+    }
+    return 0;
+}
+
+/* The wide text, which an ANSI read would turn into question marks. */
+static int PrintTextHex(HWND window) {
+    HWND edit = FindWindowExA(window, nullptr, "Edit", nullptr);
+    static WCHAR text[1 << 16];
+    text[0] = 0;
+    SendMessageW(edit != nullptr ? edit : window, WM_GETTEXT, sizeof text / sizeof text[0],
+                 (LPARAM)text);
+    for (const WCHAR* at = text; *at != 0; at++)
+        printf("%s%04X", at == text ? "" : " ", (unsigned)*at);
+    printf("\n");
+    return 0;
+}
+
 static int RecordArguments(int argc, char** argv) {
     FILE* file = fopen(argv[2], "ab");
     if (file == nullptr)
@@ -353,6 +387,8 @@ static int Run(int argc, char** argv) {
         return argc > 4 ? AnswerFileDialog(name, argv[3], atoi(argv[4])) : 2;
     if (strcmp(verb, "record-args") == 0)
         return RecordArguments(argc, argv);
+    if (strcmp(verb, "send-unicode") == 0)
+        return SendUnicode(argc, argv);
     if (strcmp(verb, "dialog-texts") == 0)
         return PrintDialogTexts(name);
     if (strcmp(verb, "press") == 0) {
@@ -380,6 +416,8 @@ static int Run(int argc, char** argv) {
     }
     if (strcmp(verb, "text") == 0)
         return PrintText(window);
+    if (strcmp(verb, "text-hex") == 0)
+        return PrintTextHex(window);
     if (strcmp(verb, "visible") == 0) {
         printf("%d\n", IsWindowVisible(window) ? 1 : 0);
         return 0;
