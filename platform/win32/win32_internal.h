@@ -54,6 +54,9 @@ HANDLE Win32CancelEvent(void);
 
 /* Asks the system not to slow the program's timers (system_win32.cpp). */
 void Win32OptOutOfTimerThrottling(void);
+/* The clock the playback waits on: microseconds on the high-resolution
+ * counter, whose milliseconds are those of PlatformTickCount. */
+int64_t Win32ClockMicroseconds(void);
 
 /* The test probe's say over injected input, asked before each record is
  * sent: it may hold the playback thread up for a while, as a slow call
