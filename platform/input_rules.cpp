@@ -178,3 +178,11 @@ uint32_t HandOverMark(uint32_t hwnd, bool shortcutModifierHeld) {
         return 0;
     return TypedMark(TypedCharacterKey, TypedCharacterOf(hwnd));
 }
+
+/* ---- Waiting for the target ---- */
+
+bool WaitsForTargetAfter(const EventRecord& record) {
+    if (IsPlainMouseMove(record.message))
+        return false;
+    return TypedRoleOf(record.hwnd) != TypedCharacter || IsKeyRelease(record.message);
+}

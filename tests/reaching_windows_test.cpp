@@ -71,6 +71,9 @@ TEST(InputRules, MouseMessagesAndSwappedButtons) {
     for (const Row& row : rows) {
         EXPECT_TRUE(IsMouseMessage(row.message));
         EXPECT_EQ(MouseButtonFlags(row.message, row.swapped), row.flags) << row.message;
+        // Only a plain move goes on before its window has taken it.
+        EXPECT_EQ(WaitsForTargetAfter(EventRecord{row.message, 5, 5, 0, 0}), row.flags != 0)
+            << row.message;
     }
     EXPECT_FALSE(IsMouseMessage(0x000F)); // the end marker is no input
     // Wheel and X-button records: amount in the high word of paramH.
@@ -105,7 +108,13 @@ TEST(InputRules, ExtendedKeysAndTypedTextMarks) {
         EXPECT_EQ(HandOverMark(mark, false), mark);
         EXPECT_EQ(HandOverMark(mark, true), TypedMark(TypedCharacterKey, c));
         EXPECT_EQ(HandOverMark(TypedMark(TypedShift, c), true), 0u);
+        // A typed character's press and release are waited for once, after
+        // the release; as a shortcut key, each is waited for.
+        EXPECT_FALSE(WaitsForTargetAfter(EventRecord{0x0100, 'A', 0, 0, mark}));
+        EXPECT_TRUE(WaitsForTargetAfter(EventRecord{0x0101, 'A', 0, 0, mark}));
+        EXPECT_TRUE(WaitsForTargetAfter(EventRecord{0x0100, 'A', 0, 0, HandOverMark(mark, true)}));
     }
+    EXPECT_TRUE(WaitsForTargetAfter(EventRecord{0x0100, 'A', 0, 0, 0}));
     for (char c : {' ', '\n', '\r', '\t', '\x08', '\x7F'})
         EXPECT_FALSE(IsTypedAsCharacter(c)) << (int)c;
     for (uint32_t hwnd : {0u, 0x000A0B2Cu, 0x4D540000u, 0x4D540400u})

@@ -13,7 +13,9 @@
  * Before the next record goes, the window that took this one must have
  * taken it from its queue (with a bound), as a journal is paced by the
  * program taking its input: keys that follow one that opens a dialog then
- * reach the dialog, and a run never ends with input still on its way.
+ * reach the dialog, and a run never ends with input still on its way. A
+ * run of mouse moves is waited for once, before whatever follows it
+ * (input_rules.h says which records wait).
  *
  * The system may refuse the input: it says so for a locked session or a
  * secure desktop, but drops input aimed at a program with higher rights
@@ -168,7 +170,8 @@ static int BuildInput(const EventRecord* record, INPUT* input, HWND* target) {
         return BuildKeyRecord(record, *target, input);
     }
     if (IsMouseMessage(record->message)) {
-        *target = WindowFromPoint(PixelOf(record));
+        /* A move's window is looked up only when the moves are waited for. */
+        *target = IsPlainMouseMove(record->message) ? nullptr : WindowFromPoint(PixelOf(record));
         return BuildMouse(record, input);
     }
     *target = nullptr;
@@ -201,12 +204,20 @@ static void WaitUntilTaken(HWND target) {
     }
 }
 
-/* The press of a character of typed text is followed at once by its own
- * release: a plain character opens no dialog and moves no focus, so the
- * pair is waited for once, after the release. That halves the waits of
- * typed text. */
-static bool GoesOnWithoutWaiting(const EventRecord* record) {
-    return TypedRoleOf(record->hwnd) == TypedCharacter && !IsKeyRelease(record->message);
+/* Moves sent and not yet seen taken: where the last one went. */
+static bool movesUnsettled;
+static POINT lastMove;
+
+static void NoteMove(const EventRecord* record) {
+    movesUnsettled = true;
+    lastMove = PixelOf(record);
+}
+
+void Win32SettleMoves(void) {
+    if (!movesUnsettled)
+        return;
+    movesUnsettled = false;
+    WaitUntilTaken(WindowFromPoint(lastMove));
 }
 
 /* ---- What the system refuses ---- */
@@ -330,6 +341,9 @@ InputDelivery Win32DeliverRecord(const EventRecord* record) {
         return InputCancelled;
     if (WouldBeDropped(&input, target))
         return Refuse(InputRefusedHigherRights, target, ERROR_ACCESS_DENIED);
+    bool move = IsPlainMouseMove(record->message);
+    if (!move)
+        Win32SettleMoves();
     UINT sent = refuseForTest ? 0 : SendInput((UINT)count, &input, sizeof input);
     if (sent < (UINT)count) {
         DWORD error = refuseForTest ? ERROR_ACCESS_DENIED : GetLastError();
@@ -337,12 +351,15 @@ InputDelivery Win32DeliverRecord(const EventRecord* record) {
             return InputCancelled;
         return Refuse(InputRefusedBySystem, target, error);
     }
-    if (!GoesOnWithoutWaiting(record))
+    if (move)
+        NoteMove(record);
+    else if (WaitsForTargetAfter(*record))
         WaitUntilTaken(target);
     return InputDelivered;
 }
 
 void PlatformReleaseInput(const EventRecord* releases, int count) {
+    Win32SettleMoves();
     for (int i = 0; i < count; i++) {
         INPUT input;
         HWND target = nullptr;

@@ -40,8 +40,12 @@ bool Win32DriveEmulatedJournal(MSG* msg);
 const ULONG_PTR Win32InjectionTag = 0x4D524C57; /* "MRLW" */
 
 /* Hands a played record to the system as keyboard or mouse input and
- * waits until the target has taken it (input_win32.cpp). */
+ * waits until the target has taken it, or for a mouse move, leaves that
+ * to whatever follows (input_win32.cpp). */
 InputDelivery Win32DeliverRecord(const EventRecord* record);
+/* Waits until the window under the moves sent last has taken them, if
+ * that has not been seen yet: before the playback ends. */
+void Win32SettleMoves(void);
 
 /* The Ctrl+Esc watcher of an injected playback, on a thread of its own
  * (cancel_watcher_win32.cpp). Start fails when its hook cannot be
