@@ -113,5 +113,10 @@ inline bool IsPlainMouseMove(uint32_t message) {
     return message == 0x0200;
 }
 bool WaitsForTargetAfter(const EventRecord& record);
+/* The buttons held down (as press flags of MouseButtonFlags) once mouse
+ * input with these flags has gone; both X buttons count as one. Moves that
+ * go at once one after another may go as the last of them only while none
+ * is held: the path of a drag is what draws a line. */
+uint32_t ButtonsDownAfter(uint32_t buttonsDown, uint32_t flags);
 
 #endif

@@ -76,6 +76,20 @@ TEST(InputRules, MouseMessagesAndSwappedButtons) {
             << row.message;
     }
     EXPECT_FALSE(IsMouseMessage(0x000F)); // the end marker is no input
+    // The buttons the played input holds: a press holds, its release lets go.
+    struct Held {
+        uint32_t before, flags, after;
+    };
+    const Held held[] = {
+        {0, MouseMove | MouseLeftDown, MouseLeftDown},
+        {MouseLeftDown, MouseMove, MouseLeftDown},
+        {MouseLeftDown | MouseRightDown, MouseMove | MouseLeftUp, MouseRightDown},
+        {MouseMiddleDown, MouseMiddleUp, 0},
+        {MouseXDown, MouseXUp, 0},
+        {0, MouseWheel | MouseHorizontalWheel, 0},
+    };
+    for (const Held& h : held)
+        EXPECT_EQ(ButtonsDownAfter(h.before, h.flags), h.after) << h.flags;
     // Wheel and X-button records: amount in the high word of paramH.
     EventRecord wheel = {0x020A, 300, (int32_t)((0xFF10u << 16) | 410), 0, 0};
     EXPECT_EQ(MouseEventAmount(wheel), -240);

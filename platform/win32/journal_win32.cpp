@@ -131,7 +131,7 @@ bool PlatformPlaybackUsesSystemJournal(void) {
 bool PlatformRemoveJournalHook(HookHandle hook) {
     if (hook == nullptr || !IsCurrentEmulatedHook(hook))
         return false;
-    Win32SettleMoves();    /* a pass that ends in moves ends once they are taken */
+    Win32EndMoves();       /* a pass that ends in moves ends once they are taken */
     RemoveSystemJournal(); /* possibly already taken away by the cancel keys */
     RemoveEmulatedHook(hook);
     Win32StopCancelWatcher();
@@ -215,6 +215,18 @@ static bool WaitForSystemJournal(MSG* msg) {
     return false;
 }
 
+/* Between waits (As Fast As Possible never waits) messages are looked for
+ * once a millisecond, not before every record: each look asks the system,
+ * which under Wine takes a tenth of a millisecond. */
+static bool MessageWaiting(MSG* msg) {
+    static int64_t lastLook = -1000;
+    int64_t now = Win32ClockMicroseconds();
+    if (now - lastLook < 1000)
+        return false;
+    lastLook = now;
+    return PeekMessageA(msg, nullptr, 0, 0, PM_REMOVE) != 0;
+}
+
 /* The clock is read just before the hook is asked, as near as can be to
  * its own reading of the tick count. */
 bool Win32DriveEmulatedJournal(MSG* msg) {
@@ -222,12 +234,14 @@ bool Win32DriveEmulatedJournal(MSG* msg) {
         return true;
     while (EmulatedHookInstalled() && systemHook == nullptr) {
         if (pendingDeadline >= 0) {
+            Win32FlushMoves();
             if (WaitForDeadline(msg, pendingDeadline))
                 return true;
             if (TakeCancel(msg))
                 return true;
             pendingDeadline = -1;
-        } else if (PeekMessageA(msg, nullptr, 0, 0, PM_REMOVE)) {
+        } else if (MessageWaiting(msg)) {
+            Win32FlushMoves();
             return true;
         }
         int64_t now = Win32ClockMicroseconds();
