@@ -225,7 +225,7 @@ static bool IsToggleKey(int key) {
  * nothing to the system) and notes when it was due, the first time it is
  * handed over; returns true when a toggle key was pressed again to keep the
  * keyboard's own state in step. */
-static bool SendEvent(const EventRecord& event, uint32_t dueTick, EventRecord* record,
+static bool SendEvent(const EventRecord& event, uint32_t now, uint32_t dueTick, EventRecord* record,
                       bool* wroteRecord) {
     if (!lastHandOver.noted) {
         lastHandOver.noted = true;
@@ -234,8 +234,11 @@ static bool SendEvent(const EventRecord& event, uint32_t dueTick, EventRecord* r
     record->message = event.message;
     record->paramL = event.paramL;
     record->paramH = event.paramH;
-    record->hwnd = HandOverMark(event.hwnd, PlaybackHoldsShortcutModifier());
-    record->time = PlatformTickCount();
+    /* Only a typed character's mark depends on what the input holds. */
+    record->hwnd = event.hwnd;
+    if (TypedRoleOf(event.hwnd) != TypedNone)
+        record->hwnd = HandOverMark(event.hwnd, PlaybackHoldsShortcutModifier());
+    record->time = now;
     *wroteRecord = true;
     NoteHandedOver(*record);
     int key = event.paramL & 0xFF;
@@ -396,11 +399,12 @@ static intptr_t AnswerFirstRequest(EventRecord* record, bool* wroteRecord) {
     LogPlayedEvent(event, delay);
     delay = TakeOffSurplus(delay);
     if (delay == 0) {
-        bool toggled = SendEvent(event, now, record, wroteRecord);
-        LogPrintf(LogHigh,
-                  toggled ? "    >>>Sending Event #%d with MIRLOW SECRET SAUCE with NO DELAY"
-                          : "    >>>Sending Event #%d with NO DELAY",
-                  gJournal.position + 1);
+        bool toggled = SendEvent(event, now, now, record, wroteRecord);
+        if (LogLevelAtLeast(LogHigh))
+            LogPrintf(LogHigh,
+                      toggled ? "    >>>Sending Event #%d with MIRLOW SECRET SAUCE with NO DELAY"
+                              : "    >>>Sending Event #%d with NO DELAY",
+                      gJournal.position + 1);
     }
     gJournal.delayStart = now;
     gJournal.pendingDelay = delay;
@@ -444,7 +448,7 @@ static intptr_t AnswerRepeatedRequest(EventRecord* record, bool* wroteRecord) {
     const EventRecord& event = EventAt(gJournal.position);
     if (IsPlaceholderEvent(event) || IsTypeKeyDown(event))
         return 0;
-    bool toggled = SendEvent(event, dueTick, record, wroteRecord);
+    bool toggled = SendEvent(event, now, dueTick, record, wroteRecord);
     LogPrintf(LogHigh,
               toggled ? "    >>>Sending Event #%d with MIRLOW SECRET SAUCE"
                       : "    >>>Sending Event #%d",
@@ -466,8 +470,9 @@ static intptr_t AnswerGetNext(EventRecord* record, bool* wroteRecord) {
 static intptr_t AnswerSkip(void) {
     gJournal.position++;
     gJournal.freshEvent = true;
-    LogPrintf(LogHigh, "    -->Windows accepted the previous message at %li, go on to #%d...",
-              LogSigned32(PlatformTickCount()), gJournal.position + 1);
+    if (LogLevelAtLeast(LogHigh))
+        LogPrintf(LogHigh, "    -->Windows accepted the previous message at %li, go on to #%d...",
+                  LogSigned32(PlatformTickCount()), gJournal.position + 1);
     if (gJournal.position < gRecording.eventCount)
         return PassOn(HookSkip);
     EndPass();
