@@ -61,10 +61,10 @@ set -euo pipefail
 work=$1 speed=$2 out=$3 events=$4 script=${5:-$1/keys.mrx} busy=${6:-0}
 winpath() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
 wine reg add 'HKLM\SOFTWARE\Mirlow' /v Speed /t REG_DWORD /d "$speed" /f >/dev/null 2>&1
-timeout 60 wine build/win/key_timer.exe "$(winpath "$out")" "$events" 30000 "$busy" >/dev/null 2>&1 &
+timeout 150 wine build/win/key_timer.exe "$(winpath "$out")" "$events" 120000 "$busy" >/dev/null 2>&1 &
 timer=$!
 timeout 20 wine build/win/mirlow_probe.exe wait-window "-:Mirlow Key Timer" 15000 >/dev/null
-timeout 60 wine "$MIRLOW_BENCH_EXE" "$(winpath "$script")" >/dev/null 2>&1
+timeout 120 wine "$MIRLOW_BENCH_EXE" "$(winpath "$script")" >/dev/null 2>&1
 wait $timer || true
 INNER
 
@@ -91,8 +91,8 @@ echo "As Fast As Possible: $rate events per second"
 # of the recording but the first 100 moves.
 move_events=$((moves + clicks * 2 - 100))
 arrived=$(grep -c . "$work/moves.txt" || true)
-move_rate=$(awk -v n=$move_events 'END { if ($1 > 0) printf "%.0f", (n - 1) / ($1 / 1000000); else print "?" }' \
-    "$work/moves.txt")
+move_rate=$(awk -v n=$move_events -v all=$((clicks * 2)) \
+    'END { if (NR == all && $1 > 0) printf "%.0f", (n - 1) / ($1 / 1000000); else print "?" }' "$work/moves.txt")
 echo "As Fast As Possible, $moves moves with a click every 100: $move_rate events per second" \
     "($arrived of $((clicks * 2)) button messages arrived)"
 recorded=$(((slow_keys - 1) * slow_gap))
