@@ -185,3 +185,18 @@ uint32_t HandOverMark(uint32_t hwnd, bool shortcutModifierHeld) {
         return 0;
     return TypedMark(TypedCharacterKey, TypedCharacterOf(hwnd));
 }
+
+/* ---- Waiting for the target ---- */
+
+bool WaitsForTargetAfter(const EventRecord& record) {
+    if (IsPlainMouseMove(record.message))
+        return false;
+    return TypedRoleOf(record.hwnd) != TypedCharacter || IsKeyRelease(record.message);
+}
+
+/* Each release flag is its press flag shifted left by one. */
+uint32_t ButtonsDownAfter(uint32_t buttonsDown, uint32_t flags) {
+    const uint32_t presses = MouseLeftDown | MouseRightDown | MouseMiddleDown | MouseXDown;
+    const uint32_t releases = presses << 1;
+    return (buttonsDown | (flags & presses)) & ~((flags & releases) >> 1);
+}

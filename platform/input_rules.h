@@ -122,4 +122,26 @@ bool IsTypedAsCharacter(char character);
  * holds Ctrl or Alt down at that moment. */
 uint32_t HandOverMark(uint32_t hwnd, bool shortcutModifierHeld);
 
+/* ---- Waiting for the target ----
+ * Once a record has gone, the input layer waits until the window that
+ * takes it has done so before the next one goes, as a journal is paced by
+ * the program taking its input: keys that follow one that opens a dialog
+ * reach the dialog, and a run never ends with input still on its way.
+ * Two kinds of record go on without that wait. A plain mouse move: a run
+ * of moves goes at once (the system merges moves anyway), and whatever
+ * follows it (a key, a button, a wheel, the end of the playback) first
+ * waits until the window under the last move has taken the moves, so a
+ * click lands after the moves that lead to it. And the press of a typed
+ * character, whose release follows at once: a plain character opens no
+ * dialog, so the pair is waited for once, after the release. */
+inline bool IsPlainMouseMove(uint32_t message) {
+    return message == 0x0200;
+}
+bool WaitsForTargetAfter(const EventRecord& record);
+/* The buttons held down (as press flags of MouseButtonFlags) once mouse
+ * input with these flags has gone; both X buttons count as one. Moves that
+ * go at once one after another may go as the last of them only while none
+ * is held: the path of a drag is what draws a line. */
+uint32_t ButtonsDownAfter(uint32_t buttonsDown, uint32_t flags);
+
 #endif

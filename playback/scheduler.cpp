@@ -8,6 +8,13 @@
  * 10 ms or more too early is waited again; one 10 ms or more too late is
  * banked as surplus and taken off the following delays, so late wake-ups do
  * not add up over a long recording.
+ *
+ * The time from when an event was due until the next one is asked for (the
+ * target taking the record, a wake-up a few milliseconds late) is banked
+ * the same way, so a replay into a program that is slow to take its input
+ * but keeps up on average ends when the recording ended. Only where the
+ * recording says how long the next event came after it: the time a script
+ * command or typed text takes lies outside the recorded time.
  */
 #include <climits>
 #include <cstdio>
@@ -64,6 +71,13 @@ static void LogPlaybackStart(void) {
  * journal that is never called is given up by the platform, which is said
  * when it happens. */
 static bool loggedSystemJournal;
+
+/* When the record last handed over was due, in ticks; noted by the request
+ * that hands it over and taken by the next first request. */
+static struct {
+    bool noted;
+    uint32_t dueTick;
+} lastHandOver;
 
 static void LogPlaybackPath(void) {
     loggedSystemJournal = PlatformPlaybackUsesSystemJournal();
@@ -129,6 +143,7 @@ void StartPlayback(void) {
     autoTypeAltHeld = 0;
     gJournal.freshEvent = true;
     gJournal.position = 0;
+    lastHandOver.noted = false;
     if (gSettings.minimize != 0)
         PlatformShowWindow(MainWindowHandle(), ShowMinimize);
     PlatformPreferInjectedInput(RecordingTypesText());
@@ -215,14 +230,23 @@ static bool IsToggleKey(int key) {
 }
 
 /* Hands the event over with the current time (the recorded one means
- * nothing to the system); returns true when a toggle key was pressed again
- * to keep the keyboard's own state in step. */
-static bool SendEvent(const EventRecord& event, EventRecord* record, bool* wroteRecord) {
+ * nothing to the system) and notes when it was due, the first time it is
+ * handed over; returns true when a toggle key was pressed again to keep the
+ * keyboard's own state in step. */
+static bool SendEvent(const EventRecord& event, uint32_t now, uint32_t dueTick, EventRecord* record,
+                      bool* wroteRecord) {
+    if (!lastHandOver.noted) {
+        lastHandOver.noted = true;
+        lastHandOver.dueTick = dueTick;
+    }
     record->message = event.message;
     record->paramL = event.paramL;
     record->paramH = event.paramH;
-    record->hwnd = HandOverMark(event.hwnd, PlaybackHoldsShortcutModifier());
-    record->time = PlatformTickCount();
+    /* Only a typed character's mark depends on what the input holds. */
+    record->hwnd = event.hwnd;
+    if (TypedRoleOf(event.hwnd) != TypedNone)
+        record->hwnd = HandOverMark(event.hwnd, PlaybackHoldsShortcutModifier());
+    record->time = now;
     FollowMovedWindow(record);
     *wroteRecord = true;
     NoteHandedOver(*record);
@@ -244,16 +268,19 @@ static const EventRecord& EventAt(int32_t position) {
     return gRecording.events[position];
 }
 
-/* The gap to the previous event. An inserted or placeholder event (time 0,
- * or 1) has no meaningful time, so the event after it plays at once; so
- * does one whose recorded time went backwards. */
+/* Whether the recording says when the event came after the one before.
+ * An inserted or placeholder event (time 0, or 1) has no meaningful time. */
+static bool FollowsARecordedTime(int32_t position) {
+    return position > 0 && EventAt(position - 1).time > 1;
+}
+
+/* The gap to the previous event: none after an event without a meaningful
+ * time, so that event plays at once; none either for a recorded time that
+ * went backwards. */
 static int32_t RecordedDelay(int32_t position) {
-    if (position == 0)
+    if (!FollowsARecordedTime(position))
         return 0;
-    uint32_t previous = EventAt(position - 1).time;
-    if (previous <= 1)
-        return 0;
-    int32_t gap = (int32_t)(EventAt(position).time - previous);
+    int32_t gap = (int32_t)(EventAt(position).time - EventAt(position - 1).time);
     return gap > 0 ? gap : 0;
 }
 
@@ -329,6 +356,28 @@ static int32_t TakeOffSurplus(int32_t delay) {
     return delay;
 }
 
+/* How long ago the record last handed over was due, once: each first
+ * request takes it, whatever the event. */
+static int32_t TakeTimeSinceLastDue(uint32_t now) {
+    if (!lastHandOver.noted)
+        return 0;
+    lastHandOver.noted = false;
+    int32_t behind = (int32_t)(now - lastHandOver.dueTick);
+    return behind > 0 ? behind : 0;
+}
+
+/* The playback is behind the recording by that time: banked like a late
+ * wake-up, where the recording has a time for this event to keep to (not
+ * after script commands and typed text, and not As Fast As Possible). */
+static void BankTimeBehind(int32_t behind) {
+    if (behind <= 0 || !FollowsARecordedTime(gJournal.position) || gSettings.speed == SpeedFastest)
+        return;
+    gJournal.surplus =
+        behind > INT32_MAX - gJournal.surplus ? INT32_MAX : gJournal.surplus + behind;
+    LogPrintf(LogHigh, "    Event #%d was taken %li ms after it was due; Surplus now %li",
+              gJournal.position, (long)behind, (long)gJournal.surplus);
+}
+
 static void ReportCorruptList(void) {
     LogPrintf(LogLow, "ERROR: Event #%d: This recording appears to be corrupted!",
               gJournal.position + 1);
@@ -356,12 +405,21 @@ static intptr_t TypeInItsWindow(void) {
     return 0;
 }
 
-static intptr_t SendInItsWindow(const EventRecord& event, EventRecord* record, bool* wroteRecord,
-                                bool withoutDelay) {
+/* now and dueTick are when the event was asked for and when it was due.
+ * Time spent finding the window or bringing it to the front is not made
+ * up by rushing what follows: the recorded gaps count again from the
+ * moment the window was ready. */
+static intptr_t SendInItsWindow(const EventRecord& event, uint32_t now, uint32_t dueTick,
+                                EventRecord* record, bool* wroteRecord, bool withoutDelay) {
     intptr_t wait = AwaitEventWindow();
     if (wait != WindowReady)
         return wait;
-    bool toggled = SendEvent(event, record, wroteRecord);
+    if (WindowWaitLimit() > 0) {
+        uint32_t ready = PlatformTickCount();
+        if ((int32_t)(ready - now) >= Tolerance)
+            now = dueTick = ready;
+    }
+    bool toggled = SendEvent(event, now, dueTick, record, wroteRecord);
     if (withoutDelay)
         LogPrintf(LogHigh,
                   toggled ? "    >>>Sending Event #%d with MIRLOW SECRET SAUCE with NO DELAY"
@@ -377,6 +435,8 @@ static intptr_t SendInItsWindow(const EventRecord& event, EventRecord* record, b
 
 static intptr_t AnswerFirstRequest(EventRecord* record, bool* wroteRecord) {
     gJournal.freshEvent = false;
+    uint32_t now = PlatformTickCount();
+    int32_t behind = TakeTimeSinceLastDue(now);
     const EventRecord& event = EventAt(gJournal.position);
     if (IsPlaceholderEvent(event)) {
         int command = FindCommandAt(gJournal.position);
@@ -385,27 +445,32 @@ static intptr_t AnswerFirstRequest(EventRecord* record, bool* wroteRecord) {
     if (IsTypeKeyDown(event))
         return TypeInItsWindow();
     int32_t delay = ScaleForSpeed(RecordedDelay(gJournal.position), gJournal.position);
+    BankTimeBehind(behind);
     LogPlayedEvent(event, delay);
     delay = TakeOffSurplus(delay);
-    gJournal.delayStart = PlatformTickCount();
+    gJournal.delayStart = now;
     gJournal.pendingDelay = delay;
     if (delay == 0)
-        return SendInItsWindow(event, record, wroteRecord, true);
+        return SendInItsWindow(event, now, now, record, wroteRecord, true);
     return LookAheadForEventWindow() ? delay : 0;
 }
 
-/* Returns the time still to wait, or 0 once the delay counts as done. */
-static int32_t CheckPendingDelay(void) {
-    int32_t elapsed = (int32_t)(PlatformTickCount() - gJournal.delayStart);
+/* Returns the time still to wait, or 0 once the delay counts as done; then
+ * dueTick is when the event was due. A wake-up a few milliseconds late
+ * counts from the due time, so the next delay makes up for it; a later one
+ * is banked now and counts from now. */
+static int32_t CheckPendingDelay(uint32_t now, uint32_t* dueTick) {
+    int32_t elapsed = (int32_t)(now - gJournal.delayStart);
     int32_t remaining = gJournal.pendingDelay - elapsed;
     LogPrintf(LogHigh, "    Actual Delay=%li, %s=%li", (long)elapsed,
               remaining < 0 ? "Surplus" : "Deficit", (long)remaining);
     if (remaining >= Tolerance) {
         LogPrintf(LogHigh, "    ...Try waiting again, %li remaining...", (long)remaining);
-        gJournal.delayStart = PlatformTickCount();
+        gJournal.delayStart = now;
         gJournal.pendingDelay = remaining;
         return remaining;
     }
+    *dueTick = remaining < 0 && remaining > -Tolerance ? now + (uint32_t)remaining : now;
     if (remaining <= -Tolerance) {
         gJournal.surplus += -remaining;
         LogPrintf(LogHigh, "    Windows waited too long; Surplus now %li", (long)gJournal.surplus);
@@ -417,8 +482,10 @@ static int32_t CheckPendingDelay(void) {
 }
 
 static intptr_t AnswerRepeatedRequest(EventRecord* record, bool* wroteRecord) {
+    uint32_t now = PlatformTickCount();
+    uint32_t dueTick = now;
     if (gJournal.pendingDelay != 0) {
-        int32_t remaining = CheckPendingDelay();
+        int32_t remaining = CheckPendingDelay(now, &dueTick);
         if (remaining != 0)
             return remaining;
     }
@@ -430,7 +497,7 @@ static intptr_t AnswerRepeatedRequest(EventRecord* record, bool* wroteRecord) {
     }
     if (IsTypeKeyDown(event))
         return AwaitingEventWindow() ? TypeInItsWindow() : 0;
-    return SendInItsWindow(event, record, wroteRecord, false);
+    return SendInItsWindow(event, now, dueTick, record, wroteRecord, false);
 }
 
 static intptr_t AnswerGetNext(EventRecord* record, bool* wroteRecord) {
@@ -447,8 +514,9 @@ static intptr_t AnswerGetNext(EventRecord* record, bool* wroteRecord) {
 static intptr_t AnswerSkip(void) {
     gJournal.position++;
     gJournal.freshEvent = true;
-    LogPrintf(LogHigh, "    -->Windows accepted the previous message at %li, go on to #%d...",
-              LogSigned32(PlatformTickCount()), gJournal.position + 1);
+    if (LogLevelAtLeast(LogHigh))
+        LogPrintf(LogHigh, "    -->Windows accepted the previous message at %li, go on to #%d...",
+                  LogSigned32(PlatformTickCount()), gJournal.position + 1);
     if (gJournal.position < gRecording.eventCount)
         return PassOn(HookSkip);
     EndPass();

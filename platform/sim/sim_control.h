@@ -114,6 +114,10 @@ void SimKeepDeliveredEvents(bool keep);
 void SimSetWakeOffset(int milliseconds);
 /* The next waits last exactly these times, in order, whatever was asked. */
 void SimQueueWake(uint32_t milliseconds);
+/* The next records handed over take the system these times, in order, to
+ * take from the playback (as a busy program takes its input late); the
+ * records after them are taken at once. */
+void SimQueueTakingTime(uint32_t milliseconds);
 /* After this many records have been handed over, the system cancels the
  * journal as for Ctrl+Esc: it removes the hook and posts the cancel notice.
  * 0: never. */

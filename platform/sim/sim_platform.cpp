@@ -79,6 +79,7 @@ struct SimDesktop {
     void (*observer)(uint32_t, const EventRecord*) = nullptr;
     int wakeOffset = 0;
     std::deque<uint32_t> wakes;
+    std::deque<uint32_t> takingTimes;
     int cancelAfter = 0;
     bool failHookInstall = false;
     bool injectsKeys = false;
@@ -317,6 +318,10 @@ void SimSetWakeOffset(int milliseconds) {
 
 void SimQueueWake(uint32_t milliseconds) {
     desktop->wakes.push_back(milliseconds);
+}
+
+void SimQueueTakingTime(uint32_t milliseconds) {
+    desktop->takingTimes.push_back(milliseconds);
 }
 
 void SimCancelJournalAfter(int deliveredCount) {
@@ -668,6 +673,10 @@ static InputDelivery DeliverToSystem(const EventRecord* record) {
         desktop->delivered.push_back(SimDelivered{desktop->tick, *record});
     if (desktop->observer != nullptr)
         desktop->observer(desktop->tick, record);
+    if (!desktop->takingTimes.empty()) {
+        desktop->tick += desktop->takingTimes.front();
+        desktop->takingTimes.pop_front();
+    }
     if (desktop->cancelAfter > 0 && desktop->deliveredCount >= desktop->cancelAfter)
         CancelJournalLikeTheSystem();
     return InputDelivered;

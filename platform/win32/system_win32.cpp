@@ -98,19 +98,32 @@ bool Win32OptOutOfTimerThrottling(void) {
 
 /* ---- Time ---- */
 
-/* Milliseconds since the system started, as GetTickCount counts them, but
- * in 1 ms steps from the high-resolution counter whatever the system timer
- * runs at: GetTickCount and the multimedia timer both follow the timer,
- * which may be at 15.6 ms, and the playback timing measures its waits. */
-uint32_t PlatformTickCount(void) {
-    static LARGE_INTEGER frequency, baseCount;
-    static DWORD baseTick;
-    LARGE_INTEGER now;
+static LARGE_INTEGER frequency, baseCount;
+static DWORD baseTick;
+
+/* Microseconds on the high-resolution counter since the program first
+ * asked; whole seconds and the rest are scaled apart, so the product never
+ * overflows however long the program runs. */
+int64_t Win32ClockMicroseconds(void) {
     if (frequency.QuadPart == 0) {
         QueryPerformanceFrequency(&frequency);
         QueryPerformanceCounter(&baseCount);
         baseTick = GetTickCount();
     }
+    LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    return baseTick + (uint32_t)((now.QuadPart - baseCount.QuadPart) * 1000 / frequency.QuadPart);
+    int64_t counts = now.QuadPart - baseCount.QuadPart;
+    return counts / frequency.QuadPart * 1000000 +
+           counts % frequency.QuadPart * 1000000 / frequency.QuadPart;
+}
+
+/* Milliseconds since the system started, as GetTickCount counts them, but
+ * in 1 ms steps from the high-resolution counter whatever the system timer
+ * runs at: GetTickCount and the multimedia timer both follow the timer,
+ * which may be at 15.6 ms, and the playback timing measures its waits.
+ * Its milliseconds are those of Win32ClockMicroseconds, which the waits of
+ * the playback aim at. */
+uint32_t PlatformTickCount(void) {
+    int64_t microseconds = Win32ClockMicroseconds();
+    return baseTick + (uint32_t)(microseconds / 1000);
 }

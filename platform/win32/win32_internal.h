@@ -43,8 +43,17 @@ bool Win32DriveEmulatedJournal(MSG* msg);
 const ULONG_PTR Win32InjectionTag = 0x4D524C57; /* "MRLW" */
 
 /* Hands a played record to the system as keyboard or mouse input and
- * waits until the target has taken it (input_win32.cpp). */
+ * waits until the target has taken it; a mouse move leaves that to
+ * whatever follows, and may be held back to merge with the moves after it
+ * (input_win32.cpp). */
 InputDelivery Win32DeliverRecord(const EventRecord* record);
+/* Sends the move held back, if any: the playback is about to wait or to
+ * hand the program a message, so no other move follows it at once. */
+void Win32FlushMoves(void);
+/* Sends the move held back and waits until the window under the moves
+ * has taken them; then forgets a held move the system refused, which no
+ * later record will report: the pass is over. */
+void Win32EndMoves(void);
 
 /* The Ctrl+Esc watcher of an injected playback, on a thread of its own
  * (cancel_watcher_win32.cpp). Start fails when its hook cannot be
@@ -83,6 +92,10 @@ void Win32PostCancelNotice(DWORD fallbackThread);
  * or switched session, or while a secure desktop (sign-in, elevation
  * prompt) has the input (input_win32.cpp). Any thread may ask. */
 bool Win32InputDesktopIsOurs(void);
+
+/* The clock the playback waits on: microseconds on the high-resolution
+ * counter, whose milliseconds are those of PlatformTickCount. */
+int64_t Win32ClockMicroseconds(void);
 
 /* The test probe's say over injected input, asked before each record is
  * sent: it may hold the playback thread up for a while, as a slow call

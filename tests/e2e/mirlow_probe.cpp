@@ -24,11 +24,14 @@
  *   mirlow_probe text CLASS                       prints the text of its edit control
  *   mirlow_probe keys-down                        prints the virtual keys (and mouse
  *                                                 buttons) down, in hex, or nothing
- *   mirlow_probe catch-clicks FILE TIMEOUT_MS     a window over the whole screen that
+ *   mirlow_probe catch-clicks FILE TIMEOUT_MS [moves]
+ *                                                 a window over the whole screen that
  *                                                 writes every button press ("L x y",
  *                                                 "R x y", "M x y"), wheel turn
  *                                                 ("W delta x y") and key press
- *                                                 ("K vk") it gets to FILE, one a line
+ *                                                 ("K vk") it gets to FILE, one a line;
+ *                                                 with "moves", every new pointer
+ *                                                 position too ("P x y")
  *   mirlow_probe button-enabled CLASS ID          prints 1 or 0 for a toolbar button
  *   mirlow_probe dialog-texts NAME                prints "ID TEXT" per control of the
  *                                                 window (an edit's text too)
@@ -223,6 +226,8 @@ static int PrintKeysDown(void) {
 }
 
 static FILE* caught;
+static bool catchMoves;
+static POINT lastMoveCaught = {-1, -1};
 
 static void Catch(const char* format, long a, long b, long c) {
     fprintf(caught, format, a, b, c);
@@ -245,6 +250,11 @@ static LRESULT CALLBACK CatcherProc(HWND window, UINT message, WPARAM wParam, LP
         return 0;
     case WM_MOUSEWHEEL:
         Catch("W %ld %ld %ld\n", (short)HIWORD(wParam), at.x, at.y);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (catchMoves && (at.x != lastMoveCaught.x || at.y != lastMoveCaught.y))
+            Catch("P %ld %ld\n", at.x, at.y, 0);
+        lastMoveCaught = at;
         return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
@@ -373,8 +383,10 @@ static int Run(int argc, char** argv) {
         return 2;
     const char* name = argv[2];
     int number = argc > 3 ? atoi(argv[3]) : 0;
-    if (strcmp(verb, "catch-clicks") == 0)
+    if (strcmp(verb, "catch-clicks") == 0) {
+        catchMoves = argc > 4 && strcmp(argv[4], "moves") == 0;
         return CatchClicks(name, number);
+    }
     if (strcmp(verb, "wait-window") == 0)
         return WaitFor(name, number, true, false) != nullptr ? 0 : 1;
     if (strcmp(verb, "wait-gone") == 0)
