@@ -99,14 +99,25 @@ static int PrintBoxText(HWND box) {
 }
 
 /* The file-name field of a common file dialog: a combo box (1148) in the
- * Explorer style, an edit field (1152) in the older one. */
+ * Explorer style, an edit field (1152) in the older one. The dialog window
+ * exists a moment before its controls do, so the field is waited for too. */
+static HWND FileNameField(HWND dialog, int timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND field = GetDlgItem(dialog, 1148);
+        if (field == nullptr)
+            field = GetDlgItem(dialog, 1152);
+        if (field != nullptr || (int)(GetTickCount() - start) >= timeoutMs)
+            return field;
+        Sleep(20);
+    }
+}
+
 static int AnswerFileDialog(const char* caption, const char* path, int timeoutMs) {
     HWND dialog = WaitFor(caption, timeoutMs, true, true);
     if (dialog == nullptr)
         return 1;
-    HWND field = GetDlgItem(dialog, 1148);
-    if (field == nullptr)
-        field = GetDlgItem(dialog, 1152);
+    HWND field = FileNameField(dialog, timeoutMs);
     if (field == nullptr)
         return 1;
     SendMessageA(field, WM_SETTEXT, 0, (LPARAM)path);
