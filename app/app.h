@@ -179,8 +179,6 @@ bool OpenLink(const char* target);
 
 /* ---- About box and Legal Agreement (about_box.cpp) ---- */
 
-extern const char* const ProgramVersion; /* "2.30" */
-
 void ShowAboutBox(void);
 void ShowLegalAgreement(void);
 /* Releases the About box's link font; the main window's destruction calls it. */

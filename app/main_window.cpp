@@ -31,6 +31,7 @@ void ShowDocumentTitle(void) {
  * PlayImmediately played) before the window is first shown. */
 static void OnCreate(WindowHandle window) {
     gApp.mainWindow = window;
+    PlatformSetCancelNoticeWindow(window);
     ClearEventList();
     gDocument.path[0] = '\0';
     gDocument.modifiedCount = 0;
@@ -250,6 +251,11 @@ intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
         break;
     case MsgCommand:
         OnCommand((int)(wParam & 0xFFFF));
+        return 0;
+    case MsgCancelJournal:
+        /* Also inside a message box or a menu, whose loops lose thread messages. */
+        if (gJournal.hook != nullptr)
+            CancelJournal();
         return 0;
     case MsgDpiChanged:
         RescaleToolbar();

@@ -40,8 +40,11 @@ static void SwitchPanelTab(bool forward) {
     PlatformSendNotify(gApp.tabPanel, tabs, IDC_PANEL_TABS, TabSelectionChanged);
 }
 
+/* The cancel notice as a thread message; the main window takes the one
+ * addressed to it, in any message loop. */
 void HandleLoopMessage(PlatformMessage* message) {
-    if (message->message == MsgCancelJournal && gJournal.hook != nullptr)
+    bool threadNotice = message->message == MsgCancelJournal && message->window == nullptr;
+    if (threadNotice && gJournal.hook != nullptr)
         CancelJournal();
     if (IsTabSwitchKey(message)) {
         SwitchPanelTab(message->wParam == KeyPageDown);

@@ -59,8 +59,9 @@ bool PathFromCommandTail(const char* tail, char* path) {
  * them; an unattended run fails silently and says so in its exit code. */
 static void ReportAllocationFailure(RecordingAllocation failure) {
     static const char* const texts[] = {"", "Event Memory Failure!", "Integer Memory Failure!",
-                                        "Script Memory Allocation Failure!"};
-    static const char* const captions[] = {"", "Failure", "Failure", "Memory Error"};
+                                        "Script Memory Allocation Failure!",
+                                        "Window Memory Failure!"};
+    static const char* const captions[] = {"", "Failure", "Failure", "Memory Error", "Failure"};
     if (gApp.commandLineMode)
         return;
     ShowMessageBox(texts[failure], captions[failure], BoxOk | BoxIconWarning | BoxTaskModal);

@@ -126,6 +126,31 @@ bool IsExtendedKey(int virtualKey) {
     }
 }
 
+/* ---- Unicode key input ---- */
+
+int32_t KeyEventParamL(int virtualKey, uint32_t scanCode, uint32_t flags) {
+    return (int32_t)(((uint32_t)virtualKey & 0xFF) | ((scanCode & 0xFF) << 8) |
+                     ((flags & 0xFF) << 16));
+}
+
+int32_t KeyEventParamH(int virtualKey, uint32_t scanCode, bool extended) {
+    uint32_t paramH = 1 | (extended ? 0x8000u : 0);
+    if ((virtualKey & 0xFF) == KeyPacket)
+        paramH |= (scanCode & 0xFFFF) << 16;
+    return (int32_t)paramH;
+}
+
+bool IsUnicodeKeyRecord(const EventRecord& record) {
+    return IsKeyMessage(record.message) && (record.paramL & 0xFF) == KeyPacket;
+}
+
+uint16_t KeyEventCharacter(const EventRecord& record) {
+    if (!IsUnicodeKeyRecord(record))
+        return 0;
+    uint16_t whole = (uint16_t)((uint32_t)record.paramH >> 16);
+    return whole != 0 ? whole : (uint16_t)(((uint32_t)record.paramL >> 8) & 0xFF);
+}
+
 /* ---- Typed text ---- */
 
 static const uint32_t MarkTag = 0x4D540000; /* "MT" */
@@ -159,4 +184,19 @@ uint32_t HandOverMark(uint32_t hwnd, bool shortcutModifierHeld) {
     if (role == TypedShift)
         return 0;
     return TypedMark(TypedCharacterKey, TypedCharacterOf(hwnd));
+}
+
+/* ---- Waiting for the target ---- */
+
+bool WaitsForTargetAfter(const EventRecord& record) {
+    if (IsPlainMouseMove(record.message))
+        return false;
+    return TypedRoleOf(record.hwnd) != TypedCharacter || IsKeyRelease(record.message);
+}
+
+/* Each release flag is its press flag shifted left by one. */
+uint32_t ButtonsDownAfter(uint32_t buttonsDown, uint32_t flags) {
+    const uint32_t presses = MouseLeftDown | MouseRightDown | MouseMiddleDown | MouseXDown;
+    const uint32_t releases = presses << 1;
+    return (buttonsDown | (flags & presses)) & ~((flags & releases) >> 1);
 }

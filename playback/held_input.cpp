@@ -41,13 +41,13 @@ const uint32_t ButtonUpMessages[ButtonCount] = {MsgLButtonUp, MsgRButtonUp, MsgM
 
 } // namespace
 
-static bool IsShortcutModifier(int key) {
-    return key == 0x11 || key == 0xA2 || key == 0xA3 || key == 0x12 || key == 0xA4 || key == 0xA5;
-}
+/* Ctrl and Alt, either side or unsided: what turns a typed character into
+ * a shortcut. Asked for every record handed over, so only these are read. */
+static const int ShortcutModifiers[] = {0x11, 0xA2, 0xA3, 0x12, 0xA4, 0xA5};
 
 bool PlaybackHoldsShortcutModifier(void) {
-    for (int key = 0; key < KeySlots; key++) {
-        if (held.slots[key].down && IsShortcutModifier(key))
+    for (int key : ShortcutModifiers) {
+        if (held.slots[key].down)
             return true;
     }
     return false;

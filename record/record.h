@@ -43,4 +43,16 @@ intptr_t RecordHookProc(int code, const EventRecord* event);
 
 const uint32_t RecordMoveInterval = 10;
 
+/* ---- Which window the input was meant for (window_capture.cpp) ----
+ * A mouse button press, and the first key pressed after the keyboard
+ * focus moved to another top-level window, get a window note (model.h)
+ * for the top-level window they went to; the program's own windows get
+ * none. */
+
+/* A recording starts: no window has had a key or a click yet. */
+void ResetWindowCapture(void);
+/* The event was just stored at position: notes its window when it is a
+ * press that needs one. */
+void NoteWindowOfEvent(const EventRecord& event, int32_t position);
+
 #endif

@@ -53,6 +53,7 @@ struct Settings {
     int32_t repeatForever;
     int32_t minimize;
     int32_t restartLog;
+    int32_t windowWait; /* seconds playback waits for a recorded window; 0: it does not */
     char logfile[SettingTextSize];
     char editor[SettingTextSize];
 };
@@ -282,16 +283,13 @@ enum OptionKind {
     OptionTrackLevel, /* trackbar position */
 };
 /* One control of the dialog and the setting it edits, in the order the
- * values are taken on OK and Apply. */
+ * values are taken on OK and Apply. The setting's field in gSettings and
+ * its default are those of its row in SettingTable. */
 struct OptionRow {
     int controlId;
     OptionPage page;
     OptionKind kind;
-    const char* name;
-    int32_t Settings::*number;
-    char (Settings::*text)[SettingTextSize];
-    int32_t defaultNumber;
-    const char* defaultText;
+    const char* name; /* the setting's name in SettingTable */
 };
 extern const OptionRow OptionRows[];
 extern const int OptionRowCount;

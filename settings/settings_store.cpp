@@ -84,6 +84,9 @@ const SettingDefinition SettingTable[] = {
     // Written at once by the Advanced Options dialog, never by the batch.
     {"RestartLog", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 0, InSettings, &Settings::restartLog,
      nullptr},
+    // Seconds playback waits for the window an event was recorded in; 0: never.
+    {"WindowWait", KindNumber, 10, nullptr, KeepAsStored, 0, 0, 28, InSettings,
+     &Settings::windowWait, nullptr},
     // Read by the settings panel when it is created, not at start-up.
     {"LastTab", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 20, PanelLastTab, nullptr, nullptr},
 };

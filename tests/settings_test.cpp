@@ -117,7 +117,7 @@ TEST_F(SettingsTest, TheExitBatchKeepsItsOrder) {
         "PlayImmediately", "QuitWhenDone", "Reload", "Topmost", "Speed", "PromptForSave",
         "Visited", "ShowTabs", "Repeats", "RepeatForever", "Minimize", "FactorFast",
         "FactorSlow", "LastTab", "RandomMin", "RandomMax", "LoopTypeBase", "Log",
-        "InterruptWarning", "Logfile", "Editor"};
+        "InterruptWarning", "Logfile", "Editor", "WindowWait"};
     // clang-format on
     std::vector<std::string> expected;
     for (const char* name : order)

@@ -12,6 +12,7 @@
 #include "platform/sim/sim_control.h"
 #include "record/record.h"
 #include "resources/resource.h"
+#include "settings/settings.h"
 #include "tests/scratch_files.h"
 
 namespace {
@@ -70,6 +71,7 @@ TEST_F(StartupTest, EachBufferFailureHasItsMessageInInteractiveMode) {
         {6, "Script Memory Allocation Failure!", "Memory Error", 6},
         {5 + MaxScriptCommands, "Script Memory Allocation Failure!", "Memory Error",
          5 + MaxScriptCommands},
+        {6 + MaxScriptCommands, "Window Memory Failure!", "Failure", 6 + MaxScriptCommands},
     };
     for (const AllocationCase& c : cases) {
         SimReset();
@@ -264,17 +266,30 @@ TEST_F(MessageLoopTest, JournalCancelNoticeWithoutAHookChangesNothing) {
     EXPECT_EQ(gJournal.hook, nullptr);
 }
 
+// The Stop Recording command is posted before the interruption warning,
+// whose modal loop dispatches it while the box is open.
 TEST_F(MessageLoopTest, JournalCancelNoticeWithAHookReleasesItAndStopsRecording) {
-    gJournal.hook = (HookHandle)0x1234;
-    PlatformMessage notice = {nullptr, MsgCancelJournal, 0, 0, 0, 0, 0};
-    HandleLoopMessage(&notice);
-    EXPECT_EQ(gJournal.hook, nullptr);
-    EXPECT_EQ(SimRemovedHooks(), 1);
-    PlatformMessage posted;
-    ASSERT_EQ(PlatformGetMessage(&posted), 1);
-    EXPECT_EQ(posted.window, gApp.mainWindow);
-    EXPECT_EQ(posted.message, (uint32_t)MsgCommand);
-    EXPECT_EQ(posted.wParam, (uintptr_t)ID_RECORDER_STOP);
+    static int queuedAtBox;
+    SimSetMessageBoxObserver([](const SimMessageBox*) { queuedAtBox = SimMessageQueueLength(); });
+    for (int warning : {0, 1}) {
+        gSettings.interruptWarning = warning;
+        queuedAtBox = -1;
+        gJournal.hook = (HookHandle)0x1234;
+        PlatformMessage notice = {nullptr, MsgCancelJournal, 0, 0, 0, 0, 0};
+        HandleLoopMessage(&notice);
+        EXPECT_EQ(gJournal.hook, nullptr);
+        EXPECT_EQ(SimRemovedHooks(), warning + 1);
+        if (warning != 0) {
+            EXPECT_EQ(queuedAtBox, 1);
+            EXPECT_EQ(SimMessageQueueLength(), 0);
+            continue;
+        }
+        PlatformMessage posted;
+        ASSERT_EQ(PlatformGetMessage(&posted), 1);
+        EXPECT_EQ(posted.window, gApp.mainWindow);
+        EXPECT_EQ(posted.message, (uint32_t)MsgCommand);
+        EXPECT_EQ(posted.wParam, (uintptr_t)ID_RECORDER_STOP);
+    }
 }
 
 TEST(RandomNumbers, FollowTheClassicFifteenBitFormula) {
