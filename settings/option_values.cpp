@@ -7,9 +7,13 @@
  * once.
  *
  * The fields are read as the user typed them and never rewritten; what is
- * corrected is the value taken. Numbers outside the 32-bit range stop at
- * its ends instead of wrapping, and a path longer than its setting can
- * hold is refused rather than cut, since a cut path names another file
+ * corrected is the value taken. A number field whose text is still the one
+ * shown for its value was not edited, and that value is kept exactly as it
+ * was, so OK without edits changes nothing (a hand-set value of the
+ * registry, negative or beyond the signed range, included). An edited
+ * number is read as it is shown, signed; outside the 32-bit range it stops
+ * at the range's ends instead of wrapping. A path longer than its setting
+ * can hold is refused rather than cut, since a cut path names another file
  * (which an erased log would then delete).
  */
 #include "settings/settings.h"
@@ -29,10 +33,10 @@ const OptionRow OptionRows[] = {
     {IDC_OPT_EDITOR, PageConfiguration, OptionPath, "Editor"},
     {IDC_OPT_FACTOR_FAST, PageValueRanges, OptionFactor, "FactorFast"},
     {IDC_OPT_FACTOR_SLOW, PageValueRanges, OptionFactor, "FactorSlow"},
-    {IDC_OPT_RANDOM_MIN, PageValueRanges, OptionUnsigned, "RandomMin"},
+    {IDC_OPT_RANDOM_MIN, PageValueRanges, OptionNumber, "RandomMin"},
     {IDC_OPT_RANDOM_MAX, PageValueRanges, OptionMaximum, "RandomMax"},
-    {IDC_OPT_LOOP_BASE, PageValueRanges, OptionSigned, "LoopTypeBase"},
-    {IDC_OPT_WINDOW_WAIT, PageValueRanges, OptionUnsigned, "WindowWait"},
+    {IDC_OPT_LOOP_BASE, PageValueRanges, OptionNumber, "LoopTypeBase"},
+    {IDC_OPT_WINDOW_WAIT, PageValueRanges, OptionNumber, "WindowWait"},
     {IDC_OPT_LOGFILE, PageLogSettings, OptionPath, "Logfile"},
     {IDC_OPT_RESTART_LOG, PageLogSettings, OptionStored, "RestartLog"},
     {IDC_OPT_LOG_LEVEL, PageLogSettings, OptionTrackLevel, "Log"},
@@ -53,14 +57,14 @@ static const SettingDefinition& SettingOf(const OptionRow& row) {
 static const int64_t Int32Max = 2147483647;
 static const int64_t Int32Min = -Int32Max - 1;
 
-/* Digits after optional blanks (and, where allowed, a sign); *found says
- * whether there was at least one. The value stops growing once it is past
+/* Digits after optional blanks and a sign; *found says whether there was
+ * at least one. The value stops growing once it is past
  * the 32-bit range, which is all the caller needs to clamp. */
-static int64_t LeadingNumber(const char* text, bool allowSign, bool* found) {
+static int64_t LeadingNumber(const char* text, bool* found) {
     while (*text == ' ' || *text == '\t')
         text++;
     bool negative = false;
-    if (allowSign && (*text == '-' || *text == '+')) {
+    if (*text == '-' || *text == '+') {
         negative = *text == '-';
         text++;
     }
@@ -74,17 +78,9 @@ static int64_t LeadingNumber(const char* text, bool allowSign, bool* found) {
     return negative ? -value : value;
 }
 
-int32_t ReadUnsignedField(const char* text) {
-    bool found;
-    int64_t value = LeadingNumber(text, false, &found);
-    if (!found)
-        return 0;
-    return (int32_t)(value > Int32Max ? Int32Max : value);
-}
-
 int32_t ReadSignedField(const char* text) {
     bool found;
-    int64_t value = LeadingNumber(text, true, &found);
+    int64_t value = LeadingNumber(text, &found);
     if (!found)
         return 0;
     if (value > Int32Max)
@@ -160,23 +156,28 @@ int RefusedOptionRow(const OptionFields* fields) {
     return -1;
 }
 
+/* The text a number field shows for its value. */
+static bool ShowsItsNumber(const OptionField& field) {
+    char shown[16];
+    snprintf(shown, sizeof shown, "%ld", (long)field.number);
+    return strcmp(field.text, shown) == 0;
+}
+
 /* The maximum follows the minimum taken just before it. */
 static int32_t TakenNumber(const OptionRow& row, const OptionField& field, int32_t minimum) {
     switch (row.kind) {
     case OptionFactor: {
-        int32_t factor = ReadUnsignedField(field.text);
+        int32_t factor = ReadSignedField(field.text);
         return factor < 1 ? 1 : factor;
     }
-    case OptionUnsigned:
-        return ReadUnsignedField(field.text);
+    case OptionNumber:
+        return ReadSignedField(field.text);
     case OptionMaximum: {
-        int32_t maximum = ReadUnsignedField(field.text);
+        int32_t maximum = ReadSignedField(field.text);
         if (maximum >= minimum)
             return maximum;
         return minimum < (int32_t)Int32Max ? minimum + 1 : minimum;
     }
-    case OptionSigned:
-        return ReadSignedField(field.text);
     case OptionSwitch:
     case OptionStored:
         return field.number != 0 ? 1 : 0;
@@ -186,6 +187,7 @@ static int32_t TakenNumber(const OptionRow& row, const OptionField& field, int32
 }
 
 void TakeOptionValues(const OptionFields* fields) {
+    bool minimumEdited = false;
     for (int i = 0; i < OptionRowCount; i++) {
         const OptionRow& row = OptionRows[i];
         const OptionField& field = fields->field[i];
@@ -197,7 +199,12 @@ void TakeOptionValues(const OptionFields* fields) {
             text[length] = '\0';
             continue;
         }
-        gSettings.*setting.number = TakenNumber(row, field, gSettings.randomMin);
+        bool edited = IsTextKind(row.kind) && !ShowsItsNumber(field);
+        bool kept =
+            IsTextKind(row.kind) && !edited && !(row.kind == OptionMaximum && minimumEdited);
+        minimumEdited = edited;
+        gSettings.*setting.number =
+            kept ? field.number : TakenNumber(row, field, gSettings.randomMin);
         if (row.kind == OptionStored)
             StoreSettingNow(row.name);
     }

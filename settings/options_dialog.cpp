@@ -142,8 +142,11 @@ static void RefusePath(WindowHandle dialog, const OptionRow& row) {
     PlatformFocusDialogItem(dialog, row.controlId);
 }
 
+/* The fields start from the values in force, so a number left as shown
+ * is known for one the user did not edit. */
 static bool TakeValues(WindowHandle dialog) {
     OptionFields fields;
+    OptionFieldsFromSettings(&fields);
     ReadFields(dialog, &fields);
     int refused = RefusedOptionRow(&fields);
     if (refused >= 0) {

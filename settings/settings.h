@@ -275,10 +275,9 @@ enum OptionPage { PageConfiguration = 0, PageValueRanges = 1, PageLogSettings = 
 enum OptionKind {
     OptionSwitch,     /* check box: 1 or 0 */
     OptionPath,       /* text of at most SettingTextSize - 1 characters */
-    OptionFactor,     /* unsigned number, at least 1 */
-    OptionUnsigned,   /* unsigned number */
-    OptionMaximum,    /* unsigned number, not below the minimum before it */
-    OptionSigned,     /* signed number */
+    OptionFactor,     /* number, at least 1 */
+    OptionNumber,     /* number */
+    OptionMaximum,    /* number, not below the minimum before it */
     OptionStored,     /* check box stored at once (RestartLog) */
     OptionTrackLevel, /* trackbar position */
 };
@@ -314,12 +313,14 @@ void ResetOptionPage(OptionFields* fields, OptionPage page);
 /* The row of a path too long for its setting (refused, never cut), or -1. */
 int RefusedOptionRow(const OptionFields* fields);
 /* OK and Apply: every value into gSettings, corrected; RestartLog stored
- * at once. The caller checks RefusedOptionRow first. */
+ * at once. The fields hold the values shown as the dialog opened (or as
+ * the last Apply took them) with the controls' texts read over them: a
+ * number whose text was not edited is kept as it was. The caller checks
+ * RefusedOptionRow first. */
 void TakeOptionValues(const OptionFields* fields);
-/* Leading decimal numbers of a field, after blanks; 0 when there is none.
- * Beyond the 32-bit range they stop at its ends instead of wrapping. An
- * unsigned field takes no sign. */
-int32_t ReadUnsignedField(const char* text);
+/* The leading decimal number of a field, after blanks and an optional
+ * sign; 0 when there is none. Beyond the 32-bit range it stops at the
+ * range's ends instead of wrapping. */
 int32_t ReadSignedField(const char* text);
 
 #endif

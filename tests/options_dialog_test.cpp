@@ -16,22 +16,20 @@ namespace {
 TEST(OptionFieldsRead, NumbersClampInsteadOfWrapping) {
     const struct {
         const char* text;
-        int32_t asUnsigned, asSigned;
+        int32_t value;
     } cases[] = {
-        {"12abc", 12, 12},
-        {"  7", 7, 7},
-        {"-5", 0, -5},
-        {"abc", 0, 0},
-        {"", 0, 0},
-        {"2147483647", INT_MAX, INT_MAX},
-        {"4294967295", INT_MAX, INT_MAX},
-        {"99999999999999999999", INT_MAX, INT_MAX},
-        {"-99999999999", 0, INT_MIN},
+        {"12abc", 12},
+        {"  7", 7},
+        {"-5", -5},
+        {"abc", 0},
+        {"", 0},
+        {"2147483647", INT_MAX},
+        {"4294967295", INT_MAX},
+        {"99999999999999999999", INT_MAX},
+        {"-99999999999", INT_MIN},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ReadUnsignedField(c.text), c.asUnsigned) << c.text;
-        EXPECT_EQ(ReadSignedField(c.text), c.asSigned) << c.text;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadSignedField(c.text), c.value) << c.text;
 }
 
 // A row names its setting; the field it edits and its default are the
@@ -76,6 +74,7 @@ TEST_F(OptionsDialogTest, TakesTheValuesCorrectedButLeavesTheFieldsAsTyped) {
     } cases[] = {
         {"0", "500", "100", "-5", 1, 500, 501, -5},
         {"abc", "500", "500", "x", 1, 500, 500, 0},
+        {"-3", "-5", "-7", "-9", 1, -5, -4, -9},
         {"4294967295", "2147483647", "5", "3", INT_MAX, INT_MAX, INT_MAX, 3},
     };
     for (const auto& c : cases) {
@@ -100,6 +99,39 @@ TEST_F(OptionsDialogTest, TakesTheValuesCorrectedButLeavesTheFieldsAsTyped) {
         EXPECT_EQ(Text(dialog, IDC_OPT_LOOP_BASE), "3");
         EXPECT_EQ(Text(dialog, IDC_OPT_RANDOM_MIN), "2147483647");
     });
+}
+
+// Numbers are shown signed; one the user leaves alone is kept exactly,
+// whatever a hand-edited registry put there. A maximum left alone still
+// follows a minimum that was edited.
+TEST_F(OptionsDialogTest, OkWithoutEditsKeepsEveryNumberAsItWas) {
+    const int32_t aboveSigned = (int32_t)3000000000u;
+    const struct {
+        const char* minimum; // typed, or null for none
+        int32_t randomMinBefore, randomMaxBefore, factorBefore, waitBefore;
+        int32_t randomMin, randomMax;
+    } cases[] = {
+        {nullptr, -5, aboveSigned, 0, -1, -5, aboveSigned},
+        {nullptr, 7000, 20, -4, INT_MIN, 7000, 20},
+        {"10", 7000, 20, 15, 0, 10, 20},
+        {"70", 7000, 20, 15, 0, 70, 71},
+    };
+    for (const auto& c : cases) {
+        gSettings.randomMin = c.randomMinBefore;
+        gSettings.randomMax = c.randomMaxBefore;
+        gSettings.factorSlow = c.factorBefore;
+        gSettings.windowWait = c.waitBefore;
+        Run([&](WindowHandle dialog) {
+            SimClickTab(dialog, IDC_OPT_TABS, PageValueRanges);
+            if (c.minimum != nullptr)
+                SimTypeText(dialog, IDC_OPT_RANDOM_MIN, c.minimum);
+            SimClickButton(dialog, DialogOk);
+        });
+        EXPECT_EQ(gSettings.randomMin, c.randomMin);
+        EXPECT_EQ(gSettings.randomMax, c.randomMax);
+        EXPECT_EQ(gSettings.factorSlow, c.factorBefore);
+        EXPECT_EQ(gSettings.windowWait, c.waitBefore);
+    }
 }
 
 TEST_F(OptionsDialogTest, OpensOnConfigurationAndShowsOnePageAtATime) {
