@@ -727,8 +727,8 @@ enum InputRefusal {
     InputRefusedHigherRights, /* the target runs with higher rights */
     InputRefusedBySystem,     /* the system gave no reason of its own */
 };
-/* Why the last record was refused: the window it was meant for (or
- * null) and the system's error number. */
+/* Why the last record was refused: the top-level window it was meant for
+ * (or null) and the system's error number. */
 InputRefusal PlatformInputRefusal(WindowHandle* target, uint32_t* systemError);
 
 /* Asks that the next playback hooks play by injected input even where the

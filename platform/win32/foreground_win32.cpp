@@ -10,6 +10,8 @@
  */
 #include <windows.h>
 
+#include <cstring>
+
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
 
@@ -74,6 +76,23 @@ void PlatformForceForeground(WindowHandle handle) {
         SetFocus(window);
         AttachThreadInput(own, other, FALSE);
     }
+}
+
+/* The foreground window is the top of what has the input, which for a
+ * program hosted in another's frame (a Store app) is the frame; keys go to
+ * the window with the keyboard focus in the foreground thread's input
+ * state, and that window's thread is the one that takes them. */
+HWND Win32FocusWindow(void) {
+    GUITHREADINFO info;
+    memset(&info, 0, sizeof info);
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(0, &info)) {
+        if (info.hwndFocus != nullptr)
+            return info.hwndFocus;
+        if (info.hwndActive != nullptr)
+            return info.hwndActive;
+    }
+    return GetForegroundWindow();
 }
 
 WindowHandle PlatformForegroundWindow(void) {

@@ -128,7 +128,7 @@ static int BuildUnicodeKey(const EventRecord* record, INPUT* input) {
     return 1;
 }
 
-static int BuildKeyRecord(const EventRecord* record, HWND foreground, INPUT* input) {
+static int BuildKeyRecord(const EventRecord* record, HWND focus, INPUT* input) {
     if (IsUnicodeKeyRecord(*record))
         return BuildUnicodeKey(record, input);
     TypedRole role = TypedRoleOf(record->hwnd);
@@ -137,7 +137,7 @@ static int BuildKeyRecord(const EventRecord* record, HWND foreground, INPUT* inp
     if (role == TypedShift)
         return 0; /* a character sent as itself needs no Shift */
     doubleByte.stage = 0;
-    HKL layout = LayoutOf(foreground);
+    HKL layout = LayoutOf(focus);
     int key = role == TypedCharacterKey ? LayoutKeyFor(record, layout) : record->paramL & 0xFF;
     return BuildKey(record, key, layout, input);
 }
@@ -198,7 +198,10 @@ static int BuildMouse(const EventRecord* record, INPUT* input) {
  * end marker) and the window it goes to. */
 static int BuildInput(const EventRecord* record, INPUT* input, HWND* target) {
     if (IsKeyMessage(record->message)) {
-        *target = GetForegroundWindow();
+        /* The window with the focus, not the foreground window: a Store
+         * app's foreground window is the frame another program draws, and
+         * the app's own thread takes the keys and reads its layout. */
+        *target = Win32FocusWindow();
         return BuildKeyRecord(record, *target, input);
     }
     if (IsMouseMessage(record->message)) {
@@ -382,8 +385,11 @@ static InputDelivery Refuse(InputRefusal refusal, HWND target, DWORD error) {
     return InputRefused;
 }
 
+/* The target named is the top-level window, whose title the user knows:
+ * keys and clicks go to a child (a field, a Store app's content). */
 InputRefusal PlatformInputRefusal(WindowHandle* target, uint32_t* systemError) {
-    *target = reinterpret_cast<WindowHandle>(lastRefusalTarget);
+    HWND root = lastRefusalTarget != nullptr ? GetAncestor(lastRefusalTarget, GA_ROOT) : nullptr;
+    *target = reinterpret_cast<WindowHandle>(root != nullptr ? root : lastRefusalTarget);
     *systemError = lastRefusalError;
     return lastRefusal;
 }

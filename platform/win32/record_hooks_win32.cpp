@@ -109,20 +109,6 @@ static uint32_t HeldModifiers(void) {
     return held;
 }
 
-/* Keys go to the window with the keyboard focus, wherever it is. */
-static HWND FocusWindow(void) {
-    GUITHREADINFO info;
-    memset(&info, 0, sizeof info);
-    info.cbSize = sizeof info;
-    if (GetGUIThreadInfo(0, &info)) {
-        if (info.hwndFocus != nullptr)
-            return info.hwndFocus;
-        if (info.hwndActive != nullptr)
-            return info.hwndActive;
-    }
-    return GetForegroundWindow();
-}
-
 static uint32_t LastSystemInput(void) {
     LASTINPUTINFO info;
     info.cbSize = sizeof info;
@@ -136,7 +122,7 @@ static void Stamp(RecordContext* context, bool check) {
     context->tick = GetTickCount();
     context->heldModifiers = HeldModifiers();
     context->foreground = reinterpret_cast<WindowHandle>(GetForegroundWindow());
-    context->focus = reinterpret_cast<WindowHandle>(FocusWindow());
+    context->focus = reinterpret_cast<WindowHandle>(Win32FocusWindow());
     context->inputDesktopOurs = !check || Win32InputDesktopIsOurs();
     context->lastHookInput = lastHookInput;
     context->lastSystemInput = check ? LastSystemInput() : lastHookInput;
@@ -215,7 +201,8 @@ static EventRecord KeyRecord(WPARAM message, const KBDLLHOOKSTRUCT* key) {
     int32_t paramL =
         KeyEventParamL(virtualKey, key->scanCode, JournalKeyFlags(message, key, wasDown));
     int32_t paramH = KeyEventParamH(virtualKey, key->scanCode, extended);
-    return EventRecord{(uint32_t)message, paramL, paramH, key->time, HandleValue(FocusWindow())};
+    return EventRecord{(uint32_t)message, paramL, paramH, key->time,
+                       HandleValue(Win32FocusWindow())};
 }
 
 /* ---- The hooks ---- */

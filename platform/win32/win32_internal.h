@@ -76,6 +76,11 @@ Win32AnsiConversion Win32WideToAnsi(const wchar_t* wide, char* ansi, int size);
  * denied. (error 5)" (system_win32.cpp). */
 void Win32ErrorText(DWORD error, char* text, int size);
 
+/* The window with the keyboard focus, where keys go: the focus of the
+ * foreground thread's input state, else its active window, else the
+ * foreground window (foreground_win32.cpp). Any thread may ask. */
+HWND Win32FocusWindow(void);
+
 /* Asks the system not to slow the program's timers (system_win32.cpp);
  * true when it agreed. */
 bool Win32OptOutOfTimerThrottling(void);
