@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and shows the program doing its main job, under Wine on a
 # virtual display: mirlow.exe plays samples/demo.mrx from the command line,
-# which starts Notepad, types into it and saves the text. Leaves in
+# which opens a text file of its own in Notepad, types at its end and saves
+# it. Leaves in
 # build/demo/: notepad.png (the screen after the playback), mirlow-demo.txt
 # (the file Notepad saved), mirlow.png (the program's own window with its
 # toolbar) and help.png (the user guide as a browser shows it; more views

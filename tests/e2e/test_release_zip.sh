@@ -2,8 +2,9 @@
 # The release as a user downloads it (build/dist, made by scripts/package.sh):
 # it holds the program, the guide, the samples, the read-me and the
 # licence; unpacked into C:\Program Files of a Wine that has never seen
-# Mirlow, it plays a bundled sample from there: the demo types into Notepad
-# and saves the text. Its program carries no test probe: it holds none of
+# Mirlow, it plays the bundled samples from there: each makes its text file,
+# opens it in Notepad by a title known in advance, types at its end and
+# saves it, with no question asked. Its program carries no test probe: it holds none of
 # the probe's texts, and it writes nothing to a probe file named for it.
 source "$(dirname "$0")/lib.sh"
 
@@ -53,4 +54,14 @@ probe close "-:mirlow-demo.txt - Notepad" >/dev/null
 typed=$(tr -d '\r' <"$unpacked/samples/demo.mrx" | sed -n 's/^TYPE \(.*\){enter}$/\1/p' | head -n1)
 head -n1 "$saved" | tr -d '\r' | grep -qxF -- "$typed" \
     || fail "the saved text begins '$(head -n1 "$saved")', not '$typed'"
-echo "release zip unpacked into a fresh Wine and its demo played: ok"
+
+# The worked example adds a note to its notes file and closes Notepad.
+notes="$WINEPREFIX/drive_c/users/Public/mirlow-notes.txt"
+MIRLOW_EXE="$folder\\mirlow.exe" start_mirlow "$folder\\samples\\note.mrx"
+wait_exit 90
+[ "$EXIT_CODE" = "0" ] || fail "the note sample ended with exit code $EXIT_CODE"
+tr -d '\r' <"$notes" 2>/dev/null | grep -q "^Note 1, written on .* at .*\.$" \
+    || fail "the notes file holds '$(cat "$notes" 2>/dev/null)'"
+probe wait-gone "-:mirlow-notes.txt - Notepad" 10000 >/dev/null \
+    || fail "the note sample left Notepad open"
+echo "release zip unpacked into a fresh Wine and its samples played: ok"
