@@ -4,17 +4,21 @@
  * high-resolution clock, so the timing of a playback can be measured where
  * it lands.
  *
- *   key_timer OUTPUT_FILE COUNT [TIMEOUT_MS [BUSY_MS]]
+ *   key_timer OUTPUT_FILE COUNT [TIMEOUT_MS [BUSY_MS [hosted]]]
  *
  * Shows a window titled "Mirlow Key Timer"; after COUNT such messages (or
  * the timeout) writes one arrival time per line, in microseconds, and exits.
  * With BUSY_MS it stands in for a program that is slow to take its input:
  * it sleeps that long on every key message, without fetching messages.
+ * "hosted" stands in for a program drawn inside another's frame: the
+ * titled window is a frame whose thread is never busy, and the keys go to
+ * a child window of a second thread, which keeps the keyboard focus.
  */
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 static const int MaxKeys = 100000;
 static long long arrivals[MaxKeys];
@@ -22,6 +26,9 @@ static int arrivalCount;
 static int wanted;
 static DWORD busyMs;
 static LARGE_INTEGER frequency;
+static DWORD mainThread;
+static HWND frame;
+static HWND hostedChild;
 
 static long long NowMicroseconds(void) {
     LARGE_INTEGER now;
@@ -35,8 +42,11 @@ static LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam
     bool button = message == WM_LBUTTONDOWN || message == WM_LBUTTONUP;
     if ((key || button) && arrivalCount < MaxKeys) {
         arrivals[arrivalCount++] = NowMicroseconds();
-        if (arrivalCount >= wanted)
+        if (arrivalCount >= wanted) {
             PostQuitMessage(0);
+            if (GetCurrentThreadId() != mainThread)
+                PostThreadMessageA(mainThread, WM_QUIT, 0, 0);
+        }
         if (key && busyMs > 0)
             Sleep(busyMs);
         return 0;
@@ -48,12 +58,55 @@ static LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+/* The frame hands the focus on to the hosted window, as a frame does. */
+static LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETFOCUS && hostedChild != nullptr) {
+        SetFocus(hostedChild);
+        return 0;
+    }
+    if (message == WM_TIMER || message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+/* A child of another thread's window shares that thread's input state, so
+ * it may hold the focus while the frame is the foreground window. */
+static DWORD WINAPI HostedThread(LPVOID ready) {
+    hostedChild = CreateWindowA("MirlowKeyTimer", "", WS_CHILD | WS_VISIBLE, 0, 0, 280, 80, frame,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetFocus(hostedChild);
+    SetEvent((HANDLE)ready);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+static HWND ShowTimerWindow(bool hosted, const char* className) {
+    HWND window = CreateWindowA(className, "Mirlow Key Timer", WS_OVERLAPPEDWINDOW, 200, 200, 300,
+                                120, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (hosted) {
+        frame = window;
+        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        CreateThread(nullptr, 0, HostedThread, ready, 0, nullptr);
+        WaitForSingleObject(ready, 5000);
+    }
+    ShowWindow(window, SW_SHOW);
+    return window;
+}
+
 int main(int argc, char** argv) {
     if (argc < 3)
         return 2;
     wanted = atoi(argv[2]);
     int timeout = argc > 3 ? atoi(argv[3]) : 60000;
     busyMs = argc > 4 ? (DWORD)atoi(argv[4]) : 0;
+    bool hosted = argc > 5 && strcmp(argv[5], "hosted") == 0;
+    mainThread = GetCurrentThreadId();
     QueryPerformanceFrequency(&frequency);
     timeBeginPeriod(1);
     WNDCLASSA windowClass = {};
@@ -62,9 +115,10 @@ int main(int argc, char** argv) {
     windowClass.lpszClassName = "MirlowKeyTimer";
     windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowA("MirlowKeyTimer", "Mirlow Key Timer", WS_OVERLAPPEDWINDOW, 200, 200,
-                                300, 120, nullptr, nullptr, windowClass.hInstance, nullptr);
-    ShowWindow(window, SW_SHOW);
+    windowClass.lpfnWndProc = FrameWindowProc;
+    windowClass.lpszClassName = "MirlowKeyTimerFrame";
+    RegisterClassA(&windowClass);
+    HWND window = ShowTimerWindow(hosted, hosted ? "MirlowKeyTimerFrame" : "MirlowKeyTimer");
     SetTimer(window, 1, (UINT)timeout, nullptr);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
