@@ -94,3 +94,5 @@ echo "a name outside the code page is refused, never changed: ok"
 probe close Mirlow || fail "cannot close"
 wait_exit 15
 forget_settings
+# Later tests share the prefix: Edit Log File would open this file for them.
+rm -f "$log"
