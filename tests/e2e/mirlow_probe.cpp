@@ -142,8 +142,19 @@ static int AnswerFileDialog(const char* caption, const char* path, int timeoutMs
     HWND field = FileNameField(dialog, timeoutMs);
     if (field == nullptr)
         return 1;
-    SendMessageW(field, WM_SETTEXT, 0, (LPARAM)wide);
-    return PostMessageA(dialog, WM_COMMAND, IDOK, 0) ? 0 : 1;
+    /* A dialog still setting itself up may empty the field again or let
+     * the OK go by: the name goes in and OK is pressed again while the
+     * dialog stays open and takes input (a box of its own disables it). */
+    DWORD start = GetTickCount();
+    do {
+        SendMessageW(field, WM_SETTEXT, 0, (LPARAM)wide);
+        if (!PostMessageA(dialog, WM_COMMAND, IDOK, 0))
+            return 1;
+        for (int waited = 0; waited < 1000 && IsWindow(dialog); waited += 20)
+            Sleep(20);
+    } while (IsWindow(dialog) && IsWindowEnabled(dialog) &&
+             (int)(GetTickCount() - start) < timeoutMs);
+    return 0;
 }
 
 /* Holds the file open as a virus scanner or an indexer might, letting
