@@ -43,13 +43,18 @@ enum ExitCode {
     ExitStartupFailed = 1, /* command-line mode: memory or the window could not be had */
     ExitLoadFailed = 2,    /* the recording could not be loaded (or its path was too long) */
     ExitPlaybackError = 3, /* an error stopped the playback before its end */
-    ExitCancelled = 4,     /* the playback was cancelled (Ctrl+Esc, or the window closed) */
+    ExitCancelled = 4,     /* the playback was cancelled (Ctrl+Esc, a locked or switched
+                              session, or the window closed) */
+    ExitPlayedInPart = 5,  /* played to its end, but not all of the file: the load stopped
+                              at a limit, or typed text or a click did not fit the list */
 };
 
 /* How the run ends (run_outcome.cpp), the one owner of the exit code.
- * ReportRunOutcome records why a run stopped; the first failure reported
- * stays. RunExitCode is what the process returns: the recorded code in
- * command-line mode, ExitSuccess in interactive mode. */
+ * ReportRunOutcome records why a run stopped, or that it played only in
+ * part; the first failure reported stays, except that a run played in
+ * part that then fails ends with the failure's code. RunExitCode is what
+ * the process returns: the recorded code in command-line mode,
+ * ExitSuccess in interactive mode. */
 void ReportRunOutcome(ExitCode code);
 int RunExitCode(void);
 

@@ -111,6 +111,8 @@ static bool StartCommandLineRun(const char* tail) {
     }
     if (LoadRecording(gApp.documentPath, true) < 0)
         return false;
+    if (LastLoadWasCut())
+        ReportRunOutcome(ExitPlayedInPart);
     gApp.loopsCompleted = 0;
     PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
     return true;

@@ -26,6 +26,7 @@ add_executable(mirlow WIN32
     platform/win32/record_win32.cpp
     platform/win32/shell_win32.cpp
     platform/win32/system_win32.cpp
+    platform/win32/text_win32.cpp
     platform/win32/toolbar_win32.cpp
     platform/win32/win32_platform.cpp
     resources/mirlow.rc

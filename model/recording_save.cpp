@@ -16,12 +16,9 @@
 
 static const int TemporaryNameTries = 10;
 
-/* Where the folder part of the path ends: after its last separator. */
+/* Where the folder part of the path ends: where the file's name begins. */
 static size_t FolderLength(const char* path) {
-    const char* backslash = strrchr(path, '\\');
-    const char* slash = strrchr(path, '/');
-    const char* last = backslash > slash ? backslash : slash;
-    return last != nullptr ? (size_t)(last - path) + 1 : 0;
+    return (size_t)(FileNameOfPath(path) - path);
 }
 
 /* A name in the target's folder: "~mirlowN.tmp", or "~N" where the longer

@@ -698,8 +698,24 @@ int PlatformShellOpen(const char* target);
  * promise. Returns as PlatformShellOpen does, or 0 when no browser is
  * registered. */
 int PlatformOpenInBrowser(const char* address);
-/* Converts text in the system's ANSI code page to UTF-8; false when it
- * does not fit in size bytes. */
+
+/* ---- Text in the system's code page ----
+ * The program holds text as 8-bit characters of the system's ANSI code
+ * page (Windows-1252 on a Western system, and on the simulated desktop).
+ * These two calls are its only ways to and from UTF-8, so text that
+ * arrives as Unicode (a script saved as UTF-8, typed characters) is
+ * converted by one rule everywhere. */
+
+/* Converts zero-terminated text in the ANSI code page to UTF-8; false
+ * when it does not fit in size bytes. */
 bool PlatformAnsiToUtf8(const char* text, char* utf8, int size);
+
+/* Converts length bytes of UTF-8 (zero bytes included) to the ANSI code
+ * page, into ansi (size bytes, always terminated), and returns the length
+ * of the result. A character the code page cannot hold is never replaced
+ * by a look-alike or a question mark: the result is then -1 and *unheld
+ * that character's Unicode code point. -1 with *unheld 0: the text is not
+ * UTF-8, or the result does not fit. */
+int PlatformUtf8ToAnsi(const char* utf8, int length, char* ansi, int size, uint32_t* unheld);
 
 #endif

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/app.h"
 #include "log/log.h"
 #include "platform/input_rules.h"
 #include "platform/platform.h"
@@ -67,7 +68,10 @@ static int32_t RoomAt(int32_t position, int32_t count) {
     return MaxEvents - count;
 }
 
-static void LogRefusedInsertion(int32_t position, int32_t count, int32_t size) {
+/* Whatever the list had no room for is not played: the run is played
+ * only in part, which an unattended run must not report as a success. */
+static void ReportRefusedInsertion(int32_t position, int32_t count, int32_t size) {
+    ReportRunOutcome(ExitPlayedInPart);
     if (!LogLevelAtLeast(LogLow))
         return;
     char line[200];
@@ -100,7 +104,7 @@ static void PlaceRecord(int32_t position, const EventRecord& record) {
 
 bool InsertEventRun(int32_t position, int32_t count, const EventRecord* records, int32_t size) {
     if (size < 0 || size > RoomAt(position, count)) {
-        LogRefusedInsertion(position, count, size);
+        ReportRefusedInsertion(position, count, size);
         return false;
     }
     OpenGap(position, count, size);
@@ -144,7 +148,7 @@ void ShiftAnchors(int32_t from, int32_t delta) {
 bool InjectEvents(int32_t position, const EventRecord* records, int32_t size) {
     int32_t count = gRecording.eventCount;
     if (size < 0 || size > RoomAt(position, count)) {
-        LogRefusedInsertion(position, count, size);
+        ReportRefusedInsertion(position, count, size);
         return false;
     }
     ShiftAnchors(position, size);
@@ -204,7 +208,8 @@ static int32_t WriteCharacter(int32_t position, char character, bool altHeld) {
     return position;
 }
 
-static void LogUntypedCharacters(const char* untyped) {
+static void ReportUntypedCharacters(const char* untyped) {
+    ReportRunOutcome(ExitPlayedInPart);
     if (!LogLevelAtLeast(LogLow))
         return;
     char line[160];
@@ -243,7 +248,7 @@ int32_t TypeTextEvents(int32_t position, int32_t count, const char* text, int32_
     for (int32_t i = 0; i < fitting; i++)
         next = WriteCharacter(next, text[i], alt);
     if (text[fitting] != '\0')
-        LogUntypedCharacters(text + fitting);
+        ReportUntypedCharacters(text + fitting);
     if (LogLevelAtLeast(LogHigh))
         LogTypedTotal(records);
     return records;

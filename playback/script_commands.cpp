@@ -118,21 +118,31 @@ static intptr_t RunWait(const char* text) {
     return (intptr_t)ms;
 }
 
-/* Up to 8 digits at *at; *at moves past the digits read. */
-static int32_t ReadCoordinate(const char** at) {
-    int32_t value = 0;
-    for (int digits = 0; digits < 8 && **at >= '0' && **at <= '9'; digits++, (*at)++)
-        value = value * 10 + (**at - '0');
-    return value;
+static bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
-/* "300,200", "300 200" and "300, 200" all name the point (300, 200). */
+/* Up to 8 digits at *at; *at moves past the digits read. A minus sign
+ * right before the digits makes the number negative: points left of or
+ * above the main monitor are on the others. */
+static int32_t ReadCoordinate(const char** at, bool negative) {
+    int32_t value = 0;
+    for (int digits = 0; digits < 8 && IsDigit(**at); digits++, (*at)++)
+        value = value * 10 + (**at - '0');
+    return negative ? -value : value;
+}
+
+/* "300,200", "300 200" and "300, 200" all name the point (300, 200);
+ * "-300,-200" the point (-300, -200). */
 static void ReadPoint(const char* text, int32_t* x, int32_t* y) {
     const char* at = text;
-    *x = ReadCoordinate(&at);
-    while (*at != '\0' && (*at < '0' || *at > '9'))
+    bool negative = at[0] == '-' && IsDigit(at[1]);
+    at += negative ? 1 : 0;
+    *x = ReadCoordinate(&at, negative);
+    while (*at != '\0' && !IsDigit(*at))
         at++;
-    *y = ReadCoordinate(&at);
+    negative = at > text && at[-1] == '-';
+    *y = ReadCoordinate(&at, negative);
 }
 
 /* A WINDOWCLICK with no window to be relative to (no GOTO yet, or the

@@ -79,7 +79,10 @@ TEST_F(MainWindowTest, SaveOfAnUntitledRecordingNamesItByTheDialogAndFilter) {
         {"rec", 2, "rec.mrx", false},
         {"rec", 3, "rec.mrl", true}, // all files: Save adds ".mrl"
         {"rec.txt", 1, "rec.txt", false},
-        {"x.d/rec", 1, "x.d/rec", false},
+        // Only a dot in the file's own name keeps it as typed.
+        {"jane.doe/rec", 1, "jane.doe/rec.mrl", true},
+        {"jane.doe/rec", 2, "jane.doe/rec.mrx", false},
+        {"jane.doe/rec", 3, "jane.doe/rec.mrl", true},
         {"a.mrl/b.mrx", 2, "a.mrl/b.mrx", true}, // ".mrl" anywhere is binary
     };
     for (const SaveAsCase& c : cases) {
