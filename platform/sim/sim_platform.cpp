@@ -759,16 +759,18 @@ int PlatformProgramPath(char* buffer, int size) {
 HookHandle PlatformInstallPlaybackHook(PlaybackHookProcedure procedure) {
     if (desktop->failHookInstall)
         return nullptr;
-    desktop->journalPending = SimJournalIsNeverCalled() && !desktop->journalFellBack;
+    desktop->journalPending =
+        SimJournalIsNeverCalled() && !desktop->journalFellBack && !SimInjectedInputPreferred();
     return InstallEmulatedHook(procedure);
 }
 
 /* The simulated system plays through a journal unless told that its input
- * layer injects real keys, or its journal was never called. */
+ * layer injects real keys, or its journal was never called; and, as on
+ * Windows, a recording that types text is played through injected input. */
 bool PlatformPlaybackUsesSystemJournal(void) {
     if (desktop->journalPending)
         return true;
-    return !desktop->injectsKeys && !desktop->journalFellBack;
+    return !desktop->injectsKeys && !desktop->journalFellBack && !SimInjectedInputPreferred();
 }
 
 bool PlatformRemoveJournalHook(HookHandle hook) {
@@ -878,11 +880,14 @@ void PlatformCloseProcess(ProcessHandle process) {
 
 /* ---- The foreground window ---- */
 
+/* Titles compare without regard to the case of their letters, as the
+ * system's window search compares them. */
 WindowHandle PlatformFindGotoWindow(const char* title) {
     WindowHandle hidden = nullptr;
     for (size_t i = 0; i < desktop->windows.size(); i++) {
         const SimWindow& window = desktop->windows[i];
-        if (!window.exists || window.parent != nullptr || window.title != title)
+        if (!window.exists || window.parent != nullptr ||
+            strcasecmp(window.title.c_str(), title) != 0)
             continue;
         if (window.visible)
             return HandleOf(i);
