@@ -724,11 +724,6 @@ static void PutHeader(ScriptWriter* writer) {
         PutLine(writer, line);
 }
 
-/* A script command goes back as the line it was read from: its keyword,
- * a blank and its text ("WAIT 2 seconds" was stored as "2 ", and "WAIT 2 "
- * reads back as the same). The keyword is never longer than the one that
- * was read, so the line fits the reader's 1,023 characters as the
- * original did. */
 /* The command a save writes at position, or -1 when it writes an event
  * line there. */
 static int CommandWrittenAt(int32_t position) {
@@ -751,6 +746,11 @@ static const char* TextToWrite(const ScriptWriter* writer, const char* text, cha
     return PlatformAnsiToUtf8(text, utf8, (int)size) ? utf8 : nullptr;
 }
 
+/* A script command goes back as the line it was read from: its keyword,
+ * a blank and its text ("WAIT 2 seconds" was stored as "2 ", and "WAIT 2 "
+ * reads back as the same). The keyword is never longer than the one that
+ * was read, so the line fits the reader's 1,023 characters as the
+ * original did. */
 static bool PutCommandLine(ScriptWriter* writer, int32_t position) {
     int command = CommandWrittenAt(position);
     if (command < 0)

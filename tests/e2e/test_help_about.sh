@@ -66,7 +66,10 @@ expect_box() { # CAPTION TEXT
 # ---- Without the guide: F1 (a real key press) and Script Reference say so.
 run_from "$without"
 window=$(xdotool search --name '^Mirlow$' | head -n1)
-xdotool windowfocus --sync "$window" && xdotool key --window "$window" F1
+# The window may not be on the screen yet when it exists: focusing it then
+# fails (BadMatch), and the key would go nowhere.
+poll 5 xdotool windowfocus --sync "$window" || fail "cannot focus the main window"
+xdotool key --window "$window" F1
 expect_box "$(guide_of "$without")" "Unable to open the help file!"
 probe post-command Mirlow 1087
 expect_box "$(guide_of "$without")#refgoto" "Unable to open the help file!"
