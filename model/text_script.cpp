@@ -135,8 +135,9 @@ static size_t LineLength(const char* piece, size_t pieceLength) {
     return end + 1;
 }
 
+/* TextUtf8 or TextUtf8Marked: one comparison, as it is asked for every line. */
 static bool IsUtf8(const ScriptReader* reader) {
-    return reader->encoding == TextUtf8 || reader->encoding == TextUtf8Marked;
+    return reader->encoding >= TextUtf8;
 }
 
 /* The next piece from the reader's offset on: up to 1,023 bytes, or in a
@@ -546,6 +547,7 @@ static LoadOutcome ReadItemLine(const char* line, LoadProgress* progress) {
  * message. */
 static LoadOutcome TakeItemLine(ScriptReader* reader, char* piece, size_t length,
                                 LoadProgress* progress) {
+    progress->lineNumber = reader->linesEnded + 1;
     bool full = progress->positions >= MaxLoadedEvents;
     bool convert = IsUtf8(reader) && HoldsNonAscii(piece, length);
     if (convert) {
@@ -580,7 +582,6 @@ static LoadOutcome ReadLines(ScriptReader* reader, LoadProgress* progress) {
         size_t pieceLength;
         if (!BufferNextPiece(reader, &piece, &pieceLength))
             return LoadReadFailed;
-        progress->lineNumber = reader->linesEnded + 1;
         EventRecord event;
         size_t written = ReadWrittenEventLine(piece, pieceLength, &event);
         if (written != 0 && progress->positions < MaxLoadedEvents) {
