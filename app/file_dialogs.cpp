@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "log/log.h"
 #include "model/model.h"
 
 /* The dialogs may hand back more than a path may hold; such a choice is

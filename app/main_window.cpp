@@ -16,7 +16,7 @@
 #include "settings/settings.h"
 
 const char* DocumentDisplayName(void) {
-    return gApp.documentPath[0] != '\0' ? gApp.documentPath : "(Untitled)";
+    return gDocument.path[0] != '\0' ? gDocument.path : "(Untitled)";
 }
 
 void ShowDocumentTitle(void) {
@@ -31,9 +31,10 @@ void ShowDocumentTitle(void) {
  * PlayImmediately played) before the window is first shown. */
 static void OnCreate(WindowHandle window) {
     gApp.mainWindow = window;
+    PlatformSetCancelNoticeWindow(window);
     ClearEventList();
-    gApp.documentPath[0] = '\0';
-    gApp.modifiedCount = 0;
+    gDocument.path[0] = '\0';
+    gDocument.modifiedCount = 0;
     if (gApp.commandLineMode)
         return;
     ShowProgramTitle();
@@ -49,7 +50,7 @@ static void OnCreate(WindowHandle window) {
  * into a program that is ending. Then the document's changes are saved or
  * dropped, as the user says, or the window stays. */
 static void OnClose(WindowHandle window) {
-    if (gApp.journalHook != nullptr)
+    if (gJournal.hook != nullptr)
         CancelJournalForExit();
     if (PromptToSave())
         PlatformDestroyWindow(window);
@@ -67,9 +68,9 @@ static int CurrentLastTab(void) {
 /* A minimised window's place is where it goes back to, so the next start
  * does not take the far-off minimised position for unusable. */
 static void OnDestroy(WindowHandle window) {
-    if (gApp.journalHook != nullptr) {
-        PlatformRemoveJournalHook(gApp.journalHook);
-        gApp.journalHook = nullptr;
+    if (gJournal.hook != nullptr) {
+        PlatformRemoveJournalHook(gJournal.hook);
+        gJournal.hook = nullptr;
     }
     ReleaseRecording();
     ReleaseAboutBoxFont();
@@ -80,6 +81,70 @@ static void OnDestroy(WindowHandle window) {
         SaveSettings(left, top, CurrentLastTab());
     }
     PlatformPostQuitMessage(RunExitCode());
+}
+
+/* ---- Layout ----
+ * The window has no sizing border: it is laid out around the toolbar and
+ * the settings panel, or shrunk to a bar that shows the menu and the
+ * toolbar when the panel is hidden. The panel moves with the toolbar's
+ * real height, which the system decides. */
+
+static int ToolbarHeight(void) {
+    int width = 0, height = 0;
+    if (gApp.toolbar != nullptr)
+        PlatformGetToolbarExtent(gApp.toolbar, &width, &height);
+    return height;
+}
+
+/* Below the toolbar as high as it now is (the scale or the system's
+ * toolbar may have changed it), so the two never overlap. */
+void PlacePanelBelowToolbar(WindowHandle dialog) {
+    PlatformMoveChild(dialog, 0, PanelTopFor(ToolbarHeight(), PlatformWindowDpi(dialog)));
+}
+
+static void MeasureMainWindow(MainWindowMeasures* m) {
+    WindowHandle window = gApp.mainWindow;
+    ScreenRect outer = {0, 0, 0, 0};
+    PlatformGetWindowRect(window, &outer);
+    m->dpi = PlatformWindowDpi(window);
+    m->outerWidth = outer.right - outer.left;
+    m->outerHeight = outer.bottom - outer.top;
+    m->clientWidth = m->clientHeight = 0;
+    PlatformGetClientSize(window, &m->clientWidth, &m->clientHeight);
+    m->toolbarWidth = m->toolbarHeight = 0;
+    if (gApp.toolbar != nullptr)
+        PlatformGetToolbarExtent(gApp.toolbar, &m->toolbarWidth, &m->toolbarHeight);
+    m->panelWidth = m->panelHeight = 0;
+    if (gApp.tabPanel != nullptr)
+        PlatformGetClientSize(gApp.tabPanel, &m->panelWidth, &m->panelHeight);
+    m->firstMenuItemWidth = PlatformMenuBarItemWidth(window, 0);
+    m->menuHeight = PlatformScaledMetric(window, ScaledMenuHeight);
+    m->frameHeight = PlatformScaledMetric(window, ScaledFrameHeight);
+    m->captionHeight = PlatformScaledMetric(window, ScaledCaptionHeight);
+    m->edgeWidth = PlatformScaledMetric(window, ScaledEdgeWidth);
+    m->edgeHeight = PlatformScaledMetric(window, ScaledEdgeHeight);
+}
+
+/* The size is set only when it changes: setting it makes the window lay
+ * itself out again, which would otherwise never end. */
+void LayoutMainWindow(void) {
+    if (gApp.commandLineMode || gApp.mainWindow == nullptr)
+        return;
+    if (gApp.tabPanel != nullptr)
+        PlacePanelBelowToolbar(gApp.tabPanel);
+    MainWindowMeasures measures;
+    MeasureMainWindow(&measures);
+    WindowSize size =
+        MainWindowSizeFor(measures, gApp.tabPanel != nullptr && gSettings.showTabs != 0);
+    if (size.width != measures.outerWidth || size.height != measures.outerHeight)
+        PlatformSetWindowSize(gApp.mainWindow, size.width, size.height);
+}
+
+/* The panel itself is laid out for the new scale by the platform; it
+ * follows at its next paint (RefreshPanelScale). */
+static void FollowMainWindowDpi(intptr_t suggestion) {
+    PlatformMoveToSuggestedRect(gApp.mainWindow, suggestion);
+    LayoutMainWindow();
 }
 
 /* ---- Size and focus ---- */
@@ -104,7 +169,7 @@ static bool OnSetFocus(void) {
 /* ---- Commands ---- */
 
 static void ExitProgram(void) {
-    if (gApp.journalHook != nullptr)
+    if (gJournal.hook != nullptr)
         CancelJournalForExit();
     PlatformSendMessage(gApp.mainWindow, MsgClose, 0, 0);
 }
@@ -186,6 +251,11 @@ intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
         break;
     case MsgCommand:
         OnCommand((int)(wParam & 0xFFFF));
+        return 0;
+    case MsgCancelJournal:
+        /* Also inside a message box or a menu, whose loops lose thread messages. */
+        if (gJournal.hook != nullptr)
+            CancelJournal();
         return 0;
     case MsgDpiChanged:
         RescaleToolbar();

@@ -5,7 +5,8 @@
  *
  * EventRecord has exactly that layout on the little-endian machines the
  * program runs on, so records go between the file and the fixed list in
- * one transfer each way, hwnd and placeholders included.
+ * one transfer each way, hwnd and placeholders included. The window notes
+ * of the events follow them (binary_window_notes.cpp).
  */
 #include "model/recording_files.h"
 
@@ -20,20 +21,23 @@ static const int64_t RecordBytes = (int64_t)sizeof(EventRecord);
  * last record, or a file that ends early, fails the load; what was read
  * stays in the list, outside its valid range. */
 LoadOutcome ReadBinaryRecords(FILE* file, int64_t size, LoadProgress* progress) {
-    progress->records = (size + RecordBytes - 1) / RecordBytes;
+    int64_t eventBytes = ReadWindowTrailer(file, size);
+    progress->records = (eventBytes + RecordBytes - 1) / RecordBytes;
     int64_t records = progress->records < MaxLoadedEvents ? progress->records : MaxLoadedEvents;
     size_t wanted = (size_t)(records * RecordBytes);
     progress->filledBytes = fread(gRecording.events, 1, wanted, file);
     if (progress->filledBytes != wanted)
         return LoadReadFailed;
     progress->positions = (int32_t)records;
+    DropWindowNotesFrom((int32_t)records);
     return progress->records > MaxLoadedEvents ? LoadTooManyEvents : LoadOk;
 }
 
 bool WriteBinaryRecording(FILE* file, const char* path) {
     size_t count = EventCountToWrite();
     fseek(file, 0, SEEK_END);
-    if (fwrite(gRecording.events, sizeof(EventRecord), count, file) != count || fflush(file) != 0) {
+    if (fwrite(gRecording.events, sizeof(EventRecord), count, file) != count ||
+        !WriteWindowTrailer(file, count) || fflush(file) != 0) {
         FailSave(file, path);
         return false;
     }

@@ -16,7 +16,6 @@
 
 #include <cstring>
 
-#include "app/app.h"
 #include "log/log.h"
 #include "platform/platform.h"
 
@@ -138,6 +137,9 @@ static void ReportFailure(LoadOutcome outcome, const char* path, const LoadProgr
     case LoadUnheldCharacter:
         ReportUnheldCharacter(path, progress);
         break;
+    case LoadBadWindowLine:
+        ShowMessageBox("Improperly formatted window line", line, WarningBox);
+        break;
     default:
         break;
     }
@@ -194,8 +196,9 @@ static int LoadFile(const char* path, bool reportErrors) {
 
     gRecording.eventCount = 0;
     gRecording.textEncoding = TextAnsi;
+    ClearWindowNotes();
     bool binary = IsBinaryRecordingPath(path);
-    LoadProgress progress = {0, 0, 0, "", 1, 0, 0, TextAnsi};
+    LoadProgress progress = {0, 0, 0, "", 1, 0, 0, TextAnsi, -1, false, NoteRect{0, 0, 0, 0}};
     LoadOutcome outcome =
         binary ? ReadBinaryRecords(file, size, &progress) : ReadTextScript(file, size, &progress);
     fclose(file);
@@ -205,6 +208,7 @@ static int LoadFile(const char* path, bool reportErrors) {
         /* The slots the failed load reached hold part of the new file's
          * commands; a table that describes neither file is dropped. */
         gRecording.commandCount = 0;
+        ClearWindowNotes();
         ReportFailure(outcome, path, progress, reportErrors);
         return -1;
     }

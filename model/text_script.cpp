@@ -19,6 +19,8 @@
  * that matters is converted, and a character the code page cannot hold
  * stops the load rather than become another one. Such a script is saved
  * as UTF-8 again.
+ * A window note (model.h) is a line of its own right before its event's,
+ * in a form older versions take for a comment.
  *
  * The file is read through one fixed buffer in large blocks and lines are
  * taken from it, so a script of tens of thousands of lines costs a handful
@@ -27,8 +29,6 @@
 #include "model/recording_files.h"
 
 #include <cstring>
-
-#include "app/app.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -540,11 +540,53 @@ static LoadOutcome ReadItemLine(const char* line, LoadProgress* progress) {
     return ReadCommandLine(line, progress);
 }
 
+/* ---- Window note lines ----
+ * A window note line holds the note for the next line that takes a
+ * position (an event or a command). Older versions read it as a comment. */
+
+static bool MayBeWindowNoteLine(const char* piece, size_t pieceLength) {
+    const char* at = piece;
+    const char* end = piece + pieceLength;
+    while (at < end && IsBlank(*at))
+        at++;
+    return at < end && *at == ';' && IsWindowNoteLine(piece);
+}
+
+/* A note whose window the table can no longer describe is left out; the
+ * event then plays as it would without a note. */
+static LoadOutcome ReadWindowLine(const char* line, LoadProgress* progress) {
+    WindowDescription description;
+    NoteRect rect;
+    bool hasRect;
+    if (!ReadWindowNoteLine(line, &description, &rect, &hasRect))
+        return LoadBadWindowLine;
+    progress->noteDescription =
+        AddWindowDescription(description.title, description.className, description.program);
+    progress->noteHasRect = hasRect;
+    progress->noteRect = rect;
+    return LoadOk;
+}
+
+/* A window note line is read only while a position is left for its
+ * event; past the end of the list it is a comment like any other. */
+static bool IsNoteToRead(const char* piece, size_t length, const LoadProgress* progress) {
+    return progress->positions < MaxLoadedEvents && MayBeWindowNoteLine(piece, length);
+}
+
+/* The pending note goes to the position just filled. */
+static void GiveNoteTo(int32_t position, LoadProgress* progress) {
+    if (progress->noteDescription < 0)
+        return;
+    AddWindowNote(position, progress->noteDescription,
+                  progress->noteHasRect ? &progress->noteRect : nullptr);
+    progress->noteDescription = -1;
+}
+
 /* Takes the line of length bytes at the start of the piece, converted to
- * the code page in a UTF-8 script, as progress->line: it is read, or, with
- * the list full, named as the first line not loaded. A load that ends
- * early leaves its last line terminated in the buffer, for the frame's
- * message. */
+ * the code page in a UTF-8 script, as progress->line: it is read (a window
+ * note line as such), or, with the list full, named as the first line not
+ * loaded. A load that ends early leaves its last line terminated in the
+ * buffer, for the frame's message. */
 static LoadOutcome TakeItemLine(ScriptReader* reader, char* piece, size_t length,
                                 LoadProgress* progress) {
     progress->lineNumber = reader->linesEnded + 1;
@@ -561,7 +603,9 @@ static LoadOutcome TakeItemLine(ScriptReader* reader, char* piece, size_t length
     progress->line = convert ? convertedLine : reader->line;
     if (full)
         return LoadTooManyEvents;
-    LoadOutcome outcome = ReadItemLine(progress->line, progress);
+    LoadOutcome outcome = MayBeWindowNoteLine(progress->line, strlen(progress->line))
+                              ? ReadWindowLine(progress->line, progress)
+                              : ReadItemLine(progress->line, progress);
     if (outcome == LoadOk)
         ReleaseLine(reader);
     return outcome;
@@ -582,10 +626,12 @@ static LoadOutcome ReadLines(ScriptReader* reader, LoadProgress* progress) {
         size_t pieceLength;
         if (!BufferNextPiece(reader, &piece, &pieceLength))
             return LoadReadFailed;
+        int32_t filled = progress->positions;
         EventRecord event;
         size_t written = ReadWrittenEventLine(piece, pieceLength, &event);
         if (written != 0 && progress->positions < MaxLoadedEvents) {
             StoreWrittenEvent(reader, event, written, progress);
+            GiveNoteTo(filled, progress);
             continue;
         }
         size_t length = written != 0 ? written : LineLength(piece, pieceLength);
@@ -594,7 +640,7 @@ static LoadOutcome ReadLines(ScriptReader* reader, LoadProgress* progress) {
                 return LoadReadFailed;
             continue; /* the piece again, by the rule of its encoding */
         }
-        if (IsIgnoredLine(piece, length)) {
+        if (IsIgnoredLine(piece, length) && !IsNoteToRead(piece, length, progress)) {
             TakeLine(reader, piece, length);
             ReleaseLine(reader);
             continue;
@@ -602,6 +648,8 @@ static LoadOutcome ReadLines(ScriptReader* reader, LoadProgress* progress) {
         LoadOutcome outcome = TakeItemLine(reader, piece, length, progress);
         if (outcome != LoadOk)
             return outcome;
+        if (progress->positions > filled)
+            GiveNoteTo(filled, progress);
     }
     return LoadOk;
 }
@@ -774,6 +822,25 @@ static bool PutCommandLine(ScriptWriter* writer, int32_t position) {
     return true;
 }
 
+/* Window note lines and command texts are the texts a save writes. */
+static void CheckWrittenTexts(Utf8Check* check, size_t count) {
+    int32_t notes = 0;
+    for (size_t i = 0; i < count && check->valid; i++) {
+        int32_t note = WindowNoteAt(&notes, (int32_t)i);
+        if (note >= 0) {
+            char line[WindowNoteLineSize];
+            int length = FormatWindowNoteLine(note, line, sizeof line);
+            ContinueUtf8Check(check, line, (size_t)length);
+        }
+        int command = CommandWrittenAt((int32_t)i);
+        if (command >= 0) {
+            const char* text = GetScriptCommand(command).text;
+            ContinueUtf8Check(check, text, strlen(text));
+        }
+        check->valid = Utf8CheckPassed(check);
+    }
+}
+
 /* Texts go back as they were read. Texts read in the code page that
  * would, written as they are, read back as UTF-8 (bytes that happen to
  * form it) go as UTF-8 after a byte-order mark instead, so that reading
@@ -784,15 +851,24 @@ static int32_t EncodingToWrite(size_t count) {
         return encoding;
     Utf8Check check;
     StartUtf8Check(&check);
-    for (size_t i = 0; i < count && check.valid; i++) {
-        int command = CommandWrittenAt((int32_t)i);
-        if (command < 0)
-            continue;
-        const char* text = GetScriptCommand(command).text;
-        ContinueUtf8Check(&check, text, strlen(text));
-        check.valid = Utf8CheckPassed(&check);
-    }
+    CheckWrittenTexts(&check, count);
     return Utf8CheckPassed(&check) && check.sawNonAscii ? TextUtf8Marked : TextAnsi;
+}
+
+/* A window note line, in the save's encoding like the commands. */
+static void PutWindowNoteLine(ScriptWriter* writer, int32_t note) {
+    char line[WindowNoteLineSize];
+    FormatWindowNoteLine(note, line, sizeof line);
+    char utf8[3 * WindowNoteLineSize];
+    const char* text = TextToWrite(writer, line, utf8, sizeof utf8);
+    if (text == nullptr) {
+        writer->failed = true;
+        return;
+    }
+    size_t length = strlen(text);
+    MakeRoom(writer, length + 2);
+    char* out = PutText(writeBuffer + writer->used, text);
+    writer->used = (size_t)(PutText(out, "\r\n") - writeBuffer);
 }
 
 bool WriteTextScript(FILE* file, const char* path) {
@@ -802,8 +878,12 @@ bool WriteTextScript(FILE* file, const char* path) {
     if (writer.encoding == TextUtf8Marked)
         writer.used = (size_t)(PutText(writeBuffer, "\xEF\xBB\xBF") - writeBuffer);
     PutHeader(&writer);
+    int32_t notes = 0;
     for (size_t i = 0; i < count; i++) {
         const EventRecord& event = gRecording.events[i];
+        int32_t note = WindowNoteAt(&notes, (int32_t)i);
+        if (note >= 0)
+            PutWindowNoteLine(&writer, note);
         if (!IsPlaceholderEvent(event) || !PutCommandLine(&writer, (int32_t)i))
             PutEventLine(&writer, event);
     }

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
+#include "app/shell.h"
 #include "log/log.h"
 #include "platform/input_rules.h"
 #include "platform/platform.h"
@@ -141,6 +141,10 @@ void ShiftAnchors(int32_t from, int32_t delta) {
             LogAnchorShift(i, anchor, anchor + delta);
         gRecording.commandAnchors[i] = anchor + delta;
     }
+    /* Window notes stay with their events; they are in anchor order. */
+    int32_t notes = WindowNoteCount();
+    for (int32_t i = FirstWindowNoteAtOrAfter(from); i < notes; i++)
+        gRecording.windows->anchors[i] += delta;
 }
 
 /* The anchors move before the records go in, so the log shows each

@@ -11,32 +11,38 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
 #include "log/log.h"
 #include "playback/playback.h"
-#include "record/record.h"
 #include "settings/settings.h"
 
 static const int MessageSize = ScriptTextSize + 128;
 static const intptr_t GotoSettleDelay = 250;
 static const int ForegroundWait = 1000; /* ms, for each way of bringing a window forward */
 
-bool RunProgram(const char* commandLine) {
+/* A program that has already ended (a launcher that handed over to
+ * another process) was started all the same. */
+static ProcessHandle StartProgram(const char* commandLine) {
     ProcessHandle process = PlatformStartProcess(commandLine);
+    if (process != nullptr)
+        PlatformWaitForProcess(process, 10);
+    return process;
+}
+
+bool RunProgram(const char* commandLine) {
+    ProcessHandle process = StartProgram(commandLine);
     if (process == nullptr)
         return false;
-    /* A program that has already ended (a launcher that handed over to
-     * another process) was started all the same. */
-    PlatformWaitForProcess(process, 10);
     PlatformCloseProcess(process);
     return true;
 }
 
 /* The log says why, in the system's words, and names the case the user
- * can act on: a program that asks for higher rights than Mirlow has. */
+ * can act on: a program that asks for higher rights than Mirlow has. A
+ * program that started is waited for until it is ready for input. */
 static intptr_t RunStart(const char* text) {
-    if (RunProgram(text))
-        return 0;
+    ProcessHandle process = StartProgram(text);
+    if (process != nullptr)
+        return AwaitProgramReady(process, text);
     char reason[200];
     StartFailure failure = PlatformLastStartFailure(reason, sizeof reason);
     char message[MessageSize];
@@ -57,7 +63,7 @@ static intptr_t RunStart(const char* text) {
  * follows would then go to whatever has the focus. So the window must
  * really be the foreground window afterwards, after one more try by the
  * further means the system allows. */
-static bool BringToFront(WindowHandle window) {
+bool BringWindowToFront(WindowHandle window) {
     PlatformShowWindow(window, PlatformIsWindowMinimized(window) ? ShowRestore : ShowShow);
     PlatformActivateWindow(window);
     if (PlatformWaitForForeground(window, ForegroundWait))
@@ -69,7 +75,7 @@ static bool BringToFront(WindowHandle window) {
 static intptr_t RunGoto(const char* text) {
     LogPrintf(LogMedium, "    Searching for window '%s'...", text);
     WindowHandle window = PlatformFindGotoWindow(text);
-    if (window != nullptr && BringToFront(window)) {
+    if (window != nullptr && BringWindowToFront(window)) {
         gJournal.gotoWindow = window;
         LogPrintf(LogMedium, "    Found window '%s'", text);
         return GotoSettleDelay;

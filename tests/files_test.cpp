@@ -61,6 +61,7 @@ class FilesTest : public ::testing::Test {
         remove(log.c_str());
         snprintf(gSettings.logfile, sizeof gSettings.logfile, "%s", log.c_str());
         gSettings.log = LogLow;
+        ConnectLog(&gSettings.log, gSettings.logfile, gDocument.path);
         return log;
     }
 
@@ -336,10 +337,15 @@ TEST_F(FilesTest, EachFailureShowsItsMessageOnce) {
         {"empty binary", WrittenFile, "a.mrl", "", "Unable to open file %s!", "Error", false},
         // A comment may hold what the code page lacks; a command may not.
         {"a character the code page lacks", WrittenFile, "a.mrx",
-         "TYPE a\r\n; \xC5\x81\xC3\xB3" "d\xC5\xBA\r\nTYPE \xC5\x81\xC3\xB3" "d\xC5\xBA\r\n",
+         "TYPE a\r\n; \xC5\x81\xC3\xB3"
+         "d\xC5\xBA\r\nTYPE \xC5\x81\xC3\xB3"
+         "d\xC5\xBA\r\n",
          "Unable to load the script '%s'!\n\nLine 3 holds the character U+0141, which the "
          "system's code page for non-Unicode programs does not have.",
          "Error", true},
+        {"window line with an unclosed quote", WrittenFile, "a.mrx",
+         "TYPE a\r\n;@window title=\"x\r\n", "Improperly formatted window line",
+         ";@window title=\"x\r\n", true},
     };
     for (bool report : {true, false}) {
         for (const FailureCase& c : cases) {
@@ -595,6 +601,11 @@ TEST_F(FilesTest, ASavedScriptReadsBackAsTheSameText) {
         {"TYPE caf\xE9\r\n", "caf\xE9", "TYPE caf\xE9\r\n", false},
         // Text read byte for byte that would, as it is, read back as UTF-8.
         {"TYPE \xC3\xA9\r\n; \xE9\r\n", "\xC3\xA9", "TYPE \xC3\x83\xC2\xA9\r\n", true},
+        // A window line's texts go by the same rule as the commands'.
+        {";@window title=\"Caf\xC3\xA9\"\r\nTYPE x\r\n", "x",
+         ";@window title=\"Caf\xC3\xA9\" class=\"*\" program=\"*\"\r\nTYPE x\r\n", false},
+        {";@window title=\"\xC3\xA9\"\r\nTYPE x\r\n; \xE9\r\n", "x",
+         ";@window title=\"\xC3\x83\xC2\xA9\" class=\"*\" program=\"*\"\r\nTYPE x\r\n", true},
     };
     for (const auto& c : cases) {
         ASSERT_EQ(LoadText(c.read), 1) << c.read;

@@ -13,7 +13,9 @@
  * Before the next record goes, the window that took this one must have
  * taken it from its queue (with a bound), as a journal is paced by the
  * program taking its input: keys that follow one that opens a dialog then
- * reach the dialog, and a run never ends with input still on its way.
+ * reach the dialog, and a run never ends with input still on its way. A
+ * run of mouse moves is waited for once, before whatever follows it
+ * (input_rules.h says which records wait).
  *
  * The system may refuse the input: it says so for a locked session or a
  * secure desktop, but drops input aimed at a program with higher rights
@@ -23,7 +25,6 @@
 
 #include <cstring>
 
-#include "model/model.h"
 #include "platform/input_rules.h"
 #include "platform/journal_driver.h"
 #include "platform/win32/win32_internal.h"
@@ -120,7 +121,16 @@ static int LayoutKeyFor(const EventRecord* record, HKL layout) {
     return found & 0xFF;
 }
 
+/* Recorded Unicode key input goes as the same Unicode input. */
+static int BuildUnicodeKey(const EventRecord* record, INPUT* input) {
+    DWORD release = IsKeyRelease(record->message) ? KEYEVENTF_KEYUP : 0;
+    SetKey(input, 0, KeyEventCharacter(*record), KEYEVENTF_UNICODE | release);
+    return 1;
+}
+
 static int BuildKeyRecord(const EventRecord* record, HWND foreground, INPUT* input) {
+    if (IsUnicodeKeyRecord(*record))
+        return BuildUnicodeKey(record, input);
     TypedRole role = TypedRoleOf(record->hwnd);
     if (role == TypedCharacter)
         return BuildCharacter(record, input);
@@ -139,16 +149,40 @@ static POINT PixelOf(const EventRecord* record) {
     return pixel;
 }
 
+/* The virtual desktop and the button swap, read again at most every
+ * quarter of a second: each read asks the system (under Wine, a tenth of a
+ * millisecond), and a run of moves comes at hundreds a second. */
+struct ScreenMetrics {
+    int x, y, width, height;
+    bool swapped;
+    bool known;
+    DWORD readAt;
+};
+
+static const ScreenMetrics& CurrentScreen(void) {
+    static ScreenMetrics screen;
+    DWORD now = GetTickCount();
+    if (screen.known && now - screen.readAt < 250)
+        return screen;
+    screen.x = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    screen.y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    screen.width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    screen.height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    screen.swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
+    screen.known = true;
+    screen.readAt = now;
+    return screen;
+}
+
 static int BuildMouse(const EventRecord* record, INPUT* input) {
     POINT pixel = PixelOf(record);
+    const ScreenMetrics& screen = CurrentScreen();
     memset(input, 0, sizeof *input);
     input->type = INPUT_MOUSE;
     input->mi.dwExtraInfo = Win32InjectionTag;
-    input->mi.dx = NormalizedScreenCoordinate(pixel.x, GetSystemMetrics(SM_XVIRTUALSCREEN),
-                                              GetSystemMetrics(SM_CXVIRTUALSCREEN));
-    input->mi.dy = NormalizedScreenCoordinate(pixel.y, GetSystemMetrics(SM_YVIRTUALSCREEN),
-                                              GetSystemMetrics(SM_CYVIRTUALSCREEN));
-    uint32_t buttons = MouseButtonFlags(record->message, GetSystemMetrics(SM_SWAPBUTTON) != 0);
+    input->mi.dx = NormalizedScreenCoordinate(pixel.x, screen.x, screen.width);
+    input->mi.dy = NormalizedScreenCoordinate(pixel.y, screen.y, screen.height);
+    uint32_t buttons = MouseButtonFlags(record->message, screen.swapped);
     input->mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | buttons;
     int32_t amount = MouseEventAmount(*record);
     if (buttons & (MouseWheel | MouseHorizontalWheel))
@@ -168,7 +202,8 @@ static int BuildInput(const EventRecord* record, INPUT* input, HWND* target) {
         return BuildKeyRecord(record, *target, input);
     }
     if (IsMouseMessage(record->message)) {
-        *target = WindowFromPoint(PixelOf(record));
+        /* A move's window is looked up only when the moves are waited for. */
+        *target = IsPlainMouseMove(record->message) ? nullptr : WindowFromPoint(PixelOf(record));
         return BuildMouse(record, input);
     }
     *target = nullptr;
@@ -201,12 +236,44 @@ static void WaitUntilTaken(HWND target) {
     }
 }
 
-/* The press of a character of typed text is followed at once by its own
- * release: a plain character opens no dialog and moves no focus, so the
- * pair is waited for once, after the release. That halves the waits of
- * typed text. */
-static bool GoesOnWithoutWaiting(const EventRecord* record) {
-    return TypedRoleOf(record->hwnd) == TypedCharacter && !IsKeyRelease(record->message);
+/* ---- Runs of moves ----
+ * Every move that changes the pointer's position costs a call that warps
+ * the pointer (under Wine, half a millisecond), so moves that go at once
+ * one after another, with no button held, go as their last: the system
+ * would merge them anyway. Such a move is held back until it is known
+ * that no other comes at once: the next record, a wait, a message for the
+ * program, the end of a pass. A drag sends every move, for programs that
+ * draw its path. */
+static struct {
+    bool held;            /* a move built and not sent yet */
+    INPUT input;          /* that move */
+    DWORD refusedError;   /* the system refused a held move sent later: 0 none */
+    bool unsettled;       /* moves sent and not yet seen taken */
+    POINT last;           /* where the last move went */
+    uint32_t buttonsDown; /* the buttons the played input holds */
+} moves;
+
+void Win32FlushMoves(void) {
+    if (!moves.held)
+        return;
+    moves.held = false;
+    if (SendInput(1, &moves.input, sizeof moves.input) == 1)
+        moves.unsettled = true;
+    else
+        moves.refusedError = GetLastError() != 0 ? GetLastError() : ERROR_ACCESS_DENIED;
+}
+
+static void Win32SettleMoves(void) {
+    Win32FlushMoves();
+    if (!moves.unsettled)
+        return;
+    moves.unsettled = false;
+    WaitUntilTaken(WindowFromPoint(moves.last));
+}
+
+void Win32EndMoves(void) {
+    Win32SettleMoves();
+    moves.refusedError = 0;
 }
 
 /* ---- What the system refuses ---- */
@@ -281,7 +348,7 @@ static bool WouldBeDropped(const INPUT* input, HWND target) {
 /* The input goes to the desktop this program runs on; not so on a locked
  * or switched session or while a secure desktop (sign-in, elevation
  * prompt) has the input, which the program may not even open. */
-static bool InputDesktopIsOurs(void) {
+bool Win32InputDesktopIsOurs(void) {
     HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
     if (input == nullptr)
         return false;
@@ -301,7 +368,11 @@ static bool SessionLooksInactive(void) {
     if (lastCheck != 0 && now - lastCheck < 200)
         return false;
     lastCheck = now;
-    return !InputDesktopIsOurs();
+    return !Win32InputDesktopIsOurs();
+}
+
+bool PlatformWindowHasHigherRights(WindowHandle window) {
+    return RunsWithHigherRights(reinterpret_cast<HWND>(window));
 }
 
 static InputDelivery Refuse(InputRefusal refusal, HWND target, DWORD error) {
@@ -319,34 +390,70 @@ InputRefusal PlatformInputRefusal(WindowHandle* target, uint32_t* systemError) {
 
 /* ---- The two users: playback and the releases at its end ---- */
 
+static InputDelivery RefusedBySystem(HWND target, DWORD error) {
+    if (!Win32InputDesktopIsOurs())
+        return InputCancelled;
+    return Refuse(InputRefusedBySystem, target, error);
+}
+
+static void NoteSent(const EventRecord* record, const INPUT* input) {
+    if (input->type == INPUT_MOUSE)
+        moves.buttonsDown = ButtonsDownAfter(moves.buttonsDown, input->mi.dwFlags);
+    if (IsPlainMouseMove(record->message)) {
+        moves.unsettled = true;
+        moves.last = PixelOf(record);
+    }
+}
+
+/* A move that may merge with the moves after it is held back; anything
+ * else first sends the move held back, and the moves that went before
+ * anything but a move are waited for. */
+static InputDelivery Send(const EventRecord* record, const INPUT* input, HWND target,
+                          bool refuseForTest) {
+    bool move = IsPlainMouseMove(record->message);
+    if (move && moves.buttonsDown == 0 && !refuseForTest) {
+        moves.held = true;
+        moves.input = *input;
+        moves.last = PixelOf(record);
+        return InputDelivered;
+    }
+    if (move)
+        Win32FlushMoves();
+    else
+        Win32SettleMoves();
+    DWORD heldMoveRefused = moves.refusedError;
+    moves.refusedError = 0;
+    if (heldMoveRefused != 0)
+        return RefusedBySystem(target, heldMoveRefused);
+    if (refuseForTest || SendInput(1, const_cast<INPUT*>(input), sizeof *input) != 1)
+        return RefusedBySystem(target, refuseForTest ? ERROR_ACCESS_DENIED : GetLastError());
+    NoteSent(record, input);
+    if (!move && WaitsForTargetAfter(*record))
+        WaitUntilTaken(target);
+    return InputDelivered;
+}
+
 InputDelivery Win32DeliverRecord(const EventRecord* record) {
     INPUT input;
     HWND target = nullptr;
     bool refuseForTest = Win32ProbeBeforeInput();
-    int count = BuildInput(record, &input, &target);
-    if (count == 0)
+    if (BuildInput(record, &input, &target) == 0)
         return InputDelivered;
     if (Win32CancelRequested(false) || SessionLooksInactive())
         return InputCancelled;
     if (WouldBeDropped(&input, target))
         return Refuse(InputRefusedHigherRights, target, ERROR_ACCESS_DENIED);
-    UINT sent = refuseForTest ? 0 : SendInput((UINT)count, &input, sizeof input);
-    if (sent < (UINT)count) {
-        DWORD error = refuseForTest ? ERROR_ACCESS_DENIED : GetLastError();
-        if (!InputDesktopIsOurs())
-            return InputCancelled;
-        return Refuse(InputRefusedBySystem, target, error);
-    }
-    if (!GoesOnWithoutWaiting(record))
-        WaitUntilTaken(target);
-    return InputDelivered;
+    return Send(record, &input, target, refuseForTest);
 }
 
 void PlatformReleaseInput(const EventRecord* releases, int count) {
+    Win32EndMoves();
     for (int i = 0; i < count; i++) {
         INPUT input;
         HWND target = nullptr;
-        if (BuildInput(&releases[i], &input, &target) == 1 && SendInput(1, &input, sizeof input))
+        if (BuildInput(&releases[i], &input, &target) == 1 && SendInput(1, &input, sizeof input)) {
+            NoteSent(&releases[i], &input);
             WaitUntilTaken(target);
+        }
     }
 }

@@ -15,6 +15,16 @@
  *   control refuse-input N     the system refuses the Nth injected record
  *   control try-journal        the system's journal is tried even under
  *                              Wine, which accepts it and never calls it
+ *   control stall-recorder N MS  the user-interface thread is busy for MS
+ *                              milliseconds before it hands the recorder
+ *                              the Nth event of a recording
+ *   control drop-record-hooks N  the recording's low-level hooks are taken
+ *                              away after the Nth event, without a word, as
+ *                              the system takes away hooks that answer slowly
+ *
+ * Only the program the tests run is linked with this file; the released
+ * mirlow.exe is linked with no_probe_win32.cpp, so neither the reports nor
+ * the control lines can reach a user's desktop.
  */
 #include <windows.h>
 #include <commctrl.h>
@@ -278,6 +288,8 @@ struct ProbeControl {
     int stallAt, stallMs;
     int refuseAt;
     int inputs;
+    int dropRecordHooksAt;
+    int stallRecorderAt, stallRecorderMs;
 };
 static ProbeControl control;
 
@@ -295,6 +307,11 @@ static void ReadControlLines(void) {
             control.stallMs = ms;
         } else if (sscanf(line, "control refuse-input %d", &n) == 1) {
             control.refuseAt = n;
+        } else if (sscanf(line, "control stall-recorder %d %d", &n, &ms) == 2) {
+            control.stallRecorderAt = n;
+            control.stallRecorderMs = ms;
+        } else if (sscanf(line, "control drop-record-hooks %d", &n) == 1) {
+            control.dropRecordHooksAt = n;
         } else if (strncmp(line, "control try-journal", 19) == 0) {
             control.tryJournal = true;
         }
@@ -311,6 +328,21 @@ bool Win32ProbeBeforeInput(void) {
     if (control.inputs == control.stallAt)
         Sleep((DWORD)control.stallMs);
     return control.inputs == control.refuseAt;
+}
+
+/* The lines are read on the first call, which the recorder makes on the
+ * user-interface thread (with 0) before the hook thread asks. */
+bool Win32ProbeDropsRecordHooks(int recordedEvents) {
+    if (!control.read)
+        ReadControlLines();
+    return recordedEvents > 0 && recordedEvents == control.dropRecordHooksAt;
+}
+
+void Win32ProbeBeforeRecordInput(int handedOver) {
+    if (!control.read)
+        ReadControlLines();
+    if (handedOver == control.stallRecorderAt)
+        Sleep((DWORD)control.stallRecorderMs);
 }
 
 bool Win32ProbeTriesJournal(void) {

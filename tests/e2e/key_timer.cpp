@@ -1,12 +1,15 @@
 /*
  * key_timer.exe: a test-only window that notes when each key press and
- * release reaches it, on the high-resolution clock, so the timing of a
- * playback can be measured where it lands.
+ * release, and each left-button press and release, reaches it, on the
+ * high-resolution clock, so the timing of a playback can be measured where
+ * it lands.
  *
- *   key_timer OUTPUT_FILE COUNT [TIMEOUT_MS]
+ *   key_timer OUTPUT_FILE COUNT [TIMEOUT_MS [BUSY_MS]]
  *
- * Shows a window titled "Mirlow Key Timer"; after COUNT key messages (or
+ * Shows a window titled "Mirlow Key Timer"; after COUNT such messages (or
  * the timeout) writes one arrival time per line, in microseconds, and exits.
+ * With BUSY_MS it stands in for a program that is slow to take its input:
+ * it sleeps that long on every key message, without fetching messages.
  */
 #include <windows.h>
 
@@ -17,6 +20,7 @@ static const int MaxKeys = 100000;
 static long long arrivals[MaxKeys];
 static int arrivalCount;
 static int wanted;
+static DWORD busyMs;
 static LARGE_INTEGER frequency;
 
 static long long NowMicroseconds(void) {
@@ -28,10 +32,13 @@ static long long NowMicroseconds(void) {
 static LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     bool key = message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN ||
                message == WM_SYSKEYUP;
-    if (key && arrivalCount < MaxKeys) {
+    bool button = message == WM_LBUTTONDOWN || message == WM_LBUTTONUP;
+    if ((key || button) && arrivalCount < MaxKeys) {
         arrivals[arrivalCount++] = NowMicroseconds();
         if (arrivalCount >= wanted)
             PostQuitMessage(0);
+        if (key && busyMs > 0)
+            Sleep(busyMs);
         return 0;
     }
     if (message == WM_TIMER || message == WM_DESTROY) {
@@ -46,6 +53,7 @@ int main(int argc, char** argv) {
         return 2;
     wanted = atoi(argv[2]);
     int timeout = argc > 3 ? atoi(argv[3]) : 60000;
+    busyMs = argc > 4 ? (DWORD)atoi(argv[4]) : 0;
     QueryPerformanceFrequency(&frequency);
     timeBeginPeriod(1);
     WNDCLASSA windowClass = {};
