@@ -343,6 +343,11 @@ TEST_F(FilesTest, EachFailureShowsItsMessageOnce) {
          "Unable to load the script '%s'!\n\nLine 3 holds the character U+0141, which the "
          "system's code page for non-Unicode programs does not have.",
          "Error", true},
+        {"a window line with a character the code page lacks", WrittenFile, "a.mrx",
+         "TYPE \xC3\xA9\r\n;@window title=\"\xC5\x81\"\r\nTYPE a\r\n",
+         "Unable to load the script '%s'!\n\nLine 2 holds the character U+0141, which the "
+         "system's code page for non-Unicode programs does not have.",
+         "Error", true},
         {"window line with an unclosed quote", WrittenFile, "a.mrx",
          "TYPE a\r\n;@window title=\"x\r\n", "Improperly formatted window line",
          ";@window title=\"x\r\n", true},
