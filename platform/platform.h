@@ -289,9 +289,11 @@ struct ScreenRect {
 /* A top-level window whose title is exactly title, or null. */
 WindowHandle PlatformFindWindowByTitle(const char* title);
 bool PlatformIsWindowMinimized(WindowHandle window);
-/* Brings the window to the top, makes it the foreground window and gives
- * it the keyboard focus. */
-void PlatformActivateWindow(WindowHandle window);
+/* Shows another program's window in showState (ShowShow, ShowRestore),
+ * puts it on top and asks the system to make it the foreground window,
+ * all by the asynchronous forms: nothing here waits for the window's
+ * thread, so a program that has stopped answering cannot hold this one. */
+void PlatformActivateWindow(WindowHandle window, int showState);
 bool PlatformGetWindowRect(WindowHandle window, ScreenRect* rect);
 
 /* ---- Dialog controls ---- */
@@ -614,11 +616,19 @@ void PlatformReleaseInput(const EventRecord* releases, int count);
 /* A top-level window whose title is exactly title: a visible one before
  * a hidden one. Null when there is none. */
 WindowHandle PlatformFindGotoWindow(const char* title);
+/* Whether the window's thread takes its messages: false at once for a
+ * window the system counts as hung (it has taken none for seconds),
+ * otherwise once it has answered or milliseconds have passed without an
+ * answer. Messages sent to this thread are handled meanwhile. A window
+ * that does not answer must not be asked anything that waits for it. */
+bool PlatformWindowAnswers(WindowHandle window, int milliseconds);
 /* Waits up to milliseconds for the window, or a window it owns, to be the
  * foreground window; true once it is. */
 bool PlatformWaitForForeground(WindowHandle window, int milliseconds);
 /* Brings the window to the front by the further means the system allows
- * a program that is not in the foreground. */
+ * a program that is not in the foreground: sharing the input state of the
+ * foreground window's thread, which is never done with a thread that does
+ * not answer. */
 void PlatformForceForeground(WindowHandle window);
 /* The window that takes keyboard input now, or null. */
 WindowHandle PlatformForegroundWindow(void);

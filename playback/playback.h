@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "model/model.h"
+#include "platform/platform.h"
 
 /* ---- The scheduler ---- */
 
@@ -46,6 +47,22 @@ bool PlaybackPassInProgress(void);
 void ReportPlaybackError(const char* text, const char* caption, uint32_t style);
 
 /* ---- Script commands ---- */
+
+/* Bringing another program's window to the front: the one way playback
+ * does it (GOTO uses it, and so should anything else that brings a window
+ * forward during a playback). The window's thread is asked first whether
+ * it answers; it is shown and activated with calls that never wait for
+ * it, confirmed as the foreground window, and only then, if the system
+ * refused, tried again by sharing the foreground thread's input (never
+ * with a thread that does not answer). A window whose program is busy or
+ * hung gives FrontNotAnswering within about two seconds; the whole call
+ * takes at most about four. */
+enum FrontOutcome {
+    FrontReached,      /* it is the foreground window now */
+    FrontRefused,      /* the system kept it from the front */
+    FrontNotAnswering, /* its program does not answer */
+};
+FrontOutcome BringWindowToFront(WindowHandle window);
 
 /* Runs the command with that index at its placeholder; returns the delay
  * for the hook to answer. */

@@ -13,6 +13,7 @@
 #include "platform/input_rules.h"
 #include "platform/sim/sim_control.h"
 #include "playback/playback.h"
+#include "record/record.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "tests/scratch_files.h"
@@ -314,34 +315,67 @@ TEST_F(ReachingWindowsTest, AJournalNeverCalledIsGivenUpForInjectedInputOnce) {
     EXPECT_EQ(SimToggleKeyPresses(), 0) << "injected keys need no second press";
 }
 
+uint32_t boxShownAt;
+void NoteBoxTime(const SimMessageBox*) {
+    boxShownAt = PlatformTickCount();
+}
+
+// A window whose program is busy or hung is only ever asked with a time
+// limit, and nothing that would wait for its thread is called on it.
 TEST_F(ReachingWindowsTest, GotoMustWinTheForegroundOrFailsAsGotoFails) {
     struct Case {
         int refusals;
+        int answers; // checks its thread answers; -1 always
         bool found;
+        const char* why; // the line after the ERROR line, the box's addition
+        uint32_t withinMs;
     };
-    for (const Case& c : {Case{0, true}, Case{1, true}, Case{2, false}}) {
+    const char* refused = "    ...The window is there, but Windows did not let Mirlow bring it "
+                          "to the front";
+    const char* silent = "    ...The window is there, but its program does not answer (busy or "
+                         "not responding)";
+    const Case cases[] = {{0, -1, true, "", 0},
+                          {1, -1, true, "", 0},
+                          {2, -1, false, refused, 2000},
+                          {0, 0, false, silent, 1000},
+                          {1, 1, false, silent, 2000}};
+    for (const Case& c : cases) {
         SetUp();
         WindowHandle hidden = SimAddDesktopWindow("Editor", 0, 0, 10, 10, false);
         PlatformShowWindow(hidden, ShowHide);
-        WindowHandle shown = SimAddDesktopWindow("Editor", 5, 5, 10, 10, false);
+        WindowHandle shown = SimAddDesktopWindow("Editor", 5, 5, 10, 10, true);
+        SimSetWindowAnswers(shown, c.answers);
         gApp.commandLineMode = true;
         gSettings.log = LogMedium;
         Load({Placeholder, Event(MsgKeyDown, 'A', 0, 100)}, {{CommandGoto, "Editor"}});
         SimRefuseForeground(c.refusals);
+        SimSetMessageBoxObserver(NoteBoxTime);
+        gJournal.gotoWindow = nullptr;
+        uint32_t start = PlatformTickCount();
         Play();
         EXPECT_EQ(Logged("    Found window 'Editor'"), c.found) << c.refusals;
         EXPECT_EQ(SimDeliveredCount(), c.found ? 1 : 0) << c.refusals;
+        EXPECT_EQ(SimBlockingCalls(), 0) << c.answers;
         if (c.found) {
             EXPECT_EQ(SimForegroundWindow(), shown) << "the visible one of two";
+            EXPECT_FALSE(SimWindowMinimized(shown));
             continue;
         }
         ASSERT_EQ(SimMessageBoxes().size(), 1u);
-        EXPECT_EQ(SimMessageBoxes()[0].text, "Unable to find and GOTO window with the title "
-                                             "'Editor'!\n\nThe playback has stopped.");
-        EXPECT_TRUE(Logged("    ERROR: Unable to find window 'Editor'!\r\n    ...The window is "
-                           "there, but Windows did not let Mirlow bring it to the front"));
+        bool silentOne = c.why == silent;
+        EXPECT_EQ(SimMessageBoxes()[0].text,
+                  std::string("Unable to find and GOTO window with the title 'Editor'!\n\nThe "
+                              "playback has stopped.") +
+                      (silentOne ? "\n\nThe window is there, but its program does not answer: "
+                                   "it is busy or has stopped responding."
+                                 : ""));
+        EXPECT_TRUE(Logged(
+            (std::string("    ERROR: Unable to find window 'Editor'!\r\n") + c.why).c_str()));
+        EXPECT_LE(boxShownAt - start, c.withinMs) << c.answers;
         EXPECT_EQ(gApp.exitCode, ExitPlaybackError);
+        EXPECT_EQ(gJournal.gotoWindow, nullptr) << "a failed GOTO keeps the last window";
     }
+    SimSetMessageBoxObserver(nullptr);
 }
 
 TEST_F(ReachingWindowsTest, StartFailuresSayWhyAndNameTheElevationCase) {

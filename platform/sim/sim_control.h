@@ -129,6 +129,14 @@ WindowHandle SimAddDesktopWindow(const char* title, int x, int y, int width, int
                                  bool minimized);
 bool SimWindowMinimized(WindowHandle window);
 WindowHandle SimForegroundWindow(void);
+/* The window's thread answers the next checks (PlatformWindowAnswers),
+ * then stops answering, as a busy or hung program does; -1 (the default):
+ * it always answers. A check it does not answer lets its whole time limit
+ * pass on the clock. */
+void SimSetWindowAnswers(WindowHandle window, int checks);
+/* Calls that wait for a window's thread (showing it, ...) made while that
+ * thread does not answer: on a real desktop each would hang the program. */
+int SimBlockingCalls(void);
 /* The command lines of the programs started, oldest first: at least the
  * latest SimStartedProgramsKept of them (an endless run starts without
  * end), and how many were started in all. */

@@ -41,6 +41,7 @@ struct SimWindow {
     int x, y, width, height;
     int tabSelection;
     bool minimized;
+    int answers; /* checks its thread still answers; -1: every one */
     std::map<int, bool> enabled;
     std::map<int, bool> checked;
 };
@@ -79,6 +80,7 @@ struct SimDesktop {
     int togglePresses = 0;
     int hookCalls = 0;
     WindowHandle foreground = nullptr;
+    int blockingCalls = 0; /* calls that would wait for a thread that does not answer */
     std::vector<std::string> startedPrograms;
     int64_t startedProgramCount = 0;
     std::vector<std::string> failingPrograms;
@@ -138,6 +140,7 @@ WindowHandle AddWindow(const char* className, const char* title, WindowProcedure
     window.visible = false;
     window.topmost = false;
     window.showState = -1;
+    window.answers = -1;
     window.x = window.y = 0;
     window.width = window.height = 0;
     window.tabSelection = 0;
@@ -336,6 +339,25 @@ WindowHandle SimForegroundWindow(void) {
     return desktop->foreground;
 }
 
+void SimSetWindowAnswers(WindowHandle handle, int checks) {
+    SimWindow* window = Lookup(handle);
+    if (window != nullptr)
+        window->answers = checks;
+}
+
+int SimBlockingCalls(void) {
+    return desktop->blockingCalls;
+}
+
+/* A synchronous call to a window whose thread has stopped answering would
+ * wait for good on a real desktop; here it is counted and does nothing. */
+static bool WouldBlock(SimWindow* window) {
+    if (window->answers != 0)
+        return false;
+    desktop->blockingCalls++;
+    return true;
+}
+
 const std::vector<std::string>& SimStartedPrograms(void) {
     return desktop->startedPrograms;
 }
@@ -507,7 +529,7 @@ int PlatformGetWindowTitle(WindowHandle handle, char* buffer, int size) {
 
 void PlatformShowWindow(WindowHandle handle, int showState) {
     SimWindow* window = Lookup(handle);
-    if (window == nullptr)
+    if (window == nullptr || WouldBlock(window))
         return;
     window->showState = showState;
     window->visible = showState != ShowHide;
@@ -816,8 +838,16 @@ bool PlatformIsWindowMinimized(WindowHandle handle) {
     return window != nullptr && window->minimized;
 }
 
-void PlatformActivateWindow(WindowHandle handle) {
-    if (Lookup(handle) != nullptr && !SimTakeForegroundRefusal())
+/* Asynchronous: a thread that does not answer never acts on it. */
+void PlatformActivateWindow(WindowHandle handle, int showState) {
+    SimWindow* window = Lookup(handle);
+    if (window == nullptr || window->answers == 0)
+        return;
+    window->showState = showState;
+    window->visible = true;
+    if (showState == ShowRestore)
+        window->minimized = false;
+    if (!SimTakeForegroundRefusal())
         desktop->foreground = handle;
 }
 
@@ -892,13 +922,29 @@ WindowHandle PlatformFindGotoWindow(const char* title) {
     return hidden;
 }
 
+/* A thread that does not answer lets the whole wait pass. */
+bool PlatformWindowAnswers(WindowHandle handle, int milliseconds) {
+    SimWindow* window = Lookup(handle);
+    if (window != nullptr && window->answers != 0) {
+        if (window->answers > 0)
+            window->answers--;
+        return true;
+    }
+    desktop->tick += (uint32_t)milliseconds;
+    return false;
+}
+
 bool PlatformWaitForForeground(WindowHandle window, int milliseconds) {
-    (void)milliseconds;
-    return window != nullptr && desktop->foreground == window;
+    if (window != nullptr && desktop->foreground == window)
+        return true;
+    desktop->tick += (uint32_t)milliseconds;
+    return false;
 }
 
 void PlatformForceForeground(WindowHandle window) {
-    PlatformActivateWindow(window);
+    SimWindow* target = Lookup(window);
+    if (target != nullptr && target->answers != 0 && !SimTakeForegroundRefusal())
+        desktop->foreground = window;
 }
 
 WindowHandle PlatformForegroundWindow(void) {

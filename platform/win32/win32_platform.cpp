@@ -389,13 +389,6 @@ bool PlatformIsWindowMinimized(WindowHandle window) {
     return placement.showCmd == SW_SHOWMINIMIZED;
 }
 
-void PlatformActivateWindow(WindowHandle window) {
-    HWND hwnd = ToHwnd(window);
-    BringWindowToTop(hwnd);
-    SetForegroundWindow(hwnd);
-    SetFocus(hwnd);
-}
-
 bool PlatformGetWindowRect(WindowHandle window, ScreenRect* rect) {
     RECT r;
     if (!GetWindowRect(ToHwnd(window), &r))
