@@ -43,7 +43,9 @@ enum : uint32_t {
     MsgSetFocus = 0x0007,
     MsgPaint = 0x000F,
     MsgClose = 0x0010,
+    MsgQueryEndSession = 0x0011, /* answer nonzero to let the session end */
     MsgQuit = 0x0012,
+    MsgEndSession = 0x0016, /* wParam nonzero: the session ends now */
     MsgCancelJournal = 0x004B,
     MsgNotify = 0x004E,
     MsgKeyDown = 0x0100,
@@ -179,6 +181,11 @@ bool PlatformGetWindowPosition(WindowHandle window, int* left, int* top);
 /* Gives the window a new outer size, keeping its top-left corner. */
 void PlatformSetWindowSize(WindowHandle window, int width, int height);
 
+/* While the window asks its user something before the session may end
+ * (sign-out, shutdown), the system shows this reason beside the program's
+ * name; null takes it away. */
+void PlatformSetShutdownReason(WindowHandle window, const char* reason);
+
 /* ---- Menus ----
  * Items of a window's menu bar and its popups, by command identifier. */
 void PlatformSetMenuItemEnabled(WindowHandle window, int commandId, bool enabled);
@@ -216,6 +223,9 @@ bool PlatformPostMessage(WindowHandle window, uint32_t message, uintptr_t wParam
 intptr_t PlatformSendMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                              intptr_t lParam);
 void PlatformPostQuitMessage(int exitCode);
+/* Ends the process at once with exitCode, for when the system may stop it
+ * any moment anyway (the end of the session) and would not keep the code. */
+void PlatformEndProcess(int exitCode);
 /* Offers the message to the accelerator table for window; true when it was one. */
 bool PlatformTranslateAccelerator(WindowHandle window, AcceleratorHandle table,
                                   PlatformMessage* message);

@@ -76,12 +76,20 @@ struct SimWindowInfo {
     int x, y, width, height;
 };
 SimWindowInfo SimGetWindowInfo(WindowHandle window);
+/* The user drags the window's corner to x, y. */
+void SimMoveWindow(WindowHandle window, int x, int y);
 /* Handle of the live top-level window with that class, or null. */
 WindowHandle SimFindWindow(const char* className);
 /* A child control, for tests that stand in for dialogs. */
 WindowHandle SimCreateChild(WindowHandle parent, const char* className, int controlId,
                             WindowProcedure procedure);
 int SimMessageQueueLength(void);
+/* The reason the program gave for holding up the end of the session;
+ * empty when it gave none or took it back. */
+const std::string& SimShutdownReason(void);
+/* The exit code the program ended its process with (PlatformEndProcess);
+ * -1 while it has not. */
+int SimProcessEndedWith(void);
 
 /* Menu items as the program left them; items never touched keep the state
  * the menu resource gives them. */

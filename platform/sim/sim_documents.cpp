@@ -205,4 +205,3 @@ bool PlatformDeleteMenuItem(WindowHandle window, int commandId) {
     items->erase(items->begin() + at);
     return true;
 }
-

@@ -81,6 +81,8 @@ struct SimDesktop {
     int hookCalls = 0;
     WindowHandle foreground = nullptr;
     int blockingCalls = 0; /* calls that would wait for a thread that does not answer */
+    std::string shutdownReason;
+    int endedWith = -1;
     std::vector<std::string> startedPrograms;
     int64_t startedProgramCount = 0;
     std::vector<std::string> failingPrograms;
@@ -339,6 +341,14 @@ WindowHandle SimForegroundWindow(void) {
     return desktop->foreground;
 }
 
+void SimMoveWindow(WindowHandle handle, int x, int y) {
+    SimWindow* window = Lookup(handle);
+    if (window == nullptr)
+        return;
+    window->x = x;
+    window->y = y;
+}
+
 void SimSetWindowAnswers(WindowHandle handle, int checks) {
     SimWindow* window = Lookup(handle);
     if (window != nullptr)
@@ -539,6 +549,15 @@ void PlatformShowWindow(WindowHandle handle, int showState) {
         window->minimized = false;
 }
 
+void PlatformSetShutdownReason(WindowHandle handle, const char* reason) {
+    if (Lookup(handle) != nullptr)
+        desktop->shutdownReason = reason != nullptr ? reason : "";
+}
+
+const std::string& SimShutdownReason(void) {
+    return desktop->shutdownReason;
+}
+
 void PlatformUpdateWindow(WindowHandle handle) {
     (void)handle;
 }
@@ -705,6 +724,16 @@ intptr_t PlatformSendMessage(WindowHandle handle, uint32_t message, uintptr_t wP
     if (window == nullptr || window->procedure == nullptr)
         return 0;
     return window->procedure(handle, message, wParam, lParam);
+}
+
+/* A test process goes on: the code is kept for the test to read, and the
+ * quit message the destruction posted ends the loop. */
+void PlatformEndProcess(int exitCode) {
+    desktop->endedWith = exitCode;
+}
+
+int SimProcessEndedWith(void) {
+    return desktop->endedWith;
 }
 
 void PlatformPostQuitMessage(int exitCode) {

@@ -178,6 +178,17 @@ void PlatformShowWindow(WindowHandle window, int showState) {
     ShowWindow(ToHwnd(window), showState);
 }
 
+void PlatformSetShutdownReason(WindowHandle window, const char* reason) {
+    HWND hwnd = ToHwnd(window);
+    if (reason == nullptr) {
+        ShutdownBlockReasonDestroy(hwnd);
+        return;
+    }
+    WCHAR wide[512];
+    if (MultiByteToWideChar(CP_ACP, 0, reason, -1, wide, 512) > 0)
+        ShutdownBlockReasonCreate(hwnd, wide);
+}
+
 void PlatformUpdateWindow(WindowHandle window) {
     UpdateWindow(ToHwnd(window));
 }
@@ -302,6 +313,10 @@ bool PlatformPostMessage(WindowHandle window, uint32_t message, uintptr_t wParam
 intptr_t PlatformSendMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                              intptr_t lParam) {
     return SendMessageA(ToHwnd(window), message, wParam, lParam);
+}
+
+void PlatformEndProcess(int exitCode) {
+    ExitProcess((UINT)exitCode);
 }
 
 void PlatformPostQuitMessage(int exitCode) {
