@@ -718,6 +718,15 @@ int PlatformShellOpen(const char* target);
  * promise. Returns as PlatformShellOpen does, or 0 when no browser is
  * registered. */
 int PlatformOpenInBrowser(const char* address);
+/* Converts length bytes of text in the system's ANSI code page, as a
+ * whole, and tells for each byte the UTF-16 unit that stands for it in
+ * units[byte]: the character for the first byte of each character, and
+ * for a character outside the Basic Multilingual Plane (two units) its
+ * first unit there and its second for the character's second byte; 0 for
+ * every other byte of a character of several bytes. A byte that is no
+ * character of the code page stands for itself as U+FFFD. */
+void PlatformTextUnits(const char* text, int length, uint16_t* units);
+
 /* Converts text in the system's ANSI code page to UTF-8; false when it
  * does not fit in size bytes. */
 bool PlatformAnsiToUtf8(const char* text, char* utf8, int size);

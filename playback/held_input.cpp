@@ -44,9 +44,13 @@ static bool IsShortcutModifier(int key) {
     return key == 0x11 || key == 0xA2 || key == 0xA3 || key == 0x12 || key == 0xA4 || key == 0xA5;
 }
 
+/* The key record of a typed character names the key of the character's
+ * byte in a fixed table (a byte such as 0xA5 names right Alt): it holds
+ * no modifier down, whatever the key's number. */
 bool PlaybackHoldsShortcutModifier(void) {
     for (int key = 0; key < KeySlots; key++) {
-        if (held.slots[key].down && IsShortcutModifier(key))
+        const HeldSlot& slot = held.slots[key];
+        if (slot.down && IsShortcutModifier(key) && TypedRoleOf(slot.press.hwnd) == TypedNone)
             return true;
     }
     return false;

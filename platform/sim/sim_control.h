@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "platform/input_rules.h"
 #include "platform/platform.h"
 
 /* A fresh desktop: no windows or classes, an empty queue, the clock at
@@ -386,6 +387,30 @@ void SimSetStartFailure(StartFailure kind, const char* text);
 const std::vector<EventRecord>& SimReleasedInput(void);
 /* Whether the program last asked for injected input (PlatformPreferInjectedInput). */
 bool SimInjectedInputPreferred(void);
+
+/* ---- The keyboard (sim_playback.cpp) ----
+ * The layout of the window taking the keys, as a table of the characters
+ * it types: the key, the modifiers (Modifier... bits), whether Caps Lock
+ * works on the key as Shift does, and whether it is a dead key. Empty (the
+ * default): the layout has no character, so all typed text goes as
+ * Unicode input. Every key record handed to the system is noted as the
+ * key strokes the input layer makes of it (KeyStrokesFor): what a reader
+ * of raw keyboard input would see. */
+struct SimLayoutKey {
+    uint16_t unit;
+    int key;
+    int modifiers;
+    bool capsLock;
+    bool dead;
+};
+void SimSetKeyboardLayout(const std::vector<SimLayoutKey>& keys);
+/* Caps Lock as the input layer learns it: off (the default), on, or not known. */
+void SimSetCapsLock(CapsLockState state);
+/* The system's ANSI code page for typed text: Windows-1252 (the default)
+ * or UTF-8. */
+enum SimCodePage { SimCodePageWestern, SimCodePageUtf8 };
+void SimSetAnsiCodePage(SimCodePage codePage);
+const std::vector<KeyStroke>& SimKeyStrokes(void);
 
 /* ---- The toolbar and the shell (sim_toolbar_shell.cpp) ----
  * The toolbar is a child window whose buttons, images and sizes are kept

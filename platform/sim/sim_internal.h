@@ -25,5 +25,7 @@ InputDelivery SimJudgeDelivery(int delivered);
 bool SimTakeForegroundRefusal(void);
 /* True when the system's journal is to be installed but never called. */
 bool SimJournalIsNeverCalled(void);
+/* Notes the key strokes a record handed to the system becomes. */
+void SimNoteKeyStrokes(const EventRecord& record);
 
 #endif

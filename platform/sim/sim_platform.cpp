@@ -658,6 +658,7 @@ static InputDelivery DeliverToSystem(const EventRecord* record) {
     if (outcome != InputDelivered)
         return outcome;
     desktop->deliveredCount++;
+    SimNoteKeyStrokes(*record);
     if (desktop->keepDelivered)
         desktop->delivered.push_back(SimDelivered{desktop->tick, *record});
     if (desktop->observer != nullptr)

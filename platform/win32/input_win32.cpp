@@ -1,14 +1,16 @@
 /*
  * input_win32.cpp: handing a played record to the system as real input.
  *
- * Typed text goes as the characters themselves (Unicode input), so it
- * arrives as written whatever the keyboard layout and Caps Lock say, and
- * AltGr characters need no keys at all. Every other key goes as a virtual
- * key with the current layout's scan code, marked extended where the key
- * is an extended one (arrows, Home, right Alt, ...), so nothing reads it as
- * a numeric-keypad key. Mouse positions are given in virtual-desktop
- * coordinates, so recordings made on any monitor of several play back where
- * they were made, pixel for pixel.
+ * Typed text goes as the keys of the current keyboard layout where the
+ * layout has the character (so programs that read raw keys or scan codes
+ * see it), and as the character itself (Unicode input) where it has not;
+ * the rule is the portable KeyStrokesFor, which asks the layout here.
+ * Every other key goes as a virtual key with the current layout's scan
+ * code, marked extended where the key is an extended one (arrows, Home,
+ * right Alt, ...), so nothing reads it as a numeric-keypad key. Mouse
+ * positions are given in virtual-desktop coordinates, so recordings made
+ * on any monitor of several play back where they were made, pixel for
+ * pixel.
  *
  * Before the next record goes, the window that took this one must have
  * taken it from its queue (with a bound), as a journal is paced by the
@@ -59,77 +61,85 @@ static int BuildKey(const EventRecord* record, int key, HKL layout, INPUT* input
     return 1;
 }
 
-/* A character of a double-byte code page comes as two marked characters,
- * its lead byte and its trail byte, each pressed and released; it is sent
- * once, when the trail byte is pressed. */
-struct DoubleByte {
-    int stage; /* 0 none, 1 lead pressed, 2 lead released, 3 trail pressed */
-    char lead;
-    WCHAR character;
-};
-static DoubleByte doubleByte;
+/* ---- The keyboard layout, for typed text ----
+ * Asked of the layout of the window that takes the keys: the foreground
+ * window's thread may use another layout than this one. */
 
-static WCHAR WideCharacter(const char* bytes, int count) {
-    WCHAR wide[2] = {0, 0};
-    if (MultiByteToWideChar(CP_ACP, 0, bytes, count, wide, 2) < 1)
-        return 0;
-    return wide[0];
+static HKL TargetLayout(void) {
+    return LayoutOf(GetForegroundWindow());
 }
 
-/* The character a marked key record stands for, or 0 when this record
- * sends nothing (half of a double-byte character). */
-static WCHAR CharacterToSend(char character, bool release) {
-    if (doubleByte.stage == 0 && !release && IsDBCSLeadByte((BYTE)character)) {
-        doubleByte.stage = 1;
-        doubleByte.lead = character;
-        return 0;
-    }
-    if (doubleByte.stage == 1 && release) {
-        doubleByte.stage = 2;
-        return 0;
-    }
-    if (doubleByte.stage == 2 && !release) {
-        const char pair[2] = {doubleByte.lead, character};
-        doubleByte.stage = 3;
-        doubleByte.character = WideCharacter(pair, 2);
-        return doubleByte.character;
-    }
-    if (doubleByte.stage == 3 && release) {
-        doubleByte.stage = 0;
-        return doubleByte.character;
-    }
-    doubleByte.stage = 0;
-    return WideCharacter(&character, 1);
-}
-
-static int BuildCharacter(const EventRecord* record, INPUT* input) {
-    bool release = IsKeyRelease(record->message);
-    WCHAR character = CharacterToSend(TypedCharacterOf(record->hwnd), release);
-    if (character == 0)
-        return 0;
-    SetKey(input, 0, character, KEYEVENTF_UNICODE | (release ? KEYEVENTF_KEYUP : 0));
-    return 1;
-}
-
-/* A character typed as a shortcut (Ctrl or Alt held) is the layout's key
- * for it, which is what the target's shortcuts are defined by. */
-static int LayoutKeyFor(const EventRecord* record, HKL layout) {
-    SHORT found = VkKeyScanExA(TypedCharacterOf(record->hwnd), layout);
+bool PlatformLayoutKeyFor(uint16_t unit, LayoutKey* key) {
+    SHORT found = VkKeyScanExW((WCHAR)unit, TargetLayout());
     if (found == -1)
-        return record->paramL & 0xFF;
-    return found & 0xFF;
+        return false;
+    /* Its Shift, Ctrl and Alt bits are the rule's own; others stay set. */
+    *key = LayoutKey{found & 0xFF, (found >> 8) & 0xFF};
+    return true;
 }
 
-static int BuildKeyRecord(const EventRecord* record, HWND foreground, INPUT* input) {
-    TypedRole role = TypedRoleOf(record->hwnd);
-    if (role == TypedCharacter)
-        return BuildCharacter(record, input);
-    if (role == TypedShift)
-        return 0; /* a character sent as itself needs no Shift */
-    doubleByte.stage = 0;
+/* Flag 4 keeps the keyboard's state (no dead key left pending) where the
+ * system knows it; elsewhere a dead key is asked about once more, which
+ * takes it back out. */
+uint16_t PlatformLayoutTypes(int key, int modifiers, bool capsLock) {
+    BYTE state[256] = {};
+    const BYTE down = 0x80;
+    if (modifiers & ModifierShift)
+        state[VK_SHIFT] = state[VK_LSHIFT] = down;
+    if (modifiers & ModifierCtrl)
+        state[VK_CONTROL] = state[VK_LCONTROL] = down;
+    if (modifiers & ModifierAlt)
+        state[VK_MENU] = state[VK_LMENU] = down;
+    if (capsLock)
+        state[VK_CAPITAL] = 0x01;
+    HKL layout = TargetLayout();
+    UINT scan = MapVirtualKeyExW((UINT)key, MAPVK_VK_TO_VSC, layout);
+    WCHAR typed[4];
+    int count = ToUnicodeEx((UINT)key, scan, state, typed, 4, 4, layout);
+    if (count < 0)
+        ToUnicodeEx((UINT)key, scan, state, typed, 4, 4, layout);
+    return count == 1 ? typed[0] : 0;
+}
+
+int PlatformHeldModifiers(void) {
+    return ((GetAsyncKeyState(VK_SHIFT) & 0x8000) ? ModifierShift : 0) |
+           ((GetAsyncKeyState(VK_CONTROL) & 0x8000) ? ModifierCtrl : 0) |
+           ((GetAsyncKeyState(VK_MENU) & 0x8000) ? ModifierAlt : 0);
+}
+
+/* The system brings a thread's key state up to date with the keyboard's
+ * when the thread asks for it, so a program without the focus learns the
+ * toggle too; Wine keeps it from such a program (it learns Caps Lock only
+ * from the display's key events, which go to the window with the focus). */
+CapsLockState PlatformCapsLockState(void) {
+    bool on = (GetKeyState(VK_CAPITAL) & 1) != 0;
+    if (Win32RunningUnderWine() && !Win32ProbeCapsLock(&on))
+        return CapsLockUnknown;
+    return on ? CapsLockOn : CapsLockOff;
+}
+
+static void BuildStroke(const KeyStroke& stroke, HKL layout, INPUT* input) {
+    DWORD release = stroke.release ? KEYEVENTF_KEYUP : 0;
+    if (stroke.key == 0) {
+        SetKey(input, 0, stroke.unit, KEYEVENTF_UNICODE | release);
+        return;
+    }
+    WORD scan = (WORD)MapVirtualKeyExA((UINT)stroke.key, MAPVK_VK_TO_VSC, layout);
+    DWORD extended = IsExtendedKey(stroke.key) ? KEYEVENTF_EXTENDEDKEY : 0;
+    SetKey(input, (WORD)stroke.key, scan, extended | release);
+}
+
+/* A recorded or named key keeps the scan code and flags it carries; a
+ * key of typed text becomes the strokes the typing rule gives. */
+static int BuildKeyRecord(const EventRecord* record, HWND foreground, INPUT* inputs) {
     HKL layout = LayoutOf(foreground);
-    int key = role == TypedCharacterKey ? LayoutKeyFor(record, layout) : record->paramL & 0xFF;
-    return BuildKey(record, key, layout, input);
+    if (TypedRoleOf(record->hwnd) == TypedNone)
+        return BuildKey(record, record->paramL & 0xFF, layout, inputs);
+    KeyStroke strokes[MaxKeyStrokes];
+    int count = KeyStrokesFor(*record, strokes);
+    for (int i = 0; i < count; i++)
+        BuildStroke(strokes[i], layout, &inputs[i]);
+    return count;
 }
 
 /* ---- The mouse ---- */
@@ -160,16 +170,16 @@ static int BuildMouse(const EventRecord* record, INPUT* input) {
 
 /* ---- Building and sending ---- */
 
-/* The input for a record (none for messages that are not input, like the
- * end marker) and the window it goes to. */
-static int BuildInput(const EventRecord* record, INPUT* input, HWND* target) {
+/* The inputs for a record (none for messages that are not input, like
+ * the end marker; up to MaxKeyStrokes for a key) and the window they go to. */
+static int BuildInput(const EventRecord* record, INPUT* inputs, HWND* target) {
     if (IsKeyMessage(record->message)) {
         *target = GetForegroundWindow();
-        return BuildKeyRecord(record, *target, input);
+        return BuildKeyRecord(record, *target, inputs);
     }
     if (IsMouseMessage(record->message)) {
         *target = WindowFromPoint(PixelOf(record));
-        return BuildMouse(record, input);
+        return BuildMouse(record, inputs);
     }
     *target = nullptr;
     return 0;
@@ -320,17 +330,17 @@ InputRefusal PlatformInputRefusal(WindowHandle* target, uint32_t* systemError) {
 /* ---- The two users: playback and the releases at its end ---- */
 
 InputDelivery Win32DeliverRecord(const EventRecord* record) {
-    INPUT input;
+    INPUT inputs[MaxKeyStrokes];
     HWND target = nullptr;
     bool refuseForTest = Win32ProbeBeforeInput();
-    int count = BuildInput(record, &input, &target);
+    int count = BuildInput(record, inputs, &target);
     if (count == 0)
         return InputDelivered;
     if (Win32CancelRequested(false) || SessionLooksInactive())
         return InputCancelled;
-    if (WouldBeDropped(&input, target))
+    if (WouldBeDropped(&inputs[0], target))
         return Refuse(InputRefusedHigherRights, target, ERROR_ACCESS_DENIED);
-    UINT sent = refuseForTest ? 0 : SendInput((UINT)count, &input, sizeof input);
+    UINT sent = refuseForTest ? 0 : SendInput((UINT)count, inputs, sizeof inputs[0]);
     if (sent < (UINT)count) {
         DWORD error = refuseForTest ? ERROR_ACCESS_DENIED : GetLastError();
         if (!InputDesktopIsOurs())
@@ -344,9 +354,10 @@ InputDelivery Win32DeliverRecord(const EventRecord* record) {
 
 void PlatformReleaseInput(const EventRecord* releases, int count) {
     for (int i = 0; i < count; i++) {
-        INPUT input;
+        INPUT inputs[MaxKeyStrokes];
         HWND target = nullptr;
-        if (BuildInput(&releases[i], &input, &target) == 1 && SendInput(1, &input, sizeof input))
+        int built = BuildInput(&releases[i], inputs, &target);
+        if (built > 0 && SendInput((UINT)built, inputs, sizeof inputs[0]) > 0)
             WaitUntilTaken(target);
     }
 }
