@@ -62,15 +62,46 @@ static int BuildKey(const EventRecord* record, int key, HKL layout, INPUT* input
 }
 
 /* ---- The keyboard layout, for typed text ----
- * Asked of the layout of the window that takes the keys: the foreground
- * window's thread may use another layout than this one. */
+ * Asked of the layout of the window that takes the keys (the foreground
+ * window's thread may use another layout than this one), which the record
+ * being built names. What a layout answers does not change, and under
+ * Wine each question is a round trip to the display server, so the
+ * answers are kept for the layout in use: for every key in each
+ * combination of Shift, Ctrl and Alt, with and without Caps Lock, and for
+ * the characters of the first 2,048 units. */
 
-static HKL TargetLayout(void) {
-    return LayoutOf(GetForegroundWindow());
+static const int MemoUnits = 2048;
+static const uint16_t NotAsked = 0xFFFF; /* a noncharacter: never typed */
+struct LayoutMemo {
+    HKL layout;
+    uint16_t types[256][8][2];
+    SHORT keyFor[MemoUnits];
+    bool keyForAsked[MemoUnits];
+};
+static LayoutMemo memo;
+static HKL typingLayout;
+
+static LayoutMemo* MemoOfTypingLayout(void) {
+    if (memo.layout != typingLayout) {
+        memset(&memo, 0, sizeof memo);
+        memset(memo.types, 0xFF, sizeof memo.types);
+        memo.layout = typingLayout;
+    }
+    return &memo;
 }
 
 bool PlatformLayoutKeyFor(uint16_t unit, LayoutKey* key) {
-    SHORT found = VkKeyScanExW((WCHAR)unit, TargetLayout());
+    LayoutMemo* known = MemoOfTypingLayout();
+    SHORT found;
+    if (unit < MemoUnits && known->keyForAsked[unit]) {
+        found = known->keyFor[unit];
+    } else {
+        found = VkKeyScanExW((WCHAR)unit, typingLayout);
+        if (unit < MemoUnits) {
+            known->keyFor[unit] = found;
+            known->keyForAsked[unit] = true;
+        }
+    }
     if (found == -1)
         return false;
     /* Its Shift, Ctrl and Alt bits are the rule's own; others stay set. */
@@ -81,7 +112,7 @@ bool PlatformLayoutKeyFor(uint16_t unit, LayoutKey* key) {
 /* Flag 4 keeps the keyboard's state (no dead key left pending) where the
  * system knows it; elsewhere a dead key is asked about once more, which
  * takes it back out. */
-uint16_t PlatformLayoutTypes(int key, int modifiers, bool capsLock) {
+static uint16_t AskLayoutTypes(int key, int modifiers, bool capsLock) {
     BYTE state[256] = {};
     const BYTE down = 0x80;
     if (modifiers & ModifierShift)
@@ -92,13 +123,19 @@ uint16_t PlatformLayoutTypes(int key, int modifiers, bool capsLock) {
         state[VK_MENU] = state[VK_LMENU] = down;
     if (capsLock)
         state[VK_CAPITAL] = 0x01;
-    HKL layout = TargetLayout();
-    UINT scan = MapVirtualKeyExW((UINT)key, MAPVK_VK_TO_VSC, layout);
+    UINT scan = MapVirtualKeyExW((UINT)key, MAPVK_VK_TO_VSC, typingLayout);
     WCHAR typed[4];
-    int count = ToUnicodeEx((UINT)key, scan, state, typed, 4, 4, layout);
+    int count = ToUnicodeEx((UINT)key, scan, state, typed, 4, 4, typingLayout);
     if (count < 0)
-        ToUnicodeEx((UINT)key, scan, state, typed, 4, 4, layout);
-    return count == 1 ? typed[0] : 0;
+        ToUnicodeEx((UINT)key, scan, state, typed, 4, 4, typingLayout);
+    return count == 1 && typed[0] != NotAsked ? typed[0] : 0;
+}
+
+uint16_t PlatformLayoutTypes(int key, int modifiers, bool capsLock) {
+    uint16_t& answer = MemoOfTypingLayout()->types[key & 0xFF][modifiers & 7][capsLock ? 1 : 0];
+    if (answer == NotAsked)
+        answer = AskLayoutTypes(key, modifiers, capsLock);
+    return answer;
 }
 
 int PlatformHeldModifiers(void) {
@@ -112,9 +149,11 @@ int PlatformHeldModifiers(void) {
  * toggle too; Wine keeps it from such a program (it learns Caps Lock only
  * from the display's key events, which go to the window with the focus). */
 CapsLockState PlatformCapsLockState(void) {
-    bool on = (GetKeyState(VK_CAPITAL) & 1) != 0;
+    bool on = false;
     if (Win32RunningUnderWine() && !Win32ProbeCapsLock(&on))
         return CapsLockUnknown;
+    if (!Win32RunningUnderWine())
+        on = (GetKeyState(VK_CAPITAL) & 1) != 0;
     return on ? CapsLockOn : CapsLockOff;
 }
 
@@ -135,6 +174,7 @@ static int BuildKeyRecord(const EventRecord* record, HWND foreground, INPUT* inp
     HKL layout = LayoutOf(foreground);
     if (TypedRoleOf(record->hwnd) == TypedNone)
         return BuildKey(record, record->paramL & 0xFF, layout, inputs);
+    typingLayout = layout;
     KeyStroke strokes[MaxKeyStrokes];
     int count = KeyStrokesFor(*record, strokes);
     for (int i = 0; i < count; i++)

@@ -4,11 +4,13 @@
  * playback can be measured where it lands; or, as a reader of raw
  * keyboard input, which keys and characters reach it.
  *
- *   key_timer OUTPUT_FILE COUNT [TIMEOUT_MS [raw]]
+ *   key_timer OUTPUT_FILE COUNT [TIMEOUT_MS [chars|raw]]
  *
  * Shows a window titled "Mirlow Key Timer". Timing: after COUNT key
  * messages (or the timeout) writes one arrival time per line, in
- * microseconds, and exits. raw: registers for raw keyboard input (as
+ * microseconds, and exits; chars: the same for COUNT characters (a
+ * character typed with Shift is one, though it takes four key messages).
+ * raw: registers for raw keyboard input (as
  * games and remote consoles read keys) and writes "K vk" for each key
  * press the raw input reports (vk 00 for Unicode input, which carries no
  * key) and "C unit" for each character the window gets, in hex, in order;
@@ -27,6 +29,7 @@ static int wanted;
 static LARGE_INTEGER frequency;
 
 static bool rawMode;
+static bool charMode;
 static char rawLines[MaxKeys][8];
 static int rawLineCount;
 static int charactersSeen;
@@ -66,8 +69,9 @@ static bool NoteRaw(UINT message, WPARAM wParam, LPARAM lParam) {
 static LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (rawMode && NoteRaw(message, wParam, lParam))
         return 0;
-    bool key = message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN ||
-               message == WM_SYSKEYUP;
+    bool key = charMode ? message == WM_CHAR
+                        : message == WM_KEYDOWN || message == WM_KEYUP ||
+                              message == WM_SYSKEYDOWN || message == WM_SYSKEYUP;
     if (!rawMode && key && arrivalCount < MaxKeys) {
         arrivals[arrivalCount++] = NowMicroseconds();
         if (arrivalCount >= wanted)
@@ -99,6 +103,7 @@ int main(int argc, char** argv) {
     wanted = atoi(argv[2]);
     int timeout = argc > 3 ? atoi(argv[3]) : 60000;
     rawMode = argc > 4 && strcmp(argv[4], "raw") == 0;
+    charMode = argc > 4 && strcmp(argv[4], "chars") == 0;
     QueryPerformanceFrequency(&frequency);
     timeBeginPeriod(1);
     WNDCLASSW windowClass = {};
