@@ -17,10 +17,11 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "model/model.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "settings/settings.h"
 
-const char* const ProgramVersion = "2.30";
 const char* const BuildDate = __DATE__; /* "Mmm dd yyyy", the day padded with a blank */
 const char* const BuildTime = __TIME__; /* "hh:mm:ss" */
 
@@ -69,7 +70,7 @@ static void InitAboutBox(WindowHandle dialog) {
     char line[80];
     snprintf(line, sizeof line, "Build Date: %s  Time: %s", BuildDate, BuildTime);
     PlatformSetDialogItemText(dialog, IDC_ABOUT_BUILD, line);
-    snprintf(line, sizeof line, "Mirlow Version %s", ProgramVersion);
+    snprintf(line, sizeof line, "Mirlow Version %s", MIRLOW_VERSION_TEXT);
     PlatformSetDialogItemText(dialog, IDC_ABOUT_VERSION, line);
     PlatformSetDialogItemText(dialog, IDC_ABOUT_WEB_LINK, ProductWebAddress);
     PlatformSetDialogItemText(dialog, IDC_ABOUT_EMAIL_LINK, InfoEmailAddress);

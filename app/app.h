@@ -1,6 +1,7 @@
 /*
- * app.h: the application shell: start-up, the message loop and the main
- * window.
+ * app.h: the application shell: start-up, the message loop, the main
+ * window, the document commands and the shell's dialogs. What the engines
+ * may call of it is in shell.h.
  *
  * The program runs in one of two modes, fixed at start-up. Interactive
  * mode (no argument) shows the main window and waits for the user.
@@ -13,9 +14,8 @@
 
 #include <cstdint>
 
+#include "app/shell.h"
 #include "platform/platform.h"
-
-const int MaxPathLength = 259;
 
 /* The shell's process-wide state. */
 struct AppState {
@@ -23,34 +23,18 @@ struct AppState {
     WindowHandle tabPanel; /* null in command-line mode */
     WindowHandle toolbar;  /* null in command-line mode */
     bool commandLineMode;
-    char documentPath[MaxPathLength + 1]; /* empty: the untitled document */
-    int32_t modifiedCount;                /* nonzero: unsaved changes */
-    int32_t loopsCompleted;
-    HookHandle journalHook; /* the installed record or playback hook */
-    int exitCode;           /* what a command-line run ends with: see RunExitCode */
+    int exitCode; /* what a command-line run ends with: see RunExitCode */
 };
 
 extern AppState gApp;
 
 extern const char* const MainWindowClassName; /* "Mirlow" */
 extern const char* const ProgramTitle;        /* "Mirlow" */
-extern const char* const ProductWebAddress;   /* the product's web page */
 
-/* Process exit codes. Interactive runs end with ExitSuccess. A command-line
- * run is unattended: anything but a complete playback is reported. */
-enum ExitCode {
-    ExitSuccess = 0,
-    ExitStartupFailed = 1, /* command-line mode: memory or the window could not be had */
-    ExitLoadFailed = 2,    /* the recording could not be loaded (or its path was too long) */
-    ExitPlaybackError = 3, /* an error stopped the playback before its end */
-    ExitCancelled = 4,     /* the playback was cancelled (Ctrl+Esc, or the window closed) */
-};
-
-/* How the run ends (run_outcome.cpp), the one owner of the exit code.
- * ReportRunOutcome records why a run stopped; the first failure reported
- * stays. RunExitCode is what the process returns: the recorded code in
- * command-line mode, ExitSuccess in interactive mode. */
-void ReportRunOutcome(ExitCode code);
+/* How the run ends (run_outcome.cpp), the one owner of the exit code:
+ * ReportRunOutcome (shell.h) records why a run stopped, and the first
+ * failure reported stays. RunExitCode is what the process returns: the
+ * recorded code in command-line mode, ExitSuccess in interactive mode. */
 int RunExitCode(void);
 
 /* The whole program: start-up, then the message loop until the main window
@@ -83,44 +67,17 @@ void LoadLoopAccelerators(void);
  * accelerators, dialog keys, dispatch). */
 void HandleLoopMessage(PlatformMessage* message);
 
-/* The open document's path, or "(Untitled)" when there is none. */
-const char* DocumentDisplayName(void);
-/* Titles the main window "Mirlow - " and the document's name. */
-void ShowDocumentTitle(void);
-
-/* Places the settings panel below the toolbar and sizes the main window
- * to hold both, or to a bar that shows the menu and the whole toolbar when
- * there is no panel to show (settings/tab_panel.cpp). */
-void LayoutMainWindow(void);
-
-/* Enables and grays the document and recorder commands for one of three
- * states, named by the command that selects it: ID_FILE_NEW (no document),
- * ID_FILE_OPEN (a document), ID_RECORDER_START (recording or playing). Any
- * other value changes nothing. Only in interactive mode. */
-void SetCommandState(int state);
-
 /* Edit Script File is offered for a text script and grayed for a binary
  * recording: path is the document's path after a load or a save. */
 void OfferEditScriptFor(const char* path);
 
-/* Message boxes without owner window. Every box of the program goes
- * through these two, never straight to the platform. ShowMessageWithIcon
- * shows the program's own icon resource instead of a system icon. */
-int ShowMessageBox(const char* text, const char* caption, uint32_t style);
-int ShowMessageWithIcon(const char* text, const char* caption, uint32_t style, int iconId);
-
 /* ---- The document (document_commands.cpp) ----
- * The open recording is untitled (documentPath empty) or named, clean or
- * modified (modifiedCount). Its format follows its path alone: a path that
- * holds ".mrl" is a binary recording, any other a text script. While a
- * recording or a playback runs, no command that would replace, load or
- * save the document does anything. */
-
-/* Asks whether to save the open document's unsaved changes and saves it
- * when asked to. False when the user cancelled, or chose to save and the
- * save did not happen: the calling command then does nothing more, so
- * changes are never dropped by a save that failed. */
-bool PromptToSave(void);
+ * The open recording (gDocument) is untitled (its path empty) or named,
+ * clean or modified (its modifiedCount). Its format follows its path
+ * alone: a path that holds ".mrl" is a binary recording, any other a text
+ * script. While a recording or a playback runs, no command that would
+ * replace, load or save the document does anything. PromptToSave,
+ * OpenDocumentFile and FileExistsNonEmpty are in shell.h. */
 
 /* True while a recording or a playback runs. */
 bool ProgramIsBusy(void);
@@ -131,25 +88,14 @@ extern const char* const NoActionsText;
 /* The filters of the Open and Save dialogs: recordings, text scripts, all. */
 extern const char RecordingFileFilters[];
 
-/* True when a file of that path exists and is not empty. */
-bool FileExistsNonEmpty(const char* path);
-
 void NewDocument(void);
 void CloseDocument(void);
 /* Open with the file dialog. */
 void OpenDocument(void);
-/* Open with a path chosen beforehand (the start-up reload, a recent
- * entry): after the save prompt for the current document, the path is
- * listed as the most recent file and loaded; it becomes the document's
- * name only when it loaded. */
-void OpenDocumentFile(const char* path);
 void ReloadDocument(void);
 /* Save and Save As; true when the recording was written. */
 bool SaveDocument(void);
 bool SaveDocumentAs(void);
-
-/* Titles the main window "Mirlow" alone: no document. */
-void ShowProgramTitle(void);
 
 /* ---- View and Tools commands (tool_commands.cpp; Show Tabs is the
  * settings panel's ToggleShowTabs) ---- */
@@ -157,14 +103,7 @@ void ShowTotalActions(void);
 void EditScriptFile(void);
 void EditLogFile(void);
 
-/* ---- Choosing files (file_dialogs.cpp) ---- */
-
-/* The system's Open (saveMode false) or Save dialog, owned by owner, with
- * the filters as NUL-separated description and pattern pairs ending in two
- * NULs, the first pair selected. path (MaxPathLength + 1 bytes) holds the
- * initial name and receives the choice. False when cancelled; path is
- * then untouched. */
-bool PickFile(WindowHandle owner, char* path, const char* filters, bool saveMode);
+/* ---- Choosing files (file_dialogs.cpp; PickFile is in shell.h) ---- */
 
 /* Copies the item at index (from 0) of a list separated by delimiter into
  * item (size bytes, always terminated, cut to fit) and returns its length.
@@ -235,8 +174,6 @@ bool FileUrlFromPath(const char* path, char* url, int size);
 bool OpenLink(const char* target);
 
 /* ---- About box and Legal Agreement (about_box.cpp) ---- */
-
-extern const char* const ProgramVersion; /* "2.30" */
 
 void ShowAboutBox(void);
 void ShowLegalAgreement(void);

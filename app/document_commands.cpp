@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "log/log.h"
 #include "model/model.h"
 #include "playback/playback.h"
 #include "resources/resource.h"
@@ -30,7 +31,7 @@ const char* const NoActionsText = "There are no actions currently recorded.\n\nP
 static const uint32_t WarningBox = BoxOk | BoxIconWarning | BoxTaskModal;
 
 bool ProgramIsBusy(void) {
-    return gApp.journalHook != nullptr;
+    return gJournal.hook != nullptr;
 }
 
 bool FileExistsNonEmpty(const char* path) {
@@ -42,7 +43,7 @@ void ShowProgramTitle(void) {
 }
 
 bool PromptToSave(void) {
-    if (gApp.modifiedCount == 0 || gSettings.promptForSave == 0 || gRecording.eventCount < 1)
+    if (gDocument.modifiedCount == 0 || gSettings.promptForSave == 0 || gRecording.eventCount < 1)
         return true;
     char text[MaxPathLength + 32];
     snprintf(text, sizeof text, "Save changes to %s?", DocumentDisplayName());
@@ -60,8 +61,8 @@ bool PromptToSave(void) {
 static void EmptyDocument(void) {
     SetCommandState(ID_FILE_NEW);
     ClearEventList();
-    gApp.documentPath[0] = '\0';
-    gApp.modifiedCount = 0;
+    gDocument.path[0] = '\0';
+    gDocument.modifiedCount = 0;
     ShowProgramTitle();
 }
 
@@ -89,14 +90,14 @@ static void LoadDocument(const char* path) {
     RebuildRecentMenu();
     if (LoadRecording(path, true) < 0)
         return;
-    snprintf(gApp.documentPath, sizeof gApp.documentPath, "%s", path);
+    snprintf(gDocument.path, sizeof gDocument.path, "%s", path);
     ShowDocumentTitle();
     SetCommandState(ID_FILE_OPEN);
     OfferEditScriptFor(path);
     FocusPanelSpeedButton();
-    gApp.modifiedCount = 0;
+    gDocument.modifiedCount = 0;
     if (gSettings.playImmediately != 0) {
-        gApp.loopsCompleted = 0;
+        gJournal.loopsCompleted = 0;
         StartPlayback();
     }
 }
@@ -105,7 +106,7 @@ void OpenDocument(void) {
     if (!PromptToSave())
         return;
     char path[MaxPathLength + 1];
-    strcpy(path, gApp.documentPath);
+    strcpy(path, gDocument.path);
     if (PickFile(gApp.mainWindow, path, RecordingFileFilters, false))
         LoadDocument(path);
 }
@@ -116,10 +117,10 @@ void OpenDocumentFile(const char* path) {
 }
 
 void ReloadDocument(void) {
-    if (gApp.documentPath[0] == '\0' || !PromptToSave())
+    if (gDocument.path[0] == '\0' || !PromptToSave())
         return;
-    if (LoadRecording(gApp.documentPath, true) >= 0)
-        gApp.modifiedCount = 0;
+    if (LoadRecording(gDocument.path, true) >= 0)
+        gDocument.modifiedCount = 0;
 }
 
 /* ---- Save and Save As ---- */
@@ -173,19 +174,19 @@ static bool SaveDocumentTo(const char* chosen) {
     RebuildRecentMenu();
     if (!SaveRecordingFile(path))
         return false;
-    strcpy(gApp.documentPath, path);
+    strcpy(gDocument.path, path);
     OfferEditScriptFor(path);
     ShowDocumentTitle();
-    gApp.modifiedCount = 0;
+    gDocument.modifiedCount = 0;
     return true;
 }
 
 bool SaveDocument(void) {
     if (!HasActionsToSave())
         return false;
-    if (gApp.documentPath[0] == '\0')
+    if (gDocument.path[0] == '\0')
         return SaveDocumentAs();
-    return SaveDocumentTo(gApp.documentPath);
+    return SaveDocumentTo(gDocument.path);
 }
 
 static bool ConfirmReplace(const char* path) {
@@ -199,8 +200,7 @@ static bool ConfirmReplace(const char* path) {
 bool SaveDocumentAs(void) {
     char path[MaxPathLength + 1];
     for (;;) {
-        snprintf(path, sizeof path, "%s",
-                 gApp.documentPath[0] != '\0' ? gApp.documentPath : "Task1");
+        snprintf(path, sizeof path, "%s", gDocument.path[0] != '\0' ? gDocument.path : "Task1");
         if (!PickFile(gApp.mainWindow, path, RecordingFileFilters, true))
             return false;
         if (!FileExistsNonEmpty(path) || gSettings.promptForSave == 0 || ConfirmReplace(path))

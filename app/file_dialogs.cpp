@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "log/log.h"
+
 /* The dialogs may hand back more than a path may hold; such a choice is
  * refused whole, never cut (a cut path names another file). */
 static const int DialogPathSize = 1024;

@@ -14,6 +14,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "log/log.h"
+#include "model/model.h"
+
 const char* const InfoEmailAddress = "info@mirlow.app";
 const char* const SupportEmailAddress = "support@mirlow.app";
 const char* const ReferenceFragment = "#refgoto";

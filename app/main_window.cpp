@@ -17,7 +17,7 @@
 #include "settings/settings.h"
 
 const char* DocumentDisplayName(void) {
-    return gApp.documentPath[0] != '\0' ? gApp.documentPath : "(Untitled)";
+    return gDocument.path[0] != '\0' ? gDocument.path : "(Untitled)";
 }
 
 void ShowDocumentTitle(void) {
@@ -32,9 +32,10 @@ void ShowDocumentTitle(void) {
  * PlayImmediately played) before the window is first shown. */
 static void OnCreate(WindowHandle window) {
     gApp.mainWindow = window;
+    PlatformSetCancelNoticeWindow(window);
     ClearEventList();
-    gApp.documentPath[0] = '\0';
-    gApp.modifiedCount = 0;
+    gDocument.path[0] = '\0';
+    gDocument.modifiedCount = 0;
     if (gApp.commandLineMode)
         return;
     ShowProgramTitle();
@@ -50,7 +51,7 @@ static void OnCreate(WindowHandle window) {
  * into a program that is ending. Then the document's changes are saved or
  * dropped, as the user says, or the window stays. */
 static void OnClose(WindowHandle window) {
-    if (gApp.journalHook != nullptr)
+    if (gJournal.hook != nullptr)
         CancelJournalForExit();
     if (PromptToSave())
         PlatformDestroyWindow(window);
@@ -66,7 +67,7 @@ static void OnClose(WindowHandle window) {
 static intptr_t OnQueryEndSession(WindowHandle window) {
     if (gApp.commandLineMode)
         return 1;
-    if (gApp.journalHook != nullptr)
+    if (gJournal.hook != nullptr)
         CancelJournalForExit();
     char reason[MaxPathLength + 64];
     snprintf(reason, sizeof reason, "Mirlow is asking whether to save the changes to %s.",
@@ -86,7 +87,7 @@ static intptr_t OnQueryEndSession(WindowHandle window) {
 static void OnEndSession(WindowHandle window, bool ending) {
     if (!ending)
         return;
-    if (gApp.journalHook != nullptr)
+    if (gJournal.hook != nullptr)
         CancelJournalForExit();
     if (gApp.commandLineMode)
         ReportRunOutcome(ExitCancelled);
@@ -107,9 +108,9 @@ static int CurrentLastTab(void) {
 /* A minimised window's place is where it goes back to, so the next start
  * does not take the far-off minimised position for unusable. */
 static void OnDestroy(WindowHandle window) {
-    if (gApp.journalHook != nullptr) {
-        PlatformRemoveJournalHook(gApp.journalHook);
-        gApp.journalHook = nullptr;
+    if (gJournal.hook != nullptr) {
+        PlatformRemoveJournalHook(gJournal.hook);
+        gJournal.hook = nullptr;
     }
     ReleaseRecording();
     ReleaseAboutBoxFont();
@@ -120,6 +121,70 @@ static void OnDestroy(WindowHandle window) {
         SaveSettings(left, top, CurrentLastTab());
     }
     PlatformPostQuitMessage(RunExitCode());
+}
+
+/* ---- Layout ----
+ * The window has no sizing border: it is laid out around the toolbar and
+ * the settings panel, or shrunk to a bar that shows the menu and the
+ * toolbar when the panel is hidden. The panel moves with the toolbar's
+ * real height, which the system decides. */
+
+static int ToolbarHeight(void) {
+    int width = 0, height = 0;
+    if (gApp.toolbar != nullptr)
+        PlatformGetToolbarExtent(gApp.toolbar, &width, &height);
+    return height;
+}
+
+/* Below the toolbar as high as it now is (the scale or the system's
+ * toolbar may have changed it), so the two never overlap. */
+void PlacePanelBelowToolbar(WindowHandle dialog) {
+    PlatformMoveChild(dialog, 0, PanelTopFor(ToolbarHeight(), PlatformWindowDpi(dialog)));
+}
+
+static void MeasureMainWindow(MainWindowMeasures* m) {
+    WindowHandle window = gApp.mainWindow;
+    ScreenRect outer = {0, 0, 0, 0};
+    PlatformGetWindowRect(window, &outer);
+    m->dpi = PlatformWindowDpi(window);
+    m->outerWidth = outer.right - outer.left;
+    m->outerHeight = outer.bottom - outer.top;
+    m->clientWidth = m->clientHeight = 0;
+    PlatformGetClientSize(window, &m->clientWidth, &m->clientHeight);
+    m->toolbarWidth = m->toolbarHeight = 0;
+    if (gApp.toolbar != nullptr)
+        PlatformGetToolbarExtent(gApp.toolbar, &m->toolbarWidth, &m->toolbarHeight);
+    m->panelWidth = m->panelHeight = 0;
+    if (gApp.tabPanel != nullptr)
+        PlatformGetClientSize(gApp.tabPanel, &m->panelWidth, &m->panelHeight);
+    m->firstMenuItemWidth = PlatformMenuBarItemWidth(window, 0);
+    m->menuHeight = PlatformScaledMetric(window, ScaledMenuHeight);
+    m->frameHeight = PlatformScaledMetric(window, ScaledFrameHeight);
+    m->captionHeight = PlatformScaledMetric(window, ScaledCaptionHeight);
+    m->edgeWidth = PlatformScaledMetric(window, ScaledEdgeWidth);
+    m->edgeHeight = PlatformScaledMetric(window, ScaledEdgeHeight);
+}
+
+/* The size is set only when it changes: setting it makes the window lay
+ * itself out again, which would otherwise never end. */
+void LayoutMainWindow(void) {
+    if (gApp.commandLineMode || gApp.mainWindow == nullptr)
+        return;
+    if (gApp.tabPanel != nullptr)
+        PlacePanelBelowToolbar(gApp.tabPanel);
+    MainWindowMeasures measures;
+    MeasureMainWindow(&measures);
+    WindowSize size =
+        MainWindowSizeFor(measures, gApp.tabPanel != nullptr && gSettings.showTabs != 0);
+    if (size.width != measures.outerWidth || size.height != measures.outerHeight)
+        PlatformSetWindowSize(gApp.mainWindow, size.width, size.height);
+}
+
+/* The panel itself is laid out for the new scale by the platform; it
+ * follows at its next paint (RefreshPanelScale). */
+static void FollowMainWindowDpi(intptr_t suggestion) {
+    PlatformMoveToSuggestedRect(gApp.mainWindow, suggestion);
+    LayoutMainWindow();
 }
 
 /* ---- Size and focus ---- */
@@ -144,7 +209,7 @@ static bool OnSetFocus(void) {
 /* ---- Commands ---- */
 
 static void ExitProgram(void) {
-    if (gApp.journalHook != nullptr)
+    if (gJournal.hook != nullptr)
         CancelJournalForExit();
     PlatformSendMessage(gApp.mainWindow, MsgClose, 0, 0);
 }
@@ -231,6 +296,11 @@ intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
         break;
     case MsgCommand:
         OnCommand((int)(wParam & 0xFFFF));
+        return 0;
+    case MsgCancelJournal:
+        /* Also inside a message box or a menu, whose loops lose thread messages. */
+        if (gJournal.hook != nullptr)
+            CancelJournal();
         return 0;
     case MsgDpiChanged:
         RescaleToolbar();

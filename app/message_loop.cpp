@@ -9,6 +9,7 @@
  */
 #include "app/app.h"
 
+#include "playback/playback.h"
 #include "record/record.h"
 #include "resources/resource.h"
 
@@ -19,7 +20,7 @@ void LoadLoopAccelerators(void) {
 }
 
 static bool IsTabSwitchKey(const PlatformMessage* message) {
-    if (message->message != MsgKeyDown || gApp.journalHook != nullptr || gApp.tabPanel == nullptr)
+    if (message->message != MsgKeyDown || gJournal.hook != nullptr || gApp.tabPanel == nullptr)
         return false;
     if (message->wParam != KeyPageDown && message->wParam != KeyPageUp)
         return false;
@@ -39,8 +40,11 @@ static void SwitchPanelTab(bool forward) {
     PlatformSendNotify(gApp.tabPanel, tabs, IDC_PANEL_TABS, TabSelectionChanged);
 }
 
+/* The cancel notice as a thread message; the main window takes the one
+ * addressed to it, in any message loop. */
 void HandleLoopMessage(PlatformMessage* message) {
-    if (message->message == MsgCancelJournal && gApp.journalHook != nullptr)
+    bool threadNotice = message->message == MsgCancelJournal && message->window == nullptr;
+    if (threadNotice && gJournal.hook != nullptr)
         CancelJournal();
     if (IsTabSwitchKey(message)) {
         SwitchPanelTab(message->wParam == KeyPageDown);

@@ -1,7 +1,10 @@
 /*
- * startup.cpp: the program's entry into its run: obtain every buffer,
- * register the window class and the file types, read the settings, create
- * the main window, then either show it or start the command-line playback.
+ * startup.cpp: the program's entry into its run: connect the log, obtain
+ * every buffer, register the window class and the file types, read the
+ * settings (and restart the log when asked), create the main window, then
+ * either show it or start the command-line playback. The shell's state
+ * lives here, and so do the calls through which the engines find its
+ * windows and its mode (shell.h).
  *
  * Everything that recording and playback will ever need is obtained here,
  * before the main window exists, so the hooks later work on fixed memory.
@@ -21,7 +24,18 @@
 AppState gApp;
 const char* const MainWindowClassName = "Mirlow";
 const char* const ProgramTitle = "Mirlow";
-const char* const ProductWebAddress = "https://mirlow.app/";
+
+WindowHandle MainWindowHandle(void) {
+    return gApp.mainWindow;
+}
+
+WindowHandle SettingsPanelHandle(void) {
+    return gApp.tabPanel;
+}
+
+bool InCommandLineMode(void) {
+    return gApp.commandLineMode;
+}
 
 bool PathFromCommandTail(const char* tail, char* path) {
     const char* start = tail;
@@ -45,8 +59,9 @@ bool PathFromCommandTail(const char* tail, char* path) {
  * them; an unattended run fails silently and says so in its exit code. */
 static void ReportAllocationFailure(RecordingAllocation failure) {
     static const char* const texts[] = {"", "Event Memory Failure!", "Integer Memory Failure!",
-                                        "Script Memory Allocation Failure!"};
-    static const char* const captions[] = {"", "Failure", "Failure", "Memory Error"};
+                                        "Script Memory Allocation Failure!",
+                                        "Window Memory Failure!"};
+    static const char* const captions[] = {"", "Failure", "Failure", "Memory Error", "Failure"};
     if (gApp.commandLineMode)
         return;
     ShowMessageBox(texts[failure], captions[failure], BoxOk | BoxIconWarning | BoxTaskModal);
@@ -105,13 +120,13 @@ static void ReportOverlongPath(const char* tail) {
 /* The main window's creation has emptied the document path that start-up
  * named early; it is named again here. */
 static bool StartCommandLineRun(const char* tail) {
-    if (!PathFromCommandTail(tail, gApp.documentPath)) {
+    if (!PathFromCommandTail(tail, gDocument.path)) {
         ReportOverlongPath(tail);
         return false;
     }
-    if (LoadRecording(gApp.documentPath, true) < 0)
+    if (LoadRecording(gDocument.path, true) < 0)
         return false;
-    gApp.loopsCompleted = 0;
+    gJournal.loopsCompleted = 0;
     PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
     return true;
 }
@@ -121,8 +136,24 @@ static void ShowInteractiveWindow(int showState) {
     PlatformUpdateWindow(gApp.mainWindow);
     if (gSettings.topmost != 0)
         PlatformMakeTopmost(gApp.mainWindow);
-    CreateTabPanel();
+    gApp.tabPanel = CreateTabPanel();
+    ShowTabPanelIfChosen();
     LayoutMainWindow();
+}
+
+/* RestartLog empties the log once the settings are read. In interactive
+ * mode with Reload on, the most recent file is reopened once the main
+ * window exists; the log is told, so the erase spares it. */
+static void RestartLog(void) {
+    if (gSettings.restartLog == 0)
+        return;
+    char reopened[RegistryTextSize] = "";
+    if (gSettings.reload != 0 && !gApp.commandLineMode) {
+        char valuePath[RegistryPathSize];
+        snprintf(valuePath, sizeof valuePath, "%s\\File1", SettingsKeyPath);
+        ReadSettingValue(valuePath, KindText, reopened, sizeof reopened, 0);
+    }
+    EraseLogFile(reopened);
 }
 
 static bool FailStart(ExitCode code, int* exitCode) {
@@ -133,14 +164,16 @@ static bool FailStart(ExitCode code, int* exitCode) {
 
 bool StartMirlow(const char* commandTail, int showState, int* exitCode) {
     memset(&gApp, 0, sizeof gApp);
+    memset(&gDocument, 0, sizeof gDocument);
     memset(&gJournal, 0, sizeof gJournal);
+    ConnectLog(&gSettings.log, gSettings.logfile, gDocument.path);
     commandTail = SkipLeadingBlanks(commandTail);
     gApp.commandLineMode = commandTail[0] != '\0';
     *exitCode = ExitSuccess;
     /* The recording is named before the settings are read, so that the
      * log's start-up erase knows which file it must never touch. */
     if (gApp.commandLineMode)
-        PathFromCommandTail(commandTail, gApp.documentPath);
+        PathFromCommandTail(commandTail, gDocument.path);
 
     RecordingAllocation allocation = AllocateRecording();
     if (allocation != AllocationSucceeded) {
@@ -154,6 +187,7 @@ bool StartMirlow(const char* commandTail, int showState, int* exitCode) {
 
     WindowPosition position;
     LoadSettings(&position);
+    RestartLog();
     if (CreateMainWindow(position) == nullptr)
         return FailStart(ExitStartupFailed, exitCode);
 

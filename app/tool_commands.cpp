@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "log/log.h"
 #include "model/model.h"
 #include "playback/playback.h"
 #include "resources/resource.h"
@@ -18,7 +19,7 @@ void ShowTotalActions(void) {
     char text[MaxPathLength + 64];
     if (gRecording.eventCount != 0)
         snprintf(text, sizeof text, "Total number of actions in %s: %d",
-                 gApp.documentPath[0] != '\0' ? gApp.documentPath : "the current recording",
+                 gDocument.path[0] != '\0' ? gDocument.path : "the current recording",
                  (int)gRecording.eventCount);
     else
         snprintf(text, sizeof text, "%s", NoActionsText);
@@ -43,7 +44,7 @@ static void EditFile(const char* file) {
 }
 
 void EditScriptFile(void) {
-    EditFile(gApp.documentPath);
+    EditFile(gDocument.path);
 }
 
 void EditLogFile(void) {

@@ -21,6 +21,7 @@ add_library(mirlow_core STATIC
     platform/sim/sim_documents.cpp
     platform/sim/sim_dialogs.cpp
     platform/sim/sim_files.cpp
+    platform/sim/sim_keys.cpp
     platform/sim/sim_platform.cpp
     platform/sim/sim_record.cpp
     platform/sim/sim_playback.cpp
@@ -79,9 +80,11 @@ add_executable(mirlow_tests
     tests/startup_test.cpp
     tests/text_search_test.cpp
     tests/toolbar_test.cpp
+    tests/window_wait_test.cpp
 )
 target_link_libraries(mirlow_tests PRIVATE mirlow_core GTest::gtest GTest::gtest_main)
 gtest_discover_tests(mirlow_tests DISCOVERY_TIMEOUT 60)
+include(${CMAKE_SOURCE_DIR}/tests/contract/contract.cmake)
 
 add_test(NAME headless_usage COMMAND mirlow)
 set_tests_properties(headless_usage PROPERTIES WILL_FAIL TRUE)

@@ -1,9 +1,18 @@
-# The Windows build: mirlow.exe, statically linked, with its resources.
+# The Windows build: mirlow.exe, statically linked, with its resources, in
+# two forms made from the same objects: build/win/mirlow.exe, the program
+# that is released, and build/win/for-tests/mirlow.exe, the program the Wine
+# tests and the benchmarks run, which also holds the test probe
+# (platform/win32/probe_win32.cpp). The released program links the probe's
+# empty stand-in instead, so it has no test hooks at all.
 enable_language(RC)
+
+# The manifest carries the version too.
+configure_file(resources/mirlow.manifest.in ${MIRLOW_GENERATED_DIR}/resources/mirlow.manifest @ONLY)
 
 set(RESOURCE_FILES
     ${CMAKE_SOURCE_DIR}/resources/resource.h
-    ${CMAKE_SOURCE_DIR}/resources/mirlow.manifest
+    ${MIRLOW_GENERATED_DIR}/resources/version.h
+    ${MIRLOW_GENERATED_DIR}/resources/mirlow.manifest
     ${CMAKE_SOURCE_DIR}/resources/mirlow.ico
     ${CMAKE_SOURCE_DIR}/resources/hand.cur
     ${CMAKE_SOURCE_DIR}/resources/toolbar.bmp
@@ -11,37 +20,49 @@ set(RESOURCE_FILES
 # Ninja does not see what an .rc file includes.
 set_source_files_properties(resources/mirlow.rc PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
 
-add_executable(mirlow WIN32
+add_library(mirlow_objects OBJECT
     ${PORTABLE_SOURCES}
     platform/journal_driver.cpp
+    platform/win32/cancel_notice_win32.cpp
     platform/win32/cancel_watcher_win32.cpp
     platform/win32/documents_win32.cpp
     platform/win32/dialogs_win32.cpp
-    platform/win32/entry_win32.cpp
     platform/win32/files_win32.cpp
     platform/win32/foreground_win32.cpp
     platform/win32/input_win32.cpp
     platform/win32/journal_win32.cpp
-    platform/win32/probe_win32.cpp
+    platform/win32/record_hooks_win32.cpp
     platform/win32/record_win32.cpp
     platform/win32/shell_win32.cpp
     platform/win32/system_win32.cpp
     platform/win32/toolbar_win32.cpp
+    platform/win32/window_notes_win32.cpp
     platform/win32/win32_platform.cpp
     resources/mirlow.rc
 )
-target_include_directories(mirlow PRIVATE ${CMAKE_SOURCE_DIR})
-target_compile_definitions(mirlow PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-target_link_options(mirlow PRIVATE -static)
-target_link_libraries(mirlow PRIVATE comctl32 comdlg32 shlwapi winmm)
-set_target_properties(mirlow PROPERTIES OUTPUT_NAME mirlow)
+target_include_directories(mirlow_objects PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_definitions(mirlow_objects PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
-# The user guide sits beside the program, where Help looks for it.
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/mirlowHelp.htm
-    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/mirlowHelp.htm
-            ${CMAKE_BINARY_DIR}/mirlowHelp.htm
-    DEPENDS ${CMAKE_SOURCE_DIR}/resources/mirlowHelp.htm)
-add_custom_target(mirlow_help ALL DEPENDS ${CMAKE_BINARY_DIR}/mirlowHelp.htm)
+# The program's entry point, kept apart so the contract suite can link the
+# rest of the objects with a test runner's own main.
+add_library(mirlow_entry OBJECT platform/win32/entry_win32.cpp)
+target_link_libraries(mirlow_entry PRIVATE mirlow_objects)
+
+# mirlow_program(TARGET PROBE_SOURCE FOLDER): the program with that probe,
+# as FOLDER/mirlow.exe, with the user guide beside it, where Help looks.
+function(mirlow_program target probe_source folder)
+    add_executable(${target} WIN32 ${probe_source})
+    target_link_libraries(${target} PRIVATE mirlow_entry mirlow_objects comctl32 comdlg32 shlwapi winmm)
+    target_link_options(${target} PRIVATE -static)
+    set_target_properties(${target} PROPERTIES OUTPUT_NAME mirlow RUNTIME_OUTPUT_DIRECTORY ${folder})
+    add_custom_command(OUTPUT ${folder}/mirlowHelp.htm
+        COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/resources/mirlowHelp.htm
+                ${folder}/mirlowHelp.htm
+        DEPENDS ${CMAKE_SOURCE_DIR}/resources/mirlowHelp.htm)
+    add_custom_target(${target}_help ALL DEPENDS ${folder}/mirlowHelp.htm)
+endfunction()
+mirlow_program(mirlow platform/win32/no_probe_win32.cpp ${CMAKE_BINARY_DIR})
+mirlow_program(mirlow_for_tests platform/win32/probe_win32.cpp ${CMAKE_BINARY_DIR}/for-tests)
 
 add_executable(mirlow_probe tests/e2e/mirlow_probe.cpp)
 target_compile_definitions(mirlow_probe PRIVATE WIN32_LEAN_AND_MEAN)
@@ -53,3 +74,4 @@ target_link_options(key_timer PRIVATE -static)
 target_link_libraries(key_timer PRIVATE winmm)
 
 include(${CMAKE_SOURCE_DIR}/tests/e2e/wine_tests.cmake OPTIONAL)
+include(${CMAKE_SOURCE_DIR}/tests/contract/contract.cmake)

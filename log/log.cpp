@@ -20,11 +20,26 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
-#include "settings/settings.h"
+#include "platform/platform.h"
+
+/* What the log follows, until start-up connects it: a log switched off,
+ * without a file, and the untitled document. */
+static const int32_t NoLevel = LogOff;
+
+static struct {
+    const int32_t* level;
+    const char* logfile;
+    const char* document;
+} follows = {&NoLevel, "", ""};
+
+void ConnectLog(const int32_t* level, const char* logfile, const char* document) {
+    follows.level = level;
+    follows.logfile = logfile;
+    follows.document = document;
+}
 
 bool LogLevelAtLeast(LogLevel level) {
-    return gSettings.log >= (int)level;
+    return *follows.level >= (int)level;
 }
 
 /* ---- Keeping the log out of the recording ---- */
@@ -39,47 +54,47 @@ void SetRecordingBeingLoaded(const char* path) {
 }
 
 static bool LogfileIs(const char* recording) {
-    return recording[0] != '\0' && PlatformSameFile(gSettings.logfile, recording);
+    return recording[0] != '\0' && PlatformSameFile(follows.logfile, recording);
 }
 
 /* Where the lines go, decided again only when the log's path or the
  * recording in use changes, so a line costs a path comparison only then. */
 struct LogTarget {
-    char logfile[SettingTextSize];
+    char logfile[LogPathSize];
     char document[MaxPathLength + 1];
     char loading[MaxPathLength + 1];
     bool decided;
     bool redirected;
     bool told; /* the redirected file has been told why */
-    char path[SettingTextSize + 8];
+    char path[LogPathSize + 8];
 };
 static LogTarget target;
 
 static bool TargetIsCurrent(void) {
-    return target.decided && strcmp(target.logfile, gSettings.logfile) == 0 &&
-           strcmp(target.document, gApp.documentPath) == 0 &&
+    return target.decided && strcmp(target.logfile, follows.logfile) == 0 &&
+           strcmp(target.document, follows.document) == 0 &&
            strcmp(target.loading, recordingBeingLoaded) == 0;
 }
 
 static void RedirectedPath(char* path, size_t size) {
-    int length = snprintf(path, size, "%s%s", gSettings.logfile, RedirectSuffix);
+    int length = snprintf(path, size, "%s%s", follows.logfile, RedirectSuffix);
     if (length < 0 || (size_t)length > (size_t)MaxPathLength)
         path[0] = '\0'; /* no such file can be had: the lines are dropped */
 }
 
 static void DecideTarget(void) {
-    bool redirected = LogfileIs(gApp.documentPath) || LogfileIs(recordingBeingLoaded);
-    if (!redirected || !target.redirected || strcmp(target.logfile, gSettings.logfile) != 0)
+    bool redirected = LogfileIs(follows.document) || LogfileIs(recordingBeingLoaded);
+    if (!redirected || !target.redirected || strcmp(target.logfile, follows.logfile) != 0)
         target.told = false;
-    snprintf(target.logfile, sizeof target.logfile, "%s", gSettings.logfile);
-    snprintf(target.document, sizeof target.document, "%s", gApp.documentPath);
+    snprintf(target.logfile, sizeof target.logfile, "%s", follows.logfile);
+    snprintf(target.document, sizeof target.document, "%s", follows.document);
     snprintf(target.loading, sizeof target.loading, "%s", recordingBeingLoaded);
     target.decided = true;
     target.redirected = redirected;
     if (redirected)
         RedirectedPath(target.path, sizeof target.path);
     else
-        snprintf(target.path, sizeof target.path, "%s", gSettings.logfile);
+        snprintf(target.path, sizeof target.path, "%s", follows.logfile);
 }
 
 static const char* TargetPath(void) {
@@ -104,7 +119,7 @@ static void TellWhyRedirected(const char* path) {
     snprintf(line, sizeof line,
              "The log file '%s' is the recording in use: it is left alone and this file takes "
              "the log",
-             gSettings.logfile);
+             follows.logfile);
     AppendTo(path, line, strlen(line));
     target.told = true;
 }
@@ -140,7 +155,7 @@ void WriteLogLineFormat(const char* format, ...) {
 }
 
 bool LogLevelIs(LogLevel level) {
-    return gSettings.log == (int)level;
+    return *follows.level == (int)level;
 }
 
 void LogPrintf(LogLevel level, const char* format, ...) {
@@ -154,25 +169,14 @@ void LogPrintf(LogLevel level, const char* format, ...) {
 
 /* ---- Erasing at start-up ---- */
 
-/* The recent file that Reload reopens once the main window exists. */
-static bool LogfileIsReloadedFile(void) {
-    if (gSettings.reload == 0 || gApp.commandLineMode)
-        return false;
-    char path[RegistryTextSize];
-    char valuePath[RegistryPathSize];
-    snprintf(valuePath, sizeof valuePath, "%s\\File1", SettingsKeyPath);
-    ReadSettingValue(valuePath, KindText, path, sizeof path, 0);
-    return LogfileIs(path);
-}
-
 /* The erase clears what the log would write to, which is the redirected
  * file when the log names the recording in use. */
-void EraseLogFile(void) {
-    if (!LogfileIsReloadedFile()) {
+void EraseLogFile(const char* reopened) {
+    if (reopened == nullptr || !LogfileIs(reopened)) {
         PlatformDeletePlainFile(TargetPath());
         return;
     }
-    char path[SettingTextSize + 8];
+    char path[LogPathSize + 8];
     RedirectedPath(path, sizeof path);
     if (path[0] != '\0')
         PlatformDeletePlainFile(path);

@@ -1,5 +1,6 @@
 /*
- * log.h: the diagnostic log.
+ * log.h: the diagnostic log, and the message boxes, which fall back on it
+ * where nobody can see them.
  *
  * One line is appended at a time to the file that the Logfile setting
  * names. Callers test the level themselves before they build a line, so a
@@ -44,18 +45,38 @@ bool LogLevelIs(LogLevel level);
 /* WriteLogLineFormat when the log level is at least level. */
 void LogPrintf(LogLevel level, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+/* The size of the log file's path, its terminating zero included (the
+ * Logfile setting's size). */
+const int LogPathSize = 130;
+
+/* The log reads three values that it does not own, afresh for every line,
+ * so a change counts at once: its level and its file's path (the Log and
+ * Logfile settings) and the open document's path. Start-up connects them
+ * before anything is logged; until then the log is off and has no file. */
+void ConnectLog(const int32_t* level, const char* logfile, const char* document);
+
 /* Deletes the log file (start-up with RestartLog on); a failure is ignored,
  * and a log path that names a device or a pipe is left alone.
  * A log file that is the recording in use is never deleted (see
- * SetRecordingBeingLoaded): the file that takes the log instead is. */
-void EraseLogFile(void);
+ * SetRecordingBeingLoaded), nor is reopened, the recent file that Reload
+ * reopens once the main window exists (null when there is none): the file
+ * that takes the log instead is. */
+void EraseLogFile(const char* reopened);
 
 /* The log never writes into, nor erases, the recording in use: the open
- * document (the shell's documentPath), the file named here while it is
- * being loaded (null when the load is over), and at start-up the recent
- * file that Reload reopens. When Logfile names one of them, the lines go to
- * the same path with ".log" added, and the first one written there says
- * why. */
+ * document, the file named here while it is being loaded (null when the
+ * load is over), and at start-up the recent file that Reload reopens.
+ * When Logfile names one of them, the lines go to the same path with
+ * ".log" added, and the first one written there says why. */
 void SetRecordingBeingLoaded(const char* path);
+
+/* ---- Message boxes (message_boxes.cpp) ----
+ * Message boxes without owner window. Every box of the program goes
+ * through these two, never straight to the platform. ShowMessageWithIcon
+ * shows the program's own icon resource instead of a system icon. Where
+ * nobody can see the desktop, the box is not shown: its text goes to the
+ * log at LOW and the box's default button is the answer. */
+int ShowMessageBox(const char* text, const char* caption, uint32_t style);
+int ShowMessageWithIcon(const char* text, const char* caption, uint32_t style, int iconId);
 
 #endif

@@ -5,7 +5,8 @@
  *
  * EventRecord has exactly that layout on the little-endian machines the
  * program runs on, so records go between the file and the fixed list in
- * one transfer each way, hwnd and placeholders included.
+ * one transfer each way, hwnd and placeholders included. The window notes
+ * of the events follow them (binary_window_notes.cpp).
  */
 #include "model/recording_files.h"
 
@@ -20,7 +21,8 @@ static const int64_t RecordBytes = (int64_t)sizeof(EventRecord);
  * that ends early, fails the load; what was read stays in the list,
  * outside its valid range. */
 LoadOutcome ReadBinaryRecords(FILE* file, int64_t size, LoadProgress* progress) {
-    int64_t records = (size + RecordBytes - 1) / RecordBytes;
+    int64_t eventBytes = ReadWindowTrailer(file, size);
+    int64_t records = (eventBytes + RecordBytes - 1) / RecordBytes;
     if (records > MaxLoadedEvents)
         records = MaxLoadedEvents;
     size_t wanted = (size_t)(records * RecordBytes);
@@ -28,13 +30,15 @@ LoadOutcome ReadBinaryRecords(FILE* file, int64_t size, LoadProgress* progress) 
     if (progress->filledBytes != wanted)
         return LoadReadFailed;
     progress->positions = (int32_t)records;
+    DropWindowNotesFrom((int32_t)records);
     return LoadOk;
 }
 
 bool WriteBinaryRecording(FILE* file, const char* path) {
     size_t count = EventCountToWrite();
     fseek(file, 0, SEEK_END);
-    if (fwrite(gRecording.events, sizeof(EventRecord), count, file) != count || fflush(file) != 0) {
+    if (fwrite(gRecording.events, sizeof(EventRecord), count, file) != count ||
+        !WriteWindowTrailer(file, count) || fflush(file) != 0) {
         FailSave(file, path);
         return false;
     }

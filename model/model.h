@@ -1,5 +1,6 @@
 /*
- * model.h: the one open recording.
+ * model.h: the one open recording, and the document it is (its file's
+ * path and whether it has unsaved changes).
  *
  * The program holds exactly one recording: a list of input events and a
  * table of script commands that a text script placed between them. Each
@@ -19,17 +20,7 @@
 #include <cstdint>
 #include <cstdio>
 
-/* One input event, laid out as the system's journal record: five
- * little-endian 32-bit fields. Keys carry the virtual key in the low byte of
- * paramL; mouse events carry x in paramL and y in paramH. */
-struct EventRecord {
-    uint32_t message;
-    int32_t paramL;
-    int32_t paramH;
-    uint32_t time;
-    uint32_t hwnd;
-};
-static_assert(sizeof(EventRecord) == 20, "EventRecord is the 20-byte file and journal record");
+#include "platform/platform.h"
 
 /* A placeholder event (message 0) holds the place of a script command. */
 inline bool IsPlaceholderEvent(const EventRecord& event) {
@@ -63,6 +54,8 @@ struct ScriptCommand {
     int32_t anchor;
 };
 
+struct WindowNoteTable; /* below, with the window notes */
+
 /* The recording. The command table is parallel storage: slot i of
  * commandKinds, commandAnchors, savedAnchors and commandTexts belongs to
  * command i. */
@@ -76,9 +69,23 @@ struct Recording {
     int32_t* commandKinds;                 /* ScriptCommandKind of each command */
     char* commandTexts[MaxScriptCommands]; /* ScriptTextSize bytes each */
     int32_t commandCount;
+    WindowNoteTable* windows; /* which window each noted event was meant for */
 };
 
 extern Recording gRecording;
+
+/* The open document: the recording's file and whether it has changes that
+ * are not saved. The shell's document commands name, clear and save it. */
+struct Document {
+    char path[MaxPathLength + 1]; /* empty: the untitled document */
+    int32_t modifiedCount;        /* nonzero: unsaved changes */
+};
+
+extern Document gDocument;
+
+/* The product's web page: the first line of every text script saved names
+ * it, and the About box links to it. */
+extern const char* const ProductWebAddress;
 
 /* Which buffer failed to be obtained, in the order they are requested. */
 enum RecordingAllocation {
@@ -86,17 +93,20 @@ enum RecordingAllocation {
     AllocationEventsFailed,   /* the event list or its snapshot copy */
     AllocationIntegersFailed, /* one of the three integer arrays */
     AllocationTextsFailed,    /* one of the command text buffers */
+    AllocationWindowsFailed,  /* the window notes */
 };
 
 /* Obtains and zero-fills every buffer: the event list, its snapshot copy,
  * the three integer arrays (all three requested before any is tested),
- * then the command text buffers one after another. Stops at the first
+ * the command text buffers one after another, then the window notes
+ * (WindowNoteTable, one block). Stops at the first
  * failure and reports which kind failed; blocks obtained before it stay. */
 RecordingAllocation AllocateRecording(void);
 /* Releases every buffer that exists; safe to call twice. */
 void ReleaseRecording(void);
 
-/* Zeroes all MaxEvents entries and sets eventCount to 0; commands stay. */
+/* Zeroes all MaxEvents entries and sets eventCount to 0; commands stay.
+ * The window notes go with the events they belong to. */
 void ClearEventList(void);
 /* Zeroes all MaxEvents entries; eventCount keeps its value (a recording
  * in progress fixes it when it stops). */
@@ -109,11 +119,107 @@ bool SetScriptCommand(int index, int32_t kind, const char* text, int32_t anchor)
 /* Index of the first command anchored at position, or -1. */
 int FindCommandAt(int32_t position);
 
-/* Copies the first eventCount events and every command's anchor aside. */
+/* Copies the first eventCount events and every command's and window
+ * note's anchor aside. */
 void TakePlaybackSnapshot(void);
 /* Puts the list, its count and the anchors back as the snapshot holds
  * them; every entry beyond the snapshot's count is zero afterwards. */
 void RestorePlaybackSnapshot(void);
+
+/* ---- Window notes ----
+ * A recording remembers, for every mouse button press and for the first
+ * key after the keyboard focus moved to another top-level window, which
+ * top-level window that input was meant for: its title, its window class,
+ * the file name of the program that owns it, and where it stood on the
+ * screen. Playback waits for that window, follows it when it moved, and
+ * never sends the input anywhere else.
+ *
+ * The notes are parallel storage beside the event list, like the command
+ * table: note i belongs to the event at anchor i, anchors strictly
+ * increase, and whoever inserts events moves the anchors after the
+ * insertion point (ShiftAnchors). The texts of the windows are kept once
+ * each in a table of descriptions that the notes refer to.
+ *
+ * Title, class and program are patterns: a '*' stands for any run of
+ * characters (none included), and letters compare without regard to case.
+ * A recorded title longer than the description holds is kept as its
+ * beginning followed by '*'.
+ */
+const int MaxWindowNotes = MaxEvents / 2; /* a press needs its release */
+const int MaxWindowDescriptions = 1024;
+const int WindowTitleSize = 256;   /* 255 characters and the terminator */
+const int WindowClassSize = 257;   /* a class name has at most 256 */
+const int WindowProgramSize = 260; /* a file name has at most 259 */
+
+struct WindowDescription {
+    char title[WindowTitleSize];
+    char className[WindowClassSize];
+    char program[WindowProgramSize];
+};
+
+/* The window's outer rectangle in screen pixels when the input was
+ * recorded; a note written by hand may have none. */
+struct NoteRect {
+    int32_t left, top, right, bottom;
+};
+
+struct WindowNote {
+    int32_t description; /* index into descriptions */
+    int32_t hasRect;     /* 1 when rect holds the recorded place */
+    NoteRect rect;
+};
+
+struct WindowNoteTable {
+    int32_t noteCount;
+    int32_t descriptionCount;
+    int32_t anchors[MaxWindowNotes];      /* the event each note belongs to */
+    int32_t savedAnchors[MaxWindowNotes]; /* anchors at the playback snapshot */
+    WindowNote notes[MaxWindowNotes];
+    WindowDescription descriptions[MaxWindowDescriptions];
+};
+
+/* Forgets every note and description. */
+void ClearWindowNotes(void);
+/* The index of a description with exactly these texts, added when there
+ * is none yet (each cut to fit its field); -1 when the table is full. */
+int32_t AddWindowDescription(const char* title, const char* className, const char* program);
+/* Notes that the event at anchor was meant for the described window
+ * (rect may be null). A note for the anchor of the last note replaces it;
+ * false, with nothing kept, for an anchor before the last note's, a
+ * description that does not exist, or a full table. */
+bool AddWindowNote(int32_t anchor, int32_t description, const NoteRect* rect);
+/* For a caller that walks the list forward: *cursor (0 at the start of
+ * the walk) moves past the notes anchored before position; returns the
+ * index of the note anchored at position, or -1. */
+int32_t WindowNoteAt(int32_t* cursor, int32_t position);
+/* The index of the first note anchored at or after position. */
+int32_t FirstWindowNoteAtOrAfter(int32_t position);
+/* Forgets the notes anchored at position or later (a load that kept only
+ * the first events of a file). */
+void DropWindowNotesFrom(int32_t position);
+/* Number of notes, and the description a note refers to. */
+int32_t WindowNoteCount(void);
+const WindowDescription& DescriptionOfNote(int32_t note);
+
+/* A window note as a line of a text script (without the line end), which
+ * older versions read as a comment:
+ *   ;@window title="T" class="C" program="P" rect=L,T,R,B
+ * A '"' inside a text is written twice. Returns the length; the line is
+ * cut to size - 1 characters (it never needs more than
+ * WindowNoteLineSize). */
+const int WindowNoteLineSize = 2 * (WindowTitleSize + WindowClassSize + WindowProgramSize) + 96;
+int FormatWindowNoteLine(int32_t note, char* line, int size);
+/* True when the line (up to its end characters) is a window note line:
+ * ";@window" after optional blanks, in any letter case. */
+bool IsWindowNoteLine(const char* line);
+/* Reads a window note line into a description and a rectangle. Fields may
+ * come in any order and any may be left out: a missing title, class or
+ * program matches any, a missing rect leaves the input where it was
+ * recorded; fields of other names are skipped. False for a line that is
+ * not well formed (an unclosed quote, a text too long, a rect that is not
+ * four numbers). */
+bool ReadWindowNoteLine(const char* line, WindowDescription* description, NoteRect* rect,
+                        bool* hasRect);
 
 /* ---- Recording files ----
  * Two formats, chosen by the path alone: a path that holds ".mrl" in any

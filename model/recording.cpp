@@ -5,7 +5,9 @@
  * The snapshot exists because playback grows the list while it plays
  * (typed text and synthesized clicks are inserted at the current place) and
  * moves the anchors of later commands with it. Restoring after every pass
- * makes each pass start from exactly what was recorded or loaded.
+ * makes each pass start from exactly what was recorded or loaded. The
+ * window notes are tied to events by index too, so their anchors are put
+ * back with the commands'.
  */
 #include "model/model.h"
 
@@ -14,6 +16,8 @@
 #include "platform/platform.h"
 
 Recording gRecording;
+Document gDocument;
+const char* const ProductWebAddress = "https://mirlow.app/";
 
 const char* const ScriptKeywordNames[ScriptCommandKindCount] = {
     "", "START", "GOTO", "TYPE", "WAIT", "MOUSECLICK", "WINDOWCLICK",
@@ -66,6 +70,9 @@ RecordingAllocation AllocateRecording(void) {
         return AllocationIntegersFailed;
     if (!AllocateCommandTexts())
         return AllocationTextsFailed;
+    gRecording.windows = (WindowNoteTable*)ObtainZeroed(sizeof(WindowNoteTable));
+    if (gRecording.windows == nullptr)
+        return AllocationWindowsFailed;
     return AllocationSucceeded;
 }
 
@@ -82,6 +89,7 @@ void ReleaseRecording(void) {
     ReleaseBlock(gRecording.commandKinds);
     for (int i = 0; i < MaxScriptCommands; i++)
         ReleaseBlock(gRecording.commandTexts[i]);
+    ReleaseBlock(gRecording.windows);
     memset(&gRecording, 0, sizeof gRecording);
 }
 
@@ -92,6 +100,7 @@ void ZeroEventList(void) {
 void ClearEventList(void) {
     ZeroEventList();
     gRecording.eventCount = 0;
+    ClearWindowNotes();
 }
 
 ScriptCommand GetScriptCommand(int index) {
@@ -138,6 +147,10 @@ void TakePlaybackSnapshot(void) {
            sizeof(EventRecord) * CountInRange(gRecording.eventCount, MaxEvents));
     memcpy(gRecording.savedAnchors, gRecording.commandAnchors,
            sizeof(int32_t) * CountInRange(gRecording.commandCount, MaxScriptCommands));
+    WindowNoteTable* windows = gRecording.windows;
+    if (windows != nullptr)
+        memcpy(windows->savedAnchors, windows->anchors,
+               sizeof(int32_t) * CountInRange(windows->noteCount, MaxWindowNotes));
 }
 
 void RestorePlaybackSnapshot(void) {
@@ -147,4 +160,8 @@ void RestorePlaybackSnapshot(void) {
     gRecording.eventCount = gRecording.originalEventCount;
     memcpy(gRecording.commandAnchors, gRecording.savedAnchors,
            sizeof(int32_t) * CountInRange(gRecording.commandCount, MaxScriptCommands));
+    WindowNoteTable* windows = gRecording.windows;
+    if (windows != nullptr)
+        memcpy(windows->anchors, windows->savedAnchors,
+               sizeof(int32_t) * CountInRange(windows->noteCount, MaxWindowNotes));
 }

@@ -13,7 +13,6 @@
 
 #include <cstring>
 
-#include "app/app.h"
 #include "log/log.h"
 #include "platform/platform.h"
 
@@ -79,6 +78,9 @@ static void ReportFailure(LoadOutcome outcome, const char* path, const char* lin
     case LoadUnknownCommand:
         ReportUnknownCommand(path, line, reportErrors);
         break;
+    case LoadBadWindowLine:
+        ShowMessageBox("Improperly formatted window line", line, WarningBox);
+        break;
     default:
         break;
     }
@@ -119,8 +121,9 @@ static int LoadFile(const char* path, bool reportErrors) {
         return -1;
 
     gRecording.eventCount = 0;
+    ClearWindowNotes();
     bool binary = IsBinaryRecordingPath(path);
-    LoadProgress progress = {0, 0, 0, ""};
+    LoadProgress progress = {0, 0, 0, "", -1, false, NoteRect{0, 0, 0, 0}};
     LoadOutcome outcome =
         binary ? ReadBinaryRecords(file, size, &progress) : ReadTextScript(file, size, &progress);
     fclose(file);
@@ -130,6 +133,7 @@ static int LoadFile(const char* path, bool reportErrors) {
         /* The slots the failed load reached hold part of the new file's
          * commands; a table that describes neither file is dropped. */
         gRecording.commandCount = 0;
+        ClearWindowNotes();
         ReportFailure(outcome, path, progress.line, reportErrors);
         return -1;
     }

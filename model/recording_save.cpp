@@ -12,8 +12,6 @@
 
 #include <cstring>
 
-#include "app/app.h"
-
 static const int TemporaryNameTries = 10;
 
 /* Where the folder part of the path ends: after its last separator. */

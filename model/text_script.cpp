@@ -12,6 +12,8 @@
  * holds "message=" in any case) or a script command, which takes the next
  * position of the list as its placeholder. The writer puts each command
  * back where its placeholder stands, so a script survives being saved.
+ * A window note (model.h) is a line of its own right before its event's,
+ * in a form older versions take for a comment.
  *
  * The file is read through one fixed buffer in large blocks and lines are
  * taken from it, so a script of tens of thousands of lines costs a handful
@@ -20,8 +22,6 @@
 #include "model/recording_files.h"
 
 #include <cstring>
-
-#include "app/app.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -426,6 +426,54 @@ static LoadOutcome ReadLine(const char* line, LoadProgress* progress) {
     return ReadCommandLine(line, progress);
 }
 
+/* ---- Window note lines ----
+ * A window note line holds the note for the next line that takes a
+ * position (an event or a command). Older versions read it as a comment. */
+
+static bool MayBeWindowNoteLine(const char* piece, size_t pieceLength) {
+    const char* at = piece;
+    const char* end = piece + pieceLength;
+    while (at < end && IsBlank(*at))
+        at++;
+    return at < end && *at == ';' && IsWindowNoteLine(piece);
+}
+
+/* A note whose window the table can no longer describe is left out; the
+ * event then plays as it would without a note. */
+static LoadOutcome ReadWindowLine(const char* line, LoadProgress* progress) {
+    WindowDescription description;
+    NoteRect rect;
+    bool hasRect;
+    if (!ReadWindowNoteLine(line, &description, &rect, &hasRect))
+        return LoadBadWindowLine;
+    progress->noteDescription =
+        AddWindowDescription(description.title, description.className, description.program);
+    progress->noteHasRect = hasRect;
+    progress->noteRect = rect;
+    return LoadOk;
+}
+
+/* The pending note goes to the position just filled. */
+static void GiveNoteTo(int32_t position, LoadProgress* progress) {
+    if (progress->noteDescription < 0)
+        return;
+    AddWindowNote(position, progress->noteDescription,
+                  progress->noteHasRect ? &progress->noteRect : nullptr);
+    progress->noteDescription = -1;
+}
+
+static LoadOutcome ReadTakenLine(ScriptReader* reader, char* piece, size_t pieceLength,
+                                 LoadProgress* progress) {
+    TakeLine(reader, piece, pieceLength);
+    progress->line = reader->line;
+    LoadOutcome outcome = MayBeWindowNoteLine(piece, pieceLength)
+                              ? ReadWindowLine(reader->line, progress)
+                              : ReadLine(reader->line, progress);
+    if (outcome == LoadOk)
+        ReleaseLine(reader);
+    return outcome;
+}
+
 /* A load that ends early leaves its last line terminated in the buffer,
  * for the frame's message. */
 static LoadOutcome ReadLines(ScriptReader* reader, LoadProgress* progress) {
@@ -434,19 +482,19 @@ static LoadOutcome ReadLines(ScriptReader* reader, LoadProgress* progress) {
         size_t pieceLength;
         if (!BufferNextPiece(reader, &piece, &pieceLength))
             return LoadReadFailed;
+        int32_t filled = progress->positions;
         EventRecord event;
         size_t written = ReadWrittenEventLine(piece, pieceLength, &event);
         if (written != 0) {
             gRecording.events[progress->positions++] = event;
             reader->offset += (int64_t)written;
-            continue;
+        } else {
+            LoadOutcome outcome = ReadTakenLine(reader, piece, pieceLength, progress);
+            if (outcome != LoadOk)
+                return outcome;
         }
-        TakeLine(reader, piece, pieceLength);
-        progress->line = reader->line;
-        LoadOutcome outcome = ReadLine(reader->line, progress);
-        if (outcome != LoadOk)
-            return outcome;
-        ReleaseLine(reader);
+        if (progress->positions > filled)
+            GiveNoteTo(filled, progress);
     }
     return LoadOk;
 }
@@ -589,13 +637,24 @@ static bool PutCommandLine(ScriptWriter* writer, int32_t position) {
     return true;
 }
 
+static void PutWindowNoteLine(ScriptWriter* writer, int32_t note) {
+    MakeRoom(writer, WindowNoteLineSize + 2);
+    char* out = writeBuffer + writer->used;
+    out += FormatWindowNoteLine(note, out, WindowNoteLineSize);
+    writer->used = (size_t)(PutText(out, "\r\n") - writeBuffer);
+}
+
 bool WriteTextScript(FILE* file, const char* path) {
     ScriptWriter writer = {file, 0, false};
     fseek(file, 0, SEEK_END);
     PutHeader(&writer);
     size_t count = EventCountToWrite();
+    int32_t notes = 0;
     for (size_t i = 0; i < count; i++) {
         const EventRecord& event = gRecording.events[i];
+        int32_t note = WindowNoteAt(&notes, (int32_t)i);
+        if (note >= 0)
+            PutWindowNoteLine(&writer, note);
         if (!IsPlaceholderEvent(event) || !PutCommandLine(&writer, (int32_t)i))
             PutEventLine(&writer, event);
     }

@@ -27,26 +27,8 @@ int32_t NormalizedScreenCoordinate(int32_t pixel, int32_t origin, int32_t extent
 
 /* ---- Mouse messages ---- */
 
-enum : uint32_t {
-    MessageMouseMove = 0x0200,
-    MessageLeftDown = 0x0201,
-    MessageLeftUp = 0x0202,
-    MessageLeftDouble = 0x0203,
-    MessageRightDown = 0x0204,
-    MessageRightUp = 0x0205,
-    MessageRightDouble = 0x0206,
-    MessageMiddleDown = 0x0207,
-    MessageMiddleUp = 0x0208,
-    MessageMiddleDouble = 0x0209,
-    MessageWheel = 0x020A,
-    MessageXDown = 0x020B,
-    MessageXUp = 0x020C,
-    MessageXDouble = 0x020D,
-    MessageHorizontalWheel = 0x020E,
-};
-
 bool IsMouseMessage(uint32_t message) {
-    return message >= MessageMouseMove && message <= MessageHorizontalWheel;
+    return message >= MsgMouseMove && message <= MsgMouseHWheel;
 }
 
 static uint32_t LeftOrRight(bool left, bool down, bool swapped) {
@@ -57,29 +39,29 @@ static uint32_t LeftOrRight(bool left, bool down, bool swapped) {
 
 uint32_t MouseButtonFlags(uint32_t message, bool buttonsSwapped) {
     switch (message) {
-    case MessageLeftDown:
-    case MessageLeftDouble:
+    case MsgLButtonDown:
+    case MsgLButtonDblClk:
         return LeftOrRight(true, true, buttonsSwapped);
-    case MessageLeftUp:
+    case MsgLButtonUp:
         return LeftOrRight(true, false, buttonsSwapped);
-    case MessageRightDown:
-    case MessageRightDouble:
+    case MsgRButtonDown:
+    case MsgRButtonDblClk:
         return LeftOrRight(false, true, buttonsSwapped);
-    case MessageRightUp:
+    case MsgRButtonUp:
         return LeftOrRight(false, false, buttonsSwapped);
-    case MessageMiddleDown:
-    case MessageMiddleDouble:
+    case MsgMButtonDown:
+    case MsgMButtonDblClk:
         return MouseMiddleDown;
-    case MessageMiddleUp:
+    case MsgMButtonUp:
         return MouseMiddleUp;
-    case MessageXDown:
-    case MessageXDouble:
+    case MsgXButtonDown:
+    case MsgXButtonDblClk:
         return MouseXDown;
-    case MessageXUp:
+    case MsgXButtonUp:
         return MouseXUp;
-    case MessageWheel:
+    case MsgMouseWheel:
         return MouseWheel;
-    case MessageHorizontalWheel:
+    case MsgMouseHWheel:
         return MouseHorizontalWheel;
     default:
         return 0;
@@ -87,8 +69,8 @@ uint32_t MouseButtonFlags(uint32_t message, bool buttonsSwapped) {
 }
 
 static bool CarriesAmount(uint32_t message) {
-    return message == MessageWheel || message == MessageHorizontalWheel ||
-           (message >= MessageXDown && message <= MessageXDouble);
+    return message == MsgMouseWheel || message == MsgMouseHWheel ||
+           (message >= MsgXButtonDown && message <= MsgXButtonDblClk);
 }
 
 int32_t MouseEventY(const EventRecord& record) {
@@ -104,7 +86,7 @@ int32_t MouseEventAmount(const EventRecord& record) {
     if (!CarriesAmount(record.message))
         return 0;
     int32_t amount = (int16_t)(uint16_t)((uint32_t)record.paramH >> 16);
-    bool wheel = record.message == MessageWheel || record.message == MessageHorizontalWheel;
+    bool wheel = record.message == MsgMouseWheel || record.message == MsgMouseHWheel;
     if (wheel)
         return amount != 0 ? amount : WheelNotch;
     return amount == 2 ? 2 : 1;
@@ -142,6 +124,31 @@ bool IsExtendedKey(int virtualKey) {
     default:
         return false;
     }
+}
+
+/* ---- Unicode key input ---- */
+
+int32_t KeyEventParamL(int virtualKey, uint32_t scanCode, uint32_t flags) {
+    return (int32_t)(((uint32_t)virtualKey & 0xFF) | ((scanCode & 0xFF) << 8) |
+                     ((flags & 0xFF) << 16));
+}
+
+int32_t KeyEventParamH(int virtualKey, uint32_t scanCode, bool extended) {
+    uint32_t paramH = 1 | (extended ? 0x8000u : 0);
+    if ((virtualKey & 0xFF) == KeyPacket)
+        paramH |= (scanCode & 0xFFFF) << 16;
+    return (int32_t)paramH;
+}
+
+bool IsUnicodeKeyRecord(const EventRecord& record) {
+    return IsKeyMessage(record.message) && (record.paramL & 0xFF) == KeyPacket;
+}
+
+uint16_t KeyEventCharacter(const EventRecord& record) {
+    if (!IsUnicodeKeyRecord(record))
+        return 0;
+    uint16_t whole = (uint16_t)((uint32_t)record.paramH >> 16);
+    return whole != 0 ? whole : (uint16_t)(((uint32_t)record.paramL >> 8) & 0xFF);
 }
 
 /* ---- Typed text ---- */
@@ -296,4 +303,19 @@ int KeyStrokesFor(const EventRecord& record, KeyStroke* strokes) {
         strokes[0] = KeyStroke{record.paramL & 0xFF, 0, release};
         return 1;
     }
+}
+
+/* ---- Waiting for the target ---- */
+
+bool WaitsForTargetAfter(const EventRecord& record) {
+    if (IsPlainMouseMove(record.message))
+        return false;
+    return TypedRoleOf(record.hwnd) != TypedCharacter || IsKeyRelease(record.message);
+}
+
+/* Each release flag is its press flag shifted left by one. */
+uint32_t ButtonsDownAfter(uint32_t buttonsDown, uint32_t flags) {
+    const uint32_t presses = MouseLeftDown | MouseRightDown | MouseMiddleDown | MouseXDown;
+    const uint32_t releases = presses << 1;
+    return (buttonsDown | (flags & presses)) & ~((flags & releases) >> 1);
 }

@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "model/model.h"
+#include "platform/platform.h"
 
 /* ---- Absolute mouse positions ----
  * SendInput takes a position as a number from 0 to 65535 across the
@@ -66,11 +66,36 @@ int32_t MouseEventParamH(uint32_t message, int32_t y, int32_t amount);
  * extended flag. */
 bool IsExtendedKey(int virtualKey);
 inline bool IsKeyMessage(uint32_t message) {
-    return message == 0x0100 || message == 0x0101 || message == 0x0104 || message == 0x0105;
+    return message == MsgKeyDown || message == MsgKeyUp || message == MsgSysKeyDown ||
+           message == MsgSysKeyUp;
 }
 inline bool IsKeyRelease(uint32_t message) {
-    return message == 0x0101 || message == 0x0105;
+    return message == MsgKeyUp || message == MsgSysKeyUp;
 }
+
+/* ---- Unicode key input ----
+ * Programs that type characters rather than press keys (on-screen
+ * keyboards, password managers, remote-control tools) send Unicode key
+ * input: the virtual key KeyPacket with a UTF-16 code unit where the scan
+ * code goes. A key record has one byte for the scan code in paramL, so a
+ * Unicode key record also keeps the whole code unit in the high word of
+ * paramH, which key records leave free (the repeat count and the extended
+ * flag 0x8000 fill its low word). Text scripts and binary recordings carry
+ * it as they carry any paramH. A character beyond the first 65,536 comes
+ * as two such records, its two UTF-16 halves, and is replayed the same. */
+const int KeyPacket = 0xE7;
+/* A key record's paramL: the virtual key, the low byte of the scan code
+ * and the key's flags byte (extended 0x01, Alt 0x20, was down 0x40,
+ * released 0x80). */
+int32_t KeyEventParamL(int virtualKey, uint32_t scanCode, uint32_t flags);
+/* A key record's paramH: repeat count 1, the extended flag, and for
+ * Unicode key input the whole code unit in the high word. */
+int32_t KeyEventParamH(int virtualKey, uint32_t scanCode, bool extended);
+bool IsUnicodeKeyRecord(const EventRecord& record);
+/* The code unit a Unicode key record sends; 0 for any other record. A
+ * record that lacks the high word (made before it was kept) has only the
+ * low byte of its scan code. */
+uint16_t KeyEventCharacter(const EventRecord& record);
 
 /* ---- Typed text ----
  * The key records that type a character of text carry a mark in their
@@ -104,6 +129,27 @@ bool IsTypedAsCharacter(char character);
  * holds Ctrl or Alt down at that moment. */
 uint32_t HandOverMark(uint32_t hwnd, bool shortcutModifierHeld);
 
+/* ---- Waiting for the target ----
+ * Once a record has gone, the input layer waits until the window that
+ * takes it has done so before the next one goes, as a journal is paced by
+ * the program taking its input: keys that follow one that opens a dialog
+ * reach the dialog, and a run never ends with input still on its way.
+ * Two kinds of record go on without that wait. A plain mouse move: a run
+ * of moves goes at once (the system merges moves anyway), and whatever
+ * follows it (a key, a button, a wheel, the end of the playback) first
+ * waits until the window under the last move has taken the moves, so a
+ * click lands after the moves that lead to it. And the press of a typed
+ * character, whose release follows at once: a plain character opens no
+ * dialog, so the pair is waited for once, after the release. */
+inline bool IsPlainMouseMove(uint32_t message) {
+    return message == 0x0200;
+}
+bool WaitsForTargetAfter(const EventRecord& record);
+/* The buttons held down (as press flags of MouseButtonFlags) once mouse
+ * input with these flags has gone; both X buttons count as one. Moves that
+ * go at once one after another may go as the last of them only while none
+ * is held: the path of a drag is what draws a line. */
+uint32_t ButtonsDownAfter(uint32_t buttonsDown, uint32_t flags);
 /* ---- Typed characters as key strokes ----
  * A program that reads raw keys or scan codes (a game, a remote console,
  * a virtual machine) sees nothing of Unicode input, so a character goes as

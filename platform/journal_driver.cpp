@@ -8,6 +8,9 @@
  * step never talks to a hook other than the one it asked, and the loop that
  * calls the steps picks up the new hook on its next turn instead of
  * recursing into it.
+ *
+ * The arithmetic of the waits is here too, so that both platforms and the
+ * native tests share it; the platform only reads its clock and waits.
  */
 #include "platform/journal_driver.h"
 
@@ -80,4 +83,8 @@ JournalStep StepEmulatedJournal(InputDelivery (*deliver)(const EventRecord* reco
     if (StillInstalled(asked))
         installedHook(delivery == InputRefused ? HookInputRefused : HookSkip, nullptr, &wrote);
     return step;
+}
+
+int64_t JournalWaitDeadline(int64_t nowUs, uint32_t waitMs) {
+    return (nowUs / 1000 + (int64_t)waitMs) * 1000;
 }

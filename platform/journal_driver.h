@@ -9,7 +9,6 @@
 
 #include <cstdint>
 
-#include "model/model.h"
 #include "platform/platform.h"
 
 /* What became of a record handed to the system. */
@@ -50,6 +49,17 @@ struct JournalStep {
  * refused record is reported to the hook instead of the skip; a cancelled
  * one takes the hook away and leaves a cancel pending. */
 JournalStep StepEmulatedJournal(InputDelivery (*deliver)(const EventRecord* record));
+
+/* When a wait that the hook asked for ends. The hook counts in the whole
+ * milliseconds of the tick count; the platform waits on a finer clock in
+ * microseconds, whose milliseconds are the tick count's (the tick count
+ * goes on when nowUs / 1000 does). A wait of waitMs asked at nowUs ends at
+ * the very start of the millisecond in which the tick count has gone on by
+ * waitMs: the hook then finds exactly the delay it asked for behind it,
+ * and every event goes at the same point of its millisecond, so the gaps
+ * between events are the whole milliseconds asked, with no part of one to
+ * add up over a long recording. */
+int64_t JournalWaitDeadline(int64_t nowUs, uint32_t waitMs);
 
 /* The emulated hook is ended as the system ends a journal (the cancel
  * keys, a locked session): it is gone at once, and the driving loop hands

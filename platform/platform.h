@@ -18,6 +18,9 @@
  *
  * Each function does one platform call's worth of work. Rules (which
  * message, which order, what is logged) belong to the callers.
+ *
+ * Two facts that every part of the program shares sit here too, as the
+ * system defines them: the longest path and the event record.
  */
 #ifndef MIRLOW_PLATFORM_H
 #define MIRLOW_PLATFORM_H
@@ -25,6 +28,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+
+/* The longest path the system's file calls accept, without the
+ * terminating zero. */
+const int MaxPathLength = 259;
+
+/* One input event, laid out as the system's journal record: five
+ * little-endian 32-bit fields. Keys carry the virtual key in the low byte of
+ * paramL; mouse events carry x in paramL and y in paramH. */
+struct EventRecord {
+    uint32_t message;
+    int32_t paramL;
+    int32_t paramH;
+    uint32_t time;
+    uint32_t hwnd;
+};
+static_assert(sizeof(EventRecord) == 20, "EventRecord is the 20-byte file and journal record");
 
 /* Opaque handles. A null handle means "none". */
 struct PlatformWindowTag;
@@ -209,7 +228,11 @@ int PlatformSystemMetric(SystemMetric metric);
  * PlatformGetMessage waits for the next message of the thread (for any of
  * its windows, or a thread message with a null window). Returns 1 for a
  * message, 0 for the quit message (its exit code in wParam) and -1 when
- * retrieval fails. */
+ * retrieval fails. Posted messages come in the order they were posted,
+ * the quit message once no other is waiting; a sent one is handled
+ * before the send returns. While a message box, a modal dialog or a file
+ * dialog is open, the system's modal loop dispatches what is posted to
+ * the program's windows, and a thread message is lost. */
 struct PlatformMessage {
     WindowHandle window;
     uint32_t message;
@@ -226,10 +249,16 @@ void PlatformPostQuitMessage(int exitCode);
 /* Ends the process at once with exitCode, for when the system may stop it
  * any moment anyway (the end of the session) and would not keep the code. */
 void PlatformEndProcess(int exitCode);
-/* Offers the message to the accelerator table for window; true when it was one. */
+/* Offers the message to the accelerator table for window; true when it was
+ * one. Its command is then sent to window (1 in the high word of wParam),
+ * unless it is a grayed item of the window's menu or the window is
+ * minimised. */
 bool PlatformTranslateAccelerator(WindowHandle window, AcceleratorHandle table,
                                   PlatformMessage* message);
-/* Offers the message to a modeless dialog's keyboard navigation; true when taken. */
+/* Offers the message to a modeless dialog's keyboard handling; true when
+ * it was for the dialog or one of its controls: Tab and Shift+Tab, the
+ * arrows within a group, Enter and Escape are handled, anything else is
+ * dispatched. */
 bool PlatformIsDialogMessage(WindowHandle dialog, PlatformMessage* message);
 /* Translates keys into character messages and hands the message to its window. */
 void PlatformTranslateAndDispatch(const PlatformMessage* message);
@@ -263,7 +292,6 @@ enum : int {
     HookSystemModalOff = 5,
 };
 
-struct EventRecord;
 /* Returns the delay for HookGetNext, otherwise 0 or what the next hook
  * answered; sets *wroteRecord when it filled *record. */
 typedef intptr_t (*PlaybackHookProcedure)(int code, EventRecord* record, bool* wroteRecord);
@@ -296,7 +324,7 @@ void PlatformGetVersion(PlatformVersionInfo* version);
 struct ScreenRect {
     int left, top, right, bottom;
 };
-/* A top-level window whose title is exactly title, or null. */
+/* A top-level window whose title is title, letter case aside, or null. */
 WindowHandle PlatformFindWindowByTitle(const char* title);
 bool PlatformIsWindowMinimized(WindowHandle window);
 /* Shows another program's window in showState (ShowShow, ShowRestore),
@@ -429,6 +457,10 @@ enum : uint32_t {
     MsgMButtonUp = 0x0208,
     MsgMButtonDblClk = 0x0209,
     MsgMouseWheel = 0x020A,
+    MsgXButtonDown = 0x020B,
+    MsgXButtonUp = 0x020C,
+    MsgXButtonDblClk = 0x020D,
+    MsgMouseHWheel = 0x020E,
     MsgMouseLast = 0x020E,
 };
 
@@ -446,6 +478,63 @@ intptr_t PlatformCallNextRecordHook(HookHandle hook, int code);
  * its dialogs, menus and message boxes as well as the main window and its
  * children. False for null. */
 bool PlatformIsOwnWindow(WindowHandle window);
+
+/* ---- Recording input: the desktop around the events ----
+ * Where low-level hooks record, they run on a thread of their own, which
+ * stamps each event with what the desktop looked like at that moment and
+ * hands it over; the record hook is then called on the user-interface
+ * thread, in order, with the event. Besides the events that thread hands
+ * over a check (HookRecordCheck, no event) every RecordCheckInterval ms
+ * and whenever another window comes to the foreground, so that the
+ * recorder learns of a locked session, a window it cannot see into or
+ * hooks the system took away even while no input arrives. */
+const int HookRecordCheck = 0x4D53; /* a code the system itself never sends */
+const uint32_t RecordCheckInterval = 250;
+
+/* The modifier keys a context reports as held, one bit each. */
+enum : uint32_t {
+    HeldShift = 0x01,        /* either Shift (virtual key 0x10) */
+    HeldControl = 0x02,      /* either Ctrl (0x11) */
+    HeldAlt = 0x04,          /* either Alt (0x12) */
+    HeldLeftWindows = 0x08,  /* 0x5B */
+    HeldRightWindows = 0x10, /* 0x5C */
+};
+
+struct RecordContext {
+    uint32_t tick;            /* when it was taken (the tick count) */
+    uint32_t heldModifiers;   /* Held... bits: what the system held down just
+                                 before the event, apart from the event's own key */
+    WindowHandle foreground;  /* the foreground window */
+    WindowHandle focus;       /* the window with the keyboard focus, or null */
+    bool inputDesktopOurs;    /* false: the session is locked or switched, or a
+                                 secure desktop (sign-in, elevation) has the input */
+    uint32_t lastSystemInput; /* when the system last saw input of any kind */
+    uint32_t lastHookInput;   /* when the hooks last saw input, or were installed */
+    uint32_t lostEvents;      /* events the hooks took but could not hand over
+                                 since the last call */
+};
+/* What the platform knew when it took the event (or check) the record
+ * hook is being called with now; false where it knows none of it (the
+ * system's journal records, and is called by the system itself). */
+bool PlatformRecordContext(RecordContext* context);
+/* Installs the record hooks again, for hooks the system removed without a
+ * word (it does so with hooks that answer too slowly). */
+bool PlatformRestartRecordHook(HookHandle hook);
+/* Calls the record hook, removed or not, with every event (and check) its
+ * hooks took and have not handed over yet, in order. */
+void PlatformFlushRecordInput(void);
+/* True when the window belongs to a program that runs with higher rights
+ * than this one (an elevated console, an installer): the system passes
+ * none of the input aimed at it to the program's hooks, nor lets the
+ * program send it input. False for null and where it cannot be told. */
+bool PlatformWindowHasHigherRights(WindowHandle window);
+
+/* The system's cancel notice (MsgCancelJournal), on every way of
+ * recording and playing, reaches this window as a window message, so that
+ * no modal loop (a message box, a dialog, an open menu) can lose it the
+ * way such loops lose a thread message. Before any is set, and where the
+ * window is gone, it is a thread message. */
+void PlatformSetCancelNoticeWindow(WindowHandle window);
 
 /* ---- Dialogs, their controls, and the display scale ----
  * Dialogs are made from the program's dialog templates (resource ids). A
@@ -582,8 +671,9 @@ void PlatformMoveToSuggestedRect(WindowHandle window, intptr_t suggestion);
  * other than a plain file (a pipe, a device, a folder). It never waits for
  * another program at the far end of a pipe. PlatformDeletePlainFile
  * deletes a plain file and nothing else. PlatformSameFile tells whether
- * two paths name the same file, compared as the system compares file
- * names (full paths; letter case ignored on Windows).
+ * two paths name the same file, compared as Windows compares file names
+ * (full paths, letter case ignored), or lead to one existing file (a
+ * link, another name of it).
  */
 FILE* PlatformOpenForAppend(const char* path);
 bool PlatformDeletePlainFile(const char* path);
@@ -623,8 +713,8 @@ void PlatformReleaseInput(const EventRecord* releases, int count);
  * The system does not let every program bring a window to the front (a
  * scheduled run, or after the user clicked elsewhere): it may only flash
  * the window's taskbar button. */
-/* A top-level window whose title is exactly title: a visible one before
- * a hidden one. Null when there is none. */
+/* A top-level window whose title is title, letter case aside: a visible
+ * one before a hidden one. Null when there is none. */
 WindowHandle PlatformFindGotoWindow(const char* title);
 /* Whether the window's thread takes its messages: false at once for a
  * window the system counts as hung (it has taken none for seconds),
@@ -643,6 +733,33 @@ void PlatformForceForeground(WindowHandle window);
 /* The window that takes keyboard input now, or null. */
 WindowHandle PlatformForegroundWindow(void);
 
+/* ---- Windows of other programs: which window input was meant for ----
+ * What a recording notes of the window a click or a key went to, and what
+ * playback looks for before it sends them: the top-level window, its
+ * title, window class and the file name of its program. */
+enum WindowTextKind {
+    WindowTitleText,
+    WindowClassText,
+    WindowProgramText, /* the program file's name without its folder */
+};
+/* The top-level window that input to window belongs to: the window at
+ * the root of its parents. A pop-up that never takes the keyboard (a
+ * menu, a drop-down list, a tooltip) stands for the window that has it.
+ * Null for none, for the desktop itself, and for a window that is gone. */
+WindowHandle PlatformTopLevelWindowOf(WindowHandle window);
+/* Copies the text into buffer (size bytes, always terminated) and
+ * returns its length; -1 when the window is gone or the text cannot be
+ * had (the program of a window of another user). */
+int PlatformGetWindowText(WindowHandle window, WindowTextKind kind, char* buffer, int size);
+/* True for a window that exists and is visible (minimised counts). */
+bool PlatformIsWindowShown(WindowHandle window);
+/* The visible top-level windows, the topmost first, at most capacity of
+ * them; returns how many. */
+int PlatformListShownWindows(WindowHandle* windows, int capacity);
+/* Turns text into capitals in place, as the system compares window
+ * titles, class names and file names without regard to case. */
+void PlatformUpperCase(char* text);
+
 /* ---- Playback: starting programs ----
  * Why the last PlatformStartProcess failed, in the system's own words
  * (text, size bytes, always terminated). Ask at once, before any other
@@ -652,6 +769,11 @@ enum StartFailure {
     StartFailedNeedsElevation, /* the program asks for higher rights */
 };
 StartFailure PlatformLastStartFailure(char* text, int size);
+/* Whether a started program waits for input (WaitForInputIdle with no
+ * wait): ready, still starting, or one that never will (a console
+ * program, one that has ended, or a failed wait). */
+enum ProcessReadiness { ProcessReady, ProcessStarting, ProcessTakesNoInput };
+ProcessReadiness PlatformProcessReadiness(ProcessHandle process);
 
 /* ---- Playback: where the program runs ----
  * False where nobody can see the program's desktop (a scheduled task

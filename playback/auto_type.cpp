@@ -19,7 +19,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
 #include "log/log.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
@@ -28,7 +27,7 @@ int32_t autoTypeAltHeld = 0;
 
 int32_t CurrentLoopNumber(void) {
     /* Unsigned sums wrap where signed ones would be undefined. */
-    return (int32_t)((uint32_t)gSettings.loopTypeBase + (uint32_t)gApp.loopsCompleted + 1u);
+    return (int32_t)((uint32_t)gSettings.loopTypeBase + (uint32_t)gJournal.loopsCompleted + 1u);
 }
 
 /* ---- The working text ---- */

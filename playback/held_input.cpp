@@ -36,21 +36,22 @@ struct HeldInput {
 
 HeldInput held;
 
-const uint32_t ButtonUpMessages[ButtonCount] = {0x0202, 0x0205, 0x0208, 0x020C, 0x020C};
+const uint32_t ButtonUpMessages[ButtonCount] = {MsgLButtonUp, MsgRButtonUp, MsgMButtonUp,
+                                                MsgXButtonUp, MsgXButtonUp};
 
 } // namespace
 
-static bool IsShortcutModifier(int key) {
-    return key == 0x11 || key == 0xA2 || key == 0xA3 || key == 0x12 || key == 0xA4 || key == 0xA5;
-}
+/* Ctrl and Alt, either side or unsided: what turns a typed character into
+ * a shortcut. Asked for every record handed over, so only these are read. */
+static const int ShortcutModifiers[] = {0x11, 0xA2, 0xA3, 0x12, 0xA4, 0xA5};
 
 /* The key record of a typed character names the key of the character's
  * byte in a fixed table (a byte such as 0xA5 names right Alt): it holds
  * no modifier down, whatever the key's number. */
 bool PlaybackHoldsShortcutModifier(void) {
-    for (int key = 0; key < KeySlots; key++) {
+    for (int key : ShortcutModifiers) {
         const HeldSlot& slot = held.slots[key];
-        if (slot.down && IsShortcutModifier(key) && TypedRoleOf(slot.press.hwnd) == TypedNone)
+        if (slot.down && TypedRoleOf(slot.press.hwnd) == TypedNone)
             return true;
     }
     return false;
@@ -59,23 +60,24 @@ bool PlaybackHoldsShortcutModifier(void) {
 /* The button a mouse message presses (pressed true) or releases, or -1. */
 static int ButtonOf(const EventRecord& record, bool* pressed) {
     uint32_t message = record.message;
-    *pressed = message != 0x0202 && message != 0x0205 && message != 0x0208 && message != 0x020C;
+    *pressed = message != MsgLButtonUp && message != MsgRButtonUp && message != MsgMButtonUp &&
+               message != MsgXButtonUp;
     switch (message) {
-    case 0x0201:
-    case 0x0202:
-    case 0x0203:
+    case MsgLButtonDown:
+    case MsgLButtonUp:
+    case MsgLButtonDblClk:
         return ButtonLeft;
-    case 0x0204:
-    case 0x0205:
-    case 0x0206:
+    case MsgRButtonDown:
+    case MsgRButtonUp:
+    case MsgRButtonDblClk:
         return ButtonRight;
-    case 0x0207:
-    case 0x0208:
-    case 0x0209:
+    case MsgMButtonDown:
+    case MsgMButtonUp:
+    case MsgMButtonDblClk:
         return ButtonMiddle;
-    case 0x020B:
-    case 0x020C:
-    case 0x020D:
+    case MsgXButtonDown:
+    case MsgXButtonUp:
+    case MsgXButtonDblClk:
         return MouseEventAmount(record) == 2 ? ButtonX2 : ButtonX1;
     default:
         return -1;
@@ -137,7 +139,7 @@ static int LastPressedSlot(void) {
     return last;
 }
 
-void ReleaseHeldInput(void) {
+void SendReleasesOfHeldInput(void) {
     EventRecord releases[SlotCount];
     int count = 0;
     for (int slot = LastPressedSlot(); slot >= 0; slot = LastPressedSlot()) {

@@ -137,6 +137,10 @@ void ShiftAnchors(int32_t from, int32_t delta) {
             LogAnchorShift(i, anchor, anchor + delta);
         gRecording.commandAnchors[i] = anchor + delta;
     }
+    /* Window notes stay with their events; they are in anchor order. */
+    int32_t notes = WindowNoteCount();
+    for (int32_t i = FirstWindowNoteAtOrAfter(from); i < notes; i++)
+        gRecording.windows->anchors[i] += delta;
 }
 
 /* The anchors move before the records go in, so the log shows each

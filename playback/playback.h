@@ -6,6 +6,9 @@
  * stamps and the chosen speed. Script commands run where their placeholder
  * events stand; typed text and clicks are inserted into the playing list,
  * which is put back as it was after every pass.
+ *
+ * The journal hooks' state is kept here: the recorder, which installs the
+ * other kind of hook, shares it.
  */
 #ifndef MIRLOW_PLAYBACK_H
 #define MIRLOW_PLAYBACK_H
@@ -14,6 +17,23 @@
 
 #include "model/model.h"
 #include "platform/platform.h"
+
+/* The journal hooks' state, shared by the recorder and playback. While
+ * recording, position counts the captured events; while playing, it is the
+ * index of the event played. */
+struct JournalState {
+    HookHandle hook; /* the installed record or playback hook; null when none */
+    int32_t position;
+    bool freshEvent;
+    int32_t pendingDelay;
+    uint32_t delayStart;
+    int32_t surplus;
+    WindowHandle gotoWindow;
+    bool passInProgress;    /* a playback pass holds the recording's snapshot */
+    int32_t loopsCompleted; /* the run's completed playback passes */
+};
+
+extern JournalState gJournal;
 
 /* ---- The scheduler ---- */
 
@@ -75,6 +95,57 @@ void SubstituteTypeKey(void);
  * after at most one short wait, whether the program still runs or not. */
 bool RunProgram(const char* commandLine);
 
+/* ---- Waiting for the window an event was meant for ----
+ * An event that carries a window note (model.h) is sent only once a
+ * visible top-level window with the noted title, class and program is
+ * there and in front, for at most WindowWaitLimit(); the wait is done
+ * by answering the system with short delays, so the cancel keys end it
+ * at once. When the window's top-left corner is no longer where it was,
+ * the clicks and moves from its note on (up to the next note or script
+ * command) are played at the same offset from its corner. A window that
+ * does not come ends the run as a GOTO that fails. A START waits the same
+ * way, within the same limit, for the program it started to be ready for
+ * input. A limit of 0 turns all of it off: a recording plays as it would
+ * without notes. */
+
+/* The limit in milliseconds, from the WindowWait setting (seconds). */
+int32_t WindowWaitLimit(void);
+/* How often a wait looks again, in milliseconds. */
+const int32_t WindowWaitInterval = 50;
+/* AwaitEventWindow's answer when the event may go now. */
+const intptr_t WindowReady = -1;
+/* Before the event at the current position is sent, or its command run:
+ * WindowReady, or what the hook answers the system meanwhile: the time
+ * to wait before asking again, or 0 when the run has ended because the
+ * window did not come. */
+intptr_t AwaitEventWindow(void);
+/* While the system waits out the current event's delay: when its window
+ * is there already, it is made ready (brought to the front, followed), so
+ * the event goes when it is due with only a look at the foreground
+ * window; when it is not, it is waited for then. False when the run ended
+ * (the window would not come to the front). */
+bool LookAheadForEventWindow(void);
+/* True while the wait for the current event's window is undecided. */
+bool AwaitingEventWindow(void);
+/* Moves a mouse record handed to the system by the offset of the window
+ * it belongs to; other records are left alone. */
+void FollowMovedWindow(EventRecord* record);
+/* A pass starts, or ends: no note looked at, nothing followed, a program
+ * still being waited for is let go. */
+void ResetWindowWaits(void);
+
+/* START: begins to wait for the started program to be ready for input
+ * (the process handle is the wait's until it ends) and returns the hook's
+ * answer; 0 when it is ready, takes no input, or waiting is off. */
+intptr_t AwaitProgramReady(ProcessHandle process, const char* commandLine);
+bool AwaitingProgram(void);
+intptr_t ContinueProgramWait(void);
+
+/* True when text matches pattern: '*' in the pattern stands for any run of
+ * characters, none included, and every other character for itself. The
+ * caller compares capitals with capitals (PlatformUpperCase). */
+bool WindowTextMatches(const char* pattern, const char* text);
+
 /* ---- Pseudo-random numbers ----
  * The program's own generator: the classic 15-bit linear congruential
  * formula, so the same seed gives the same numbers on every platform and C
@@ -121,7 +192,8 @@ bool InsertEvent(int32_t position, int32_t count, const EventRecord& record);
  * down and up). eventCount is not touched. */
 bool InsertEventRun(int32_t position, int32_t count, const EventRecord* records, int32_t size);
 
-/* Adds delta to the anchor of every valid command anchored at from or later. */
+/* Adds delta to the anchor of every valid command, and of every window
+ * note, anchored at from or later. */
 void ShiftAnchors(int32_t from, int32_t delta);
 
 /* Inserts a block of records that belong together (a click, a key's down
@@ -175,6 +247,6 @@ void NoteHandedOver(const EventRecord& record);
 bool PlaybackHoldsShortcutModifier(void);
 /* Hands the system a release of every key and button still down, the last
  * pressed first (once the hook is gone), and forgets them. */
-void ReleaseHeldInput(void);
+void SendReleasesOfHeldInput(void);
 
 #endif

@@ -8,23 +8,29 @@
  * 10 ms or more too early is waited again; one 10 ms or more too late is
  * banked as surplus and taken off the following delays, so late wake-ups do
  * not add up over a long recording.
+ *
+ * The time from when an event was due until the next one is asked for (the
+ * target taking the record, a wake-up a few milliseconds late) is banked
+ * the same way, so a replay into a program that is slow to take its input
+ * but keeps up on average ends when the recording ended. Only where the
+ * recording says how long the next event came after it: the time a script
+ * command or typed text takes lies outside the recorded time.
  */
 #include <climits>
 #include <cstdio>
 
-#include "app/app.h"
+#include "app/shell.h"
 #include "log/log.h"
 #include "platform/input_rules.h"
 #include "platform/journal_driver.h"
 #include "playback/playback.h"
-#include "record/record.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "settings/settings.h"
 
-static const char* const VersionText = "2.30";
-static const int32_t Tolerance = 10;
+JournalState gJournal;
 
-enum PlaybackSpeed { SpeedSlow = 1, SpeedNormal = 2, SpeedFast = 3, SpeedFastest = 4 };
+static const int32_t Tolerance = 10;
 
 bool PlaybackPassInProgress(void) {
     return gJournal.passInProgress;
@@ -33,17 +39,18 @@ bool PlaybackPassInProgress(void) {
 /* Also lets go of whatever the played input still holds down; every early
  * end comes here once its hook is gone. */
 void FinishInterruptedPass(void) {
+    ResetWindowWaits();
     if (gJournal.passInProgress) {
         RestorePlaybackSnapshot();
         gJournal.passInProgress = false;
     }
-    ReleaseHeldInput();
+    SendReleasesOfHeldInput();
 }
 
 void ReportPlaybackError(const char* text, const char* caption, uint32_t style) {
     ShowMessageBox(text, caption, style);
-    if (gApp.commandLineMode)
-        PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_FILE_EXIT, 0);
+    if (InCommandLineMode())
+        PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_FILE_EXIT, 0);
 }
 
 /* ---- Starting a pass ---- */
@@ -56,7 +63,7 @@ static void LogPlaybackStart(void) {
     LogPrintf(LogLow,
               "\r\nStarting '%s' playback (%d Total Actions) with Mirlow %s on Windows Platform "
               "%li Version %li.%li Build #%li....",
-              DocumentDisplayName(), gRecording.eventCount, VersionText, version.platformId,
+              DocumentDisplayName(), gRecording.eventCount, MIRLOW_VERSION_TEXT, version.platformId,
               version.majorVersion, version.minorVersion, version.buildNumber);
 }
 
@@ -64,6 +71,13 @@ static void LogPlaybackStart(void) {
  * journal that is never called is given up by the platform, which is said
  * when it happens. */
 static bool loggedSystemJournal;
+
+/* When the record last handed over was due, in ticks; noted by the request
+ * that hands it over and taken by the next first request. */
+static struct {
+    bool noted;
+    uint32_t dueTick;
+} lastHandOver;
 
 static void LogPlaybackPath(void) {
     loggedSystemJournal = PlatformPlaybackUsesSystemJournal();
@@ -92,12 +106,17 @@ static void NoteJournalFallback(void) {
 }
 
 /* Typed text needs characters, which only injected input can deliver
- * whatever the keyboard layout and Caps Lock. */
+ * whatever the keyboard layout and Caps Lock; so does recorded Unicode key
+ * input, whose characters a journal record has no room for. */
 static bool RecordingTypesText(void) {
     if (gSettings.typeKey != 0 && gSettings.typeThis != 0)
         return true;
     for (int32_t i = 0; i < gRecording.commandCount && i < MaxScriptCommands; i++) {
         if (gRecording.commandKinds[i] == CommandType)
+            return true;
+    }
+    for (int32_t i = 0; i < gRecording.eventCount && i < MaxEvents; i++) {
+        if (IsUnicodeKeyRecord(gRecording.events[i]))
             return true;
     }
     return false;
@@ -106,29 +125,32 @@ static bool RecordingTypesText(void) {
 static void ShowPlaybackHint(void) {
     char repeats[16];
     snprintf(repeats, sizeof repeats, "%li", (long)gSettings.repeats);
-    PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_STATUS, "PRESS CTRL + ESCAPE TO STOP");
-    PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_REPEAT_EDIT, repeats);
+    PlatformSetDialogItemText(SettingsPanelHandle(), IDC_PANEL_STATUS,
+                              "PRESS CTRL + ESCAPE TO STOP");
+    PlatformSetDialogItemText(SettingsPanelHandle(), IDC_PANEL_REPEAT_EDIT, repeats);
 }
 
 /* The run uses LoopTypeBase as it stands in memory, so a value just set in
  * the options dialog counts at once rather than after the next exit. */
 void StartPlayback(void) {
-    if (gApp.journalHook != nullptr)
+    if (gJournal.hook != nullptr)
         return;
     LogPlaybackStart();
     SetCommandState(ID_RECORDER_START);
     TakePlaybackSnapshot();
+    ResetWindowWaits();
     gJournal.passInProgress = true;
     autoTypeAltHeld = 0;
     gJournal.freshEvent = true;
     gJournal.position = 0;
+    lastHandOver.noted = false;
     if (gSettings.minimize != 0)
-        PlatformShowWindow(gApp.mainWindow, ShowMinimize);
+        PlatformShowWindow(MainWindowHandle(), ShowMinimize);
     PlatformPreferInjectedInput(RecordingTypesText());
-    gApp.journalHook = PlatformInstallPlaybackHook(PlaybackHookProc);
-    if (gApp.journalHook != nullptr && gApp.loopsCompleted == 0)
+    gJournal.hook = PlatformInstallPlaybackHook(PlaybackHookProc);
+    if (gJournal.hook != nullptr && gJournal.loopsCompleted == 0)
         LogPlaybackPath();
-    if (gApp.journalHook == nullptr) {
+    if (gJournal.hook == nullptr) {
         ReportRunOutcome(ExitPlaybackError);
         ReportPlaybackError("Unable to start playback!", "Playback Failure",
                             BoxOk | BoxIconWarning | BoxTaskModal);
@@ -140,19 +162,19 @@ void StartPlayback(void) {
 /* ---- Ending a pass or a run ---- */
 
 void ResetRunCounters(void) {
-    gApp.loopsCompleted = 0;
+    gJournal.loopsCompleted = 0;
     gJournal.surplus = 0;
     gJournal.pendingDelay = 0;
     gJournal.delayStart = 0;
 }
 
 void AbortPlayback(void) {
-    PlatformRemoveJournalHook(gApp.journalHook);
-    gApp.journalHook = nullptr;
+    PlatformRemoveJournalHook(gJournal.hook);
+    gJournal.hook = nullptr;
     FinishInterruptedPass();
     ResetRunCounters();
     ReportRunOutcome(ExitPlaybackError);
-    PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
+    PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_RECORDER_STOP, 0);
 }
 
 static void StartNextPass(int32_t completed) {
@@ -163,37 +185,38 @@ static void StartNextPass(int32_t completed) {
     else
         snprintf(title, sizeof title, "%li of %li completed for %s", (long)completed,
                  (long)gSettings.repeats, DocumentDisplayName());
-    PlatformSetWindowTitle(gApp.mainWindow, title);
-    PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
+    PlatformSetWindowTitle(MainWindowHandle(), title);
+    PlatformSendMessage(MainWindowHandle(), MsgCommand, ID_RECORDER_PLAYBACK, 0);
 }
 
 static void EndRun(void) {
-    ReleaseHeldInput();
+    SendReleasesOfHeldInput();
     ResetRunCounters();
-    PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_STATUS, " ");
-    if (!gApp.commandLineMode) {
+    PlatformSetDialogItemText(SettingsPanelHandle(), IDC_PANEL_STATUS, " ");
+    if (!InCommandLineMode()) {
         if (gSettings.minimize != 0)
-            PlatformShowWindow(gApp.mainWindow, ShowRestore);
+            PlatformShowWindow(MainWindowHandle(), ShowRestore);
         ShowDocumentTitle();
     }
-    if (gSettings.quitWhenDone != 0 || gApp.commandLineMode)
-        PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_FILE_EXIT, 0);
+    if (gSettings.quitWhenDone != 0 || InCommandLineMode())
+        PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_FILE_EXIT, 0);
 }
 
 static void EndPass(void) {
     LogPrintf(LogMedium, "Restoring entire Original event array from %li back to %li",
               (long)gRecording.eventCount, (long)gRecording.originalEventCount);
     RestorePlaybackSnapshot();
+    ResetWindowWaits();
     gJournal.passInProgress = false;
-    PlatformRemoveJournalHook(gApp.journalHook);
-    gApp.journalHook = nullptr;
+    PlatformRemoveJournalHook(gJournal.hook);
+    gJournal.hook = nullptr;
     SetCommandState(ID_FILE_OPEN);
     LogPrintf(LogLow, "Playback Complete!\r\n");
     /* An endless run stops counting at the counter's end instead of
      * overflowing it; the passes go on. */
-    if (gApp.loopsCompleted < INT32_MAX)
-        gApp.loopsCompleted++;
-    int32_t completed = gApp.loopsCompleted;
+    if (gJournal.loopsCompleted < INT32_MAX)
+        gJournal.loopsCompleted++;
+    int32_t completed = gJournal.loopsCompleted;
     if (gSettings.repeatForever != 0 || completed < gSettings.repeats)
         StartNextPass(completed);
     else
@@ -207,14 +230,24 @@ static bool IsToggleKey(int key) {
 }
 
 /* Hands the event over with the current time (the recorded one means
- * nothing to the system); returns true when a toggle key was pressed again
- * to keep the keyboard's own state in step. */
-static bool SendEvent(const EventRecord& event, EventRecord* record, bool* wroteRecord) {
+ * nothing to the system) and notes when it was due, the first time it is
+ * handed over; returns true when a toggle key was pressed again to keep the
+ * keyboard's own state in step. */
+static bool SendEvent(const EventRecord& event, uint32_t now, uint32_t dueTick, EventRecord* record,
+                      bool* wroteRecord) {
+    if (!lastHandOver.noted) {
+        lastHandOver.noted = true;
+        lastHandOver.dueTick = dueTick;
+    }
     record->message = event.message;
     record->paramL = event.paramL;
     record->paramH = event.paramH;
-    record->hwnd = HandOverMark(event.hwnd, PlaybackHoldsShortcutModifier());
-    record->time = PlatformTickCount();
+    /* Only a typed character's mark depends on what the input holds. */
+    record->hwnd = event.hwnd;
+    if (TypedRoleOf(event.hwnd) != TypedNone)
+        record->hwnd = HandOverMark(event.hwnd, PlaybackHoldsShortcutModifier());
+    record->time = now;
+    FollowMovedWindow(record);
     *wroteRecord = true;
     NoteHandedOver(*record);
     int key = event.paramL & 0xFF;
@@ -235,16 +268,19 @@ static const EventRecord& EventAt(int32_t position) {
     return gRecording.events[position];
 }
 
-/* The gap to the previous event. An inserted or placeholder event (time 0,
- * or 1) has no meaningful time, so the event after it plays at once; so
- * does one whose recorded time went backwards. */
+/* Whether the recording says when the event came after the one before.
+ * An inserted or placeholder event (time 0, or 1) has no meaningful time. */
+static bool FollowsARecordedTime(int32_t position) {
+    return position > 0 && EventAt(position - 1).time > 1;
+}
+
+/* The gap to the previous event: none after an event without a meaningful
+ * time, so that event plays at once; none either for a recorded time that
+ * went backwards. */
 static int32_t RecordedDelay(int32_t position) {
-    if (position == 0)
+    if (!FollowsARecordedTime(position))
         return 0;
-    uint32_t previous = EventAt(position - 1).time;
-    if (previous <= 1)
-        return 0;
-    int32_t gap = (int32_t)(EventAt(position).time - previous);
+    int32_t gap = (int32_t)(EventAt(position).time - EventAt(position - 1).time);
     return gap > 0 ? gap : 0;
 }
 
@@ -320,6 +356,28 @@ static int32_t TakeOffSurplus(int32_t delay) {
     return delay;
 }
 
+/* How long ago the record last handed over was due, once: each first
+ * request takes it, whatever the event. */
+static int32_t TakeTimeSinceLastDue(uint32_t now) {
+    if (!lastHandOver.noted)
+        return 0;
+    lastHandOver.noted = false;
+    int32_t behind = (int32_t)(now - lastHandOver.dueTick);
+    return behind > 0 ? behind : 0;
+}
+
+/* The playback is behind the recording by that time: banked like a late
+ * wake-up, where the recording has a time for this event to keep to (not
+ * after script commands and typed text, and not As Fast As Possible). */
+static void BankTimeBehind(int32_t behind) {
+    if (behind <= 0 || !FollowsARecordedTime(gJournal.position) || gSettings.speed == SpeedFastest)
+        return;
+    gJournal.surplus =
+        behind > INT32_MAX - gJournal.surplus ? INT32_MAX : gJournal.surplus + behind;
+    LogPrintf(LogHigh, "    Event #%d was taken %li ms after it was due; Surplus now %li",
+              gJournal.position, (long)behind, (long)gJournal.surplus);
+}
+
 static void ReportCorruptList(void) {
     LogPrintf(LogLow, "ERROR: Event #%d: This recording appears to be corrupted!",
               gJournal.position + 1);
@@ -329,47 +387,90 @@ static void ReportCorruptList(void) {
 }
 
 static intptr_t PassOn(int code) {
-    return PlatformCallNextHook(gApp.journalHook, code);
+    return PlatformCallNextHook(gJournal.hook, code);
 }
 
-static intptr_t AnswerFirstRequest(EventRecord* record, bool* wroteRecord) {
-    gJournal.freshEvent = false;
-    const EventRecord& event = EventAt(gJournal.position);
-    if (IsPlaceholderEvent(event)) {
-        int command = FindCommandAt(gJournal.position);
-        return command < 0 ? PassOn(HookGetNext) : RunScriptCommand(command);
+/* ---- Acting on an event once its window is there ---- */
+
+static intptr_t RunCommandInItsWindow(int command) {
+    intptr_t wait = AwaitEventWindow();
+    return wait != WindowReady ? wait : RunScriptCommand(command);
+}
+
+static intptr_t TypeInItsWindow(void) {
+    intptr_t wait = AwaitEventWindow();
+    if (wait != WindowReady)
+        return wait;
+    SubstituteTypeKey();
+    return 0;
+}
+
+/* now and dueTick are when the event was asked for and when it was due.
+ * Time spent finding the window or bringing it to the front is not made
+ * up by rushing what follows: the recorded gaps count again from the
+ * moment the window was ready. */
+static intptr_t SendInItsWindow(const EventRecord& event, uint32_t now, uint32_t dueTick,
+                                EventRecord* record, bool* wroteRecord, bool withoutDelay) {
+    intptr_t wait = AwaitEventWindow();
+    if (wait != WindowReady)
+        return wait;
+    if (WindowWaitLimit() > 0) {
+        uint32_t ready = PlatformTickCount();
+        if ((int32_t)(ready - now) >= Tolerance)
+            now = dueTick = ready;
     }
-    if (IsTypeKeyDown(event)) {
-        SubstituteTypeKey();
-        return 0;
-    }
-    int32_t delay = ScaleForSpeed(RecordedDelay(gJournal.position), gJournal.position);
-    LogPlayedEvent(event, delay);
-    delay = TakeOffSurplus(delay);
-    if (delay == 0) {
-        bool toggled = SendEvent(event, record, wroteRecord);
+    bool toggled = SendEvent(event, now, dueTick, record, wroteRecord);
+    if (withoutDelay)
         LogPrintf(LogHigh,
                   toggled ? "    >>>Sending Event #%d with MIRLOW SECRET SAUCE with NO DELAY"
                           : "    >>>Sending Event #%d with NO DELAY",
                   gJournal.position + 1);
-    }
-    gJournal.delayStart = PlatformTickCount();
-    gJournal.pendingDelay = delay;
-    return delay;
+    else
+        LogPrintf(LogHigh,
+                  toggled ? "    >>>Sending Event #%d with MIRLOW SECRET SAUCE"
+                          : "    >>>Sending Event #%d",
+                  gJournal.position + 1);
+    return 0;
 }
 
-/* Returns the time still to wait, or 0 once the delay counts as done. */
-static int32_t CheckPendingDelay(void) {
-    int32_t elapsed = (int32_t)(PlatformTickCount() - gJournal.delayStart);
+static intptr_t AnswerFirstRequest(EventRecord* record, bool* wroteRecord) {
+    gJournal.freshEvent = false;
+    uint32_t now = PlatformTickCount();
+    int32_t behind = TakeTimeSinceLastDue(now);
+    const EventRecord& event = EventAt(gJournal.position);
+    if (IsPlaceholderEvent(event)) {
+        int command = FindCommandAt(gJournal.position);
+        return command < 0 ? PassOn(HookGetNext) : RunCommandInItsWindow(command);
+    }
+    if (IsTypeKeyDown(event))
+        return TypeInItsWindow();
+    int32_t delay = ScaleForSpeed(RecordedDelay(gJournal.position), gJournal.position);
+    BankTimeBehind(behind);
+    LogPlayedEvent(event, delay);
+    delay = TakeOffSurplus(delay);
+    gJournal.delayStart = now;
+    gJournal.pendingDelay = delay;
+    if (delay == 0)
+        return SendInItsWindow(event, now, now, record, wroteRecord, true);
+    return LookAheadForEventWindow() ? delay : 0;
+}
+
+/* Returns the time still to wait, or 0 once the delay counts as done; then
+ * dueTick is when the event was due. A wake-up a few milliseconds late
+ * counts from the due time, so the next delay makes up for it; a later one
+ * is banked now and counts from now. */
+static int32_t CheckPendingDelay(uint32_t now, uint32_t* dueTick) {
+    int32_t elapsed = (int32_t)(now - gJournal.delayStart);
     int32_t remaining = gJournal.pendingDelay - elapsed;
     LogPrintf(LogHigh, "    Actual Delay=%li, %s=%li", (long)elapsed,
               remaining < 0 ? "Surplus" : "Deficit", (long)remaining);
     if (remaining >= Tolerance) {
         LogPrintf(LogHigh, "    ...Try waiting again, %li remaining...", (long)remaining);
-        gJournal.delayStart = PlatformTickCount();
+        gJournal.delayStart = now;
         gJournal.pendingDelay = remaining;
         return remaining;
     }
+    *dueTick = remaining < 0 && remaining > -Tolerance ? now + (uint32_t)remaining : now;
     if (remaining <= -Tolerance) {
         gJournal.surplus += -remaining;
         LogPrintf(LogHigh, "    Windows waited too long; Surplus now %li", (long)gJournal.surplus);
@@ -381,20 +482,22 @@ static int32_t CheckPendingDelay(void) {
 }
 
 static intptr_t AnswerRepeatedRequest(EventRecord* record, bool* wroteRecord) {
+    uint32_t now = PlatformTickCount();
+    uint32_t dueTick = now;
     if (gJournal.pendingDelay != 0) {
-        int32_t remaining = CheckPendingDelay();
+        int32_t remaining = CheckPendingDelay(now, &dueTick);
         if (remaining != 0)
             return remaining;
     }
     const EventRecord& event = EventAt(gJournal.position);
-    if (IsPlaceholderEvent(event) || IsTypeKeyDown(event))
-        return 0;
-    bool toggled = SendEvent(event, record, wroteRecord);
-    LogPrintf(LogHigh,
-              toggled ? "    >>>Sending Event #%d with MIRLOW SECRET SAUCE"
-                      : "    >>>Sending Event #%d",
-              gJournal.position + 1);
-    return 0;
+    if (IsPlaceholderEvent(event)) {
+        if (AwaitingProgram())
+            return ContinueProgramWait();
+        return AwaitingEventWindow() ? RunCommandInItsWindow(FindCommandAt(gJournal.position)) : 0;
+    }
+    if (IsTypeKeyDown(event))
+        return AwaitingEventWindow() ? TypeInItsWindow() : 0;
+    return SendInItsWindow(event, now, dueTick, record, wroteRecord, false);
 }
 
 static intptr_t AnswerGetNext(EventRecord* record, bool* wroteRecord) {
@@ -411,8 +514,9 @@ static intptr_t AnswerGetNext(EventRecord* record, bool* wroteRecord) {
 static intptr_t AnswerSkip(void) {
     gJournal.position++;
     gJournal.freshEvent = true;
-    LogPrintf(LogHigh, "    -->Windows accepted the previous message at %li, go on to #%d...",
-              LogSigned32(PlatformTickCount()), gJournal.position + 1);
+    if (LogLevelAtLeast(LogHigh))
+        LogPrintf(LogHigh, "    -->Windows accepted the previous message at %li, go on to #%d...",
+                  LogSigned32(PlatformTickCount()), gJournal.position + 1);
     if (gJournal.position < gRecording.eventCount)
         return PassOn(HookSkip);
     EndPass();

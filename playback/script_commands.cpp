@@ -11,10 +11,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
 #include "log/log.h"
 #include "playback/playback.h"
-#include "record/record.h"
 #include "settings/settings.h"
 
 static const int MessageSize = ScriptTextSize + 128;
@@ -22,22 +20,30 @@ static const intptr_t GotoSettleDelay = 250;
 static const int ForegroundWait = 1000; /* ms, for each way of bringing a window forward */
 static const int AnswerWait = 1000;     /* ms, for each check that the window answers */
 
-bool RunProgram(const char* commandLine) {
+/* A program that has already ended (a launcher that handed over to
+ * another process) was started all the same. */
+static ProcessHandle StartProgram(const char* commandLine) {
     ProcessHandle process = PlatformStartProcess(commandLine);
+    if (process != nullptr)
+        PlatformWaitForProcess(process, 10);
+    return process;
+}
+
+bool RunProgram(const char* commandLine) {
+    ProcessHandle process = StartProgram(commandLine);
     if (process == nullptr)
         return false;
-    /* A program that has already ended (a launcher that handed over to
-     * another process) was started all the same. */
-    PlatformWaitForProcess(process, 10);
     PlatformCloseProcess(process);
     return true;
 }
 
 /* The log says why, in the system's words, and names the case the user
- * can act on: a program that asks for higher rights than Mirlow has. */
+ * can act on: a program that asks for higher rights than Mirlow has. A
+ * program that started is waited for until it is ready for input. */
 static intptr_t RunStart(const char* text) {
-    if (RunProgram(text))
-        return 0;
+    ProcessHandle process = StartProgram(text);
+    if (process != nullptr)
+        return AwaitProgramReady(process, text);
     char reason[200];
     StartFailure failure = PlatformLastStartFailure(reason, sizeof reason);
     char message[MessageSize];

@@ -1,5 +1,6 @@
 /*
- * record.h: the recorder and the journal counters shared with playback.
+ * record.h: the recorder, and the ends that the record and playback hooks
+ * share (Stop Recording, the cancel keys, the program closing).
  */
 #ifndef MIRLOW_RECORD_H
 #define MIRLOW_RECORD_H
@@ -8,20 +9,6 @@
 
 #include "model/model.h"
 #include "platform/platform.h"
-
-/* Counters of the journal hooks. While recording, position counts the
- * captured events; while playing, it is the index of the event played. */
-struct JournalState {
-    int32_t position;
-    bool freshEvent;
-    int32_t pendingDelay;
-    uint32_t delayStart;
-    int32_t surplus;
-    WindowHandle gotoWindow;
-    bool passInProgress; /* a playback pass holds the recording's snapshot */
-};
-
-extern JournalState gJournal;
 
 /* The system removed the installed journal hook on its own (the user
  * pressed Ctrl+Esc or Ctrl+Alt+Del). */
@@ -55,5 +42,17 @@ void CancelJournalForExit(void);
 intptr_t RecordHookProc(int code, const EventRecord* event);
 
 const uint32_t RecordMoveInterval = 10;
+
+/* ---- Which window the input was meant for (window_capture.cpp) ----
+ * A mouse button press, and the first key pressed after the keyboard
+ * focus moved to another top-level window, get a window note (model.h)
+ * for the top-level window they went to; the program's own windows get
+ * none. */
+
+/* A recording starts: no window has had a key or a click yet. */
+void ResetWindowCapture(void);
+/* The event was just stored at position: notes its window when it is a
+ * press that needs one. */
+void NoteWindowOfEvent(const EventRecord& event, int32_t position);
 
 #endif

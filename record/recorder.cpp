@@ -11,15 +11,14 @@
 
 #include <cstdio>
 
-#include "app/app.h"
+#include "app/shell.h"
 #include "log/log.h"
+#include "platform/input_rules.h"
 #include "playback/playback.h"
+#include "record/recorder_internal.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "settings/settings.h"
-
-JournalState gJournal;
-
-static const char* const VersionText = "2.30";
 
 static const char* const InterruptWarningText =
     "Windows is forcing Mirlow to stop recording and playing.\n\nThe CTRL+ESC and CTRL+ALT+DEL "
@@ -32,11 +31,13 @@ static const char* const InterruptWarningText =
 static const int32_t MaxCapturedEvents = MaxEvents - 2;
 
 /* What is held down, by slot: the 256 virtual keys, then the left, right
- * and middle mouse buttons. */
-enum { KeySlots = 256, ButtonSlots = 3, HeldSlots = KeySlots + ButtonSlots };
+ * and middle mouse buttons and the two X buttons. */
+enum { KeySlots = 256, ButtonSlots = 5, HeldSlots = KeySlots + ButtonSlots };
+enum { LeftSlot = KeySlots, RightSlot, MiddleSlot, X1Slot, X2Slot };
 
 struct RecorderState {
     bool active; /* the installed journal hook is the record hook */
+    bool ending; /* the list is being finished: nothing ends it again */
     bool thinMoves;
     bool movePending;
     EventRecord pendingMove;
@@ -59,6 +60,10 @@ struct HeldChange {
     Transition transition;
 };
 
+static int XButtonSlot(const EventRecord& event) {
+    return MouseEventAmount(event) == 2 ? X2Slot : X1Slot;
+}
+
 static HeldChange ChangeOf(const EventRecord& event) {
     switch (event.message) {
     case MsgKeyDown:
@@ -69,26 +74,27 @@ static HeldChange ChangeOf(const EventRecord& event) {
         return {event.paramL & 0xFF, Release};
     case MsgLButtonDown:
     case MsgLButtonDblClk:
-        return {KeySlots, Press};
+        return {LeftSlot, Press};
     case MsgLButtonUp:
-        return {KeySlots, Release};
+        return {LeftSlot, Release};
     case MsgRButtonDown:
     case MsgRButtonDblClk:
-        return {KeySlots + 1, Press};
+        return {RightSlot, Press};
     case MsgRButtonUp:
-        return {KeySlots + 1, Release};
+        return {RightSlot, Release};
     case MsgMButtonDown:
     case MsgMButtonDblClk:
-        return {KeySlots + 2, Press};
+        return {MiddleSlot, Press};
     case MsgMButtonUp:
-        return {KeySlots + 2, Release};
+        return {MiddleSlot, Release};
+    case MsgXButtonDown:
+    case MsgXButtonDblClk:
+        return {XButtonSlot(event), Press};
+    case MsgXButtonUp:
+        return {XButtonSlot(event), Release};
     default:
         return {0, NoTransition};
     }
-}
-
-static bool IsMouseMessage(uint32_t message) {
-    return message >= MsgMouseMove && message <= MsgMouseLast;
 }
 
 static bool ReleasesHeldInput(const EventRecord& event) {
@@ -152,7 +158,7 @@ static void LogRecordedEvent(const EventRecord& event) {
     LogPrintf(LogMedium,
               "RECORDING #%d: Time=%li, Message=%s (paramL=0x%X, paramH=0x%X, wParam=0x%X, "
               "lParam=0x%X)",
-              gJournal.position + 1, (long)event.time,
+              gJournal.position + 1, LogSigned32(event.time),
               LoggedMessageName(event.message, number, sizeof number), (unsigned)event.paramL,
               (unsigned)event.paramH, (unsigned)event.paramL & 0xFF,
               ((unsigned)event.paramL >> 8) & 0xFF);
@@ -164,8 +170,9 @@ static bool StoreEvent(const EventRecord& event) {
     gRecording.events[gJournal.position] = event;
     NoteHeldChange(event);
     if (IsMouseMessage(event.message)) {
+        /* A wheel or X-button record packs its amount beside y. */
         recorder.mouseX = event.paramL;
-        recorder.mouseY = event.paramH;
+        recorder.mouseY = MouseEventY(event);
     }
     recorder.anyStored = true;
     recorder.lastStoredTime = event.time;
@@ -201,7 +208,8 @@ static void CaptureEvent(const EventRecord& event) {
         return;
     }
     StorePendingMove();
-    StoreEvent(event);
+    if (StoreEvent(event))
+        NoteWindowOfEvent(event, gJournal.position - 1);
 }
 
 /* ---- Finishing the list ---- */
@@ -209,35 +217,64 @@ static void CaptureEvent(const EventRecord& event) {
 static EventRecord ReleaseOf(int slot, uint32_t time) {
     const EventRecord& press = recorder.heldPress[slot];
     if (slot >= KeySlots) {
-        static const uint32_t buttonUps[ButtonSlots] = {MsgLButtonUp, MsgRButtonUp, MsgMButtonUp};
-        return EventRecord{buttonUps[slot - KeySlots], recorder.mouseX, recorder.mouseY, time,
-                           press.hwnd};
+        static const uint32_t buttonUps[ButtonSlots] = {MsgLButtonUp, MsgRButtonUp, MsgMButtonUp,
+                                                        MsgXButtonUp, MsgXButtonUp};
+        uint32_t message = buttonUps[slot - KeySlots];
+        int32_t paramH = MouseEventParamH(message, recorder.mouseY, slot == X2Slot ? 2 : 1);
+        return EventRecord{message, recorder.mouseX, paramH, time, press.hwnd};
     }
     /* As a journal records a release: the key and scan code and extended
-     * flag of the press, with "was down" and "released" set. */
+     * flag of the press, with "was down" and "released" set; a Unicode
+     * key's character stays with it. */
     uint32_t message = press.message == MsgSysKeyDown ? MsgSysKeyUp : MsgKeyUp;
     int32_t paramL = (press.paramL & 0x1FFFF) | 0xC00000;
     return EventRecord{message, paramL, press.paramH, time, press.hwnd};
 }
 
-static void ReleaseHeldInput(uint32_t time) {
+/* Stores a release of every key and button still down into the list, so a
+ * finished recording never leaves one held when it is played. */
+static void RecordReleasesOfHeldInput(uint32_t time) {
     for (int slot = 0; slot < HeldSlots && recorder.heldCount > 0; slot++) {
         if (recorder.held[slot])
             StoreEvent(ReleaseOf(slot, time));
     }
 }
 
-/* Removes the record hook and finishes the list as Stop Recording does. */
+bool RecorderHoldsKey(int virtualKey) {
+    return recorder.held[virtualKey & 0xFF];
+}
+
+/* Alt goes down as a system key, as the system reports it. */
+void RecorderAddKeyChange(int virtualKey, bool press, uint32_t time, WindowHandle focus) {
+    int slot = virtualKey & 0xFF;
+    StorePendingMove();
+    if (!press) {
+        if (recorder.held[slot])
+            StoreEvent(ReleaseOf(slot, time));
+        return;
+    }
+    const int altKey = 0x12;
+    bool alt = slot == altKey;
+    uint32_t message = alt ? MsgSysKeyDown : MsgKeyDown;
+    int32_t paramL = KeyEventParamL(slot, 0, alt ? 0x20 : 0);
+    StoreEvent(EventRecord{message, paramL, KeyEventParamH(slot, 0, false), time,
+                           (uint32_t)(uintptr_t)focus});
+}
+
+/* Removes the record hook and finishes the list as Stop Recording does.
+ * The events its hooks took before they were removed come first. */
 static void EndRecording(void) {
-    PlatformRemoveRecordHook(gApp.journalHook);
-    gApp.journalHook = nullptr;
+    recorder.ending = true;
+    PlatformRemoveRecordHook(gJournal.hook);
+    PlatformFlushRecordInput();
+    gJournal.hook = nullptr;
     recorder.active = false;
     uint32_t now = PlatformTickCount();
     StorePendingMove();
-    ReleaseHeldInput(now);
+    RecordReleasesOfHeldInput(now);
     gRecording.events[gJournal.position] = EventRecord{MsgPaint, 0, 0, now, 0};
     LogPrintf(LogLow, "END RECORDING: Time: %li ticks (%d total actions: final one not logged)\r\n",
-              (long)now, gJournal.position + 1);
+              LogSigned32(now), gJournal.position + 1);
     gJournal.position++;
     gRecording.eventCount = gJournal.position;
 }
@@ -261,16 +298,26 @@ static bool IsExcluded(const EventRecord& event) {
     return PlatformIsOwnWindow((WindowHandle)(uintptr_t)event.hwnd);
 }
 
+/* The desktop around the event (or the check) is looked at first: a key
+ * released where the hooks could not see it is released before the event
+ * is stored, and a session locked meanwhile ends the recording. */
 intptr_t RecordHookProc(int code, const EventRecord* event) {
     if (code < 0)
-        return PlatformCallNextRecordHook(gApp.journalHook, code);
+        return PlatformCallNextRecordHook(gJournal.hook, code);
     if (event != nullptr && IsStopKey(*event)) {
-        PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
+        if (!recorder.ending)
+            PlatformSendMessage(MainWindowHandle(), MsgCommand, ID_RECORDER_STOP, 0);
         return 0;
     }
-    if (code != HookAction || event == nullptr || !recorder.active || IsExcluded(*event))
+    bool carriesEvent = code == HookAction && event != nullptr;
+    if (!recorder.active || (!carriesEvent && code != HookRecordCheck))
         return 0;
-    CaptureEvent(*event);
+    RecordContext context;
+    if (PlatformRecordContext(&context) &&
+        !WatchRecordingDesktop(context, carriesEvent ? event : nullptr, recorder.ending))
+        return 0;
+    if (carriesEvent && recorder.active && !IsExcluded(*event))
+        CaptureEvent(*event);
     return 0;
 }
 
@@ -284,7 +331,7 @@ static void LogRecordingStart(void) {
     LogPrintf(LogLow,
               "\r\nStarting recording with Mirlow %s on Windows Platform %li Version %li.%li "
               "Build #%li....",
-              VersionText, version.platformId, version.majorVersion, version.minorVersion,
+              MIRLOW_VERSION_TEXT, version.platformId, version.majorVersion, version.minorVersion,
               version.buildNumber);
 }
 
@@ -294,28 +341,31 @@ static void ResetRecorder(void) {
     recorder.active = true;
     recorder.thinMoves = thin;
     gJournal.position = 0;
+    ResetWindowCapture();
+    ResetRecordingWatch();
 }
 
 /* The list is cleared only once the hook is in place: nothing can be
  * recorded before this thread next takes a message, and a hook that
  * cannot be had leaves the open recording as it was, with its count. */
 void StartRecording(void) {
-    if (gApp.journalHook != nullptr || !PromptToSave())
+    if (gJournal.hook != nullptr || !PromptToSave())
         return;
     LogRecordingStart();
     SetCommandState(ID_RECORDER_START);
-    gApp.modifiedCount++;
+    gDocument.modifiedCount++;
     if (gSettings.minimize != 0)
-        PlatformShowWindow(gApp.mainWindow, ShowMinimize);
-    LogPrintf(LogLow, "Start Recording time: %li ticks", (long)PlatformTickCount());
-    gApp.journalHook = PlatformInstallRecordHook(RecordHookProc);
-    if (gApp.journalHook == nullptr) {
-        gApp.modifiedCount--;
+        PlatformShowWindow(MainWindowHandle(), ShowMinimize);
+    LogPrintf(LogLow, "Start Recording time: %li ticks", LogSigned32(PlatformTickCount()));
+    gJournal.hook = PlatformInstallRecordHook(RecordHookProc);
+    if (gJournal.hook == nullptr) {
+        gDocument.modifiedCount--;
         ShowMessageBox("Start Windows Recorder Failed!", "Failure",
                        BoxOk | BoxIconWarning | BoxTaskModal);
         return;
     }
     ZeroEventList();
+    ClearWindowNotes();
     ResetRecorder();
     LogPrintf(LogLow, recorder.thinMoves
                           ? "Recording through low-level input hooks (no journal hook available)"
@@ -331,50 +381,71 @@ static void ReleaseHook(int commandLineExitCode) {
         return;
     }
     bool wasPlaying = PlaybackPassInProgress();
-    PlatformRemoveJournalHook(gApp.journalHook);
-    gApp.journalHook = nullptr;
+    PlatformRemoveJournalHook(gJournal.hook);
+    gJournal.hook = nullptr;
     FinishInterruptedPass();
     if (wasPlaying)
         ReportRunOutcome((ExitCode)commandLineExitCode);
 }
 
 static void ClearStatusLine(void) {
-    PlatformSetDialogItemText(gApp.tabPanel, IDC_PANEL_STATUS, " ");
+    PlatformSetDialogItemText(SettingsPanelHandle(), IDC_PANEL_STATUS, " ");
+}
+
+/* A playback that Stop ends is over like any other: its pass counter and
+ * the title that shows it start again. */
+static void StopPlaybackByCommand(void) {
+    ReleaseHook(ExitCancelled);
+    ResetRunCounters();
+    if (InCommandLineMode())
+        PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_FILE_EXIT, 0);
+    else
+        ShowDocumentTitle();
 }
 
 void StopRecording(void) {
-    if (gApp.journalHook != nullptr && recorder.active) {
+    bool endsRecording = gJournal.hook != nullptr && recorder.active;
+    if (endsRecording) {
         EndRecording();
-    } else if (gApp.journalHook != nullptr && PlaybackPassInProgress()) {
+    } else if (gJournal.hook != nullptr && PlaybackPassInProgress()) {
         /* The played events pressed Stop: end the playback, keep the
          * recording as it is. */
-        ReleaseHook(ExitCancelled);
-        if (gApp.commandLineMode)
-            PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_FILE_EXIT, 0);
+        StopPlaybackByCommand();
     }
     FinishInterruptedPass();
     SetCommandState(ID_FILE_OPEN);
     ClearStatusLine();
     if (gSettings.minimize != 0)
-        PlatformShowWindow(gApp.mainWindow, ShowRestore);
+        PlatformShowWindow(MainWindowHandle(), ShowRestore);
+    if (endsRecording)
+        TellWhatTheRecordingMissed();
 }
 
-void CancelJournalForExit(void) {
+/* The hook goes, a recording is finished, and the window is told. */
+static void EndHookOnCancel(void) {
     ReleaseHook(ExitCancelled);
-    PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
+    PlatformPostMessage(MainWindowHandle(), MsgCommand, ID_RECORDER_STOP, 0);
     LogPrintf(LogLow, "CANCELLED RECORDING\r\n");
 }
 
+/* The program is closing: what a recording missed is in the log; a box
+ * would only stand in the way of the end (of the session, perhaps). */
+void CancelJournalForExit(void) {
+    EndHookOnCancel();
+    ResetRecordingWatch();
+}
+
 void CancelJournal(void) {
-    CancelJournalForExit();
+    EndHookOnCancel();
     ShowDocumentTitle();
     if (gSettings.interruptWarning != 0) {
         char text[64];
-        snprintf(text, sizeof text, "%li Playbacks Completed", (long)gApp.loopsCompleted);
+        snprintf(text, sizeof text, "%li Playbacks Completed", (long)gJournal.loopsCompleted);
         ShowMessageWithIcon(InterruptWarningText, text, BoxTopmost | BoxSystemModal, IDI_MIRLOW);
     }
+    TellWhatTheRecordingMissed();
     ResetRunCounters();
     ClearStatusLine();
-    if (gApp.commandLineMode)
-        PlatformSendMessage(gApp.mainWindow, MsgClose, 0, 0);
+    if (InCommandLineMode())
+        PlatformSendMessage(MainWindowHandle(), MsgClose, 0, 0);
 }

@@ -154,6 +154,9 @@
 #define IDC_OPT_RANDOM_MAX 1027 /* RandomMax */
 #define IDC_OPT_LOOP_BASE_LABEL 1100
 #define IDC_OPT_LOOP_BASE 1029 /* LoopTypeBase */
+#define IDC_OPT_WINDOW_WAIT_LABEL 1119
+#define IDC_OPT_WINDOW_WAIT 1120 /* WindowWait */
+#define IDC_OPT_WINDOW_WAIT_TAIL 1121
 
 /* Log Settings page */
 #define IDC_OPT_LOG_GROUP 1101

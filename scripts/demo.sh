@@ -15,9 +15,10 @@ rm -rf build/demo
 mkdir -p build/demo
 scripts/wine_session.sh build/demo/wine bash -c '
     set -e
-    exe=build/win/mirlow.exe probe=build/win/mirlow_probe.exe
+    source scripts/lib.sh
+    exe=build/win/mirlow.exe # the released program, as package.sh packs it
     saved="$WINEPREFIX/drive_c/users/Public/mirlow-demo.txt"
-    script="Z:$(realpath samples/demo.mrx | tr / "\\\\")"
+    script=$(winpath samples/demo.mrx)
     echo "playing samples/demo.mrx into Notepad..."
     code=0
     timeout 120 wine "$exe" "$script" >/dev/null 2>&1 || code=$?
@@ -25,14 +26,14 @@ scripts/wine_session.sh build/demo/wine bash -c '
     for _ in $(seq 100); do [ -s "$saved" ] && break; sleep 0.05; done
     /usr/bin/import -window root build/demo/notepad.png
     cp "$saved" build/demo/mirlow-demo.txt
-    timeout 20 wine "$probe" close "-:mirlow-demo.txt - Notepad" >/dev/null || true
+    probe close "-:mirlow-demo.txt - Notepad" >/dev/null || true
 
     timeout 120 wine "$exe" >/dev/null 2>&1 &
     pid=$!
-    timeout 20 wine "$probe" wait-window Mirlow 15000 >/dev/null
+    probe wait-window Mirlow 15000 >/dev/null
     sleep 0.5
     /usr/bin/import -window root build/demo/mirlow.png
-    timeout 20 wine "$probe" close Mirlow >/dev/null
+    probe close Mirlow >/dev/null
     wait $pid
     exit $code
 '

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Makes the release a Windows user downloads, build/dist/mirlow-2.30-win64.zip:
-# one folder, mirlow-2.30, holding mirlow.exe (from build/win, so build
+# Makes the release a Windows user downloads, build/dist/mirlow-VERSION-win64.zip:
+# one folder, mirlow-VERSION, holding mirlow.exe (from build/win, so build
 # first), the user guide, the sample scripts, a read-me and the licence.
+# VERSION is the one the build wrote into its version header.
 # The licence is the text of the program's own Legal Agreement, taken from
 # resources/mirlow.rc, so the two never differ. Text files get Windows line
 # ends. Every file carries the time of the last commit, so the same sources
@@ -9,9 +10,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-version=2.30
 exe=build/win/mirlow.exe
+header=build/win/generated/resources/version.h
 [ -f "$exe" ] || { echo "package: $exe is missing; run scripts/build.sh first" >&2; exit 1; }
+version=$(sed -n 's/^#define MIRLOW_VERSION_TEXT "\(.*\)"$/\1/p' "$header" 2>/dev/null || true)
+[ -n "$version" ] || { echo "package: no version in $header" >&2; exit 1; }
 
 dist=build/dist
 folder=$dist/mirlow-$version
@@ -29,10 +32,12 @@ done
 with_crlf docs/windows-readme.txt "$folder/README.txt"
 
 # The two string-table entries of the agreement, joined: each string's
-# pieces are concatenated, "" stands for a double quote, \r\n for a line end.
-perl -0777 -ne '
+# pieces are concatenated, "" stands for a double quote, \r\n for a line end,
+# and MIRLOW_VERSION_TEXT for the version.
+VERSION=$version perl -0777 -ne '
     /STRINGTABLE\s*BEGIN(.*?)\nEND/s or die "package: no string table in mirlow.rc\n";
     my ($table, $text) = ($1, "");
+    $table =~ s/\bMIRLOW_VERSION_TEXT\b/"$ENV{VERSION}"/g;
     while ($table =~ /"((?:[^"]|"")*)"/g) { my $piece = $1; $piece =~ s/""/"/g; $text .= $piece; }
     $text =~ s/\\r\\n/\r\n/g;
     print $text, "\r\n";

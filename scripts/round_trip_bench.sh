@@ -8,6 +8,7 @@
 # a slow machine.   Needs build/win (scripts/build.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 work="$PWD/build/round_trip"
 rm -rf "$work"
 mkdir -p "$work"
@@ -17,11 +18,10 @@ cat >"$work/run.sh" <<'INNER'
 set -euo pipefail
 work=$1 keys=$2 gap=$3
 events=$((keys * 2))
-winpath() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
-probe() { timeout 20 wine build/win/mirlow_probe.exe "$@" >/dev/null 2>&1; }
+source scripts/lib.sh
 wait_for() { for _ in $(seq 200); do grep -qF "$2" "$1" 2>/dev/null && return 0; sleep 0.05; done; return 1; }
 timer() { # OUTPUT: a key timer window; its process id in TIMER
-    timeout 90 wine build/win/key_timer.exe "$(winpath "$1")" "$events" 60000 >/dev/null 2>&1 &
+    timeout 90 wine "$MIRLOW_KEY_TIMER" "$(winpath "$1")" "$events" 60000 >/dev/null 2>&1 &
     TIMER=$!
     probe wait-window "-:Mirlow Key Timer" 15000
 }
@@ -31,7 +31,7 @@ wine reg add 'HKLM\SOFTWARE\Mirlow' /v PromptForSave /t REG_DWORD /d 0 /f >/dev/
 
 timer "$work/typed.txt"
 typed=$TIMER
-timeout 120 wine build/win/mirlow.exe >/dev/null 2>&1 &
+timeout 120 wine "$MIRLOW_EXE" >/dev/null 2>&1 &
 mirlow=$!
 probe wait-window Mirlow 15000
 probe post-command Mirlow 1044
@@ -56,13 +56,8 @@ scripts/wine_session.sh "$work" bash "$work/run.sh" "$work" $keys $gap
 
 # report NAME FILE: the gap errors of one key timer's arrivals.
 report() {
-    awk -v gap=$((gap * 1000)) 'NR > 1 { d = $1 - prev - gap; if (d < 0) d = -d; print d } { prev = $1 }' \
-        "$2" | sort -n >"$work/errors.txt"
-    local count median p95
-    count=$(wc -l <"$work/errors.txt")
-    median=$(awk -v n="$count" 'NR == int((n + 1) / 2) { print $1 / 1000 }' "$work/errors.txt")
-    p95=$(awk -v n="$count" 'NR == int(n * 0.95 + 0.5) { print $1 / 1000 }' "$work/errors.txt")
-    echo "  $1: |gap error| median ${median} ms, 95th percentile ${p95} ms ($count gaps)"
+    gap_statistics "$2" $gap "$work/errors.txt"
+    echo "  $1: |gap error| median ${GAP_MEDIAN} ms, 95th percentile ${GAP_P95} ms ($GAP_COUNT gaps)"
 }
 echo "$((keys * 2)) key events ${gap} ms apart, recorded and played back at Normal speed:"
 report "as typed (xdotool into the first window)" "$work/typed.txt"

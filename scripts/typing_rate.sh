@@ -10,11 +10,16 @@
 #    cost.
 # A benchmark: it reports, it does not fail on a slow machine. Needs
 # build/win (scripts/build.sh); run it under the shared lock.
+# MIRLOW_BENCH_EXE names another mirlow.exe to measure (an older build, to
+# compare); key_timer.exe and the probe are always this tree's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 work="$PWD/build/typing"
 rm -rf "$work"
 mkdir -p "$work"
+export MIRLOW_BENCH_EXE
+MIRLOW_BENCH_EXE=$(realpath "${MIRLOW_BENCH_EXE:-$MIRLOW_EXE}")
 
 chunk="The quick brown Fox jumps over the lazy Dog, 0123456789 times; (ok?) "
 text=""
@@ -30,12 +35,11 @@ sed 's/^GOTO .*/GOTO Mirlow Key Timer\r/' "$work/long.mrx" >"$work/timer.mrx"
 cat >"$work/run.sh" <<'INNER'
 set -euo pipefail
 work=$1
-winpath() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
-probe() { timeout 20 wine build/win/mirlow_probe.exe "$@" 2>/dev/null | tr -d '\r'; }
+source scripts/lib.sh
 timed_run() {
     local start end
     start=$(date +%s%N)
-    timeout 120 wine build/win/mirlow.exe "$(winpath "$1")" >/dev/null 2>&1
+    timeout 120 wine "$MIRLOW_BENCH_EXE" "$(winpath "$1")" >/dev/null 2>&1
     end=$(date +%s%N)
     echo $(((end - start) / 1000000))
 }
@@ -44,11 +48,11 @@ probe wait-window "-:Untitled - Notepad" 20000
 timed_run "$work/short.mrx" >"$work/short.ms"
 timed_run "$work/long.mrx" >"$work/long.ms"
 probe text "-:Untitled - Notepad" >"$work/typed.txt"
-timeout 120 wine build/win/key_timer.exe "$(winpath "$work/arrivals.txt")" 3000 60000 chars \
+timeout 120 wine "$MIRLOW_KEY_TIMER" "$(winpath "$work/arrivals.txt")" 3000 60000 chars \
     >/dev/null 2>&1 &
 timer=$!
 probe wait-window "-:Mirlow Key Timer" 15000
-timeout 120 wine build/win/mirlow.exe "$(winpath "$work/timer.mrx")" >/dev/null 2>&1
+timeout 120 wine "$MIRLOW_BENCH_EXE" "$(winpath "$work/timer.mrx")" >/dev/null 2>&1
 wait $timer || true
 INNER
 
@@ -56,6 +60,7 @@ scripts/wine_session.sh "$work" bash "$work/run.sh" "$work"
 
 short=$(cat "$work/short.ms") long=$(cat "$work/long.ms")
 typed=$(wc -c <"$work/typed.txt")
+echo "Measuring $MIRLOW_BENCH_EXE"
 echo "3,000 characters typed into notepad in $((long - short)) ms (run $long ms, of which $short ms start-up):"
 echo "  $((2999 * 1000 / (long - short))) characters per second; notepad holds $typed of 3,001"
 characters=$(grep -c . "$work/arrivals.txt")

@@ -5,6 +5,7 @@
 #
 #   scripts/wine_session.sh FOLDER COMMAND [ARGS...]
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 folder=$(realpath -m "$1"); shift
 mkdir -p "$folder"
@@ -31,16 +32,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-timeout 120 wineboot -i >/dev/null 2>&1
-wineserver -p >/dev/null 2>&1 || true
-# A crash exits at once instead of waiting in the debugger; without a
-# window manager, unmanaged windows close without a 2 s delay.
-wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-# A web page or mail message the program opens goes nowhere: Wine's browser
-# and mail programs are the Unix command "true".
-wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /t REG_SZ /d true /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\WineBrowser' /v Mailers /t REG_SZ /d true /f >/dev/null 2>&1
+set_up_wine_prefix
 
 set +e
 "$@"

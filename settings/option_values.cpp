@@ -2,7 +2,9 @@
  * option_values.cpp: the values of the Advanced Options dialog apart from
  * its controls: which control edits which setting, the defaults each page
  * goes back to, and how the fields are read and corrected when OK or
- * Apply takes them.
+ * Apply takes them. A row names its setting; where the value lives and
+ * what its default is come from the settings table, so they are written
+ * once.
  *
  * The fields are read as the user typed them and never rewritten; what is
  * corrected is the value taken. Numbers outside the 32-bit range stop at
@@ -15,44 +17,36 @@
 #include <cstdio>
 #include <cstring>
 
-#include "log/log.h"
 #include "resources/resource.h"
 
 const OptionRow OptionRows[] = {
-    // control, page, kind, setting, number field, text field, defaults
-    {IDC_OPT_EXCLUDE_OWN, PageConfiguration, OptionSwitch, "ExcludeMirlowAction",
-     &Settings::excludeMirlowAction, nullptr, 1, nullptr},
-    {IDC_OPT_QUIT_WHEN_DONE, PageConfiguration, OptionSwitch, "QuitWhenDone",
-     &Settings::quitWhenDone, nullptr, 0, nullptr},
-    {IDC_OPT_PROMPT_SAVE, PageConfiguration, OptionSwitch, "PromptForSave",
-     &Settings::promptForSave, nullptr, 1, nullptr},
-    {IDC_OPT_MINIMIZE, PageConfiguration, OptionSwitch, "Minimize", &Settings::minimize, nullptr, 0,
-     nullptr},
-    {IDC_OPT_INTERRUPT_WARNING, PageConfiguration, OptionSwitch, "InterruptWarning",
-     &Settings::interruptWarning, nullptr, 1, nullptr},
-    {IDC_OPT_EDITOR, PageConfiguration, OptionPath, "Editor", nullptr, &Settings::editor, 0,
-     "notepad.exe"},
-    {IDC_OPT_FACTOR_FAST, PageValueRanges, OptionFactor, "FactorFast", &Settings::factorFast,
-     nullptr, 15, nullptr},
-    {IDC_OPT_FACTOR_SLOW, PageValueRanges, OptionFactor, "FactorSlow", &Settings::factorSlow,
-     nullptr, 4, nullptr},
-    {IDC_OPT_RANDOM_MIN, PageValueRanges, OptionUnsigned, "RandomMin", &Settings::randomMin,
-     nullptr, 1000, nullptr},
-    {IDC_OPT_RANDOM_MAX, PageValueRanges, OptionMaximum, "RandomMax", &Settings::randomMax, nullptr,
-     9999, nullptr},
-    {IDC_OPT_LOOP_BASE, PageValueRanges, OptionSigned, "LoopTypeBase", &Settings::loopTypeBase,
-     nullptr, 0, nullptr},
-    {IDC_OPT_LOGFILE, PageLogSettings, OptionPath, "Logfile", nullptr, &Settings::logfile, 0,
-     "C:\\Mirlow.log"},
-    {IDC_OPT_RESTART_LOG, PageLogSettings, OptionStored, "RestartLog", &Settings::restartLog,
-     nullptr, 0, nullptr},
-    {IDC_OPT_LOG_LEVEL, PageLogSettings, OptionTrackLevel, "Log", &Settings::log, nullptr, LogOff,
-     nullptr},
+    // control, page, kind, setting
+    {IDC_OPT_EXCLUDE_OWN, PageConfiguration, OptionSwitch, "ExcludeMirlowAction"},
+    {IDC_OPT_QUIT_WHEN_DONE, PageConfiguration, OptionSwitch, "QuitWhenDone"},
+    {IDC_OPT_PROMPT_SAVE, PageConfiguration, OptionSwitch, "PromptForSave"},
+    {IDC_OPT_MINIMIZE, PageConfiguration, OptionSwitch, "Minimize"},
+    {IDC_OPT_INTERRUPT_WARNING, PageConfiguration, OptionSwitch, "InterruptWarning"},
+    {IDC_OPT_EDITOR, PageConfiguration, OptionPath, "Editor"},
+    {IDC_OPT_FACTOR_FAST, PageValueRanges, OptionFactor, "FactorFast"},
+    {IDC_OPT_FACTOR_SLOW, PageValueRanges, OptionFactor, "FactorSlow"},
+    {IDC_OPT_RANDOM_MIN, PageValueRanges, OptionUnsigned, "RandomMin"},
+    {IDC_OPT_RANDOM_MAX, PageValueRanges, OptionMaximum, "RandomMax"},
+    {IDC_OPT_LOOP_BASE, PageValueRanges, OptionSigned, "LoopTypeBase"},
+    {IDC_OPT_WINDOW_WAIT, PageValueRanges, OptionUnsigned, "WindowWait"},
+    {IDC_OPT_LOGFILE, PageLogSettings, OptionPath, "Logfile"},
+    {IDC_OPT_RESTART_LOG, PageLogSettings, OptionStored, "RestartLog"},
+    {IDC_OPT_LOG_LEVEL, PageLogSettings, OptionTrackLevel, "Log"},
 };
 const int OptionRowCount = (int)(sizeof OptionRows / sizeof OptionRows[0]);
 static_assert(sizeof OptionRows / sizeof OptionRows[0] <=
                   sizeof(OptionFields::field) / sizeof(OptionField),
               "every row has a field");
+
+/* The row's setting in the settings table; every row names one (the
+ * tests hold the two tables to that). */
+static const SettingDefinition& SettingOf(const OptionRow& row) {
+    return *FindSetting(row.name);
+}
 
 /* ---- Reading numbers ---- */
 
@@ -121,25 +115,27 @@ static void SetFieldNumber(OptionField* field, OptionKind kind, int32_t number) 
     }
 }
 
-static int32_t StoredRestartLog(void) {
+/* A setting stored the moment it changes shows its stored value. */
+static int32_t StoredNumber(const OptionRow& row) {
     char path[RegistryPathSize];
-    snprintf(path, sizeof path, "%s\\RestartLog", SettingsKeyPath);
-    return ReadSettingValue(path, KindNumber, nullptr, 0, 0);
+    snprintf(path, sizeof path, "%s\\%s", SettingsKeyPath, row.name);
+    return ReadSettingValue(path, KindNumber, nullptr, 0, SettingOf(row).defaultNumber);
 }
 
 void OptionFieldsFromSettings(OptionFields* fields) {
     memset(fields, 0, sizeof *fields);
     for (int i = 0; i < OptionRowCount; i++) {
         const OptionRow& row = OptionRows[i];
+        const SettingDefinition& setting = SettingOf(row);
         OptionField* field = &fields->field[i];
         if (row.kind == OptionPath)
-            SetFieldText(field, gSettings.*row.text);
+            SetFieldText(field, gSettings.*setting.text);
         else if (row.kind == OptionStored)
-            field->number = StoredRestartLog() != 0 ? 1 : 0;
+            field->number = StoredNumber(row) != 0 ? 1 : 0;
         else if (row.kind == OptionSwitch)
-            field->number = gSettings.*row.number != 0 ? 1 : 0;
+            field->number = gSettings.*setting.number != 0 ? 1 : 0;
         else
-            SetFieldNumber(field, row.kind, gSettings.*row.number);
+            SetFieldNumber(field, row.kind, gSettings.*setting.number);
     }
 }
 
@@ -148,10 +144,11 @@ void ResetOptionPage(OptionFields* fields, OptionPage page) {
         const OptionRow& row = OptionRows[i];
         if (row.page != page)
             continue;
+        const SettingDefinition& setting = SettingOf(row);
         if (row.kind == OptionPath)
-            SetFieldText(&fields->field[i], row.defaultText);
+            SetFieldText(&fields->field[i], setting.defaultText);
         else
-            SetFieldNumber(&fields->field[i], row.kind, row.defaultNumber);
+            SetFieldNumber(&fields->field[i], row.kind, setting.defaultNumber);
     }
 }
 
@@ -192,14 +189,15 @@ void TakeOptionValues(const OptionFields* fields) {
     for (int i = 0; i < OptionRowCount; i++) {
         const OptionRow& row = OptionRows[i];
         const OptionField& field = fields->field[i];
+        const SettingDefinition& setting = SettingOf(row);
         if (row.kind == OptionPath) {
-            char* setting = gSettings.*row.text;
+            char* text = gSettings.*setting.text;
             size_t length = strnlen(field.text, SettingTextSize - 1);
-            memcpy(setting, field.text, length);
-            setting[length] = '\0';
+            memcpy(text, field.text, length);
+            text[length] = '\0';
             continue;
         }
-        gSettings.*row.number = TakenNumber(row, field, gSettings.randomMin);
+        gSettings.*setting.number = TakenNumber(row, field, gSettings.randomMin);
         if (row.kind == OptionStored)
             StoreSettingNow(row.name);
     }

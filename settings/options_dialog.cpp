@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
+#include "app/shell.h"
 #include "log/log.h"
 #include "resources/resource.h"
 
@@ -29,11 +29,13 @@ static const PageControl OptionPages[] = {
     {1, IDC_OPT_RANDOM_MIN_LABEL},  {1, IDC_OPT_RANDOM_MIN},
     {1, IDC_OPT_RANDOM_MAX_LABEL},  {1, IDC_OPT_RANDOM_MAX},
     {1, IDC_OPT_LOOP_BASE_LABEL},   {1, IDC_OPT_LOOP_BASE},
-    {2, IDC_OPT_LOG_GROUP},         {2, IDC_OPT_LOG_LEVEL},
-    {2, IDC_OPT_LOG_OFF_LABEL},     {2, IDC_OPT_LOG_LOW_LABEL},
-    {2, IDC_OPT_LOG_MEDIUM_LABEL},  {2, IDC_OPT_LOG_HIGH_LABEL},
-    {2, IDC_OPT_LOGFILE_LABEL},     {2, IDC_OPT_LOGFILE},
-    {2, IDC_OPT_LOGFILE_BROWSE},    {2, IDC_OPT_RESTART_LOG},
+    {1, IDC_OPT_WINDOW_WAIT_LABEL}, {1, IDC_OPT_WINDOW_WAIT},
+    {1, IDC_OPT_WINDOW_WAIT_TAIL},  {2, IDC_OPT_LOG_GROUP},
+    {2, IDC_OPT_LOG_LEVEL},         {2, IDC_OPT_LOG_OFF_LABEL},
+    {2, IDC_OPT_LOG_LOW_LABEL},     {2, IDC_OPT_LOG_MEDIUM_LABEL},
+    {2, IDC_OPT_LOG_HIGH_LABEL},    {2, IDC_OPT_LOGFILE_LABEL},
+    {2, IDC_OPT_LOGFILE},           {2, IDC_OPT_LOGFILE_BROWSE},
+    {2, IDC_OPT_RESTART_LOG},
 };
 static const int OptionPageControlCount = (int)(sizeof OptionPages / sizeof OptionPages[0]);
 
@@ -232,5 +234,5 @@ static intptr_t OptionsProc(WindowHandle dialog, uint32_t message, uintptr_t wPa
 }
 
 void RunOptionsDialog(void) {
-    PlatformRunModalDialog(gApp.mainWindow, IDD_OPTIONS, OptionsProc);
+    PlatformRunModalDialog(MainWindowHandle(), IDD_OPTIONS, OptionsProc);
 }

@@ -13,7 +13,7 @@
 
 #include <cstdio>
 
-#include "app/app.h"
+#include "log/log.h"
 
 struct KeyListEntry {
     const char* text;

@@ -12,7 +12,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
+#include "app/shell.h"
+#include "log/log.h"
 #include "model/model.h"
 #include "resources/resource.h"
 
@@ -98,11 +99,11 @@ void RemoveRecentFile(const char* path) {
  * Files), so the menu stops at the first empty slot. */
 void RebuildRecentMenu(void) {
     for (int slot = 1; slot <= RecentFileCount; slot++)
-        PlatformDeleteMenuItem(gApp.mainWindow, ID_FILE_RESET_RECENT + slot);
+        PlatformDeleteMenuItem(MainWindowHandle(), ID_FILE_RESET_RECENT + slot);
     ReadAllSlots();
     for (int slot = 1; slot <= RecentFileCount; slot++) {
         if (slots[slot - 1][0] != '\0')
-            PlatformInsertMenuItemAfter(gApp.mainWindow, ID_FILE_RESET_RECENT + slot - 1,
+            PlatformInsertMenuItemAfter(MainWindowHandle(), ID_FILE_RESET_RECENT + slot - 1,
                                         ID_FILE_RESET_RECENT + slot, slots[slot - 1]);
     }
 }
@@ -126,7 +127,7 @@ void ResetRecentFiles(void) {
                        BoxYesNo | BoxIconQuestion | BoxTaskModal) != AnswerYes)
         return;
     for (int slot = 1; slot <= RecentFileCount; slot++) {
-        PlatformDeleteMenuItem(gApp.mainWindow, ID_FILE_RESET_RECENT + slot);
+        PlatformDeleteMenuItem(MainWindowHandle(), ID_FILE_RESET_RECENT + slot);
         EmptySlot(slot);
     }
 }
@@ -166,7 +167,7 @@ void OpenRecentFile(int slot) {
         return;
     }
     OfferToRemove(path);
-    gApp.documentPath[0] = '\0';
+    gDocument.path[0] = '\0';
     ShowProgramTitle();
 }
 

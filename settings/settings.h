@@ -1,6 +1,7 @@
 /*
- * settings.h: the persisted options, the file-type association and the
- * recent-file list.
+ * settings.h: the persisted options and the windows that change them (the
+ * settings panel, the Advanced Options dialog), the file-type association
+ * and the recent-file list.
  *
  * Every option is read once at start-up into gSettings and used from
  * memory; most are written back in one batch when the main window is
@@ -23,6 +24,10 @@
 #include "settings/registry.h"
 
 const int SettingTextSize = 130; /* 129 characters and the terminating zero */
+
+/* The values of the Speed setting, as the settings panel's buttons choose
+ * them and the playback scheduler paces by them. */
+enum PlaybackSpeed { SpeedSlow = 1, SpeedNormal = 2, SpeedFast = 3, SpeedFastest = 4 };
 
 struct Settings {
     int32_t stopKey;
@@ -48,6 +53,7 @@ struct Settings {
     int32_t repeatForever;
     int32_t minimize;
     int32_t restartLog;
+    int32_t windowWait; /* seconds playback waits for a recorded window; 0: it does not */
     char logfile[SettingTextSize];
     char editor[SettingTextSize];
 };
@@ -123,7 +129,11 @@ void DeleteSettingValue(const char* path);
 /* ---- The settings panel (tab_panel.cpp) ----
  * A child dialog of the main window with three pages of everyday
  * settings; interactive mode only. */
-void CreateTabPanel(void);
+/* Creates the panel, hidden, and returns it (null when it can't be made);
+ * the shell keeps it (SettingsPanelHandle). */
+WindowHandle CreateTabPanel(void);
+/* Shows the panel the shell keeps when Show Tabs is on. */
+void ShowTabPanelIfChosen(void);
 /* Gives the keyboard focus to the speed button of the current Speed. */
 void FocusPanelSpeedButton(void);
 /* Releases the fonts the panel made; the main window's destruction calls it. */
@@ -254,9 +264,6 @@ WindowHandle CreateDialogTabs(WindowHandle dialog, int controlId, ChildBounds bo
 void ToggleShowTabs(void);
 /* The main window received the keyboard focus: the panel takes it. */
 void FocusTabPanel(void);
-/* The main window reached a monitor of another scale (suggestion: the
- * lParam of MsgDpiChanged). */
-void FollowMainWindowDpi(intptr_t suggestion);
 
 /* ---- The Advanced Options dialog's values (option_values.cpp) ---- */
 
@@ -272,16 +279,13 @@ enum OptionKind {
     OptionTrackLevel, /* trackbar position */
 };
 /* One control of the dialog and the setting it edits, in the order the
- * values are taken on OK and Apply. */
+ * values are taken on OK and Apply. The setting's field in gSettings and
+ * its default are those of its row in SettingTable. */
 struct OptionRow {
     int controlId;
     OptionPage page;
     OptionKind kind;
-    const char* name;
-    int32_t Settings::*number;
-    char (Settings::*text)[SettingTextSize];
-    int32_t defaultNumber;
-    const char* defaultText;
+    const char* name; /* the setting's name in SettingTable */
 };
 extern const OptionRow OptionRows[];
 extern const int OptionRowCount;

@@ -23,6 +23,7 @@
 #include "platform/platform.h"
 
 Settings gSettings;
+static_assert(sizeof gSettings.logfile == LogPathSize, "the log holds the Logfile setting whole");
 const char* const SettingsKeyPath = "SOFTWARE\\Mirlow";
 
 static const int32_t MaxRepeats = 2000000000;
@@ -48,8 +49,8 @@ const SettingDefinition SettingTable[] = {
      nullptr},
     {"Topmost", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 10, InSettings, &Settings::topmost,
      nullptr},
-    {"Speed", KindNumber, 2, nullptr, DefaultOutsideLimits, 1, 4, 11, InSettings, &Settings::speed,
-     nullptr},
+    {"Speed", KindNumber, SpeedNormal, nullptr, DefaultOutsideLimits, SpeedSlow, SpeedFastest, 11,
+     InSettings, &Settings::speed, nullptr},
     {"PromptForSave", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 12, InSettings,
      &Settings::promptForSave, nullptr},
     {"Visited", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 13, InSettings, &Settings::visited,
@@ -83,6 +84,9 @@ const SettingDefinition SettingTable[] = {
     // Written at once by the Advanced Options dialog, never by the batch.
     {"RestartLog", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 0, InSettings, &Settings::restartLog,
      nullptr},
+    // Seconds playback waits for the window an event was recorded in; 0: never.
+    {"WindowWait", KindNumber, 10, nullptr, KeepAsStored, 0, 0, 28, InSettings,
+     &Settings::windowWait, nullptr},
     // Read by the settings panel when it is created, not at start-up.
     {"LastTab", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 20, PanelLastTab, nullptr, nullptr},
 };
@@ -209,8 +213,6 @@ void LoadSettings(WindowPosition* position) {
     }
     for (const SettingDefinition& row : SettingTable)
         CorrectRow(row, &loose);
-    if (gSettings.restartLog != 0)
-        EraseLogFile();
     ChooseWindowPosition(loose.left, loose.top, position);
 }
 

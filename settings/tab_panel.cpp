@@ -3,14 +3,12 @@
  * window's toolbar with three pages of everyday settings (Playback,
  * Options, Keyboard) and a bold status line that other parts write.
  *
- * The panel also gives the main window its size: the window has no sizing
- * border, and it is laid out around the toolbar and the panel (or shrunk
- * to a bar that shows the menu and the toolbar when the panel is hidden)
- * whenever the panel paints and whenever the window asks; the panel moves
- * with the toolbar's real height, which the system decides.
- * The panel's template scales with the monitor; what the panel makes itself
- * (the bold font, the tab control's place, the window's size) is made again
- * at the first paint after the scale changed.
+ * The main window is laid out around the toolbar and the panel whenever
+ * the panel paints and whenever Show Tabs turns it over (LayoutMainWindow,
+ * the shell's). The panel's template scales with the monitor; what the
+ * panel makes itself (the bold font, the tab control's place) is made
+ * again at the first paint after the scale changed, and the window's size
+ * with it.
  *
  * The procedure only moves values between the controls and the rules in
  * panel_rules.cpp. The repeat edit is also written by the program (here at
@@ -22,7 +20,7 @@
 
 #include <cstdio>
 
-#include "app/app.h"
+#include "app/shell.h"
 #include "resources/resource.h"
 
 static const PageControl PanelPages[] = {
@@ -40,7 +38,7 @@ static const int PanelPageControlCount = (int)(sizeof PanelPages / sizeof PanelP
 static const char* const PanelTabTexts[] = {"Playback", "Options", "Keyboard"};
 static const int PanelTabCount = 3;
 
-/* The speed buttons, by Speed - 1. */
+/* The speed buttons, by Speed - SpeedSlow. */
 static const int SpeedButtons[] = {IDC_PANEL_SPEED_SLOW, IDC_PANEL_SPEED_NORMAL,
                                    IDC_PANEL_SPEED_FAST, IDC_PANEL_SPEED_FASTEST};
 
@@ -75,83 +73,23 @@ WindowHandle CreateDialogTabs(WindowHandle dialog, int controlId, ChildBounds bo
     return tabs;
 }
 
-/* ---- The main window's size ---- */
-
-static int ToolbarHeight(void) {
-    int width = 0, height = 0;
-    if (gApp.toolbar != nullptr)
-        PlatformGetToolbarExtent(gApp.toolbar, &width, &height);
-    return height;
-}
-
-/* Below the toolbar as high as it now is (the scale or the system's
- * toolbar may have changed it), so the two never overlap. */
-static void PlacePanelBelowToolbar(WindowHandle dialog) {
-    PlatformMoveChild(dialog, 0, PanelTopFor(ToolbarHeight(), PlatformWindowDpi(dialog)));
-}
-
-static void MeasureMainWindow(MainWindowMeasures* m) {
-    WindowHandle window = gApp.mainWindow;
-    ScreenRect outer = {0, 0, 0, 0};
-    PlatformGetWindowRect(window, &outer);
-    m->dpi = PlatformWindowDpi(window);
-    m->outerWidth = outer.right - outer.left;
-    m->outerHeight = outer.bottom - outer.top;
-    m->clientWidth = m->clientHeight = 0;
-    PlatformGetClientSize(window, &m->clientWidth, &m->clientHeight);
-    m->toolbarWidth = m->toolbarHeight = 0;
-    if (gApp.toolbar != nullptr)
-        PlatformGetToolbarExtent(gApp.toolbar, &m->toolbarWidth, &m->toolbarHeight);
-    m->panelWidth = m->panelHeight = 0;
-    if (gApp.tabPanel != nullptr)
-        PlatformGetClientSize(gApp.tabPanel, &m->panelWidth, &m->panelHeight);
-    m->firstMenuItemWidth = PlatformMenuBarItemWidth(window, 0);
-    m->menuHeight = PlatformScaledMetric(window, ScaledMenuHeight);
-    m->frameHeight = PlatformScaledMetric(window, ScaledFrameHeight);
-    m->captionHeight = PlatformScaledMetric(window, ScaledCaptionHeight);
-    m->edgeWidth = PlatformScaledMetric(window, ScaledEdgeWidth);
-    m->edgeHeight = PlatformScaledMetric(window, ScaledEdgeHeight);
-}
-
-/* The size is set only when it changes: setting it makes the window lay
- * itself out again, which would otherwise never end. */
-void LayoutMainWindow(void) {
-    if (gApp.commandLineMode || gApp.mainWindow == nullptr)
-        return;
-    if (gApp.tabPanel != nullptr)
-        PlacePanelBelowToolbar(gApp.tabPanel);
-    MainWindowMeasures measures;
-    MeasureMainWindow(&measures);
-    WindowSize size =
-        MainWindowSizeFor(measures, gApp.tabPanel != nullptr && gSettings.showTabs != 0);
-    if (size.width != measures.outerWidth || size.height != measures.outerHeight)
-        PlatformSetWindowSize(gApp.mainWindow, size.width, size.height);
-}
-
 /* A hidden panel also lets go of the keyboard, so nobody types into
  * controls they cannot see. */
 void ToggleShowTabs(void) {
     gSettings.showTabs = gSettings.showTabs != 0 ? 0 : 1;
     bool shown = gSettings.showTabs != 0;
-    PlatformSetMenuItemChecked(gApp.mainWindow, ID_VIEW_SHOW_TABS, shown);
-    if (gApp.tabPanel != nullptr) {
-        PlatformShowWindow(gApp.tabPanel, shown ? ShowShow : ShowHide);
+    PlatformSetMenuItemChecked(MainWindowHandle(), ID_VIEW_SHOW_TABS, shown);
+    if (SettingsPanelHandle() != nullptr) {
+        PlatformShowWindow(SettingsPanelHandle(), shown ? ShowShow : ShowHide);
         if (!shown)
-            PlatformSetFocus(gApp.mainWindow);
+            PlatformSetFocus(MainWindowHandle());
     }
     LayoutMainWindow();
 }
 
 void FocusTabPanel(void) {
-    if (gApp.tabPanel != nullptr && gSettings.showTabs != 0)
-        PlatformSetFocus(gApp.tabPanel);
-}
-
-/* The panel itself is laid out for the new scale by the platform; it
- * follows at its next paint (RefreshPanelScale). */
-void FollowMainWindowDpi(intptr_t suggestion) {
-    PlatformMoveToSuggestedRect(gApp.mainWindow, suggestion);
-    LayoutMainWindow();
+    if (SettingsPanelHandle() != nullptr && gSettings.showTabs != 0)
+        PlatformSetFocus(SettingsPanelHandle());
 }
 
 /* ---- Creation ---- */
@@ -206,7 +144,8 @@ static void ShowKey(WindowHandle dialog, int boxId, int32_t key) {
 }
 
 static int SpeedButtonFor(int32_t speed) {
-    return speed >= 1 && speed <= 4 ? SpeedButtons[speed - 1] : IDC_PANEL_SPEED_NORMAL;
+    return speed >= SpeedSlow && speed <= SpeedFastest ? SpeedButtons[speed - SpeedSlow]
+                                                       : IDC_PANEL_SPEED_NORMAL;
 }
 
 static void ShowSpeed(WindowHandle dialog, int32_t speed) {
@@ -274,13 +213,13 @@ static bool IsChecked(WindowHandle dialog, int controlId) {
 }
 
 static void TakeSpeed(WindowHandle dialog) {
-    int32_t speed = 2;
+    int32_t speed = SpeedNormal;
     if (IsChecked(dialog, IDC_PANEL_SPEED_SLOW))
-        speed = 1;
+        speed = SpeedSlow;
     else if (IsChecked(dialog, IDC_PANEL_SPEED_FAST))
-        speed = 3;
+        speed = SpeedFast;
     else if (IsChecked(dialog, IDC_PANEL_SPEED_FASTEST))
-        speed = 4;
+        speed = SpeedFastest;
     gSettings.speed = speed;
     ShowSpeed(dialog, speed);
 }
@@ -325,9 +264,9 @@ static void TakeTypeThis(WindowHandle dialog) {
 static void TakeTopmost(WindowHandle dialog) {
     gSettings.topmost = IsChecked(dialog, IDC_PANEL_TOPMOST) ? 1 : 0;
     if (gSettings.topmost != 0)
-        PlatformMakeTopmost(gApp.mainWindow);
+        PlatformMakeTopmost(MainWindowHandle());
     else
-        PlatformMakeNotTopmost(gApp.mainWindow);
+        PlatformMakeNotTopmost(MainWindowHandle());
 }
 
 static void TakeCheckBox(WindowHandle dialog, int controlId, int32_t* setting) {
@@ -411,15 +350,18 @@ static intptr_t PanelProc(WindowHandle dialog, uint32_t message, uintptr_t wPara
 
 /* ---- What the rest of the program calls ---- */
 
-void CreateTabPanel(void) {
-    gApp.tabPanel = PlatformCreateChildDialog(gApp.mainWindow, IDD_TAB_PANEL, PanelProc);
-    if (gApp.tabPanel != nullptr && gSettings.showTabs != 0)
-        PlatformShowWindow(gApp.tabPanel, ShowShow);
+WindowHandle CreateTabPanel(void) {
+    return PlatformCreateChildDialog(MainWindowHandle(), IDD_TAB_PANEL, PanelProc);
+}
+
+void ShowTabPanelIfChosen(void) {
+    if (SettingsPanelHandle() != nullptr && gSettings.showTabs != 0)
+        PlatformShowWindow(SettingsPanelHandle(), ShowShow);
 }
 
 void FocusPanelSpeedButton(void) {
-    if (gApp.tabPanel != nullptr)
-        PlatformFocusDialogItem(gApp.tabPanel, SpeedButtonFor(gSettings.speed));
+    if (SettingsPanelHandle() != nullptr)
+        PlatformFocusDialogItem(SettingsPanelHandle(), SpeedButtonFor(gSettings.speed));
 }
 
 void ReleaseTabPanelFont(void) {

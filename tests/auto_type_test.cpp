@@ -47,7 +47,7 @@ class AutoTypeTest : public ::testing::Test {
         gSettings.randomMin = 1000;
         gSettings.randomMax = 9999;
         gSettings.loopTypeBase = 0;
-        gApp.loopsCompleted = 0;
+        gJournal.loopsCompleted = 0;
         ResetList();
     }
     void TearDown() override {
@@ -155,7 +155,7 @@ TEST_F(AutoTypeTest, ValueTokensOnAFixedClock) {
     for (const Row& row : rows) {
         ResetList();
         gSettings.loopTypeBase = row.base;
-        gApp.loopsCompleted = row.completed;
+        gJournal.loopsCompleted = row.completed;
         RunType(row.text);
         EXPECT_EQ(inserted, TypingOf(row.typed)) << row.text;
     }

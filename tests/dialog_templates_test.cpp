@@ -4,6 +4,7 @@
 
 #include "platform/sim/sim_control.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 
 namespace {
 
@@ -94,6 +95,9 @@ TEST(OptionsTemplate, HoldsEveryControlInItsPlace) {
         {1027, "Edit", "", 120, 85, 31, 12},
         {1100, "Static", "When typing \"Playback Loop Number\", add to loop #:", 22, 98, 96, 17},
         {1029, "Edit", "", 120, 100, 31, 12},
+        {1119, "Static", "Wait for a recorded &window:", 14, 127, 100, 8},
+        {1120, "Edit", "", 116, 125, 31, 12},
+        {1121, "Static", "seconds", 151, 127, 32, 8},
         {1101, "Button", "Log Settings", 12, 19, 240, 97},
         {1091, "msctls_trackbar32", "", 19, 31, 27, 83},
         {1102, "Static", "OFF", 56, 35, 14, 8},
@@ -112,7 +116,7 @@ TEST(OptionsTemplate, HoldsEveryControlInItsPlace) {
 TEST(AboutAndLegalTemplates, HoldEveryControlInItsPlace) {
     const TemplateRow about[] = {
         {-1, "Static", "IDI_ABOUT", 14, 14, 21, 20},
-        {1114, "Static", "Mirlow Version 2.30", 48, 14, 192, 8},
+        {1114, "Static", "Mirlow Version " MIRLOW_VERSION_TEXT, 48, 14, 192, 8},
         {-1, "Static", "Records what you do with the keyboard and the mouse,", 48, 28, 192, 8},
         {-1, "Static", "and plays it back as often as you like.", 48, 38, 192, 8},
         {-1, "Static", "Copyright (C) 2024 the Mirlow authors. Free to use and to", 48, 52, 192, 8},

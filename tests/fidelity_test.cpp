@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "log/log.h"
+#include "playback/playback.h"
 #include "settings/settings.h"
 #include "tests/playback_fixture.h"
 #include "tests/scratch_files.h"
@@ -83,7 +84,7 @@ TEST_F(FidelityTest, AnEndlessRunStopsCountingAtTheCountersEnd) {
     static std::string lastTitle;
     gSettings.repeatForever = 1;
     gSettings.interruptWarning = 0;
-    gApp.loopsCompleted = INT32_MAX - 1;
+    gJournal.loopsCompleted = INT32_MAX - 1;
     Load({Key(MsgKeyDown, 'A', 1000)});
     SimCancelJournalAfter(3);
     SimSetDeliveryObserver([](uint32_t, const EventRecord*) { lastTitle = Title(); });

@@ -308,6 +308,9 @@ TEST_F(FilesTest, EachFailureShowsItsMessageOnce) {
         {"61-byte binary", WrittenFile, "a.mrl", std::string(61, '\x01'),
          "Unable to open file '%s'!", "Error", false},
         {"empty binary", WrittenFile, "a.mrl", "", "Unable to open file %s!", "Error", false},
+        {"window line with an unclosed quote", WrittenFile, "a.mrx",
+         "TYPE a\r\n;@window title=\"x\r\n", "Improperly formatted window line",
+         ";@window title=\"x\r\n", true},
     };
     for (bool report : {true, false}) {
         for (const FailureCase& c : cases) {

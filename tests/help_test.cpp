@@ -10,6 +10,7 @@
 #include "app/app.h"
 #include "platform/sim/sim_control.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "settings/settings.h"
 #include "tests/scratch_files.h"
 
@@ -192,7 +193,7 @@ class AboutBoxTest : public HelpTest {
 
 TEST_F(AboutBoxTest, ShowsVersionBuildAndTheTwoLinks) {
     Show([](WindowHandle dialog) {
-        EXPECT_EQ(Text(dialog, IDC_ABOUT_VERSION), "Mirlow Version 2.30");
+        EXPECT_EQ(Text(dialog, IDC_ABOUT_VERSION), "Mirlow Version " MIRLOW_VERSION_TEXT);
         EXPECT_TRUE(std::regex_match(Text(dialog, IDC_ABOUT_BUILD),
                                      std::regex("Build Date: [A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4}  "
                                                 "Time: [0-2][0-9]:[0-5][0-9]:[0-5][0-9]")))

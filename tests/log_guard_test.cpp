@@ -62,22 +62,4 @@ TEST_F(LogGuardTest, TheStartUpEraseSparesTheFileThatReloadReopens) {
     EXPECT_EQ(ScratchFolder::Read(path), Recording);
 }
 
-TEST_F(LogGuardTest, PathsNameTheSameFileAsTheFileSystemSees) {
-    std::string a = folder.Write("a.mrx", "a");
-    std::string dir = a.substr(0, a.size() - 5);
-    const struct {
-        std::string first, second;
-        bool same;
-    } cases[] = {
-        {a, a, true},
-        {a, dir + "./a.mrx", true},
-        {a, dir + "A.mrx", false}, // the Linux file system tells letter case apart
-        {a, dir + "b.mrx", false},
-        {dir + "b.mrx", dir + "b.mrx", true},
-        {dir + "b.mrx", dir + "./b.mrx", false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(PlatformSameFile(c.first.c_str(), c.second.c_str()), c.same) << c.second;
-}
-
 } // namespace

@@ -7,7 +7,9 @@
 
 #include "app/app.h"
 #include "log/log.h"
+#include "model/model.h"
 #include "platform/sim/sim_control.h"
+#include "playback/playback.h"
 #include "record/record.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
@@ -22,6 +24,7 @@ class LogTest : public ::testing::Test {
         SimReset();
         WindowPosition position;
         LoadSettings(&position);
+        ConnectLog(&gSettings.log, gSettings.logfile, gDocument.path);
         UseLog(path);
         remove(path.c_str());
     }
@@ -98,9 +101,9 @@ TEST_F(LogTest, CancellationIsLoggedAtLowAndAboveOnly) {
         ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
         UseLog(path);
         gSettings.log = level;
-        gApp.journalHook = (HookHandle)0x1234;
+        gJournal.hook = (HookHandle)0x1234;
         CancelJournal();
-        gApp.journalHook = (HookHandle)0x5678;
+        gJournal.hook = (HookHandle)0x5678;
         PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_FILE_EXIT, 0);
         EXPECT_EQ(RunMessageLoop(), ExitSuccess);
         std::string expected = "CANCELLED RECORDING\r\n\r\nCANCELLED RECORDING\r\n\r\n";

@@ -16,6 +16,7 @@
 #include "log/log.h"
 #include "model/model.h"
 #include "platform/sim/sim_control.h"
+#include "playback/playback.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "tests/interactive_program.h"
@@ -30,7 +31,7 @@ class MainWindowTest : public InteractiveProgramTest {
         for (int i = 0; i < count; i++)
             gRecording.events[i] = EventRecord{MsgKeyDown, 'A' + i, 0, (uint32_t)(100 * i), 7};
         gRecording.eventCount = count;
-        gApp.modifiedCount = 1;
+        gDocument.modifiedCount = 1;
         SetCommandState(ID_FILE_OPEN);
     }
     static std::string Title() {
@@ -62,7 +63,7 @@ class MainWindowTest : public InteractiveProgramTest {
         std::string path = scratch.Path(name);
         SimQueueFileDialog(path.c_str(), 2);
         Command(ID_FILE_SAVE_AS);
-        EXPECT_EQ(gApp.documentPath, path);
+        EXPECT_EQ(gDocument.path, path);
         return path;
     }
 };
@@ -95,9 +96,9 @@ TEST_F(MainWindowTest, SaveOfAnUntitledRecordingNamesItByTheDialogAndFilter) {
         std::string bytes = ScratchFolder::Read(saved);
         EXPECT_EQ(bytes.size() == 60, c.binary) << c.typed;
         EXPECT_EQ(bytes.rfind("; This file", 0) == 0, !c.binary) << c.typed;
-        EXPECT_EQ(gApp.documentPath, saved);
+        EXPECT_EQ(gDocument.path, saved);
         EXPECT_EQ(Title(), "Mirlow - " + saved);
-        EXPECT_EQ(gApp.modifiedCount, 0);
+        EXPECT_EQ(gDocument.modifiedCount, 0);
         EXPECT_EQ(File1(), saved);
         EXPECT_EQ(SimMenuItemEnabled(gApp.mainWindow, ID_TOOLS_EDIT_SCRIPT), !c.binary);
         EXPECT_TRUE(SimMessageBoxes().empty()) << c.typed;
@@ -129,7 +130,7 @@ TEST_F(MainWindowTest, SaveAsAsksBeforeReplacingAndARefusedNameIsNotKept) {
             SimQueueAnswer(answer);
         Command(ID_FILE_SAVE_AS);
         EXPECT_EQ(ScratchFolder::Read(target) != c.existing, c.replaced);
-        EXPECT_EQ(gApp.documentPath, c.replaced ? target : "");
+        EXPECT_EQ(gDocument.path, c.replaced ? target : "");
         EXPECT_EQ(SimFileDialogs().size(), c.replaced ? 1u : 2u);
         EXPECT_EQ(SimFileDialogs().back().initialPath, "Task1");
         if (!c.answers.empty()) {
@@ -171,7 +172,7 @@ TEST_F(MainWindowTest, PromptToSaveGoesOnOnlyWhenToldOrWhenTheSaveWorked) {
             gSettings.promptForSave = c.promptForSave;
             Record(c.events);
             if (c.named)
-                strcpy(gApp.documentPath, (scratch.Path("gone") + "/a.mrx").c_str());
+                strcpy(gDocument.path, (scratch.Path("gone") + "/a.mrx").c_str());
             if (c.answer != 0)
                 SimQueueAnswer(c.answer);
             if (c.dialogChooses)
@@ -194,7 +195,7 @@ TEST_F(MainWindowTest, PromptToSaveGoesOnOnlyWhenToldOrWhenTheSaveWorked) {
             Command(ID_FILE_NEW);
             ASSERT_EQ(!SimMessageBoxes().empty(), true);
             EXPECT_EQ(SimMessageBoxes()[0].caption, asked ? "Confirm Action" : "New Recording");
-            EXPECT_EQ(gRecording.eventCount == 0 && gApp.modifiedCount == 0, c.proceeds)
+            EXPECT_EQ(gRecording.eventCount == 0 && gDocument.modifiedCount == 0, c.proceeds)
                 << c.answer << " named " << c.named;
             EXPECT_EQ(Title() == "Mirlow - (Untitled)", c.proceeds);
         }
@@ -223,9 +224,9 @@ TEST_F(MainWindowTest, PathsTooLongAreRefusedNeverCut) {
     for (const auto& c : cases) {
         Restart();
         Record(3);
-        gApp.modifiedCount = 0; // Open asks nothing first
+        gDocument.modifiedCount = 0; // Open asks nothing first
         if (c.command == ID_FILE_SAVE)
-            strcpy(gApp.documentPath, c.chosen.c_str());
+            strcpy(gDocument.path, c.chosen.c_str());
         else
             SimQueueFileDialog(c.chosen.c_str(), 1);
         Command(c.command);
@@ -245,7 +246,7 @@ TEST_F(MainWindowTest, AFailedOpenLeavesTheNameAndTitleOfTheDocument) {
         SimQueueFileDialog(path.c_str());
         Command(ID_FILE_OPEN);
         EXPECT_EQ(SimFileDialogs().back().initialPath, good);
-        EXPECT_EQ(gApp.documentPath, good);
+        EXPECT_EQ(gDocument.path, good);
         EXPECT_EQ(Title(), "Mirlow - " + good);
         EXPECT_EQ(File1(), path); // listed before it was loaded
     }
@@ -270,7 +271,7 @@ TEST_F(MainWindowTest, ReloadAsksFirstAndClearsTheMark) {
         Command(ID_FILE_RELOAD);
         EXPECT_EQ(SimMessageBoxes().back().text, "Save changes to " + path + "?");
         EXPECT_EQ(gRecording.eventCount, c.events);
-        EXPECT_EQ(gApp.modifiedCount, c.modified);
+        EXPECT_EQ(gDocument.modifiedCount, c.modified);
     }
 }
 
@@ -303,7 +304,7 @@ TEST_F(MainWindowTest, ASaveThatFailsAnywhereLeavesTheOldFileAndNoOther) {
             EXPECT_EQ(SimMessageBoxes().back().text, "Unable to save file '" + path + "'!");
             EXPECT_EQ(ScratchFolder::Read(path), old) << at;
             EXPECT_EQ(FolderFiles().size(), n + 1) << at;
-            EXPECT_EQ(gApp.modifiedCount, 1);
+            EXPECT_EQ(gDocument.modifiedCount, 1);
         }
         SimFailWritesAfter(-1);
         SimFailReplace(true);
@@ -313,7 +314,7 @@ TEST_F(MainWindowTest, ASaveThatFailsAnywhereLeavesTheOldFileAndNoOther) {
         SimFailReplace(false);
         Command(ID_FILE_SAVE);
         EXPECT_EQ(ScratchFolder::Read(path).size(), (size_t)size);
-        EXPECT_EQ(gApp.modifiedCount, 0);
+        EXPECT_EQ(gDocument.modifiedCount, 0);
     }
     EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"old.mrl", "old.mrx"}));
 }
@@ -346,7 +347,7 @@ TEST_F(MainWindowTest, AScriptSavedAndOpenedAgainPlaysAsBefore) {
             runs.back().emplace_back(delivered[i].tick - delivered[before].tick,
                                      delivered[i].record.message, delivered[i].record.paramL,
                                      delivered[i].record.paramH);
-        gApp.modifiedCount = 1;
+        gDocument.modifiedCount = 1;
         Command(ID_FILE_SAVE);
     }
     EXPECT_GT(runs[0].size(), 10u);
@@ -364,7 +365,7 @@ TEST_F(MainWindowTest, ABinarySaveAsksBeforeDroppingScriptCommands) {
         SimQueueAnswer(answer);
         Command(ID_FILE_SAVE_AS);
         EXPECT_NE(SimMessageBoxes().back().text.find("the 6 script command(s)"), std::string::npos);
-        EXPECT_EQ(gApp.documentPath, answer == AnswerYes ? binary : script);
+        EXPECT_EQ(gDocument.path, answer == AnswerYes ? binary : script);
         EXPECT_EQ(ScratchFolder::Read(binary).size(), answer == AnswerYes ? 8u * 20 : 0u);
     }
 }
@@ -372,7 +373,7 @@ TEST_F(MainWindowTest, ABinarySaveAsksBeforeDroppingScriptCommands) {
 TEST_F(MainWindowTest, NoDocumentCommandRunsWhileRecordingOrPlaying) {
     std::string path = Saved("doc.mrx", 3);
     HookHandle busy = (HookHandle)1;
-    gApp.journalHook = busy;
+    gJournal.hook = busy;
     SetCommandState(ID_RECORDER_START);
     EXPECT_FALSE(SimMenuItemEnabled(gApp.mainWindow, ID_FILE_RECENT_1));
     SimQueueFileDialog(scratch.Path("other.mrx").c_str());
@@ -381,9 +382,9 @@ TEST_F(MainWindowTest, NoDocumentCommandRunsWhileRecordingOrPlaying) {
         Command(id);
     EXPECT_EQ(SimFileDialogs().size(), 1u); // only the one that named the document
     EXPECT_TRUE(SimMessageBoxes().empty());
-    EXPECT_EQ(gApp.documentPath, path);
+    EXPECT_EQ(gDocument.path, path);
     EXPECT_EQ(gRecording.eventCount, 3);
-    gApp.journalHook = nullptr;
+    gJournal.hook = nullptr;
     SetCommandState(ID_FILE_OPEN);
     EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_FILE_RECENT_1));
 }
@@ -404,8 +405,8 @@ TEST_F(MainWindowTest, StartUpReopensTheLastFileAndMayPlayItAtOnce) {
                            nullptr, c.playImmediately);
         int exitCode;
         ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
-        EXPECT_EQ(gApp.documentPath, c.opened ? path : "");
-        EXPECT_EQ(gApp.journalHook != nullptr, c.opened && c.playImmediately != 0);
+        EXPECT_EQ(gDocument.path, c.opened ? path : "");
+        EXPECT_EQ(gJournal.hook != nullptr, c.opened && c.playImmediately != 0);
         EXPECT_TRUE(SimMessageBoxes().empty());
         RunMessageLoop();
         EXPECT_EQ(SimDeliveredCount(), c.opened && c.playImmediately != 0 ? 2 : 0);
@@ -455,7 +456,7 @@ TEST_F(MainWindowTest, TheSessionsEndWritesWhatExitWritesAndEndsWhatRuns) {
         EXPECT_EQ(SimProcessEndedWith(), c.exitCode) << "ended before the system stops it";
         EXPECT_EQ(SimDeliveredCount(), c.playing ? 2 : 0);
         EXPECT_EQ(SimReleasedInput().size(), c.playing ? 2u : 0u) << "Shift and A let go";
-        EXPECT_EQ(gApp.journalHook, nullptr);
+        EXPECT_EQ(gJournal.hook, nullptr);
         SimRegistryValue left = SimGetRegistryValue(HiveLocalMachine, "SOFTWARE\\Mirlow", "Left");
         EXPECT_EQ(left.exists, !c.commandLine) << "the exit batch, interactive only";
         if (left.exists) {
@@ -494,7 +495,7 @@ TEST_F(MainWindowTest, ToolsAndViewCommands) {
                   {0, "", NoActionsText}};
     for (const auto& t : totals) {
         Record(t.events);
-        strcpy(gApp.documentPath, t.name);
+        strcpy(gDocument.path, t.name);
         Command(ID_VIEW_TOTAL_ACTIONS);
         EXPECT_EQ(SimMessageBoxes().back().text, t.text);
         EXPECT_EQ(SimMessageBoxes().back().caption, "Total Commands");

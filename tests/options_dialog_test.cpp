@@ -34,6 +34,18 @@ TEST(OptionFieldsRead, NumbersClampInsteadOfWrapping) {
     }
 }
 
+// A row names its setting; the field it edits and its default are the
+// settings table's, so the name must be there, with a field of its kind.
+TEST(OptionRows, EachEditsASettingOfTheTable) {
+    for (int i = 0; i < OptionRowCount; i++) {
+        const OptionRow& row = OptionRows[i];
+        const SettingDefinition* setting = FindSetting(row.name);
+        ASSERT_NE(setting, nullptr) << row.name;
+        EXPECT_TRUE(row.kind == OptionPath ? setting->text != nullptr : setting->number != nullptr)
+            << row.name;
+    }
+}
+
 class OptionsDialogTest : public ::testing::Test {
   protected:
     void SetUp() override {

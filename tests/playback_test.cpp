@@ -10,10 +10,12 @@
 #include "app/app.h"
 #include "log/log.h"
 #include "model/model.h"
+#include "platform/journal_driver.h"
 #include "platform/sim/sim_control.h"
 #include "playback/playback.h"
 #include "record/record.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "settings/settings.h"
 #include "tests/playback_fixture.h"
 #include "tests/scratch_files.h"
@@ -76,8 +78,8 @@ TEST_F(PlaybackTest, ShortfallIsWaitedAgainAndOvershootIsBanked) {
     EXPECT_EQ(gJournal.surplus, 0);
     Skip();
 
-    EXPECT_EQ(GetNext(&wrote), 100);
-    SimAdvanceClock(130); // 30 too long: banked
+    EXPECT_EQ(GetNext(&wrote), 95); // the next delay counts from when that one was due
+    SimAdvanceClock(125);           // 30 too long: banked
     EXPECT_EQ(GetNext(&wrote), 0);
     EXPECT_TRUE(wrote);
     EXPECT_EQ(gJournal.surplus, 30);
@@ -106,6 +108,72 @@ TEST_F(PlaybackTest, LateWakingsDoNotAddUpOverARecording) {
     ASSERT_EQ(delivered.size(), 200u);
     int32_t drift = (int32_t)(delivered.back().tick - delivered.front().tick) - 199 * 20;
     EXPECT_LE(drift, 15); // one overshoot, not 199 of them
+}
+
+TEST(JournalDriver, AWaitEndsAsTheTickCountReachesTheDelayAsked) {
+    struct Row {
+        int64_t nowUs;
+        uint32_t waitMs;
+        int64_t deadlineUs;
+    };
+    const Row rows[] = {
+        {0, 1, 1000},
+        {999, 1, 1000}, // asked late in a millisecond: still the next one
+        {1000, 20, 21000},
+        {1999, 20, 21000},
+        {123456789, 30, 123486000},
+        {5000000000001, 4294967295u, 5000000000000 + 4294967295000},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(JournalWaitDeadline(row.nowUs, row.waitMs), row.deadlineUs) << row.nowUs;
+}
+
+TEST_F(PlaybackTest, TimeTheTargetTakesCountsAgainstTheDelaysThatFollow) {
+    struct Case {
+        const char* what;
+        int speed;
+        std::vector<uint32_t> taking; // per record handed over
+        std::vector<uint32_t> gaps;
+    };
+    const Case cases[] = {
+        {"keeps up", 2, {15, 15, 15, 15, 15}, {30, 30, 30, 30}},
+        {"slower than the recording", 2, {40, 40, 40, 40, 40}, {40, 40, 40, 40}},
+        {"slow once, then catches up", 2, {100, 0, 0, 0, 0}, {100, 0, 0, 20}},
+        {"as fast as it takes them", 4, {15, 15, 15, 15, 15}, {15, 15, 15, 15}},
+        {"at Fast", 3, {5, 0, 0, 0, 0}, {5, 0, 1, 2}}, // 30 / 15 = 2 ms each
+    };
+    for (const Case& c : cases) {
+        SimReset();
+        Start("");
+        gSettings.speed = c.speed;
+        std::vector<EventRecord> events;
+        for (uint32_t i = 0; i < 5; i++)
+            events.push_back(Key(i % 2 ? MsgKeyUp : MsgKeyDown, 'A', 1000 + 30 * i));
+        Load(events);
+        for (uint32_t ms : c.taking)
+            SimQueueTakingTime(ms);
+        Play();
+        EXPECT_EQ(Gaps(), c.gaps) << c.what;
+        EXPECT_EQ(gJournal.surplus, 0) << c.what; // nothing carried past the run
+    }
+}
+
+TEST_F(PlaybackTest, TimeOutsideTheRecordedTimeIsNotMadeUp) {
+    // Typed text and a WAIT take time the recording does not have: the
+    // events after them keep their own gaps.
+    Load({Key(MsgKeyDown, 'A', 1000), Placeholder, Key(MsgKeyUp, 'A', 1030),
+          Key(MsgKeyDown, 'B', 1060), Placeholder, Key(MsgKeyUp, 'B', 1090),
+          Key(MsgKeyDown, 'C', 1120)});
+    AddCommand(CommandType, "xy", 1);
+    AddCommand(CommandWait, "1", 4);
+    for (int i = 0; i < 12; i++)
+        SimQueueTakingTime(10);
+    Play();
+    std::vector<uint32_t> gaps = Gaps();
+    ASSERT_GE(gaps.size(), 3u);
+    EXPECT_EQ(gaps[gaps.size() - 3], 30u);   // A up to B down, after the typed text
+    EXPECT_EQ(gaps[gaps.size() - 2], 1010u); // the WAIT, after B down was taken
+    EXPECT_EQ(gaps.back(), 30u);
 }
 
 TEST_F(PlaybackTest, ToggleKeysArePressedOnEveryRequestThatWritesThem) {
@@ -154,8 +222,8 @@ TEST_F(PlaybackTest, RepeatsRetitleTheWindowAndEndAsTheyStarted) {
     char title[128];
     PlatformGetWindowTitle(gApp.mainWindow, title, sizeof title);
     EXPECT_STREQ(title, "Mirlow - (Untitled)");
-    EXPECT_EQ(gApp.loopsCompleted, 0);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.loopsCompleted, 0);
+    EXPECT_EQ(gJournal.hook, nullptr);
     EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_PLAYBACK));
     EXPECT_FALSE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_STOP));
 }
@@ -163,7 +231,7 @@ TEST_F(PlaybackTest, RepeatsRetitleTheWindowAndEndAsTheyStarted) {
 TEST_F(PlaybackTest, ContinuousPlayCountsPassesUntilCancelled) {
     static std::string lastTitle;
     gSettings.repeatForever = 1;
-    strcpy(gApp.documentPath, "C:\\daily.mrx");
+    strcpy(gDocument.path, "C:\\daily.mrx");
     Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1050)});
     gSettings.interruptWarning = 0;
     SimCancelJournalAfter(9); // the fifth pass is cancelled after its first event
@@ -174,8 +242,8 @@ TEST_F(PlaybackTest, ContinuousPlayCountsPassesUntilCancelled) {
     });
     Play();
     EXPECT_EQ(lastTitle, "4 completed for C:\\daily.mrx");
-    EXPECT_EQ(gApp.journalHook, nullptr);
-    EXPECT_EQ(gApp.loopsCompleted, 0);
+    EXPECT_EQ(gJournal.hook, nullptr);
+    EXPECT_EQ(gJournal.loopsCompleted, 0);
 }
 
 TEST_F(PlaybackTest, CorruptListEndsThePlaybackWithItsMessage) {
@@ -186,7 +254,7 @@ TEST_F(PlaybackTest, CorruptListEndsThePlaybackWithItsMessage) {
               "This recording appears to be corrupted!\n\nPlease re-record your actions.");
     EXPECT_EQ(SimMessageBoxes()[0].caption, "Playback Error");
     EXPECT_EQ(SimMessageBoxes()[0].style, BoxOk | BoxIconError | BoxTaskModal);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
     EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_PLAYBACK));
     EXPECT_TRUE(SimFindWindow("Mirlow") != nullptr); // interactive: the program goes on
 }
@@ -265,7 +333,7 @@ TEST_F(PlaybackTest, GotoAMissingWindowEndsThePlayback) {
     EXPECT_EQ(SimMessageBoxes()[0].caption, "No Such Window");
     EXPECT_EQ(SimMessageBoxes()[0].style, BoxOk | BoxIconWarning | BoxSystemModal);
     EXPECT_EQ(SimDeliveredCount(), 0);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
 }
 
 TEST_F(PlaybackTest, StartRunsTheProgramOrEndsThePlayback) {
@@ -321,25 +389,33 @@ TEST_F(PlaybackTest, ListAndAnchorsAreRestoredAfterEveryPassAndAfterAnEarlyEnd) 
     gSettings.interruptWarning = 0;
     SimCancelJournalAfter(SimDeliveredCount() + 3);
     Play();
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
     EXPECT_EQ(gRecording.eventCount, 4);
     EXPECT_EQ(memcmp(before, gRecording.events, sizeof before), 0);
     EXPECT_EQ(GetScriptCommand(0).anchor, 1);
     EXPECT_EQ(GetScriptCommand(1).anchor, 2);
 }
 
+// The run is over, as at any other end: the next one counts from 1.
 TEST_F(PlaybackTest, StopArrivingDuringPlaybackLeavesTheRecordingAlone) {
     Load({Placeholder, Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1010)});
     AddCommand(CommandType, "xyz", 0);
+    gSettings.repeats = 3;
+    gJournal.loopsCompleted = 1; // in the second pass
+    PlatformSetWindowTitle(gApp.mainWindow, "1 of 3 completed for (Untitled)");
     StartPlayback();
     bool wrote;
     GetNext(&wrote); // the TYPE inserts its keys
     ASSERT_GT(gRecording.eventCount, 3);
     PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_STOP, 0);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
     EXPECT_EQ(gRecording.eventCount, 3);
     EXPECT_EQ(gRecording.events[1].paramL, 'A');
     EXPECT_EQ(gRecording.events[3].message, 0u);
+    EXPECT_EQ(gJournal.loopsCompleted, 0);
+    char title[128];
+    PlatformGetWindowTitle(gApp.mainWindow, title, sizeof title);
+    EXPECT_STREQ(title, "Mirlow - (Untitled)");
 }
 
 TEST_F(PlaybackTest, EndlessPlayKeepsTheStackFlatAndTheRecordingUnchanged) {
@@ -437,15 +513,16 @@ TEST_F(PlaybackLogTest, MediumWritesTheShortPerEventLine) {
     UseLog(LogMedium);
     Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1100)});
     Play();
-    EXPECT_EQ(ScratchFolder::Read(log),
-              "\r\nStarting '(Untitled)' playback (2 Total Actions) with Mirlow 2.30 on Windows "
-              "Platform 2 Version 10.0 Build #19045....\r\n"
-              "Playing through the system's journal hook\r\n"
-              "Display scale 100% (96 DPI), timer resolution 1.0 ms\r\n"
-              "Play Event #1: Message=WM_KEYDOWN (0, 65)\r\n"
-              "Play Event #2: Message=WM_KEYUP (0, 65)\r\n"
-              "Restoring entire Original event array from 2 back to 2\r\n"
-              "Playback Complete!\r\n\r\n");
+    EXPECT_EQ(
+        ScratchFolder::Read(log),
+        "\r\nStarting '(Untitled)' playback (2 Total Actions) with Mirlow " MIRLOW_VERSION_TEXT
+        " on Windows Platform 2 Version 10.0 Build #19045....\r\n"
+        "Playing through the system's journal hook\r\n"
+        "Display scale 100% (96 DPI), timer resolution 1.0 ms\r\n"
+        "Play Event #1: Message=WM_KEYDOWN (0, 65)\r\n"
+        "Play Event #2: Message=WM_KEYUP (0, 65)\r\n"
+        "Restoring entire Original event array from 2 back to 2\r\n"
+        "Playback Complete!\r\n\r\n");
 }
 
 TEST_F(PlaybackLogTest, HighWritesTheTimingInsteadOfTheShortLine) {
@@ -453,8 +530,10 @@ TEST_F(PlaybackLogTest, HighWritesTheTimingInsteadOfTheShortLine) {
         SimReset();
         Start("");
         UseLog(level);
-        Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1100)});
+        Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1100), Key(MsgKeyDown, 'B', 1200)});
         SimQueueWake(130);
+        SimQueueTakingTime(0);
+        SimQueueTakingTime(25);
         Play();
         std::string text = ScratchFolder::Read(log);
         EXPECT_EQ(text.find("Play Event #2: Message="), std::string::npos) << level;
@@ -469,6 +548,10 @@ TEST_F(PlaybackLogTest, HighWritesTheTimingInsteadOfTheShortLine) {
                  "    Windows waited too long; Surplus now 30\r\n",
                  "    Delay was done!\r\n",
                  "    >>>Sending Event #2\r\n",
+                 "    Event #2 was taken 25 ms after it was due; Surplus now 55\r\n",
+                 "Play Event #3 at 1000155: Requested Delay=100, Surplus Adjustment=55, "
+                 "Time=1200, Prev=1100, Message=WM_KEYDOWN (0, 66)\r\n",
+                 "    Post-Surplus Adjustment: Requesting Delay of 45, Remaining Surplus=0\r\n",
              })
             EXPECT_NE(text.find(line), std::string::npos) << level << ": " << line;
     }

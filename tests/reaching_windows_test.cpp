@@ -72,8 +72,25 @@ TEST(InputRules, MouseMessagesAndSwappedButtons) {
     for (const Row& row : rows) {
         EXPECT_TRUE(IsMouseMessage(row.message));
         EXPECT_EQ(MouseButtonFlags(row.message, row.swapped), row.flags) << row.message;
+        // Only a plain move goes on before its window has taken it.
+        EXPECT_EQ(WaitsForTargetAfter(EventRecord{row.message, 5, 5, 0, 0}), row.flags != 0)
+            << row.message;
     }
     EXPECT_FALSE(IsMouseMessage(0x000F)); // the end marker is no input
+    // The buttons the played input holds: a press holds, its release lets go.
+    struct Held {
+        uint32_t before, flags, after;
+    };
+    const Held held[] = {
+        {0, MouseMove | MouseLeftDown, MouseLeftDown},
+        {MouseLeftDown, MouseMove, MouseLeftDown},
+        {MouseLeftDown | MouseRightDown, MouseMove | MouseLeftUp, MouseRightDown},
+        {MouseMiddleDown, MouseMiddleUp, 0},
+        {MouseXDown, MouseXUp, 0},
+        {0, MouseWheel | MouseHorizontalWheel, 0},
+    };
+    for (const Held& h : held)
+        EXPECT_EQ(ButtonsDownAfter(h.before, h.flags), h.after) << h.flags;
     // Wheel and X-button records: amount in the high word of paramH.
     EventRecord wheel = {0x020A, 300, (int32_t)((0xFF10u << 16) | 410), 0, 0};
     EXPECT_EQ(MouseEventAmount(wheel), -240);
@@ -109,11 +126,35 @@ TEST(InputRules, ExtendedKeysAndTypedTextMarks) {
         EXPECT_EQ(HandOverMark(TypedMark(TypedShift, unit), true), 0u);
         uint32_t silent = TypedMark(TypedSilent, 0);
         EXPECT_EQ(HandOverMark(silent, true), silent) << "a later byte never turns into a key";
+        // A typed character's press and release are waited for once, after
+        // the release; as a shortcut key, each is waited for.
+        EXPECT_FALSE(WaitsForTargetAfter(EventRecord{0x0100, 'A', 0, 0, mark}));
+        EXPECT_TRUE(WaitsForTargetAfter(EventRecord{0x0101, 'A', 0, 0, mark}));
+        EXPECT_TRUE(WaitsForTargetAfter(EventRecord{0x0100, 'A', 0, 0, HandOverMark(mark, true)}));
     }
+    EXPECT_TRUE(WaitsForTargetAfter(EventRecord{0x0100, 'A', 0, 0, 0}));
     for (char c : {' ', '\n', '\r', '\t', '\x08', '\x7F'})
         EXPECT_FALSE(IsTypedAsCharacter(c)) << (int)c;
     for (uint32_t hwnd : {0u, 0x000A0B2Cu, 0x4D500000u, 0x4D550041u, 0x4D570041u})
         EXPECT_EQ(TypedRoleOf(hwnd), TypedNone) << hwnd;
+    // Unicode key input keeps its whole code unit, beside the extended flag.
+    for (uint32_t unit : {0x41u, 0xDFu, 0x141u, 0x20ACu, 0xD83Du, 0xFFFFu}) {
+        for (bool extended : {false, true}) {
+            EventRecord key = {0x0101, KeyEventParamL(KeyPacket, unit, 0xC0),
+                               KeyEventParamH(KeyPacket, unit, extended), 0, 0};
+            EXPECT_TRUE(IsUnicodeKeyRecord(key));
+            EXPECT_EQ(KeyEventCharacter(key), unit);
+            EXPECT_EQ((key.paramH & 0x8000) != 0, extended);
+            EXPECT_EQ(key.paramL, (int32_t)(0xC000E7 | (unit & 0xFF) << 8));
+        }
+    }
+    EventRecord older = {0x0100, KeyEventParamL(KeyPacket, 0x141, 0), 1, 0, 0};
+    EXPECT_EQ(KeyEventCharacter(older), 0x41); // made before the whole unit was kept
+    EventRecord plain = {0x0100, KeyEventParamL(0x41, 0x1E, 0), KeyEventParamH(0x41, 0x1E, false),
+                         0, 0};
+    EXPECT_EQ(plain.paramH, 1);
+    EXPECT_FALSE(IsUnicodeKeyRecord(plain));
+    EXPECT_EQ(KeyEventCharacter(plain), 0);
 }
 
 // ---- Playback on the simulated desktop ----
@@ -496,7 +537,7 @@ TEST_F(ReachingWindowsTest, BoxesNobodyCanSeeAreLoggedAndTakeTheirDefaultAnswer)
     EXPECT_TRUE(Logged("Message box 'Gone' (nobody can see the desktop; answered OK): Unable to "
                        "find and GOTO window with the title 'Gone'! The playback has stopped."));
     EXPECT_EQ(gApp.exitCode, ExitPlaybackError);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
 }
 
 } // namespace

@@ -119,9 +119,9 @@ TEST_F(RecentFilesTest, ChoosingAnEntryOpensItOrOffersToRemoveIt) {
     for (const ChoiceCase& c : cases) {
         Restart();
         Store({c.slot, "later"});
-        strcpy(gApp.documentPath, "C:\\current.mrl");
+        strcpy(gDocument.path, "C:\\current.mrl");
         gRecording.eventCount = 7;
-        gApp.modifiedCount = 1;
+        gDocument.modifiedCount = 1;
         gSettings.promptForSave = 0;
         if (c.answer != 0)
             SimQueueAnswer(c.answer);
@@ -129,7 +129,7 @@ TEST_F(RecentFilesTest, ChoosingAnEntryOpensItOrOffersToRemoveIt) {
         EXPECT_EQ(Stored(), c.remaining) << c.slot;
         EXPECT_EQ(Menu(), c.remaining);
         if (c.opened) {
-            EXPECT_EQ(gApp.documentPath, std::string(c.slot));
+            EXPECT_EQ(gDocument.path, std::string(c.slot));
             EXPECT_EQ(gRecording.eventCount, 1);
             continue;
         }
@@ -138,10 +138,10 @@ TEST_F(RecentFilesTest, ChoosingAnEntryOpensItOrOffersToRemoveIt) {
                                                  "!\n\nDo you want to remove it from the recent "
                                                  "file list menu?");
         EXPECT_EQ(SimMessageBoxes()[0].caption, c.slot);
-        EXPECT_EQ(gApp.documentPath, std::string());
+        EXPECT_EQ(gDocument.path, std::string());
         EXPECT_EQ(SimGetWindowInfo(gApp.mainWindow).title, "Mirlow");
         EXPECT_EQ(gRecording.eventCount, 7);
-        EXPECT_EQ(gApp.modifiedCount, 1);
+        EXPECT_EQ(gDocument.modifiedCount, 1);
     }
 }
 
@@ -149,14 +149,14 @@ TEST_F(RecentFilesTest, AChangedDocumentIsSavedUnderItsOwnNameFirst) {
     const std::string other = scratch.Write("other.mrl", std::string(40, '\0'));
     const std::string current = scratch.Path("current.mrl");
     Store({other});
-    strcpy(gApp.documentPath, current.c_str());
+    strcpy(gDocument.path, current.c_str());
     gRecording.eventCount = 3;
-    gApp.modifiedCount = 1;
+    gDocument.modifiedCount = 1;
     SimQueueAnswer(AnswerYes);
     Choose(1);
     EXPECT_EQ(SimMessageBoxes()[0].text, "Save changes to " + current + "?");
     EXPECT_EQ(ScratchFolder::Read(current).size(), 60u);
-    EXPECT_EQ(gApp.documentPath, other);
+    EXPECT_EQ(gDocument.path, other);
     EXPECT_EQ(Stored(), (Paths{other, current}));
 }
 

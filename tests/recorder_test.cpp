@@ -4,16 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
 #include "log/log.h"
 #include "model/model.h"
+#include "platform/input_rules.h"
 #include "platform/sim/sim_control.h"
 #include "playback/playback.h"
 #include "record/record.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "settings/settings.h"
 #include "tests/scratch_files.h"
 
@@ -52,6 +55,9 @@ class RecorderTest : public ::testing::Test {
     uint32_t other = 0; // another program's window
 
     void SetUp() override {
+        NewDesktop();
+    }
+    void NewDesktop() {
         SimReset();
         int exitCode;
         ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
@@ -97,6 +103,11 @@ TEST_F(RecorderTest, AFinishedListIsTheEventsAndTheEndMarker) {
         {},
         {Key(MsgKeyDown, 0x1E41, 500, other), Key(MsgKeyUp, 0xC01E41, 510, other),
          Mouse(MsgMouseMove, -20, 700, 530, other)},
+        // Unicode key input: each whole character, kept as it came
+        {SimUnicodeKeyRecord(0x141, false, 500, other),
+         SimUnicodeKeyRecord(0x141, true, 501, other),
+         SimUnicodeKeyRecord(0x20AC, false, 502, other),
+         SimUnicodeKeyRecord(0x20AC, true, 503, other)},
     };
     for (const std::vector<EventRecord>& events : cases) {
         remove(log.c_str());
@@ -109,13 +120,14 @@ TEST_F(RecorderTest, AFinishedListIsTheEventsAndTheEndMarker) {
                  "END RECORDING: Time: 1000000 ticks (%zu total actions: final one not logged)",
                  events.size() + 1);
         EXPECT_EQ(ScratchFolder::Read(log),
-                  "\r\nStarting recording with Mirlow 2.30 on Windows Platform 2 Version 10.0 "
+                  "\r\nStarting recording with Mirlow " MIRLOW_VERSION_TEXT
+                  " on Windows Platform 2 Version 10.0 "
                   "Build #19045....\r\n"
                   "Start Recording time: 1000000 ticks\r\n"
                   "Recording through low-level input hooks (no journal hook available)\r\n" +
                       std::string(end) + "\r\n\r\n");
     }
-    EXPECT_EQ(gApp.modifiedCount, 2);
+    EXPECT_EQ(gDocument.modifiedCount, 3);
 }
 
 TEST_F(RecorderTest, TheStopKeyEndsTheRecordingUnrecorded) {
@@ -189,23 +201,23 @@ TEST_F(RecorderTest, StartWhileRecordingOrPlayingOrAfterACancelledPromptDoesNoth
     Record({Key(MsgKeyDown, 'A', 10)});
     SimQueueAnswer(AnswerCancel); // "Save changes to (Untitled)?"
     StartRecording();
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
     EXPECT_EQ(SimMessageBoxes().back().caption, "Confirm Action");
     gSettings.promptForSave = 0;
 
     StartRecording();
     SimRecordInput(Key(MsgKeyDown, 'A', 10));
-    HookHandle hook = gApp.journalHook;
+    HookHandle hook = gJournal.hook;
     StartRecording();
-    EXPECT_EQ(gApp.journalHook, hook);
+    EXPECT_EQ(gJournal.hook, hook);
     EXPECT_EQ(gJournal.position, 1);
     StopRecording();
 
     std::vector<EventRecord> list = List();
     StartPlayback();
-    hook = gApp.journalHook;
+    hook = gJournal.hook;
     StartRecording();
-    EXPECT_EQ(gApp.journalHook, hook);
+    EXPECT_EQ(gJournal.hook, hook);
     EXPECT_FALSE(SimRecordHookInstalled());
     AbortPlayback();
     EXPECT_EQ(List(), list);
@@ -235,7 +247,8 @@ TEST_F(RecorderTest, AFullListDropsFromThe32767thEventYetReleasesHeldKeys) {
 TEST_F(RecorderTest, TheMediumLineNamesSevenMessagesAndNumbersTheRest) {
     UseLog(LogMedium);
     Record({Key(MsgSysKeyDown, 0x203812, 100), Key(MsgKeyDown, 0x1E41, 110),
-            Mouse(MsgRButtonDown, 640, 480, 120), Mouse(MsgRButtonUp, 641, 480, 130)});
+            Mouse(MsgRButtonDown, 640, 480, 120), Mouse(MsgRButtonUp, 641, 480, 130),
+            Key(MsgKeyUp, 0xC01E41, 0xFFFFFFF6)}); // a clock past 2^31 prints signed
     std::string text = ScratchFolder::Read(log);
     for (const char* line : {
              "RECORDING #1: Time=100, Message=260 (paramL=0x203812, paramH=0x1, wParam=0x12, "
@@ -244,8 +257,10 @@ TEST_F(RecorderTest, TheMediumLineNamesSevenMessagesAndNumbersTheRest) {
              "lParam=0x1E)\r\n",
              "RECORDING #3: Time=120, Message=516 (paramL=0x280, paramH=0x1E0, wParam=0x80, "
              "lParam=0x2)\r\n",
+             "RECORDING #5: Time=-10, Message=WM_KEYUP (paramL=0xC01E41, paramH=0x1, "
+             "wParam=0x41, lParam=0x1E)\r\n",
              // Alt stays held in the list: its release is added, and logged.
-             "RECORDING #5: Time=1000000, Message=261 (paramL=0xC03812, paramH=0x1, wParam=0x12, "
+             "RECORDING #6: Time=1000000, Message=261 (paramL=0xC03812, paramH=0x1, wParam=0x12, "
              "lParam=0x38)\r\n",
              "(7 total actions: final one not logged)",
          })
@@ -264,36 +279,44 @@ TEST_F(RecorderTest, AHookThatCannotBeHadLeavesTheOpenRecordingAsItWas) {
     EXPECT_EQ(SimMessageBoxes()[0].caption, "Failure");
     EXPECT_EQ(SimMessageBoxes()[0].style, BoxOk | BoxIconWarning | BoxTaskModal);
     EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_STOP));
-    EXPECT_EQ(gApp.modifiedCount, 0);
+    EXPECT_EQ(gDocument.modifiedCount, 0);
     StopRecording();
     EXPECT_EQ(List(), open);
     EXPECT_FALSE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_STOP));
 }
 
-TEST_F(RecorderTest, EveryEarlyEndFinishesTheListWithNothingHeld) {
+// A wheel turn keeps its distance beside the row: the buttons still held
+// are let go where the pointer is, never at the packed number.
+TEST_F(RecorderTest, EveryEndFinishesTheListWithNothingHeld) {
     UseLog(LogLow);
-    void (*const ends[])() = {SimCancelRecording, CancelJournalForExit};
+    void (*const ends[])() = {SimCancelRecording, CancelJournalForExit, StopRecording};
+    const int32_t wheelAt8 = MouseEventParamH(MsgMouseWheel, 8, -120);
     for (auto end : ends) {
         StartRecording();
         Feed({Key(MsgKeyDown, 0x1D11, 10, other), Mouse(MsgLButtonDown, 5, 6, 20, other),
-              Mouse(MsgMouseMove, 7, 8, 30, other)});
+              Mouse(MsgMouseWheel, 7, wheelAt8, 30, other),
+              Mouse(MsgXButtonDown, 7, MouseEventParamH(MsgXButtonDown, 8, 2), 40, other)});
         end();
         RunMessageLoop(); // the cancel notice, the posted Stop Recording
-        EXPECT_EQ(gApp.journalHook, nullptr);
-        EXPECT_EQ(List(), (std::vector<EventRecord>{
-                              Key(MsgKeyDown, 0x1D11, 10, other),
-                              Mouse(MsgLButtonDown, 5, 6, 20, other),
-                              Mouse(MsgMouseMove, 7, 8, 30, other),
-                              Key(MsgKeyUp, 0xC01D11, SimStartTick, other),
-                              Mouse(MsgLButtonUp, 7, 8, SimStartTick, other),
-                              EndMarker(SimStartTick),
-                          }));
+        EXPECT_EQ(gJournal.hook, nullptr);
+        EXPECT_EQ(
+            List(),
+            (std::vector<EventRecord>{
+                Key(MsgKeyDown, 0x1D11, 10, other),
+                Mouse(MsgLButtonDown, 5, 6, 20, other),
+                Mouse(MsgMouseWheel, 7, wheelAt8, 30, other),
+                Mouse(MsgXButtonDown, 7, MouseEventParamH(MsgXButtonDown, 8, 2), 40, other),
+                Key(MsgKeyUp, 0xC01D11, SimStartTick, other),
+                Mouse(MsgLButtonUp, 7, 8, SimStartTick, other),
+                Mouse(MsgXButtonUp, 7, MouseEventParamH(MsgXButtonUp, 8, 2), SimStartTick, other),
+                EndMarker(SimStartTick),
+            }));
         EXPECT_FALSE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_STOP));
     }
     ASSERT_EQ(SimMessageBoxes().size(), 1u); // the warning, for the cancel keys only
     EXPECT_EQ(SimMessageBoxes()[0].caption, "0 Playbacks Completed");
     std::string text = ScratchFolder::Read(log);
-    EXPECT_NE(text.find("(6 total actions: final one not logged)\r\n\r\nCANCELLED RECORDING"),
+    EXPECT_NE(text.find("(8 total actions: final one not logged)\r\n\r\nCANCELLED RECORDING"),
               std::string::npos);
 }
 
@@ -390,6 +413,210 @@ TEST_F(RecorderTest, FourMinutesOfAThousandHertzMouseFit) {
     EXPECT_LT(gRecording.eventCount, 32767);
     const EventRecord& last = gRecording.events[gRecording.eventCount - 2];
     EXPECT_EQ(last.time, (uint32_t)milliseconds - 1);
+}
+
+// What the desktop does around the events, and what the list and the user
+// get for it. Each case starts recording with Ctrl held in Notepad.
+TEST_F(RecorderTest, TheListKeepsInStepWithTheDesktopAroundTheEvents) {
+    const uint32_t t0 = SimStartTick;
+    const EventRecord ctrlDown = Key(MsgKeyDown, 0x1D11, 10, other);
+    auto ctrlUp = [&](uint32_t time) { return Key(MsgKeyUp, 0xC01D11, time, other); };
+    const std::vector<EventRecord> keyA = {Key(MsgKeyDown, 0x1E41, 20, other),
+                                           Key(MsgKeyUp, 0xC01E41, 30, other)};
+    WindowHandle admin = nullptr;
+    const char* const missing = "Windows did not pass all of your input to Mirlow during this "
+                                "recording: some of it may be missing.";
+    struct Case {
+        const char* name;
+        std::function<void()> script;
+        std::vector<EventRecord> after; // between Ctrl's press and the end marker
+        int restarts;
+        const char* box; // the start of the last box's text, or "" for none
+        const char* logged;
+    } cases[] = {
+        {"a release the hooks never saw goes in before the next event",
+         [&] {
+             SimSetAsyncKeyDown(0x11, false);
+             Feed(keyA);
+         },
+         {ctrlUp(20), keyA[0], keyA[1]},
+         0,
+         "",
+         ""},
+        {"a press the hooks never saw goes in before the next event",
+         [&] {
+             SimSetAsyncKeyDown(0x10, true);
+             Feed(keyA);
+         },
+         {Key(MsgKeyDown, 0x10, 20, other), keyA[0], keyA[1], Key(MsgKeyUp, 0xC00010, t0, other),
+          ctrlUp(t0)},
+         0,
+         "",
+         ""},
+        {"a check is believed once the next one agrees",
+         [&] {
+             SimSetAsyncKeyDown(0x11, false);
+             SimRecordCheck();
+             SimAdvanceClock(RecordCheckInterval);
+             SimRecordCheck();
+         },
+         {ctrlUp(t0 + RecordCheckInterval)},
+         0,
+         "",
+         ""},
+        {"a window with higher rights is named and lets go of the modifiers",
+         [&] {
+             PlatformActivateWindow(admin, ShowShow);
+             SimRecordCheck();
+             SimStallRecordHooks(); // what goes to it never reaches the hooks
+             SimAdvanceClock(100);
+             SimRecordInput(Key(MsgKeyDown, 0x2A10, 100, HandleValue(admin)));
+             SimRecordCheck();
+             SimAdvanceClock(1500);
+             SimRecordCheck();
+             SimRecordCheck();
+         },
+         {ctrlUp(t0)},
+         0,
+         "Input to \"Administrator: Command Prompt\" was not recorded: that window runs with "
+         "higher rights than Mirlow.",
+         "WARNING: Input to \"Administrator: Command Prompt\" is not recorded"},
+        {"input that leaves the desktop ends the recording as the cancel keys do",
+         [&] {
+             SimSetInputDesktopOurs(false);
+             SimRecordCheck();
+             EXPECT_FALSE(SimRecordInput(keyA[0]));
+         },
+         {ctrlUp(t0)},
+         0,
+         "Windows is forcing Mirlow to stop",
+         "The input left Mirlow's desktop"},
+        {"hooks the system took away are installed again, once",
+         [&] {
+             SimStallRecordHooks();
+             SimAdvanceClock(500);
+             SimRecordInput(Key(MsgKeyDown, 0x3042, 100, other)); // lost
+             SimRecordCheck();
+             SimAdvanceClock(1001);
+             SimRecordCheck();
+             Feed(keyA);
+             SimAdvanceClock(5000);
+             SimRecordCheck();
+             SimRecordCheck();
+         },
+         {keyA[0], keyA[1], ctrlUp(t0 + 6501)},
+         1,
+         missing,
+         "installed them again"},
+        {"hooks that deliver are left alone",
+         [&] {
+             for (int i = 1; i <= 6; i++) {
+                 SimAdvanceClock(300);
+                 SimRecordInput(Mouse(MsgMouseMove, i, i, 1000 + 300 * i, other));
+                 SimRecordCheck();
+             }
+         },
+         {Mouse(MsgMouseMove, 1, 1, 1300, other), Mouse(MsgMouseMove, 2, 2, 1600, other),
+          Mouse(MsgMouseMove, 3, 3, 1900, other), Mouse(MsgMouseMove, 4, 4, 2200, other),
+          Mouse(MsgMouseMove, 5, 5, 2500, other), Mouse(MsgMouseMove, 6, 6, 2800, other),
+          ctrlUp(t0 + 1800)},
+         0,
+         "",
+         ""},
+        {"input held back while the program was busy is recorded before Stop",
+         [&] {
+             SimHoldRecordInput(true);
+             Feed(keyA);
+         },
+         {keyA[0], keyA[1], ctrlUp(t0)},
+         0,
+         "",
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewDesktop();
+        UseLog(LogLow);
+        admin = SimAddDesktopWindow("Administrator: Command Prompt", 0, 0, 640, 480, false);
+        SimSetHigherRights(admin, true);
+        PlatformActivateWindow((WindowHandle)(uintptr_t)other, ShowShow);
+        StartRecording();
+        SimRecordInput(ctrlDown);
+        c.script();
+        StopRecording();
+        std::vector<EventRecord> list = List();
+        ASSERT_FALSE(list.empty());
+        EXPECT_EQ(list.back(), EndMarker(PlatformTickCount()));
+        list.pop_back();
+        std::vector<EventRecord> expected = {ctrlDown};
+        expected.insert(expected.end(), c.after.begin(), c.after.end());
+        EXPECT_EQ(list, expected);
+        EXPECT_EQ(SimRecordHookRestarts(), c.restarts);
+        std::string lastBox = SimMessageBoxes().empty() ? "" : SimMessageBoxes().back().text;
+        EXPECT_EQ(lastBox.substr(0, strlen(c.box)), c.box);
+        EXPECT_EQ(SimMessageBoxes().empty(), c.box[0] == '\0');
+        EXPECT_NE(ScratchFolder::Read(log).find(c.logged), std::string::npos);
+    }
+}
+
+// The notice of the cancel keys, waiting when a modal loop starts (here
+// the About box's, which drops thread messages), ends the recording or
+// the playback inside it.
+TEST_F(RecorderTest, TheCancelKeysEndRecordingAndPlaybackInsideAModalLoop) {
+    void (*const starts[])() = {StartRecording, StartPlayback};
+    for (auto start : starts) {
+        NewDesktop();
+        gRecording.events[0] = Key(MsgKeyDown, 'A', 10);
+        gRecording.eventCount = 1;
+        start();
+        if (SimRecordHookInstalled())
+            SimCancelRecording();
+        else
+            SimCancelJournalNow();
+        bool endedInside = false;
+        SimQueueDialogDriver([&](WindowHandle) {
+            endedInside = gJournal.hook == nullptr && !SimMessageBoxes().empty() &&
+                          SimMessageBoxes().back().caption == "0 Playbacks Completed";
+        });
+        PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_HELP_ABOUT, 0);
+        EXPECT_TRUE(endedInside) << (start == StartRecording ? "recording" : "playback");
+        EXPECT_TRUE(SimMenuItemEnabled(gApp.mainWindow, ID_RECORDER_PLAYBACK));
+    }
+}
+
+// Unicode key input recorded, saved either way, loaded and played: the
+// same characters go to the system, by injected input.
+TEST_F(RecorderTest, UnicodeKeyInputIsPlayedAsTheSameCharacters) {
+    const uint16_t text[] = {0x141, 0xF3, 0x64, 0x17A, 0x20, 0x20AC, 0x35, 0xDF, 0xD83D, 0xDE00};
+    std::vector<EventRecord> input;
+    for (uint16_t character : text) {
+        input.push_back(SimUnicodeKeyRecord(character, false, 100, other));
+        input.push_back(SimUnicodeKeyRecord(character, true, 101, other));
+    }
+    Record(input);
+    for (const char* name : {"unicode.mrx", "unicode.mrl"}) {
+        std::string path = folder.Path(name);
+        FILE* file = fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        bool binary = IsBinaryRecordingPath(path.c_str());
+        ASSERT_TRUE(binary ? WriteBinaryRecording(file, path.c_str())
+                           : WriteTextScript(file, path.c_str()));
+        fclose(file);
+        ClearEventList();
+        ASSERT_EQ(LoadRecording(path.c_str(), false), 0) << name;
+        ASSERT_EQ(gRecording.eventCount, (int32_t)input.size() + 1) << name;
+        int delivered = SimDeliveredCount();
+        StartPlayback();
+        RunMessageLoop();
+        EXPECT_TRUE(SimInjectedInputPreferred()) << name;
+        std::vector<uint16_t> played;
+        for (size_t i = delivered; i < SimDeliveredEvents().size(); i++) {
+            const EventRecord& record = SimDeliveredEvents()[i].record;
+            if (record.message == MsgKeyDown)
+                played.push_back(KeyEventCharacter(record));
+        }
+        EXPECT_EQ(played, std::vector<uint16_t>(text, text + sizeof text / sizeof text[0])) << name;
+    }
 }
 
 } // namespace

@@ -117,7 +117,7 @@ TEST_F(SettingsTest, TheExitBatchKeepsItsOrder) {
         "PlayImmediately", "QuitWhenDone", "Reload", "Topmost", "Speed", "PromptForSave",
         "Visited", "ShowTabs", "Repeats", "RepeatForever", "Minimize", "FactorFast",
         "FactorSlow", "LastTab", "RandomMin", "RandomMax", "LoopTypeBase", "Log",
-        "InterruptWarning", "Logfile", "Editor"};
+        "InterruptWarning", "Logfile", "Editor", "WindowWait"};
     // clang-format on
     std::vector<std::string> expected;
     for (const char* name : order)
@@ -299,10 +299,11 @@ TEST_F(SettingsTest, RestartLogErasesTheLogOnceAtStartUp) {
         ASSERT_NE(file, nullptr);
         fputs("old line\r\n", file);
         fclose(file);
-        SimResetRegistry();
+        SimReset();
         StoreText(RootLocalMachine, "Logfile", log);
         Store(RootLocalMachine, "RestartLog", restart);
-        LoadSettings(&position);
+        int exitCode;
+        ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
         file = fopen(log.c_str(), "rb");
         EXPECT_EQ(file != nullptr, restart == 0) << "RestartLog " << restart;
         if (file != nullptr)

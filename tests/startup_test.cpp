@@ -12,6 +12,7 @@
 #include "platform/sim/sim_control.h"
 #include "record/record.h"
 #include "resources/resource.h"
+#include "settings/settings.h"
 #include "tests/scratch_files.h"
 
 namespace {
@@ -70,6 +71,7 @@ TEST_F(StartupTest, EachBufferFailureHasItsMessageInInteractiveMode) {
         {6, "Script Memory Allocation Failure!", "Memory Error", 6},
         {5 + MaxScriptCommands, "Script Memory Allocation Failure!", "Memory Error",
          5 + MaxScriptCommands},
+        {6 + MaxScriptCommands, "Window Memory Failure!", "Failure", 6 + MaxScriptCommands},
     };
     for (const AllocationCase& c : cases) {
         SimReset();
@@ -114,7 +116,7 @@ TEST_F(StartupTest, InteractiveStartShowsTheMainWindow) {
     EXPECT_TRUE(SimMenuItemChecked(window, ID_VIEW_SHOW_TABS));
     EXPECT_EQ(SimAcceleratorLoads(), 1);
     EXPECT_EQ(gRecording.eventCount, 0);
-    EXPECT_EQ(gApp.documentPath[0], '\0');
+    EXPECT_EQ(gDocument.path[0], '\0');
     EXPECT_TRUE(SimMessageBoxes().empty());
 
     // Closing the window releases every buffer and ends the loop with 0.
@@ -140,7 +142,7 @@ TEST_F(StartupTest, CommandLineModeLoadsTheFileNeverShowsTheWindowAndEnds) {
     int exitCode = -1;
     ASSERT_TRUE(StartMirlow(tail.c_str(), ShowNormal, &exitCode));
     EXPECT_TRUE(gApp.commandLineMode);
-    EXPECT_EQ(gApp.documentPath, path);
+    EXPECT_EQ(gDocument.path, path);
     EXPECT_EQ(gRecording.eventCount, 2);
     EXPECT_EQ(gRecording.commandCount, 1);
     WindowHandle window = gApp.mainWindow;
@@ -245,10 +247,10 @@ TEST_F(MessageLoopTest, PageKeysAreOrdinaryWithoutCtrlOrWhileAHookRuns) {
     EXPECT_EQ(PlatformGetTabSelection(tabs), 0);
 
     SimSetKeyDown(KeyControl, true);
-    gApp.journalHook = (HookHandle)0x1234;
+    gJournal.hook = (HookHandle)0x1234;
     PressKey(KeyPageDown);
     EXPECT_EQ(PlatformGetTabSelection(tabs), 0);
-    gApp.journalHook = nullptr;
+    gJournal.hook = nullptr;
 
     PressKey('A'); // Ctrl+A is not a tab key
     EXPECT_TRUE(panelNotifications.empty());
@@ -261,20 +263,33 @@ TEST_F(MessageLoopTest, JournalCancelNoticeWithoutAHookChangesNothing) {
     HandleLoopMessage(&notice);
     EXPECT_EQ(SimRemovedHooks(), 0);
     EXPECT_EQ(SimMessageQueueLength(), queued);
-    EXPECT_EQ(gApp.journalHook, nullptr);
+    EXPECT_EQ(gJournal.hook, nullptr);
 }
 
+// The Stop Recording command is posted before the interruption warning,
+// whose modal loop dispatches it while the box is open.
 TEST_F(MessageLoopTest, JournalCancelNoticeWithAHookReleasesItAndStopsRecording) {
-    gApp.journalHook = (HookHandle)0x1234;
-    PlatformMessage notice = {nullptr, MsgCancelJournal, 0, 0, 0, 0, 0};
-    HandleLoopMessage(&notice);
-    EXPECT_EQ(gApp.journalHook, nullptr);
-    EXPECT_EQ(SimRemovedHooks(), 1);
-    PlatformMessage posted;
-    ASSERT_EQ(PlatformGetMessage(&posted), 1);
-    EXPECT_EQ(posted.window, gApp.mainWindow);
-    EXPECT_EQ(posted.message, (uint32_t)MsgCommand);
-    EXPECT_EQ(posted.wParam, (uintptr_t)ID_RECORDER_STOP);
+    static int queuedAtBox;
+    SimSetMessageBoxObserver([](const SimMessageBox*) { queuedAtBox = SimMessageQueueLength(); });
+    for (int warning : {0, 1}) {
+        gSettings.interruptWarning = warning;
+        queuedAtBox = -1;
+        gJournal.hook = (HookHandle)0x1234;
+        PlatformMessage notice = {nullptr, MsgCancelJournal, 0, 0, 0, 0, 0};
+        HandleLoopMessage(&notice);
+        EXPECT_EQ(gJournal.hook, nullptr);
+        EXPECT_EQ(SimRemovedHooks(), warning + 1);
+        if (warning != 0) {
+            EXPECT_EQ(queuedAtBox, 1);
+            EXPECT_EQ(SimMessageQueueLength(), 0);
+            continue;
+        }
+        PlatformMessage posted;
+        ASSERT_EQ(PlatformGetMessage(&posted), 1);
+        EXPECT_EQ(posted.window, gApp.mainWindow);
+        EXPECT_EQ(posted.message, (uint32_t)MsgCommand);
+        EXPECT_EQ(posted.wParam, (uintptr_t)ID_RECORDER_STOP);
+    }
 }
 
 TEST(RandomNumbers, FollowTheClassicFifteenBitFormula) {

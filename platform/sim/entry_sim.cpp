@@ -17,6 +17,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "model/model.h"
 #include "platform/sim/sim_control.h"
 
 static const int UsageExitCode = 64;

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "model/model.h"
 #include "platform/input_rules.h"
 #include "platform/platform.h"
 
@@ -49,8 +48,11 @@ void SimFailAllocation(int number);
 int SimAllocationCount(void);
 int SimLiveBlockCount(void);
 
-/* Message boxes: answers are taken in order; with none queued a box is
- * answered with its first button (OK or Yes). */
+/* Message boxes: answers are taken in order, each when its box is shown;
+ * with none queued a box is answered with its first button (OK or Yes).
+ * Before a box returns, its modal loop dispatches what waits for the
+ * program's windows and drops thread messages, as the system's does; so do
+ * modal dialogs and file dialogs. */
 struct SimMessageBox {
     std::string text;
     std::string caption;
@@ -121,10 +123,16 @@ void SimKeepDeliveredEvents(bool keep);
 void SimSetWakeOffset(int milliseconds);
 /* The next waits last exactly these times, in order, whatever was asked. */
 void SimQueueWake(uint32_t milliseconds);
+/* The next records handed over take the system these times, in order, to
+ * take from the playback (as a busy program takes its input late); the
+ * records after them are taken at once. */
+void SimQueueTakingTime(uint32_t milliseconds);
 /* After this many records have been handed over, the system cancels the
  * journal as for Ctrl+Esc: it removes the hook and posts the cancel notice.
  * 0: never. */
 void SimCancelJournalAfter(int deliveredCount);
+/* The system cancels the playback journal now, as for Ctrl+Esc. */
+void SimCancelJournalNow(void);
 /* Refuse the next hook installations. */
 void SimFailHookInstall(bool fail);
 /* True: the input layer injects real key presses (no extra toggle press);
@@ -154,6 +162,25 @@ const std::vector<std::string>& SimStartedPrograms(void);
 int64_t SimStartedProgramCount(void);
 /* Programs whose first word is this name (any letter case) fail to start. */
 void SimFailProgram(const char* programName);
+/* Programs whose first word is this name (any letter case) are ready for
+ * input this many milliseconds after they started (0, the default: at
+ * once); -1: they take no input of their own (a console program). */
+void SimSetProgramStartup(const char* programName, int milliseconds);
+
+/* What a window of another program tells about itself besides its title:
+ * the file name of its program ("" at first) and its class (null keeps
+ * it; "SimDesktopWindow" at first). */
+void SimSetWindowProgram(WindowHandle window, const char* program, const char* className);
+/* Changes to other programs' windows that happen by themselves once the
+ * virtual clock reaches tick: a window that comes late (it is not there
+ * before; it then comes to the front), moves its corner to (x, y), takes
+ * another title or closes. */
+enum SimWindowChangeKind { SimWindowAppears, SimWindowMoves, SimWindowRetitled, SimWindowCloses };
+void SimScheduleWindowChange(WindowHandle window, uint32_t tick, SimWindowChangeKind kind,
+                             int x = 0, int y = 0, const char* title = nullptr);
+/* The system cancels the playback journal (the cancel keys) once the
+ * virtual clock has reached tick, whatever the hook is doing. */
+void SimCancelJournalAtTick(uint32_t tick);
 
 /* The program file as PlatformProgramPath reports it; null: there is none
  * (the headless program has no file a Windows shell could start). */
@@ -243,16 +270,41 @@ void SimResetDocuments(void);
  * records like a standard user's system, through low-level hooks that see
  * the mouse at the device's own rate. */
 
-/* Hands the event to the installed record hook with HookAction; false when
- * no record hook is installed. */
+/* The user's input: the system notes it (the last input time, and the key
+ * state once the hook has seen a key) and hands it to the installed record
+ * hook with HookAction, with the desktop as it is now for
+ * PlatformRecordContext. False when it reaches no record hook (none is
+ * installed, or the system took the hooks away). */
 bool SimRecordInput(const EventRecord& event);
 /* Calls the installed record hook with any code and event (null for none)
  * and returns its answer; 0 when none is installed. */
 intptr_t SimCallRecordHook(int code, const EventRecord* event);
+/* The platform's regular check (HookRecordCheck) with the desktop as it
+ * is now; false when no record hook is installed. */
+bool SimRecordCheck(void);
 bool SimRecordHookInstalled(void);
 /* The system's cancel keys during a recording: the hook is gone and the
- * thread is told with MsgCancelJournal. */
+ * program is told with MsgCancelJournal. */
 void SimCancelRecording(void);
+/* The program is busy: input waits, each event with the desktop as it was
+ * when it came, until the program flushes it (PlatformFlushRecordInput). */
+void SimHoldRecordInput(bool hold);
+/* The system takes the hooks away without a word, as it does with hooks
+ * that answer too slowly: input still counts as the system's input, but
+ * reaches no hook until PlatformRestartRecordHook, counted here. */
+void SimStallRecordHooks(void);
+int SimRecordHookRestarts(void);
+/* The system's own view of a key (GetAsyncKeyState), for a change the
+ * hooks never saw. */
+void SimSetAsyncKeyDown(int virtualKey, bool down);
+/* False: the session is locked or switched, or a secure desktop has the
+ * input. */
+void SimSetInputDesktopOurs(bool ours);
+/* The window belongs to a program with higher rights than this one. */
+void SimSetHigherRights(WindowHandle window, bool higher);
+/* A key record of Unicode key input (an on-screen keyboard typing the
+ * UTF-16 code unit), as the system's hooks deliver it. */
+EventRecord SimUnicodeKeyRecord(uint16_t character, bool release, uint32_t time, uint32_t hwnd);
 /* Refuse the next record hook installations. */
 void SimFailRecordHookInstall(bool fail);
 /* True: the system's own journal records (moves at the journal's rate). */
@@ -314,8 +366,9 @@ bool SimClickTab(WindowHandle dialog, int tabControlId, int index);
 bool SimMoveTrackbar(WindowHandle dialog, int controlId, int position);
 
 /* Modal dialogs: each one shown runs the next queued driver, which acts on
- * it like a user; a dialog still open when its driver returns (or with no
- * driver queued) is cancelled, as with the Escape key. */
+ * it like a user once the dialog's modal loop has dispatched what was
+ * waiting; a dialog still open when its driver returns (or with no driver
+ * queued) is cancelled, as with the Escape key. */
 void SimQueueDialogDriver(std::function<void(WindowHandle dialog)> driver);
 /* Template ids of the modal dialogs shown so far, in order. */
 const std::vector<int>& SimModalDialogsShown(void);

@@ -3,11 +3,20 @@
  * a user of the headless program can see what a script would do on a
  * desktop of their choosing. One statement per line; # starts a comment:
  *
- *   window "Untitled - Notepad" 100 50 640 480 [minimized]
+ *   window "Untitled - Notepad" 100 50 640 480 [minimized] [program notepad.exe]
+ *          [class Notepad] [appears 3000]
  *   localtime 2002-02-14 09:05:07.042
  *   tick 1000000
  *   seed 12345
  *   fail-program missing.exe
+ *   ready-after notepad.exe 800
+ *
+ * A window that "appears" is not there until that many milliseconds of
+ * the simulated clock have passed since the description was read, and
+ * then comes to the front; with its place it shows how a recording
+ * waits for a late window and follows one that opened elsewhere. A
+ * program started with "ready-after" is ready for input that long after
+ * it was started (-1: it never is, as a console program).
  */
 #include <cerrno>
 #include <cstdlib>
@@ -17,6 +26,10 @@
 
 namespace {
 
+/* Windows that appear later, with their delays; scheduled once the whole
+ * description (its tick included) has been read. */
+std::vector<std::pair<WindowHandle, uint32_t>> lateWindows;
+
 bool ReadQuoted(std::istringstream& in, std::string* text) {
     in >> std::ws;
     if (in.get() != '"')
@@ -24,14 +37,45 @@ bool ReadQuoted(std::istringstream& in, std::string* text) {
     return (bool)std::getline(in, *text, '"');
 }
 
+struct WindowOptions {
+    bool minimized = false;
+    std::string program;
+    std::string className = "SimDesktopWindow";
+    bool late = false;
+    uint32_t appears = 0;
+};
+
+/* The words after a window's place, in any order. */
+bool ReadWindowOptions(std::istringstream& in, WindowOptions* options) {
+    std::string word;
+    while (in >> word) {
+        if (word == "minimized")
+            options->minimized = true;
+        else if (word == "program" && (in >> options->program))
+            continue;
+        else if (word == "class" && (in >> options->className))
+            continue;
+        else if (word == "appears" && (in >> options->appears))
+            options->late = true;
+        else
+            return false;
+    }
+    return true;
+}
+
 /* A window's size is never negative; its corner may lie anywhere. */
 bool ReadWindow(std::istringstream& in) {
-    std::string title, flag;
+    std::string title;
     int x, y, width, height;
-    if (!ReadQuoted(in, &title) || !(in >> x >> y >> width >> height) || width < 0 || height < 0)
+    WindowOptions options;
+    if (!ReadQuoted(in, &title) || !(in >> x >> y >> width >> height) || width < 0 || height < 0 ||
+        !ReadWindowOptions(in, &options))
         return false;
-    bool minimized = (in >> flag) && flag == "minimized";
-    SimAddDesktopWindow(title.c_str(), x, y, width, height, minimized);
+    WindowHandle window =
+        SimAddDesktopWindow(title.c_str(), x, y, width, height, options.minimized);
+    SimSetWindowProgram(window, options.program.c_str(), options.className.c_str());
+    if (options.late)
+        lateWindows.push_back(std::make_pair(window, options.appears));
     return true;
 }
 
@@ -108,6 +152,11 @@ bool ReadStatement(const std::string& line) {
         SimFailProgram(name.c_str());
         return true;
     }
+    int readyAfter;
+    if (word == "ready-after" && (in >> name >> readyAfter) && readyAfter >= -1) {
+        SimSetProgramStartup(name.c_str(), readyAfter);
+        return true;
+    }
     return false;
 }
 
@@ -140,6 +189,7 @@ bool SimLoadDesktop(const char* path, std::string* error) {
     }
     std::istringstream file(bytes);
     std::string line;
+    lateWindows.clear();
     for (int number = 1; std::getline(file, line); number++) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
@@ -149,5 +199,8 @@ bool SimLoadDesktop(const char* path, std::string* error) {
             return false;
         }
     }
+    for (const auto& late : lateWindows)
+        SimScheduleWindowChange(late.first, PlatformTickCount() + late.second, SimWindowAppears);
+    lateWindows.clear();
     return true;
 }

@@ -10,10 +10,12 @@
  * (their text is the window's title, their visibility the window's); what
  * else a control holds (check mark, list, trackbar, font, place) is kept
  * here, with what a dialog procedure does to the screen (cursor, colours,
- * repaints).
+ * repaints). A modal dialog's loop dispatches what is posted to windows
+ * meanwhile, as the system's does.
  */
 #include "platform/sim/sim_control.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -23,6 +25,7 @@
 #include <sstream>
 
 #include "platform/sim/sim_internal.h"
+#include "resources/version.h"
 
 #ifndef MIRLOW_SOURCE_DIR
 #define MIRLOW_SOURCE_DIR "."
@@ -107,6 +110,80 @@ std::string WithoutComments(const std::string& text) {
             out += text[i];
     }
     return out;
+}
+
+/* The texts the script names by macro, put in as the resource compiler's
+ * preprocessor puts them in. */
+struct ScriptMacro {
+    const char* name;
+    const char* text;
+};
+const ScriptMacro ScriptMacros[] = {{"MIRLOW_VERSION_TEXT", MIRLOW_VERSION_TEXT}};
+
+bool IsWordCharacter(char c) {
+    return isalnum((unsigned char)c) || c == '_';
+}
+
+/* Each macro outside a string becomes its text as a literal. */
+std::string WithMacrosExpanded(const std::string& text) {
+    std::string out;
+    bool inString = false;
+    for (size_t i = 0; i < text.size(); i++) {
+        char c = text[i];
+        if (inString || !IsWordCharacter(c)) {
+            if (c == '"')
+                inString = !inString;
+            else if (c == '\n')
+                inString = false;
+            out += c;
+            continue;
+        }
+        size_t end = i;
+        while (end < text.size() && IsWordCharacter(text[end]))
+            end++;
+        std::string word = text.substr(i, end - i);
+        for (const ScriptMacro& macro : ScriptMacros) {
+            if (word == macro.name)
+                word = std::string("\"") + macro.text + "\"";
+        }
+        out += word;
+        i = end - 1;
+    }
+    return out;
+}
+
+/* Literals with only blanks between them on a line are one literal, as
+ * the compiler joins them ("Version " "2.30" is "Version 2.30"). */
+std::string WithLiteralsJoined(const std::string& text) {
+    std::string out;
+    bool inString = false;
+    for (size_t i = 0; i < text.size(); i++) {
+        char c = text[i];
+        if (inString && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+            out += "\"\"";
+            i++;
+            continue;
+        }
+        if (inString && c == '"') {
+            size_t next = text.find_first_not_of(" \t", i + 1);
+            if (next != std::string::npos && next > i + 1 && text[next] == '"') {
+                i = next;
+                continue;
+            }
+        }
+        if (c == '"')
+            inString = !inString;
+        if (c == '\n')
+            inString = false;
+        out += c;
+    }
+    return out;
+}
+
+/* The resource script as the dialog and string-table readers take it. */
+std::string ResourceScript(void) {
+    return WithLiteralsJoined(
+        WithMacrosExpanded(WithoutComments(ReadSourceFile("resources/mirlow.rc"))));
 }
 
 std::map<std::string, int> ResourceNumbers(void) {
@@ -195,7 +272,7 @@ char Unescaped(char c) {
  * are joined (a doubled quote inside one is a quote). */
 std::map<int, std::string> ReadStringTable(void) {
     std::map<std::string, int> numbers = ResourceNumbers();
-    std::string text = WithoutComments(ReadSourceFile("resources/mirlow.rc"));
+    std::string text = ResourceScript();
     std::map<int, std::string> table;
     size_t at = text.find("STRINGTABLE");
     size_t begin = at == std::string::npos ? at : text.find("BEGIN", at);
@@ -286,6 +363,32 @@ bool ParseControl(const std::string& line, const std::map<std::string, int>& num
         return true;
     }
     return false;
+}
+
+/* The virtual key an accelerator names: a quoted letter or digit, or a
+ * function key; 0 for others (the program's table has no others). */
+int AcceleratorKey(const std::string& field) {
+    if (field.size() == 1 && isalnum((unsigned char)field[0]))
+        return toupper((unsigned char)field[0]);
+    if (field.compare(0, 4, "VK_F") == 0 && field.size() > 4) {
+        int number = atoi(field.c_str() + 4);
+        return number >= 1 && number <= 24 ? 0x70 + number - 1 : 0;
+    }
+    return 0;
+}
+
+bool ParseAccelerator(const std::string& line, const std::map<std::string, int>& numbers,
+                      SimAccelerator* entry) {
+    std::vector<std::string> f = Fields(line);
+    if (f.size() < 3 || AcceleratorKey(f[0]) == 0)
+        return false;
+    *entry = SimAccelerator{AcceleratorKey(f[0]), NumberOf(f[1], numbers), false, false, false};
+    for (size_t i = 2; i < f.size(); i++) {
+        entry->control |= f[i] == "CONTROL";
+        entry->shift |= f[i] == "SHIFT";
+        entry->alt |= f[i] == "ALT";
+    }
+    return true;
 }
 
 /* ---- Places, fonts and state ---- */
@@ -403,7 +506,7 @@ void SimResetDialogs(void) {
 
 bool SimReadDialogTemplate(int templateId, SimDialogTemplate* dialog) {
     std::map<std::string, int> numbers = ResourceNumbers();
-    std::istringstream lines(WithoutComments(ReadSourceFile("resources/mirlow.rc")));
+    std::istringstream lines(ResourceScript());
     std::string line;
     bool inside = false, inBlock = false;
     *dialog = SimDialogTemplate{0, 0, "", "", {}};
@@ -438,6 +541,44 @@ bool SimReadDialogTemplate(int templateId, SimDialogTemplate* dialog) {
             dialog->controls.push_back(control);
     }
     return false;
+}
+
+bool SimReadAccelerators(int tableId, std::vector<SimAccelerator>* entries) {
+    std::map<std::string, int> numbers = ResourceNumbers();
+    std::istringstream lines(WithoutComments(ReadSourceFile("resources/mirlow.rc")));
+    std::string line;
+    bool inside = false, inBlock = false;
+    entries->clear();
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string first, second;
+        words >> first >> second;
+        if (!inside) {
+            inside = second == "ACCELERATORS" && NumberOf(first, numbers) == tableId;
+            continue;
+        }
+        if (!inBlock) {
+            inBlock = first == "BEGIN";
+            continue;
+        }
+        if (first == "END")
+            return true;
+        SimAccelerator entry;
+        if (ParseAccelerator(line, numbers, &entry))
+            entries->push_back(entry);
+    }
+    return false;
+}
+
+std::vector<SimDialogControl> SimDialogControls(WindowHandle dialog) {
+    std::vector<SimDialogControl> list;
+    auto found = sim->dialogs.find(dialog);
+    if (found == sim->dialogs.end() || !SimGetWindowInfo(dialog).exists)
+        return list;
+    for (WindowHandle handle : found->second.controls)
+        list.push_back(
+            SimDialogControl{handle, sim->controls[handle].id, sim->controls[handle].style});
+    return list;
 }
 
 SimControlInfo SimGetControl(WindowHandle dialog, int controlId) {
@@ -632,13 +773,18 @@ int PlatformRunModalDialog(WindowHandle owner, int templateId, DialogProcedure p
         return -1;
     sim->modalShown.push_back(templateId);
     PlatformShowWindow(dialog, ShowShow);
+    std::function<void(WindowHandle)> driver;
     if (!sim->drivers.empty()) {
-        std::function<void(WindowHandle)> driver = std::move(sim->drivers.front());
+        driver = std::move(sim->drivers.front());
         sim->drivers.pop_front();
-        driver(dialog);
     }
-    if (!sim->dialogs[dialog].ended)
+    SimRunModalLoop();
+    if (driver && !sim->dialogs[dialog].ended)
+        driver(dialog);
+    if (!sim->dialogs[dialog].ended) {
+        SimRunModalLoop();
         PlatformSendMessage(dialog, MsgCommand, DialogCancel, 0);
+    }
     const Dialog& state = sim->dialogs[dialog];
     int result = state.ended ? state.result : DialogCancel;
     PlatformDestroyWindow(dialog);

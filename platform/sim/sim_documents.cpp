@@ -6,9 +6,11 @@
  * Files are real files on the host's file system. A test can make the
  * disk fill up after a number of bytes, or the final replacement fail, so
  * that every way a save can go wrong is seen. Dialogs are answered from a
- * queue the test fills, like message boxes.
+ * queue the test fills, like message boxes; while one is open, what is
+ * posted to windows is dispatched, as the system's modal loop does.
  */
 #include "platform/sim/sim_control.h"
+#include "platform/sim/sim_internal.h"
 
 #include <cerrno>
 #include <cstring>
@@ -157,10 +159,12 @@ bool PlatformFileDialog(WindowHandle owner, bool saveMode, const char* filters, 
                         char* path, int size) {
     (void)owner;
     state->dialogs.push_back(SimFileDialog{saveMode, path, *filterIndex, FilterList(filters)});
-    if (state->answers.empty())
-        return false;
-    DialogAnswer answer = state->answers.front();
-    state->answers.pop_front();
+    DialogAnswer answer = {false, "", 0};
+    if (!state->answers.empty()) {
+        answer = state->answers.front();
+        state->answers.pop_front();
+    }
+    SimRunModalLoop();
     if (!answer.chosen || answer.path.size() >= (size_t)size)
         return false;
     memcpy(path, answer.path.c_str(), answer.path.size() + 1);

@@ -1,6 +1,7 @@
 /*
  * sim_files.cpp: the simulated desktop's files. They are the Linux file
- * system's: a path names what it names there, letter case included.
+ * system's: a path names what it names there, letter case included; only
+ * the comparison of two paths follows Windows.
  *
  * Nothing here waits on a pipe or reads without end from a device: a file
  * is opened without blocking and refused unless it is a plain file, and a
@@ -8,6 +9,7 @@
  * a desktop description or the log cannot hang or swamp the headless
  * program.
  */
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -66,16 +68,74 @@ bool PlatformDeletePlainFile(const char* path) {
     return unlink(path) == 0;
 }
 
-/* Paths that lead to files are the same when they lead to the same file
- * (so "./a" and "a", or a link and its target, are one); paths that lead
- * nowhere are the same only when they are spelled the same. */
+/* ---- Telling whether two paths name one file ----
+ * As on Windows, two spellings of one path name one file: letter case,
+ * slash or backslash, "." and ".." parts, a relative or a full path,
+ * trailing dots and blanks of the last part, whether the file exists or
+ * not; an empty path names none. And,
+ * as the Windows side also does, two paths that lead to one existing file
+ * (a link and its target) name it both. The host's file system tells
+ * letter case apart, so two files that differ only in case count as one
+ * here: the log then goes beside the recording instead of into the other
+ * file, which loses nothing. */
+
+/* The parts of a path joined by "/", without "." and "..", and without
+ * the dots and blanks that end its last part, as Windows drops them. */
+static std::string NormalisedParts(const std::string& path) {
+    std::vector<std::string> parts;
+    size_t at = 0;
+    while (at <= path.size()) {
+        size_t end = path.find('/', at);
+        std::string part = path.substr(at, end == std::string::npos ? end : end - at);
+        if (part == ".." && !parts.empty())
+            parts.pop_back();
+        else if (!part.empty() && part != "." && part != "..")
+            parts.push_back(part);
+        at = end == std::string::npos ? path.size() + 1 : end + 1;
+    }
+    if (!parts.empty() && !path.empty() && path.back() != '/') {
+        std::string& last = parts.back();
+        while (!last.empty() && (last.back() == '.' || last.back() == ' '))
+            last.pop_back();
+        if (last.empty())
+            parts.pop_back();
+    }
+    std::string joined;
+    for (const std::string& part : parts)
+        joined += "/" + part;
+    return joined.empty() ? "/" : joined;
+}
+
+/* The full path in one spelling: "/" between parts, the current folder
+ * before a relative path, "." and ".." taken out, ASCII letters in lower
+ * case. A drive ("C:") or a double separator (a network share) starts a
+ * full path as on Windows. */
+static std::string ComparablePath(const char* path) {
+    std::string text(path);
+    for (char& c : text)
+        c = c == '\\' ? '/' : (char)tolower((unsigned char)c);
+    std::string root;
+    if (text.size() >= 2 && isalpha((unsigned char)text[0]) && text[1] == ':') {
+        root = text.substr(0, 2);
+        text = text.substr(2);
+    } else if (text.compare(0, 2, "//") == 0) {
+        root = "/";
+    } else if (text.empty() || text[0] != '/') {
+        char folder[4096];
+        if (getcwd(folder, sizeof folder) != nullptr)
+            text = ComparablePath(folder) + "/" + text;
+    }
+    return root + NormalisedParts(text);
+}
+
 bool PlatformSameFile(const char* first, const char* second) {
+    if (first[0] == '\0' || second[0] == '\0')
+        return false;
     struct stat a, b;
-    bool firstExists = stat(first, &a) == 0;
-    bool secondExists = stat(second, &b) == 0;
-    if (firstExists && secondExists)
-        return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-    return !firstExists && !secondExists && strcmp(first, second) == 0;
+    if (stat(first, &a) == 0 && stat(second, &b) == 0 && a.st_dev == b.st_dev &&
+        a.st_ino == b.st_ino)
+        return true;
+    return ComparablePath(first) == ComparablePath(second);
 }
 
 SimFileRead SimReadPlainFile(const char* path, size_t limit, std::string* bytes) {

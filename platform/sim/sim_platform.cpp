@@ -5,13 +5,17 @@
  * window creation sends the creation message before it returns, closing by
  * default destroys, destruction sends the destruction message, posted
  * messages come back in order and the quit message comes only once the
- * queue is empty. Where a real desktop would wait for a person, it answers
- * from what a test queued, and when nothing at all is left to do,
- * retrieval fails instead of blocking, so a run always ends.
+ * queue is empty; a message box dispatches what is posted to windows
+ * while it is open, as the system's modal loop does; window titles
+ * compare without regard to letter case. Where a real desktop would wait
+ * for a person, it answers from what a test queued, and when nothing at
+ * all is left to do, retrieval fails instead of blocking, so a run always
+ * ends.
  */
 #include "platform/sim/sim_control.h"
 #include "platform/sim/sim_internal.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -41,7 +45,9 @@ struct SimWindow {
     int x, y, width, height;
     int tabSelection;
     bool minimized;
-    int answers; /* checks its thread still answers; -1: every one */
+    int answers;         /* checks its thread still answers; -1: every one */
+    std::string program; /* the file name of the program it belongs to */
+    bool otherProgram;   /* made by SimAddDesktopWindow */
     std::map<int, bool> enabled;
     std::map<int, bool> checked;
 };
@@ -74,6 +80,7 @@ struct SimDesktop {
     void (*observer)(uint32_t, const EventRecord*) = nullptr;
     int wakeOffset = 0;
     std::deque<uint32_t> wakes;
+    std::deque<uint32_t> takingTimes;
     int cancelAfter = 0;
     bool failHookInstall = false;
     bool injectsKeys = false;
@@ -83,6 +90,7 @@ struct SimDesktop {
     int blockingCalls = 0; /* calls that would wait for a thread that does not answer */
     std::string shutdownReason;
     int endedWith = -1;
+    WindowHandle cancelNoticeWindow = nullptr;
     std::vector<std::string> startedPrograms;
     int64_t startedProgramCount = 0;
     std::vector<std::string> failingPrograms;
@@ -94,6 +102,19 @@ struct SimDesktop {
 
     bool hasProgramPath = true;
     std::string programPath = SimDefaultProgramPath;
+
+    struct WindowChange {
+        uint32_t tick;
+        WindowHandle window;
+        SimWindowChangeKind kind;
+        int x, y;
+        std::string title;
+    };
+    std::vector<WindowChange> windowChanges;                 /* not yet due */
+    std::map<std::string, int> programStartups;              /* by lower-case program name */
+    std::map<uintptr_t, std::pair<uint32_t, int>> processes; /* start tick, readiness time */
+    bool cancelAtTickSet = false;
+    uint32_t cancelAtTick = 0;
 };
 
 SimDesktop* desktop = new SimDesktop;
@@ -147,6 +168,7 @@ WindowHandle AddWindow(const char* className, const char* title, WindowProcedure
     window.width = window.height = 0;
     window.tabSelection = 0;
     window.minimized = false;
+    window.otherProgram = false;
     desktop->windows.push_back(window);
     return HandleOf(desktop->windows.size() - 1);
 }
@@ -177,12 +199,16 @@ void SimSetProgramPath(const char* path) {
     desktop->programPath = path != nullptr ? path : "";
 }
 
+static void ApplyDueWindowChanges(void);
+
 void SimSetTickCount(uint32_t ticks) {
     desktop->tick = ticks;
+    ApplyDueWindowChanges();
 }
 
 void SimAdvanceClock(uint32_t milliseconds) {
     desktop->tick += milliseconds;
+    ApplyDueWindowChanges();
 }
 
 void SimSetLocalTime(const LocalTime& time) {
@@ -299,6 +325,10 @@ void SimQueueWake(uint32_t milliseconds) {
     desktop->wakes.push_back(milliseconds);
 }
 
+void SimQueueTakingTime(uint32_t milliseconds) {
+    desktop->takingTimes.push_back(milliseconds);
+}
+
 void SimCancelJournalAfter(int deliveredCount) {
     desktop->cancelAfter = deliveredCount;
 }
@@ -329,7 +359,13 @@ WindowHandle SimAddDesktopWindow(const char* title, int x, int y, int width, int
     window->height = height;
     window->minimized = minimized;
     window->visible = true;
+    window->otherProgram = true;
     return handle;
+}
+
+bool SimIsOtherProgramsWindow(WindowHandle handle) {
+    const SimWindow* window = Lookup(handle);
+    return window != nullptr && window->otherProgram;
 }
 
 bool SimWindowMinimized(WindowHandle handle) {
@@ -380,7 +416,6 @@ void SimFailProgram(const char* programName) {
     desktop->failingPrograms.push_back(programName);
 }
 
-/* ---- Memory and time ---- */
 /* ---- Memory, files and time ---- */
 
 void* PlatformAllocate(size_t bytes) {
@@ -441,14 +476,18 @@ static int FirstButton(uint32_t style) {
     return buttons == BoxYesNo || buttons == BoxYesNoCancel ? AnswerYes : AnswerOk;
 }
 
+/* The answer is taken when the box is shown, so boxes that messages
+ * dispatched meanwhile open take the answers queued after it. */
 int PlatformMessageBoxWithIcon(const char* text, const char* caption, uint32_t style, int iconId) {
     desktop->boxes.push_back(SimMessageBox{text, caption, style, iconId});
     if (desktop->boxObserver != nullptr)
         desktop->boxObserver(&desktop->boxes.back());
-    if (desktop->answers.empty())
-        return FirstButton(style);
-    int answer = desktop->answers.front();
-    desktop->answers.pop_front();
+    int answer = FirstButton(style);
+    if (!desktop->answers.empty()) {
+        answer = desktop->answers.front();
+        desktop->answers.pop_front();
+    }
+    SimRunModalLoop();
     return answer;
 }
 
@@ -644,13 +683,26 @@ static void WaitOnClock(uint32_t asked) {
         actual = asked + (uint32_t)desktop->wakeOffset;
     }
     desktop->tick += actual;
+    ApplyDueWindowChanges();
+}
+
+void PlatformSetCancelNoticeWindow(WindowHandle window) {
+    desktop->cancelNoticeWindow = window;
+}
+
+void SimPostCancelNotice(void) {
+    PlatformPostMessage(nullptr, MsgCancelJournal, 0, 0);
 }
 
 /* The system's cancel keys: the hook is removed first, then the program is
- * told with a thread message. */
+ * told. */
 static void CancelJournalLikeTheSystem(void) {
     ForgetEmulatedHook();
-    PlatformPostMessage(nullptr, MsgCancelJournal, 0, 0);
+    SimPostCancelNotice();
+}
+
+void SimCancelJournalNow(void) {
+    CancelJournalLikeTheSystem();
 }
 
 static InputDelivery DeliverToSystem(const EventRecord* record) {
@@ -663,6 +715,10 @@ static InputDelivery DeliverToSystem(const EventRecord* record) {
         desktop->delivered.push_back(SimDelivered{desktop->tick, *record});
     if (desktop->observer != nullptr)
         desktop->observer(desktop->tick, record);
+    if (!desktop->takingTimes.empty()) {
+        desktop->tick += desktop->takingTimes.front();
+        desktop->takingTimes.pop_front();
+    }
     if (desktop->cancelAfter > 0 && desktop->deliveredCount >= desktop->cancelAfter)
         CancelJournalLikeTheSystem();
     return InputDelivered;
@@ -676,6 +732,7 @@ static void FallBackFromSilentJournal(void) {
     desktop->journalPending = false;
     desktop->journalFellBack = true;
     desktop->tick += JournalFirstCallTimeout;
+    ApplyDueWindowChanges();
 }
 
 /* Drives the playback hook until a posted message is waiting or no hook is
@@ -691,6 +748,11 @@ static void DriveJournal(void) {
         desktop->hookCalls++;
         if (step.waitMs > 0)
             WaitOnClock(step.waitMs);
+        if (desktop->cancelAtTickSet && (int32_t)(desktop->tick - desktop->cancelAtTick) >= 0 &&
+            EmulatedHookInstalled()) {
+            desktop->cancelAtTickSet = false;
+            CancelJournalLikeTheSystem();
+        }
     }
 }
 
@@ -711,9 +773,14 @@ int PlatformGetMessage(PlatformMessage* message) {
     return -1;
 }
 
+/* The system's cancel notice is readdressed to the window named for it,
+ * as the Windows side does for every loop that takes it. */
 bool PlatformPostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (window != nullptr && Lookup(window) == nullptr)
         return false;
+    if (window == nullptr && message == MsgCancelJournal &&
+        Lookup(desktop->cancelNoticeWindow) != nullptr)
+        window = desktop->cancelNoticeWindow;
     PlatformMessage posted = {window, message, wParam, lParam, desktop->tick, 0, 0};
     desktop->queue.push_back(posted);
     return true;
@@ -742,27 +809,38 @@ void PlatformPostQuitMessage(int exitCode) {
     desktop->quitCode = exitCode;
 }
 
-bool PlatformTranslateAccelerator(WindowHandle window, AcceleratorHandle table,
-                                  PlatformMessage* message) {
-    (void)window;
-    (void)table;
-    (void)message;
-    return false;
-}
-
-bool PlatformIsDialogMessage(WindowHandle dialog, PlatformMessage* message) {
-    (void)dialog;
-    (void)message;
-    return false;
-}
-
 void PlatformTranslateAndDispatch(const PlatformMessage* message) {
     PlatformSendMessage(message->window, message->message, message->wParam, message->lParam);
 }
 
 AcceleratorHandle PlatformLoadAccelerators(int resourceId) {
     desktop->acceleratorLoads++;
-    return (AcceleratorHandle)(uintptr_t)resourceId;
+    return SimLoadAcceleratorTable(resourceId);
+}
+
+/* A loop that dispatches without end (a handler that posts to itself)
+ * stops at the system's own limit of posted messages per queue. */
+static const int ModalLoopMessageLimit = 10000;
+
+void SimRunModalLoop(void) {
+    for (int handled = 0; handled < ModalLoopMessageLimit && !desktop->queue.empty(); handled++) {
+        PlatformMessage message = desktop->queue.front();
+        desktop->queue.pop_front();
+        if (message.window != nullptr)
+            PlatformTranslateAndDispatch(&message);
+    }
+}
+
+WindowHandle SimParentOf(WindowHandle handle) {
+    const SimWindow* window = Lookup(handle);
+    return window != nullptr ? window->parent : nullptr;
+}
+
+bool SimWindowHasMenu(WindowHandle handle) {
+    const SimWindow* window = Lookup(handle);
+    const SimClass* windowClass =
+        window != nullptr ? FindClass(window->className.c_str()) : nullptr;
+    return windowClass != nullptr && windowClass->menuId != 0;
 }
 
 bool PlatformIsKeyDown(int virtualKey) {
@@ -854,10 +932,16 @@ void PlatformGetVersion(PlatformVersionInfo* version) {
 
 /* ---- Other programs' windows ---- */
 
+/* Titles compare as the system's window search compares them: letter
+ * case is ignored (ASCII letters only, see the platform contract suite). */
+static bool TitleMatches(const SimWindow& window, const char* title) {
+    return window.exists && window.parent == nullptr &&
+           strcasecmp(window.title.c_str(), title) == 0;
+}
+
 WindowHandle PlatformFindWindowByTitle(const char* title) {
     for (size_t i = 0; i < desktop->windows.size(); i++) {
-        const SimWindow& window = desktop->windows[i];
-        if (window.exists && window.parent == nullptr && window.title == title)
+        if (TitleMatches(desktop->windows[i], title))
             return HandleOf(i);
     }
     return nullptr;
@@ -893,6 +977,128 @@ bool PlatformGetWindowRect(WindowHandle handle, ScreenRect* rect) {
     return true;
 }
 
+/* ---- Which window input was meant for ---- */
+
+WindowHandle PlatformTopLevelWindowOf(WindowHandle handle) {
+    const SimWindow* window = Lookup(handle);
+    while (window != nullptr && window->parent != nullptr) {
+        handle = window->parent;
+        window = Lookup(handle);
+    }
+    return window != nullptr ? handle : nullptr;
+}
+
+/* The program's own windows belong to its program file. */
+static std::string ProgramOf(const SimWindow& window) {
+    if (window.otherProgram || !desktop->hasProgramPath)
+        return window.program;
+    const std::string& path = desktop->programPath;
+    size_t folder = path.find_last_of("\\/");
+    return folder == std::string::npos ? path : path.substr(folder + 1);
+}
+
+int PlatformGetWindowText(WindowHandle handle, WindowTextKind kind, char* buffer, int size) {
+    const SimWindow* window = Lookup(handle);
+    if (window == nullptr || size < 1)
+        return -1;
+    std::string text = kind == WindowTitleText   ? window->title
+                       : kind == WindowClassText ? window->className
+                                                 : ProgramOf(*window);
+    snprintf(buffer, (size_t)size, "%s", text.c_str());
+    return (int)strlen(buffer);
+}
+
+bool PlatformIsWindowShown(WindowHandle handle) {
+    const SimWindow* window = Lookup(handle);
+    return window != nullptr && window->visible;
+}
+
+/* The simulated desktop stacks the foreground window on top, then the
+ * others newest first, as a new window opens above the older ones. */
+int PlatformListShownWindows(WindowHandle* windows, int capacity) {
+    int count = 0;
+    WindowHandle foreground = desktop->foreground;
+    const SimWindow* top = Lookup(foreground);
+    if (top != nullptr && top->visible && top->parent == nullptr && count < capacity)
+        windows[count++] = foreground;
+    for (size_t i = desktop->windows.size(); i-- > 0 && count < capacity;) {
+        const SimWindow& window = desktop->windows[i];
+        if (window.exists && window.visible && window.parent == nullptr &&
+            HandleOf(i) != foreground)
+            windows[count++] = HandleOf(i);
+    }
+    return count;
+}
+
+void PlatformUpperCase(char* text) {
+    for (; *text != '\0'; text++)
+        *text = (char)toupper((unsigned char)*text);
+}
+
+void SimSetWindowProgram(WindowHandle handle, const char* program, const char* className) {
+    SimWindow* window = Lookup(handle);
+    if (window == nullptr)
+        return;
+    window->program = program;
+    if (className != nullptr)
+        window->className = className;
+}
+
+/* A window that appears comes to the front, as a newly started program's
+ * window does. */
+static void ApplyWindowChange(const SimDesktop::WindowChange& change) {
+    SimWindow* window = &desktop->windows[(uintptr_t)change.window - HandleBase];
+    switch (change.kind) {
+    case SimWindowAppears:
+        window->exists = true;
+        window->visible = true;
+        desktop->foreground = change.window;
+        break;
+    case SimWindowMoves:
+        window->x = change.x;
+        window->y = change.y;
+        break;
+    case SimWindowRetitled:
+        window->title = change.title;
+        break;
+    case SimWindowCloses:
+        window->exists = false;
+        if (desktop->foreground == change.window)
+            desktop->foreground = nullptr;
+        break;
+    }
+}
+
+static void ApplyDueWindowChanges(void) {
+    std::vector<SimDesktop::WindowChange>& changes = desktop->windowChanges;
+    for (size_t i = 0; i < changes.size();) {
+        if ((int32_t)(desktop->tick - changes[i].tick) < 0) {
+            i++;
+            continue;
+        }
+        SimDesktop::WindowChange due = changes[i];
+        changes.erase(changes.begin() + (long)i);
+        ApplyWindowChange(due);
+    }
+}
+
+void SimScheduleWindowChange(WindowHandle window, uint32_t tick, SimWindowChangeKind kind, int x,
+                             int y, const char* title) {
+    uintptr_t index = (uintptr_t)window - HandleBase;
+    if (window == nullptr || index >= desktop->windows.size())
+        return;
+    if (kind == SimWindowAppears)
+        desktop->windows[index].exists = false;
+    desktop->windowChanges.push_back(
+        SimDesktop::WindowChange{tick, window, kind, x, y, title != nullptr ? title : ""});
+    ApplyDueWindowChanges();
+}
+
+void SimCancelJournalAtTick(uint32_t tick) {
+    desktop->cancelAtTickSet = true;
+    desktop->cancelAtTick = tick;
+}
+
 void PlatformSetDialogItemText(WindowHandle dialog, int controlId, const char* text) {
     if (dialog == nullptr)
         return;
@@ -902,9 +1108,13 @@ void PlatformSetDialogItemText(WindowHandle dialog, int controlId, const char* t
 
 /* ---- Processes ---- */
 
-static bool ProgramFails(const char* commandLine) {
+static std::string FirstWord(const char* commandLine) {
     std::string first(commandLine);
-    first = first.substr(0, first.find(' '));
+    return first.substr(0, first.find(' '));
+}
+
+static bool ProgramFails(const char* commandLine) {
+    std::string first = FirstWord(commandLine);
     for (const std::string& name : desktop->failingPrograms) {
         if (name.size() == first.size() &&
             strncasecmp(name.c_str(), first.c_str(), name.size()) == 0)
@@ -923,17 +1133,43 @@ ProcessHandle PlatformStartProcess(const char* commandLine) {
         started.erase(started.begin(), started.end() - (long)SimStartedProgramsKept + 1);
     started.push_back(commandLine);
     desktop->startedProgramCount++;
-    return (ProcessHandle)(uintptr_t)desktop->startedProgramCount;
+    std::string name = FirstWord(commandLine);
+    for (char& c : name)
+        c = (char)tolower((unsigned char)c);
+    auto startup = desktop->programStartups.find(name);
+    int readyAfter = startup != desktop->programStartups.end() ? startup->second : 0;
+    uintptr_t handle = (uintptr_t)desktop->startedProgramCount;
+    if (desktop->processes.size() > SimStartedProgramsKept)
+        desktop->processes.clear(); /* an endless run starts without end */
+    desktop->processes[handle] = std::make_pair(desktop->tick, readyAfter);
+    return (ProcessHandle)handle;
+}
+
+ProcessReadiness PlatformProcessReadiness(ProcessHandle process) {
+    auto found = desktop->processes.find((uintptr_t)process);
+    if (found == desktop->processes.end() || found->second.second < 0)
+        return ProcessTakesNoInput;
+    uint32_t started = found->second.first;
+    return desktop->tick - started >= (uint32_t)found->second.second ? ProcessReady
+                                                                     : ProcessStarting;
+}
+
+void SimSetProgramStartup(const char* programName, int milliseconds) {
+    std::string name = programName;
+    for (char& c : name)
+        c = (char)tolower((unsigned char)c);
+    desktop->programStartups[name] = milliseconds;
 }
 
 ProcessWait PlatformWaitForProcess(ProcessHandle process, int milliseconds) {
     (void)process;
     desktop->tick += (uint32_t)milliseconds;
+    ApplyDueWindowChanges();
     return ProcessStillRunning;
 }
 
 void PlatformCloseProcess(ProcessHandle process) {
-    (void)process;
+    desktop->processes.erase((uintptr_t)process);
 }
 
 /* ---- The foreground window ---- */
@@ -942,7 +1178,7 @@ WindowHandle PlatformFindGotoWindow(const char* title) {
     WindowHandle hidden = nullptr;
     for (size_t i = 0; i < desktop->windows.size(); i++) {
         const SimWindow& window = desktop->windows[i];
-        if (!window.exists || window.parent != nullptr || window.title != title)
+        if (!TitleMatches(window, title))
             continue;
         if (window.visible)
             return HandleOf(i);

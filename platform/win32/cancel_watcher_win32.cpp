@@ -27,6 +27,7 @@ static HANDLE cancelEvent;
 static volatile LONG watcherHooked;
 static volatile LONG playing;
 static volatile LONG cancelled; /* the event's state, read without a system call */
+static DWORD playbackThreadId;
 
 /* Touched only on the watcher thread. */
 static bool userControlDown;
@@ -49,6 +50,9 @@ static bool WatchKey(WPARAM message, const KBDLLHOOKSTRUCT* key) {
         swallowEscapeRelease = true;
         InterlockedExchange(&cancelled, 1);
         SetEvent(cancelEvent);
+        /* The playback loop takes the flag between records; a modal loop
+         * running meanwhile takes the notice. */
+        Win32PostCancelNotice(playbackThreadId);
         return true;
     }
     if (!pressed && swallowEscapeRelease) {
@@ -96,6 +100,7 @@ bool Win32StartCancelWatcher(void) {
         return false;
     ResetEvent(cancelEvent);
     InterlockedExchange(&cancelled, 0);
+    playbackThreadId = GetCurrentThreadId();
     if (watcherThread == nullptr) {
         watcherThread = CreateThread(nullptr, 0, WatcherMain, nullptr, 0, &watcherThreadId);
         if (watcherThread == nullptr)

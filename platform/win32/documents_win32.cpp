@@ -115,4 +115,3 @@ bool PlatformInsertMenuItemAfter(WindowHandle window, int afterCommandId, int co
 bool PlatformDeleteMenuItem(WindowHandle window, int commandId) {
     return DeleteMenu(GetMenu(ToHwnd(window)), (UINT)commandId, MF_BYCOMMAND) != 0;
 }
-

@@ -5,6 +5,8 @@
  */
 #include <windows.h>
 
+#include <cwchar>
+#include <cwctype>
 #include <fcntl.h>
 #include <io.h>
 
@@ -54,11 +56,47 @@ static bool FullWidePath(const char* path, wchar_t* wide) {
     return MultiByteToWideChar(CP_ACP, 0, full, -1, wide, FullPathSize) > 0;
 }
 
+/* A full path on a drive or a network share. Pipe, mailslot and device
+ * names are not: opening a pipe would take one of its server's
+ * instances. */
+static bool NamesDiskFile(const wchar_t* full) {
+    if (iswalpha(full[0]) && full[1] == L':' && full[2] == L'\\')
+        return true;
+    if (full[0] != L'\\' || full[1] != L'\\' || full[2] == L'?' || full[2] == L'.')
+        return false;
+    const wchar_t* share = wcschr(full + 2, L'\\');
+    return share != nullptr && _wcsnicmp(share + 1, L"pipe\\", 5) != 0 &&
+           _wcsnicmp(share + 1, L"mailslot\\", 9) != 0;
+}
+
+/* The volume and index of a file on a disk, which every spelling of it
+ * shares (a short 8.3 name, a hard link, a link to it). */
+static bool DiskFileIdentity(const wchar_t* full, BY_HANDLE_FILE_INFORMATION* identity) {
+    if (!NamesDiskFile(full))
+        return false;
+    HANDLE file = CreateFileW(full, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bool known = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, identity);
+    CloseHandle(file);
+    return known;
+}
+
+static bool OneDiskFile(const wchar_t* first, const wchar_t* second) {
+    BY_HANDLE_FILE_INFORMATION a, b;
+    return DiskFileIdentity(first, &a) && DiskFileIdentity(second, &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
 /* File names compare as the file system compares them: ordinal, without
- * regard to letter case. */
+ * regard to letter case. Two names of one existing file (a short name, a
+ * link) are the same file too, so the log never writes into a recording
+ * it reaches by another name. */
 bool PlatformSameFile(const char* first, const char* second) {
     wchar_t a[FullPathSize], b[FullPathSize];
     if (!FullWidePath(first, a) || !FullWidePath(second, b))
         return false;
-    return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL || OneDiskFile(a, b);
 }

@@ -15,7 +15,9 @@
  * Before the next record goes, the window that took this one must have
  * taken it from its queue (with a bound), as a journal is paced by the
  * program taking its input: keys that follow one that opens a dialog then
- * reach the dialog, and a run never ends with input still on its way.
+ * reach the dialog, and a run never ends with input still on its way. A
+ * run of mouse moves is waited for once, before whatever follows it
+ * (input_rules.h says which records wait).
  *
  * The system may refuse the input: it says so for a locked session or a
  * secure desktop, but drops input aimed at a program with higher rights
@@ -25,7 +27,6 @@
 
 #include <cstring>
 
-#include "model/model.h"
 #include "platform/input_rules.h"
 #include "platform/journal_driver.h"
 #include "platform/win32/win32_internal.h"
@@ -168,9 +169,18 @@ static void BuildStroke(const KeyStroke& stroke, HKL layout, INPUT* input) {
     SetKey(input, (WORD)stroke.key, scan, extended | release);
 }
 
+/* Recorded Unicode key input goes as the same Unicode input. */
+static int BuildUnicodeKey(const EventRecord* record, INPUT* input) {
+    DWORD release = IsKeyRelease(record->message) ? KEYEVENTF_KEYUP : 0;
+    SetKey(input, 0, KeyEventCharacter(*record), KEYEVENTF_UNICODE | release);
+    return 1;
+}
+
 /* A recorded or named key keeps the scan code and flags it carries; a
  * key of typed text becomes the strokes the typing rule gives. */
 static int BuildKeyRecord(const EventRecord* record, HWND foreground, INPUT* inputs) {
+    if (IsUnicodeKeyRecord(*record))
+        return BuildUnicodeKey(record, inputs);
     HKL layout = LayoutOf(foreground);
     if (TypedRoleOf(record->hwnd) == TypedNone)
         return BuildKey(record, record->paramL & 0xFF, layout, inputs);
@@ -189,16 +199,40 @@ static POINT PixelOf(const EventRecord* record) {
     return pixel;
 }
 
+/* The virtual desktop and the button swap, read again at most every
+ * quarter of a second: each read asks the system (under Wine, a tenth of a
+ * millisecond), and a run of moves comes at hundreds a second. */
+struct ScreenMetrics {
+    int x, y, width, height;
+    bool swapped;
+    bool known;
+    DWORD readAt;
+};
+
+static const ScreenMetrics& CurrentScreen(void) {
+    static ScreenMetrics screen;
+    DWORD now = GetTickCount();
+    if (screen.known && now - screen.readAt < 250)
+        return screen;
+    screen.x = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    screen.y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    screen.width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    screen.height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    screen.swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
+    screen.known = true;
+    screen.readAt = now;
+    return screen;
+}
+
 static int BuildMouse(const EventRecord* record, INPUT* input) {
     POINT pixel = PixelOf(record);
+    const ScreenMetrics& screen = CurrentScreen();
     memset(input, 0, sizeof *input);
     input->type = INPUT_MOUSE;
     input->mi.dwExtraInfo = Win32InjectionTag;
-    input->mi.dx = NormalizedScreenCoordinate(pixel.x, GetSystemMetrics(SM_XVIRTUALSCREEN),
-                                              GetSystemMetrics(SM_CXVIRTUALSCREEN));
-    input->mi.dy = NormalizedScreenCoordinate(pixel.y, GetSystemMetrics(SM_YVIRTUALSCREEN),
-                                              GetSystemMetrics(SM_CYVIRTUALSCREEN));
-    uint32_t buttons = MouseButtonFlags(record->message, GetSystemMetrics(SM_SWAPBUTTON) != 0);
+    input->mi.dx = NormalizedScreenCoordinate(pixel.x, screen.x, screen.width);
+    input->mi.dy = NormalizedScreenCoordinate(pixel.y, screen.y, screen.height);
+    uint32_t buttons = MouseButtonFlags(record->message, screen.swapped);
     input->mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | buttons;
     int32_t amount = MouseEventAmount(*record);
     if (buttons & (MouseWheel | MouseHorizontalWheel))
@@ -218,7 +252,8 @@ static int BuildInput(const EventRecord* record, INPUT* inputs, HWND* target) {
         return BuildKeyRecord(record, *target, inputs);
     }
     if (IsMouseMessage(record->message)) {
-        *target = WindowFromPoint(PixelOf(record));
+        /* A move's window is looked up only when the moves are waited for. */
+        *target = IsPlainMouseMove(record->message) ? nullptr : WindowFromPoint(PixelOf(record));
         return BuildMouse(record, inputs);
     }
     *target = nullptr;
@@ -251,12 +286,44 @@ static void WaitUntilTaken(HWND target) {
     }
 }
 
-/* The press of a character of typed text is followed at once by its own
- * release: a plain character opens no dialog and moves no focus, so the
- * pair is waited for once, after the release. That halves the waits of
- * typed text. */
-static bool GoesOnWithoutWaiting(const EventRecord* record) {
-    return TypedRoleOf(record->hwnd) == TypedCharacter && !IsKeyRelease(record->message);
+/* ---- Runs of moves ----
+ * Every move that changes the pointer's position costs a call that warps
+ * the pointer (under Wine, half a millisecond), so moves that go at once
+ * one after another, with no button held, go as their last: the system
+ * would merge them anyway. Such a move is held back until it is known
+ * that no other comes at once: the next record, a wait, a message for the
+ * program, the end of a pass. A drag sends every move, for programs that
+ * draw its path. */
+static struct {
+    bool held;            /* a move built and not sent yet */
+    INPUT input;          /* that move */
+    DWORD refusedError;   /* the system refused a held move sent later: 0 none */
+    bool unsettled;       /* moves sent and not yet seen taken */
+    POINT last;           /* where the last move went */
+    uint32_t buttonsDown; /* the buttons the played input holds */
+} moves;
+
+void Win32FlushMoves(void) {
+    if (!moves.held)
+        return;
+    moves.held = false;
+    if (SendInput(1, &moves.input, sizeof moves.input) == 1)
+        moves.unsettled = true;
+    else
+        moves.refusedError = GetLastError() != 0 ? GetLastError() : ERROR_ACCESS_DENIED;
+}
+
+static void Win32SettleMoves(void) {
+    Win32FlushMoves();
+    if (!moves.unsettled)
+        return;
+    moves.unsettled = false;
+    WaitUntilTaken(WindowFromPoint(moves.last));
+}
+
+void Win32EndMoves(void) {
+    Win32SettleMoves();
+    moves.refusedError = 0;
 }
 
 /* ---- What the system refuses ---- */
@@ -331,7 +398,7 @@ static bool WouldBeDropped(const INPUT* input, HWND target) {
 /* The input goes to the desktop this program runs on; not so on a locked
  * or switched session or while a secure desktop (sign-in, elevation
  * prompt) has the input, which the program may not even open. */
-static bool InputDesktopIsOurs(void) {
+bool Win32InputDesktopIsOurs(void) {
     HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
     if (input == nullptr)
         return false;
@@ -351,7 +418,11 @@ static bool SessionLooksInactive(void) {
     if (lastCheck != 0 && now - lastCheck < 200)
         return false;
     lastCheck = now;
-    return !InputDesktopIsOurs();
+    return !Win32InputDesktopIsOurs();
+}
+
+bool PlatformWindowHasHigherRights(WindowHandle window) {
+    return RunsWithHigherRights(reinterpret_cast<HWND>(window));
 }
 
 static InputDelivery Refuse(InputRefusal refusal, HWND target, DWORD error) {
@@ -369,6 +440,51 @@ InputRefusal PlatformInputRefusal(WindowHandle* target, uint32_t* systemError) {
 
 /* ---- The two users: playback and the releases at its end ---- */
 
+static InputDelivery RefusedBySystem(HWND target, DWORD error) {
+    if (!Win32InputDesktopIsOurs())
+        return InputCancelled;
+    return Refuse(InputRefusedBySystem, target, error);
+}
+
+static void NoteSent(const EventRecord* record, const INPUT* input) {
+    if (input->type == INPUT_MOUSE)
+        moves.buttonsDown = ButtonsDownAfter(moves.buttonsDown, input->mi.dwFlags);
+    if (IsPlainMouseMove(record->message)) {
+        moves.unsettled = true;
+        moves.last = PixelOf(record);
+    }
+}
+
+/* A move that may merge with the moves after it is held back; anything
+ * else first sends the move held back, and the moves that went before
+ * anything but a move are waited for. A key of typed text may be several
+ * inputs (its modifiers and itself), which go in one call, so nothing the
+ * user does can come between them. */
+static InputDelivery Send(const EventRecord* record, INPUT* inputs, int count, HWND target,
+                          bool refuseForTest) {
+    bool move = IsPlainMouseMove(record->message);
+    if (move && moves.buttonsDown == 0 && !refuseForTest) {
+        moves.held = true;
+        moves.input = inputs[0];
+        moves.last = PixelOf(record);
+        return InputDelivered;
+    }
+    if (move)
+        Win32FlushMoves();
+    else
+        Win32SettleMoves();
+    DWORD heldMoveRefused = moves.refusedError;
+    moves.refusedError = 0;
+    if (heldMoveRefused != 0)
+        return RefusedBySystem(target, heldMoveRefused);
+    if (refuseForTest || SendInput((UINT)count, inputs, sizeof inputs[0]) != (UINT)count)
+        return RefusedBySystem(target, refuseForTest ? ERROR_ACCESS_DENIED : GetLastError());
+    NoteSent(record, &inputs[0]);
+    if (!move && WaitsForTargetAfter(*record))
+        WaitUntilTaken(target);
+    return InputDelivered;
+}
+
 InputDelivery Win32DeliverRecord(const EventRecord* record) {
     INPUT inputs[MaxKeyStrokes];
     HWND target = nullptr;
@@ -380,24 +496,18 @@ InputDelivery Win32DeliverRecord(const EventRecord* record) {
         return InputCancelled;
     if (WouldBeDropped(&inputs[0], target))
         return Refuse(InputRefusedHigherRights, target, ERROR_ACCESS_DENIED);
-    UINT sent = refuseForTest ? 0 : SendInput((UINT)count, inputs, sizeof inputs[0]);
-    if (sent < (UINT)count) {
-        DWORD error = refuseForTest ? ERROR_ACCESS_DENIED : GetLastError();
-        if (!InputDesktopIsOurs())
-            return InputCancelled;
-        return Refuse(InputRefusedBySystem, target, error);
-    }
-    if (!GoesOnWithoutWaiting(record))
-        WaitUntilTaken(target);
-    return InputDelivered;
+    return Send(record, inputs, count, target, refuseForTest);
 }
 
 void PlatformReleaseInput(const EventRecord* releases, int count) {
+    Win32EndMoves();
     for (int i = 0; i < count; i++) {
         INPUT inputs[MaxKeyStrokes];
         HWND target = nullptr;
         int built = BuildInput(&releases[i], inputs, &target);
-        if (built > 0 && SendInput((UINT)built, inputs, sizeof inputs[0]) > 0)
+        if (built > 0 && SendInput((UINT)built, inputs, sizeof inputs[0]) == (UINT)built) {
+            NoteSent(&releases[i], &inputs[0]);
             WaitUntilTaken(target);
+        }
     }
 }

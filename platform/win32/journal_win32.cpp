@@ -12,11 +12,12 @@
  * and keeps to that for the rest of its run. Wine, known to do so, is not
  * offered the journal at all.
  *
- * Emulated waits aim at absolute deadlines on the high-resolution clock:
- * when an event follows the previous one directly, its deadline is counted
- * from the previous deadline rather than from "now", so the small overshoot
- * of every wait does not add up over a long recording. The system timer
- * runs at 1 ms only while a playback hook is installed.
+ * Emulated waits end at deadlines on the high-resolution clock, reckoned
+ * by JournalWaitDeadline (journal_driver.cpp) from the tick count's own
+ * milliseconds; the hook counts each delay from when the event before was
+ * due, so neither the overshoot of a wait nor the time the target takes
+ * adds up over a long recording. This file only reads the clock and waits.
+ * The system timer runs at 1 ms only while a playback hook is installed.
  */
 #include <windows.h>
 #include <mmsystem.h>
@@ -37,16 +38,7 @@ static bool timerPeriodHeld;
 static WPARAM currentWParam;
 static LPARAM currentLParam;
 
-static double ClockMs(void) {
-    static LARGE_INTEGER frequency;
-    if (frequency.QuadPart == 0)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
-
-static double systemHookInstalledAt;
+static int64_t systemHookInstalledAt; /* microseconds */
 
 /* ---- The system's own journal ---- */
 
@@ -62,7 +54,10 @@ static LRESULT CALLBACK SystemPlaybackHook(int code, WPARAM wParam, LPARAM lPara
     if (wrote && code == HC_GETNEXT && message != nullptr) {
         message->message = record.message;
         message->paramL = (UINT)record.paramL;
-        message->paramH = (UINT)record.paramH;
+        /* A journal's mouse record holds the row alone; ours packs a
+         * wheel's distance or an X button beside it. */
+        message->paramH =
+            (UINT)(IsMouseMessage(record.message) ? MouseEventY(record) : record.paramH);
         message->time = record.time;
         /* The typed-text mark means nothing to the system. */
         uint32_t hwnd = TypedRoleOf(record.hwnd) != TypedNone ? 0 : record.hwnd;
@@ -86,7 +81,7 @@ static bool InstallSystemJournal(PlaybackHookProcedure procedure) {
     systemHookProcedure = procedure;
     systemHookCalled = false;
     systemHook = SetWindowsHookExA(WH_JOURNALPLAYBACK, SystemPlaybackHook, Win32Instance(), 0);
-    systemHookInstalledAt = ClockMs();
+    systemHookInstalledAt = Win32ClockMicroseconds();
     return systemHook != nullptr;
 }
 
@@ -139,6 +134,7 @@ bool PlatformPlaybackUsesSystemJournal(void) {
 bool PlatformRemoveJournalHook(HookHandle hook) {
     if (hook == nullptr || !IsCurrentEmulatedHook(hook))
         return false;
+    Win32EndMoves();       /* a pass that ends in moves ends once they are taken */
     RemoveSystemJournal(); /* possibly already taken away by the cancel keys */
     RemoveEmulatedHook(hook);
     Win32StopCancelWatcher();
@@ -166,9 +162,7 @@ bool PlatformPressToggleKey(int virtualKey) {
 
 /* ---- Driving the emulated journal ---- */
 
-static double pendingDeadline; /* 0: no wait in progress */
-static double lastDue;         /* when the last handed-over event was due; 0: none */
-static bool lastStepDelivered;
+static int64_t pendingDeadline = -1; /* microseconds; -1: no wait in progress */
 
 /* The cancel notice, handed to the loop as its next message. */
 static bool CancelNotice(MSG* msg) {
@@ -189,19 +183,20 @@ static bool TakeCancel(MSG* msg) {
 /* Waits until the deadline passes, a message arrives (true, in msg) or the
  * cancel keys are pressed. The last millisecond is spun, since a timed wait
  * overshoots by a fraction of one. */
-static bool WaitForDeadline(MSG* msg, double deadline) {
+static bool WaitForDeadline(MSG* msg, int64_t deadline) {
     HANDLE cancel = Win32CancelEvent();
     for (;;) {
         if (PeekMessageA(msg, nullptr, 0, 0, PM_REMOVE))
             return true;
         if (Win32CancelRequested(false))
             return false;
-        double remaining = deadline - ClockMs();
+        int64_t remaining = deadline - Win32ClockMicroseconds();
         if (remaining <= 0)
             return false;
-        if (remaining > 1.5)
+        if (remaining > 1500)
             MsgWaitForMultipleObjectsEx(cancel != nullptr ? 1 : 0, &cancel,
-                                        (DWORD)(remaining - 1.0), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+                                        (DWORD)((remaining - 1000) / 1000), QS_ALLINPUT,
+                                        MWMO_INPUTAVAILABLE);
         else
             SwitchToThread();
     }
@@ -211,10 +206,10 @@ static bool WaitForDeadline(MSG* msg, double deadline) {
  * is given up for injected input. */
 static bool WaitForSystemJournal(MSG* msg) {
     while (systemHook != nullptr && !systemHookCalled) {
-        double deadline = systemHookInstalledAt + JournalFirstCallTimeout;
+        int64_t deadline = systemHookInstalledAt + (int64_t)JournalFirstCallTimeout * 1000;
         if (WaitForDeadline(msg, deadline))
             return true;
-        if (systemHookCalled || ClockMs() < deadline)
+        if (systemHookCalled || Win32ClockMicroseconds() < deadline)
             continue;
         RemoveSystemJournal();
         systemJournalNeverCalled = true;
@@ -223,45 +218,42 @@ static bool WaitForSystemJournal(MSG* msg) {
     return false;
 }
 
-/* An event that directly follows the one just handed over is timed from
- * when that one was due, unless the program has fallen well behind. */
-static void StartWait(uint32_t milliseconds, double now) {
-    bool chained = lastStepDelivered && lastDue > 0 && now - lastDue < 10.0;
-    pendingDeadline = (chained ? lastDue : now) + milliseconds;
+/* Between waits (As Fast As Possible never waits) messages are looked for
+ * once a millisecond, not before every record: each look asks the system,
+ * which under Wine takes a tenth of a millisecond. */
+static bool MessageWaiting(MSG* msg) {
+    static int64_t lastLook = -1000;
+    int64_t now = Win32ClockMicroseconds();
+    if (now - lastLook < 1000)
+        return false;
+    lastLook = now;
+    return PeekMessageA(msg, nullptr, 0, 0, PM_REMOVE) != 0;
 }
 
-static void ForgetTiming(void) {
-    pendingDeadline = 0;
-    lastDue = 0;
-    lastStepDelivered = false;
-}
-
+/* The clock is read just before the hook is asked, as near as can be to
+ * its own reading of the tick count. */
 bool Win32DriveEmulatedJournal(MSG* msg) {
     if (TakeCancel(msg) || WaitForSystemJournal(msg))
         return true;
     while (EmulatedHookInstalled() && systemHook == nullptr) {
-        bool waited = false;
-        if (pendingDeadline > 0) {
+        if (pendingDeadline >= 0) {
+            Win32FlushMoves();
             if (WaitForDeadline(msg, pendingDeadline))
                 return true;
             if (TakeCancel(msg))
                 return true;
-            lastDue = pendingDeadline;
-            pendingDeadline = 0;
-            waited = true;
-        } else if (PeekMessageA(msg, nullptr, 0, 0, PM_REMOVE)) {
+            pendingDeadline = -1;
+        } else if (MessageWaiting(msg)) {
+            Win32FlushMoves();
             return true;
         }
-        double now = ClockMs();
+        int64_t now = Win32ClockMicroseconds();
         JournalStep step = StepEmulatedJournal(Win32DeliverRecord);
         if (TakeCancel(msg))
             return true;
         if (step.waitMs > 0)
-            StartWait(step.waitMs, now);
-        else if (step.delivered && !waited && !lastStepDelivered)
-            lastDue = now; /* a chain of events starts here */
-        lastStepDelivered = step.delivered;
+            pendingDeadline = JournalWaitDeadline(now, step.waitMs);
     }
-    ForgetTiming();
+    pendingDeadline = -1;
     return false;
 }

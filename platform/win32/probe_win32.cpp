@@ -18,6 +18,16 @@
  *   control caps-lock on|off   Caps Lock is known to be on or off, which
  *                              Wine does not tell a program without the
  *                              keyboard focus
+ *   control stall-recorder N MS  the user-interface thread is busy for MS
+ *                              milliseconds before it hands the recorder
+ *                              the Nth event of a recording
+ *   control drop-record-hooks N  the recording's low-level hooks are taken
+ *                              away after the Nth event, without a word, as
+ *                              the system takes away hooks that answer slowly
+ *
+ * Only the program the tests run is linked with this file; the released
+ * mirlow.exe is linked with no_probe_win32.cpp, so neither the reports nor
+ * the control lines can reach a user's desktop.
  */
 #include <windows.h>
 #include <commctrl.h>
@@ -282,6 +292,8 @@ struct ProbeControl {
     int refuseAt;
     int inputs;
     int capsLock; /* 0: not said; 1 off; 2 on */
+    int dropRecordHooksAt;
+    int stallRecorderAt, stallRecorderMs;
 };
 static ProbeControl control;
 
@@ -299,6 +311,11 @@ static void ReadControlLines(void) {
             control.stallMs = ms;
         } else if (sscanf(line, "control refuse-input %d", &n) == 1) {
             control.refuseAt = n;
+        } else if (sscanf(line, "control stall-recorder %d %d", &n, &ms) == 2) {
+            control.stallRecorderAt = n;
+            control.stallRecorderMs = ms;
+        } else if (sscanf(line, "control drop-record-hooks %d", &n) == 1) {
+            control.dropRecordHooksAt = n;
         } else if (strncmp(line, "control try-journal", 19) == 0) {
             control.tryJournal = true;
         } else if (strncmp(line, "control caps-lock ", 18) == 0) {
@@ -317,6 +334,21 @@ bool Win32ProbeBeforeInput(void) {
     if (control.inputs == control.stallAt)
         Sleep((DWORD)control.stallMs);
     return control.inputs == control.refuseAt;
+}
+
+/* The lines are read on the first call, which the recorder makes on the
+ * user-interface thread (with 0) before the hook thread asks. */
+bool Win32ProbeDropsRecordHooks(int recordedEvents) {
+    if (!control.read)
+        ReadControlLines();
+    return recordedEvents > 0 && recordedEvents == control.dropRecordHooksAt;
+}
+
+void Win32ProbeBeforeRecordInput(int handedOver) {
+    if (!control.read)
+        ReadControlLines();
+    if (handedOver == control.stallRecorderAt)
+        Sleep((DWORD)control.stallRecorderMs);
 }
 
 bool Win32ProbeTriesJournal(void) {

@@ -2,34 +2,39 @@
  * record_win32.cpp: how a recording sees the desktop's input on Windows.
  *
  * Where the system honours a journal-record hook (Windows up to 10, for an
- * elevated program) the real hook is installed and the system calls it.
- * Elsewhere (a standard user, Windows 11, which dropped journal hooks, and
- * Wine, whose journal sees only the program's own windows) low-level
- * keyboard and mouse hooks see every event of the desktop, and each is
+ * elevated program) the real hook is installed and the system calls it on
+ * the user-interface thread. Elsewhere (a standard user, Windows 11, which
+ * dropped journal hooks, and Wine, whose journal sees only the program's
+ * own windows) low-level keyboard and mouse hooks see every event of the
+ * desktop, on a thread of their own (record_hooks_win32.cpp), and each is
  * turned into the record a journal would have delivered. The choice is
  * made at each install, once per recording.
  *
- * The low-level hooks are called on the thread that installed them while
- * it takes its messages, like the journal, so the portable hook runs on the
- * user-interface thread either way.
+ * The low-level events reach the portable hook on the user-interface
+ * thread: a hidden window of this file empties the hook thread's queue
+ * when woken. Being a window, it is woken inside modal loops as well (a
+ * message box, a dialog, a menu), so events never wait for one to close.
  */
 #include <windows.h>
 
 #include <cstring>
 
-#include "model/model.h"
-#include "platform/input_rules.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
 
 static RecordHookProcedure recordProcedure;
 static HHOOK journalRecordHook;
-static HHOOK keyboardHook; /* its handle stands for both low-level hooks */
-static HHOOK mouseHook;
 static bool throughJournal;
+static bool lowLevelInstalled;
 static WPARAM currentWParam;
 static LPARAM currentLParam;
-static bool keyIsDown[256]; /* by the low-level hook's own virtual key */
+static RecordContext currentContext;
+static bool currentContextKnown;
+static HWND queueWindow;
+
+static const UINT QueueWakeMessage = WM_APP + 2;
+/* Stands for the low-level hooks while they are installed. */
+static const uintptr_t LowLevelHookHandle = 0x11B0;
 
 bool Win32RunningUnderWine(void) {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
@@ -50,6 +55,7 @@ static HWND HandleFromValue(uintptr_t value) {
 static LRESULT CALLBACK JournalRecordProc(int code, WPARAM wParam, LPARAM lParam) {
     currentWParam = wParam;
     currentLParam = lParam;
+    currentContextKnown = false;
     const EVENTMSG* message = reinterpret_cast<const EVENTMSG*>(lParam);
     if (code != HC_ACTION || message == nullptr)
         return recordProcedure(code, nullptr);
@@ -82,135 +88,64 @@ static HHOOK InstallSystemJournal(void) {
     return SetWindowsHookExA(WH_JOURNALRECORD, JournalRecordProc, Win32Instance(), 0);
 }
 
-/* ---- Low-level hooks, turned into journal records ---- */
+/* ---- The low-level hooks' queue ---- */
 
-static bool KeyHeld(int virtualKey) {
-    return keyIsDown[virtualKey] || (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
-}
+/* Taken out before the call: a call that runs a modal loop may empty the
+ * rest of the queue itself, in order. */
+static int handedOver; /* events handed to the recorder in this recording */
 
-/* A journal reports either Shift, Ctrl and Alt as the generic key. */
-static int JournalVirtualKey(DWORD virtualKey) {
-    switch (virtualKey) {
-    case VK_LSHIFT:
-    case VK_RSHIFT:
-        return VK_SHIFT;
-    case VK_LCONTROL:
-    case VK_RCONTROL:
-        return VK_CONTROL;
-    case VK_LMENU:
-    case VK_RMENU:
-        return VK_MENU;
-    default:
-        return (int)(virtualKey & 0xFF);
+static void DrainQueue(void) {
+    Win32RecordInput input;
+    while (recordProcedure != nullptr && Win32TakeRecordInput(&input)) {
+        if (input.code == HC_ACTION)
+            Win32ProbeBeforeRecordInput(++handedOver);
+        currentContext = input.context;
+        currentContextKnown = true;
+        recordProcedure(input.code, input.code == HC_ACTION ? &input.event : nullptr);
     }
 }
 
-/* The keyboard message's flags as a journal packs them above the scan
- * code: extended key, Alt held (for system keys), was down, released. */
-static uint32_t JournalKeyFlags(WPARAM message, const KBDLLHOOKSTRUCT* key, bool wasDown) {
-    bool released = (key->flags & LLKHF_UP) != 0;
-    bool systemKey = message == WM_SYSKEYDOWN || message == WM_SYSKEYUP;
-    bool altHeld = (key->flags & LLKHF_ALTDOWN) != 0 || KeyHeld(VK_LMENU) || KeyHeld(VK_RMENU) ||
-                   JournalVirtualKey(key->vkCode) == VK_MENU;
-    uint32_t flags = (key->flags & LLKHF_EXTENDED) ? 0x01 : 0;
-    if (systemKey && altHeld)
-        flags |= 0x20;
-    if (wasDown || released)
-        flags |= 0x40;
-    if (released)
-        flags |= 0x80;
-    return flags;
-}
-
-/* Keys go to the window with the keyboard focus, wherever it is. */
-static HWND FocusWindow(void) {
-    GUITHREADINFO info;
-    memset(&info, 0, sizeof info);
-    info.cbSize = sizeof info;
-    if (GetGUIThreadInfo(0, &info)) {
-        if (info.hwndFocus != nullptr)
-            return info.hwndFocus;
-        if (info.hwndActive != nullptr)
-            return info.hwndActive;
+static LRESULT CALLBACK QueueWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == QueueWakeMessage) {
+        if (lowLevelInstalled)
+            DrainQueue();
+        return 0;
     }
-    return GetForegroundWindow();
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
-static EventRecord KeyRecord(WPARAM message, const KBDLLHOOKSTRUCT* key) {
-    int rawKey = (int)(key->vkCode & 0xFF);
-    bool wasDown = keyIsDown[rawKey];
-    keyIsDown[rawKey] = (key->flags & LLKHF_UP) == 0;
-    int32_t paramL = JournalVirtualKey(key->vkCode) | (int32_t)((key->scanCode & 0xFF) << 8) |
-                     (int32_t)(JournalKeyFlags(message, key, wasDown) << 16);
-    int32_t paramH = 1 | ((key->flags & LLKHF_EXTENDED) ? 0x8000 : 0);
-    return EventRecord{(uint32_t)message, paramL, paramH, key->time, HandleValue(FocusWindow())};
+/* A message-only window: never shown, never enumerated. */
+static HWND QueueWindow(void) {
+    if (queueWindow != nullptr)
+        return queueWindow;
+    WNDCLASSA windowClass;
+    memset(&windowClass, 0, sizeof windowClass);
+    windowClass.lpfnWndProc = QueueWindowProc;
+    windowClass.hInstance = Win32Instance();
+    windowClass.lpszClassName = "MirlowRecordQueue";
+    RegisterClassA(&windowClass);
+    queueWindow = CreateWindowExA(0, "MirlowRecordQueue", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  Win32Instance(), nullptr);
+    return queueWindow;
 }
 
-static void RemoveLowLevelHooks(void) {
-    if (keyboardHook != nullptr)
-        UnhookWindowsHookEx(keyboardHook);
-    if (mouseHook != nullptr)
-        UnhookWindowsHookEx(mouseHook);
-    keyboardHook = nullptr;
-    mouseHook = nullptr;
-}
-
-/* The system ends a journal on Ctrl+Esc; the low-level recording ends the
- * same way: the hooks are gone and the thread gets the same notice. The
- * Escape is kept from the system, as the journal's cancel keeps it. */
-static bool IsCancelKeys(WPARAM message, const KBDLLHOOKSTRUCT* key) {
-    bool pressed = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
-    return pressed && key->vkCode == VK_ESCAPE &&
-           (KeyHeld(VK_LCONTROL) || KeyHeld(VK_RCONTROL) || KeyHeld(VK_CONTROL));
-}
-
-static LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
-    const KBDLLHOOKSTRUCT* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-    if (code == HC_ACTION && key->dwExtraInfo != Win32InjectionTag && keyboardHook != nullptr) {
-        if (IsCancelKeys(wParam, key)) {
-            RemoveLowLevelHooks();
-            PostThreadMessageA(GetCurrentThreadId(), WM_CANCELJOURNAL, 0, 0);
-            return 1;
-        }
-        EventRecord record = KeyRecord(wParam, key);
-        recordProcedure(HC_ACTION, &record);
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-/* Mouse events carry the screen point in the pixels of the virtual desktop
- * (the program is aware of each monitor's scale), as playback injects it,
- * and go to the window under the pointer. A wheel turn keeps its distance
- * and an X-button event its button, beside y, so playback can repeat them. */
-static LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
-    const MSLLHOOKSTRUCT* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
-    if (code == HC_ACTION && mouse->dwExtraInfo != Win32InjectionTag && mouseHook != nullptr) {
-        int32_t amount = (int16_t)HIWORD(mouse->mouseData);
-        EventRecord record = {(uint32_t)wParam, (int32_t)mouse->pt.x,
-                              MouseEventParamH((uint32_t)wParam, mouse->pt.y, amount), mouse->time,
-                              HandleValue(WindowFromPoint(mouse->pt))};
-        recordProcedure(HC_ACTION, &record);
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-static HHOOK InstallLowLevelHooks(void) {
-    memset(keyIsDown, 0, sizeof keyIsDown);
-    keyboardHook = SetWindowsHookExA(WH_KEYBOARD_LL, LowLevelKeyboardProc, Win32Instance(), 0);
-    mouseHook = SetWindowsHookExA(WH_MOUSE_LL, LowLevelMouseProc, Win32Instance(), 0);
-    if (keyboardHook == nullptr || mouseHook == nullptr)
-        RemoveLowLevelHooks();
-    return keyboardHook;
+static bool InstallLowLevelHooks(void) {
+    HWND window = QueueWindow();
+    handedOver = 0;
+    lowLevelInstalled = window != nullptr && Win32StartRecordHooks(window, QueueWakeMessage);
+    return lowLevelInstalled;
 }
 
 /* ---- The seam ---- */
 
 HookHandle PlatformInstallRecordHook(RecordHookProcedure procedure) {
     recordProcedure = procedure;
+    currentContextKnown = false;
     journalRecordHook = InstallSystemJournal();
     throughJournal = journalRecordHook != nullptr;
-    HHOOK hook = throughJournal ? journalRecordHook : InstallLowLevelHooks();
-    return reinterpret_cast<HookHandle>(hook);
+    if (throughJournal)
+        return reinterpret_cast<HookHandle>(journalRecordHook);
+    return InstallLowLevelHooks() ? reinterpret_cast<HookHandle>(LowLevelHookHandle) : nullptr;
 }
 
 bool PlatformRecordUsesSystemJournal(void) {
@@ -226,7 +161,25 @@ bool PlatformRemoveRecordHook(HookHandle hook) {
         journalRecordHook = nullptr;
         return true;
     }
-    RemoveLowLevelHooks();
+    Win32StopRecordHooks();
+    lowLevelInstalled = false;
+    return true;
+}
+
+void PlatformFlushRecordInput(void) {
+    if (!throughJournal)
+        DrainQueue();
+}
+
+bool PlatformRestartRecordHook(HookHandle hook) {
+    return hook == reinterpret_cast<HookHandle>(LowLevelHookHandle) && lowLevelInstalled &&
+           Win32RestartRecordHooks();
+}
+
+bool PlatformRecordContext(RecordContext* context) {
+    if (!currentContextKnown)
+        return false;
+    *context = currentContext;
     return true;
 }
 

@@ -72,8 +72,10 @@ int PlatformTimerResolution(void) {
 
 /* Windows 11 may ignore a program's timer request while it shows no
  * window (every command-line run) and may slow its timers down to save
- * power; the program asks to be left out of both. */
-void Win32OptOutOfTimerThrottling(void) {
+ * power; the program asks to be left out of both. Windows 10 knows only
+ * the second request and refuses the pair: it is then asked for that one
+ * alone. */
+bool Win32OptOutOfTimerThrottling(void) {
     struct PowerThrottlingState {
         ULONG version;
         ULONG controlMask;
@@ -86,26 +88,42 @@ void Win32OptOutOfTimerThrottling(void) {
         reinterpret_cast<SetProcessInformationProc>(reinterpret_cast<void*>(
             GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetProcessInformation")));
     if (setInformation == nullptr)
-        return;
+        return false;
     PowerThrottlingState state = {1, executionSpeed | ignoreTimerResolution, 0};
-    setInformation(GetCurrentProcess(), processPowerThrottling, &state, sizeof state);
+    if (setInformation(GetCurrentProcess(), processPowerThrottling, &state, sizeof state))
+        return true;
+    state.controlMask = executionSpeed;
+    return setInformation(GetCurrentProcess(), processPowerThrottling, &state, sizeof state) != 0;
 }
 
 /* ---- Time ---- */
 
-/* Milliseconds since the system started, as GetTickCount counts them, but
- * in 1 ms steps from the high-resolution counter whatever the system timer
- * runs at: GetTickCount and the multimedia timer both follow the timer,
- * which may be at 15.6 ms, and the playback timing measures its waits. */
-uint32_t PlatformTickCount(void) {
-    static LARGE_INTEGER frequency, baseCount;
-    static DWORD baseTick;
-    LARGE_INTEGER now;
+static LARGE_INTEGER frequency, baseCount;
+static DWORD baseTick;
+
+/* Microseconds on the high-resolution counter since the program first
+ * asked; whole seconds and the rest are scaled apart, so the product never
+ * overflows however long the program runs. */
+int64_t Win32ClockMicroseconds(void) {
     if (frequency.QuadPart == 0) {
         QueryPerformanceFrequency(&frequency);
         QueryPerformanceCounter(&baseCount);
         baseTick = GetTickCount();
     }
+    LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    return baseTick + (uint32_t)((now.QuadPart - baseCount.QuadPart) * 1000 / frequency.QuadPart);
+    int64_t counts = now.QuadPart - baseCount.QuadPart;
+    return counts / frequency.QuadPart * 1000000 +
+           counts % frequency.QuadPart * 1000000 / frequency.QuadPart;
+}
+
+/* Milliseconds since the system started, as GetTickCount counts them, but
+ * in 1 ms steps from the high-resolution counter whatever the system timer
+ * runs at: GetTickCount and the multimedia timer both follow the timer,
+ * which may be at 15.6 ms, and the playback timing measures its waits.
+ * Its milliseconds are those of Win32ClockMicroseconds, which the waits of
+ * the playback aim at. */
+uint32_t PlatformTickCount(void) {
+    int64_t microseconds = Win32ClockMicroseconds();
+    return baseTick + (uint32_t)(microseconds / 1000);
 }

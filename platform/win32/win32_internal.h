@@ -6,18 +6,21 @@
 
 #include <windows.h>
 
-#include "model/model.h"
+#include "platform/platform.h"
 #include "platform/journal_driver.h"
 
 void Win32SetInstance(HINSTANCE instance);
 HINSTANCE Win32Instance(void);
 
-/* The test probe: when the environment names a probe file, the program
- * writes its main menu there once the window exists (and again when a
- * test sends the registered message "MirlowProbeWriteMenu") and appends
- * every command that reaches a window, so tests under Wine can see what
- * cross-process calls cannot show them. Without the variable both do
- * nothing. */
+/* The test probe (probe_win32.cpp), linked only into the program the
+ * tests run; the released program links no_probe_win32.cpp instead, where
+ * each of these does what the probe does without a probe file.
+ *
+ * When the environment names a probe file, the program writes its main
+ * menu there once the window exists (and again when a test sends the
+ * registered message "MirlowProbeWriteMenu") and appends every command
+ * that reaches a window, so tests under Wine can see what cross-process
+ * calls cannot show them. Without the variable both do nothing. */
 void Win32ProbeWindowCreated(HWND window);
 void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam);
 /* Once a dialog's controls are set up, the probe notes the dialog, its DPI
@@ -40,8 +43,17 @@ bool Win32DriveEmulatedJournal(MSG* msg);
 const ULONG_PTR Win32InjectionTag = 0x4D524C57; /* "MRLW" */
 
 /* Hands a played record to the system as keyboard or mouse input and
- * waits until the target has taken it (input_win32.cpp). */
+ * waits until the target has taken it; a mouse move leaves that to
+ * whatever follows, and may be held back to merge with the moves after it
+ * (input_win32.cpp). */
 InputDelivery Win32DeliverRecord(const EventRecord* record);
+/* Sends the move held back, if any: the playback is about to wait or to
+ * hand the program a message, so no other move follows it at once. */
+void Win32FlushMoves(void);
+/* Sends the move held back and waits until the window under the moves
+ * has taken them; then forgets a held move the system refused, which no
+ * later record will report: the pass is over. */
+void Win32EndMoves(void);
 
 /* The Ctrl+Esc watcher of an injected playback, on a thread of its own
  * (cancel_watcher_win32.cpp). Start fails when its hook cannot be
@@ -52,14 +64,51 @@ void Win32StopCancelWatcher(void);
 bool Win32CancelRequested(bool consume);
 HANDLE Win32CancelEvent(void);
 
-/* Asks the system not to slow the program's timers (system_win32.cpp). */
-void Win32OptOutOfTimerThrottling(void);
+/* Asks the system not to slow the program's timers (system_win32.cpp);
+ * true when it agreed. */
+bool Win32OptOutOfTimerThrottling(void);
+
+/* ---- Recording through low-level hooks (record_hooks_win32.cpp) ----
+ * The hooks run on a thread of their own and queue each event, and a
+ * regular check, with the desktop as it was; the user-interface thread
+ * takes them out in order. Start returns once the hooks are in place (the
+ * reader is woken by posting message to window); stop ends the thread and
+ * keeps what it queued; restart installs the hooks again. */
+struct Win32RecordInput {
+    int code; /* HC_ACTION with the event, or HookRecordCheck */
+    EventRecord event;
+    RecordContext context;
+};
+bool Win32StartRecordHooks(HWND window, UINT message);
+void Win32StopRecordHooks(void);
+bool Win32RestartRecordHooks(void);
+bool Win32TakeRecordInput(Win32RecordInput* input);
+
+/* The cancel notice, from any thread, to the window that takes it
+ * (cancel_notice_win32.cpp); to the thread given when there is none. */
+void Win32PostCancelNotice(DWORD fallbackThread);
+
+/* The input goes to the desktop this program runs on: false on a locked
+ * or switched session, or while a secure desktop (sign-in, elevation
+ * prompt) has the input (input_win32.cpp). Any thread may ask. */
+bool Win32InputDesktopIsOurs(void);
+
+/* The clock the playback waits on: microseconds on the high-resolution
+ * counter, whose milliseconds are those of PlatformTickCount. */
+int64_t Win32ClockMicroseconds(void);
 
 /* The test probe's say over injected input, asked before each record is
  * sent: it may hold the playback thread up for a while, as a slow call
  * would, and returns true when the system is to be taken as refusing the
  * record. Without a probe file it does neither. */
 bool Win32ProbeBeforeInput(void);
+/* True when the test probe asks that the record hooks be taken away, as
+ * the system takes away hooks that answer too slowly, after this many
+ * recorded events. Asked on the hooks' own thread. */
+bool Win32ProbeDropsRecordHooks(int recordedEvents);
+/* The test probe may hold the user-interface thread up for a while before
+ * it hands the recorder its Nth event, as a slow log or a dialog would. */
+void Win32ProbeBeforeRecordInput(int handedOver);
 /* True when the test probe asks for the system's journal to be tried even
  * under Wine, which accepts it and never calls it, so that the giving up on
  * a silent journal can be seen there. */

@@ -12,6 +12,7 @@
 #include "log/log.h"
 #include "model/model.h"
 #include "platform/sim/sim_control.h"
+#include "playback/playback.h"
 #include "record/record.h"
 #include "settings/settings.h"
 

@@ -11,11 +11,4 @@ leave_fresh_prefix() {
     rm -rf "$WINEPREFIX"
 }
 trap leave_fresh_prefix EXIT
-timeout 120 wineboot -i >/dev/null 2>&1 || fail "wineboot failed in a fresh prefix"
-wineserver -p >/dev/null 2>&1 || true
-wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-# A web page or mail message the program opens goes nowhere: Wine's browser
-# and mail programs are the Unix command "true".
-wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /t REG_SZ /d true /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\WineBrowser' /v Mailers /t REG_SZ /d true /f >/dev/null 2>&1
+set_up_wine_prefix || fail "wineboot failed in a fresh prefix"

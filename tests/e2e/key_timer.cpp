@@ -1,20 +1,22 @@
 /*
  * key_timer.exe: a test-only window that notes when each key press and
- * release reaches it, on the high-resolution clock, so the timing of a
- * playback can be measured where it lands; or, as a reader of raw
- * keyboard input, which keys and characters reach it.
+ * release, and each left-button press and release, reaches it, on the
+ * high-resolution clock, so the timing of a playback can be measured where
+ * it lands; or, as a reader of raw keyboard input, which keys and
+ * characters reach it.
  *
- *   key_timer OUTPUT_FILE COUNT [TIMEOUT_MS [chars|raw]]
+ *   key_timer OUTPUT_FILE COUNT [TIMEOUT_MS [BUSY_MS|chars|raw]]
  *
- * Shows a window titled "Mirlow Key Timer". Timing: after COUNT key
+ * Shows a window titled "Mirlow Key Timer". Timing: after COUNT such
  * messages (or the timeout) writes one arrival time per line, in
- * microseconds, and exits; chars: the same for COUNT characters (a
- * character typed with Shift is one, though it takes four key messages).
- * raw: registers for raw keyboard input (as
- * games and remote consoles read keys) and writes "K vk" for each key
- * press the raw input reports (vk 00 for Unicode input, which carries no
- * key) and "C unit" for each character the window gets, in hex, in order;
- * ends after COUNT characters or the timeout.
+ * microseconds, and exits. With BUSY_MS it stands in for a program that is
+ * slow to take its input: it sleeps that long on every key message, without
+ * fetching messages. chars: the same for COUNT characters (a character
+ * typed with Shift is one, though it takes four key messages). raw:
+ * registers for raw keyboard input (as games and remote consoles read keys)
+ * and writes "K vk" for each key press the raw input reports (vk 00 for
+ * Unicode input, which carries no key) and "C unit" for each character the
+ * window gets, in hex, in order; ends after COUNT characters or the timeout.
  */
 #include <windows.h>
 
@@ -26,6 +28,7 @@ static const int MaxKeys = 100000;
 static long long arrivals[MaxKeys];
 static int arrivalCount;
 static int wanted;
+static DWORD busyMs;
 static LARGE_INTEGER frequency;
 
 static bool rawMode;
@@ -72,10 +75,13 @@ static LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam
     bool key = charMode ? message == WM_CHAR
                         : message == WM_KEYDOWN || message == WM_KEYUP ||
                               message == WM_SYSKEYDOWN || message == WM_SYSKEYUP;
-    if (!rawMode && key && arrivalCount < MaxKeys) {
+    bool button = !charMode && (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP);
+    if (!rawMode && (key || button) && arrivalCount < MaxKeys) {
         arrivals[arrivalCount++] = NowMicroseconds();
         if (arrivalCount >= wanted)
             PostQuitMessage(0);
+        if (key && busyMs > 0)
+            Sleep(busyMs);
         return 0;
     }
     if (message == WM_TIMER || message == WM_DESTROY) {
@@ -104,6 +110,7 @@ int main(int argc, char** argv) {
     int timeout = argc > 3 ? atoi(argv[3]) : 60000;
     rawMode = argc > 4 && strcmp(argv[4], "raw") == 0;
     charMode = argc > 4 && strcmp(argv[4], "chars") == 0;
+    busyMs = argc > 4 && !rawMode && !charMode ? (DWORD)atoi(argv[4]) : 0;
     QueryPerformanceFrequency(&frequency);
     timeBeginPeriod(1);
     WNDCLASSW windowClass = {};

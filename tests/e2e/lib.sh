@@ -2,14 +2,20 @@
 #
 # The tests run inside scripts/wine_session.sh (a fresh prefix, a virtual
 # display, a running wineserver) and get from ctest:
-#   MIRLOW_EXE    the Unix path of mirlow.exe
+#   MIRLOW_EXE    the Unix path of mirlow.exe with the test probe
+#   MIRLOW_RELEASE_EXE the Unix path of the released mirlow.exe (no probe)
 #   MIRLOW_PROBE  the Unix path of mirlow_probe.exe
+#   MIRLOW_KEY_TIMER the Unix path of key_timer.exe
+#   MIRLOW_VERSION the program's version, as the build wrote it
 #   E2E_WORK      a folder of their own for files
-# Every wait is a bounded poll: a test fails fast, it never hangs.
+# Every wait is a bounded poll: a test fails fast, it never hangs. What the
+# scripts use too (Windows paths, the probe, setting up a prefix) comes
+# from scripts/lib.sh.
 set -uo pipefail
 
-: "${MIRLOW_EXE:?}" "${MIRLOW_PROBE:?}" "${E2E_WORK:?}"
+: "${MIRLOW_EXE:?}" "${MIRLOW_PROBE:?}" "${MIRLOW_VERSION:?}" "${E2E_WORK:?}"
 mkdir -p "$E2E_WORK"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
 
 # A test that fails half-way must not leave its mirlow.exe running: the
 # next test would find that window instead of its own.
@@ -25,16 +31,6 @@ trap stop_leftover_mirlow EXIT
 fail() {
     echo "FAIL: $*" >&2
     exit 1
-}
-
-# The Windows path of a Unix path (Wine maps / to Z:).
-winpath() {
-    echo "Z:$(realpath -m "$1" | tr / '\\')"
-}
-
-probe() {
-    timeout 20 wine "$MIRLOW_PROBE" "$@" 2>/dev/null | tr -d '\r'
-    return "${PIPESTATUS[0]}"
 }
 
 # start_mirlow [ARGS...]: starts mirlow.exe in the background, its probe

@@ -24,11 +24,14 @@
  *   mirlow_probe text CLASS                       prints the text of its edit control
  *   mirlow_probe keys-down                        prints the virtual keys (and mouse
  *                                                 buttons) down, in hex, or nothing
- *   mirlow_probe catch-clicks FILE TIMEOUT_MS     a window over the whole screen that
+ *   mirlow_probe catch-clicks FILE TIMEOUT_MS [moves]
+ *                                                 a window over the whole screen that
  *                                                 writes every button press ("L x y",
  *                                                 "R x y", "M x y"), wheel turn
  *                                                 ("W delta x y") and key press
- *                                                 ("K vk") it gets to FILE, one a line
+ *                                                 ("K vk") it gets to FILE, one a line;
+ *                                                 with "moves", every new pointer
+ *                                                 position too ("P x y")
  *   mirlow_probe button-enabled CLASS ID          prints 1 or 0 for a toolbar button
  *   mirlow_probe dialog-texts NAME                prints "ID TEXT" per control of the
  *                                                 window (an edit's text too)
@@ -39,6 +42,11 @@
  *                                                 without taking messages (a busy or
  *                                                 hung program), then ends
  *   mirlow_probe move CLASS X Y                   moves the window's corner to X Y
+ *   mirlow_probe send-unicode HEX...              types each UTF-16 code unit (hex) as
+ *                                                 Unicode key input, as an on-screen
+ *                                                 keyboard does: a press and a release
+ *   mirlow_probe text-hex CLASS                   prints its edit control's text as
+ *                                                 UTF-16 code units in hex
  *
  * Controls of a window, found by id among all its descendants (the
  * settings panel's controls are the main window's grandchildren):
@@ -96,14 +104,25 @@ static int PrintBoxText(HWND box) {
 }
 
 /* The file-name field of a common file dialog: a combo box (1148) in the
- * Explorer style, an edit field (1152) in the older one. */
+ * Explorer style, an edit field (1152) in the older one. The dialog window
+ * exists a moment before its controls do, so the field is waited for too. */
+static HWND FileNameField(HWND dialog, int timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND field = GetDlgItem(dialog, 1148);
+        if (field == nullptr)
+            field = GetDlgItem(dialog, 1152);
+        if (field != nullptr || (int)(GetTickCount() - start) >= timeoutMs)
+            return field;
+        Sleep(20);
+    }
+}
+
 static int AnswerFileDialog(const char* caption, const char* path, int timeoutMs) {
     HWND dialog = WaitFor(caption, timeoutMs, true, true);
     if (dialog == nullptr)
         return 1;
-    HWND field = GetDlgItem(dialog, 1148);
-    if (field == nullptr)
-        field = GetDlgItem(dialog, 1152);
+    HWND field = FileNameField(dialog, timeoutMs);
     if (field == nullptr)
         return 1;
     SendMessageA(field, WM_SETTEXT, 0, (LPARAM)path);
@@ -223,6 +242,8 @@ static int PrintKeysDown(void) {
 }
 
 static FILE* caught;
+static bool catchMoves;
+static POINT lastMoveCaught = {-1, -1};
 
 static void Catch(const char* format, long a, long b, long c) {
     fprintf(caught, format, a, b, c);
@@ -245,6 +266,11 @@ static LRESULT CALLBACK CatcherProc(HWND window, UINT message, WPARAM wParam, LP
         return 0;
     case WM_MOUSEWHEEL:
         Catch("W %ld %ld %ld\n", (short)HIWORD(wParam), at.x, at.y);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (catchMoves && (at.x != lastMoveCaught.x || at.y != lastMoveCaught.y))
+            Catch("P %ld %ld\n", at.x, at.y, 0);
+        lastMoveCaught = at;
         return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
@@ -314,6 +340,35 @@ static BOOL CALLBACK PrintControlText(HWND control, LPARAM) {
     return TRUE;
 }
 
+static int SendUnicode(int argc, char** argv) {
+    for (int i = 2; i < argc; i++) {
+        INPUT keys[2];
+        memset(keys, 0, sizeof keys);
+        for (int k = 0; k < 2; k++) {
+            keys[k].type = INPUT_KEYBOARD;
+            keys[k].ki.wScan = (WORD)strtoul(argv[i], nullptr, 16);
+            keys[k].ki.dwFlags = KEYEVENTF_UNICODE | (k == 1 ? KEYEVENTF_KEYUP : 0);
+        }
+        if (SendInput(2, keys, sizeof keys[0]) != 2)
+            return 1;
+        Sleep(30);
+    }
+    return 0;
+}
+
+/* The wide text, which an ANSI read would turn into question marks. */
+static int PrintTextHex(HWND window) {
+    HWND edit = FindWindowExA(window, nullptr, "Edit", nullptr);
+    static WCHAR text[1 << 16];
+    text[0] = 0;
+    SendMessageW(edit != nullptr ? edit : window, WM_GETTEXT, sizeof text / sizeof text[0],
+                 (LPARAM)text);
+    for (const WCHAR* at = text; *at != 0; at++)
+        printf("%s%04X", at == text ? "" : " ", (unsigned)*at);
+    printf("\n");
+    return 0;
+}
+
 static int RecordArguments(int argc, char** argv) {
     FILE* file = fopen(argv[2], "ab");
     if (file == nullptr)
@@ -368,8 +423,10 @@ static int Run(int argc, char** argv) {
         return 2;
     const char* name = argv[2];
     int number = argc > 3 ? atoi(argv[3]) : 0;
-    if (strcmp(verb, "catch-clicks") == 0)
+    if (strcmp(verb, "catch-clicks") == 0) {
+        catchMoves = argc > 4 && strcmp(argv[4], "moves") == 0;
         return CatchClicks(name, number);
+    }
     if (strcmp(verb, "wait-window") == 0)
         return WaitFor(name, number, true, false) != nullptr ? 0 : 1;
     if (strcmp(verb, "wait-gone") == 0)
@@ -382,6 +439,8 @@ static int Run(int argc, char** argv) {
         return argc > 4 ? AnswerFileDialog(name, argv[3], atoi(argv[4])) : 2;
     if (strcmp(verb, "record-args") == 0)
         return RecordArguments(argc, argv);
+    if (strcmp(verb, "send-unicode") == 0)
+        return SendUnicode(argc, argv);
     if (strcmp(verb, "dialog-texts") == 0)
         return PrintDialogTexts(name);
     if (strcmp(verb, "sleepy-window") == 0)
@@ -411,6 +470,8 @@ static int Run(int argc, char** argv) {
     }
     if (strcmp(verb, "text") == 0)
         return PrintText(window);
+    if (strcmp(verb, "text-hex") == 0)
+        return PrintTextHex(window);
     if (strcmp(verb, "visible") == 0) {
         printf("%d\n", IsWindowVisible(window) ? 1 : 0);
         return 0;

@@ -13,7 +13,7 @@ printf '%s\r\n' "WAIT 30" "message=WM_KEYDOWN paramH=0 paramL=65 time=100" >"$sc
 
 # A window of our own to hold the keyboard focus while the keys are pressed.
 keys_seen="$E2E_WORK/keys.txt"
-timeout 60 wine "$(dirname "$MIRLOW_EXE")/key_timer.exe" "$(winpath "$keys_seen")" 1000 30000 \
+timeout 60 wine "$MIRLOW_KEY_TIMER" "$(winpath "$keys_seen")" 1000 30000 \
     >/dev/null 2>&1 &
 timer=$!
 probe wait-window "-:Mirlow Key Timer" 15000 || fail "no key timer window"

@@ -66,7 +66,10 @@ expect_box() { # CAPTION TEXT
 # ---- Without the guide: F1 (a real key press) and Script Reference say so.
 run_from "$without"
 window=$(xdotool search --name '^Mirlow$' | head -n1)
-xdotool windowfocus --sync "$window" && xdotool key --window "$window" F1
+# The window may not be on the display yet when it exists; focusing it
+# fails until it is.
+poll 10 xdotool windowfocus --sync "$window" || fail "cannot focus the main window"
+xdotool key --window "$window" F1
 expect_box "$(guide_of "$without")" "Unable to open the help file!"
 probe post-command Mirlow 1087
 expect_box "$(guide_of "$without")#refgoto" "Unable to open the help file!"
@@ -113,7 +116,7 @@ fi
 probe post-command Mirlow 1019
 probe wait-window "-:About Mirlow" 10000 || fail "no About box"
 texts=$(probe dialog-texts "-:About Mirlow")
-for line in "1114 Mirlow Version 2.30" "1070 https://mirlow.app/" "1072 info@mirlow.app" \
+for line in "1114 Mirlow Version $MIRLOW_VERSION" "1070 https://mirlow.app/" "1072 info@mirlow.app" \
     "-1 Email:" "1 OK"; do
     grep -qxF -- "$line" <<<"$texts" || fail "About box lacks '$line': $texts"
 done

@@ -38,7 +38,7 @@ raw_text='aZ19/=@é'
 type_into_raw_reader() {
     local seen="$E2E_WORK/raw-$1.txt" script="$E2E_WORK/raw-$1.mrx" reader
     rm -f "$seen"
-    timeout 60 wine "$(dirname "$MIRLOW_EXE")/key_timer.exe" "$(winpath "$seen")" 8 30000 raw \
+    timeout 60 wine "$MIRLOW_KEY_TIMER" "$(winpath "$seen")" 8 30000 raw \
         >/dev/null 2>&1 &
     reader=$!
     probe wait-window "-:Mirlow Key Timer" 20000 || fail "$1: the raw-input reader does not start"

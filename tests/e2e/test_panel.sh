@@ -69,7 +69,7 @@ expect_page 2
 # The Options dialog: its texts fit; a loop offset and a switch taken by OK.
 probe post-command Mirlow 1110 || fail "cannot open the options"
 probe wait-window -:Options 5000 || fail "no Options dialog"
-wait_for_line "$PROBE_FILE" "dialog 1079 dpi 96 controls 37 clipped 0" 5 \
+wait_for_line "$PROBE_FILE" "dialog 1079 dpi 96 controls 40 clipped 0" 5 \
     || fail "option texts do not fit: $(grep -E '^(clipped|dialog 1079)' "$PROBE_FILE")"
 probe type -:Options 1029 -5 || fail "cannot type the loop offset"
 probe click -:Options 1031 || fail "cannot click Quit when done"

@@ -12,7 +12,7 @@ use_log_file "$log" 2
 wine reg add 'HKLM\SOFTWARE\Mirlow' /v PromptForSave /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
 # A window of our own to take the keys.
-timeout 60 wine "$(dirname "$MIRLOW_EXE")/key_timer.exe" "$(winpath "$E2E_WORK/keys.txt")" 1000 \
+timeout 60 wine "$MIRLOW_KEY_TIMER" "$(winpath "$E2E_WORK/keys.txt")" 1000 \
     30000 >/dev/null 2>&1 &
 timer=$!
 probe wait-window "-:Mirlow Key Timer" 15000 || fail "no key timer window"

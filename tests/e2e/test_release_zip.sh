@@ -3,23 +3,35 @@
 # it holds the program, the guide, the samples, the read-me and the
 # licence; unpacked into C:\Program Files of a Wine that has never seen
 # Mirlow, it plays a bundled sample from there: the demo types into Notepad
-# and saves the text.
+# and saves the text. Its program carries no test probe: it holds none of
+# the probe's texts, and it writes nothing to a probe file named for it.
 source "$(dirname "$0")/lib.sh"
 
-zip="$(dirname "$MIRLOW_EXE")/../dist/mirlow-2.30-win64.zip"
+# package.sh packs the released program of build/win into build/dist.
+zip="$(dirname "$MIRLOW_RELEASE_EXE")/../dist/mirlow-$MIRLOW_VERSION-win64.zip"
 [ -f "$zip" ] || fail "no $zip: scripts/package.sh makes it"
 expected=$(printf '%s\n' LICENCE.txt README.txt mirlow.exe mirlowHelp.htm samples/demo.mrx \
-    samples/note.mrx | sed 's|^|mirlow-2.30/|')
+    samples/note.mrx | sed "s|^|mirlow-$MIRLOW_VERSION/|")
 [ "$(unzip -Z1 "$zip" | LC_ALL=C sort)" = "$expected" ] \
     || fail "the zip holds: $(unzip -Z1 "$zip" | tr '\n' ' ')"
 
 source "$(dirname "$0")/fresh_prefix.sh"
 unzip -q "$zip" -d "$WINEPREFIX/drive_c/Program Files" || fail "cannot unpack"
-folder='C:\Program Files\mirlow-2.30'
-unpacked="$WINEPREFIX/drive_c/Program Files/mirlow-2.30"
+folder="C:\\Program Files\\mirlow-$MIRLOW_VERSION"
+unpacked="$WINEPREFIX/drive_c/Program Files/mirlow-$MIRLOW_VERSION"
 head -n1 "$unpacked/LICENCE.txt" | grep -q "^MIRLOW END-USER LICENCE AGREEMENT" \
     || fail "LICENCE.txt is not the agreement"
 grep -q 'id="refgoto"' "$unpacked/mirlowHelp.htm" || fail "the guide has no script reference"
+
+# The probe's variable, its message and its control lines: every one is in
+# the program the tests run, none in the released one.
+for text in MIRLOW_TEST_PROBE MirlowProbeWriteMenu "control refuse-input" \
+    "control stall-input" "control try-journal"; do
+    grep -qaF -- "$text" "$MIRLOW_EXE" || fail "the tests' program lacks the probe's '$text'"
+    if grep -qaF -- "$text" "$unpacked/mirlow.exe"; then
+        fail "the released program holds the probe's '$text'"
+    fi
+done
 
 # Notepad's very first start in a new prefix is slow; the demo gives it 2 s.
 timeout 30 wine notepad >/dev/null 2>&1 &
@@ -29,11 +41,16 @@ probe close "-:Untitled - Notepad"
 wait $warm
 
 saved="$WINEPREFIX/drive_c/users/Public/mirlow-demo.txt"
+# Started as the tests start theirs, with a probe file named, where the
+# tests' program writes its menu even when it shows no window.
 MIRLOW_EXE="$folder\\mirlow.exe" start_mirlow "$folder\\samples\\demo.mrx"
 wait_exit 90
+[ -e "$PROBE_FILE" ] && fail "the released program wrote a probe file: $(head -n3 "$PROBE_FILE")"
 [ "$EXIT_CODE" = "0" ] || fail "the demo ended with exit code $EXIT_CODE"
 wait_for_file "$saved" 10 || fail "the demo saved nothing"
 probe close "-:mirlow-demo.txt - Notepad" >/dev/null
-head -n1 "$saved" | tr -d '\r' | grep -qx 'Hello from Mirlow, 2.30!' \
-    || fail "the saved text begins '$(head -n1 "$saved")'"
+# The first line the sample types, as Notepad saved it.
+typed=$(tr -d '\r' <"$unpacked/samples/demo.mrx" | sed -n 's/^TYPE \(.*\){enter}$/\1/p' | head -n1)
+head -n1 "$saved" | tr -d '\r' | grep -qxF -- "$typed" \
+    || fail "the saved text begins '$(head -n1 "$saved")', not '$typed'"
 echo "release zip unpacked into a fresh Wine and its demo played: ok"

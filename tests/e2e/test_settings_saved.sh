@@ -31,7 +31,8 @@ expect_value "$(reg_values "$app\\shell\\open\\command")" "" "REG_EXPAND_SZ $exe
 values=$(reg_values 'HKLM\SOFTWARE\Mirlow') || fail "no exit batch"
 numbers=(Left Top StopKey TypeKey TypeThis ExcludeMirlowAction PlayImmediately QuitWhenDone
          Reload Topmost Speed PromptForSave Visited ShowTabs Repeats RepeatForever Minimize
-         FactorFast FactorSlow LastTab RandomMin RandomMax LoopTypeBase Log InterruptWarning)
+         FactorFast FactorSlow LastTab RandomMin RandomMax LoopTypeBase Log InterruptWarning
+         WindowWait)
 for name in "${numbers[@]}"; do
     got=$(value_in "$values" "$name") || fail "the exit batch lacks $name"
     [[ $got == "REG_DWORD 0x"* ]] || fail "$name is '$got'"
@@ -39,5 +40,6 @@ done
 expect_value "$values" Speed "REG_DWORD 0x2"
 expect_value "$values" Logfile 'REG_SZ C:\Mirlow.log'
 expect_value "$values" Editor "REG_SZ notepad.exe"
-[ "$(wc -l <<<"$values")" = 27 ] || fail "the exit batch is not 27 values: $values"
+expect_value "$values" WindowWait "REG_DWORD 0xa"
+[ "$(wc -l <<<"$values")" = 28 ] || fail "the exit batch is not 28 values: $values"
 echo "association and exit batch in the registry: ok"

@@ -29,7 +29,8 @@ bool IsFailureMessage(const std::string& text) {
     return StartsWith(text, "Unable to open file ") ||
            text == "Improperly formatted EVENT command (missing paramH)" ||
            text == "Improperly formatted EVENT command (missing paramL)" ||
-           text == "Unknown or incorrectly formatted command!";
+           text == "Unknown or incorrectly formatted command!" ||
+           text == "Improperly formatted window line";
 }
 
 const char* const TooManyCommands =
@@ -51,12 +52,50 @@ void CheckCommandTable(void) {
     }
 }
 
+// Window notes belong to events of the list, one each, in order, and
+// refer to descriptions that exist.
+void CheckWindowNotes(void) {
+    const WindowNoteTable* windows = gRecording.windows;
+    int32_t previous = -1;
+    for (int32_t i = 0; i < windows->noteCount; i++) {
+        Require(windows->anchors[i] > previous && windows->anchors[i] < gRecording.eventCount,
+                "note anchors increase inside the list");
+        int32_t description = windows->notes[i].description;
+        Require(description >= 0 && description < windows->descriptionCount,
+                "a note's description exists");
+        previous = windows->anchors[i];
+    }
+    for (int32_t i = 0; i < windows->descriptionCount; i++) {
+        const WindowDescription& d = windows->descriptions[i];
+        Require(strnlen(d.title, WindowTitleSize) < (size_t)WindowTitleSize &&
+                    strnlen(d.className, WindowClassSize) < (size_t)WindowClassSize &&
+                    strnlen(d.program, WindowProgramSize) < (size_t)WindowProgramSize,
+                "a description's texts fit their fields");
+    }
+}
+
 // A load leaves what it read followed by zeros.
 void CheckListEndsInZeros(void) {
     const char* tail = (const char*)(gRecording.events + gRecording.eventCount);
     size_t bytes = sizeof(EventRecord) * (size_t)(MaxEvents - gRecording.eventCount);
     Require(tail[0] == 0 && memcmp(tail, tail + 1, bytes - 1) == 0,
             "the list is zero after its valid entries");
+}
+
+// The records a footer of window notes at the end of the file claims for
+// them, or 0 when the last record is no such footer.
+size_t NoteRecords(const uint8_t* data, size_t size) {
+    EventRecord footer;
+    if (size < 2 * sizeof footer || size % sizeof footer != 0)
+        return 0;
+    memcpy(&footer, data + size - sizeof footer, sizeof footer);
+    bool claims = footer.message == 0 && footer.paramL == 0x576C724D && footer.paramH == 1 &&
+                  footer.time >= 2 && footer.time <= size / sizeof footer;
+    return claims ? footer.time : 0;
+}
+
+size_t AtMostLoaded(size_t records) {
+    return records < (size_t)MaxLoadedEvents ? records : (size_t)MaxLoadedEvents;
 }
 
 void CheckBinaryLoad(const uint8_t* data, size_t size, int result) {
@@ -66,9 +105,12 @@ void CheckBinaryLoad(const uint8_t* data, size_t size, int result) {
     if (result != 0)
         return;
     Require(gRecording.commandCount == 0, "a binary load has no commands");
-    Require((size_t)gRecording.eventCount ==
-                (records < (size_t)MaxLoadedEvents ? records : (size_t)MaxLoadedEvents),
-            "every whole record up to the limit is loaded");
+    size_t loaded = (size_t)gRecording.eventCount;
+    size_t noteRecords = NoteRecords(data, size);
+    Require(loaded == AtMostLoaded(records) ||
+                (noteRecords > 0 && loaded == AtMostLoaded(records - noteRecords)),
+            "every whole record up to the limit is loaded, but the window notes");
+
     Require(memcmp(gRecording.events, data, sizeof(EventRecord) * (size_t)gRecording.eventCount) ==
                 0,
             "records load byte for byte");
@@ -99,7 +141,8 @@ void FuzzOneLoad(const uint8_t* data, size_t size, const char* extension) {
     if (result < 0) {
         Require(boxes.size() == 1 && IsFailureMessage(boxes[0].text),
                 "a failure shows one message");
-        Require(gRecording.eventCount == 0 && gRecording.commandCount == 0,
+        Require(gRecording.eventCount == 0 && gRecording.commandCount == 0 &&
+                    gRecording.windows->noteCount == 0,
                 "a failed load leaves an empty recording");
     } else if (result == MaxLoadedCommands && !boxes.empty()) {
         Require(boxes.size() == 1 && boxes[0].text == TooManyCommands,
@@ -111,6 +154,7 @@ void FuzzOneLoad(const uint8_t* data, size_t size, const char* extension) {
     if (result >= 0)
         CheckListEndsInZeros();
     CheckCommandTable();
+    CheckWindowNotes();
     if (strcmp(extension, ".mrl") == 0)
         CheckBinaryLoad(data, size, result);
 }

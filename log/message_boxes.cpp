@@ -9,11 +9,11 @@
  * log, and it is answered with its default button, so the run goes on to
  * its end and its exit code.
  */
-#include "app/app.h"
+#include "log/log.h"
 
 #include <cstdio>
 
-#include "log/log.h"
+#include "platform/platform.h"
 
 /* The buttons of each button set, in order (the system's answer values). */
 static const int ButtonSets[][3] = {

@@ -1,0 +1,398 @@
+/*
+ * window_wait.cpp: playback waits for the window an event was recorded in,
+ * follows it when it moved, and never sends the event anywhere else.
+ *
+ * A program may start later during a replay than it did while recording,
+ * or open its window somewhere else; a replay that clicked and typed as
+ * recorded would then click on the desktop and type into whatever has the
+ * focus. So before an event that carries a window note is sent, a visible
+ * top-level window with the noted title, class and program must be there
+ * (the foreground window if it is one, else the topmost); it is brought
+ * to the front if it is not, and the mouse records from the note on are
+ * moved by as much as the window's corner moved. A window that has not
+ * come within the limit ends the run as a GOTO that fails; so does one
+ * that Windows will not let Mirlow bring to the front.
+ *
+ * The hook never sleeps: while the window is missing it answers the
+ * system with short delays and looks again when asked again, so the
+ * cancel keys end a wait at once. When every window is there, a note
+ * costs one look at the foreground window.
+ */
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "app/shell.h"
+#include "log/log.h"
+#include "platform/input_rules.h"
+#include "playback/playback.h"
+#include "settings/settings.h"
+
+static const int32_t LongestWait = 24 * 60 * 60; /* seconds */
+static const int ShownWindowCapacity = 1024;
+static const int OtherWindowsNamed = 3;
+
+struct WindowWaits {
+    int32_t noteCursor;           /* the first note not yet passed */
+    int32_t readyAt;              /* the position whose window is there, or -1 */
+    WindowHandle readyForeground; /* the foreground window then, null: no note */
+    int32_t waitingAt;            /* the position whose window is waited for, or -1 */
+    uint32_t waitStart;
+    bool following; /* mouse records move with the last noted window */
+    int32_t shiftX, shiftY;
+    ProcessHandle program; /* a started program waited for, or null */
+    const char* programLine;
+    uint32_t programStart;
+};
+
+static WindowWaits waits = {0, -1, nullptr, -1, 0, false, 0, 0, nullptr, nullptr, 0};
+static WindowHandle shownWindows[ShownWindowCapacity];
+
+int32_t WindowWaitLimit(void) {
+    int32_t seconds = gSettings.windowWait;
+    if (seconds <= 0)
+        return 0;
+    return (seconds < LongestWait ? seconds : LongestWait) * 1000;
+}
+
+/* ---- Matching ---- */
+
+/* '*' matches any run; on a mismatch the last '*' takes one character
+ * more, which is enough for patterns of one wildcard kind. */
+bool WindowTextMatches(const char* pattern, const char* text) {
+    const char* star = nullptr;
+    const char* resume = nullptr;
+    while (*text != '\0') {
+        if (*pattern == '*') {
+            star = pattern++;
+            resume = text;
+        } else if (*pattern == *text) {
+            pattern++;
+            text++;
+        } else if (star != nullptr) {
+            pattern = star + 1;
+            text = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (*pattern == '*')
+        pattern++;
+    return *pattern == '\0';
+}
+
+/* What never changes about a window: whose it is, its class and its
+ * program. Kept for the last few windows looked at, in capitals, so that a
+ * note whose window is already there costs a look at its title alone.
+ * Forgotten at every pass, so a window handle the system hands out again
+ * later is read afresh. */
+struct KnownWindow {
+    WindowHandle window;
+    bool own;
+    bool readable;
+    char className[WindowClassSize];
+    char program[WindowProgramSize];
+};
+static const int KnownWindowCount = 8;
+static KnownWindow knownWindows[KnownWindowCount];
+static int nextKnownWindow;
+
+static const KnownWindow& Know(WindowHandle window) {
+    for (const KnownWindow& known : knownWindows) {
+        if (known.window == window)
+            return known;
+    }
+    KnownWindow& known = knownWindows[nextKnownWindow];
+    nextKnownWindow = (nextKnownWindow + 1) % KnownWindowCount;
+    known.window = window;
+    known.own = PlatformIsOwnWindow(window);
+    known.readable =
+        PlatformGetWindowText(window, WindowClassText, known.className, WindowClassSize) >= 0;
+    /* A program that cannot be named (another user's) matches only a
+     * note that names none, as the recorder writes it then. */
+    if (PlatformGetWindowText(window, WindowProgramText, known.program, WindowProgramSize) < 0)
+        known.program[0] = '\0';
+    PlatformUpperCase(known.className);
+    PlatformUpperCase(known.program);
+    return known;
+}
+
+static void ForgetKnownWindows(void) {
+    memset(knownWindows, 0, sizeof knownWindows);
+    nextKnownWindow = 0;
+}
+
+/* A description in capitals, as the window's texts are compared. */
+static void Capitalize(const WindowDescription& description, WindowDescription* capitals) {
+    *capitals = description;
+    PlatformUpperCase(capitals->title);
+    PlatformUpperCase(capitals->className);
+    PlatformUpperCase(capitals->program);
+}
+
+/* The title is read every time: it is what changes (the document shown). */
+static bool WindowMatches(WindowHandle window, const WindowDescription& capitals) {
+    if (window == nullptr || !PlatformIsWindowShown(window))
+        return false;
+    const KnownWindow& known = Know(window);
+    char title[WindowTitleSize + 1];
+    if (known.own || !known.readable || !WindowTextMatches(capitals.className, known.className) ||
+        !WindowTextMatches(capitals.program, known.program) ||
+        PlatformGetWindowText(window, WindowTitleText, title, sizeof title) < 0)
+        return false;
+    PlatformUpperCase(title);
+    return WindowTextMatches(capitals.title, title);
+}
+
+/* The foreground window first: it is the one the recording left in front
+ * and most often the one it goes on with. */
+static WindowHandle FindDescribedWindow(const WindowDescription& description, bool* inFront) {
+    WindowDescription capitals;
+    Capitalize(description, &capitals);
+    WindowHandle foreground = PlatformForegroundWindow();
+    *inFront = WindowMatches(foreground, capitals);
+    if (*inFront)
+        return foreground;
+    int count = PlatformListShownWindows(shownWindows, ShownWindowCapacity);
+    for (int i = 0; i < count; i++) {
+        if (shownWindows[i] != foreground && WindowMatches(shownWindows[i], capitals))
+            return shownWindows[i];
+    }
+    return nullptr;
+}
+
+/* ---- The wait's end ---- */
+
+/* Another document of the same program is not the window; the log names
+ * those that are open, which is usually what the user needs to know. */
+static void LogOtherWindowsOfProgram(const WindowDescription& description) {
+    WindowDescription sameProgram;
+    Capitalize(description, &sameProgram);
+    strcpy(sameProgram.title, "*");
+    strcpy(sameProgram.className, "*");
+    int count = PlatformListShownWindows(shownWindows, ShownWindowCapacity);
+    for (int i = 0, named = 0; i < count && named < OtherWindowsNamed; i++) {
+        char title[WindowTitleSize];
+        if (!WindowMatches(shownWindows[i], sameProgram) ||
+            PlatformGetWindowText(shownWindows[i], WindowTitleText, title, sizeof title) < 0)
+            continue;
+        LogPrintf(LogLow, "    ...Open window of '%s': '%s'", description.program, title);
+        named++;
+    }
+}
+
+/* Ends the run as a GOTO that fails ends it: the hook goes first, then
+ * the box, then the log. */
+static intptr_t FailNotedWindow(int32_t note, bool refusedFront, bool notAnswering) {
+    WindowDescription description = DescriptionOfNote(note);
+    bool waited = waits.waitingAt == gJournal.position;
+    int32_t waitedMs = waited ? (int32_t)(PlatformTickCount() - waits.waitStart) : 0;
+    int32_t number = gJournal.position + 1;
+    char message[WindowTitleSize + WindowProgramSize + 260];
+    AbortPlayback();
+    if (refusedFront)
+        snprintf(message, sizeof message,
+                 "Unable to bring the window '%s' (%s) that the recording plays into to the "
+                 "front!%s\n\nThe playback has stopped.",
+                 description.title, description.program,
+                 notAnswering ? "\n\nThe window is there, but its program does not answer: it "
+                                "is busy or has stopped responding."
+                              : "");
+    else
+        snprintf(message, sizeof message,
+                 "Unable to find the window '%s' (%s) that the recording plays into!\n\nMirlow "
+                 "waited %d seconds for it. The playback has stopped.",
+                 description.title, description.program, WindowWaitLimit() / 1000);
+    ReportPlaybackError(message, description.title, BoxOk | BoxIconWarning | BoxSystemModal);
+    if (refusedFront) {
+        LogPrintf(LogLow,
+                  "    ERROR: Event #%d: Unable to bring the window '%s' (program '%s') "
+                  "to the front!",
+                  number, description.title, description.program);
+        if (notAnswering)
+            LogPrintf(LogLow, "    ...The window is there, but its program does not answer "
+                              "(busy or not responding)");
+        else
+            LogPrintf(LogLow, "    ...The window is there, but Windows did not let Mirlow bring "
+                              "it to the front");
+        return 0;
+    }
+    LogPrintf(LogLow,
+              "    ERROR: Event #%d: The window '%s' (program '%s', class '%s') did not "
+              "come within %d ms!",
+              number, description.title, description.program, description.className, waitedMs);
+    LogOtherWindowsOfProgram(description);
+    return 0;
+}
+
+static void StartFollowing(int32_t note, WindowHandle window, const char* title) {
+    const WindowNote& noted = gRecording.windows->notes[note];
+    ScreenRect now;
+    waits.following = false;
+    if (!noted.hasRect || !PlatformGetWindowRect(window, &now))
+        return;
+    waits.shiftX = (int32_t)((int64_t)now.left - noted.rect.left);
+    waits.shiftY = (int32_t)((int64_t)now.top - noted.rect.top);
+    waits.following = waits.shiftX != 0 || waits.shiftY != 0;
+    if (waits.following)
+        LogPrintf(LogHigh, "    The window '%s' moved by (%d, %d): its clicks and moves follow it",
+                  title, waits.shiftX, waits.shiftY);
+}
+
+/* The window is there: in front it must be, and a script command's note
+ * moves nothing (its clicks name their own points). */
+static intptr_t WindowIsThere(int32_t note, WindowHandle window, bool inFront, bool placeholder) {
+    const WindowDescription& description = DescriptionOfNote(note);
+    if (waits.waitingAt == gJournal.position)
+        LogPrintf(LogMedium, "    The window '%s' came after %d ms", description.title,
+                  (int)(PlatformTickCount() - waits.waitStart));
+    if (!inFront && !PlatformWaitForForeground(window, 0)) {
+        LogPrintf(LogHigh, "    Bringing the window '%s' to the front", description.title);
+        FrontOutcome front = BringWindowToFront(window);
+        if (front != FrontReached)
+            return FailNotedWindow(note, true, front == FrontNotAnswering);
+    }
+    if (!placeholder)
+        StartFollowing(note, window, description.title);
+    waits.waitingAt = -1;
+    waits.readyAt = gJournal.position;
+    waits.readyForeground = PlatformForegroundWindow();
+    return WindowReady;
+}
+
+/* ---- The gate before an event ---- */
+
+static intptr_t KeepWaiting(int32_t note, int32_t limit) {
+    const WindowDescription& description = DescriptionOfNote(note);
+    if (waits.waitingAt != gJournal.position) {
+        waits.waitingAt = gJournal.position;
+        waits.waitStart = PlatformTickCount();
+        LogPrintf(LogMedium,
+                  "    Waiting up to %d ms for the window '%s' (program '%s', class "
+                  "'%s')...",
+                  limit, description.title, description.program, description.className);
+    }
+    int32_t waited = (int32_t)(PlatformTickCount() - waits.waitStart);
+    if (waited >= limit)
+        return FailNotedWindow(note, false, false);
+    int32_t left = limit - waited;
+    return left < WindowWaitInterval ? left : WindowWaitInterval;
+}
+
+/* The window was found before: the event may go as long as the foreground
+ * window is still the one it was then; otherwise it is looked for again. */
+static bool StillReady(int32_t position) {
+    if (waits.readyAt != position)
+        return false;
+    if (waits.readyForeground == nullptr || PlatformForegroundWindow() == waits.readyForeground)
+        return true;
+    waits.readyAt = -1;
+    return false;
+}
+
+intptr_t AwaitEventWindow(void) {
+    int32_t position = gJournal.position;
+    if (StillReady(position))
+        return WindowReady;
+    bool placeholder = IsPlaceholderEvent(gRecording.events[position]);
+    if (placeholder)
+        waits.following = false;
+    int32_t limit = WindowWaitLimit();
+    int32_t note = limit > 0 ? WindowNoteAt(&waits.noteCursor, position) : -1;
+    if (note < 0) {
+        waits.readyAt = position;
+        waits.readyForeground = nullptr;
+        return WindowReady;
+    }
+    bool inFront = false;
+    WindowHandle window = FindDescribedWindow(DescriptionOfNote(note), &inFront);
+    if (window != nullptr)
+        return WindowIsThere(note, window, inFront, placeholder);
+    return KeepWaiting(note, limit);
+}
+
+bool LookAheadForEventWindow(void) {
+    int32_t limit = WindowWaitLimit();
+    int32_t note = limit > 0 ? WindowNoteAt(&waits.noteCursor, gJournal.position) : -1;
+    if (note < 0)
+        return true;
+    bool inFront = false;
+    WindowHandle window = FindDescribedWindow(DescriptionOfNote(note), &inFront);
+    return window == nullptr || WindowIsThere(note, window, inFront, false) == WindowReady;
+}
+
+bool AwaitingEventWindow(void) {
+    return waits.waitingAt >= 0 && waits.waitingAt == gJournal.position;
+}
+
+static int32_t AddClamped(int32_t value, int32_t delta) {
+    int64_t sum = (int64_t)value + delta;
+    return sum > INT32_MAX ? INT32_MAX : sum < INT32_MIN ? INT32_MIN : (int32_t)sum;
+}
+
+void FollowMovedWindow(EventRecord* record) {
+    if (!waits.following || !IsMouseMessage(record->message))
+        return;
+    int32_t y = AddClamped(MouseEventY(*record), waits.shiftY);
+    record->paramL = AddClamped(record->paramL, waits.shiftX);
+    record->paramH = MouseEventParamH(record->message, y, record->paramH >> 16);
+}
+
+/* ---- START: the started program ---- */
+
+static void LetProgramGo(void) {
+    if (waits.program != nullptr)
+        PlatformCloseProcess(waits.program);
+    waits.program = nullptr;
+}
+
+void ResetWindowWaits(void) {
+    LetProgramGo();
+    ForgetKnownWindows();
+    waits = WindowWaits{0, -1, nullptr, -1, 0, false, 0, 0, nullptr, nullptr, 0};
+}
+
+bool AwaitingProgram(void) {
+    return waits.program != nullptr;
+}
+
+/* The answer while the program starts, or 0 once the wait is decided. */
+static intptr_t CheckProgram(int32_t limit) {
+    ProcessReadiness readiness = PlatformProcessReadiness(waits.program);
+    int32_t waited = (int32_t)(PlatformTickCount() - waits.programStart);
+    if (readiness == ProcessReady)
+        LogPrintf(LogMedium, "    '%s' was ready for input after %d ms", waits.programLine, waited);
+    else if (readiness == ProcessTakesNoInput)
+        LogPrintf(LogMedium, "    '%s' takes no input of its own: not waited for",
+                  waits.programLine);
+    else if (waited >= limit)
+        LogPrintf(LogMedium, "    '%s' was not ready for input within %d ms; going on",
+                  waits.programLine, limit);
+    if (readiness != ProcessStarting || waited >= limit) {
+        LetProgramGo();
+        return 0;
+    }
+    int32_t left = limit - waited;
+    return left < WindowWaitInterval ? left : WindowWaitInterval;
+}
+
+intptr_t AwaitProgramReady(ProcessHandle process, const char* commandLine) {
+    int32_t limit = WindowWaitLimit();
+    LetProgramGo();
+    if (limit == 0) {
+        PlatformCloseProcess(process);
+        return 0;
+    }
+    waits.program = process;
+    waits.programLine = commandLine;
+    waits.programStart = PlatformTickCount();
+    LogPrintf(LogMedium, "    Waiting up to %d ms for '%s' to be ready for input...", limit,
+              commandLine);
+    return CheckProgram(limit);
+}
+
+intptr_t ContinueProgramWait(void) {
+    if (waits.program == nullptr)
+        return 0;
+    return CheckProgram(WindowWaitLimit());
+}

@@ -1,0 +1,603 @@
+/*
+ * platform_contract_test.cpp: what the program relies on from the platform
+ * seam, stated once and proved on both sides. The same cases run natively
+ * against the simulated desktop and, built for Windows, against the real
+ * system under Wine; a case that holds on one side only is a fault of the
+ * simulation (or of the Windows side), never something to test around.
+ *
+ * What the program relies on, one case each:
+ *   - two spellings of one file name the same file, and the log is kept
+ *     out of the recording by that answer (PlatformSameFile);
+ *   - window titles compare as Windows compares them: the GOTO lookup
+ *     (PlatformFindGotoWindow) compares the titles of shown windows with
+ *     lstrcmpiA, the user's locale without regard to case, and then asks
+ *     FindWindowA, which also ignores case and also finds hidden windows;
+ *   - a message box, a modal dialog and a file dialog run modal loops that
+ *     dispatch what is posted to the program's windows meanwhile and lose
+ *     what is posted to the thread without a window, except the cancel
+ *     notice, which reaches the window named for it;
+ *   - posted messages come back in order, a sent one is handled at once,
+ *     the quit message only once nothing else is waiting;
+ *   - accelerators turn keys into the main window's commands, and do
+ *     nothing for a grayed menu item;
+ *   - a modeless dialog's keys: Tab, Shift+Tab, arrows in a radio group,
+ *     Enter, Escape, and the messages it leaves to others;
+ *   - the tick count counts milliseconds, and a playback hook's delay is
+ *     waited out before it is asked again;
+ *   - what a recording notes of a window and playback looks for again: the
+ *     top-level window a child belongs to, its title, class and program
+ *     file name, whether it is shown, the list of shown windows, and
+ *     capitals as names are compared;
+ *   - typed text is converted from the code page as a whole (Windows-1252,
+ *     the code page of the systems these cases run on), and a window of the
+ *     program answers when asked whether its thread takes messages.
+ *
+ * Differences between the simulated desktop and Windows that remain, and
+ * why each is harmless:
+ *   - Time: the simulated clock moves only when the program waits, by exactly
+ *     what it waits (or what a test asks), where Windows' clock runs on. The
+ *     contract promises a lower bound, which both keep.
+ *   - Files: the simulated files are the host's, whose names tell letter case
+ *     apart. Two files that differ only in case count as one, so the log goes
+ *     beside a recording instead of into the other file: nothing is lost.
+ *   - Letter case beyond ASCII: simulated titles and paths ignore the case of
+ *     ASCII letters only; Windows also folds other letters of the code page.
+ *     The simulation then finds fewer windows and files, never a wrong one, so
+ *     a test can fail where Windows succeeds but never pass where it fails.
+ *     lstrcmpiA's other linguistic rules are not copied either, for the same
+ *     reason.
+ *   - Modal loops: the simulated ones dispatch what is waiting and then answer
+ *     at once, where a person may take longer; Windows would dispatch what
+ *     comes in meanwhile too, which the simulation cannot know of. A quit
+ *     posted while a modal window is open stays for the program's own loop and
+ *     the window gets its answer, where Windows ends the modal window at once
+ *     and posts the quit again: the program posts the quit only when its main
+ *     window is destroyed, which Exit, Close and the end of a command-line run
+ *     do from its own loop; what its boxes' loops dispatch (the Stop Recording
+ *     a cancelled journal posts) never destroys it. While a modal window is
+ *     open the simulated journal is not driven, as Windows does not drive an
+ *     emulated one either (a system journal would go on); the program shows no
+ *     modal window during a playback except after ending it.
+ *   - Keys: the simulated dialog manager knows Tab, the arrows, Enter and
+ *     Escape, not mnemonics (Alt+letter) or the keys a control itself handles
+ *     (Space on a button, arrows in an edit), and key messages are not
+ *     translated into character messages: native tests act on controls through
+ *     the simulation's control actions, which send the notifications the
+ *     program reads. Controls do not tell their dialog when they gain or lose
+ *     the focus (edits' and lists' focus notifications), which the program does
+ *     not read. A disabled window still takes accelerators in the simulation:
+ *     the program's windows are disabled only under its own modal windows,
+ *     whose loops offer no key to its table.
+ *   - Menus: the simulation knows the states of menu items, not which items
+ *     exist; an accelerator's command counts as a menu item, which every
+ *     command of the program's table is.
+ *   - Started programs: the simulation records them and calls them ready for
+ *     input at once unless a test says how long they take, where Windows
+ *     runs them; which programs a case could start is not the same on both
+ *     sides, so readiness is tested natively. The order of the shown windows
+ *     is the foreground window first and then the newest, where Windows keeps
+ *     a stacking order that a desktop without a window manager may not
+ *     change on activation; the program takes the foreground window first
+ *     itself and needs no order beyond it.
+ *   - The keyboard layout and Caps Lock: the simulated layout has only the
+ *     characters a test gives it (none at first) and Caps Lock is what a test
+ *     says; Windows has the user's. The typing rule sends a character the
+ *     layout lacks as Unicode input, so the simulation types more of the text
+ *     that way, never a wrong key. Its code page is Windows-1252 unless a test
+ *     asks for UTF-8.
+ *   - The end of the process: the simulated one keeps the exit code for the
+ *     test and lets the program's loop end, where Windows ends the process at
+ *     once; the program calls it last, after its window is destroyed.
+ */
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "resources/resource.h"
+#include "tests/contract/contract_desktop.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+/* Virtual keys and the first message number a program may use for its
+ * own messages (system values). */
+enum : int {
+    KeyTab = 0x09,
+    KeyReturn = 0x0D,
+    KeyShift = 0x10,
+    KeyEscape = 0x1B,
+    KeyDown = 0x28,
+    KeyF1 = 0x70,
+};
+const uint32_t MsgApp = 0x8000;
+const uint32_t MsgAnswered = MsgApp + 1; /* posted before a modal window opens */
+const uint32_t MsgToThread = MsgApp + 2; /* posted to the thread, without a window */
+const uint32_t MsgMarker = MsgApp + 3;   /* posted after, to find the queue's end */
+const uint32_t MsgAsk = MsgApp + 4;      /* sent: answered with 42 */
+
+struct Seen {
+    WindowHandle window;
+    uint32_t message;
+    uintptr_t wParam;
+    bool modalOpen; /* a modal call of the case had not returned yet */
+};
+std::vector<Seen> seen;
+bool modalOpen;
+
+bool Recorded(uint32_t message) {
+    return message == MsgCreate || message == MsgDestroy || message == MsgCommand ||
+           message == MsgCancelJournal || message >= MsgApp;
+}
+
+intptr_t RecordingWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
+                             intptr_t lParam) {
+    if (Recorded(message))
+        seen.push_back(Seen{window, message, wParam, modalOpen});
+    if (message == MsgAnswered)
+        ContractModalMayClose();
+    if (message == MsgAsk)
+        return 42;
+    if (message >= MsgApp)
+        return 0;
+    return PlatformDefaultWindowProc(window, message, wParam, lParam);
+}
+
+intptr_t RecordingDialogProc(WindowHandle dialog, uint32_t message, uintptr_t wParam,
+                             intptr_t lParam) {
+    (void)lParam;
+    if (message == MsgInitDialog)
+        return 1;
+    if (!Recorded(message))
+        return 0;
+    seen.push_back(Seen{dialog, message, wParam, modalOpen});
+    return 1;
+}
+
+const int ModalResult = 77;
+
+intptr_t ModalDialogProc(WindowHandle dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    intptr_t result = RecordingDialogProc(dialog, message, wParam, lParam);
+    if (message == MsgCommand && (wParam & 0xFFFF) == DialogOk)
+        PlatformEndDialog(dialog, ModalResult);
+    if (message == MsgCommand && (wParam & 0xFFFF) == DialogCancel)
+        PlatformEndDialog(dialog, DialogCancel);
+    return result;
+}
+
+const char* const WindowClass = "MirlowContract";
+
+std::vector<WindowHandle> madeWindows;
+
+WindowHandle MakeWindow(const char* title, bool shown) {
+    WindowHandle window = PlatformCreateWindow(WindowClass, title, StyleCaption, 10, 10, 300, 200);
+    if (window != nullptr && shown)
+        PlatformShowWindow(window, ShowShow);
+    madeWindows.push_back(window);
+    return window;
+}
+
+bool SeenWith(uint32_t message, bool modal) {
+    for (const Seen& s : seen) {
+        if (s.message == message && s.modalOpen == modal)
+            return true;
+    }
+    return false;
+}
+
+/* Commands with notification code 0 (a click, Enter, Escape) or 1 (an
+ * accelerator); what a control says of its own focus is left out. */
+std::vector<uintptr_t> CommandsSeen(void) {
+    std::vector<uintptr_t> commands;
+    for (const Seen& s : seen) {
+        if (s.message == MsgCommand && (s.wParam >> 16) <= 1)
+            commands.push_back(s.wParam);
+    }
+    return commands;
+}
+
+/* Retrieves and dispatches until the marker; true when a thread message
+ * numbered message came before it. */
+bool RetrievedBeforeMarker(uint32_t message) {
+    bool found = false;
+    PlatformMessage got;
+    for (int i = 0; i < 1000 && PlatformGetMessage(&got) > 0; i++) {
+        if (got.window == nullptr && got.message == message)
+            found = true;
+        PlatformTranslateAndDispatch(&got);
+        if (got.message == MsgMarker)
+            break;
+    }
+    return found;
+}
+
+class PlatformContract : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ContractStartCase();
+        // Registered once per process on Windows, after every reset on the
+        // simulated desktop; a second registration fails harmlessly.
+        WindowClassSpec spec = {WindowClass, RecordingWindowProc, IDI_MIRLOW, IDR_MAIN_MENU, false};
+        PlatformRegisterWindowClass(&spec);
+        seen.clear();
+        modalOpen = false;
+    }
+    void TearDown() override {
+        for (WindowHandle window : madeWindows)
+            PlatformDestroyWindow(window);
+        madeWindows.clear();
+    }
+};
+
+/* ---- Files ---- */
+
+std::string Upper(std::string text) {
+    for (char& c : text)
+        c = (char)toupper((unsigned char)c);
+    return text;
+}
+
+std::string OtherSlashes(std::string text) {
+    for (char& c : text)
+        c = c == '/' ? '\\' : c == '\\' ? '/' : c;
+    return text;
+}
+
+TEST_F(PlatformContract, TwoSpellingsOfOneFileNameTheSameFile) {
+    fs::path folder =
+        fs::temp_directory_path() / ("mirlow-contract-" + std::to_string(PlatformTickCount()));
+    fs::create_directories(folder);
+    fs::path previous = fs::current_path();
+    fs::current_path(folder);
+    std::string sep(1, (char)fs::path::preferred_separator), dir = folder.string() + sep;
+    std::string file = dir + "Rec.mrx";
+    fclose(fopen(file.c_str(), "wb"));
+    fclose(fopen((dir + "other.mrx").c_str(), "wb"));
+    fs::create_hard_link(file, dir + "link.mrx");
+    const struct {
+        std::string first, second;
+        bool same;
+    } cases[] = {
+        {file, file, true},
+        {file, Upper(file), true},
+        {file, OtherSlashes(file), true},
+        {file, dir + "." + sep + "Rec.mrx", true},
+        {file, dir + "sub" + sep + ".." + sep + "Rec.mrx", true},
+        {file, "Rec.mrx", true}, // relative to the current folder
+        {file, file + ".", true},
+        {file, dir + "link.mrx", true}, // another name of the same file
+        {file, dir + "other.mrx", false},
+        {file, "", false},
+        {dir + "missing.mrx", dir + "." + sep + "MISSING.mrx", true},
+        {dir + "missing.mrx", dir + "missing2.mrx", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlatformSameFile(c.first.c_str(), c.second.c_str()), c.same) << c.second;
+    fs::current_path(previous);
+    fs::remove_all(folder);
+}
+
+/* ---- Window titles ---- */
+
+TEST_F(PlatformContract, WindowTitlesCompareWithoutRegardToCase) {
+    WindowHandle alpha = MakeWindow("Contract Title Alpha", true);
+    WindowHandle hidden = MakeWindow("Contract Title Hidden", false);
+    WindowHandle twinShown = MakeWindow("CONTRACT TWIN", true);
+    MakeWindow("Contract Twin", false); // on top of its twin, but hidden
+    const struct {
+        const char* title;
+        WindowHandle expected;
+    } cases[] = {
+        {"Contract Title Alpha", alpha},    {"contract title alpha", alpha},
+        {"CONTRACT TITLE ALPHA", alpha},    {"Contract Title Alph", nullptr},
+        {"Contract Title Alpha ", nullptr}, {"contract title HIDDEN", hidden},
+        {"contract twin", twinShown}, // a shown window before a hidden one
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PlatformFindGotoWindow(c.title), c.expected) << c.title;
+        EXPECT_EQ(PlatformFindWindowByTitle(c.title) != nullptr, c.expected != nullptr) << c.title;
+    }
+}
+
+/* ---- What a recording notes of a window ---- */
+
+std::string ProgramFileName(void) {
+    char path[300];
+    std::string whole = PlatformProgramPath(path, sizeof path) > 0 ? path : "";
+    size_t folder = whole.find_last_of("\\/");
+    return folder == std::string::npos ? whole : whole.substr(folder + 1);
+}
+
+std::string Text(WindowHandle window, WindowTextKind kind) {
+    char text[300];
+    return PlatformGetWindowText(window, kind, text, sizeof text) >= 0 ? text : "(none)";
+}
+
+bool Listed(WindowHandle window) {
+    WindowHandle shown[1024];
+    int count = PlatformListShownWindows(shown, 1024);
+    for (int i = 0; i < count; i++) {
+        if (shown[i] == window)
+            return true;
+    }
+    return false;
+}
+
+TEST_F(PlatformContract, WindowsTellWhatARecordingNotesOfThem) {
+    WindowHandle noted = MakeWindow("Contract Noted", true);
+    WindowHandle hidden = MakeWindow("Contract Unnoted", false);
+    WindowHandle panel = PlatformCreateChildDialog(noted, IDD_TAB_PANEL, RecordingDialogProc);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(PlatformTopLevelWindowOf(panel), noted);
+    EXPECT_EQ(PlatformTopLevelWindowOf(noted), noted);
+    EXPECT_EQ(PlatformTopLevelWindowOf(nullptr), nullptr);
+    EXPECT_EQ(Text(noted, WindowTitleText), "Contract Noted");
+    EXPECT_EQ(Text(noted, WindowClassText), WindowClass);
+    EXPECT_EQ(Text(noted, WindowProgramText), ProgramFileName());
+    EXPECT_TRUE(PlatformIsWindowShown(noted));
+    EXPECT_FALSE(PlatformIsWindowShown(hidden));
+    EXPECT_TRUE(Listed(noted));
+    EXPECT_FALSE(Listed(hidden));
+    EXPECT_FALSE(Listed(panel)) << "only top-level windows";
+    char capitals[] = "Contract noted - Notepad.exe";
+    PlatformUpperCase(capitals);
+    EXPECT_STREQ(capitals, "CONTRACT NOTED - NOTEPAD.EXE");
+    PlatformDestroyWindow(hidden);
+    EXPECT_EQ(Text(hidden, WindowTitleText), "(none)");
+    EXPECT_EQ(PlatformTopLevelWindowOf(hidden), nullptr);
+    EXPECT_FALSE(PlatformIsWindowShown(hidden));
+}
+
+/* ---- Typed text and windows that answer ---- */
+
+TEST_F(PlatformContract, TypedTextConvertsFromTheCodePageAndOwnWindowsAnswer) {
+    const char text[] = "a\x80\xE9\x81 ~";
+    const uint16_t expected[] = {0x0061, 0x20AC, 0x00E9, 0x0081, 0x0020, 0x007E};
+    uint16_t units[6] = {};
+    PlatformTextUnits(text, 6, units);
+    for (int i = 0; i < 6; i++)
+        EXPECT_EQ(units[i], expected[i]) << i;
+    EXPECT_TRUE(PlatformWindowAnswers(MakeWindow("Contract Answers", true), 200));
+    EXPECT_FALSE(PlatformWindowAnswers(nullptr, 0));
+}
+
+/* ---- Modal loops ---- */
+
+int ShowBox(WindowHandle owner) {
+    (void)owner;
+    return PlatformMessageBox("Contract question", "Contract Box",
+                              BoxYesNo | BoxIconQuestion | BoxTaskModal);
+}
+
+int ShowModalDialog(WindowHandle owner) {
+    return PlatformRunModalDialog(owner, IDD_ABOUT, ModalDialogProc);
+}
+
+int ShowFileDialog(WindowHandle owner) {
+    char path[260] = "";
+    int filter = 1;
+    return PlatformFileDialog(owner, false, "All Files (*.*)\0*.*\0", &filter, path, sizeof path)
+               ? 1
+               : 0;
+}
+
+TEST_F(PlatformContract, ModalLoopsDispatchWindowMessagesAndLoseThreadMessages) {
+    const struct {
+        const char* name;
+        ContractModal kind;
+        int answer;
+        int (*show)(WindowHandle owner);
+        int result;
+    } cases[] = {
+        {"message box", ContractMessageBox, AnswerNo, ShowBox, AnswerNo},
+        {"modal dialog", ContractModalDialog, DialogOk, ShowModalDialog, ModalResult},
+        {"file dialog", ContractFileDialog, DialogCancel, ShowFileDialog, 0},
+    };
+    WindowHandle window = MakeWindow("Contract Modal Owner", true);
+    PlatformSetCancelNoticeWindow(window);
+    for (const auto& c : cases) {
+        seen.clear();
+        PlatformPostMessage(window, MsgAnswered, 0, 0);
+        PlatformPostMessage(nullptr, MsgToThread, 0, 0);
+        PlatformPostMessage(nullptr, MsgCancelJournal, 0, 0); // as the system posts it
+        ContractCloseNextModal(c.kind, c.answer);
+        modalOpen = true;
+        EXPECT_EQ(c.show(window), c.result) << c.name;
+        modalOpen = false;
+        EXPECT_TRUE(SeenWith(MsgAnswered, true)) << c.name << ": not dispatched while open";
+        EXPECT_TRUE(SeenWith(MsgCancelJournal, true)) << c.name << ": the cancel notice was lost";
+        PlatformPostMessage(window, MsgMarker, 0, 0);
+        EXPECT_FALSE(RetrievedBeforeMarker(MsgToThread)) << c.name << ": the thread message stayed";
+    }
+    PlatformSetCancelNoticeWindow(nullptr);
+}
+
+/* ---- Message order ---- */
+
+TEST_F(PlatformContract, PostedMessagesComeInOrderAndTheQuitLast) {
+    WindowHandle window = MakeWindow("Contract Order", false);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front().message, MsgCreate) << "seen before the window is made";
+    seen.clear();
+    for (uint32_t i = 1; i <= 3; i++)
+        PlatformPostMessage(window, MsgApp + 10 + i, i, 0);
+    PlatformPostMessage(nullptr, MsgApp + 20, 0, 0);
+    EXPECT_EQ(PlatformSendMessage(window, MsgAsk, 0, 0), 42);
+    ASSERT_EQ(seen.size(), 1u) << "a sent message is handled at once, before the posted ones";
+    PlatformPostQuitMessage(3);
+    PlatformPostMessage(window, MsgApp + 30, 0, 0);
+
+    std::vector<std::pair<WindowHandle, uint32_t>> retrieved;
+    PlatformMessage got;
+    int result;
+    while ((result = PlatformGetMessage(&got)) > 0) {
+        if (got.message >= MsgApp)
+            retrieved.push_back({got.window, got.message});
+    }
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(got.wParam, 3u);
+    std::vector<std::pair<WindowHandle, uint32_t>> expected = {{window, MsgApp + 11},
+                                                               {window, MsgApp + 12},
+                                                               {window, MsgApp + 13},
+                                                               {nullptr, MsgApp + 20},
+                                                               {window, MsgApp + 30}};
+    EXPECT_EQ(retrieved, expected);
+
+    PlatformSendMessage(window, MsgClose, 0, 0);
+    EXPECT_EQ(seen.back().message, MsgDestroy) << "closing by default destroys";
+    EXPECT_FALSE(PlatformPostMessage(window, MsgApp, 0, 0));
+}
+
+/* ---- Accelerators ---- */
+
+TEST_F(PlatformContract, AcceleratorsBecomeCommandsUnlessTheMenuItemIsGrayed) {
+    WindowHandle window = MakeWindow("Contract Accelerators", true);
+    AcceleratorHandle table = PlatformLoadAccelerators(IDR_ACCELERATORS);
+    ASSERT_NE(table, nullptr);
+    PlatformSetMenuItemEnabled(window, ID_FILE_SAVE, false);
+    const struct {
+        bool control, shift;
+        uint32_t message;
+        int key;
+        bool minimised, taken;
+        int command; /* 0: none */
+    } cases[] = {
+        {true, false, MsgKeyDown, 'O', false, true, ID_FILE_OPEN},
+        {false, false, MsgKeyDown, KeyF1, false, true, ID_HELP_CONTENTS},
+        {false, false, MsgKeyDown, 'O', false, false, 0},
+        {true, true, MsgKeyDown, 'O', false, false, 0},
+        {true, false, MsgKeyUp, 'O', false, false, 0},
+        {true, false, MsgKeyDown, 'P', false, false, 0},
+        {true, false, MsgKeyDown, 'S', false, true, 0}, // Save is grayed
+        {true, false, MsgKeyDown, 'O', true, true, 0},
+    };
+    for (const auto& c : cases) {
+        PlatformShowWindow(window, c.minimised ? ShowMinimize : ShowRestore);
+        seen.clear();
+        ContractSetKeyDown(KeyControl, c.control);
+        ContractSetKeyDown(KeyShift, c.shift);
+        PlatformMessage key = {window, c.message, (uintptr_t)c.key, 1, 0, 0, 0};
+        EXPECT_EQ(PlatformTranslateAccelerator(window, table, &key), c.taken) << c.key;
+        std::vector<uintptr_t> expected;
+        if (c.command != 0)
+            expected.push_back((uintptr_t)c.command | (1u << 16)); // 1: from an accelerator
+        EXPECT_EQ(CommandsSeen(), expected) << c.key;
+    }
+}
+
+/* ---- A modeless dialog's keys ---- */
+
+struct DialogKeyCase {
+    const char* name;
+    int from, key;
+    bool shift;
+    int hidden, checked, to, command; /* 0: none */
+};
+
+/* Presses the key in the panel as the case sets it up; the focus is then
+ * where the key took it. */
+void PressDialogKey(WindowHandle panel, const DialogKeyCase& c) {
+    const int radios[] = {IDC_PANEL_SPEED_SLOW, IDC_PANEL_SPEED_NORMAL, IDC_PANEL_SPEED_FAST,
+                          IDC_PANEL_SPEED_FASTEST};
+    for (int radio : radios)
+        PlatformCheckButton(panel, radio, radio == c.checked);
+    if (c.hidden != 0)
+        PlatformShowDialogItem(panel, c.hidden, false);
+    PlatformFocusDialogItem(panel, c.from);
+    ContractSetKeyDown(KeyShift, c.shift);
+    seen.clear();
+    PlatformMessage key = {ContractFocus(), MsgKeyDown, (uintptr_t)c.key, 1, 0, 0, 0};
+    EXPECT_TRUE(PlatformIsDialogMessage(panel, &key)) << c.name;
+    if (c.hidden != 0)
+        PlatformShowDialogItem(panel, c.hidden, true);
+    ContractSetKeyDown(KeyShift, false);
+}
+
+TEST_F(PlatformContract, DialogKeysMoveTheFocusAndPressButtons) {
+    WindowHandle window = MakeWindow("Contract Dialog Keys", true);
+    WindowHandle panel = PlatformCreateChildDialog(window, IDD_TAB_PANEL, RecordingDialogProc);
+    ASSERT_NE(panel, nullptr);
+    PlatformShowWindow(panel, ShowShow);
+    const int slow = IDC_PANEL_SPEED_SLOW, edit = IDC_PANEL_REPEAT_EDIT;
+    const DialogKeyCase cases[] = {
+        {"Tab", edit, KeyTab, false, 0, slow, IDC_PANEL_CONTINUOUS, 0},
+        {"Shift+Tab", IDC_PANEL_CONTINUOUS, KeyTab, true, 0, slow, edit, 0},
+        {"Tab past a hidden control", edit, KeyTab, false, IDC_PANEL_CONTINUOUS, slow,
+         IDC_PANEL_RELOAD, 0},
+        {"Tab into a radio group", IDC_PANEL_TYPE_THIS, KeyTab, false, 0, IDC_PANEL_SPEED_FAST,
+         IDC_PANEL_SPEED_FAST, 0},
+        {"Down in a radio group", slow, KeyDown, false, 0, slow, IDC_PANEL_SPEED_NORMAL,
+         IDC_PANEL_SPEED_NORMAL},
+        {"Enter", edit, KeyReturn, false, 0, slow, edit, DialogOk},
+        {"Enter on a push button", IDC_PANEL_ADVANCED, KeyReturn, false, 0, slow,
+         IDC_PANEL_ADVANCED, IDC_PANEL_ADVANCED},
+        {"Escape", edit, KeyEscape, false, 0, slow, edit, DialogCancel},
+    };
+    for (const DialogKeyCase& c : cases) {
+        PressDialogKey(panel, c);
+        EXPECT_EQ(ContractFocus(), PlatformGetDialogItem(panel, c.to)) << c.name;
+        std::vector<uintptr_t> expected;
+        if (c.command != 0)
+            expected.push_back((uintptr_t)c.command);
+        EXPECT_EQ(CommandsSeen(), expected) << c.name;
+        EXPECT_TRUE(c.key != KeyDown || PlatformIsButtonChecked(panel, c.to)) << c.name;
+    }
+    seen.clear();
+    PlatformMessage forWindow = {window, MsgApp, 0, 0, 0, 0, 0};
+    EXPECT_FALSE(PlatformIsDialogMessage(panel, &forWindow)) << "another window's message";
+    PlatformMessage forPanel = {panel, MsgApp, 0, 0, 0, 0, 0};
+    EXPECT_TRUE(PlatformIsDialogMessage(panel, &forPanel));
+    EXPECT_TRUE(SeenWith(MsgApp, false)) << "the dialog's own message is dispatched";
+}
+
+/* ---- Time ---- */
+
+const uint32_t HookDelay = 40;
+uint32_t askedAt[2];
+int asks;
+HookHandle timingHook;
+WindowHandle timingWindow;
+
+intptr_t TimingHookProc(int code, EventRecord* record, bool* wroteRecord) {
+    (void)record;
+    *wroteRecord = false;
+    if (code == HookGetNext) {
+        if (asks < 2)
+            askedAt[asks] = PlatformTickCount();
+        return asks++ == 0 ? (intptr_t)HookDelay : 0;
+    }
+    if (code == HookSkip) {
+        PlatformRemoveJournalHook(timingHook);
+        PlatformPostMessage(timingWindow, MsgMarker, 0, 0);
+    }
+    return 0;
+}
+
+TEST_F(PlatformContract, TheTickCountCountsMillisecondsAndAHookDelayIsWaitedOut) {
+    timingWindow = MakeWindow("Contract Timing", false);
+    asks = 0;
+    uint32_t before = PlatformTickCount();
+    timingHook = PlatformInstallPlaybackHook(TimingHookProc);
+    ASSERT_NE(timingHook, nullptr);
+    EXPECT_FALSE(RetrievedBeforeMarker(MsgToThread));
+    ASSERT_EQ(asks, 2);
+    int32_t waited = (int32_t)(askedAt[1] - askedAt[0]);
+    // The tick count counts whole milliseconds: a wait may read 1 short.
+    EXPECT_GE(waited, (int32_t)HookDelay - 1);
+    EXPECT_LT(waited, (int32_t)HookDelay + 1000);
+    EXPECT_GE((int32_t)(askedAt[0] - before), 0);
+    EXPECT_GE((int32_t)(PlatformTickCount() - askedAt[1]), 0);
+
+    LocalTime now;
+    PlatformLocalTime(&now);
+    EXPECT_TRUE(now.month >= 1 && now.month <= 12 && now.day >= 1 && now.day <= 31);
+    EXPECT_TRUE(now.dayOfWeek >= 0 && now.dayOfWeek <= 6 && now.hour >= 0 && now.hour <= 23);
+    EXPECT_TRUE(now.minute >= 0 && now.minute <= 59 && now.milliseconds >= 0 &&
+                now.milliseconds <= 999);
+}
+
+} // namespace

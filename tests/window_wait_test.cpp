@@ -1,0 +1,722 @@
+// Recorded windows: the notes the recorder makes, their place in both file
+// formats, and playback that waits for the noted window, follows it when
+// it moved and never plays into another; START waiting for its program.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "log/log.h"
+#include "model/model.h"
+#include "platform/sim/sim_control.h"
+#include "playback/playback.h"
+#include "record/record.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
+#include "tests/scratch_files.h"
+
+namespace {
+
+EventRecord Event(uint32_t message, int32_t paramL, int32_t paramH, uint32_t time,
+                  uint32_t hwnd = 0) {
+    return EventRecord{message, paramL, paramH, time, hwnd};
+}
+
+const NoteRect NotepadRect = {100, 100, 740, 580};
+
+// ---- Patterns and the note line ----
+
+TEST(WindowNotes, TitlesMatchWithWildcards) {
+    struct Row {
+        const char* pattern;
+        const char* text;
+        bool matches;
+    };
+    const Row rows[] = {
+        {"UNTITLED - NOTEPAD", "UNTITLED - NOTEPAD", true},
+        {"UNTITLED - NOTEPAD", "NOTES.TXT - NOTEPAD", false},
+        {"UNTITLED - NOTEPAD", "UNTITLED - NOTEPAD2", false},
+        {"* - NOTEPAD", "NOTES.TXT - NOTEPAD", true},
+        {"* - NOTEPAD", "NOTEPAD", false},
+        {"REPORT*", "REPORT", true},
+        {"REPORT * - EDITOR", "REPORT 2024 (DRAFT) - EDITOR", true},
+        {"A*B*C", "AXXBYYBC", true},
+        {"A*B*C", "AXXBYYBD", false},
+        {"*", "", true},
+        {"", "", true},
+        {"", "X", false},
+        {"**", "ANY", true},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(WindowTextMatches(row.pattern, row.text), row.matches)
+            << row.pattern << " / " << row.text;
+    char text[] = "Untitled - Notepad";
+    PlatformUpperCase(text);
+    EXPECT_STREQ(text, "UNTITLED - NOTEPAD");
+}
+
+TEST(WindowNotes, TheLineReadsBackAndBadLinesAreRefused) {
+    struct Row {
+        const char* line;
+        bool good;
+        const char* title = "";
+        const char* className = "";
+        const char* program = "";
+        bool hasRect = false;
+    };
+    const std::string longTitle = ";@window title=\"" + std::string(256, 'x') + "\"";
+    const Row rows[] = {
+        {";@window title=\"Untitled - Notepad\" class=\"Notepad\" program=\"notepad.exe\" "
+         "rect=100,100,740,580",
+         true, "Untitled - Notepad", "Notepad", "notepad.exe", true},
+        {"  ;@WINDOW program=calc.exe title=\"Say \"\"hi\"\"\"\r\n", true, "Say \"hi\"", "*",
+         "calc.exe", false},
+        {";@window", true, "*", "*", "*", false},
+        {";@window title=\"x\" other=\"later fields\" rect=-8,-8,1288,808", true, "x", "*", "*",
+         true},
+        {";@window title=\"unclosed", false},
+        {";@window title", false},
+        {";@window rect=1,2,3", false},
+        {";@window rect=1,2,3,4x", false},
+        {";@window rect=1,2,3,99999999999", false},
+        {longTitle.c_str(), false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_TRUE(IsWindowNoteLine(row.line)) << row.line;
+        WindowDescription description;
+        NoteRect rect;
+        bool hasRect = false;
+        ASSERT_EQ(ReadWindowNoteLine(row.line, &description, &rect, &hasRect), row.good)
+            << row.line;
+        if (!row.good)
+            continue;
+        EXPECT_STREQ(description.title, row.title);
+        EXPECT_STREQ(description.className, row.className);
+        EXPECT_STREQ(description.program, row.program);
+        EXPECT_EQ(hasRect, row.hasRect);
+    }
+    for (const char* comment : {"; window", ";@windows title=x", "message=0 paramH=0 paramL=0"})
+        EXPECT_FALSE(IsWindowNoteLine(comment)) << comment;
+}
+
+// ---- The fixture: the program started, a log at HIGH ----
+
+class WindowWaitTest : public ::testing::Test {
+  protected:
+    ScratchFolder folder;
+    std::string log;
+
+    void SetUp() override {
+        SimReset();
+        int exitCode;
+        ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
+        log = folder.Path("windows.log");
+        remove(log.c_str());
+        snprintf(gSettings.logfile, sizeof gSettings.logfile, "%s", log.c_str());
+        gSettings.log = LogHigh;
+        gSettings.interruptWarning = 0;
+    }
+    void TearDown() override {
+        SimReset();
+    }
+
+    // Events, with a note for each (position, title) given.
+    void Load(const std::vector<EventRecord>& events,
+              const std::vector<std::pair<int32_t, const char*>>& notes) {
+        ClearEventList();
+        gRecording.commandCount = 0;
+        for (size_t i = 0; i < events.size(); i++)
+            gRecording.events[i] = events[i];
+        gRecording.eventCount = (int32_t)events.size();
+        for (const auto& note : notes) {
+            int32_t description = AddWindowDescription(note.second, "Notepad", "notepad.exe");
+            ASSERT_TRUE(AddWindowNote(note.first, description, &NotepadRect));
+        }
+    }
+
+    // Returns what the run ends with (its exit code in command-line mode).
+    int Play() {
+        PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
+        return RunMessageLoop();
+    }
+
+    bool Logged(const std::string& line) {
+        return ScratchFolder::Read(log).find(line) != std::string::npos;
+    }
+
+    static WindowHandle Notepad(const char* title, int x, int y, int width, int height,
+                                const char* program = "notepad.exe") {
+        WindowHandle window = SimAddDesktopWindow(title, x, y, width, height, false);
+        SimSetWindowProgram(window, program, "Notepad");
+        return window;
+    }
+};
+
+// A move toward the window, the click in it (noted), the key typed there
+// (the same window: no note), and the end.
+const std::vector<EventRecord> ClickAndType = {
+    Event(MsgMouseMove, 150, 150, 1000), Event(MsgLButtonDown, 200, 200, 1100),
+    Event(MsgMouseMove, 210, 205, 1120), Event(MsgLButtonUp, 210, 205, 1150),
+    Event(MsgKeyDown, 'A', 0, 1300),     Event(MsgKeyUp, 'A', 0, 1350),
+    Event(MsgPaint, 0, 0, 1400),
+};
+
+TEST_F(WindowWaitTest, PlaybackWaitsForTheNotedWindowFollowsItAndNeverPlaysElsewhere) {
+    struct Case {
+        const char* name;
+        int32_t limit;         // WindowWait, seconds
+        const char* noteTitle; // null: the recording has no note
+        const char* title;     // null: no window at all
+        const char* program;
+        int x, y, width, height;
+        int appears;          // ms after the start; -1: there from the start
+        const char* retitled; // the title it takes at 2000 ms, or null
+        int exitCode;
+        int pressAt; // ms after the start the press is handed over; -1: never
+        int pressX, pressY, releaseX;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"there and in front",
+         10,
+         "Untitled - Notepad",
+         "Untitled - Notepad",
+         "notepad.exe",
+         100,
+         100,
+         640,
+         480,
+         -1,
+         nullptr,
+         ExitSuccess,
+         100,
+         200,
+         200,
+         210,
+         {}},
+        {"late window",
+         10,
+         "Untitled - Notepad",
+         "Untitled - Notepad",
+         "notepad.exe",
+         100,
+         100,
+         640,
+         480,
+         3000,
+         nullptr,
+         ExitSuccess,
+         3000,
+         200,
+         200,
+         210,
+         {"    Waiting up to 10000 ms for the window 'Untitled - Notepad' (program "
+          "'notepad.exe', class 'Notepad')...",
+          "    The window 'Untitled - Notepad' came after 2900 ms"}},
+        {"moved window",
+         10,
+         "Untitled - Notepad",
+         "Untitled - Notepad",
+         "notepad.exe",
+         300,
+         250,
+         640,
+         480,
+         -1,
+         nullptr,
+         ExitSuccess,
+         100,
+         400,
+         350,
+         410,
+         {"    The window 'Untitled - Notepad' moved by (200, 150): its clicks and moves follow "
+          "it"}},
+        {"resized window",
+         10,
+         "Untitled - Notepad",
+         "Untitled - Notepad",
+         "notepad.exe",
+         100,
+         100,
+         300,
+         200,
+         -1,
+         nullptr,
+         ExitSuccess,
+         100,
+         200,
+         200,
+         210,
+         {}},
+        {"late and elsewhere",
+         10,
+         "Untitled - Notepad",
+         "Untitled - Notepad",
+         "notepad.exe",
+         -20,
+         40,
+         640,
+         480,
+         1000,
+         nullptr,
+         ExitSuccess,
+         1000,
+         80,
+         140,
+         90,
+         {}},
+        {"never comes",
+         10,
+         "Untitled - Notepad",
+         nullptr,
+         "",
+         0,
+         0,
+         0,
+         0,
+         -1,
+         nullptr,
+         ExitPlaybackError,
+         -1,
+         0,
+         0,
+         0,
+         {"    ERROR: Event #2: The window 'Untitled - Notepad' (program 'notepad.exe', class "
+          "'Notepad') did not come within 10000 ms!"}},
+        {"another document of the program",
+         3,
+         "Untitled - Notepad",
+         "notes.txt - Notepad",
+         "notepad.exe",
+         100,
+         100,
+         640,
+         480,
+         -1,
+         nullptr,
+         ExitPlaybackError,
+         -1,
+         0,
+         0,
+         0,
+         {"did not come within 3000 ms!",
+          "    ...Open window of 'notepad.exe': 'notes.txt - Notepad'"}},
+        {"the same title in another program",
+         3,
+         "Untitled - Notepad",
+         "Untitled - Notepad",
+         "wordpad.exe",
+         100,
+         100,
+         640,
+         480,
+         -1,
+         nullptr,
+         ExitPlaybackError,
+         -1,
+         0,
+         0,
+         0,
+         {}},
+        {"a title that changes to the noted one",
+         10,
+         "Untitled - Notepad",
+         "Loading...",
+         "notepad.exe",
+         100,
+         100,
+         640,
+         480,
+         -1,
+         "Untitled - Notepad",
+         ExitSuccess,
+         2000,
+         200,
+         200,
+         210,
+         {}},
+        {"a title loosened in the script",
+         10,
+         "* - NOTEPAD",
+         "notes.txt - Notepad",
+         "NOTEPAD.EXE",
+         100,
+         100,
+         640,
+         480,
+         -1,
+         nullptr,
+         ExitSuccess,
+         100,
+         200,
+         200,
+         210,
+         {}},
+        {"waiting off",
+         0,
+         "Untitled - Notepad",
+         nullptr,
+         "",
+         0,
+         0,
+         0,
+         0,
+         -1,
+         nullptr,
+         ExitSuccess,
+         100,
+         200,
+         200,
+         210,
+         {}},
+        {"waiting off, window moved",
+         0,
+         "Untitled - Notepad",
+         "Untitled - Notepad",
+         "notepad.exe",
+         300,
+         250,
+         640,
+         480,
+         -1,
+         nullptr,
+         ExitSuccess,
+         100,
+         200,
+         200,
+         210,
+         {}},
+        {"no note in the recording",
+         10,
+         nullptr,
+         nullptr,
+         "",
+         0,
+         0,
+         0,
+         0,
+         -1,
+         nullptr,
+         ExitSuccess,
+         100,
+         200,
+         200,
+         210,
+         {}},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        gSettings.windowWait = c.limit;
+        if (c.noteTitle != nullptr)
+            Load(ClickAndType, {{1, c.noteTitle}});
+        else
+            Load(ClickAndType, {});
+        WindowHandle window = nullptr;
+        if (c.title != nullptr) {
+            window = Notepad(c.title, c.x, c.y, c.width, c.height, c.program);
+            if (c.appears >= 0)
+                SimScheduleWindowChange(window, SimStartTick + c.appears, SimWindowAppears);
+            else
+                PlatformActivateWindow(window, ShowShow);
+            if (c.retitled != nullptr)
+                SimScheduleWindowChange(window, SimStartTick + 2000, SimWindowRetitled, 0, 0,
+                                        c.retitled);
+        }
+        gApp.commandLineMode = true;
+        EXPECT_EQ(Play(), c.exitCode) << c.name;
+        const std::vector<SimDelivered>& delivered = SimDeliveredEvents();
+        ASSERT_FALSE(delivered.empty()) << c.name;
+        EXPECT_EQ(delivered[0].record.paramL, 150) << c.name << ": moves before a click stay";
+        if (c.pressAt < 0) {
+            EXPECT_EQ(delivered.size(), 1u) << c.name << ": nothing after the wait";
+            ASSERT_EQ(SimMessageBoxes().size(), 1u) << c.name;
+            EXPECT_EQ(SimMessageBoxes()[0].caption, c.noteTitle) << c.name;
+        } else {
+            ASSERT_EQ(delivered.size(), ClickAndType.size()) << c.name;
+            EXPECT_EQ(delivered[1].tick, SimStartTick + c.pressAt) << c.name;
+            EXPECT_EQ(delivered[1].record.paramL, c.pressX) << c.name;
+            EXPECT_EQ(delivered[1].record.paramH, c.pressY) << c.name;
+            EXPECT_EQ(delivered[2].record.paramL, c.releaseX) << c.name << ": the drag follows";
+            EXPECT_EQ(delivered[3].record.paramL, c.releaseX) << c.name;
+            EXPECT_EQ(delivered[5].tick - delivered[1].tick, 250u) << c.name << ": as recorded";
+            EXPECT_TRUE(SimMessageBoxes().empty()) << c.name;
+        }
+        for (const std::string& line : c.lines)
+            EXPECT_TRUE(Logged(line)) << c.name << ": " << line;
+        if (c.pressAt >= 0 && window != nullptr && c.limit > 0) {
+            EXPECT_EQ(SimForegroundWindow(), window) << c.name;
+        }
+    }
+}
+
+TEST_F(WindowWaitTest, TheBoxNamesTheWindowAndAWindowBehindOthersComesToTheFront) {
+    gSettings.windowWait = 2;
+    Load(ClickAndType, {{1, "Untitled - Notepad"}});
+    Play();
+    ASSERT_EQ(SimMessageBoxes().size(), 1u);
+    EXPECT_EQ(SimMessageBoxes()[0].text,
+              "Unable to find the window 'Untitled - Notepad' (notepad.exe) that the recording "
+              "plays into!\n\nMirlow waited 2 seconds for it. The playback has stopped.");
+    EXPECT_EQ(SimMessageBoxes()[0].style, BoxOk | BoxIconWarning | BoxSystemModal);
+
+    // There, but behind another window: brought forward as GOTO brings it;
+    // refused twice, it fails as GOTO fails.
+    for (int refusals : {0, 2}) {
+        SetUp();
+        Load(ClickAndType, {{1, "Untitled - Notepad"}});
+        WindowHandle notepad = Notepad("Untitled - Notepad", 100, 100, 640, 480);
+        PlatformActivateWindow(SimAddDesktopWindow("Calculator", 0, 0, 200, 300, false), ShowShow);
+        SimRefuseForeground(refusals);
+        Play();
+        EXPECT_EQ(SimForegroundWindow() == notepad, refusals == 0) << refusals;
+        EXPECT_EQ(SimDeliveredCount(), refusals == 0 ? 7 : 1) << refusals;
+        EXPECT_EQ(Logged("    ...The window is there, but Windows did not let Mirlow bring it to "
+                         "the front"),
+                  refusals != 0);
+    }
+}
+
+// The window is looked for while the click's delay runs; when the
+// foreground changed by the time the click is due, it is looked for again.
+TEST_F(WindowWaitTest, AWindowLostDuringTheDelayIsLookedForAgain) {
+    for (bool closes : {false, true}) {
+        SetUp();
+        gSettings.windowWait = 2;
+        Load(ClickAndType, {{1, "Untitled - Notepad"}});
+        WindowHandle notepad = Notepad("Untitled - Notepad", 100, 100, 640, 480);
+        PlatformActivateWindow(notepad, ShowShow);
+        WindowHandle other = SimAddDesktopWindow("Calculator", 0, 0, 200, 300, false);
+        if (closes)
+            SimScheduleWindowChange(notepad, SimStartTick + 50, SimWindowCloses);
+        else
+            SimScheduleWindowChange(other, SimStartTick + 50, SimWindowAppears);
+        Play();
+        EXPECT_EQ(SimDeliveredCount(), closes ? 1 : 7) << closes;
+        EXPECT_EQ(SimForegroundWindow() == notepad, !closes) << closes;
+        if (!closes) {
+            EXPECT_EQ(SimDeliveredEvents()[1].tick, SimStartTick + 100);
+        }
+    }
+}
+
+TEST_F(WindowWaitTest, CtrlEscEndsAWaitAtOnce) {
+    Load(ClickAndType, {{1, "Untitled - Notepad"}});
+    SimCancelJournalAtTick(SimStartTick + 1500);
+    Play();
+    EXPECT_EQ(gApp.exitCode, ExitCancelled);
+    EXPECT_EQ(SimDeliveredCount(), 1) << "the move before the click only";
+    EXPECT_LE(PlatformTickCount(), SimStartTick + 1500 + WindowWaitInterval);
+    EXPECT_TRUE(Logged("CANCELLED RECORDING"));
+    EXPECT_EQ(gRecording.windows->anchors[0], 1);
+}
+
+// Typed text inserted before a noted click moves the note with the click;
+// after the pass the anchors are back.
+TEST_F(WindowWaitTest, InsertedEventsKeepTheNotesWithTheirEvents) {
+    std::vector<EventRecord> events = {EventRecord{}};
+    events.insert(events.end(), ClickAndType.begin(), ClickAndType.end());
+    Load(events, {{2, "Untitled - Notepad"}});
+    SetScriptCommand(0, CommandType, "ab", 0);
+    gRecording.commandCount = 1;
+    WindowHandle window = Notepad("Untitled - Notepad", 300, 100, 640, 480);
+    SimScheduleWindowChange(window, SimStartTick + 500, SimWindowAppears);
+    Play();
+    const std::vector<SimDelivered>& delivered = SimDeliveredEvents();
+    ASSERT_EQ(delivered.size(), 4u + ClickAndType.size());
+    EXPECT_EQ(delivered[5].record.message, MsgLButtonDown);
+    EXPECT_EQ(delivered[5].tick, SimStartTick + 500);
+    EXPECT_EQ(delivered[5].record.paramL, 400);
+    EXPECT_EQ(gRecording.windows->anchors[0], 2);
+    EXPECT_EQ(gRecording.eventCount, (int32_t)events.size());
+}
+
+TEST_F(WindowWaitTest, StartWaitsUntilTheProgramIsReadyForInput) {
+    struct Case {
+        int readyAfter; // -1: a console program
+        int32_t limit;
+        uint32_t nextAt; // when the event after START is handed over
+        const char* line;
+    };
+    const Case cases[] = {
+        {800, 10, 810, "    'notepad.exe' was ready for input after 800 ms"},
+        {0, 10, 10, "    'notepad.exe' was ready for input after 0 ms"},
+        {-1, 10, 10, "    'notepad.exe' takes no input of its own: not waited for"},
+        {30000, 2, 2010, "    'notepad.exe' was not ready for input within 2000 ms; going on"},
+        {800, 0, 10, nullptr},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        gSettings.windowWait = c.limit;
+        SimSetProgramStartup("NOTEPAD.EXE", c.readyAfter);
+        Load({EventRecord{}, Event(MsgKeyDown, 'A', 0, 0)}, {});
+        SetScriptCommand(0, CommandStart, "notepad.exe", 0);
+        gRecording.commandCount = 1;
+        Play();
+        ASSERT_EQ(SimDeliveredCount(), 1) << c.readyAfter;
+        EXPECT_EQ(SimDeliveredEvents()[0].tick, SimStartTick + c.nextAt) << c.readyAfter;
+        if (c.line != nullptr) {
+            EXPECT_TRUE(Logged(c.line)) << c.line;
+            EXPECT_TRUE(Logged("Waiting up to")) << c.readyAfter;
+        }
+    }
+}
+
+// ---- The recorder's notes ----
+
+TEST_F(WindowWaitTest, TheRecorderNotesClicksAndTheFirstKeyInAnotherWindow) {
+    gSettings.excludeMirlowAction = 0;
+    gSettings.promptForSave = 0;
+    WindowHandle notepad = Notepad("Untitled - Notepad", 100, 100, 640, 480);
+    WindowHandle edit = SimCreateChild(notepad, "Edit", 15, nullptr);
+    WindowHandle calc = SimAddDesktopWindow("Calculator", 800, 0, 200, 300, false);
+    SimSetWindowProgram(calc, "calc.exe", "CalcFrame");
+    auto value = [](WindowHandle w) { return (uint32_t)(uintptr_t)w; };
+    StartRecording();
+    const std::vector<EventRecord> input = {
+        Event(MsgMouseMove, 150, 150, 100, value(edit)),            // 0: no note
+        Event(MsgLButtonDown, 150, 150, 200, value(edit)),          // 1: notepad
+        Event(MsgLButtonUp, 150, 150, 250, value(edit)),            // 2
+        Event(MsgKeyDown, 'A', 1, 300, value(edit)),                // 3: the same window
+        Event(MsgKeyUp, 'A', 1, 350, value(edit)),                  // 4
+        Event(MsgSysKeyDown, 0x12, 1, 400, value(calc)),            // 5: calculator, first key
+        Event(MsgKeyDown, '5', 1, 450, value(calc)),                // 6: the same window
+        Event(MsgLButtonDown, 850, 50, 500, value(calc)),           // 7: every click
+        Event(MsgLButtonUp, 850, 50, 550, value(calc)),             // 8
+        Event(MsgRButtonDown, 10, 10, 600, value(gApp.mainWindow)), // 9: Mirlow's own
+        Event(MsgRButtonUp, 10, 10, 650, value(gApp.mainWindow)),
+        Event(MsgKeyDown, 'B', 1, 700, value(edit)), // 11: back in notepad
+    };
+    for (const EventRecord& event : input)
+        SimRecordInput(event);
+    StopRecording();
+    ASSERT_EQ(WindowNoteCount(), 4);
+    const int32_t anchors[] = {1, 5, 7, 11};
+    const char* const titles[] = {"Untitled - Notepad", "Calculator", "Calculator",
+                                  "Untitled - Notepad"};
+    for (int i = 0; i < 4; i++) {
+        EXPECT_EQ(gRecording.windows->anchors[i], anchors[i]) << i;
+        EXPECT_STREQ(DescriptionOfNote(i).title, titles[i]) << i;
+    }
+    EXPECT_STREQ(DescriptionOfNote(1).program, "calc.exe");
+    EXPECT_STREQ(DescriptionOfNote(1).className, "CalcFrame");
+    EXPECT_EQ(gRecording.windows->descriptionCount, 2) << "each window described once";
+    EXPECT_EQ(gRecording.windows->notes[1].rect.left, 800);
+
+    // A new recording starts without notes; New empties them too.
+    StartRecording();
+    StopRecording();
+    EXPECT_EQ(WindowNoteCount(), 0);
+}
+
+// ---- Both file formats ----
+
+TEST_F(WindowWaitTest, BothFormatsKeepTheNotesAndOlderVersionsReadThemAsPlainRecordings) {
+    Load(ClickAndType, {{1, "Say \"hi\" - Notepad"}, {4, "Untitled - Notepad"}});
+    gRecording.windows->notes[1].hasRect = 0;
+    std::string text = folder.Path("noted.mrx");
+    std::string binary = folder.Path("noted.mrl");
+    ASSERT_TRUE(SaveRecordingFile(text.c_str()));
+    ASSERT_TRUE(SaveRecordingFile(binary.c_str()));
+
+    std::string script = ScratchFolder::Read(text);
+    EXPECT_NE(script.find(";@window title=\"Say \"\"hi\"\" - Notepad\" class=\"Notepad\" "
+                          "program=\"notepad.exe\" rect=100,100,740,580\r\n"
+                          "message=WM_LBUTTONDOWN paramH=200 paramL=200 time=1100\r\n"),
+              std::string::npos);
+    EXPECT_NE(script.find("program=\"notepad.exe\"\r\nmessage=WM_KEYDOWN"), std::string::npos);
+
+    std::string bytes = ScratchFolder::Read(binary);
+    size_t eventBytes = 20 * ClickAndType.size();
+    ASSERT_GT(bytes.size(), eventBytes);
+    ASSERT_EQ(bytes.size() % 20, 0u);
+    EXPECT_EQ(memcmp(bytes.data(), ClickAndType.data(), eventBytes), 0);
+    for (size_t at = eventBytes; at < bytes.size(); at += 20)
+        EXPECT_EQ(memcmp(bytes.data() + at, "\0\0\0\0", 4), 0) << "inert placeholders: " << at;
+
+    for (const std::string& path : {text, binary}) {
+        ClearEventList();
+        ASSERT_GE(LoadRecording(path.c_str(), true), 0) << path;
+        EXPECT_EQ(gRecording.eventCount, (int32_t)ClickAndType.size()) << path;
+        ASSERT_EQ(WindowNoteCount(), 2) << path;
+        EXPECT_EQ(gRecording.windows->anchors[1], 4) << path;
+        EXPECT_STREQ(DescriptionOfNote(0).title, "Say \"hi\" - Notepad") << path;
+        EXPECT_EQ(gRecording.windows->notes[0].rect.right, 740) << path;
+        EXPECT_EQ(gRecording.windows->notes[1].hasRect, 0) << path;
+    }
+
+    // A damaged note block is not the program's: every record is an event,
+    // as an older version loads the file.
+    bytes[eventBytes + 4] ^= 1;
+    ASSERT_GE(LoadRecording(folder.Write("damaged.mrl", bytes).c_str(), true), 0);
+    EXPECT_EQ(gRecording.eventCount, (int32_t)(bytes.size() / 20));
+    EXPECT_EQ(WindowNoteCount(), 0);
+
+    // Without notes both formats are what they always were.
+    Load(ClickAndType, {});
+    ASSERT_TRUE(SaveRecordingFile(binary.c_str()));
+    EXPECT_EQ(ScratchFolder::Read(binary).size(), eventBytes);
+    ASSERT_TRUE(SaveRecordingFile(text.c_str()));
+    EXPECT_EQ(ScratchFolder::Read(text).find(";@window"), std::string::npos);
+}
+
+// A note line belongs to the line after it, event or command, and a
+// script command then waits for the window too.
+TEST_F(WindowWaitTest, ANoteBeforeACommandMakesItWaitForTheWindow) {
+    std::string path = folder.Write(
+        "command.mrx", ";@window title=\"Untitled - Notepad\" program=\"notepad.exe\"\r\n"
+                       "; a comment takes no position, and so not the note\r\n"
+                       "TYPE hi\r\n"
+                       ";@window title=\"Nowhere\"\r\n");
+    ASSERT_EQ(LoadRecording(path.c_str(), true), 1);
+    ASSERT_EQ(WindowNoteCount(), 1) << "a note with no line after it is dropped";
+    EXPECT_EQ(gRecording.windows->anchors[0], 0);
+    WindowHandle window = Notepad("Untitled - Notepad", 300, 300, 640, 480);
+    SimScheduleWindowChange(window, SimStartTick + 700, SimWindowAppears);
+    Play();
+    ASSERT_EQ(SimDeliveredCount(), 4);
+    EXPECT_EQ(SimDeliveredEvents()[0].tick, SimStartTick + 700);
+}
+
+// The headless program's desktop file describes late windows, their
+// programs and classes, and programs slow to be ready.
+TEST_F(WindowWaitTest, TheDesktopFileDescribesLateWindowsAndSlowPrograms) {
+    std::string error;
+    std::string path =
+        folder.Write("desktop.txt", "window \"Untitled - Notepad\" 300 250 640 480 program "
+                                    "notepad.exe class Notepad appears 3000\n"
+                                    "ready-after notepad.exe 800\n");
+    ASSERT_TRUE(SimLoadDesktop(path.c_str(), &error)) << error;
+    auto notepads = []() {
+        WindowHandle shown[8];
+        std::vector<WindowHandle> found;
+        char title[64];
+        for (int i = 0, count = PlatformListShownWindows(shown, 8); i < count; i++) {
+            PlatformGetWindowText(shown[i], WindowTitleText, title, sizeof title);
+            if (std::string(title) == "Untitled - Notepad")
+                found.push_back(shown[i]);
+        }
+        return found;
+    };
+    EXPECT_TRUE(notepads().empty());
+    SimAdvanceClock(3000);
+    ASSERT_EQ(notepads().size(), 1u);
+    WindowHandle shown[1] = {notepads()[0]};
+    char text[64];
+    PlatformGetWindowText(shown[0], WindowProgramText, text, sizeof text);
+    EXPECT_STREQ(text, "notepad.exe");
+    PlatformGetWindowText(shown[0], WindowClassText, text, sizeof text);
+    EXPECT_STREQ(text, "Notepad");
+    EXPECT_EQ(SimForegroundWindow(), shown[0]);
+    ProcessHandle process = PlatformStartProcess("notepad.exe notes.txt");
+    EXPECT_EQ(PlatformProcessReadiness(process), ProcessStarting);
+    SimAdvanceClock(800);
+    EXPECT_EQ(PlatformProcessReadiness(process), ProcessReady);
+    for (const char* bad : {"window \"A\" 0 0 1 1 appears\n", "window \"A\" 0 0 1 1 later 5\n",
+                            "ready-after notepad.exe -2\n"}) {
+        EXPECT_FALSE(SimLoadDesktop(folder.Write("bad.txt", bad).c_str(), &error)) << bad;
+    }
+}
+
+} // namespace
