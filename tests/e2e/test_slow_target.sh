@@ -18,7 +18,7 @@ use_log_file "$log" 3
     done
 } | sed 's/$/\r/' >"$script"
 
-timeout 60 wine "$(dirname "$MIRLOW_EXE")/key_timer.exe" "$(winpath "$arrivals")" $keys 30000 15 \
+timeout 60 wine "$MIRLOW_KEY_TIMER" "$(winpath "$arrivals")" $keys 30000 15 \
     >/dev/null 2>&1 &
 timer=$!
 probe wait-window "-:Mirlow Key Timer" 15000 || fail "no key timer window"
