@@ -10,10 +10,10 @@
 # need it, and still gets every character. Wine does not tell a program
 # without the keyboard focus whether Caps Lock is on, so there letters go
 # as Unicode input (the notepad runs show the text is still right); the
-# raw-input runs say through the probe that it is off, and letters go as
-# keys. (Under Wine each program keeps its own Caps Lock state, learnt from
-# the key events it was given, so a reader started after Caps Lock was
-# pressed elsewhere would not apply it: the raw runs keep it off.)
+# raw-input runs say through the probe whether it is on, and letters go as
+# keys: with Caps Lock on, a small letter takes Shift and a capital none.
+# (Under Wine each program keeps its own Caps Lock state, learnt from the
+# key events it was given, so Caps Lock is pressed in the reader itself.)
 # Characters Wine's layouts have only behind AltGr go as Unicode input
 # there too: Wine types nothing for an injected Ctrl+Alt+key.
 source "$(dirname "$0")/lib.sh"
@@ -30,10 +30,11 @@ keymap_is() {
     xkbcomp -w0 "$DISPLAY" - 2>/dev/null | grep "xkb_symbols.*+$1" >/dev/null
 }
 
-# type_into_raw_reader LAYOUT KEYS: the raw-input reader under the keymap
-# set now, with Caps Lock off as the probe tells the program, gets KEYS
-# (the virtual keys pressed, in hex, in order; 00 for a character sent as
-# Unicode input) and every character as typed.
+# type_into_raw_reader LAYOUT KEYS [caps]: the raw-input reader under the
+# keymap set now gets KEYS (the virtual keys pressed, in hex, in order; 00
+# for a character sent as Unicode input) and every character as typed.
+# Caps Lock is off as the probe tells the program; with caps, it is pressed
+# in the reader (which then also sees its key, 14) and the probe says on.
 raw_text='aZ19/=@é'
 type_into_raw_reader() {
     local seen="$E2E_WORK/raw-$1.txt" script="$E2E_WORK/raw-$1.mrx" reader
@@ -43,8 +44,16 @@ type_into_raw_reader() {
     reader=$!
     probe wait-window "-:Mirlow Key Timer" 20000 || fail "$1: the raw-input reader does not start"
     printf '%s\r\n' "GOTO Mirlow Key Timer" "TYPE $raw_text" | iconv -f UTF-8 -t CP1252 >"$script"
-    PROBE_CONTROLS="control caps-lock off" start_mirlow "$(winpath "$script")"
+    local caps=off
+    if [ -n "${3:-}" ]; then
+        caps=on
+        read -r left top right bottom <<<"$(probe rect "-:Mirlow Key Timer")"
+        xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
+        xdotool key Caps_Lock
+    fi
+    PROBE_CONTROLS="control caps-lock $caps" start_mirlow "$(winpath "$script")"
     wait_exit 60
+    [ "$caps" = on ] && xdotool key Caps_Lock
     [ "$EXIT_CODE" = "0" ] || fail "$1: exit code $EXIT_CODE typing into the raw-input reader"
     wait "$reader" || fail "$1: the raw-input reader did not get every character"
     local characters keys
@@ -52,7 +61,7 @@ type_into_raw_reader() {
     keys=$(tr -d '\r' <"$seen" | sed -n 's/^K //p' | tr '\n' ' ')
     [ "$characters" = "0061 005A 0031 0039 002F 003D 0040 00E9 " ] \
         || fail "$1: the reader got the characters $characters"
-    [ "$keys" = "$2 " ] || fail "$1: raw keys $keys, expected $2"
+    [ "$keys" = "$2 " ] || fail "$1${3:+ with Caps Lock}: raw keys $keys, expected $2"
 }
 
 # type_into_notepad LAYOUT RAW_KEYS [locks]: a fresh notepad under the
@@ -89,6 +98,7 @@ type_into_notepad() {
     wait_for_file "$saved" 10 || fail "$layout: notepad saved no file"
     [ -n "$locks" ] && xdotool key Caps_Lock Num_Lock
     type_into_raw_reader "$layout" "$raw_keys"
+    [ -n "$locks" ] && type_into_raw_reader "$layout" "14 10 41 5A 31 39 BF BB 10 32 00" caps
     probe close "-:layout-$layout.txt - Notepad" >/dev/null
     printf '%s\r\nabcX' "$line" | iconv -f UTF-8 -t CP1252 >"$E2E_WORK/expected-$layout.txt"
     cmp "$E2E_WORK/expected-$layout.txt" "$saved" || {
