@@ -263,18 +263,23 @@ static int BuildInput(const EventRecord* record, INPUT* inputs, HWND* target) {
 /* Waits until the thread of the window has taken what was sent to it: a
  * message sent to the window comes back only when its thread fetches
  * messages again, and it fetches input only after sent messages; the
- * second round trip comes back once the input has been fetched. Bounded,
+ * second round trip comes back once the input has been fetched. Each
+ * fetch takes one input, so input sent as several (a typed capital is
+ * Shift, its key, and both released) takes a round trip for each, or the
+ * target falls further behind with every such character; the press and
+ * release of a plain character are waited for with two, as one. Bounded,
  * in short slices, so the cancel keys and a hung window (one that has not
  * fetched messages for seconds) cannot keep the playback here. */
 static const DWORD PaceSlice = 50;
 static const DWORD PaceLimit = 5000;
 
-static void WaitUntilTaken(HWND target) {
+static void WaitUntilTaken(HWND target, int inputs = 1) {
     DWORD thread = target != nullptr ? GetWindowThreadProcessId(target, nullptr) : 0;
     if (thread == 0 || thread == GetCurrentThreadId())
         return;
     DWORD start = GetTickCount();
-    for (int rounds = 0; rounds < 2;) {
+    int wanted = inputs > 2 ? inputs : 2;
+    for (int rounds = 0; rounds < wanted;) {
         DWORD_PTR result;
         if (SendMessageTimeoutA(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, PaceSlice, &result)) {
             rounds++;
@@ -480,8 +485,14 @@ static InputDelivery Send(const EventRecord* record, INPUT* inputs, int count, H
     if (refuseForTest || SendInput((UINT)count, inputs, sizeof inputs[0]) != (UINT)count)
         return RefusedBySystem(target, refuseForTest ? ERROR_ACCESS_DENIED : GetLastError());
     NoteSent(record, &inputs[0]);
-    if (!move && WaitsForTargetAfter(*record))
-        WaitUntilTaken(target);
+    static int unwaited; /* inputs other than moves sent since the last wait */
+    if (move)
+        return InputDelivered;
+    unwaited += count;
+    if (WaitsForTargetAfter(*record)) {
+        WaitUntilTaken(target, unwaited);
+        unwaited = 0;
+    }
     return InputDelivered;
 }
 
@@ -507,7 +518,7 @@ void PlatformReleaseInput(const EventRecord* releases, int count) {
         int built = BuildInput(&releases[i], inputs, &target);
         if (built > 0 && SendInput((UINT)built, inputs, sizeof inputs[0]) == (UINT)built) {
             NoteSent(&releases[i], &inputs[0]);
-            WaitUntilTaken(target);
+            WaitUntilTaken(target, built);
         }
     }
 }
