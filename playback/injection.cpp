@@ -177,17 +177,26 @@ static void LogTypedCharacter(char character, const CharacterKey& key) {
     WriteLogLine(line);
 }
 
+/* The text typed by one call, converted once: for each byte, the UTF-16
+ * unit its records carry (0 for a later byte of a character). Each byte
+ * costs at least two records, so no more bytes than half the list's
+ * entries are ever typed at once. */
+static uint16_t unitOfByte[MaxEvents / 2];
+
 /* Writes one character's records from position on, into room already
  * made for them; returns the position after them. While Alt is held the
- * keys go as system keys and Shift is left out. */
-static int32_t WriteCharacter(int32_t position, char character, bool altHeld) {
+ * keys go as system keys and Shift is left out. unit is what the byte
+ * stands for in the text (0: it is a later byte of a character). */
+static int32_t WriteCharacter(int32_t position, char character, uint16_t unit, bool altHeld) {
     CharacterKey key = KeyForCharacter(character);
     bool wrapInShift = key.shift && !altHeld;
     /* Printable characters are marked, so the input layer can send them as
-     * characters whatever the keyboard layout; named keys stay keys. */
-    bool marked = IsTypedAsCharacter(character);
-    uint32_t keyMark = marked ? TypedMark(TypedCharacter, character) : 0;
-    uint32_t shiftMark = marked ? TypedMark(TypedShift, character) : 0;
+     * characters whatever the keyboard layout; named keys stay keys, and
+     * the later bytes of a character send nothing. */
+    bool marked = IsTypedAsCharacter(character) || unit == 0;
+    TypedRole keyRole = unit == 0 ? TypedSilent : TypedCharacter;
+    uint32_t keyMark = marked ? TypedMark(keyRole, unit) : 0;
+    uint32_t shiftMark = marked ? TypedMark(unit == 0 ? TypedSilent : TypedShift, unit) : 0;
     EventRecord record = {};
     if (wrapInShift) {
         record.message = MsgKeyDown;
@@ -248,9 +257,10 @@ int32_t TypeTextEvents(int32_t position, int32_t count, const char* text, int32_
         fitting++;
     }
     OpenGap(position, count, records);
+    PlatformTextUnits(text, fitting, unitOfByte);
     int32_t next = position;
     for (int32_t i = 0; i < fitting; i++)
-        next = WriteCharacter(next, text[i], alt);
+        next = WriteCharacter(next, text[i], unitOfByte[i], alt);
     if (text[fitting] != '\0')
         ReportUntypedCharacters(text + fitting);
     if (LogLevelAtLeast(LogHigh))

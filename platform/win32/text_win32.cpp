@@ -8,6 +8,10 @@
  * anywhere; that character is then found and reported instead. A system
  * whose ANSI code page is UTF-8 itself (a Windows 10 option) holds every
  * character, so the text is only checked.
+ *
+ * Typed text is converted as a whole too, and each of its bytes told the
+ * UTF-16 unit it stands for, so a character of several bytes and a
+ * surrogate pair are typed whole.
  */
 #include <windows.h>
 
@@ -86,4 +90,79 @@ int PlatformUtf8ToAnsi(const char* utf8, int length, char* ansi, int size, uint3
         return -1;
     ansi[written] = '\0';
     return written;
+}
+
+/* ---- Typed text: which unit each byte stands for ---- */
+
+/* The bytes the character at text takes (1 to 4), by the code page's
+ * rule for its first byte; a byte that starts no whole character is one. */
+static int CharacterLength(const BYTE* text, int left, UINT codePage) {
+    if (codePage != CP_UTF8)
+        return left >= 2 && IsDBCSLeadByteEx(codePage, text[0]) ? 2 : 1;
+    BYTE lead = text[0];
+    int length = lead >= 0xF0 && lead <= 0xF4   ? 4
+                 : lead >= 0xE0 && lead <= 0xEF ? 3
+                 : lead >= 0xC2 && lead <= 0xDF ? 2
+                                                : 1;
+    if (length > left)
+        return 1;
+    for (int i = 1; i < length; i++) {
+        if ((text[i] & 0xC0) != 0x80)
+            return 1;
+    }
+    return length;
+}
+
+/* A surrogate pair or a single unit. */
+static int UnitsAt(const WCHAR* wide, int at, int count) {
+    return at + 1 < count && IS_HIGH_SURROGATE(wide[at]) && IS_LOW_SURROGATE(wide[at + 1]) ? 2 : 1;
+}
+
+static void PlaceUnits(uint16_t* units, int size, const WCHAR* wide, int count) {
+    for (int i = 0; i < size; i++)
+        units[i] = 0;
+    units[0] = count > 0 ? wide[0] : 0xFFFD;
+    if (count == 2 && size >= 2)
+        units[1] = wide[1];
+}
+
+/* The whole text's units laid over its characters; false where they do
+ * not line up. */
+static bool SpreadUnits(const BYTE* bytes, int length, const WCHAR* wide, int count,
+                        uint16_t* units) {
+    UINT codePage = GetACP();
+    int at = 0;
+    for (int i = 0; i < length;) {
+        int size = CharacterLength(bytes + i, length - i, codePage);
+        int taken = at < count ? UnitsAt(wide, at, count) : 0;
+        if (taken == 0 || taken > size)
+            return false;
+        PlaceUnits(units + i, size, wide + at, taken);
+        i += size;
+        at += taken;
+    }
+    return at == count;
+}
+
+/* The text is converted as a whole, so a character of several bytes and
+ * a surrogate pair come out right. Where bytes that are no character of
+ * the code page keep the conversion from lining up with the characters,
+ * each character is converted alone. */
+void PlatformTextUnits(const char* text, int length, uint16_t* units) {
+    static WCHAR textWide[16384];
+    const int room = (int)(sizeof textWide / sizeof textWide[0]);
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(text);
+    int count = length > 0 && length <= room
+                    ? MultiByteToWideChar(CP_ACP, 0, text, length, textWide, room)
+                    : 0;
+    if (length <= 0 || (count > 0 && SpreadUnits(bytes, length, textWide, count, units)))
+        return;
+    UINT codePage = GetACP();
+    for (int i = 0; i < length;) {
+        int size = CharacterLength(bytes + i, length - i, codePage);
+        WCHAR one[2];
+        int converted = MultiByteToWideChar(CP_ACP, 0, text + i, size, one, 2);
+        PlaceUnits(units + i, size, one, converted);
+        i += size;
+    }
 }
