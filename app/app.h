@@ -32,9 +32,10 @@ extern const char* const MainWindowClassName; /* "Mirlow" */
 extern const char* const ProgramTitle;        /* "Mirlow" */
 
 /* How the run ends (run_outcome.cpp), the one owner of the exit code:
- * ReportRunOutcome (shell.h) records why a run stopped, and the first
- * failure reported stays. RunExitCode is what the process returns: the
- * recorded code in command-line mode, ExitSuccess in interactive mode. */
+ * ReportRunOutcome (shell.h) records why a run stopped, or that it played
+ * only in part; the first failure reported stays. RunExitCode is what
+ * the process returns: the recorded code in command-line mode,
+ * ExitSuccess in interactive mode. */
 int RunExitCode(void);
 
 /* The whole program: start-up, then the message loop until the main window

@@ -61,6 +61,7 @@ bool PromptToSave(void) {
 static void EmptyDocument(void) {
     SetCommandState(ID_FILE_NEW);
     ClearEventList();
+    gRecording.textEncoding = TextAnsi;
     gDocument.path[0] = '\0';
     gDocument.modifiedCount = 0;
     ShowProgramTitle();
@@ -132,11 +133,11 @@ static bool HasActionsToSave(void) {
     return false;
 }
 
-/* A path without any dot, in its folders or its name, is saved as a
- * binary recording with ".mrl" added; one that would then be too long is
- * refused rather than cut. */
+/* A file name without a dot is saved as a binary recording with ".mrl"
+ * added (a dot in a folder's name, as in C:\Users\jane.doe, does not
+ * count); one that would then be too long is refused rather than cut. */
 static bool WithDefaultExtension(const char* chosen, char* path) {
-    bool addExtension = strchr(chosen, '.') == nullptr;
+    bool addExtension = strchr(FileNameOfPath(chosen), '.') == nullptr;
     size_t length = strlen(chosen) + (addExtension ? 4 : 0);
     if (length > (size_t)MaxPathLength) {
         char text[MaxPathLength + 32];

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "log/log.h"
+#include "model/model.h"
 
 /* The dialogs may hand back more than a path may hold; such a choice is
  * refused whole, never cut (a cut path names another file). The buffer
@@ -47,12 +48,13 @@ static void ShowNameOutsideCodePage(const char* shownPath, bool saving) {
     ShowMessageBox(text, "Error", BoxOk | BoxIconWarning | BoxTaskModal);
 }
 
-/* Save mode completes a name without any dot with the extension of the
- * filter the user left selected; "All Files" adds nothing. */
+/* Save mode completes a file name without a dot (in the name itself, not
+ * its folders) with the extension of the filter the user left selected;
+ * "All Files" adds nothing. */
 static bool AddFilterExtension(char* path, const char* filters, int filterIndex) {
     char pattern[16];
     GetDelimitedItem(filters, '\0', 2 * filterIndex - 1, pattern, sizeof pattern);
-    if (strchr(path, '.') != nullptr || strncmp(pattern, "*.", 2) != 0 ||
+    if (strchr(FileNameOfPath(path), '.') != nullptr || strncmp(pattern, "*.", 2) != 0 ||
         strcmp(pattern, "*.*") == 0)
         return true;
     if (strlen(path) + strlen(pattern + 1) > (size_t)MaxPathLength)

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 
+#include "log/log.h"
 #include "model/model.h"
 #include "playback/playback.h"
 #include "record/record.h"
@@ -54,6 +55,45 @@ static void OnClose(WindowHandle window) {
         CancelJournalForExit();
     if (PromptToSave())
         PlatformDestroyWindow(window);
+}
+
+/* ---- The end of the Windows session ---- */
+
+/* Sign-out, shutdown or restart asks first, and the program answers as
+ * closing does: a recording or playback ends, and unsaved changes are
+ * saved, dropped or keep the session from ending (Cancel, or a save that
+ * did not happen), while the system shows why the program holds it up.
+ * An unattended run has nothing to ask. */
+static intptr_t OnQueryEndSession(WindowHandle window) {
+    if (gApp.commandLineMode)
+        return 1;
+    if (gJournal.hook != nullptr)
+        CancelJournalForExit();
+    char reason[MaxPathLength + 64];
+    snprintf(reason, sizeof reason, "Mirlow is asking whether to save the changes to %s.",
+             DocumentDisplayName());
+    PlatformSetShutdownReason(window, reason);
+    bool goOn = PromptToSave();
+    PlatformSetShutdownReason(window, nullptr);
+    return goOn ? 1 : 0;
+}
+
+/* The session ends: the system may stop the program at any moment after
+ * this returns, so everything an exit does happens now. A recording is
+ * finished as Stop finishes it, a playback ends and lets go of what it
+ * holds, and the destruction writes the settings, the window's place and
+ * the recent files. An unattended run ends as a cancelled one, and ends
+ * itself here, since a program the system stops ends with another code. */
+static void OnEndSession(WindowHandle window, bool ending) {
+    if (!ending)
+        return;
+    if (gJournal.hook != nullptr)
+        CancelJournalForExit();
+    if (gApp.commandLineMode)
+        ReportRunOutcome(ExitCancelled);
+    LogPrintf(LogLow, "The Windows session is ending: Mirlow ends too");
+    PlatformDestroyWindow(window);
+    PlatformEndProcess(RunExitCode());
 }
 
 /* The panel's tab when there is a panel; otherwise the stored one is kept,
@@ -241,6 +281,11 @@ intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
         return 0;
     case MsgDestroy:
         OnDestroy(window);
+        return 0;
+    case MsgQueryEndSession:
+        return OnQueryEndSession(window);
+    case MsgEndSession:
+        OnEndSession(window, wParam != 0);
         return 0;
     case MsgSize:
         OnSize(wParam);

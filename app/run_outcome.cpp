@@ -6,13 +6,18 @@
  *
  * The first failure reported stays: an error that stops a playback is
  * followed by the steps that wind the run down, and none of them may turn
- * the run's outcome into another one. An interactive run always ends with
- * ExitSuccess; its user has seen every message.
+ * the run's outcome into another one. A run that was played only in part
+ * goes on to its end and is no success; should it fail later, the failure
+ * says more, and its code takes the place. An interactive run always ends
+ * with ExitSuccess; its user has seen every message.
  */
 #include "app/app.h"
 
 void ReportRunOutcome(ExitCode code) {
-    if (gApp.exitCode == ExitSuccess)
+    bool partial = gApp.exitCode == ExitPlayedInPart;
+    if (code == ExitSuccess || (gApp.exitCode != ExitSuccess && !partial))
+        return;
+    if (!partial || code != ExitPlayedInPart)
         gApp.exitCode = code;
 }
 

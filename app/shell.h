@@ -33,11 +33,15 @@ enum ExitCode {
     ExitStartupFailed = 1, /* command-line mode: memory or the window could not be had */
     ExitLoadFailed = 2,    /* the recording could not be loaded (or its path was too long) */
     ExitPlaybackError = 3, /* an error stopped the playback before its end */
-    ExitCancelled = 4,     /* the playback was cancelled (Ctrl+Esc, or the window closed) */
+    ExitCancelled = 4,     /* the playback was cancelled (Ctrl+Esc, a locked or switched
+                              session, or the window closed) */
+    ExitPlayedInPart = 5,  /* played to its end, but not all of the file: the load stopped
+                              at a limit, or typed text or a click did not fit the list */
 };
 
-/* Records why a run stopped; the first failure reported stays (see
- * RunExitCode). */
+/* Records why a run stopped, or that it played only in part; the first
+ * failure reported stays, except that a run played in part that then
+ * fails ends with the failure's code (see RunExitCode). */
 void ReportRunOutcome(ExitCode code);
 
 /* ---- Commands and titles (command_state.cpp, main_window.cpp) ---- */

@@ -108,6 +108,8 @@ static bool StartCommandLineRun(const char* tail) {
     }
     if (LoadRecording(gDocument.path, true) < 0)
         return false;
+    if (LastLoadWasCut())
+        ReportRunOutcome(ExitPlayedInPart);
     gJournal.loopsCompleted = 0;
     PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
     return true;

@@ -26,6 +26,7 @@ add_library(mirlow_core STATIC
     platform/sim/sim_record.cpp
     platform/sim/sim_playback.cpp
     platform/sim/sim_registry.cpp
+    platform/sim/sim_text.cpp
     platform/sim/sim_toolbar_shell.cpp
 )
 target_include_directories(mirlow_core PUBLIC ${CMAKE_SOURCE_DIR})
@@ -108,6 +109,14 @@ endif()
 add_test(NAME help_page
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/help/help_page_test.sh
                  ${CMAKE_SOURCE_DIR}/resources/mirlowHelp.htm ${CMAKE_BINARY_DIR}/help_page)
+
+# Every example script of the user guide, played through the headless
+# mirlow and compared with what the guide says it does.
+add_executable(mirlow_guide_examples tests/guide_examples_test.cpp)
+target_link_libraries(mirlow_guide_examples PRIVATE mirlow_core)
+add_test(NAME guide_examples
+         COMMAND mirlow_guide_examples ${CMAKE_SOURCE_DIR}/resources/mirlowHelp.htm
+                 $<TARGET_FILE:mirlow>)
 
 add_test(NAME headless_registry_file
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/headless_registry_test.sh $<TARGET_FILE:mirlow>)

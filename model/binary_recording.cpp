@@ -17,21 +17,20 @@
 static const int64_t RecordBytes = (int64_t)sizeof(EventRecord);
 
 /* Reads the records the file's size calls for, at most MaxLoadedEvents;
- * the rest of a longer file is ignored. A short last record, or a file
- * that ends early, fails the load; what was read stays in the list,
- * outside its valid range. */
+ * the rest of a longer file is not read, and the outcome says so. A short
+ * last record, or a file that ends early, fails the load; what was read
+ * stays in the list, outside its valid range. */
 LoadOutcome ReadBinaryRecords(FILE* file, int64_t size, LoadProgress* progress) {
     int64_t eventBytes = ReadWindowTrailer(file, size);
-    int64_t records = (eventBytes + RecordBytes - 1) / RecordBytes;
-    if (records > MaxLoadedEvents)
-        records = MaxLoadedEvents;
+    progress->records = (eventBytes + RecordBytes - 1) / RecordBytes;
+    int64_t records = progress->records < MaxLoadedEvents ? progress->records : MaxLoadedEvents;
     size_t wanted = (size_t)(records * RecordBytes);
     progress->filledBytes = fread(gRecording.events, 1, wanted, file);
     if (progress->filledBytes != wanted)
         return LoadReadFailed;
     progress->positions = (int32_t)records;
     DropWindowNotesFrom((int32_t)records);
-    return LoadOk;
+    return progress->records > MaxLoadedEvents ? LoadTooManyEvents : LoadOk;
 }
 
 bool WriteBinaryRecording(FILE* file, const char* path) {

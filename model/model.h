@@ -70,6 +70,19 @@ struct Recording {
     char* commandTexts[MaxScriptCommands]; /* ScriptTextSize bytes each */
     int32_t commandCount;
     WindowNoteTable* windows; /* which window each noted event was meant for */
+    int32_t textEncoding;     /* ScriptTextEncoding: how a save writes the texts */
+};
+
+/* How a text script's bytes stand for its characters. The program holds
+ * text in the system's ANSI code page; a script whose bytes are valid
+ * UTF-8 and hold a character outside ASCII is read as UTF-8 (a leading
+ * byte-order mark is skipped), every other script as ANSI. A save writes
+ * the texts back as they were read, so reading the saved script again
+ * gives the same text. */
+enum ScriptTextEncoding : int32_t {
+    TextAnsi = 0,
+    TextUtf8 = 1,       /* UTF-8 without a byte-order mark */
+    TextUtf8Marked = 2, /* UTF-8 after a byte-order mark */
 };
 
 extern Recording gRecording;
@@ -234,7 +247,12 @@ bool ReadWindowNoteLine(const char* line, WindowDescription* description, NoteRe
  * showing the failure's message box. With reportErrors false, the
  * messages about a file that cannot be opened or read and about an
  * unknown command are not shown; the others always are. A failure after
- * the file was opened leaves an empty list and an empty command table. */
+ * the file was opened leaves an empty list and an empty command table.
+ * A load that stops at a limit succeeds with what it read, after a box
+ * and a log line that say from which line (or record) on nothing was
+ * read (LastLoadWasCut). A script read as UTF-8 that holds a character
+ * the ANSI code page cannot hold fails, naming the line and the
+ * character. */
 int LoadRecording(const char* path, bool reportErrors);
 
 /* Write the first eventCount events to file, opened for writing by the
@@ -264,6 +282,16 @@ const char* NameOfMessage(uint32_t message);
 
 /* True when the path holds ".mrl" in any letter case, anywhere. */
 bool IsBinaryRecordingPath(const char* path);
+
+/* The file's own name within the path: what follows its last backslash,
+ * slash or drive colon. */
+const char* FileNameOfPath(const char* path);
+
+/* True when the last load that succeeded stopped at a limit (2,047
+ * commands, or 32,766 events and commands) with more of the file to
+ * come. The load has said so in a box and in the log; what it read is
+ * the recording. */
+bool LastLoadWasCut(void);
 
 /* Position of the first occurrence of pattern in text, comparing ASCII
  * letters without regard to case; 0 for an empty pattern, -1 when absent. */

@@ -6,8 +6,11 @@
  * A load either succeeds or shows exactly one message and returns -1.
  * Messages about the file itself (missing, empty, unreadable) and about an
  * unknown command can be held back by the caller; the ones that point at a
- * malformed event line, and the too-many-commands notice, are always
- * shown, because the user has to fix the script.
+ * malformed event line or a character the code page cannot hold, and the
+ * notices of a load cut at a limit, are always shown, because the user
+ * has to fix the script. A load cut at a limit keeps what it read, says
+ * in the log from where on the file was not loaded, and is remembered
+ * (LastLoadWasCut), so that an unattended run can say it played only part.
  */
 #include "model/recording_files.h"
 
@@ -54,16 +57,69 @@ static void ReportUnknownCommand(const char* path, const char* line, bool report
     }
 }
 
-static void ReportTooManyCommands(const char* line) {
+static bool lastLoadWasCut;
+
+bool LastLoadWasCut(void) {
+    return lastLoadWasCut;
+}
+
+static void ReportTooManyCommands(const char* path, const LoadProgress& progress) {
     char text[128];
     snprintf(text, sizeof text,
              "Too many script commands!\n\nThe maximum number of script commands is %d",
              MaxLoadedCommands);
-    ShowMessageBox(text, line, WarningBox);
+    ShowMessageBox(text, progress.line, WarningBox);
+    LogPrintf(LogLow,
+              "ERROR: '%s' holds more than %d script commands: line %d and everything after it "
+              "were not loaded",
+              path, MaxLoadedCommands, (int)progress.lineNumber);
 }
 
-static void ReportFailure(LoadOutcome outcome, const char* path, const char* line,
+static void ReportTooManyRecords(const char* path, const LoadProgress& progress) {
+    long long unread = (long long)progress.records - MaxLoadedEvents;
+    char text[MessageSize];
+    snprintf(text, sizeof text,
+             "Too many events!\n\nA recording holds at most %d events: the last %lld of the "
+             "file's %lld records were not loaded.",
+             MaxLoadedEvents, unread, (long long)progress.records);
+    ShowMessageBox(text, path, WarningBox);
+    LogPrintf(LogLow, "ERROR: '%s' holds %lld records, more than %d: the last %lld were not loaded",
+              path, (long long)progress.records, MaxLoadedEvents, unread);
+}
+
+static void ReportTooManyEvents(const char* path, const LoadProgress& progress) {
+    char cut[ScriptTextSize];
+    CutAtLineEnd(progress.line, cut, sizeof cut);
+    char text[MessageSize];
+    snprintf(text, sizeof text,
+             "Too many events!\n\nA recording holds at most %d events, each script command "
+             "counting as one: line %d and everything after it were not loaded.",
+             MaxLoadedEvents, (int)progress.lineNumber);
+    ShowMessageBox(text, cut, WarningBox);
+    LogPrintf(LogLow,
+              "ERROR: '%s' holds more than %d events and script commands: line %d and "
+              "everything after it were not loaded",
+              path, MaxLoadedEvents, (int)progress.lineNumber);
+}
+
+/* The program's text is in the code page; a character it has no byte for
+ * would be typed, or looked for in window titles, as another one. */
+static void ReportUnheldCharacter(const char* path, const LoadProgress& progress) {
+    char text[MessageSize];
+    snprintf(text, sizeof text,
+             "Unable to load the script '%s'!\n\nLine %d holds the character U+%04X, which "
+             "the system's code page for non-Unicode programs does not have.",
+             path, (int)progress.lineNumber, (unsigned)progress.unheldCharacter);
+    ShowMessageBox(text, "Error", WarningBox);
+    LogPrintf(LogLow,
+              "ERROR: Line %d of '%s' holds the character U+%04X, which the system's ANSI code "
+              "page cannot hold: the script was not loaded",
+              (int)progress.lineNumber, path, (unsigned)progress.unheldCharacter);
+}
+
+static void ReportFailure(LoadOutcome outcome, const char* path, const LoadProgress& progress,
                           bool reportErrors) {
+    const char* line = progress.line;
     switch (outcome) {
     case LoadReadFailed:
         if (reportErrors)
@@ -78,6 +134,9 @@ static void ReportFailure(LoadOutcome outcome, const char* path, const char* lin
     case LoadUnknownCommand:
         ReportUnknownCommand(path, line, reportErrors);
         break;
+    case LoadUnheldCharacter:
+        ReportUnheldCharacter(path, progress);
+        break;
     case LoadBadWindowLine:
         ShowMessageBox("Improperly formatted window line", line, WarningBox);
         break;
@@ -86,8 +145,22 @@ static void ReportFailure(LoadOutcome outcome, const char* path, const char* lin
     }
 }
 
+static bool IsCut(LoadOutcome outcome) {
+    return outcome == LoadTooManyCommands || outcome == LoadTooManyEvents;
+}
+
 static bool IsFailure(LoadOutcome outcome) {
-    return outcome != LoadOk && outcome != LoadTooManyCommands;
+    return outcome != LoadOk && !IsCut(outcome);
+}
+
+static void ReportCut(LoadOutcome outcome, const char* path, const LoadProgress& progress,
+                      bool binary) {
+    if (outcome == LoadTooManyCommands)
+        ReportTooManyCommands(path, progress);
+    else if (binary)
+        ReportTooManyRecords(path, progress);
+    else
+        ReportTooManyEvents(path, progress);
 }
 
 /* The checks before the file is opened leave the recording as it was. */
@@ -115,15 +188,17 @@ static void ZeroEventsFrom(size_t filledBytes) {
 }
 
 static int LoadFile(const char* path, bool reportErrors) {
+    lastLoadWasCut = false;
     int64_t size = 0;
     FILE* file = OpenForLoad(path, reportErrors, &size);
     if (file == nullptr)
         return -1;
 
     gRecording.eventCount = 0;
+    gRecording.textEncoding = TextAnsi;
     ClearWindowNotes();
     bool binary = IsBinaryRecordingPath(path);
-    LoadProgress progress = {0, 0, 0, "", -1, false, NoteRect{0, 0, 0, 0}};
+    LoadProgress progress = {0, 0, 0, "", 1, 0, 0, TextAnsi, -1, false, NoteRect{0, 0, 0, 0}};
     LoadOutcome outcome =
         binary ? ReadBinaryRecords(file, size, &progress) : ReadTextScript(file, size, &progress);
     fclose(file);
@@ -134,13 +209,15 @@ static int LoadFile(const char* path, bool reportErrors) {
          * commands; a table that describes neither file is dropped. */
         gRecording.commandCount = 0;
         ClearWindowNotes();
-        ReportFailure(outcome, path, progress.line, reportErrors);
+        ReportFailure(outcome, path, progress, reportErrors);
         return -1;
     }
-    if (outcome == LoadTooManyCommands)
-        ReportTooManyCommands(progress.line);
+    lastLoadWasCut = IsCut(outcome);
+    if (lastLoadWasCut)
+        ReportCut(outcome, path, progress, binary);
     gRecording.eventCount = progress.positions;
     gRecording.commandCount = progress.commands;
+    gRecording.textEncoding = progress.textEncoding;
     return progress.commands;
 }
 

@@ -19,20 +19,26 @@
 #include "model/model.h"
 
 enum LoadOutcome {
-    LoadOk,              /* read to the end of the file or to a limit */
+    LoadOk,              /* read to the end of the file */
     LoadTooManyCommands, /* stopped at the command after the last one kept: still a success */
+    LoadTooManyEvents,   /* the list was full with more of the file to come: still a success */
     LoadReadFailed,
     LoadMissingParamH,
     LoadMissingParamL,
     LoadUnknownCommand,
-    LoadBadWindowLine, /* a window note line that is not well formed */
+    LoadUnheldCharacter, /* a UTF-8 script holds a character the ANSI code page cannot hold */
+    LoadBadWindowLine,   /* a window note line that is not well formed */
 };
 
 struct LoadProgress {
-    size_t filledBytes; /* bytes at the front of the list that the reader wrote */
-    int32_t positions;  /* positions of the list filled so far */
-    int32_t commands;   /* script commands kept so far */
-    const char* line;   /* the script line being read, end characters included */
+    size_t filledBytes;       /* bytes at the front of the list that the reader wrote */
+    int32_t positions;        /* positions of the list filled so far */
+    int32_t commands;         /* script commands kept so far */
+    const char* line;         /* the script line being read, end characters included */
+    int32_t lineNumber;       /* its number, from 1, as an editor counts lines */
+    int64_t records;          /* a binary file: the records it holds, a short last one included */
+    uint32_t unheldCharacter; /* LoadUnheldCharacter: the character, as a Unicode code point */
+    int32_t textEncoding;     /* ScriptTextEncoding the script was read in */
     /* A window note line read but not yet given its event: it belongs to
      * the next position filled. -1 when there is none. */
     int32_t noteDescription;
@@ -68,5 +74,27 @@ void ReportSaveFailureBecause(const char* path, const char* reason);
 
 /* Events the writers write: eventCount, kept inside the list. */
 size_t EventCountToWrite(void);
+
+/* ---- UTF-8 (script_encoding.cpp) ---- */
+
+/* A check of UTF-8 validity that runs over a text in as many pieces as
+ * it comes in. */
+struct Utf8Check {
+    int pending;             /* continuation bytes still due for the current character */
+    unsigned char low, high; /* the range of the next continuation byte */
+    bool valid;
+    bool sawNonAscii;
+};
+void StartUtf8Check(Utf8Check* check);
+void ContinueUtf8Check(Utf8Check* check, const char* text, size_t count);
+/* Valid, and no character left unfinished. */
+bool Utf8CheckPassed(const Utf8Check* check);
+
+bool HoldsNonAscii(const char* text, size_t length);
+/* The bytes that the first maxCharacters whole characters of valid UTF-8
+ * among the first length bytes take. */
+size_t Utf8Span(const char* text, size_t length, size_t maxCharacters);
+/* length less the last count characters of the valid UTF-8 text. */
+size_t DropUtf8Characters(const char* text, size_t length, size_t count);
 
 #endif

@@ -26,12 +26,9 @@ static const int BusyPause = 50;
  * try each; this many are tried before a save gives up. */
 static const uint32_t TemporaryNameTries = 100000;
 
-/* Where the folder part of the path ends: after its last separator. */
+/* Where the folder part of the path ends: where the file's name begins. */
 static size_t FolderLength(const char* path) {
-    const char* backslash = strrchr(path, '\\');
-    const char* slash = strrchr(path, '/');
-    const char* last = backslash > slash ? backslash : slash;
-    return last != nullptr ? (size_t)(last - path) + 1 : 0;
+    return (size_t)(FileNameOfPath(path) - path);
 }
 
 /* A name in the target's folder: "~mirlowN.tmp", or "~N" where the longer

@@ -2,16 +2,23 @@
  * text_script.cpp: the editable text script: reading it into the
  * recording and writing the event list back as text.
  *
- * A script is 8-bit text, one event or script command per line, read and
- * written byte for byte. A line ends at the first CR, LF or zero byte; CR
- * LF and LF CR count as one line end. The reader takes at most 1,023
- * characters as one line: a longer line is cut into pieces of 1,023 that
- * are read as lines of their own, and the line end of a piece is looked
- * for only inside that piece. Each line is ignored (its first non-blank
- * character is not a letter: comments, blank lines), an event line (it
- * holds "message=" in any case) or a script command, which takes the next
- * position of the list as its placeholder. The writer puts each command
- * back where its placeholder stands, so a script survives being saved.
+ * A script is text, one event or script command per line. A line ends at
+ * the first CR, LF or zero byte; CR LF and LF CR count as one line end.
+ * The reader takes at most 1,023 characters as one line: a longer line is
+ * cut into pieces of 1,023 that are read as lines of their own, and the
+ * line end of a piece is looked for only inside that piece. Each line is
+ * ignored (its first non-blank character is not a letter: comments, blank
+ * lines), an event line (it holds "message=" in any case) or a script
+ * command, which takes the next position of the list as its placeholder.
+ * The writer puts each command back where its placeholder stands, so a
+ * script survives being saved.
+ *
+ * The program holds text in the system's ANSI code page, and most scripts
+ * are read byte for byte. A script saved as UTF-8 (a leading byte-order
+ * mark is skipped) is read as the characters its author wrote: each line
+ * that matters is converted, and a character the code page cannot hold
+ * stops the load rather than become another one. Such a script is saved
+ * as UTF-8 again.
  * A window note (model.h) is a line of its own right before its event's,
  * in a form older versions take for a comment.
  *
@@ -38,6 +45,18 @@ static const size_t ReadBlockSize = 64 * 1024;
  * the buffer, and the bytes FindLineEnd may look at past the end. */
 static char readBuffer[ReadBlockSize + 16];
 
+/* A line of a UTF-8 script converted to the code page: up to 1,023
+ * characters of one or two bytes each, and its line end. */
+static char convertedLine[2 * ScriptTextSize + 4];
+/* The rest of a file whose encoding is being decided is read through this. */
+static char scanBuffer[16 * 1024];
+
+/* Until a byte outside ASCII turns up, a script reads alike in every
+ * encoding; the first one decides, for the whole file. */
+static const int32_t EncodingUndecided = -1;
+/* Room for 1,023 characters of UTF-8. */
+static const size_t Utf8PieceBytes = 4 * (ScriptTextSize - 1);
+
 struct ScriptReader {
     char* line;        /* the current line, in readBuffer, zero-terminated */
     char* lineEnd;     /* where its terminator is */
@@ -47,6 +66,9 @@ struct ScriptReader {
     int64_t offset;       /* where the next line starts */
     int64_t bufferOffset; /* file offset of readBuffer[0] */
     size_t bufferLength;  /* bytes held in readBuffer */
+    int32_t encoding;     /* a ScriptTextEncoding, or EncodingUndecided */
+    bool marked;          /* the file begins with a UTF-8 byte-order mark */
+    int32_t linesEnded;   /* line ends passed so far */
 };
 
 /* Makes pieceLength bytes from the reader's offset on available in
@@ -113,22 +135,28 @@ static size_t LineLength(const char* piece, size_t pieceLength) {
     return end + 1;
 }
 
-/* Takes the next line, end characters included, and terminates it in
- * place: the byte after it is put back by ReleaseLine. */
-/* The next piece: up to 1,023 bytes from the reader's offset on. */
+/* TextUtf8 or TextUtf8Marked: one comparison, as it is asked for every line. */
+static bool IsUtf8(const ScriptReader* reader) {
+    return reader->encoding >= TextUtf8;
+}
+
+/* The next piece from the reader's offset on: up to 1,023 bytes, or in a
+ * UTF-8 script up to 1,023 whole characters. */
 static bool BufferNextPiece(ScriptReader* reader, char** piece, size_t* pieceLength) {
     int64_t left = reader->size - reader->offset;
-    *pieceLength = left < (int64_t)LinePieceLength ? (size_t)left : LinePieceLength;
+    size_t most = IsUtf8(reader) ? Utf8PieceBytes : LinePieceLength;
+    *pieceLength = left < (int64_t)most ? (size_t)left : most;
     if (!BufferPiece(reader, *pieceLength))
         return false;
     *piece = readBuffer + (reader->offset - reader->bufferOffset);
+    if (IsUtf8(reader))
+        *pieceLength = Utf8Span(*piece, *pieceLength, LinePieceLength);
     return true;
 }
 
-/* Takes the line at the start of the piece, end characters included, and
+/* Takes length bytes at the start of the piece as the current line and
  * terminates it in place: the byte after it is put back by ReleaseLine. */
-static void TakeLine(ScriptReader* reader, char* piece, size_t pieceLength) {
-    size_t length = LineLength(piece, pieceLength);
+static void TakeLine(ScriptReader* reader, char* piece, size_t length) {
     reader->line = piece;
     reader->lineEnd = reader->line + length;
     reader->lineFollower = *reader->lineEnd;
@@ -136,8 +164,91 @@ static void TakeLine(ScriptReader* reader, char* piece, size_t pieceLength) {
     reader->offset += (int64_t)length;
 }
 
+/* Counts the line's end, if it has one: a piece of a long line has none. */
 static void ReleaseLine(ScriptReader* reader) {
     *reader->lineEnd = reader->lineFollower;
+    char last = reader->lineEnd > reader->line ? reader->lineEnd[-1] : 'x';
+    if (last == '\r' || last == '\n' || last == '\0')
+        reader->linesEnded++;
+}
+
+/* ---- The script's encoding ---- */
+
+/* The file past the buffer, read ahead and put back where it was. */
+static bool CheckRestOfFile(ScriptReader* reader, Utf8Check* check) {
+    int64_t unread = reader->size - (reader->bufferOffset + (int64_t)reader->bufferLength);
+    fpos_t position;
+    if (unread <= 0 || !check->valid)
+        return true;
+    if (fgetpos(reader->file, &position) != 0)
+        return false;
+    while (unread > 0 && check->valid) {
+        size_t wanted = unread < (int64_t)sizeof scanBuffer ? (size_t)unread : sizeof scanBuffer;
+        size_t got = fread(scanBuffer, 1, wanted, reader->file);
+        if (got == 0)
+            break; /* a file shorter than its entry: the reader reports it */
+        ContinueUtf8Check(check, scanBuffer, got);
+        unread -= (int64_t)got;
+    }
+    return fsetpos(reader->file, &position) == 0;
+}
+
+/* Reads every byte from the reader's offset to the end of the file; what
+ * came before was ASCII, or the byte-order mark. */
+static bool DecideEncoding(ScriptReader* reader) {
+    Utf8Check check;
+    StartUtf8Check(&check);
+    size_t start = (size_t)(reader->offset - reader->bufferOffset);
+    ContinueUtf8Check(&check, readBuffer + start, reader->bufferLength - start);
+    if (!CheckRestOfFile(reader, &check))
+        return false;
+    bool utf8 = Utf8CheckPassed(&check) && (check.sawNonAscii || reader->marked);
+    reader->encoding = !utf8 ? TextAnsi : reader->marked ? TextUtf8Marked : TextUtf8;
+    return true;
+}
+
+/* A byte-order mark is skipped, and makes the file's encoding known from
+ * the start. */
+static bool SkipByteOrderMark(ScriptReader* reader) {
+    size_t length = reader->size < 3 ? (size_t)reader->size : 3;
+    if (!BufferPiece(reader, length))
+        return false;
+    if (length < 3 || memcmp(readBuffer, "\xEF\xBB\xBF", 3) != 0)
+        return true;
+    reader->marked = true;
+    reader->offset = 3;
+    return DecideEncoding(reader);
+}
+
+/* The length of the line's text, without its end characters. */
+static size_t TextLength(const char* line, size_t length) {
+    while (length > 0 &&
+           (line[length - 1] == '\r' || line[length - 1] == '\n' || line[length - 1] == '\0'))
+        length--;
+    return length;
+}
+
+/* Converts the line of UTF-8 at the start of the piece (length bytes, end
+ * characters included) into convertedLine. A line that would hold more
+ * than 1,023 characters of the code page (two-byte characters of an East
+ * Asian one count twice) keeps as many whole characters as fit, and
+ * *length shrinks to them: the rest is read as a line of its own. */
+static LoadOutcome ConvertLine(const char* piece, size_t* length, LoadProgress* progress) {
+    size_t text = TextLength(piece, *length);
+    for (;;) {
+        uint32_t unheld = 0;
+        int converted = PlatformUtf8ToAnsi(piece, (int)*length, convertedLine,
+                                           (int)sizeof convertedLine, &unheld);
+        if (converted < 0) {
+            progress->unheldCharacter = unheld;
+            return unheld != 0 ? LoadUnheldCharacter : LoadReadFailed;
+        }
+        size_t convertedText = (size_t)converted - (*length - text);
+        if (convertedText <= LinePieceLength)
+            return LoadOk;
+        text = DropUtf8Characters(piece, text, convertedText - LinePieceLength);
+        *length = text;
+    }
 }
 
 static bool IsBlank(char c) {
@@ -150,8 +261,13 @@ static const char* SkipBlanks(const char* text) {
     return text;
 }
 
-static bool IsIgnoredLine(const char* line) {
-    char first = *SkipBlanks(line);
+/* The line's first non-blank character (within length bytes) is not a
+ * letter. A character outside ASCII is no letter in any encoding. */
+static bool IsIgnoredLine(const char* line, size_t length) {
+    size_t at = 0;
+    while (at < length && IsBlank(line[at]))
+        at++;
+    char first = at < length ? line[at] : '\0';
     return !((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z'));
 }
 
@@ -417,9 +533,7 @@ static LoadOutcome ReadCommandLine(const char* line, LoadProgress* progress) {
 
 /* A written script's event lines begin with "message=", which is then
  * also its first occurrence. */
-static LoadOutcome ReadLine(const char* line, LoadProgress* progress) {
-    if (IsIgnoredLine(line))
-        return LoadOk;
+static LoadOutcome ReadItemLine(const char* line, LoadProgress* progress) {
     int messageAt = StartsWith(line, "message=") ? 0 : FindNoCase(line, "message=");
     if (messageAt >= 0)
         return ReadEventLine(line + messageAt + strlen("message="), progress);
@@ -453,6 +567,12 @@ static LoadOutcome ReadWindowLine(const char* line, LoadProgress* progress) {
     return LoadOk;
 }
 
+/* A window note line is read only while a position is left for its
+ * event; past the end of the list it is a comment like any other. */
+static bool IsNoteToRead(const char* piece, size_t length, const LoadProgress* progress) {
+    return progress->positions < MaxLoadedEvents && MayBeWindowNoteLine(piece, length);
+}
+
 /* The pending note goes to the position just filled. */
 static void GiveNoteTo(int32_t position, LoadProgress* progress) {
     if (progress->noteDescription < 0)
@@ -462,22 +582,46 @@ static void GiveNoteTo(int32_t position, LoadProgress* progress) {
     progress->noteDescription = -1;
 }
 
-static LoadOutcome ReadTakenLine(ScriptReader* reader, char* piece, size_t pieceLength,
-                                 LoadProgress* progress) {
-    TakeLine(reader, piece, pieceLength);
-    progress->line = reader->line;
-    LoadOutcome outcome = MayBeWindowNoteLine(piece, pieceLength)
-                              ? ReadWindowLine(reader->line, progress)
-                              : ReadLine(reader->line, progress);
+/* Takes the line of length bytes at the start of the piece, converted to
+ * the code page in a UTF-8 script, as progress->line: it is read (a window
+ * note line as such), or, with the list full, named as the first line not
+ * loaded. A load that ends early leaves its last line terminated in the
+ * buffer, for the frame's message. */
+static LoadOutcome TakeItemLine(ScriptReader* reader, char* piece, size_t length,
+                                LoadProgress* progress) {
+    progress->lineNumber = reader->linesEnded + 1;
+    bool full = progress->positions >= MaxLoadedEvents;
+    bool convert = IsUtf8(reader) && HoldsNonAscii(piece, length);
+    if (convert) {
+        /* A line past the end is only named, as well as it can be. */
+        LoadOutcome converted = ConvertLine(piece, &length, progress);
+        if (converted != LoadOk && !full)
+            return converted;
+        convert = converted == LoadOk;
+    }
+    TakeLine(reader, piece, length);
+    progress->line = convert ? convertedLine : reader->line;
+    if (full)
+        return LoadTooManyEvents;
+    LoadOutcome outcome = MayBeWindowNoteLine(progress->line, strlen(progress->line))
+                              ? ReadWindowLine(progress->line, progress)
+                              : ReadItemLine(progress->line, progress);
     if (outcome == LoadOk)
         ReleaseLine(reader);
     return outcome;
 }
 
-/* A load that ends early leaves its last line terminated in the buffer,
- * for the frame's message. */
+static void StoreWrittenEvent(ScriptReader* reader, const EventRecord& event, size_t length,
+                              LoadProgress* progress) {
+    gRecording.events[progress->positions++] = event;
+    reader->offset += (int64_t)length;
+    reader->linesEnded++;
+}
+
+/* Reads to the end of the file. Once the list is full, only ignored lines
+ * may follow: the next line that would take a position ends the load. */
 static LoadOutcome ReadLines(ScriptReader* reader, LoadProgress* progress) {
-    while (progress->positions < MaxLoadedEvents && reader->offset < reader->size) {
+    while (reader->offset < reader->size) {
         char* piece;
         size_t pieceLength;
         if (!BufferNextPiece(reader, &piece, &pieceLength))
@@ -485,14 +629,25 @@ static LoadOutcome ReadLines(ScriptReader* reader, LoadProgress* progress) {
         int32_t filled = progress->positions;
         EventRecord event;
         size_t written = ReadWrittenEventLine(piece, pieceLength, &event);
-        if (written != 0) {
-            gRecording.events[progress->positions++] = event;
-            reader->offset += (int64_t)written;
-        } else {
-            LoadOutcome outcome = ReadTakenLine(reader, piece, pieceLength, progress);
-            if (outcome != LoadOk)
-                return outcome;
+        if (written != 0 && progress->positions < MaxLoadedEvents) {
+            StoreWrittenEvent(reader, event, written, progress);
+            GiveNoteTo(filled, progress);
+            continue;
         }
+        size_t length = written != 0 ? written : LineLength(piece, pieceLength);
+        if (reader->encoding == EncodingUndecided && HoldsNonAscii(piece, length)) {
+            if (!DecideEncoding(reader))
+                return LoadReadFailed;
+            continue; /* the piece again, by the rule of its encoding */
+        }
+        if (IsIgnoredLine(piece, length) && !IsNoteToRead(piece, length, progress)) {
+            TakeLine(reader, piece, length);
+            ReleaseLine(reader);
+            continue;
+        }
+        LoadOutcome outcome = TakeItemLine(reader, piece, length, progress);
+        if (outcome != LoadOk)
+            return outcome;
         if (progress->positions > filled)
             GiveNoteTo(filled, progress);
     }
@@ -500,9 +655,12 @@ static LoadOutcome ReadLines(ScriptReader* reader, LoadProgress* progress) {
 }
 
 LoadOutcome ReadTextScript(FILE* file, int64_t size, LoadProgress* progress) {
-    ScriptReader reader = {readBuffer, readBuffer, '\0', file, size, 0, 0, 0};
-    LoadOutcome outcome = ReadLines(&reader, progress);
+    ScriptReader reader = {readBuffer, readBuffer,        '\0',  file, size, 0, 0,
+                           0,          EncodingUndecided, false, 0};
+    LoadOutcome outcome =
+        SkipByteOrderMark(&reader) ? ReadLines(&reader, progress) : LoadReadFailed;
     progress->filledBytes = sizeof(EventRecord) * (size_t)progress->positions;
+    progress->textEncoding = reader.encoding == EncodingUndecided ? TextAnsi : reader.encoding;
     return outcome;
 }
 
@@ -516,6 +674,7 @@ struct ScriptWriter {
     FILE* file;
     size_t used;
     bool failed;
+    int32_t encoding; /* the ScriptTextEncoding the texts are written in */
 };
 
 static void Flush(ScriptWriter* writer) {
@@ -614,41 +773,111 @@ static void PutHeader(ScriptWriter* writer) {
         PutLine(writer, line);
 }
 
+/* The command a save writes at position, or -1 when it writes an event
+ * line there. */
+static int CommandWrittenAt(int32_t position) {
+    if (!IsPlaceholderEvent(gRecording.events[position]))
+        return -1;
+    int command = FindCommandAt(position);
+    if (command < 0)
+        return -1;
+    int32_t kind = GetScriptCommand(command).kind;
+    return kind > CommandNone && kind < ScriptCommandKindCount ? command : -1;
+}
+
+/* A command's text in the save's encoding: as it is, or in UTF-8 (a
+ * character of the code page takes up to three bytes). Null when it
+ * cannot be converted, which fails the save. */
+static const char* TextToWrite(const ScriptWriter* writer, const char* text, char* utf8,
+                               size_t size) {
+    if (writer->encoding == TextAnsi || !HoldsNonAscii(text, strlen(text)))
+        return text;
+    return PlatformAnsiToUtf8(text, utf8, (int)size) ? utf8 : nullptr;
+}
+
 /* A script command goes back as the line it was read from: its keyword,
  * a blank and its text ("WAIT 2 seconds" was stored as "2 ", and "WAIT 2 "
  * reads back as the same). The keyword is never longer than the one that
  * was read, so the line fits the reader's 1,023 characters as the
  * original did. */
 static bool PutCommandLine(ScriptWriter* writer, int32_t position) {
-    int command = FindCommandAt(position);
+    int command = CommandWrittenAt(position);
     if (command < 0)
         return false;
     ScriptCommand script = GetScriptCommand(command);
-    if (script.kind <= CommandNone || script.kind >= ScriptCommandKindCount)
-        return false;
-    size_t length = strlen(script.text);
+    char utf8[3 * ScriptTextSize];
+    const char* text = TextToWrite(writer, script.text, utf8, sizeof utf8);
+    if (text == nullptr) {
+        writer->failed = true;
+        return true;
+    }
+    size_t length = strlen(text);
     MakeRoom(writer, KeywordLength + length + 3);
     char* out = PutText(writeBuffer + writer->used, ScriptKeywordNames[script.kind]);
     if (length != 0) {
         *out++ = ' ';
-        out = PutText(out, script.text);
+        out = PutText(out, text);
     }
     writer->used = (size_t)(PutText(out, "\r\n") - writeBuffer);
     return true;
 }
 
+/* Window note lines and command texts are the texts a save writes. */
+static void CheckWrittenTexts(Utf8Check* check, size_t count) {
+    int32_t notes = 0;
+    for (size_t i = 0; i < count && check->valid; i++) {
+        int32_t note = WindowNoteAt(&notes, (int32_t)i);
+        if (note >= 0) {
+            char line[WindowNoteLineSize];
+            int length = FormatWindowNoteLine(note, line, sizeof line);
+            ContinueUtf8Check(check, line, (size_t)length);
+        }
+        int command = CommandWrittenAt((int32_t)i);
+        if (command >= 0) {
+            const char* text = GetScriptCommand(command).text;
+            ContinueUtf8Check(check, text, strlen(text));
+        }
+        check->valid = Utf8CheckPassed(check);
+    }
+}
+
+/* Texts go back as they were read. Texts read in the code page that
+ * would, written as they are, read back as UTF-8 (bytes that happen to
+ * form it) go as UTF-8 after a byte-order mark instead, so that reading
+ * the saved script gives the same text. */
+static int32_t EncodingToWrite(size_t count) {
+    int32_t encoding = gRecording.textEncoding;
+    if (encoding == TextUtf8 || encoding == TextUtf8Marked)
+        return encoding;
+    Utf8Check check;
+    StartUtf8Check(&check);
+    CheckWrittenTexts(&check, count);
+    return Utf8CheckPassed(&check) && check.sawNonAscii ? TextUtf8Marked : TextAnsi;
+}
+
+/* A window note line, in the save's encoding like the commands. */
 static void PutWindowNoteLine(ScriptWriter* writer, int32_t note) {
-    MakeRoom(writer, WindowNoteLineSize + 2);
-    char* out = writeBuffer + writer->used;
-    out += FormatWindowNoteLine(note, out, WindowNoteLineSize);
+    char line[WindowNoteLineSize];
+    FormatWindowNoteLine(note, line, sizeof line);
+    char utf8[3 * WindowNoteLineSize];
+    const char* text = TextToWrite(writer, line, utf8, sizeof utf8);
+    if (text == nullptr) {
+        writer->failed = true;
+        return;
+    }
+    size_t length = strlen(text);
+    MakeRoom(writer, length + 2);
+    char* out = PutText(writeBuffer + writer->used, text);
     writer->used = (size_t)(PutText(out, "\r\n") - writeBuffer);
 }
 
 bool WriteTextScript(FILE* file, const char* path) {
-    ScriptWriter writer = {file, 0, false};
-    fseek(file, 0, SEEK_END);
-    PutHeader(&writer);
     size_t count = EventCountToWrite();
+    ScriptWriter writer = {file, 0, false, EncodingToWrite(count)};
+    fseek(file, 0, SEEK_END);
+    if (writer.encoding == TextUtf8Marked)
+        writer.used = (size_t)(PutText(writeBuffer, "\xEF\xBB\xBF") - writeBuffer);
+    PutHeader(&writer);
     int32_t notes = 0;
     for (size_t i = 0; i < count; i++) {
         const EventRecord& event = gRecording.events[i];

@@ -1,7 +1,7 @@
 /*
  * text_search.cpp: substring search and replacement that ignore the case
- * of ASCII letters, and the test that picks a recording's file format
- * from its path.
+ * of ASCII letters, the test that picks a recording's file format from
+ * its path, and the file name within a path.
  *
  * Script keywords, TYPE tokens and the ".mrl" test all match in any letter
  * case; bytes outside A to Z and a to z compare as they are, so text in
@@ -108,4 +108,13 @@ int ReplaceAllNoCase(char* text, size_t capacity, const char* pattern, const cha
 
 bool IsBinaryRecordingPath(const char* path) {
     return FindNoCase(path, ".mrl") >= 0;
+}
+
+const char* FileNameOfPath(const char* path) {
+    const char* name = path;
+    for (const char* at = path; *at != '\0'; at++) {
+        if (*at == '\\' || *at == '/' || *at == ':')
+            name = at + 1;
+    }
+    return name;
 }

@@ -153,23 +153,25 @@ uint16_t KeyEventCharacter(const EventRecord& record) {
 
 /* ---- Typed text ---- */
 
-static const uint32_t MarkTag = 0x4D540000; /* "MT" */
+/* "MT" in the top 13 bits, the role in the next 3, the unit in the rest. */
+static const uint32_t MarkTag = 0x4D500000;
+static const uint32_t MarkTagMask = 0xFFF80000;
 
-uint32_t TypedMark(TypedRole role, char character) {
+uint32_t TypedMark(TypedRole role, uint16_t unit) {
     if (role == TypedNone)
         return 0;
-    return MarkTag | ((uint32_t)role << 8) | (uint8_t)character;
+    return MarkTag | ((uint32_t)role << 16) | unit;
 }
 
 TypedRole TypedRoleOf(uint32_t hwnd) {
-    if ((hwnd & 0xFFFF0000) != MarkTag)
+    if ((hwnd & MarkTagMask) != MarkTag)
         return TypedNone;
-    uint32_t role = (hwnd >> 8) & 0xFF;
-    return role >= TypedCharacter && role <= TypedCharacterKey ? (TypedRole)role : TypedNone;
+    uint32_t role = (hwnd >> 16) & 0x7;
+    return role >= TypedCharacter && role <= TypedSilent ? (TypedRole)role : TypedNone;
 }
 
-char TypedCharacterOf(uint32_t hwnd) {
-    return (char)(hwnd & 0xFF);
+uint16_t TypedUnitOf(uint32_t hwnd) {
+    return (uint16_t)(hwnd & 0xFFFF);
 }
 
 bool IsTypedAsCharacter(char character) {
@@ -179,11 +181,128 @@ bool IsTypedAsCharacter(char character) {
 
 uint32_t HandOverMark(uint32_t hwnd, bool shortcutModifierHeld) {
     TypedRole role = TypedRoleOf(hwnd);
-    if (!shortcutModifierHeld || role == TypedNone)
+    if (!shortcutModifierHeld || role == TypedNone || role == TypedSilent)
         return hwnd;
     if (role == TypedShift)
         return 0;
-    return TypedMark(TypedCharacterKey, TypedCharacterOf(hwnd));
+    return TypedMark(TypedCharacterKey, TypedUnitOf(hwnd));
+}
+
+/* ---- Typed characters as key strokes ---- */
+
+static const int ModifierKeys[3][2] = {
+    {ModifierShift, 0x10}, /* VK_SHIFT */
+    {ModifierCtrl, 0x11},  /* VK_CONTROL */
+    {ModifierAlt, 0x12},   /* VK_MENU */
+};
+
+/* The character whose press went as keys, and the modifiers pressed for
+ * it, which its release lets go of. */
+struct PendingCharacter {
+    bool asKeys;
+    uint16_t unit;
+    int key;
+    int pressed;
+};
+static PendingCharacter pending;
+
+static bool IsSurrogate(uint16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDFFF;
+}
+
+/* True when the key with these modifiers types the unit in the state of
+ * Caps Lock, or in both states when that is not known. */
+static bool KeyTypes(uint16_t unit, int key, int modifiers, CapsLockState capsLock) {
+    if (capsLock != CapsLockUnknown)
+        return PlatformLayoutTypes(key, modifiers, capsLock == CapsLockOn) == unit;
+    return PlatformLayoutTypes(key, modifiers, false) == unit &&
+           PlatformLayoutTypes(key, modifiers, true) == unit;
+}
+
+/* The layout's modifiers for the key, or those with Shift the other way
+ * round (Caps Lock reverses Shift for letters), whichever types the unit
+ * in the keyboard's state. A held Shift cannot be taken back. */
+static bool ChooseModifiers(uint16_t unit, const LayoutKey& key, int held, int* chosen) {
+    const int pressable = ModifierShift | ModifierCtrl | ModifierAlt;
+    if ((key.modifiers & ~pressable) != 0)
+        return false;
+    CapsLockState capsLock = PlatformCapsLockState();
+    const int flips[] = {0, ModifierShift};
+    for (int flip : flips) {
+        int modifiers = key.modifiers ^ flip;
+        if ((held & ModifierShift) != 0 && (modifiers & ModifierShift) == 0)
+            continue;
+        if (KeyTypes(unit, key.key, modifiers | held, capsLock)) {
+            *chosen = modifiers;
+            return true;
+        }
+    }
+    return false;
+}
+
+static int UnicodeStroke(uint16_t unit, bool release, KeyStroke* strokes) {
+    strokes[0] = KeyStroke{0, unit, release};
+    return 1;
+}
+
+static int PressStrokes(uint16_t unit, KeyStroke* strokes) {
+    pending = PendingCharacter{};
+    LayoutKey key;
+    int held = PlatformHeldModifiers();
+    int modifiers;
+    if (IsSurrogate(unit) || !PlatformLayoutKeyFor(unit, &key) ||
+        !ChooseModifiers(unit, key, held, &modifiers))
+        return UnicodeStroke(unit, false, strokes);
+    pending = PendingCharacter{true, unit, key.key, modifiers & ~held};
+    int count = 0;
+    for (const auto& modifier : ModifierKeys) {
+        if ((pending.pressed & modifier[0]) != 0)
+            strokes[count++] = KeyStroke{modifier[1], 0, false};
+    }
+    strokes[count++] = KeyStroke{key.key, 0, false};
+    return count;
+}
+
+static int ReleaseStrokes(uint16_t unit, KeyStroke* strokes) {
+    if (!pending.asKeys || pending.unit != unit)
+        return UnicodeStroke(unit, true, strokes);
+    int count = 0;
+    strokes[count++] = KeyStroke{pending.key, 0, true};
+    for (int i = 2; i >= 0; i--) {
+        if ((pending.pressed & ModifierKeys[i][0]) != 0)
+            strokes[count++] = KeyStroke{ModifierKeys[i][1], 0, true};
+    }
+    pending = PendingCharacter{};
+    return count;
+}
+
+/* A shortcut is defined by the layout's key for the character; where the
+ * layout has none, the key the record names. */
+static int ShortcutStroke(const EventRecord& record, bool release, KeyStroke* strokes) {
+    LayoutKey key;
+    uint16_t unit = TypedUnitOf(record.hwnd);
+    int virtualKey = record.paramL & 0xFF;
+    if (!IsSurrogate(unit) && PlatformLayoutKeyFor(unit, &key))
+        virtualKey = key.key;
+    strokes[0] = KeyStroke{virtualKey, 0, release};
+    return 1;
+}
+
+int KeyStrokesFor(const EventRecord& record, KeyStroke* strokes) {
+    bool release = IsKeyRelease(record.message);
+    switch (TypedRoleOf(record.hwnd)) {
+    case TypedCharacter:
+        return release ? ReleaseStrokes(TypedUnitOf(record.hwnd), strokes)
+                       : PressStrokes(TypedUnitOf(record.hwnd), strokes);
+    case TypedCharacterKey:
+        return ShortcutStroke(record, release, strokes);
+    case TypedShift:
+    case TypedSilent:
+        return 0;
+    default:
+        strokes[0] = KeyStroke{record.paramL & 0xFF, 0, release};
+        return 1;
+    }
 }
 
 /* ---- Waiting for the target ---- */

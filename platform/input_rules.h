@@ -100,21 +100,28 @@ uint16_t KeyEventCharacter(const EventRecord& record);
 /* ---- Typed text ----
  * The key records that type a character of text carry a mark in their
  * hwnd, which is 0 for every other inserted record and is never printed or
- * saved (every pass puts the list back). The input layer sends a marked
- * character as that character, whatever the keyboard layout and the
- * toggle keys say, and leaves out the Shift records around it. While the
- * played input holds Ctrl or Alt down the character is a shortcut key
- * instead: it goes as the current layout's key for it, and the Shift
- * records around it are played as they stand. */
+ * saved (every pass puts the list back). The mark holds the character as
+ * a UTF-16 unit, converted from the whole text at once, so a character of
+ * several bytes (a double-byte code page, a UTF-8 system code page) is
+ * carried by its first byte's records (a character beyond the Basic
+ * Multilingual Plane by its first two, one half each) and its other
+ * bytes' records send nothing. The input layer types a marked character
+ * as the key strokes of the current keyboard layout where the layout has
+ * it, as Unicode input where it has not (KeyStrokesFor, below), and sends
+ * nothing for the Shift records around it. While the played input holds
+ * Ctrl or Alt down the character is a shortcut key instead: it goes as the
+ * current layout's key for it, and the Shift records around it are played
+ * as they stand. */
 enum TypedRole {
     TypedNone = 0,
-    TypedCharacter = 1,    /* the key of a character: send the character */
+    TypedCharacter = 1,    /* the key of a character: type the character */
     TypedShift = 2,        /* Shift around a character: send nothing */
     TypedCharacterKey = 3, /* the key of a character as a shortcut: the layout's key */
+    TypedSilent = 4,       /* a later byte of a character: send nothing, ever */
 };
-uint32_t TypedMark(TypedRole role, char character);
+uint32_t TypedMark(TypedRole role, uint16_t unit);
 TypedRole TypedRoleOf(uint32_t hwnd);
-char TypedCharacterOf(uint32_t hwnd);
+uint16_t TypedUnitOf(uint32_t hwnd);
 /* True for the characters typed as characters; named keys (Enter, Tab,
  * space, other control characters) stay keys. */
 bool IsTypedAsCharacter(char character);
@@ -143,5 +150,47 @@ bool WaitsForTargetAfter(const EventRecord& record);
  * go at once one after another may go as the last of them only while none
  * is held: the path of a drag is what draws a line. */
 uint32_t ButtonsDownAfter(uint32_t buttonsDown, uint32_t flags);
+/* ---- Typed characters as key strokes ----
+ * A program that reads raw keys or scan codes (a game, a remote console,
+ * a virtual machine) sees nothing of Unicode input, so a character goes as
+ * the keys that type it on the keyboard layout of the window taking the
+ * keys, with Shift, Ctrl and Alt as that layout needs them (Ctrl+Alt is
+ * AltGr) and Caps Lock taken into account: a combination is used only
+ * when the layout says it types exactly that character in the state the
+ * keyboard is in. A character the layout does not have, or has only behind
+ * a dead key, goes as Unicode input, and so does one that a modifier the
+ * user or the played input holds would change. The modifiers pressed for
+ * a character are let go with its release. */
+struct KeyStroke {
+    int key;       /* a virtual key; 0: unit is sent as Unicode input */
+    uint16_t unit; /* for key 0 */
+    bool release;
+};
+const int MaxKeyStrokes = 4;
+enum : int { ModifierShift = 1, ModifierCtrl = 2, ModifierAlt = 4 };
+/* The strokes a played key record becomes (at most MaxKeyStrokes): a
+ * marked record by the rule above, any other its own virtual key. */
+int KeyStrokesFor(const EventRecord& record, KeyStroke* strokes);
+
+/* What each platform tells this rule about the keyboard layout of the
+ * window that takes the keys now. */
+struct LayoutKey {
+    int key;       /* virtual key */
+    int modifiers; /* Modifier... bits; any other bit: a state this rule cannot press */
+};
+/* The key and modifiers that type the unit, or false when there is none
+ * (VkKeyScanEx). It may name a dead key. */
+bool PlatformLayoutKeyFor(uint16_t unit, LayoutKey* key);
+/* The one character the key types with those modifiers and Caps Lock; 0
+ * for none, several, or a dead key (ToUnicodeEx, keeping the keyboard's
+ * state). */
+uint16_t PlatformLayoutTypes(int key, int modifiers, bool capsLock);
+/* The modifiers held down now, by the user or by played input. */
+int PlatformHeldModifiers(void);
+/* Caps Lock, as the window taking the keys will apply it. Unknown where
+ * the system does not tell a program without the keyboard focus: a key
+ * is then used only when Caps Lock cannot change what it types. */
+enum CapsLockState { CapsLockOff, CapsLockOn, CapsLockUnknown };
+CapsLockState PlatformCapsLockState(void);
 
 #endif

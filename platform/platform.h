@@ -62,7 +62,9 @@ enum : uint32_t {
     MsgSetFocus = 0x0007,
     MsgPaint = 0x000F,
     MsgClose = 0x0010,
+    MsgQueryEndSession = 0x0011, /* answer nonzero to let the session end */
     MsgQuit = 0x0012,
+    MsgEndSession = 0x0016, /* wParam nonzero: the session ends now */
     MsgCancelJournal = 0x004B,
     MsgNotify = 0x004E,
     MsgKeyDown = 0x0100,
@@ -204,6 +206,11 @@ bool PlatformGetWindowPosition(WindowHandle window, int* left, int* top);
 /* Gives the window a new outer size, keeping its top-left corner. */
 void PlatformSetWindowSize(WindowHandle window, int width, int height);
 
+/* While the window asks its user something before the session may end
+ * (sign-out, shutdown), the system shows this reason beside the program's
+ * name; null takes it away. */
+void PlatformSetShutdownReason(WindowHandle window, const char* reason);
+
 /* ---- Menus ----
  * Items of a window's menu bar and its popups, by command identifier. */
 void PlatformSetMenuItemEnabled(WindowHandle window, int commandId, bool enabled);
@@ -245,6 +252,9 @@ bool PlatformPostMessage(WindowHandle window, uint32_t message, uintptr_t wParam
 intptr_t PlatformSendMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                              intptr_t lParam);
 void PlatformPostQuitMessage(int exitCode);
+/* Ends the process at once with exitCode, for when the system may stop it
+ * any moment anyway (the end of the session) and would not keep the code. */
+void PlatformEndProcess(int exitCode);
 /* Offers the message to the accelerator table for window; true when it was
  * one. Its command is then sent to window (1 in the high word of wParam),
  * unless it is a grayed item of the window's menu or the window is
@@ -323,9 +333,11 @@ struct ScreenRect {
 /* A top-level window whose title is title, letter case aside, or null. */
 WindowHandle PlatformFindWindowByTitle(const char* title);
 bool PlatformIsWindowMinimized(WindowHandle window);
-/* Brings the window to the top, makes it the foreground window and gives
- * it the keyboard focus. */
-void PlatformActivateWindow(WindowHandle window);
+/* Shows another program's window in showState (ShowShow, ShowRestore),
+ * puts it on top and asks the system to make it the foreground window,
+ * all by the asynchronous forms: nothing here waits for the window's
+ * thread, so a program that has stopped answering cannot hold this one. */
+void PlatformActivateWindow(WindowHandle window, int showState);
 bool PlatformGetWindowRect(WindowHandle window, ScreenRect* rect);
 
 /* ---- Dialog controls ---- */
@@ -749,11 +761,19 @@ void PlatformReleaseInput(const EventRecord* releases, int count);
 /* A top-level window whose title is title, letter case aside: a visible
  * one before a hidden one. Null when there is none. */
 WindowHandle PlatformFindGotoWindow(const char* title);
+/* Whether the window's thread takes its messages: false at once for a
+ * window the system counts as hung (it has taken none for seconds),
+ * otherwise once it has answered or milliseconds have passed without an
+ * answer. Messages sent to this thread are handled meanwhile. A window
+ * that does not answer must not be asked anything that waits for it. */
+bool PlatformWindowAnswers(WindowHandle window, int milliseconds);
 /* Waits up to milliseconds for the window, or a window it owns, to be the
  * foreground window; true once it is. */
 bool PlatformWaitForForeground(WindowHandle window, int milliseconds);
 /* Brings the window to the front by the further means the system allows
- * a program that is not in the foreground. */
+ * a program that is not in the foreground: sharing the input state of the
+ * foreground window's thread, which is never done with a thread that does
+ * not answer. */
 void PlatformForceForeground(WindowHandle window);
 /* The window that takes keyboard input now, or null. */
 WindowHandle PlatformForegroundWindow(void);
@@ -865,8 +885,33 @@ int PlatformShellOpen(const char* target);
  * promise. Returns as PlatformShellOpen does, or 0 when no browser is
  * registered. */
 int PlatformOpenInBrowser(const char* address);
-/* Converts text in the system's ANSI code page to UTF-8; false when it
- * does not fit in size bytes. */
+
+/* ---- Text in the system's code page ----
+ * The program holds text as 8-bit characters of the system's ANSI code
+ * page (Windows-1252 on a Western system, and on the simulated desktop).
+ * These calls are its only ways to and from UTF-8, so text that
+ * arrives as Unicode (a script saved as UTF-8, typed characters) is
+ * converted by one rule everywhere. */
+
+/* Converts length bytes of text in the system's ANSI code page, as a
+ * whole, and tells for each byte the UTF-16 unit that stands for it in
+ * units[byte]: the character for the first byte of each character, and
+ * for a character outside the Basic Multilingual Plane (two units) its
+ * first unit there and its second for the character's second byte; 0 for
+ * every other byte of a character of several bytes. A byte that is no
+ * character of the code page stands for itself as U+FFFD. */
+void PlatformTextUnits(const char* text, int length, uint16_t* units);
+
+/* Converts zero-terminated text in the ANSI code page to UTF-8; false
+ * when it does not fit in size bytes. */
 bool PlatformAnsiToUtf8(const char* text, char* utf8, int size);
+
+/* Converts length bytes of UTF-8 (zero bytes included) to the ANSI code
+ * page, into ansi (size bytes, always terminated), and returns the length
+ * of the result. A character the code page cannot hold is never replaced
+ * by a look-alike or a question mark: the result is then -1 and *unheld
+ * that character's Unicode code point. -1 with *unheld 0: the text is not
+ * UTF-8, or the result does not fit. */
+int PlatformUtf8ToAnsi(const char* utf8, int length, char* ansi, int size, uint32_t* unheld);
 
 #endif

@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/shell.h"
 #include "log/log.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
@@ -255,6 +256,8 @@ static void FillValueTokens(Expansion* expansion) {
         row.format(value);
         ReplaceEvery(expansion, row.token, value);
     }
+    if (expansion->cut)
+        ReportRunOutcome(ExitPlayedInPart);
     if (expansion->cut && LogLevelAtLeast(LogLow)) {
         char line[120];
         snprintf(line, sizeof line,

@@ -45,9 +45,13 @@ const uint32_t ButtonUpMessages[ButtonCount] = {MsgLButtonUp, MsgRButtonUp, MsgM
  * a shortcut. Asked for every record handed over, so only these are read. */
 static const int ShortcutModifiers[] = {0x11, 0xA2, 0xA3, 0x12, 0xA4, 0xA5};
 
+/* The key record of a typed character names the key of the character's
+ * byte in a fixed table (a byte such as 0xA5 names right Alt): it holds
+ * no modifier down, whatever the key's number. */
 bool PlaybackHoldsShortcutModifier(void) {
     for (int key : ShortcutModifiers) {
-        if (held.slots[key].down)
+        const HeldSlot& slot = held.slots[key];
+        if (slot.down && TypedRoleOf(slot.press.hwnd) == TypedNone)
             return true;
     }
     return false;

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/shell.h"
 #include "log/log.h"
 #include "platform/input_rules.h"
 #include "platform/platform.h"
@@ -67,7 +68,10 @@ static int32_t RoomAt(int32_t position, int32_t count) {
     return MaxEvents - count;
 }
 
-static void LogRefusedInsertion(int32_t position, int32_t count, int32_t size) {
+/* Whatever the list had no room for is not played: the run is played
+ * only in part, which an unattended run must not report as a success. */
+static void ReportRefusedInsertion(int32_t position, int32_t count, int32_t size) {
+    ReportRunOutcome(ExitPlayedInPart);
     if (!LogLevelAtLeast(LogLow))
         return;
     char line[200];
@@ -100,7 +104,7 @@ static void PlaceRecord(int32_t position, const EventRecord& record) {
 
 bool InsertEventRun(int32_t position, int32_t count, const EventRecord* records, int32_t size) {
     if (size < 0 || size > RoomAt(position, count)) {
-        LogRefusedInsertion(position, count, size);
+        ReportRefusedInsertion(position, count, size);
         return false;
     }
     OpenGap(position, count, size);
@@ -148,7 +152,7 @@ void ShiftAnchors(int32_t from, int32_t delta) {
 bool MakeRoomForEvents(int32_t position, int32_t size) {
     int32_t count = gRecording.eventCount;
     if (size < 0 || size > RoomAt(position, count)) {
-        LogRefusedInsertion(position, count, size);
+        ReportRefusedInsertion(position, count, size);
         return false;
     }
     ShiftAnchors(position, size);
@@ -184,17 +188,26 @@ static void LogTypedCharacter(char character, const CharacterKey& key) {
     WriteLogLine(line);
 }
 
+/* The text typed by one call, converted once: for each byte, the UTF-16
+ * unit its records carry (0 for a later byte of a character). Each byte
+ * costs at least two records, so no more bytes than half the list's
+ * entries are ever typed at once. */
+static uint16_t unitOfByte[MaxEvents / 2];
+
 /* Writes one character's records from position on, into room already
  * made for them; returns the position after them. While Alt is held the
- * keys go as system keys and Shift is left out. */
-static int32_t WriteCharacter(int32_t position, char character, bool altHeld) {
+ * keys go as system keys and Shift is left out. unit is what the byte
+ * stands for in the text (0: it is a later byte of a character). */
+static int32_t WriteCharacter(int32_t position, char character, uint16_t unit, bool altHeld) {
     CharacterKey key = KeyForCharacter(character);
     bool wrapInShift = key.shift && !altHeld;
     /* Printable characters are marked, so the input layer can send them as
-     * characters whatever the keyboard layout; named keys stay keys. */
-    bool marked = IsTypedAsCharacter(character);
-    uint32_t keyMark = marked ? TypedMark(TypedCharacter, character) : 0;
-    uint32_t shiftMark = marked ? TypedMark(TypedShift, character) : 0;
+     * characters whatever the keyboard layout; named keys stay keys, and
+     * the later bytes of a character send nothing. */
+    bool marked = IsTypedAsCharacter(character) || unit == 0;
+    TypedRole keyRole = unit == 0 ? TypedSilent : TypedCharacter;
+    uint32_t keyMark = marked ? TypedMark(keyRole, unit) : 0;
+    uint32_t shiftMark = marked ? TypedMark(unit == 0 ? TypedSilent : TypedShift, unit) : 0;
     EventRecord record = {};
     if (wrapInShift) {
         record.message = MsgKeyDown;
@@ -219,7 +232,8 @@ static int32_t WriteCharacter(int32_t position, char character, bool altHeld) {
     return position;
 }
 
-static void LogUntypedCharacters(const char* untyped) {
+static void ReportUntypedCharacters(const char* untyped) {
+    ReportRunOutcome(ExitPlayedInPart);
     if (!LogLevelAtLeast(LogLow))
         return;
     char line[160];
@@ -254,11 +268,12 @@ int32_t TypeTextEvents(int32_t position, int32_t count, const char* text, int32_
         fitting++;
     }
     OpenGap(position, count, records);
+    PlatformTextUnits(text, fitting, unitOfByte);
     int32_t next = position;
     for (int32_t i = 0; i < fitting; i++)
-        next = WriteCharacter(next, text[i], alt);
+        next = WriteCharacter(next, text[i], unitOfByte[i], alt);
     if (text[fitting] != '\0')
-        LogUntypedCharacters(text + fitting);
+        ReportUntypedCharacters(text + fitting);
     if (LogLevelAtLeast(LogHigh))
         LogTypedTotal(records);
     return records;

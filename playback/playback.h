@@ -68,6 +68,22 @@ void ReportPlaybackError(const char* text, const char* caption, uint32_t style);
 
 /* ---- Script commands ---- */
 
+/* Bringing another program's window to the front: the one way playback
+ * does it (GOTO uses it, and so should anything else that brings a window
+ * forward during a playback). The window's thread is asked first whether
+ * it answers; it is shown and activated with calls that never wait for
+ * it, confirmed as the foreground window, and only then, if the system
+ * refused, tried again by sharing the foreground thread's input (never
+ * with a thread that does not answer). A window whose program is busy or
+ * hung gives FrontNotAnswering within about two seconds; the whole call
+ * takes at most about four. */
+enum FrontOutcome {
+    FrontReached,      /* it is the foreground window now */
+    FrontRefused,      /* the system kept it from the front */
+    FrontNotAnswering, /* its program does not answer */
+};
+FrontOutcome BringWindowToFront(WindowHandle window);
+
 /* Runs the command with that index at its placeholder; returns the delay
  * for the hook to answer. */
 intptr_t RunScriptCommand(int command);
@@ -78,11 +94,6 @@ void SubstituteTypeKey(void);
 /* Starts a program from a command line; true when it was started. Returns
  * after at most one short wait, whether the program still runs or not. */
 bool RunProgram(const char* commandLine);
-
-/* Brings a window to the front as GOTO does (restored when minimised),
- * and makes sure it really is the foreground window afterwards, trying
- * the further means the system allows once; false when it is not. */
-bool BringWindowToFront(WindowHandle window);
 
 /* ---- Waiting for the window an event was meant for ----
  * An event that carries a window note (model.h) is sent only once a

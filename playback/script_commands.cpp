@@ -18,6 +18,7 @@
 static const int MessageSize = ScriptTextSize + 128;
 static const intptr_t GotoSettleDelay = 250;
 static const int ForegroundWait = 1000; /* ms, for each way of bringing a window forward */
+static const int AnswerWait = 1000;     /* ms, for each check that the window answers */
 
 /* A program that has already ended (a launcher that handed over to
  * another process) was started all the same. */
@@ -62,34 +63,56 @@ static intptr_t RunStart(const char* text) {
  * not in the foreground itself, and only flash its taskbar button; what
  * follows would then go to whatever has the focus. So the window must
  * really be the foreground window afterwards, after one more try by the
- * further means the system allows. */
-bool BringWindowToFront(WindowHandle window) {
-    PlatformShowWindow(window, PlatformIsWindowMinimized(window) ? ShowRestore : ShowShow);
-    PlatformActivateWindow(window);
+ * further means the system allows. The window's program may be busy or
+ * hung: it is asked first whether it answers, and before the further
+ * means again, since it may have stopped meanwhile. */
+FrontOutcome BringWindowToFront(WindowHandle window) {
+    if (!PlatformWindowAnswers(window, AnswerWait))
+        return FrontNotAnswering;
+    PlatformActivateWindow(window, PlatformIsWindowMinimized(window) ? ShowRestore : ShowShow);
     if (PlatformWaitForForeground(window, ForegroundWait))
-        return true;
+        return FrontReached;
+    if (!PlatformWindowAnswers(window, AnswerWait))
+        return FrontNotAnswering;
     PlatformForceForeground(window);
-    return PlatformWaitForForeground(window, ForegroundWait);
+    return PlatformWaitForForeground(window, ForegroundWait) ? FrontReached : FrontRefused;
+}
+
+static const char* const GotoFailedText =
+    "Unable to find and GOTO window with the title '%s'!\n\nThe playback has stopped.";
+static const char* const NotAnsweringText =
+    "\n\nThe window is there, but its program does not answer: it is busy or has stopped "
+    "responding.";
+
+/* A window that is there but cannot be reached fails as a missing one
+ * does, with a line that says why; the box says so too when the window's
+ * program does not answer, since the user can see the window. */
+static void ReportGotoFailure(const char* text, bool found, FrontOutcome outcome) {
+    char message[MessageSize];
+    AbortPlayback();
+    int length = snprintf(message, sizeof message, GotoFailedText, text);
+    if (found && outcome == FrontNotAnswering && length > 0 && length < MessageSize)
+        snprintf(message + length, sizeof message - (size_t)length, "%s", NotAnsweringText);
+    ReportPlaybackError(message, text, BoxOk | BoxIconWarning | BoxSystemModal);
+    LogPrintf(LogLow, "    ERROR: Unable to find window '%s'!", text);
+    if (found && outcome == FrontNotAnswering)
+        LogPrintf(LogLow, "    ...The window is there, but its program does not answer (busy or "
+                          "not responding)");
+    else if (found)
+        LogPrintf(LogLow, "    ...The window is there, but Windows did not let Mirlow bring it "
+                          "to the front");
 }
 
 static intptr_t RunGoto(const char* text) {
     LogPrintf(LogMedium, "    Searching for window '%s'...", text);
     WindowHandle window = PlatformFindGotoWindow(text);
-    if (window != nullptr && BringWindowToFront(window)) {
+    FrontOutcome outcome = window != nullptr ? BringWindowToFront(window) : FrontRefused;
+    if (window != nullptr && outcome == FrontReached) {
         gJournal.gotoWindow = window;
         LogPrintf(LogMedium, "    Found window '%s'", text);
         return GotoSettleDelay;
     }
-    char message[MessageSize];
-    AbortPlayback();
-    snprintf(message, sizeof message,
-             "Unable to find and GOTO window with the title '%s'!\n\nThe playback has stopped.",
-             text);
-    ReportPlaybackError(message, text, BoxOk | BoxIconWarning | BoxSystemModal);
-    LogPrintf(LogLow, "    ERROR: Unable to find window '%s'!", text);
-    if (window != nullptr)
-        LogPrintf(LogLow, "    ...The window is there, but Windows did not let Mirlow bring it "
-                          "to the front");
+    ReportGotoFailure(text, window != nullptr, outcome);
     return GotoSettleDelay;
 }
 
@@ -124,21 +147,31 @@ static intptr_t RunWait(const char* text) {
     return (intptr_t)ms;
 }
 
-/* Up to 8 digits at *at; *at moves past the digits read. */
-static int32_t ReadCoordinate(const char** at) {
-    int32_t value = 0;
-    for (int digits = 0; digits < 8 && **at >= '0' && **at <= '9'; digits++, (*at)++)
-        value = value * 10 + (**at - '0');
-    return value;
+static bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
-/* "300,200", "300 200" and "300, 200" all name the point (300, 200). */
+/* Up to 8 digits at *at; *at moves past the digits read. A minus sign
+ * right before the digits makes the number negative: points left of or
+ * above the main monitor are on the others. */
+static int32_t ReadCoordinate(const char** at, bool negative) {
+    int32_t value = 0;
+    for (int digits = 0; digits < 8 && IsDigit(**at); digits++, (*at)++)
+        value = value * 10 + (**at - '0');
+    return negative ? -value : value;
+}
+
+/* "300,200", "300 200" and "300, 200" all name the point (300, 200);
+ * "-300,-200" the point (-300, -200). */
 static void ReadPoint(const char* text, int32_t* x, int32_t* y) {
     const char* at = text;
-    *x = ReadCoordinate(&at);
-    while (*at != '\0' && (*at < '0' || *at > '9'))
+    bool negative = at[0] == '-' && IsDigit(at[1]);
+    at += negative ? 1 : 0;
+    *x = ReadCoordinate(&at, negative);
+    while (*at != '\0' && !IsDigit(*at))
         at++;
-    *y = ReadCoordinate(&at);
+    negative = at > text && at[-1] == '-';
+    *y = ReadCoordinate(&at, negative);
 }
 
 /* A WINDOWCLICK with no window to be relative to (no GOTO yet, or the

@@ -183,18 +183,21 @@ static void LogOtherWindowsOfProgram(const WindowDescription& description) {
 
 /* Ends the run as a GOTO that fails ends it: the hook goes first, then
  * the box, then the log. */
-static intptr_t FailNotedWindow(int32_t note, bool refusedFront) {
+static intptr_t FailNotedWindow(int32_t note, bool refusedFront, bool notAnswering) {
     WindowDescription description = DescriptionOfNote(note);
     bool waited = waits.waitingAt == gJournal.position;
     int32_t waitedMs = waited ? (int32_t)(PlatformTickCount() - waits.waitStart) : 0;
     int32_t number = gJournal.position + 1;
-    char message[WindowTitleSize + WindowProgramSize + 160];
+    char message[WindowTitleSize + WindowProgramSize + 260];
     AbortPlayback();
     if (refusedFront)
         snprintf(message, sizeof message,
                  "Unable to bring the window '%s' (%s) that the recording plays into to the "
-                 "front!\n\nThe playback has stopped.",
-                 description.title, description.program);
+                 "front!%s\n\nThe playback has stopped.",
+                 description.title, description.program,
+                 notAnswering ? "\n\nThe window is there, but its program does not answer: it "
+                                "is busy or has stopped responding."
+                              : "");
     else
         snprintf(message, sizeof message,
                  "Unable to find the window '%s' (%s) that the recording plays into!\n\nMirlow "
@@ -206,8 +209,12 @@ static intptr_t FailNotedWindow(int32_t note, bool refusedFront) {
                   "    ERROR: Event #%d: Unable to bring the window '%s' (program '%s') "
                   "to the front!",
                   number, description.title, description.program);
-        LogPrintf(LogLow, "    ...The window is there, but Windows did not let Mirlow bring it "
-                          "to the front");
+        if (notAnswering)
+            LogPrintf(LogLow, "    ...The window is there, but its program does not answer "
+                              "(busy or not responding)");
+        else
+            LogPrintf(LogLow, "    ...The window is there, but Windows did not let Mirlow bring "
+                              "it to the front");
         return 0;
     }
     LogPrintf(LogLow,
@@ -241,8 +248,9 @@ static intptr_t WindowIsThere(int32_t note, WindowHandle window, bool inFront, b
                   (int)(PlatformTickCount() - waits.waitStart));
     if (!inFront && !PlatformWaitForForeground(window, 0)) {
         LogPrintf(LogHigh, "    Bringing the window '%s' to the front", description.title);
-        if (!BringWindowToFront(window))
-            return FailNotedWindow(note, true);
+        FrontOutcome front = BringWindowToFront(window);
+        if (front != FrontReached)
+            return FailNotedWindow(note, true, front == FrontNotAnswering);
     }
     if (!placeholder)
         StartFollowing(note, window, description.title);
@@ -266,7 +274,7 @@ static intptr_t KeepWaiting(int32_t note, int32_t limit) {
     }
     int32_t waited = (int32_t)(PlatformTickCount() - waits.waitStart);
     if (waited >= limit)
-        return FailNotedWindow(note, false);
+        return FailNotedWindow(note, false, false);
     int32_t left = limit - waited;
     return left < WindowWaitInterval ? left : WindowWaitInterval;
 }

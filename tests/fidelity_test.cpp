@@ -63,16 +63,25 @@ TEST_F(FidelityTest, AClickLogsItsStepsInTheirOrder) {
     }
 }
 
-TEST_F(FidelityTest, WindowClicksStopAtTheEdgeOfTheCoordinateRange) {
+TEST_F(FidelityTest, ClickPointsReachEveryMonitorAndStopAtTheEdgeOfTheRange) {
     const struct {
         int left, top;
         const char* text;
         int32_t x, y;
+        int32_t kind;
     } cases[] = {
-        {100, 50, "10,20", 110, 70},
-        {INT_MAX - 5, 0, "99999999,1", INT32_MAX, 1},
-        {INT_MIN, INT_MIN, "5,5", INT32_MIN + 5, INT32_MIN + 5},
-        {0, INT_MAX, "0,99999999", 0, INT32_MAX},
+        {100, 50, "10,20", 110, 70, CommandWindowClick},
+        {INT_MAX - 5, 0, "99999999,1", INT32_MAX, 1, CommandWindowClick},
+        {INT_MIN, INT_MIN, "5,5", INT32_MIN + 5, INT32_MIN + 5, CommandWindowClick},
+        {0, INT_MAX, "0,99999999", 0, INT32_MAX, CommandWindowClick},
+        {100, 50, "-10,-20", 90, 30, CommandWindowClick},
+        {INT_MIN + 5, 0, "-99999999,1", INT32_MIN, 1, CommandWindowClick},
+        // A minus sign right before a number; without one, as ever.
+        {0, 0, "-100,50", -100, 50, CommandMouseClick},
+        {0, 0, "-100, -50", -100, -50, CommandMouseClick},
+        {0, 0, "100 -50", 100, -50, CommandMouseClick},
+        {0, 0, "100 - 50", 100, 50, CommandMouseClick},
+        {0, 0, "- 100", 0, 100, CommandMouseClick},
     };
     for (const auto& c : cases) {
         SimReset();
@@ -80,7 +89,7 @@ TEST_F(FidelityTest, WindowClicksStopAtTheEdgeOfTheCoordinateRange) {
         SimAddDesktopWindow("Far", c.left, c.top, 640, 480, false);
         Load({Placeholder, Placeholder});
         AddCommand(CommandGoto, "Far", 0);
-        AddCommand(CommandWindowClick, c.text, 1);
+        AddCommand(c.kind, c.text, 1);
         Play();
         ASSERT_EQ(SimDeliveredCount(), 2) << c.text;
         EXPECT_EQ(SimDeliveredEvents()[0].record.paramL, c.x) << c.text;

@@ -12,8 +12,10 @@
 
 #include "app/app.h"
 #include "model/model.h"
+#include "log/log.h"
 #include "platform/sim/sim_control.h"
 #include "resources/resource.h"
+#include "settings/settings.h"
 #include "tests/scratch_files.h"
 
 namespace {
@@ -50,6 +52,17 @@ class FilesTest : public ::testing::Test {
     void TearDown() override {
         ReleaseRecording();
         SimReset();
+        gSettings.log = LogOff;
+    }
+
+    // A log at LOW in the scratch folder, empty; the log is off again after the test.
+    std::string UseLog() {
+        std::string log = scratch.Path("files.log");
+        remove(log.c_str());
+        snprintf(gSettings.logfile, sizeof gSettings.logfile, "%s", log.c_str());
+        gSettings.log = LogLow;
+        ConnectLog(&gSettings.log, gSettings.logfile, gDocument.path);
+        return log;
     }
 
     int LoadText(const std::string& text, bool report = true) {
@@ -194,6 +207,14 @@ TEST_F(FilesTest, CommandLinesTakeKeywordAndArgument) {
         {"GOTOWAIT x", CommandGoto, "x"},
         {"TYPEHELLO", CommandType, ""},
         {longRun.c_str(), CommandType, "tail rest"},
+        // A script that is UTF-8 reads as its characters in the code page
+        // (Windows-1252 here); any other script byte for byte. A leading
+        // byte-order mark is never part of the first line.
+        {"\xEF\xBB\xBFGOTO Untitled - Notepad", CommandGoto, "Untitled - Notepad"},
+        {"TYPE caf\xC3\xA9 \xE2\x82\xAC 5", CommandType, "caf\xE9 \x80 5"},
+        {"TYPE caf\xE9", CommandType, "caf\xE9"},
+        {"TYPE caf\xC3\xA9 \xE9", CommandType, "caf\xC3\xA9 \xE9"},
+        {"\xEF\xBB\xBFTYPE \xE9", CommandType, "\xE9"},
     };
     for (const CommandLineCase& c : cases) {
         ASSERT_EQ(LoadText(std::string(c.line) + "\r\n"), 1) << c.line;
@@ -268,6 +289,12 @@ TEST_F(FilesTest, LongLinesAreCutIntoPiecesWithoutLosingACharacter) {
     std::string exact = "TYPE " + std::string(1018, 'b');
     EXPECT_EQ(LoadText(exact + "\r\n" + exact + "\n"), 2);
     EXPECT_EQ(strlen(GetScriptCommand(1).text), 1018u);
+
+    // In a UTF-8 script a piece is 1,023 characters, not bytes.
+    std::string accents = RepeatLine("\xC3\xA9", 1018);
+    EXPECT_EQ(LoadText("TYPE " + accents + "WAIT 5 seconds\r\n"), 2);
+    EXPECT_EQ(std::string(GetScriptCommand(0).text), std::string(1018, '\xE9'));
+    EXPECT_STREQ(GetScriptCommand(1).text, "5 ");
 }
 
 // ---- Failures ----
@@ -308,6 +335,19 @@ TEST_F(FilesTest, EachFailureShowsItsMessageOnce) {
         {"61-byte binary", WrittenFile, "a.mrl", std::string(61, '\x01'),
          "Unable to open file '%s'!", "Error", false},
         {"empty binary", WrittenFile, "a.mrl", "", "Unable to open file %s!", "Error", false},
+        // A comment may hold what the code page lacks; a command may not.
+        {"a character the code page lacks", WrittenFile, "a.mrx",
+         "TYPE a\r\n; \xC5\x81\xC3\xB3"
+         "d\xC5\xBA\r\nTYPE \xC5\x81\xC3\xB3"
+         "d\xC5\xBA\r\n",
+         "Unable to load the script '%s'!\n\nLine 3 holds the character U+0141, which the "
+         "system's code page for non-Unicode programs does not have.",
+         "Error", true},
+        {"a window line with a character the code page lacks", WrittenFile, "a.mrx",
+         "TYPE \xC3\xA9\r\n;@window title=\"\xC5\x81\"\r\nTYPE a\r\n",
+         "Unable to load the script '%s'!\n\nLine 2 holds the character U+0141, which the "
+         "system's code page for non-Unicode programs does not have.",
+         "Error", true},
         {"window line with an unclosed quote", WrittenFile, "a.mrx",
          "TYPE a\r\n;@window title=\"x\r\n", "Improperly formatted window line",
          ";@window title=\"x\r\n", true},
@@ -375,8 +415,15 @@ TEST_F(FilesTest, UnopenableFileHasTheQuotedMessage) {
 }
 
 TEST_F(FilesTest, TheCommandAfterTheLastOneKeptEndsTheLoadAsASuccess) {
+    std::string log = UseLog();
     std::string script = RepeatLine("TYPE x\r\n", 2047) + "WAIT 1\r\nTYPE y\r\nTYPE z\r\n";
     EXPECT_EQ(LoadText(script, false), 2047);
+    EXPECT_TRUE(LastLoadWasCut());
+    EXPECT_NE(ScratchFolder::Read(log).find(
+                  "ERROR: '" + scratch.Path("script.mrx") +
+                  "' holds more than 2047 script commands: line 2048 and everything after it "
+                  "were not loaded\r\n"),
+              std::string::npos);
     EXPECT_EQ(gRecording.eventCount, 2047);
     EXPECT_EQ(gRecording.commandCount, 2047);
     EXPECT_EQ(GetScriptCommand(2046).anchor, 2046);
@@ -386,21 +433,59 @@ TEST_F(FilesTest, TheCommandAfterTheLastOneKeptEndsTheLoadAsASuccess) {
     EXPECT_EQ(SimMessageBoxes()[0].caption, "WAIT 1\r\n");
 }
 
-TEST_F(FilesTest, LoadsStopSilentlyAtTheLastPosition) {
-    std::string line = "message=WM_MOUSEMOVE paramH=1 paramL=2 time=3\r\n";
-    EXPECT_EQ(LoadText(RepeatLine(line, MaxLoadedEvents + 4)), 0);
-    EXPECT_EQ(gRecording.eventCount, MaxLoadedEvents);
-    EXPECT_EQ(gRecording.events[MaxLoadedEvents].message, 0u);
+struct LimitCase {
+    const char* file;
+    std::string bytes;
+    int result;
+    int line;         // the first line not loaded
+    const char* text; // the box's, or null for none
+    std::string caption;
+    const char* logLine; // after "ERROR: '<path>' "
+};
 
-    // Commands after the last position are not reached.
-    EXPECT_EQ(LoadText(RepeatLine(line, MaxLoadedEvents - 1) + "TYPE a\r\nTYPE b\r\nCLICK\r\n"), 1);
-    EXPECT_EQ(gRecording.eventCount, MaxLoadedEvents);
-
-    std::string records(sizeof(EventRecord) * (MaxLoadedEvents + 1), '\x07');
-    EXPECT_EQ(LoadRecording(scratch.Write("big.mrl", records).c_str(), true), 0);
-    EXPECT_EQ(gRecording.eventCount, MaxLoadedEvents);
-    EXPECT_EQ(gRecording.events[MaxLoadedEvents].message, 0u);
-    EXPECT_TRUE(SimMessageBoxes().empty());
+TEST_F(FilesTest, ALoadCutAtTheLastPositionKeepsWhatItReadAndSaysSo) {
+    const std::string line = "message=WM_MOUSEMOVE paramH=1 paramL=2 time=3\r\n";
+    const char* const textBox = "Too many events!\n\nA recording holds at most 32766 events, each "
+                                "script command counting as one: line %d and everything after "
+                                "it were not loaded.";
+    const LimitCase cases[] = {
+        // Only lines that would take no position follow: nothing is lost.
+        {"a.mrx", RepeatLine(line, MaxLoadedEvents) + "; the end\r\n\r\n", 0, 0, nullptr, "", ""},
+        {"a.mrx", RepeatLine(line, MaxLoadedEvents + 4), 0, 32767, textBox,
+         "message=WM_MOUSEMOVE paramH=1 paramL=2 time=3",
+         "holds more than 32766 events and script commands: line 32767 and everything after it "
+         "were not loaded"},
+        // Commands after the last position are not reached, known or not.
+        {"a.mrx", RepeatLine(line, MaxLoadedEvents - 1) + "; c\r\nTYPE a\r\nTYPE b\r\nCLICK\r\n", 1,
+         32768, textBox, "TYPE b",
+         "holds more than 32766 events and script commands: line 32768 and everything after it "
+         "were not loaded"},
+        {"big.mrl", std::string(sizeof(EventRecord) * (MaxLoadedEvents + 1), '\x07'), 0, 0,
+         "Too many events!\n\nA recording holds at most 32766 events: the last 1 of the file's "
+         "32767 records were not loaded.",
+         "", "holds 32767 records, more than 32766: the last 1 were not loaded"},
+    };
+    for (const LimitCase& c : cases) {
+        std::string log = UseLog();
+        SimClearMessageBoxes();
+        std::string path = scratch.Write(c.file, c.bytes);
+        EXPECT_EQ(LoadRecording(path.c_str(), false), c.result) << c.logLine;
+        EXPECT_EQ(gRecording.eventCount, MaxLoadedEvents);
+        EXPECT_EQ(gRecording.events[MaxLoadedEvents].message, 0u);
+        EXPECT_EQ(LastLoadWasCut(), c.text != nullptr) << c.logLine;
+        if (c.text == nullptr) {
+            EXPECT_TRUE(SimMessageBoxes().empty());
+            continue;
+        }
+        ASSERT_EQ(SimMessageBoxes().size(), 1u) << c.logLine;
+        char text[300];
+        snprintf(text, sizeof text, c.text, c.line);
+        EXPECT_EQ(SimMessageBoxes()[0].text, text);
+        EXPECT_EQ(SimMessageBoxes()[0].caption, c.caption.empty() ? path : c.caption);
+        EXPECT_NE(ScratchFolder::Read(log).find("ERROR: '" + path + "' " + c.logLine + "\r\n"),
+                  std::string::npos)
+            << c.logLine;
+    }
 }
 
 // ---- Saving and loading again ----
@@ -505,6 +590,37 @@ TEST_F(FilesTest, SavedScriptWritesEachCommandBackAtItsPlace) {
         EXPECT_TRUE(SameEvent(after.events[i], before.events[i])) << i;
     // Saved again, the script is the same file.
     EXPECT_EQ(ScratchFolder::Read(Save("third.mrx")), written);
+}
+
+TEST_F(FilesTest, ASavedScriptReadsBackAsTheSameText) {
+    const std::string mark = "\xEF\xBB\xBF";
+    const struct {
+        std::string read;
+        const char* text;    // what the program holds
+        std::string written; // the command's line in the saved script
+        bool marked;
+    } cases[] = {
+        {"TYPE caf\xC3\xA9\r\n", "caf\xE9", "TYPE caf\xC3\xA9\r\n", false},
+        {mark + "TYPE caf\xC3\xA9\r\n", "caf\xE9", "TYPE caf\xC3\xA9\r\n", true},
+        {mark + "TYPE cafe\r\n", "cafe", "TYPE cafe\r\n", true},
+        {"TYPE caf\xE9\r\n", "caf\xE9", "TYPE caf\xE9\r\n", false},
+        // Text read byte for byte that would, as it is, read back as UTF-8.
+        {"TYPE \xC3\xA9\r\n; \xE9\r\n", "\xC3\xA9", "TYPE \xC3\x83\xC2\xA9\r\n", true},
+        // A window line's texts go by the same rule as the commands'.
+        {";@window title=\"Caf\xC3\xA9\"\r\nTYPE x\r\n", "x",
+         ";@window title=\"Caf\xC3\xA9\" class=\"*\" program=\"*\"\r\nTYPE x\r\n", false},
+        {";@window title=\"\xC3\xA9\"\r\nTYPE x\r\n; \xE9\r\n", "x",
+         ";@window title=\"\xC3\x83\xC2\xA9\" class=\"*\" program=\"*\"\r\nTYPE x\r\n", true},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(LoadText(c.read), 1) << c.read;
+        ASSERT_STREQ(GetScriptCommand(0).text, c.text);
+        std::string written = ScratchFolder::Read(Save("again.mrx"));
+        EXPECT_EQ(written.rfind(mark + "; This file", 0) == 0, c.marked) << c.read;
+        EXPECT_NE(written.find("\r\n" + c.written), std::string::npos) << c.read;
+        ASSERT_EQ(LoadRecording(scratch.Path("again.mrx").c_str(), true), 1);
+        EXPECT_STREQ(GetScriptCommand(0).text, c.text);
+    }
 }
 
 TEST_F(FilesTest, BinaryRoundTripIsByteIdentical) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "log/log.h"
 #include "model/model.h"
 #include "platform/sim/sim_control.h"
 #include "playback/playback.h"
@@ -80,7 +81,10 @@ TEST_F(MainWindowTest, SaveOfAnUntitledRecordingNamesItByTheDialogAndFilter) {
         {"rec", 2, "rec.mrx", false},
         {"rec", 3, "rec.mrl", true}, // all files: Save adds ".mrl"
         {"rec.txt", 1, "rec.txt", false},
-        {"x.d/rec", 1, "x.d/rec", false},
+        // Only a dot in the file's own name keeps it as typed.
+        {"jane.doe/rec", 1, "jane.doe/rec.mrl", true},
+        {"jane.doe/rec", 2, "jane.doe/rec.mrx", false},
+        {"jane.doe/rec", 3, "jane.doe/rec.mrl", true},
         {"a.mrl/b.mrx", 2, "a.mrl/b.mrx", true}, // ".mrl" anywhere is binary
     };
     for (const SaveAsCase& c : cases) {
@@ -148,6 +152,13 @@ struct PromptCase {
     bool proceeds;
 };
 
+std::string reasonAtBox;
+void NoteShutdownReason(const SimMessageBox*) {
+    reasonAtBox = SimShutdownReason();
+}
+
+// New asks; so does the end of the Windows session, which Cancel (or a
+// save that did not happen) keeps from ending, while the system shows why.
 TEST_F(MainWindowTest, PromptToSaveGoesOnOnlyWhenToldOrWhenTheSaveWorked) {
     const PromptCase cases[] = {
         {1, 3, false, AnswerCancel, false, false},
@@ -158,24 +169,39 @@ TEST_F(MainWindowTest, PromptToSaveGoesOnOnlyWhenToldOrWhenTheSaveWorked) {
         {0, 3, false, 0, false, true},
         {1, 0, false, 0, false, true}, // modified but empty: nothing to lose
     };
-    for (const PromptCase& c : cases) {
-        Restart();
-        gSettings.promptForSave = c.promptForSave;
-        Record(c.events);
-        if (c.named)
-            strcpy(gDocument.path, (scratch.Path("gone") + "/a.mrx").c_str());
-        if (c.answer != 0)
-            SimQueueAnswer(c.answer);
-        if (c.dialogChooses)
-            SimQueueFileDialog(scratch.Path("kept.mrx").c_str(), 2);
-        Command(ID_FILE_NEW);
-        bool asked = c.promptForSave != 0 && c.events > 0;
-        ASSERT_EQ(!SimMessageBoxes().empty(), true);
-        EXPECT_EQ(SimMessageBoxes()[0].caption, asked ? "Confirm Action" : "New Recording");
-        EXPECT_EQ(gRecording.eventCount == 0 && gDocument.modifiedCount == 0, c.proceeds)
-            << c.answer << " named " << c.named;
-        EXPECT_EQ(Title() == "Mirlow - (Untitled)", c.proceeds);
-    }
+    for (const PromptCase& c : cases)
+        for (bool sessionEnds : {false, true}) {
+            Restart();
+            gSettings.promptForSave = c.promptForSave;
+            Record(c.events);
+            if (c.named)
+                strcpy(gDocument.path, (scratch.Path("gone") + "/a.mrx").c_str());
+            if (c.answer != 0)
+                SimQueueAnswer(c.answer);
+            if (c.dialogChooses)
+                SimQueueFileDialog(scratch.Path("kept.mrx").c_str(), 2);
+            bool asked = c.promptForSave != 0 && c.events > 0;
+            if (sessionEnds) {
+                std::string reason =
+                    std::string("Mirlow is asking whether to save the changes to ") +
+                    DocumentDisplayName() + ".";
+                reasonAtBox = "none";
+                SimSetMessageBoxObserver(NoteShutdownReason);
+                intptr_t endsNow = PlatformSendMessage(gApp.mainWindow, MsgQueryEndSession, 0, 0);
+                SimSetMessageBoxObserver(nullptr);
+                EXPECT_EQ(endsNow != 0, c.proceeds) << c.answer << " named " << c.named;
+                EXPECT_EQ(reasonAtBox, asked ? reason : "none");
+                EXPECT_EQ(SimShutdownReason(), "") << "taken back once answered";
+                EXPECT_TRUE(SimGetWindowInfo(gApp.mainWindow).exists);
+                continue;
+            }
+            Command(ID_FILE_NEW);
+            ASSERT_EQ(!SimMessageBoxes().empty(), true);
+            EXPECT_EQ(SimMessageBoxes()[0].caption, asked ? "Confirm Action" : "New Recording");
+            EXPECT_EQ(gRecording.eventCount == 0 && gDocument.modifiedCount == 0, c.proceeds)
+                << c.answer << " named " << c.named;
+            EXPECT_EQ(Title() == "Mirlow - (Untitled)", c.proceeds);
+        }
     // The close request keeps the window when the prompt is cancelled.
     Restart();
     Record(3);
@@ -470,6 +496,65 @@ TEST_F(MainWindowTest, StartUpReopensTheLastFileAndMayPlayItAtOnce) {
         RunMessageLoop();
         EXPECT_EQ(SimDeliveredCount(), c.opened && c.playImmediately != 0 ? 2 : 0);
     }
+}
+
+int endSessionAfter; // records handed over before the session ends
+void EndSessionMidway(uint32_t, const EventRecord*) {
+    if (--endSessionAfter == 0)
+        PlatformPostMessage(gApp.mainWindow, MsgEndSession, 1, 0);
+}
+
+// The session's end is an exit: what runs ends and lets go of what it
+// holds, the window's place and the settings are written, and an
+// unattended run ends as a cancelled one, saying why.
+TEST_F(MainWindowTest, TheSessionsEndWritesWhatExitWritesAndEndsWhatRuns) {
+    struct {
+        bool commandLine, playing;
+        int exitCode;
+    } cases[] = {{false, false, ExitSuccess},
+                 {false, true, ExitSuccess},
+                 {true, true, ExitCancelled},
+                 {true, false, ExitCancelled}};
+    for (const auto& c : cases) {
+        Restart();
+        std::string log = scratch.Path("session.log");
+        remove(log.c_str());
+        strcpy(gSettings.logfile, log.c_str());
+        gSettings.log = LogLow;
+        gApp.commandLineMode = c.commandLine;
+        SimMoveWindow(gApp.mainWindow, 123, 45);
+        Record(0);
+        gRecording.events[0] = EventRecord{MsgKeyDown, 0x10, 0, 10, 0};
+        gRecording.events[1] = EventRecord{MsgKeyDown, 'A', 0, 20, 0};
+        gRecording.events[2] = EventRecord{MsgKeyUp, 'A', 0, 30, 0};
+        gRecording.eventCount = 3;
+        endSessionAfter = 2;
+        SimSetDeliveryObserver(EndSessionMidway);
+        if (c.playing)
+            Command(ID_RECORDER_PLAYBACK);
+        else
+            PlatformPostMessage(gApp.mainWindow, MsgEndSession, 1, 0);
+        int exitCode = RunMessageLoop();
+        SimSetDeliveryObserver(nullptr);
+        EXPECT_FALSE(SimGetWindowInfo(gApp.mainWindow).exists);
+        EXPECT_EQ(exitCode, c.exitCode) << c.commandLine << c.playing;
+        EXPECT_EQ(SimProcessEndedWith(), c.exitCode) << "ended before the system stops it";
+        EXPECT_EQ(SimDeliveredCount(), c.playing ? 2 : 0);
+        EXPECT_EQ(SimReleasedInput().size(), c.playing ? 2u : 0u) << "Shift and A let go";
+        EXPECT_EQ(gJournal.hook, nullptr);
+        SimRegistryValue left = SimGetRegistryValue(HiveLocalMachine, "SOFTWARE\\Mirlow", "Left");
+        EXPECT_EQ(left.exists, !c.commandLine) << "the exit batch, interactive only";
+        if (left.exists) {
+            EXPECT_EQ(left.data, (std::vector<uint8_t>{123, 0, 0, 0}));
+        }
+        std::string text = ScratchFolder::Read(log);
+        EXPECT_NE(text.find("The Windows session is ending: Mirlow ends too"), std::string::npos);
+        EXPECT_EQ(text.find("CANCELLED RECORDING") != std::string::npos, c.playing);
+    }
+    // A session end that was called off changes nothing.
+    Restart();
+    PlatformSendMessage(gApp.mainWindow, MsgEndSession, 0, 0);
+    EXPECT_TRUE(SimGetWindowInfo(gApp.mainWindow).exists);
 }
 
 TEST_F(MainWindowTest, ToolsAndViewCommands) {

@@ -5,7 +5,11 @@
 #ifndef MIRLOW_TESTS_PER_RECORD_TYPING_H
 #define MIRLOW_TESTS_PER_RECORD_TYPING_H
 
+#include <cstring>
+#include <vector>
+
 #include "platform/input_rules.h"
+#include "platform/platform.h"
 #include "playback/playback.h"
 
 inline int32_t TypeTextOneRecordAtATime(int32_t position, int32_t count, const char* text,
@@ -22,12 +26,15 @@ inline int32_t TypeTextOneRecordAtATime(int32_t position, int32_t count, const c
             count++;
         }
     };
+    std::vector<uint16_t> units(strlen(text) + 1);
+    PlatformTextUnits(text, (int)strlen(text), units.data());
     for (const char* c = text; *c != '\0'; c++) {
         CharacterKey key = KeyForCharacter(*c);
         bool wrapInShift = key.shift && altHeld == 0;
-        bool marked = IsTypedAsCharacter(*c);
-        uint32_t keyMark = marked ? TypedMark(TypedCharacter, *c) : 0;
-        uint32_t shiftMark = marked ? TypedMark(TypedShift, *c) : 0;
+        uint16_t unit = units[c - text];
+        bool marked = IsTypedAsCharacter(*c) || unit == 0;
+        uint32_t keyMark = marked ? TypedMark(unit == 0 ? TypedSilent : TypedCharacter, unit) : 0;
+        uint32_t shiftMark = marked ? TypedMark(unit == 0 ? TypedSilent : TypedShift, unit) : 0;
         if (wrapInShift)
             insert(0x0100, shiftKey, shiftMark);
         insert(altHeld != 0 ? 0x0104 : 0x0100, key.virtualKey, keyMark);

@@ -482,6 +482,61 @@ TEST_F(CommandLineRunTest, ACorruptListEndsTheRunWithTheErrorCode) {
     EXPECT_EQ(RunMessageLoop(), ExitPlaybackError);
 }
 
+// A run that cannot play all of what it was given goes on to its end,
+// and ends with its own code, unless a failure after it says more.
+TEST_F(CommandLineRunTest, ARunPlayedOnlyInPartEndsWithItsOwnCode) {
+    std::string grown;
+    for (int i = 0; i < 60; i++)
+        grown += "{dtnumber}";
+    const struct {
+        const char* name;
+        int freeEntries; // left in the list behind its recorded events
+        std::vector<std::pair<int32_t, std::string>> commands;
+        int cancelAfter;
+        int code;
+    } cases[] = {
+        {"everything fits", 6, {{CommandType, "abc"}}, 0, ExitSuccess},
+        {"typing cut", 4, {{CommandType, "abc"}}, 0, ExitPlayedInPart},
+        {"a click refused", 1, {{CommandMouseClick, "1,2"}}, 0, ExitPlayedInPart},
+        {"a value grown past the text's room", 3000, {{CommandType, grown}}, 0, ExitPlayedInPart},
+        {"cut, then an error",
+         4,
+         {{CommandType, "abc"}, {CommandGoto, "Nowhere"}},
+         0,
+         ExitPlaybackError},
+        {"cut, then cancelled", 4, {{CommandType, "abc"}}, 3, ExitCancelled},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        gSettings.interruptWarning = 0;
+        std::vector<EventRecord> events(c.commands.size(), Placeholder);
+        while ((int)events.size() < MaxEvents - c.freeEntries)
+            events.push_back(Mouse(MsgMouseMove, 5, 5, 0));
+        Load(events);
+        for (size_t i = 0; i < c.commands.size(); i++)
+            AddCommand(c.commands[i].first, c.commands[i].second.c_str(), (int32_t)i);
+        if (c.cancelAfter != 0)
+            SimCancelJournalAfter(c.cancelAfter);
+        EXPECT_EQ(RunMessageLoop(), c.code) << c.name;
+    }
+}
+
+TEST_F(CommandLineRunTest, ALoadCutAtALimitPlaysWhatItReadAndEndsWithItsCode) {
+    const EventRecord key = Key(MsgKeyDown, 'A', 0);
+    std::string script, records;
+    for (int i = 0; i <= MaxLoadedEvents; i++) {
+        script += "message=WM_KEYDOWN paramH=0 paramL=65 time=0\r\n";
+        records.append((const char*)&key, sizeof key);
+    }
+    const std::string files[] = {folder.Write("big.mrx", script), folder.Write("big.mrl", records)};
+    for (const std::string& path : files) {
+        SimReset();
+        Start(path.c_str());
+        EXPECT_EQ(RunMessageLoop(), ExitPlayedInPart) << path;
+        EXPECT_EQ(SimMessageBoxes().size(), 1u);
+    }
+}
+
 TEST_F(CommandLineRunTest, CancellingEndsTheRunWithItsCode) {
     gSettings.interruptWarning = 0;
     Load({Key(MsgKeyDown, 'A', 1000), Key(MsgKeyUp, 'A', 1010), Key(MsgKeyDown, 'B', 1020)});

@@ -13,6 +13,7 @@
 #include "platform/input_rules.h"
 #include "platform/sim/sim_control.h"
 #include "playback/playback.h"
+#include "record/record.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "tests/scratch_files.h"
@@ -114,14 +115,17 @@ TEST(InputRules, ExtendedKeysAndTypedTextMarks) {
         EXPECT_TRUE(IsExtendedKey(key)) << key;
     for (int key : {0x10, 0x11, 0x12, 0xA2, 0xA4, 0x0D, 0x41, 0x64, 0x70})
         EXPECT_FALSE(IsExtendedKey(key)) << key;
-    for (char c : {'a', 'Z', '~', '@', '\x80', '\xE9', '\xFF'}) {
+    for (char c : {'a', 'Z', '~', '@', '\x80', '\xE9', '\xFF'})
         EXPECT_TRUE(IsTypedAsCharacter(c)) << (int)c;
-        uint32_t mark = TypedMark(TypedCharacter, c);
+    for (uint16_t unit : {0x0061, 0x00E9, 0x20AC, 0xD83D, 0xDE00, 0xFFFF}) {
+        uint32_t mark = TypedMark(TypedCharacter, unit);
         EXPECT_EQ(TypedRoleOf(mark), TypedCharacter);
-        EXPECT_EQ(TypedCharacterOf(mark), c);
+        EXPECT_EQ(TypedUnitOf(mark), unit);
         EXPECT_EQ(HandOverMark(mark, false), mark);
-        EXPECT_EQ(HandOverMark(mark, true), TypedMark(TypedCharacterKey, c));
-        EXPECT_EQ(HandOverMark(TypedMark(TypedShift, c), true), 0u);
+        EXPECT_EQ(HandOverMark(mark, true), TypedMark(TypedCharacterKey, unit));
+        EXPECT_EQ(HandOverMark(TypedMark(TypedShift, unit), true), 0u);
+        uint32_t silent = TypedMark(TypedSilent, 0);
+        EXPECT_EQ(HandOverMark(silent, true), silent) << "a later byte never turns into a key";
         // A typed character's press and release are waited for once, after
         // the release; as a shortcut key, each is waited for.
         EXPECT_FALSE(WaitsForTargetAfter(EventRecord{0x0100, 'A', 0, 0, mark}));
@@ -131,7 +135,7 @@ TEST(InputRules, ExtendedKeysAndTypedTextMarks) {
     EXPECT_TRUE(WaitsForTargetAfter(EventRecord{0x0100, 'A', 0, 0, 0}));
     for (char c : {' ', '\n', '\r', '\t', '\x08', '\x7F'})
         EXPECT_FALSE(IsTypedAsCharacter(c)) << (int)c;
-    for (uint32_t hwnd : {0u, 0x000A0B2Cu, 0x4D540000u, 0x4D540400u})
+    for (uint32_t hwnd : {0u, 0x000A0B2Cu, 0x4D500000u, 0x4D550041u, 0x4D570041u})
         EXPECT_EQ(TypedRoleOf(hwnd), TypedNone) << hwnd;
     // Unicode key input keeps its whole code unit, beside the extended flag.
     for (uint32_t unit : {0x41u, 0xDFu, 0x141u, 0x20ACu, 0xD83Du, 0xFFFFu}) {
@@ -255,6 +259,85 @@ TEST_F(ReachingWindowsTest, EveryEndReleasesWhatIsStillDownLastPressedFirst) {
     EXPECT_TRUE(SimReleasedInput().empty());
 }
 
+// ---- Typed text as the keys of the keyboard layout ----
+
+const int Shift = ModifierShift, AltGr = ModifierCtrl | ModifierAlt;
+
+// Parts of three layouts: letters follow Caps Lock, dead keys type
+// nothing alone, AltGr is Ctrl+Alt.
+const std::vector<SimLayoutKey> UsKeys = {
+    {'a', 'A', 0, true, false},  {'B', 'B', Shift, true, false}, {'!', '1', Shift, false, false},
+    {'1', '1', 0, false, false}, {'A', 'A', Shift, true, false}, {'b', 'B', 0, true, false},
+};
+const std::vector<SimLayoutKey> GermanKeys = {
+    {'z', 'Z', 0, true, false},      {'y', 'Y', 0, true, false},
+    {'@', 'Q', AltGr, false, false}, {0x20AC, 'E', AltGr, false, false},
+    {0xE4, 0xDE, 0, true, false},    {0xC4, 0xDE, Shift, true, false},
+    {'^', 0xDC, 0, false, true},     {'/', '7', Shift, false, false},
+};
+const std::vector<SimLayoutKey> FrenchKeys = {
+    {'a', 'A', 0, true, false},   {'1', '1', Shift, false, false}, {'&', '1', 0, false, false},
+    {0xE9, '2', 0, false, false}, {'^', 0xDD, 0, false, true},
+};
+
+// "+41" a key pressed, "-41" released; "u+00E9" a Unicode press.
+std::string Strokes() {
+    std::string text;
+    for (const KeyStroke& k : SimKeyStrokes()) {
+        char one[16];
+        if (k.key != 0)
+            snprintf(one, sizeof one, "%c%02X ", k.release ? '-' : '+', k.key);
+        else
+            snprintf(one, sizeof one, "u%c%04X ", k.release ? '-' : '+', k.unit);
+        text += one;
+    }
+    return text;
+}
+
+TEST_F(ReachingWindowsTest, TypedTextGoesAsTheLayoutsKeysWhereItHasThemElseAsText) {
+    struct Row {
+        const char* name;
+        const std::vector<SimLayoutKey>* layout;
+        CapsLockState capsLock;
+        bool shiftHeld, utf8;
+        const char* text;
+        const char* strokes;
+    };
+    const std::vector<SimLayoutKey> none;
+    const Row rows[] = {
+        {"US", &UsKeys, CapsLockOff, false, false, "aB!",
+         "+41 -41 +10 +42 -42 -10 +10 +31 -31 -10 "},
+        {"US, Caps Lock", &UsKeys, CapsLockOn, false, false, "aB", "+10 +41 -41 -10 +42 -42 "},
+        {"US, Shift held", &UsKeys, CapsLockOff, true, false, "aB", "u+0061 u-0061 +42 -42 "},
+        {"German", &GermanKeys, CapsLockOff, false, false, "zy@\x80\xE4^/",
+         "+5A -5A +59 -59 +11 +12 +51 -51 -12 -11 +11 +12 +45 -45 -12 -11 +DE -DE u+005E u-005E "
+         "+10 +37 -37 -10 "},
+        {"German, Caps Lock", &GermanKeys, CapsLockOn, false, false, "\xE4\xC4",
+         "+10 +DE -DE -10 +DE -DE "},
+        {"French", &FrenchKeys, CapsLockOff, false, false, "a1&\xE9^",
+         "+41 -41 +10 +31 -31 -10 +31 -31 +32 -32 u+005E u-005E "},
+        {"no layout", &none, CapsLockOff, false, false, "a", "u+0061 u-0061 "},
+        // Caps Lock not known: only keys it cannot change.
+        {"US, Caps Lock unknown", &UsKeys, CapsLockUnknown, false, false, "a1!",
+         "u+0061 u-0061 +31 -31 +10 +31 -31 -10 "},
+        // UTF-8: é is two bytes, 😀 four (a surrogate pair), each typed once.
+        {"UTF-8", &UsKeys, CapsLockOff, false, true,
+         "\xC3\xA9\xF0\x9F\x98\x80"
+         "a",
+         "u+00E9 u-00E9 u+D83D u-D83D u+DE00 u-DE00 +41 -41 "},
+    };
+    for (const Row& row : rows) {
+        SetUp();
+        SimSetKeyboardLayout(*row.layout);
+        SimSetCapsLock(row.capsLock);
+        SimSetKeyDown(0x10, row.shiftHeld);
+        SimSetAnsiCodePage(row.utf8 ? SimCodePageUtf8 : SimCodePageWestern);
+        Load({Placeholder}, {{CommandType, row.text}});
+        Play();
+        EXPECT_EQ(Strokes(), row.strokes) << row.name;
+    }
+}
+
 TEST_F(ReachingWindowsTest, HeldInputSpansPassesAndIsReleasedOnceAtTheEnd) {
     gSettings.repeats = 3;
     Load({Placeholder, Event(0x0200, 5, 6, 100)}, {{CommandType, "{shiftdown}"}});
@@ -263,23 +346,25 @@ TEST_F(ReachingWindowsTest, HeldInputSpansPassesAndIsReleasedOnceAtTheEnd) {
 }
 
 TEST_F(ReachingWindowsTest, TypedCharactersGoAsTextUnlessCtrlOrAltIsHeld) {
-    Load(std::vector<EventRecord>(7, Placeholder), {{CommandType, "a"},
+    Load(std::vector<EventRecord>(8, Placeholder), {{CommandType, "a"},
                                                     {CommandType, "{ctrldown}"},
                                                     {CommandType, "S"},
                                                     {CommandType, "{ctrlup}{enter}"},
                                                     {CommandType, "{altdown}"},
                                                     {CommandType, "f"},
-                                                    {CommandType, "{altup}"}});
+                                                    {CommandType, "{altup}"},
+                                                    {CommandType, "\xA5"}});
     Play();
     std::vector<std::string> roles;
     for (const SimDelivered& d : SimDeliveredEvents())
         roles.push_back(std::to_string(d.record.paramL) + ":" +
                         std::to_string(TypedRoleOf(d.record.hwnd)));
     // a as text; Ctrl; Shift+S as a shortcut key (Shift played as a key);
-    // Ctrl up; Enter a key; Alt; f as a shortcut key; Alt up.
-    EXPECT_EQ(roles,
-              (std::vector<std::string>{"65:1", "65:1", "17:0", "16:0", "83:3", "83:3", "16:0",
-                                        "17:0", "13:0", "13:0", "18:0", "70:3", "70:3", "18:0"}));
+    // Ctrl up; Enter a key; Alt; f as a shortcut key; Alt up; the yen sign
+    // as text, though its byte names the right Alt key in the fixed table.
+    EXPECT_EQ(roles, (std::vector<std::string>{"65:1", "65:1", "17:0", "16:0", "83:3", "83:3",
+                                               "16:0", "17:0", "13:0", "13:0", "18:0", "70:3",
+                                               "70:3", "18:0", "-91:1", "-91:1"}));
     EXPECT_TRUE(SimInjectedInputPreferred()) << "typed text is injected, never journaled";
     Load({Event(MsgKeyDown, 'A', 0, 100)});
     Play();
@@ -361,34 +446,67 @@ TEST_F(ReachingWindowsTest, AJournalNeverCalledIsGivenUpForInjectedInputOnce) {
     EXPECT_EQ(SimToggleKeyPresses(), 0) << "injected keys need no second press";
 }
 
+uint32_t boxShownAt;
+void NoteBoxTime(const SimMessageBox*) {
+    boxShownAt = PlatformTickCount();
+}
+
+// A window whose program is busy or hung is only ever asked with a time
+// limit, and nothing that would wait for its thread is called on it.
 TEST_F(ReachingWindowsTest, GotoMustWinTheForegroundOrFailsAsGotoFails) {
     struct Case {
         int refusals;
+        int answers; // checks its thread answers; -1 always
         bool found;
+        const char* why; // the line after the ERROR line, the box's addition
+        uint32_t withinMs;
     };
-    for (const Case& c : {Case{0, true}, Case{1, true}, Case{2, false}}) {
+    const char* refused = "    ...The window is there, but Windows did not let Mirlow bring it "
+                          "to the front";
+    const char* silent = "    ...The window is there, but its program does not answer (busy or "
+                         "not responding)";
+    const Case cases[] = {{0, -1, true, "", 0},
+                          {1, -1, true, "", 0},
+                          {2, -1, false, refused, 2000},
+                          {0, 0, false, silent, 1000},
+                          {1, 1, false, silent, 2000}};
+    for (const Case& c : cases) {
         SetUp();
         WindowHandle hidden = SimAddDesktopWindow("Editor", 0, 0, 10, 10, false);
         PlatformShowWindow(hidden, ShowHide);
-        WindowHandle shown = SimAddDesktopWindow("Editor", 5, 5, 10, 10, false);
+        WindowHandle shown = SimAddDesktopWindow("Editor", 5, 5, 10, 10, true);
+        SimSetWindowAnswers(shown, c.answers);
         gApp.commandLineMode = true;
         gSettings.log = LogMedium;
         Load({Placeholder, Event(MsgKeyDown, 'A', 0, 100)}, {{CommandGoto, "Editor"}});
         SimRefuseForeground(c.refusals);
+        SimSetMessageBoxObserver(NoteBoxTime);
+        gJournal.gotoWindow = nullptr;
+        uint32_t start = PlatformTickCount();
         Play();
         EXPECT_EQ(Logged("    Found window 'Editor'"), c.found) << c.refusals;
         EXPECT_EQ(SimDeliveredCount(), c.found ? 1 : 0) << c.refusals;
+        EXPECT_EQ(SimBlockingCalls(), 0) << c.answers;
         if (c.found) {
             EXPECT_EQ(SimForegroundWindow(), shown) << "the visible one of two";
+            EXPECT_FALSE(SimWindowMinimized(shown));
             continue;
         }
         ASSERT_EQ(SimMessageBoxes().size(), 1u);
-        EXPECT_EQ(SimMessageBoxes()[0].text, "Unable to find and GOTO window with the title "
-                                             "'Editor'!\n\nThe playback has stopped.");
-        EXPECT_TRUE(Logged("    ERROR: Unable to find window 'Editor'!\r\n    ...The window is "
-                           "there, but Windows did not let Mirlow bring it to the front"));
+        bool silentOne = c.why == silent;
+        EXPECT_EQ(SimMessageBoxes()[0].text,
+                  std::string("Unable to find and GOTO window with the title 'Editor'!\n\nThe "
+                              "playback has stopped.") +
+                      (silentOne ? "\n\nThe window is there, but its program does not answer: "
+                                   "it is busy or has stopped responding."
+                                 : ""));
+        EXPECT_TRUE(Logged(
+            (std::string("    ERROR: Unable to find window 'Editor'!\r\n") + c.why).c_str()));
+        EXPECT_LE(boxShownAt - start, c.withinMs) << c.answers;
         EXPECT_EQ(gApp.exitCode, ExitPlaybackError);
+        EXPECT_EQ(gJournal.gotoWindow, nullptr) << "a failed GOTO keeps the last window";
     }
+    SimSetMessageBoxObserver(nullptr);
 }
 
 TEST_F(ReachingWindowsTest, StartFailuresSayWhyAndNameTheElevationCase) {

@@ -320,20 +320,28 @@ TEST_F(RecorderTest, EveryEndFinishesTheListWithNothingHeld) {
               std::string::npos);
 }
 
+// Closing, and the Windows session ending (asked first, then told).
 TEST_F(RecorderTest, ClosingDuringARecordingOffersTheFinishedListForSaving) {
-    gSettings.promptForSave = 1;
-    std::string path = folder.Path("closed.mrx");
-    StartRecording();
-    SimRecordInput(Key(MsgKeyDown, 0x1D11, 10, other));
-    SimQueueAnswer(AnswerYes); // "Save changes to (Untitled)?"
-    SimQueueFileDialog(path.c_str());
-    PlatformSendMessage(gApp.mainWindow, MsgClose, 0, 0);
-    std::string text = ScratchFolder::Read(path);
-    std::string events = "message=WM_KEYDOWN paramH=1 paramL=7441 time=10\r\n"
-                         "message=WM_KEYUP paramH=1 paramL=12590353 time=1000000\r\n"
-                         "message=15 paramH=0 paramL=0 time=1000000\r\n";
-    ASSERT_GE(text.size(), events.size());
-    EXPECT_EQ(text.substr(text.size() - events.size()), events);
+    for (uint32_t way : {MsgClose, MsgQueryEndSession}) {
+        SetUp();
+        gSettings.promptForSave = 1;
+        std::string path = folder.Path("closed.mrx");
+        remove(path.c_str());
+        StartRecording();
+        SimRecordInput(Key(MsgKeyDown, 0x1D11, 10, other));
+        SimQueueAnswer(AnswerYes); // "Save changes to (Untitled)?"
+        SimQueueFileDialog(path.c_str());
+        PlatformSendMessage(gApp.mainWindow, way, 0, 0);
+        if (way == MsgQueryEndSession)
+            PlatformSendMessage(gApp.mainWindow, MsgEndSession, 1, 0);
+        EXPECT_FALSE(SimGetWindowInfo(gApp.mainWindow).exists) << way;
+        std::string text = ScratchFolder::Read(path);
+        std::string events = "message=WM_KEYDOWN paramH=1 paramL=7441 time=10\r\n"
+                             "message=WM_KEYUP paramH=1 paramL=12590353 time=1000000\r\n"
+                             "message=15 paramH=0 paramL=0 time=1000000\r\n";
+        ASSERT_GE(text.size(), events.size()) << way;
+        EXPECT_EQ(text.substr(text.size() - events.size()), events);
+    }
 }
 
 TEST_F(RecorderTest, OnlyActionCodesAreRecordedAndNegativeOnesArePassedOn) {
@@ -458,7 +466,7 @@ TEST_F(RecorderTest, TheListKeepsInStepWithTheDesktopAroundTheEvents) {
          ""},
         {"a window with higher rights is named and lets go of the modifiers",
          [&] {
-             PlatformActivateWindow(admin);
+             PlatformActivateWindow(admin, ShowShow);
              SimRecordCheck();
              SimStallRecordHooks(); // what goes to it never reaches the hooks
              SimAdvanceClock(100);
@@ -531,7 +539,7 @@ TEST_F(RecorderTest, TheListKeepsInStepWithTheDesktopAroundTheEvents) {
         UseLog(LogLow);
         admin = SimAddDesktopWindow("Administrator: Command Prompt", 0, 0, 640, 480, false);
         SimSetHigherRights(admin, true);
-        PlatformActivateWindow((WindowHandle)(uintptr_t)other);
+        PlatformActivateWindow((WindowHandle)(uintptr_t)other, ShowShow);
         StartRecording();
         SimRecordInput(ctrlDown);
         c.script();

@@ -419,7 +419,7 @@ TEST_F(WindowWaitTest, PlaybackWaitsForTheNotedWindowFollowsItAndNeverPlaysElsew
             if (c.appears >= 0)
                 SimScheduleWindowChange(window, SimStartTick + c.appears, SimWindowAppears);
             else
-                PlatformActivateWindow(window);
+                PlatformActivateWindow(window, ShowShow);
             if (c.retitled != nullptr)
                 SimScheduleWindowChange(window, SimStartTick + 2000, SimWindowRetitled, 0, 0,
                                         c.retitled);
@@ -462,19 +462,36 @@ TEST_F(WindowWaitTest, TheBoxNamesTheWindowAndAWindowBehindOthersComesToTheFront
     EXPECT_EQ(SimMessageBoxes()[0].style, BoxOk | BoxIconWarning | BoxSystemModal);
 
     // There, but behind another window: brought forward as GOTO brings it;
-    // refused twice, it fails as GOTO fails.
-    for (int refusals : {0, 2}) {
+    // refused twice, or its program not answering, it fails as GOTO fails.
+    const std::string refused =
+        "    ...The window is there, but Windows did not let Mirlow bring it to the front";
+    const std::string hung =
+        "    ...The window is there, but its program does not answer (busy or not responding)";
+    struct {
+        int refusals;
+        bool answers;
+        std::string line;
+    } cases[] = {{0, true, ""}, {2, true, refused}, {0, false, hung}};
+    for (const auto& c : cases) {
         SetUp();
         Load(ClickAndType, {{1, "Untitled - Notepad"}});
         WindowHandle notepad = Notepad("Untitled - Notepad", 100, 100, 640, 480);
-        PlatformActivateWindow(SimAddDesktopWindow("Calculator", 0, 0, 200, 300, false));
-        SimRefuseForeground(refusals);
+        PlatformActivateWindow(SimAddDesktopWindow("Calculator", 0, 0, 200, 300, false), ShowShow);
+        SimRefuseForeground(c.refusals);
+        if (!c.answers)
+            SimSetWindowAnswers(notepad, 0);
         Play();
-        EXPECT_EQ(SimForegroundWindow() == notepad, refusals == 0) << refusals;
-        EXPECT_EQ(SimDeliveredCount(), refusals == 0 ? 7 : 1) << refusals;
-        EXPECT_EQ(Logged("    ...The window is there, but Windows did not let Mirlow bring it to "
-                         "the front"),
-                  refusals != 0);
+        bool reached = c.line.empty();
+        EXPECT_EQ(SimForegroundWindow() == notepad, reached) << c.line;
+        EXPECT_EQ(SimDeliveredCount(), reached ? 7 : 1) << c.line;
+        EXPECT_EQ(Logged(refused), c.line == refused);
+        EXPECT_EQ(Logged(hung), c.line == hung);
+        EXPECT_EQ(SimBlockingCalls(), 0) << c.line;
+        if (c.line == hung) {
+            ASSERT_EQ(SimMessageBoxes().size(), 1u);
+            EXPECT_NE(SimMessageBoxes()[0].text.find("its program does not answer"),
+                      std::string::npos);
+        }
     }
 }
 
@@ -486,7 +503,7 @@ TEST_F(WindowWaitTest, AWindowLostDuringTheDelayIsLookedForAgain) {
         gSettings.windowWait = 2;
         Load(ClickAndType, {{1, "Untitled - Notepad"}});
         WindowHandle notepad = Notepad("Untitled - Notepad", 100, 100, 640, 480);
-        PlatformActivateWindow(notepad);
+        PlatformActivateWindow(notepad, ShowShow);
         WindowHandle other = SimAddDesktopWindow("Calculator", 0, 0, 200, 300, false);
         if (closes)
             SimScheduleWindowChange(notepad, SimStartTick + 50, SimWindowCloses);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/input_rules.h"
 #include "platform/platform.h"
 
 /* A fresh desktop: no windows or classes, an empty queue, the clock at
@@ -78,12 +79,20 @@ struct SimWindowInfo {
     int x, y, width, height;
 };
 SimWindowInfo SimGetWindowInfo(WindowHandle window);
+/* The user drags the window's corner to x, y. */
+void SimMoveWindow(WindowHandle window, int x, int y);
 /* Handle of the live top-level window with that class, or null. */
 WindowHandle SimFindWindow(const char* className);
 /* A child control, for tests that stand in for dialogs. */
 WindowHandle SimCreateChild(WindowHandle parent, const char* className, int controlId,
                             WindowProcedure procedure);
 int SimMessageQueueLength(void);
+/* The reason the program gave for holding up the end of the session;
+ * empty when it gave none or took it back. */
+const std::string& SimShutdownReason(void);
+/* The exit code the program ended its process with (PlatformEndProcess);
+ * -1 while it has not. */
+int SimProcessEndedWith(void);
 
 /* Menu items as the program left them; items never touched keep the state
  * the menu resource gives them. */
@@ -137,6 +146,14 @@ WindowHandle SimAddDesktopWindow(const char* title, int x, int y, int width, int
                                  bool minimized);
 bool SimWindowMinimized(WindowHandle window);
 WindowHandle SimForegroundWindow(void);
+/* The window's thread answers the next checks (PlatformWindowAnswers),
+ * then stops answering, as a busy or hung program does; -1 (the default):
+ * it always answers. A check it does not answer lets its whole time limit
+ * pass on the clock. */
+void SimSetWindowAnswers(WindowHandle window, int checks);
+/* Calls that wait for a window's thread (showing it, ...) made while that
+ * thread does not answer: on a real desktop each would hang the program. */
+int SimBlockingCalls(void);
 /* The command lines of the programs started, oldest first: at least the
  * latest SimStartedProgramsKept of them (an endless run starts without
  * end), and how many were started in all. */
@@ -439,6 +456,30 @@ void SimSetStartFailure(StartFailure kind, const char* text);
 const std::vector<EventRecord>& SimReleasedInput(void);
 /* Whether the program last asked for injected input (PlatformPreferInjectedInput). */
 bool SimInjectedInputPreferred(void);
+
+/* ---- The keyboard (sim_playback.cpp) ----
+ * The layout of the window taking the keys, as a table of the characters
+ * it types: the key, the modifiers (Modifier... bits), whether Caps Lock
+ * works on the key as Shift does, and whether it is a dead key. Empty (the
+ * default): the layout has no character, so all typed text goes as
+ * Unicode input. Every key record handed to the system is noted as the
+ * key strokes the input layer makes of it (KeyStrokesFor): what a reader
+ * of raw keyboard input would see. */
+struct SimLayoutKey {
+    uint16_t unit;
+    int key;
+    int modifiers;
+    bool capsLock;
+    bool dead;
+};
+void SimSetKeyboardLayout(const std::vector<SimLayoutKey>& keys);
+/* Caps Lock as the input layer learns it: off (the default), on, or not known. */
+void SimSetCapsLock(CapsLockState state);
+/* The system's ANSI code page for typed text: Windows-1252 (the default)
+ * or UTF-8. */
+enum SimCodePage { SimCodePageWestern, SimCodePageUtf8 };
+void SimSetAnsiCodePage(SimCodePage codePage);
+const std::vector<KeyStroke>& SimKeyStrokes(void);
 
 /* ---- The toolbar and the shell (sim_toolbar_shell.cpp) ----
  * The toolbar is a child window whose buttons, images and sizes are kept

@@ -31,6 +31,8 @@ InputDelivery SimJudgeDelivery(int delivered);
 bool SimTakeForegroundRefusal(void);
 /* True when the system's journal is to be installed but never called. */
 bool SimJournalIsNeverCalled(void);
+/* Notes the key strokes a record handed to the system becomes. */
+void SimNoteKeyStrokes(const EventRecord& record);
 
 /* The system's cancel notice, posted to the thread as the system posts
  * it; PlatformPostMessage readdresses it to the window named for it. */

@@ -45,6 +45,7 @@ struct SimWindow {
     int x, y, width, height;
     int tabSelection;
     bool minimized;
+    int answers;         /* checks its thread still answers; -1: every one */
     std::string program; /* the file name of the program it belongs to */
     bool otherProgram;   /* made by SimAddDesktopWindow */
     std::map<int, bool> enabled;
@@ -86,6 +87,9 @@ struct SimDesktop {
     int togglePresses = 0;
     int hookCalls = 0;
     WindowHandle foreground = nullptr;
+    int blockingCalls = 0; /* calls that would wait for a thread that does not answer */
+    std::string shutdownReason;
+    int endedWith = -1;
     WindowHandle cancelNoticeWindow = nullptr;
     std::vector<std::string> startedPrograms;
     int64_t startedProgramCount = 0;
@@ -159,6 +163,7 @@ WindowHandle AddWindow(const char* className, const char* title, WindowProcedure
     window.visible = false;
     window.topmost = false;
     window.showState = -1;
+    window.answers = -1;
     window.x = window.y = 0;
     window.width = window.height = 0;
     window.tabSelection = 0;
@@ -378,6 +383,33 @@ WindowHandle SimForegroundWindow(void) {
     return desktop->foreground;
 }
 
+void SimMoveWindow(WindowHandle handle, int x, int y) {
+    SimWindow* window = Lookup(handle);
+    if (window == nullptr)
+        return;
+    window->x = x;
+    window->y = y;
+}
+
+void SimSetWindowAnswers(WindowHandle handle, int checks) {
+    SimWindow* window = Lookup(handle);
+    if (window != nullptr)
+        window->answers = checks;
+}
+
+int SimBlockingCalls(void) {
+    return desktop->blockingCalls;
+}
+
+/* A synchronous call to a window whose thread has stopped answering would
+ * wait for good on a real desktop; here it is counted and does nothing. */
+static bool WouldBlock(SimWindow* window) {
+    if (window->answers != 0)
+        return false;
+    desktop->blockingCalls++;
+    return true;
+}
+
 const std::vector<std::string>& SimStartedPrograms(void) {
     return desktop->startedPrograms;
 }
@@ -552,7 +584,7 @@ int PlatformGetWindowTitle(WindowHandle handle, char* buffer, int size) {
 
 void PlatformShowWindow(WindowHandle handle, int showState) {
     SimWindow* window = Lookup(handle);
-    if (window == nullptr)
+    if (window == nullptr || WouldBlock(window))
         return;
     window->showState = showState;
     window->visible = showState != ShowHide;
@@ -560,6 +592,15 @@ void PlatformShowWindow(WindowHandle handle, int showState) {
         window->minimized = true;
     else if (showState == ShowRestore)
         window->minimized = false;
+}
+
+void PlatformSetShutdownReason(WindowHandle handle, const char* reason) {
+    if (Lookup(handle) != nullptr)
+        desktop->shutdownReason = reason != nullptr ? reason : "";
+}
+
+const std::string& SimShutdownReason(void) {
+    return desktop->shutdownReason;
 }
 
 void PlatformUpdateWindow(WindowHandle handle) {
@@ -675,6 +716,7 @@ static InputDelivery DeliverToSystem(const EventRecord* record) {
     if (outcome != InputDelivered)
         return outcome;
     desktop->deliveredCount++;
+    SimNoteKeyStrokes(*record);
     if (desktop->keepDelivered)
         desktop->delivered.push_back(SimDelivered{desktop->tick, *record});
     if (desktop->observer != nullptr)
@@ -756,6 +798,16 @@ intptr_t PlatformSendMessage(WindowHandle handle, uint32_t message, uintptr_t wP
     if (window == nullptr || window->procedure == nullptr)
         return 0;
     return window->procedure(handle, message, wParam, lParam);
+}
+
+/* A test process goes on: the code is kept for the test to read, and the
+ * quit message the destruction posted ends the loop. */
+void PlatformEndProcess(int exitCode) {
+    desktop->endedWith = exitCode;
+}
+
+int SimProcessEndedWith(void) {
+    return desktop->endedWith;
 }
 
 void PlatformPostQuitMessage(int exitCode) {
@@ -843,16 +895,18 @@ int PlatformProgramPath(char* buffer, int size) {
 HookHandle PlatformInstallPlaybackHook(PlaybackHookProcedure procedure) {
     if (desktop->failHookInstall)
         return nullptr;
-    desktop->journalPending = SimJournalIsNeverCalled() && !desktop->journalFellBack;
+    desktop->journalPending =
+        SimJournalIsNeverCalled() && !desktop->journalFellBack && !SimInjectedInputPreferred();
     return InstallEmulatedHook(procedure);
 }
 
 /* The simulated system plays through a journal unless told that its input
- * layer injects real keys, or its journal was never called. */
+ * layer injects real keys, or its journal was never called; and, as on
+ * Windows, a recording that types text is played through injected input. */
 bool PlatformPlaybackUsesSystemJournal(void) {
     if (desktop->journalPending)
         return true;
-    return !desktop->injectsKeys && !desktop->journalFellBack;
+    return !desktop->injectsKeys && !desktop->journalFellBack && !SimInjectedInputPreferred();
 }
 
 bool PlatformRemoveJournalHook(HookHandle hook) {
@@ -906,8 +960,16 @@ bool PlatformIsWindowMinimized(WindowHandle handle) {
     return window != nullptr && window->minimized;
 }
 
-void PlatformActivateWindow(WindowHandle handle) {
-    if (Lookup(handle) != nullptr && !SimTakeForegroundRefusal())
+/* Asynchronous: a thread that does not answer never acts on it. */
+void PlatformActivateWindow(WindowHandle handle, int showState) {
+    SimWindow* window = Lookup(handle);
+    if (window == nullptr || window->answers == 0)
+        return;
+    window->showState = showState;
+    window->visible = true;
+    if (showState == ShowRestore)
+        window->minimized = false;
+    if (!SimTakeForegroundRefusal())
         desktop->foreground = handle;
 }
 
@@ -1120,6 +1182,8 @@ void PlatformCloseProcess(ProcessHandle process) {
 
 /* ---- The foreground window ---- */
 
+/* Titles compare without regard to the case of their letters, as the
+ * system's window search compares them. */
 WindowHandle PlatformFindGotoWindow(const char* title) {
     WindowHandle hidden = nullptr;
     for (size_t i = 0; i < desktop->windows.size(); i++) {
@@ -1134,13 +1198,29 @@ WindowHandle PlatformFindGotoWindow(const char* title) {
     return hidden;
 }
 
+/* A thread that does not answer lets the whole wait pass. */
+bool PlatformWindowAnswers(WindowHandle handle, int milliseconds) {
+    SimWindow* window = Lookup(handle);
+    if (window != nullptr && window->answers != 0) {
+        if (window->answers > 0)
+            window->answers--;
+        return true;
+    }
+    desktop->tick += (uint32_t)milliseconds;
+    return false;
+}
+
 bool PlatformWaitForForeground(WindowHandle window, int milliseconds) {
-    (void)milliseconds;
-    return window != nullptr && desktop->foreground == window;
+    if (window != nullptr && desktop->foreground == window)
+        return true;
+    desktop->tick += (uint32_t)milliseconds;
+    return false;
 }
 
 void PlatformForceForeground(WindowHandle window) {
-    PlatformActivateWindow(window);
+    SimWindow* target = Lookup(window);
+    if (target != nullptr && target->answers != 0 && !SimTakeForegroundRefusal())
+        desktop->foreground = window;
 }
 
 WindowHandle PlatformForegroundWindow(void) {

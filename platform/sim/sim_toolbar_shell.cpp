@@ -4,8 +4,7 @@
  * The toolbar is a child window whose buttons, images and sizes are kept
  * for tests to read; its height and the width it needs follow its buttons
  * as the system's control sizes them. Shell opens are recorded and succeed
- * unless a test queued a failure. Text is 8-bit as on Windows; the "ANSI
- * code page" here is Latin-1.
+ * unless a test queued a failure.
  */
 #include "platform/sim/sim_control.h"
 
@@ -198,23 +197,4 @@ int PlatformOpenInBrowser(const char* address) {
         return 0;
     state->shellOpens.push_back(std::string("browser ") + address);
     return NextShellResult();
-}
-
-bool PlatformAnsiToUtf8(const char* text, char* utf8, int size) {
-    int length = 0;
-    for (const unsigned char* at = (const unsigned char*)text; *at != '\0'; at++) {
-        int needed = *at < 0x80 ? 1 : 2;
-        if (length + needed >= size)
-            return false;
-        if (needed == 1) {
-            utf8[length++] = (char)*at;
-        } else {
-            utf8[length++] = (char)(0xC0 | (*at >> 6));
-            utf8[length++] = (char)(0x80 | (*at & 0x3F));
-        }
-    }
-    if (length >= size)
-        return false;
-    utf8[length] = '\0';
-    return true;
 }

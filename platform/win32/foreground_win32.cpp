@@ -6,7 +6,14 @@
  * conditions (it is the foreground program, it had the last input, ...);
  * otherwise SetForegroundWindow only flashes the taskbar button. A thread
  * that shares the input state of the foreground window's thread may set
- * the foreground and the focus, so that is the further means tried.
+ * the foreground, so that is the further means tried.
+ *
+ * The window belongs to another program, which may be busy or hung: a
+ * call that waits for its thread (ShowWindow, BringWindowToTop, SetFocus,
+ * sharing its input state) could hold this thread for good, and with it
+ * the cancel keys. So its thread is asked first, with a time limit,
+ * whether it answers, and every call made to its window is one that does
+ * not wait.
  */
 #include <windows.h>
 
@@ -40,6 +47,26 @@ WindowHandle PlatformFindGotoWindow(const char* title) {
     return reinterpret_cast<WindowHandle>(search.found);
 }
 
+bool PlatformWindowAnswers(WindowHandle handle, int milliseconds) {
+    HWND window = reinterpret_cast<HWND>(handle);
+    if (IsHungAppWindow(window))
+        return false;
+    DWORD_PTR result;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, (UINT)milliseconds,
+                               &result) != 0;
+}
+
+static void RaiseAsync(HWND window) {
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
+}
+
+void PlatformActivateWindow(WindowHandle handle, int showState) {
+    HWND window = reinterpret_cast<HWND>(handle);
+    ShowWindowAsync(window, showState);
+    RaiseAsync(window);
+    SetForegroundWindow(window);
+}
+
 /* The window itself, or a window it owns (a dialog it opened). */
 static bool HoldsForeground(HWND window) {
     HWND foreground = GetForegroundWindow();
@@ -64,18 +91,23 @@ bool PlatformWaitForForeground(WindowHandle handle, int milliseconds) {
     }
 }
 
+/* Sharing input state with a thread that does not answer would leave
+ * this one waiting on it. */
+static const int ForegroundAnswerWait = 200; /* ms */
+
 void PlatformForceForeground(WindowHandle handle) {
     HWND window = reinterpret_cast<HWND>(handle);
     HWND foreground = GetForegroundWindow();
     DWORD own = GetCurrentThreadId();
     DWORD other = foreground != nullptr ? GetWindowThreadProcessId(foreground, nullptr) : 0;
-    bool attached = other != 0 && other != own && AttachThreadInput(own, other, TRUE);
-    BringWindowToTop(window);
+    bool attached =
+        other != 0 && other != own &&
+        PlatformWindowAnswers(reinterpret_cast<WindowHandle>(foreground), ForegroundAnswerWait) &&
+        AttachThreadInput(own, other, TRUE);
+    RaiseAsync(window);
     SetForegroundWindow(window);
-    if (attached) {
-        SetFocus(window);
+    if (attached)
         AttachThreadInput(own, other, FALSE);
-    }
 }
 
 /* The foreground window is the top of what has the input, which for a

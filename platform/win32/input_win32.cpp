@@ -1,14 +1,16 @@
 /*
  * input_win32.cpp: handing a played record to the system as real input.
  *
- * Typed text goes as the characters themselves (Unicode input), so it
- * arrives as written whatever the keyboard layout and Caps Lock say, and
- * AltGr characters need no keys at all. Every other key goes as a virtual
- * key with the current layout's scan code, marked extended where the key
- * is an extended one (arrows, Home, right Alt, ...), so nothing reads it as
- * a numeric-keypad key. Mouse positions are given in virtual-desktop
- * coordinates, so recordings made on any monitor of several play back where
- * they were made, pixel for pixel.
+ * Typed text goes as the keys of the current keyboard layout where the
+ * layout has the character (so programs that read raw keys or scan codes
+ * see it), and as the character itself (Unicode input) where it has not;
+ * the rule is the portable KeyStrokesFor, which asks the layout here.
+ * Every other key goes as a virtual key with the current layout's scan
+ * code, marked extended where the key is an extended one (arrows, Home,
+ * right Alt, ...), so nothing reads it as a numeric-keypad key. Mouse
+ * positions are given in virtual-desktop coordinates, so recordings made
+ * on any monitor of several play back where they were made, pixel for
+ * pixel.
  *
  * Before the next record goes, the window that took this one must have
  * taken it from its queue (with a bound), as a journal is paced by the
@@ -60,65 +62,111 @@ static int BuildKey(const EventRecord* record, int key, HKL layout, INPUT* input
     return 1;
 }
 
-/* A character of a double-byte code page comes as two marked characters,
- * its lead byte and its trail byte, each pressed and released; it is sent
- * once, when the trail byte is pressed. */
-struct DoubleByte {
-    int stage; /* 0 none, 1 lead pressed, 2 lead released, 3 trail pressed */
-    char lead;
-    WCHAR character;
+/* ---- The keyboard layout, for typed text ----
+ * Asked of the layout of the window that takes the keys (the foreground
+ * window's thread may use another layout than this one), which the record
+ * being built names. What a layout answers does not change, and under
+ * Wine each question is a round trip to the display server, so the
+ * answers are kept for the layout in use: for every key in each
+ * combination of Shift, Ctrl and Alt, with and without Caps Lock, and for
+ * the characters of the first 2,048 units. */
+
+static const int MemoUnits = 2048;
+static const uint16_t NotAsked = 0xFFFF; /* a noncharacter: never typed */
+struct LayoutMemo {
+    HKL layout;
+    uint16_t types[256][8][2];
+    SHORT keyFor[MemoUnits];
+    bool keyForAsked[MemoUnits];
 };
-static DoubleByte doubleByte;
+static LayoutMemo memo;
+static HKL typingLayout;
 
-static WCHAR WideCharacter(const char* bytes, int count) {
-    WCHAR wide[2] = {0, 0};
-    if (MultiByteToWideChar(CP_ACP, 0, bytes, count, wide, 2) < 1)
-        return 0;
-    return wide[0];
+static LayoutMemo* MemoOfTypingLayout(void) {
+    if (memo.layout != typingLayout) {
+        memset(&memo, 0, sizeof memo);
+        memset(memo.types, 0xFF, sizeof memo.types);
+        memo.layout = typingLayout;
+    }
+    return &memo;
 }
 
-/* The character a marked key record stands for, or 0 when this record
- * sends nothing (half of a double-byte character). */
-static WCHAR CharacterToSend(char character, bool release) {
-    if (doubleByte.stage == 0 && !release && IsDBCSLeadByte((BYTE)character)) {
-        doubleByte.stage = 1;
-        doubleByte.lead = character;
-        return 0;
+bool PlatformLayoutKeyFor(uint16_t unit, LayoutKey* key) {
+    LayoutMemo* known = MemoOfTypingLayout();
+    SHORT found;
+    if (unit < MemoUnits && known->keyForAsked[unit]) {
+        found = known->keyFor[unit];
+    } else {
+        found = VkKeyScanExW((WCHAR)unit, typingLayout);
+        if (unit < MemoUnits) {
+            known->keyFor[unit] = found;
+            known->keyForAsked[unit] = true;
+        }
     }
-    if (doubleByte.stage == 1 && release) {
-        doubleByte.stage = 2;
-        return 0;
-    }
-    if (doubleByte.stage == 2 && !release) {
-        const char pair[2] = {doubleByte.lead, character};
-        doubleByte.stage = 3;
-        doubleByte.character = WideCharacter(pair, 2);
-        return doubleByte.character;
-    }
-    if (doubleByte.stage == 3 && release) {
-        doubleByte.stage = 0;
-        return doubleByte.character;
-    }
-    doubleByte.stage = 0;
-    return WideCharacter(&character, 1);
-}
-
-static int BuildCharacter(const EventRecord* record, INPUT* input) {
-    bool release = IsKeyRelease(record->message);
-    WCHAR character = CharacterToSend(TypedCharacterOf(record->hwnd), release);
-    if (character == 0)
-        return 0;
-    SetKey(input, 0, character, KEYEVENTF_UNICODE | (release ? KEYEVENTF_KEYUP : 0));
-    return 1;
-}
-
-/* A character typed as a shortcut (Ctrl or Alt held) is the layout's key
- * for it, which is what the target's shortcuts are defined by. */
-static int LayoutKeyFor(const EventRecord* record, HKL layout) {
-    SHORT found = VkKeyScanExA(TypedCharacterOf(record->hwnd), layout);
     if (found == -1)
-        return record->paramL & 0xFF;
-    return found & 0xFF;
+        return false;
+    /* Its Shift, Ctrl and Alt bits are the rule's own; others stay set. */
+    *key = LayoutKey{found & 0xFF, (found >> 8) & 0xFF};
+    return true;
+}
+
+/* Flag 4 keeps the keyboard's state (no dead key left pending) where the
+ * system knows it; elsewhere a dead key is asked about once more, which
+ * takes it back out. */
+static uint16_t AskLayoutTypes(int key, int modifiers, bool capsLock) {
+    BYTE state[256] = {};
+    const BYTE down = 0x80;
+    if (modifiers & ModifierShift)
+        state[VK_SHIFT] = state[VK_LSHIFT] = down;
+    if (modifiers & ModifierCtrl)
+        state[VK_CONTROL] = state[VK_LCONTROL] = down;
+    if (modifiers & ModifierAlt)
+        state[VK_MENU] = state[VK_LMENU] = down;
+    if (capsLock)
+        state[VK_CAPITAL] = 0x01;
+    UINT scan = MapVirtualKeyExW((UINT)key, MAPVK_VK_TO_VSC, typingLayout);
+    WCHAR typed[4];
+    int count = ToUnicodeEx((UINT)key, scan, state, typed, 4, 4, typingLayout);
+    if (count < 0)
+        ToUnicodeEx((UINT)key, scan, state, typed, 4, 4, typingLayout);
+    return count == 1 && typed[0] != NotAsked ? typed[0] : 0;
+}
+
+uint16_t PlatformLayoutTypes(int key, int modifiers, bool capsLock) {
+    uint16_t& answer = MemoOfTypingLayout()->types[key & 0xFF][modifiers & 7][capsLock ? 1 : 0];
+    if (answer == NotAsked)
+        answer = AskLayoutTypes(key, modifiers, capsLock);
+    return answer;
+}
+
+int PlatformHeldModifiers(void) {
+    return ((GetAsyncKeyState(VK_SHIFT) & 0x8000) ? ModifierShift : 0) |
+           ((GetAsyncKeyState(VK_CONTROL) & 0x8000) ? ModifierCtrl : 0) |
+           ((GetAsyncKeyState(VK_MENU) & 0x8000) ? ModifierAlt : 0);
+}
+
+/* The system brings a thread's key state up to date with the keyboard's
+ * when the thread asks for it, so a program without the focus learns the
+ * toggle too; Wine keeps it from such a program (it learns Caps Lock only
+ * from the display's key events, which go to the window with the focus). */
+CapsLockState PlatformCapsLockState(void) {
+    bool on = false;
+    if (Win32RunningUnderWine() && !Win32ProbeCapsLock(&on))
+        return CapsLockUnknown;
+    if (!Win32RunningUnderWine())
+        on = (GetKeyState(VK_CAPITAL) & 1) != 0;
+    return on ? CapsLockOn : CapsLockOff;
+}
+
+static void BuildStroke(const KeyStroke& stroke, HKL layout, INPUT* input) {
+    DWORD release = stroke.release ? KEYEVENTF_KEYUP : 0;
+    if (stroke.key == 0) {
+        SetKey(input, 0, stroke.unit, KEYEVENTF_UNICODE | release);
+        return;
+    }
+    WORD scan = (WORD)MapVirtualKeyExA((UINT)stroke.key, MAPVK_VK_TO_VSC, layout);
+    DWORD extended = IsExtendedKey(stroke.key) ? KEYEVENTF_EXTENDEDKEY : 0;
+    SetKey(input, (WORD)stroke.key, scan, extended | release);
 }
 
 /* Recorded Unicode key input goes as the same Unicode input. */
@@ -128,18 +176,20 @@ static int BuildUnicodeKey(const EventRecord* record, INPUT* input) {
     return 1;
 }
 
-static int BuildKeyRecord(const EventRecord* record, HWND focus, INPUT* input) {
+/* A recorded or named key keeps the scan code and flags it carries; a
+ * key of typed text becomes the strokes the typing rule gives. */
+static int BuildKeyRecord(const EventRecord* record, HWND focus, INPUT* inputs) {
     if (IsUnicodeKeyRecord(*record))
-        return BuildUnicodeKey(record, input);
-    TypedRole role = TypedRoleOf(record->hwnd);
-    if (role == TypedCharacter)
-        return BuildCharacter(record, input);
-    if (role == TypedShift)
-        return 0; /* a character sent as itself needs no Shift */
-    doubleByte.stage = 0;
+        return BuildUnicodeKey(record, inputs);
     HKL layout = LayoutOf(focus);
-    int key = role == TypedCharacterKey ? LayoutKeyFor(record, layout) : record->paramL & 0xFF;
-    return BuildKey(record, key, layout, input);
+    if (TypedRoleOf(record->hwnd) == TypedNone)
+        return BuildKey(record, record->paramL & 0xFF, layout, inputs);
+    typingLayout = layout;
+    KeyStroke strokes[MaxKeyStrokes];
+    int count = KeyStrokesFor(*record, strokes);
+    for (int i = 0; i < count; i++)
+        BuildStroke(strokes[i], layout, &inputs[i]);
+    return count;
 }
 
 /* ---- The mouse ---- */
@@ -194,20 +244,20 @@ static int BuildMouse(const EventRecord* record, INPUT* input) {
 
 /* ---- Building and sending ---- */
 
-/* The input for a record (none for messages that are not input, like the
- * end marker) and the window it goes to. */
-static int BuildInput(const EventRecord* record, INPUT* input, HWND* target) {
+/* The inputs for a record (none for messages that are not input, like
+ * the end marker; up to MaxKeyStrokes for a key) and the window they go to. */
+static int BuildInput(const EventRecord* record, INPUT* inputs, HWND* target) {
     if (IsKeyMessage(record->message)) {
         /* The window with the focus, not the foreground window: a Store
          * app's foreground window is the frame another program draws, and
          * the app's own thread takes the keys and reads its layout. */
         *target = Win32FocusWindow();
-        return BuildKeyRecord(record, *target, input);
+        return BuildKeyRecord(record, *target, inputs);
     }
     if (IsMouseMessage(record->message)) {
         /* A move's window is looked up only when the moves are waited for. */
         *target = IsPlainMouseMove(record->message) ? nullptr : WindowFromPoint(PixelOf(record));
-        return BuildMouse(record, input);
+        return BuildMouse(record, inputs);
     }
     *target = nullptr;
     return 0;
@@ -216,18 +266,23 @@ static int BuildInput(const EventRecord* record, INPUT* input, HWND* target) {
 /* Waits until the thread of the window has taken what was sent to it: a
  * message sent to the window comes back only when its thread fetches
  * messages again, and it fetches input only after sent messages; the
- * second round trip comes back once the input has been fetched. Bounded,
+ * second round trip comes back once the input has been fetched. Each
+ * fetch takes one input, so input sent as several (a typed capital is
+ * Shift, its key, and both released) takes a round trip for each, or the
+ * target falls further behind with every such character; the press and
+ * release of a plain character are waited for with two, as one. Bounded,
  * in short slices, so the cancel keys and a hung window (one that has not
  * fetched messages for seconds) cannot keep the playback here. */
 static const DWORD PaceSlice = 50;
 static const DWORD PaceLimit = 5000;
 
-static void WaitUntilTaken(HWND target) {
+static void WaitUntilTaken(HWND target, int inputs = 1) {
     DWORD thread = target != nullptr ? GetWindowThreadProcessId(target, nullptr) : 0;
     if (thread == 0 || thread == GetCurrentThreadId())
         return;
     DWORD start = GetTickCount();
-    for (int rounds = 0; rounds < 2;) {
+    int wanted = inputs > 2 ? inputs : 2;
+    for (int rounds = 0; rounds < wanted;) {
         DWORD_PTR result;
         if (SendMessageTimeoutA(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, PaceSlice, &result)) {
             rounds++;
@@ -413,13 +468,15 @@ static void NoteSent(const EventRecord* record, const INPUT* input) {
 
 /* A move that may merge with the moves after it is held back; anything
  * else first sends the move held back, and the moves that went before
- * anything but a move are waited for. */
-static InputDelivery Send(const EventRecord* record, const INPUT* input, HWND target,
+ * anything but a move are waited for. A key of typed text may be several
+ * inputs (its modifiers and itself), which go in one call, so nothing the
+ * user does can come between them. */
+static InputDelivery Send(const EventRecord* record, INPUT* inputs, int count, HWND target,
                           bool refuseForTest) {
     bool move = IsPlainMouseMove(record->message);
     if (move && moves.buttonsDown == 0 && !refuseForTest) {
         moves.held = true;
-        moves.input = *input;
+        moves.input = inputs[0];
         moves.last = PixelOf(record);
         return InputDelivered;
     }
@@ -431,35 +488,43 @@ static InputDelivery Send(const EventRecord* record, const INPUT* input, HWND ta
     moves.refusedError = 0;
     if (heldMoveRefused != 0)
         return RefusedBySystem(target, heldMoveRefused);
-    if (refuseForTest || SendInput(1, const_cast<INPUT*>(input), sizeof *input) != 1)
+    if (refuseForTest || SendInput((UINT)count, inputs, sizeof inputs[0]) != (UINT)count)
         return RefusedBySystem(target, refuseForTest ? ERROR_ACCESS_DENIED : GetLastError());
-    NoteSent(record, input);
-    if (!move && WaitsForTargetAfter(*record))
-        WaitUntilTaken(target);
+    NoteSent(record, &inputs[0]);
+    static int unwaited; /* inputs other than moves sent since the last wait */
+    if (move)
+        return InputDelivered;
+    unwaited += count;
+    if (WaitsForTargetAfter(*record)) {
+        WaitUntilTaken(target, unwaited);
+        unwaited = 0;
+    }
     return InputDelivered;
 }
 
 InputDelivery Win32DeliverRecord(const EventRecord* record) {
-    INPUT input;
+    INPUT inputs[MaxKeyStrokes];
     HWND target = nullptr;
     bool refuseForTest = Win32ProbeBeforeInput();
-    if (BuildInput(record, &input, &target) == 0)
+    int count = BuildInput(record, inputs, &target);
+    if (count == 0)
         return InputDelivered;
     if (Win32CancelRequested(false) || SessionLooksInactive())
         return InputCancelled;
-    if (WouldBeDropped(&input, target))
+    if (WouldBeDropped(&inputs[0], target))
         return Refuse(InputRefusedHigherRights, target, ERROR_ACCESS_DENIED);
-    return Send(record, &input, target, refuseForTest);
+    return Send(record, inputs, count, target, refuseForTest);
 }
 
 void PlatformReleaseInput(const EventRecord* releases, int count) {
     Win32EndMoves();
     for (int i = 0; i < count; i++) {
-        INPUT input;
+        INPUT inputs[MaxKeyStrokes];
         HWND target = nullptr;
-        if (BuildInput(&releases[i], &input, &target) == 1 && SendInput(1, &input, sizeof input)) {
-            NoteSent(&releases[i], &input);
-            WaitUntilTaken(target);
+        int built = BuildInput(&releases[i], inputs, &target);
+        if (built > 0 && SendInput((UINT)built, inputs, sizeof inputs[0]) == (UINT)built) {
+            NoteSent(&releases[i], &inputs[0]);
+            WaitUntilTaken(target, built);
         }
     }
 }

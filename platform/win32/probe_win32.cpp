@@ -15,6 +15,9 @@
  *   control refuse-input N     the system refuses the Nth injected record
  *   control try-journal        the system's journal is tried even under
  *                              Wine, which accepts it and never calls it
+ *   control caps-lock on|off   Caps Lock is known to be on or off, which
+ *                              Wine does not tell a program without the
+ *                              keyboard focus
  *   control stall-recorder N MS  the user-interface thread is busy for MS
  *                              milliseconds before it hands the recorder
  *                              the Nth event of a recording
@@ -288,6 +291,7 @@ struct ProbeControl {
     int stallAt, stallMs;
     int refuseAt;
     int inputs;
+    int capsLock; /* 0: not said; 1 off; 2 on */
     int dropRecordHooksAt;
     int stallRecorderAt, stallRecorderMs;
 };
@@ -314,6 +318,8 @@ static void ReadControlLines(void) {
             control.dropRecordHooksAt = n;
         } else if (strncmp(line, "control try-journal", 19) == 0) {
             control.tryJournal = true;
+        } else if (strncmp(line, "control caps-lock ", 18) == 0) {
+            control.capsLock = strncmp(line + 18, "on", 2) == 0 ? 2 : 1;
         }
     }
     fclose(file);
@@ -349,4 +355,11 @@ bool Win32ProbeTriesJournal(void) {
     if (!control.read)
         ReadControlLines();
     return control.tryJournal;
+}
+
+bool Win32ProbeCapsLock(bool* on) {
+    if (!control.read)
+        ReadControlLines();
+    *on = control.capsLock == 2;
+    return control.capsLock != 0;
 }

@@ -1,7 +1,6 @@
 /*
  * shell_win32.cpp: the shell's open of documents, web and mail addresses,
- * the user's browser started on an address, and text turned from the
- * system's code page into UTF-8.
+ * and the user's browser started on an address.
  */
 #include <windows.h>
 #include <objbase.h>
@@ -57,12 +56,4 @@ int PlatformOpenInBrowser(const char* address) {
         return SE_ERR_FNF;
     PlatformCloseProcess(browser);
     return 33; /* what the shell answers for a started program */
-}
-
-bool PlatformAnsiToUtf8(const char* text, char* utf8, int size) {
-    static WCHAR wide[4096];
-    int count = MultiByteToWideChar(CP_ACP, 0, text, -1, wide, (int)(sizeof wide / sizeof wide[0]));
-    if (count == 0)
-        return false;
-    return WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, size, nullptr, nullptr) != 0;
 }

@@ -130,6 +130,9 @@ void Win32ProbeBeforeRecordInput(int handedOver);
  * under Wine, which accepts it and never calls it, so that the giving up on
  * a silent journal can be seen there. */
 bool Win32ProbeTriesJournal(void);
+/* True, with the state in *on, when the test probe says whether Caps Lock
+ * is on: what Wine does not tell a program without the keyboard focus. */
+bool Win32ProbeCapsLock(bool* on);
 
 /* True when the program runs under Wine (ntdll names its version). */
 bool Win32RunningUnderWine(void);

@@ -178,6 +178,17 @@ void PlatformShowWindow(WindowHandle window, int showState) {
     ShowWindow(ToHwnd(window), showState);
 }
 
+void PlatformSetShutdownReason(WindowHandle window, const char* reason) {
+    HWND hwnd = ToHwnd(window);
+    if (reason == nullptr) {
+        ShutdownBlockReasonDestroy(hwnd);
+        return;
+    }
+    WCHAR wide[512];
+    if (MultiByteToWideChar(CP_ACP, 0, reason, -1, wide, 512) > 0)
+        ShutdownBlockReasonCreate(hwnd, wide);
+}
+
 void PlatformUpdateWindow(WindowHandle window) {
     UpdateWindow(ToHwnd(window));
 }
@@ -304,6 +315,10 @@ intptr_t PlatformSendMessage(WindowHandle window, uint32_t message, uintptr_t wP
     return SendMessageA(ToHwnd(window), message, wParam, lParam);
 }
 
+void PlatformEndProcess(int exitCode) {
+    ExitProcess((UINT)exitCode);
+}
+
 void PlatformPostQuitMessage(int exitCode) {
     PostQuitMessage(exitCode);
 }
@@ -387,13 +402,6 @@ bool PlatformIsWindowMinimized(WindowHandle window) {
     if (!GetWindowPlacement(ToHwnd(window), &placement))
         return false;
     return placement.showCmd == SW_SHOWMINIMIZED;
-}
-
-void PlatformActivateWindow(WindowHandle window) {
-    HWND hwnd = ToHwnd(window);
-    BringWindowToTop(hwnd);
-    SetForegroundWindow(hwnd);
-    SetFocus(hwnd);
 }
 
 bool PlatformGetWindowRect(WindowHandle window, ScreenRect* rect) {

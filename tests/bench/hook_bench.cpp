@@ -29,7 +29,7 @@ void BM_HookRequestPair(benchmark::State& state) {
     if (state.range(0) != 0) {
         WindowHandle window = SimAddDesktopWindow("Untitled - Notepad", 100, 100, 640, 480, false);
         SimSetWindowProgram(window, "notepad.exe", "Notepad");
-        PlatformActivateWindow(window);
+        PlatformActivateWindow(window, ShowShow);
         int32_t description = AddWindowDescription("Untitled - Notepad", "Notepad", "notepad.exe");
         NoteRect rect = {100, 100, 740, 580};
         for (int i = 0; i < ListSize; i += 2)

@@ -27,7 +27,10 @@
  *   - what a recording notes of a window and playback looks for again: the
  *     top-level window a child belongs to, its title, class and program
  *     file name, whether it is shown, the list of shown windows, and
- *     capitals as names are compared.
+ *     capitals as names are compared;
+ *   - typed text is converted from the code page as a whole (Windows-1252,
+ *     the code page of the systems these cases run on), and a window of the
+ *     program answers when asked whether its thread takes messages.
  *
  * Differences between the simulated desktop and Windows that remain, and
  * why each is harmless:
@@ -76,6 +79,15 @@
  *     a stacking order that a desktop without a window manager may not
  *     change on activation; the program takes the foreground window first
  *     itself and needs no order beyond it.
+ *   - The keyboard layout and Caps Lock: the simulated layout has only the
+ *     characters a test gives it (none at first) and Caps Lock is what a test
+ *     says; Windows has the user's. The typing rule sends a character the
+ *     layout lacks as Unicode input, so the simulation types more of the text
+ *     that way, never a wrong key. Its code page is Windows-1252 unless a test
+ *     asks for UTF-8.
+ *   - The end of the process: the simulated one keeps the exit code for the
+ *     test and lets the program's loop end, where Windows ends the process at
+ *     once; the program calls it last, after its window is destroyed.
  */
 #include <gtest/gtest.h>
 
@@ -338,6 +350,19 @@ TEST_F(PlatformContract, WindowsTellWhatARecordingNotesOfThem) {
     EXPECT_EQ(Text(hidden, WindowTitleText), "(none)");
     EXPECT_EQ(PlatformTopLevelWindowOf(hidden), nullptr);
     EXPECT_FALSE(PlatformIsWindowShown(hidden));
+}
+
+/* ---- Typed text and windows that answer ---- */
+
+TEST_F(PlatformContract, TypedTextConvertsFromTheCodePageAndOwnWindowsAnswer) {
+    const char text[] = "a\x80\xE9\x81 ~";
+    const uint16_t expected[] = {0x0061, 0x20AC, 0x00E9, 0x0081, 0x0020, 0x007E};
+    uint16_t units[6] = {};
+    PlatformTextUnits(text, 6, units);
+    for (int i = 0; i < 6; i++)
+        EXPECT_EQ(units[i], expected[i]) << i;
+    EXPECT_TRUE(PlatformWindowAnswers(MakeWindow("Contract Answers", true), 200));
+    EXPECT_FALSE(PlatformWindowAnswers(nullptr, 0));
 }
 
 /* ---- Modal loops ---- */

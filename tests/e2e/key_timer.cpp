@@ -2,17 +2,24 @@
  * key_timer.exe: a test-only window that notes when each key press and
  * release, and each left-button press and release, reaches it, on the
  * high-resolution clock, so the timing of a playback can be measured where
- * it lands.
+ * it lands; or, as a reader of raw keyboard input, which keys and
+ * characters reach it.
  *
- *   key_timer OUTPUT_FILE COUNT [TIMEOUT_MS [BUSY_MS [hosted]]]
+ *   key_timer OUTPUT_FILE COUNT [TIMEOUT_MS [BUSY_MS|chars|raw [hosted]]]
  *
- * Shows a window titled "Mirlow Key Timer"; after COUNT such messages (or
- * the timeout) writes one arrival time per line, in microseconds, and exits.
- * With BUSY_MS it stands in for a program that is slow to take its input:
- * it sleeps that long on every key message, without fetching messages.
- * "hosted" stands in for a program drawn inside another's frame: the
- * titled window is a frame whose thread is never busy, and the keys go to
- * a child window of a second thread, which keeps the keyboard focus.
+ * Shows a window titled "Mirlow Key Timer". Timing: after COUNT such
+ * messages (or the timeout) writes one arrival time per line, in
+ * microseconds, and exits. With BUSY_MS it stands in for a program that is
+ * slow to take its input: it sleeps that long on every key message, without
+ * fetching messages. chars: the same for COUNT characters (a character
+ * typed with Shift is one, though it takes four key messages). raw:
+ * registers for raw keyboard input (as games and remote consoles read keys)
+ * and writes "K vk" for each key press the raw input reports (vk 00 for
+ * Unicode input, which carries no key) and "C unit" for each character the
+ * window gets, in hex, in order; ends after COUNT characters or the timeout.
+ * hosted: stands in for a program drawn inside another's frame: the titled
+ * window is a frame whose thread is never busy, and the keys go to a child
+ * window of a second thread, which keeps the keyboard focus.
  */
 #include <windows.h>
 
@@ -30,22 +37,57 @@ static DWORD mainThread;
 static HWND frame;
 static HWND hostedChild;
 
+static bool rawMode;
+static bool charMode;
+static char rawLines[MaxKeys][8];
+static int rawLineCount;
+static int charactersSeen;
+
 static long long NowMicroseconds(void) {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return now.QuadPart * 1000000 / frequency.QuadPart;
 }
 
+static void NoteRawKey(LPARAM handle) {
+    RAWINPUT input;
+    UINT size = sizeof input;
+    if (GetRawInputData((HRAWINPUT)handle, RID_INPUT, &input, &size, sizeof(RAWINPUTHEADER)) ==
+            (UINT)-1 ||
+        input.header.dwType != RIM_TYPEKEYBOARD || (input.data.keyboard.Flags & RI_KEY_BREAK))
+        return;
+    if (rawLineCount < MaxKeys)
+        snprintf(rawLines[rawLineCount++], sizeof rawLines[0], "K %02X",
+                 input.data.keyboard.VKey & 0xFF);
+}
+
+static bool NoteRaw(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INPUT) {
+        NoteRawKey(lParam);
+        return false; /* the system cleans up after the default handling */
+    }
+    if (message != WM_CHAR)
+        return false;
+    if (rawLineCount < MaxKeys)
+        snprintf(rawLines[rawLineCount++], sizeof rawLines[0], "C %04X", (unsigned)wParam);
+    if (++charactersSeen >= wanted)
+        PostQuitMessage(0);
+    return true;
+}
+
 static LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    bool key = message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN ||
-               message == WM_SYSKEYUP;
-    bool button = message == WM_LBUTTONDOWN || message == WM_LBUTTONUP;
-    if ((key || button) && arrivalCount < MaxKeys) {
+    if (rawMode && NoteRaw(message, wParam, lParam))
+        return 0;
+    bool key = charMode ? message == WM_CHAR
+                        : message == WM_KEYDOWN || message == WM_KEYUP ||
+                              message == WM_SYSKEYDOWN || message == WM_SYSKEYUP;
+    bool button = !charMode && (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP);
+    if (!rawMode && (key || button) && arrivalCount < MaxKeys) {
         arrivals[arrivalCount++] = NowMicroseconds();
         if (arrivalCount >= wanted) {
             PostQuitMessage(0);
             if (GetCurrentThreadId() != mainThread)
-                PostThreadMessageA(mainThread, WM_QUIT, 0, 0);
+                PostThreadMessageW(mainThread, WM_QUIT, 0, 0);
         }
         if (key && busyMs > 0)
             Sleep(busyMs);
@@ -55,7 +97,7 @@ static LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam
         PostQuitMessage(0);
         return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 /* The frame hands the focus on to the hosted window, as a frame does. */
@@ -68,35 +110,41 @@ static LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam
         PostQuitMessage(0);
         return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 /* A child of another thread's window shares that thread's input state, so
  * it may hold the focus while the frame is the foreground window. */
 static DWORD WINAPI HostedThread(LPVOID ready) {
-    hostedChild = CreateWindowA("MirlowKeyTimer", "", WS_CHILD | WS_VISIBLE, 0, 0, 280, 80, frame,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    hostedChild = CreateWindowW(L"MirlowKeyTimer", L"", WS_CHILD | WS_VISIBLE, 0, 0, 280, 80, frame,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
     SetFocus(hostedChild);
     SetEvent((HANDLE)ready);
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return 0;
 }
 
-static HWND ShowTimerWindow(bool hosted, const char* className) {
-    HWND window = CreateWindowA(className, "Mirlow Key Timer", WS_OVERLAPPEDWINDOW, 200, 200, 300,
-                                120, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (hosted) {
-        frame = window;
-        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        CreateThread(nullptr, 0, HostedThread, ready, 0, nullptr);
-        WaitForSingleObject(ready, 5000);
-    }
-    ShowWindow(window, SW_SHOW);
-    return window;
+static void HostInFrame(HWND window) {
+    frame = window;
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    CreateThread(nullptr, 0, HostedThread, ready, 0, nullptr);
+    WaitForSingleObject(ready, 5000);
+}
+
+static bool WriteOutput(const char* path) {
+    FILE* output = fopen(path, "w");
+    if (output == nullptr)
+        return false;
+    for (int i = 0; rawMode && i < rawLineCount; i++)
+        fprintf(output, "%s\n", rawLines[i]);
+    for (int i = 0; !rawMode && i < arrivalCount; i++)
+        fprintf(output, "%lld\n", arrivals[i] - arrivals[0]);
+    fclose(output);
+    return true;
 }
 
 int main(int argc, char** argv) {
@@ -104,32 +152,40 @@ int main(int argc, char** argv) {
         return 2;
     wanted = atoi(argv[2]);
     int timeout = argc > 3 ? atoi(argv[3]) : 60000;
-    busyMs = argc > 4 ? (DWORD)atoi(argv[4]) : 0;
+    rawMode = argc > 4 && strcmp(argv[4], "raw") == 0;
+    charMode = argc > 4 && strcmp(argv[4], "chars") == 0;
+    busyMs = argc > 4 && !rawMode && !charMode ? (DWORD)atoi(argv[4]) : 0;
     bool hosted = argc > 5 && strcmp(argv[5], "hosted") == 0;
     mainThread = GetCurrentThreadId();
     QueryPerformanceFrequency(&frequency);
     timeBeginPeriod(1);
-    WNDCLASSA windowClass = {};
+    WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = TimerWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "MirlowKeyTimer";
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"MirlowKeyTimer";
     windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    RegisterClassA(&windowClass);
+    RegisterClassW(&windowClass);
     windowClass.lpfnWndProc = FrameWindowProc;
-    windowClass.lpszClassName = "MirlowKeyTimerFrame";
-    RegisterClassA(&windowClass);
-    HWND window = ShowTimerWindow(hosted, hosted ? "MirlowKeyTimerFrame" : "MirlowKeyTimer");
+    windowClass.lpszClassName = L"MirlowKeyTimerFrame";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowW(hosted ? L"MirlowKeyTimerFrame" : L"MirlowKeyTimer",
+                                L"Mirlow Key Timer", WS_OVERLAPPEDWINDOW, 200, 200, 300, 120,
+                                nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (hosted)
+        HostInFrame(window);
+    if (rawMode) {
+        RAWINPUTDEVICE keyboard = {1, 6, RIDEV_INPUTSINK, window};
+        if (!RegisterRawInputDevices(&keyboard, 1, sizeof keyboard))
+            return 3;
+    }
+    ShowWindow(window, SW_SHOW);
     SetTimer(window, 1, (UINT)timeout, nullptr);
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
-    FILE* output = fopen(argv[1], "w");
-    if (output == nullptr)
+    if (!WriteOutput(argv[1]))
         return 1;
-    for (int i = 0; i < arrivalCount; i++)
-        fprintf(output, "%lld\n", arrivals[i] - arrivals[0]);
-    fclose(output);
-    return arrivalCount >= wanted ? 0 : 1;
+    return (rawMode ? charactersSeen : arrivalCount) >= wanted ? 0 : 1;
 }

@@ -42,6 +42,11 @@
  *                                                 window (an edit's text too)
  *   mirlow_probe record-args FILE ARGS...         appends the arguments to FILE,
  *                                                 one line each (a stand-in browser)
+ *   mirlow_probe sleepy-window TITLE MS           a window titled TITLE whose thread,
+ *                                                 once the window is shown, sleeps MS
+ *                                                 without taking messages (a busy or
+ *                                                 hung program), then ends
+ *   mirlow_probe move CLASS X Y                   moves the window's corner to X Y
  *   mirlow_probe send-unicode HEX...              types each UTF-16 code unit (hex) as
  *                                                 Unicode key input, as an on-screen
  *                                                 keyboard does: a press and a release
@@ -422,6 +427,30 @@ static int RecordArguments(int argc, char** argv) {
     return 0;
 }
 
+/* The window is shown and its first messages handled, so it exists
+ * whole on the display before its thread stops taking messages. */
+static int SleepyWindow(const char* title, int sleepMs) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "MirlowSleepyWindow";
+    windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowA("MirlowSleepyWindow", title, WS_OVERLAPPEDWINDOW, 300, 300, 300,
+                                120, nullptr, nullptr, windowClass.hInstance, nullptr);
+    ShowWindow(window, SW_SHOW);
+    DWORD start = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - start < 300) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        Sleep(10);
+    }
+    Sleep((DWORD)sleepMs);
+    DestroyWindow(window);
+    return 0;
+}
+
 static int PrintDialogTexts(const char* name) {
     HWND window = FindByName(name);
     if (window == nullptr)
@@ -464,6 +493,8 @@ static int Run(int argc, char** argv) {
         return SendUnicode(argc, argv);
     if (strcmp(verb, "dialog-texts") == 0)
         return PrintDialogTexts(name);
+    if (strcmp(verb, "sleepy-window") == 0)
+        return SleepyWindow(name, number);
     if (strcmp(verb, "press") == 0) {
         HWND box = FindWindowA("#32770", name);
         HWND button = box != nullptr ? GetDlgItem(box, number) : nullptr;
@@ -517,6 +548,11 @@ static int Run(int argc, char** argv) {
     }
     if (strcmp(verb, "post-command") == 0)
         return PostMessageA(window, WM_COMMAND, (WPARAM)number, 0) ? 0 : 1;
+    if (strcmp(verb, "move") == 0 && argc > 4)
+        return SetWindowPos(window, nullptr, atoi(argv[3]), atoi(argv[4]), 0, 0,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
     if (strcmp(verb, "minimize") == 0)
         return ShowWindowAsync(window, SW_MINIMIZE) ? 0 : 1;
     if (strcmp(verb, "write-menu") == 0)

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The document life cycle through the real common dialogs: a script opened,
-# saved as text and as a binary recording, the binary opened and saved as
-# text again, byte for byte the same; the title and the File menu's recent
-# entries follow; a recent file that was deleted brings the question; Total
-# Number of Actions counts; a minimised window's place is not stored.
+# saved as text and as a binary recording (a name without a dot, in a folder
+# whose name has one), the binary opened and saved as text again, byte for
+# byte the same; the title and the File menu's recent entries follow; a
+# recent file that was deleted brings the question; Total Number of Actions
+# counts; a minimised window's place is not stored.
 source "$(dirname "$0")/lib.sh"
 
 work=$(realpath -m "$E2E_WORK")
@@ -36,21 +37,21 @@ expect_title "Mirlow - $(winpath "$work/out.mrx")"
 head -c 34 "$work/out.mrx" | grep -q '^; This file was created by Mirlow' || fail "out.mrx is no script"
 
 # A name without a dot, with the first filter left selected, is a binary
-# recording with ".mrl" added (unless the folder's name holds a dot).
-binary="$work/out"
-[[ $work == *.* ]] && binary="$work/out.mrl"
-choose 1052 "Save As" "$binary"
-expect_title "Mirlow - $(winpath "$work/out.mrl")"
-[ "$(stat -c %s "$work/out.mrl")" = 60 ] || fail "out.mrl is not three 20-byte records"
+# recording with ".mrl" added, also in a folder whose name holds a dot.
+binary="$work/jane.doe/out.mrl"
+rm -rf "$work/jane.doe" && mkdir -p "$work/jane.doe"
+choose 1052 "Save As" "$work/jane.doe/out"
+expect_title "Mirlow - $(winpath "$binary")"
+[ "$(stat -c %s "$binary")" = 60 ] || fail "out.mrl is not three 20-byte records"
 
-choose 1040 Open "$work/out.mrl"
-expect_title "Mirlow - $(winpath "$work/out.mrl")"
+choose 1040 Open "$binary"
+expect_title "Mirlow - $(winpath "$binary")"
 choose 1052 "Save As" "$work/back.mrx"
 expect_title "Mirlow - $(winpath "$work/back.mrx")"
 cmp -s "$work/out.mrx" "$work/back.mrx" || fail "the binary recording did not load back the same"
 
 expected=$(printf '%s\n' "1061 enabled $(winpath "$work/back.mrx")" \
-    "1062 enabled $(winpath "$work/out.mrl")" "1063 enabled $(winpath "$work/out.mrx")" \
+    "1062 enabled $(winpath "$binary")" "1063 enabled $(winpath "$work/out.mrx")" \
     "1064 enabled $(winpath "$work/input.mrx")")
 [ "$(recent_entries)" = "$expected" ] || fail "recent entries are: $(recent_entries)"
 

@@ -27,6 +27,7 @@ bool StartsWith(const std::string& text, const char* prefix) {
 
 bool IsFailureMessage(const std::string& text) {
     return StartsWith(text, "Unable to open file ") ||
+           StartsWith(text, "Unable to load the script ") ||
            text == "Improperly formatted EVENT command (missing paramH)" ||
            text == "Improperly formatted EVENT command (missing paramL)" ||
            text == "Unknown or incorrectly formatted command!" ||
@@ -144,11 +145,14 @@ void FuzzOneLoad(const uint8_t* data, size_t size, const char* extension) {
         Require(gRecording.eventCount == 0 && gRecording.commandCount == 0 &&
                     gRecording.windows->noteCount == 0,
                 "a failed load leaves an empty recording");
-    } else if (result == MaxLoadedCommands && !boxes.empty()) {
-        Require(boxes.size() == 1 && boxes[0].text == TooManyCommands,
-                "too many commands: one notice");
+    } else if (!boxes.empty()) {
+        bool commands = result == MaxLoadedCommands && boxes[0].text == TooManyCommands;
+        bool events = gRecording.eventCount == MaxLoadedEvents &&
+                      StartsWith(boxes[0].text, "Too many events!");
+        Require(boxes.size() == 1 && (commands || events), "a load cut at a limit: one notice");
+        Require(LastLoadWasCut(), "a load cut at a limit is remembered");
     } else {
-        Require(boxes.empty(), "a clean load shows nothing");
+        Require(!LastLoadWasCut(), "a clean load shows nothing");
     }
     Require(result < 0 || result == gRecording.commandCount, "the result counts the commands");
     if (result >= 0)
