@@ -5,7 +5,7 @@
  * it lands; or, as a reader of raw keyboard input, which keys and
  * characters reach it.
  *
- *   key_timer OUTPUT_FILE COUNT [TIMEOUT_MS [BUSY_MS|chars|raw]]
+ *   key_timer OUTPUT_FILE COUNT [TIMEOUT_MS [BUSY_MS|chars|raw [hosted]]]
  *
  * Shows a window titled "Mirlow Key Timer". Timing: after COUNT such
  * messages (or the timeout) writes one arrival time per line, in
@@ -17,6 +17,10 @@
  * and writes "K vk" for each key press the raw input reports (vk 00 for
  * Unicode input, which carries no key) and "C unit" for each character the
  * window gets, in hex, in order; ends after COUNT characters or the timeout.
+ * hosted: stands in for a program drawn inside another's frame (as a Store
+ * app is): the titled window is a frame whose thread is never busy, and
+ * the input goes to a child window of a second thread, which keeps the
+ * keyboard focus.
  */
 #include <windows.h>
 
@@ -36,6 +40,16 @@ static bool charMode;
 static char rawLines[MaxKeys][8];
 static int rawLineCount;
 static int charactersSeen;
+static DWORD mainThread;
+static HWND frame;
+static HWND hostedChild;
+
+/* Ends the program from whichever thread took the last input. */
+static void Finish(void) {
+    PostQuitMessage(0);
+    if (GetCurrentThreadId() != mainThread)
+        PostThreadMessageW(mainThread, WM_QUIT, 0, 0);
+}
 
 static long long NowMicroseconds(void) {
     LARGE_INTEGER now;
@@ -65,7 +79,7 @@ static bool NoteRaw(UINT message, WPARAM wParam, LPARAM lParam) {
     if (rawLineCount < MaxKeys)
         snprintf(rawLines[rawLineCount++], sizeof rawLines[0], "C %04X", (unsigned)wParam);
     if (++charactersSeen >= wanted)
-        PostQuitMessage(0);
+        Finish();
     return true;
 }
 
@@ -79,7 +93,7 @@ static LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam
     if (!rawMode && (key || button) && arrivalCount < MaxKeys) {
         arrivals[arrivalCount++] = NowMicroseconds();
         if (arrivalCount >= wanted)
-            PostQuitMessage(0);
+            Finish();
         if (key && busyMs > 0)
             Sleep(busyMs);
         return 0;
@@ -89,6 +103,50 @@ static LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+/* The frame hands the focus on to the hosted window, as a frame does. */
+static LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETFOCUS && hostedChild != nullptr) {
+        SetFocus(hostedChild);
+        return 0;
+    }
+    if (message == WM_TIMER || message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+/* A child of another thread's window shares that thread's input state, so
+ * it may hold the focus while the frame is the foreground window. */
+static DWORD WINAPI HostedThread(LPVOID ready) {
+    hostedChild = CreateWindowW(L"MirlowKeyTimer", L"", WS_CHILD | WS_VISIBLE, 0, 0, 280, 80, frame,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetFocus(hostedChild);
+    SetEvent((HANDLE)ready);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+static void HostInFrame(HWND window) {
+    frame = window;
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    CreateThread(nullptr, 0, HostedThread, ready, 0, nullptr);
+    /* Making a child of this thread's window sends to this thread, which
+     * must answer meanwhile; a frame that does not answer would also be
+     * taken, rightly, for a hung program. */
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 5000 &&
+           MsgWaitForMultipleObjects(1, &ready, FALSE, 5000, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+    }
 }
 
 static bool WriteOutput(const char* path) {
@@ -111,6 +169,8 @@ int main(int argc, char** argv) {
     rawMode = argc > 4 && strcmp(argv[4], "raw") == 0;
     charMode = argc > 4 && strcmp(argv[4], "chars") == 0;
     busyMs = argc > 4 && !rawMode && !charMode ? (DWORD)atoi(argv[4]) : 0;
+    bool hosted = argc > 5 && strcmp(argv[5], "hosted") == 0;
+    mainThread = GetCurrentThreadId();
     QueryPerformanceFrequency(&frequency);
     timeBeginPeriod(1);
     WNDCLASSW windowClass = {};
@@ -119,13 +179,19 @@ int main(int argc, char** argv) {
     windowClass.lpszClassName = L"MirlowKeyTimer";
     windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     RegisterClassW(&windowClass);
-    HWND window = CreateWindowW(L"MirlowKeyTimer", L"Mirlow Key Timer", WS_OVERLAPPEDWINDOW, 200,
-                                200, 300, 120, nullptr, nullptr, windowClass.hInstance, nullptr);
+    windowClass.lpfnWndProc = FrameWindowProc;
+    windowClass.lpszClassName = L"MirlowKeyTimerFrame";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowW(hosted ? L"MirlowKeyTimerFrame" : L"MirlowKeyTimer",
+                                L"Mirlow Key Timer", WS_OVERLAPPEDWINDOW, 200, 200, 300, 120,
+                                nullptr, nullptr, windowClass.hInstance, nullptr);
     if (rawMode) {
         RAWINPUTDEVICE keyboard = {1, 6, RIDEV_INPUTSINK, window};
         if (!RegisterRawInputDevices(&keyboard, 1, sizeof keyboard))
             return 3;
     }
+    if (hosted)
+        HostInFrame(window);
     ShowWindow(window, SW_SHOW);
     SetTimer(window, 1, (UINT)timeout, nullptr);
     MSG message;
