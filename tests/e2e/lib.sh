@@ -218,3 +218,11 @@ expect_count_agrees() {
     grep -qF "($((recorded + 1)) total actions: final one not logged)" "$1" \
         || fail "$recorded events logged, the end line says $(grep -o '([0-9]* total' "$1")"
 }
+
+# start_notepad [FILE]: notepad in the background, its process id in
+# NOTEPAD_PID; with no FILE, returns once its untitled window is there.
+start_notepad() {
+    timeout 60 wine notepad "$@" >/dev/null 2>&1 &
+    NOTEPAD_PID=$!
+    [ $# -gt 0 ] || probe wait-window "-:Untitled - Notepad" 20000 || fail "notepad does not start"
+}

@@ -14,13 +14,6 @@ use_log_file "$log" 2
 # Exit after the recording asks nothing.
 wine reg add 'HKLM\SOFTWARE\Mirlow' /v PromptForSave /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
-# start_notepad: a fresh notepad; its process id lands in NOTEPAD_PID.
-start_notepad() {
-    timeout 60 wine notepad >/dev/null 2>&1 &
-    NOTEPAD_PID=$!
-    probe wait-window "-:Untitled - Notepad" 20000 || fail "notepad does not start"
-}
-
 start_notepad
 read -r left top right bottom < <(probe rect "-:Untitled - Notepad") || fail "no notepad rect"
 start_recording "$log"

@@ -15,12 +15,6 @@ rm -f "$log" "$recording"
 use_log_file "$log" 3
 wine reg add 'HKLM\SOFTWARE\Mirlow' /v PromptForSave /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
-# start_notepad [FILE]: notepad, its process id in NOTEPAD_PID.
-start_notepad() {
-    timeout 60 wine notepad "$@" >/dev/null 2>&1 &
-    NOTEPAD_PID=$!
-}
-
 # notepad_at X Y: the next notepad opens with its corner there.
 notepad_at() {
     local value
@@ -38,7 +32,6 @@ stop_notepad() {
 
 notepad_at 450 250
 start_notepad
-probe wait-window "-:Untitled - Notepad" 20000 || fail "notepad does not start"
 read -r left top right bottom < <(probe rect "-:Untitled - Notepad") || fail "no notepad rect"
 start_recording "$log"
 xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
