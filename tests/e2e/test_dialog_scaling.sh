@@ -30,10 +30,14 @@ for dpi in 96 144 192; do
     wait_for_line_containing "$PROBE_FILE" "dialog 1028 dpi $dpi " 5 || fail "no panel at $dpi dpi"
     grep -q "^clipped" "$PROBE_FILE" && fail "clipped at $dpi dpi: $(grep '^clipped' "$PROBE_FILE")"
 
-    # The window's client area holds the panel: its bottom edge is inside.
-    read -r _ _ _ window_bottom <<<"$(probe rect Mirlow)"
-    read -r _ _ _ status_bottom <<<"$(probe item-rect Mirlow 1069)"
-    [ "$status_bottom" -lt "$window_bottom" ] || fail "status line cut off at $dpi dpi"
+    # The window's client area holds the panel: its bottom edge is inside
+    # (once the window has taken the size the panel asks for).
+    status_inside() {
+        read -r _ _ _ window_bottom <<<"$(probe rect Mirlow)"
+        read -r _ _ _ status_bottom <<<"$(probe item-rect Mirlow 1069)"
+        [ "$status_bottom" -lt "$window_bottom" ]
+    }
+    poll 5 status_inside || fail "status line cut off at $dpi dpi: $status_bottom, window $window_bottom"
 
     # The status line as a playback shows it, in bold.
     poll 5 probe set-text Mirlow 1069 "PRESS CTRL + ESCAPE TO STOP" || fail "no status line"
