@@ -24,6 +24,8 @@ bool SimIsOtherProgramsWindow(WindowHandle window);
 
 /* Forgets everything set through the playback controls (SimReset). */
 void SimResetPlayback(void);
+/* True when a test set the ANSI code page to UTF-8 (SimSetAnsiCodePage). */
+bool SimAnsiCodePageIsUtf8(void);
 /* What becomes of the next record handed over, delivered being the count
  * handed over before it. */
 InputDelivery SimJudgeDelivery(int delivered);

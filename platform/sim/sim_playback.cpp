@@ -133,6 +133,10 @@ void SimSetAnsiCodePage(SimCodePage codePage) {
     playback->codePage = codePage;
 }
 
+bool SimAnsiCodePageIsUtf8(void) {
+    return playback->codePage == SimCodePageUtf8;
+}
+
 const std::vector<KeyStroke>& SimKeyStrokes(void) {
     return playback->strokes;
 }
@@ -173,65 +177,6 @@ int PlatformHeldModifiers(void) {
 
 CapsLockState PlatformCapsLockState(void) {
     return playback->capsLock;
-}
-
-/* Windows-1252 where it differs from the first 256 code points; its five
- * unassigned bytes stand for the control characters of their number, as
- * the system converts them. */
-static const uint16_t Western80To9F[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-/* The length of the UTF-8 sequence at text (1 to 4), and its code point;
- * a byte that starts no whole sequence is U+FFFD alone. */
-static int DecodeUtf8(const uint8_t* text, int left, uint32_t* codePoint) {
-    uint8_t lead = text[0];
-    int length = lead < 0x80                    ? 1
-                 : lead >= 0xF0 && lead <= 0xF4 ? 4
-                 : lead >= 0xE0                 ? 3
-                 : lead >= 0xC2 && lead <= 0xDF ? 2
-                                                : 0;
-    if (length == 1 || length == 0 || length > left) {
-        *codePoint = length == 1 ? lead : 0xFFFD;
-        return 1;
-    }
-    uint32_t value = lead & (0x7F >> length);
-    for (int i = 1; i < length; i++) {
-        if ((text[i] & 0xC0) != 0x80) {
-            *codePoint = 0xFFFD;
-            return 1;
-        }
-        value = value << 6 | (text[i] & 0x3F);
-    }
-    static const uint32_t smallest[5] = {0, 0, 0x80, 0x800, 0x10000};
-    bool valid =
-        value >= smallest[length] && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
-    *codePoint = valid ? value : 0xFFFD;
-    return valid ? length : 1;
-}
-
-void PlatformTextUnits(const char* text, int length, uint16_t* units) {
-    const uint8_t* bytes = (const uint8_t*)text;
-    for (int i = 0; i < length;) {
-        if (playback->codePage == SimCodePageWestern) {
-            units[i] =
-                bytes[i] >= 0x80 && bytes[i] < 0xA0 ? Western80To9F[bytes[i] - 0x80] : bytes[i];
-            i++;
-            continue;
-        }
-        uint32_t codePoint;
-        int size = DecodeUtf8(bytes + i, length - i, &codePoint);
-        for (int j = 0; j < size; j++)
-            units[i + j] = 0;
-        if (codePoint >= 0x10000) {
-            units[i] = (uint16_t)(0xD800 + ((codePoint - 0x10000) >> 10));
-            units[i + 1] = (uint16_t)(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
-        } else {
-            units[i] = (uint16_t)codePoint;
-        }
-        i += size;
-    }
 }
 
 StartFailure PlatformLastStartFailure(char* text, int size) {

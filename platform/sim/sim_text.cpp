@@ -4,11 +4,13 @@
  * rules as the system's conversions: every byte stands for one character
  * (the five bytes that 1252 leaves undefined for the control characters
  * of the same number), and a character outside the code page is reported,
- * never replaced.
+ * never replaced. Typed text is told its UTF-16 units by the same table,
+ * or as UTF-8 where a test set that code page.
  */
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/sim/sim_internal.h"
 
 namespace {
 
@@ -116,4 +118,30 @@ int PlatformUtf8ToAnsi(const char* utf8, int length, char* ansi, int size, uint3
         return -1;
     ansi[written] = '\0';
     return written;
+}
+
+/* A byte that starts no whole UTF-8 character stands for U+FFFD alone. */
+void PlatformTextUnits(const char* text, int length, uint16_t* units) {
+    const unsigned char* bytes = (const unsigned char*)text;
+    bool utf8 = SimAnsiCodePageIsUtf8();
+    for (int i = 0; i < length;) {
+        uint32_t character = CharacterOfByte(bytes[i]);
+        int size = 1;
+        if (utf8) {
+            size = DecodeUtf8(bytes + i, length - i, &character);
+            if (size == 0) {
+                size = 1;
+                character = 0xFFFD;
+            }
+        }
+        for (int j = 0; j < size; j++)
+            units[i + j] = 0;
+        if (character >= 0x10000) {
+            units[i] = (uint16_t)(0xD800 + ((character - 0x10000) >> 10));
+            units[i + 1] = (uint16_t)(0xDC00 + ((character - 0x10000) & 0x3FF));
+        } else {
+            units[i] = (uint16_t)character;
+        }
+        i += size;
+    }
 }

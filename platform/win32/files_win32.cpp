@@ -1,8 +1,8 @@
 /*
  * files_win32.cpp: the log's file access on Windows: opening for appending
  * without ever blocking on something that is not a plain file, telling
- * whether two paths name the same file, and converting the system's wide
- * file names into the code page the program's paths travel in.
+ * whether two paths name the same file, and the user's local application
+ * data folder.
  */
 #include <windows.h>
 #include <shlobj.h>
@@ -104,34 +104,6 @@ bool PlatformSameFile(const char* first, const char* second) {
     if (!FullWidePath(first, a) || !FullWidePath(second, b))
         return false;
     return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL || OneDiskFile(a, b);
-}
-
-/* ---- Wide names into the code page ---- */
-
-static wchar_t roundTrip[32768];
-
-/* A UTF-8 code page takes every character but no lone surrogate half; the
- * round trip catches that, and any look-alike a double-byte code page
- * would put in despite being asked not to. */
-Win32AnsiConversion Win32WideToAnsi(const wchar_t* wide, char* ansi, int size) {
-    if (size <= 0)
-        return Win32AnsiTooLong;
-    bool utf8 = GetACP() == CP_UTF8;
-    BOOL usedDefault = FALSE;
-    int length = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, ansi, size,
-                                     nullptr, utf8 ? nullptr : &usedDefault);
-    if (length == 0) {
-        bool tooLong = GetLastError() == ERROR_INSUFFICIENT_BUFFER;
-        ansi[size - 1] = '\0';
-        return tooLong ? Win32AnsiTooLong : Win32AnsiNotInCodePage;
-    }
-    if (usedDefault)
-        return Win32AnsiNotInCodePage;
-    int back = MultiByteToWideChar(CP_ACP, 0, ansi, -1, roundTrip,
-                                   (int)(sizeof roundTrip / sizeof roundTrip[0]));
-    if (back == 0 || lstrcmpW(roundTrip, wide) != 0)
-        return Win32AnsiNotInCodePage;
-    return Win32AnsiExact;
 }
 
 /* ---- The user's local application data folder ---- */

@@ -7,7 +7,9 @@
  * into an L), and to say when it had to put its default character
  * anywhere; that character is then found and reported instead. A system
  * whose ANSI code page is UTF-8 itself (a Windows 10 option) holds every
- * character, so the text is only checked.
+ * character, so the text is only checked. Wide file names from the
+ * system (its dialogs, the command line) are put into the code page by
+ * the same rule, and checked by converting them back.
  *
  * Typed text is converted as a whole too, and each of its bytes told the
  * UTF-16 unit it stands for, so a character of several bytes and a
@@ -18,6 +20,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_internal.h"
 
 /* Room for the longest text either way; callers convert a line at a time. */
 static const int WideCapacity = 8192;
@@ -90,6 +93,34 @@ int PlatformUtf8ToAnsi(const char* utf8, int length, char* ansi, int size, uint3
         return -1;
     ansi[written] = '\0';
     return written;
+}
+
+/* ---- Wide names (of files, of the command line) into the code page ---- */
+
+static wchar_t roundTrip[32768];
+
+/* A UTF-8 code page takes every character but no lone surrogate half; the
+ * round trip catches that, and any look-alike a double-byte code page
+ * would put in despite being asked not to. */
+Win32AnsiConversion Win32WideToAnsi(const wchar_t* wide, char* ansi, int size) {
+    if (size <= 0)
+        return Win32AnsiTooLong;
+    bool utf8 = GetACP() == CP_UTF8;
+    BOOL usedDefault = FALSE;
+    int length = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, ansi, size,
+                                     nullptr, utf8 ? nullptr : &usedDefault);
+    if (length == 0) {
+        bool tooLong = GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+        ansi[size - 1] = '\0';
+        return tooLong ? Win32AnsiTooLong : Win32AnsiNotInCodePage;
+    }
+    if (usedDefault)
+        return Win32AnsiNotInCodePage;
+    int back = MultiByteToWideChar(CP_ACP, 0, ansi, -1, roundTrip,
+                                   (int)(sizeof roundTrip / sizeof roundTrip[0]));
+    if (back == 0 || lstrcmpW(roundTrip, wide) != 0)
+        return Win32AnsiNotInCodePage;
+    return Win32AnsiExact;
 }
 
 /* ---- Typed text: which unit each byte stands for ---- */

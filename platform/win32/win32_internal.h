@@ -68,7 +68,7 @@ HANDLE Win32CancelEvent(void);
  * has its own there: never with a look-alike put in (a best fit), which
  * would make a file name name another file. Where a character is missing
  * ansi holds the text with "?" for it; where it does not fit, as much as
- * fits (files_win32.cpp). */
+ * fits (text_win32.cpp). */
 enum Win32AnsiConversion { Win32AnsiExact, Win32AnsiNotInCodePage, Win32AnsiTooLong };
 Win32AnsiConversion Win32WideToAnsi(const wchar_t* wide, char* ansi, int size);
 
