@@ -28,8 +28,11 @@ stop_leftover_mirlow() {
 }
 trap stop_leftover_mirlow EXIT
 
+# fail MESSAGE: ends the test; the screen as it was is left in
+# $E2E_WORK/failed.png.
 fail() {
     echo "FAIL: $*" >&2
+    import -window root "$E2E_WORK/failed.png" >/dev/null 2>&1 || true
     exit 1
 }
 
