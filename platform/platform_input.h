@@ -134,6 +134,10 @@ bool PlatformRestartRecordHook(HookHandle hook);
 /* Calls the record hook, removed or not, with every event (and check) its
  * hooks took and have not handed over yet, in order. */
 void PlatformFlushRecordInput(void);
+/* True while the key is down on the keyboard as the system sees it at
+ * this moment, whichever program has the focus (not as of the message
+ * being handled, which PlatformIsKeyDown tells). */
+bool PlatformKeyHeldNow(int virtualKey);
 /* True when the window belongs to a program that runs with higher rights
  * than this one (an elevated console, an installer): the system passes
  * none of the input aimed at it to the program's hooks, nor lets the

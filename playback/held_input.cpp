@@ -8,9 +8,15 @@
  * their typing would come out shifted. Every record handed to the system
  * passes through here on either way of playing, and every end of a run
  * releases what is still down, last pressed first, once the hook is gone.
+ *
+ * What the played input holds also decides whether a key it presses makes
+ * up the chord of one of the program's hotkeys: the system would take such
+ * a press away from the program it is played to, so the hotkey is asked to
+ * stand aside until the key is let go of.
  */
 #include "playback/playback.h"
 
+#include "app/shell.h"
 #include "log/log.h"
 #include "platform/input_rules.h"
 #include "platform/platform.h"
@@ -57,6 +63,61 @@ bool PlaybackHoldsShortcutModifier(void) {
     return false;
 }
 
+/* ---- Hotkeys' chords among the played keys ---- */
+
+/* Either Shift, Ctrl or Alt, unsided or sided, as chord modifiers. */
+static int32_t ChordModifierOf(int key) {
+    switch (key) {
+    case 0x10:
+    case 0xA0:
+    case 0xA1:
+        return ChordShift;
+    case 0x11:
+    case 0xA2:
+    case 0xA3:
+        return ChordControl;
+    case 0x12:
+    case 0xA4:
+    case 0xA5:
+        return ChordAlt;
+    default:
+        return 0;
+    }
+}
+
+/* The modifiers the played input holds; a typed character's record names
+ * a key of its byte, not a modifier, whatever its number. */
+static int32_t PlayedChordModifiers(void) {
+    static const int keys[] = {0x10, 0xA0, 0xA1, 0x11, 0xA2, 0xA3, 0x12, 0xA4, 0xA5};
+    int32_t modifiers = 0;
+    for (int key : keys) {
+        const HeldSlot& slot = held.slots[key];
+        if (slot.down && TypedRoleOf(slot.press.hwnd) == TypedNone)
+            modifiers |= ChordModifierOf(key);
+    }
+    return modifiers;
+}
+
+/* The keys the record becomes on its way to the system (a typed character
+ * may take Shift or the modifiers of its layout with it) are what the
+ * system matches against its hotkeys. */
+static void LetPlayedChordsThrough(const EventRecord& record) {
+    KeyStroke strokes[MaxKeyStrokes];
+    int count = KeyStrokesFor(record, strokes);
+    int32_t modifiers = PlayedChordModifiers();
+    for (int i = 0; i < count; i++) {
+        const KeyStroke& stroke = strokes[i];
+        if (stroke.key == 0)
+            continue;
+        if (stroke.release)
+            HotkeysBackAfterPlayedKey(stroke.key);
+        else if (ChordModifierOf(stroke.key) != 0)
+            modifiers |= ChordModifierOf(stroke.key);
+        else
+            HotkeysStandAsideForPlayedKey(stroke.key, modifiers);
+    }
+}
+
 /* The button a mouse message presses (pressed true) or releases, or -1. */
 static int ButtonOf(const EventRecord& record, bool* pressed) {
     uint32_t message = record.message;
@@ -95,6 +156,7 @@ static void Mark(int slot, bool down, const EventRecord& record) {
 
 void NoteHandedOver(const EventRecord& record) {
     if (IsKeyMessage(record.message)) {
+        LetPlayedChordsThrough(record);
         Mark(record.paramL & 0xFF, !IsKeyRelease(record.message), record);
         return;
     }
@@ -147,9 +209,10 @@ void SendReleasesOfHeldInput(void) {
         held.slots[slot].down = false;
     }
     held.pressCount = 0;
-    if (count == 0)
-        return;
-    LogPrintf(LogLow, "    Releasing %d key(s) and button(s) that the playback left held down",
-              count);
-    PlatformReleaseInput(releases, count);
+    if (count > 0) {
+        LogPrintf(LogLow, "    Releasing %d key(s) and button(s) that the playback left held down",
+                  count);
+        PlatformReleaseInput(releases, count);
+    }
+    HotkeysBackAfterPlayedKey(0);
 }

@@ -87,6 +87,14 @@ const SettingDefinition SettingTable[] = {
     // Seconds playback waits for the window an event was recorded in; 0: never.
     {"WindowWait", KindNumber, 10, nullptr, KeepAsStored, 0, 0, 28, InSettings,
      &Settings::windowWait, nullptr},
+    // Seconds a message box of a command-line run waits before it answers itself; 0: for ever.
+    {"BoxWait", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 29, InSettings, &Settings::boxWait,
+     nullptr},
+    // The chords of the hotkeys; a number no chord packs into is the default.
+    {"RecordHotkey", KindNumber, DefaultRecordHotkey, nullptr, DefaultOutsideLimits, 0, 0x0FFF, 30,
+     InSettings, &Settings::recordHotkey, nullptr},
+    {"PlayHotkey", KindNumber, DefaultPlayHotkey, nullptr, DefaultOutsideLimits, 0, 0x0FFF, 31,
+     InSettings, &Settings::playHotkey, nullptr},
     // Read by the settings panel when it is created, not at start-up.
     {"LastTab", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 20, PanelLastTab, nullptr, nullptr},
 };
