@@ -43,7 +43,8 @@ const uint32_t ButtonUpMessages[ButtonCount] = {MsgLButtonUp, MsgRButtonUp, MsgM
 
 /* Ctrl and Alt, either side or unsided: what turns a typed character into
  * a shortcut. Asked for every record handed over, so only these are read. */
-static const int ShortcutModifiers[] = {0x11, 0xA2, 0xA3, 0x12, 0xA4, 0xA5};
+static const int ShortcutModifiers[] = {KeyControl, KeyLeftControl, KeyRightControl,
+                                        KeyAlt,     KeyLeftAlt,     KeyRightAlt};
 
 /* The key record of a typed character names the key of the character's
  * byte in a fixed table (a byte such as 0xA5 names right Alt): it holds
@@ -84,7 +85,10 @@ static int ButtonOf(const EventRecord& record, bool* pressed) {
     }
 }
 
-static void Mark(int slot, bool down, const EventRecord& record) {
+/* A key or button went down or up. A press keeps its record (the latest,
+ * for a key that repeats) and, when the slot was up, its place in the
+ * order of presses. */
+static void SetSlotHeld(int slot, bool down, const EventRecord& record) {
     HeldSlot& entry = held.slots[slot];
     if (down && !entry.down)
         entry.order = ++held.pressCount;
@@ -95,7 +99,7 @@ static void Mark(int slot, bool down, const EventRecord& record) {
 
 void NoteHandedOver(const EventRecord& record) {
     if (IsKeyMessage(record.message)) {
-        Mark(record.paramL & 0xFF, !IsKeyRelease(record.message), record);
+        SetSlotHeld(record.paramL & 0xFF, !IsKeyRelease(record.message), record);
         return;
     }
     if (!IsMouseMessage(record.message))
@@ -105,7 +109,7 @@ void NoteHandedOver(const EventRecord& record) {
     bool pressed;
     int button = ButtonOf(record, &pressed);
     if (button >= 0)
-        Mark(KeySlots + button, pressed, record);
+        SetSlotHeld(KeySlots + button, pressed, record);
 }
 
 /* The record that lets go of a slot: a key's release with the scan code

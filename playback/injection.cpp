@@ -17,8 +17,6 @@
 #include "platform/input_rules.h"
 #include "platform/platform.h"
 
-static const int32_t ShiftKey = 0x10;
-
 /* ---- The character table ---- */
 
 /* Punctuation of the United States layout: the key that carries the
@@ -48,7 +46,7 @@ CharacterKey KeyForCharacter(char character) {
     if ((character >= '0' && character <= '9') || character == '\t' || character == ' ')
         return CharacterKey{character, false};
     if (character == '\n' || character == '\r')
-        return CharacterKey{0x0D, false};
+        return CharacterKey{KeyReturn, false};
     for (const PunctuationKey& key : PunctuationKeys) {
         if (key.character == character)
             return CharacterKey{key.virtualKey, key.shift};
@@ -211,7 +209,7 @@ static int32_t WriteCharacter(int32_t position, char character, uint16_t unit, b
     EventRecord record = {};
     if (wrapInShift) {
         record.message = MsgKeyDown;
-        record.paramL = ShiftKey;
+        record.paramL = KeyShift;
         record.hwnd = shiftMark;
         PlaceRecord(position++, record);
     }
@@ -225,7 +223,7 @@ static int32_t WriteCharacter(int32_t position, char character, uint16_t unit, b
     PlaceRecord(position++, record);
     if (wrapInShift) {
         record.message = MsgKeyUp;
-        record.paramL = ShiftKey;
+        record.paramL = KeyShift;
         record.hwnd = shiftMark;
         PlaceRecord(position++, record);
     }

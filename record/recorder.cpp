@@ -253,8 +253,7 @@ void RecorderAddKeyChange(int virtualKey, bool press, uint32_t time, WindowHandl
             StoreEvent(ReleaseOf(slot, time));
         return;
     }
-    const int altKey = 0x12;
-    bool alt = slot == altKey;
+    bool alt = slot == KeyAlt;
     uint32_t message = alt ? MsgSysKeyDown : MsgKeyDown;
     int32_t paramL = KeyEventParamL(slot, 0, alt ? 0x20 : 0);
     StoreEvent(EventRecord{message, paramL, KeyEventParamH(slot, 0, false), time,

@@ -18,18 +18,6 @@
 
 namespace {
 
-enum : int {
-    KeyTab = 0x09,
-    KeyReturn = 0x0D,
-    KeyShift = 0x10,
-    KeyAlt = 0x12,
-    KeyEscape = 0x1B,
-    KeyLeft = 0x25,
-    KeyUp = 0x26,
-    KeyRight = 0x27,
-    KeyDown = 0x28,
-};
-
 /* Every table read so far; a handle is its index plus one. */
 std::vector<std::vector<SimAccelerator>>& Tables(void) {
     static std::vector<std::vector<SimAccelerator>>* tables =

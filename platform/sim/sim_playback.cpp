@@ -170,9 +170,9 @@ uint16_t PlatformLayoutTypes(int key, int modifiers, bool capsLock) {
 }
 
 int PlatformHeldModifiers(void) {
-    return (PlatformIsKeyDown(0x10) ? ModifierShift : 0) |
-           (PlatformIsKeyDown(0x11) ? ModifierCtrl : 0) |
-           (PlatformIsKeyDown(0x12) ? ModifierAlt : 0);
+    return (PlatformIsKeyDown(KeyShift) ? ModifierShift : 0) |
+           (PlatformIsKeyDown(KeyControl) ? ModifierCtrl : 0) |
+           (PlatformIsKeyDown(KeyAlt) ? ModifierAlt : 0);
 }
 
 CapsLockState PlatformCapsLockState(void) {

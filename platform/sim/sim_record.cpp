@@ -55,11 +55,11 @@ void SimResetRecordInput(void) {
 static const struct {
     uint32_t bit;
     int virtualKey;
-} ContextModifiers[] = {{HeldShift, 0x10},
-                        {HeldControl, 0x11},
-                        {HeldAlt, 0x12},
-                        {HeldLeftWindows, 0x5B},
-                        {HeldRightWindows, 0x5C}};
+} ContextModifiers[] = {{HeldShift, KeyShift},
+                        {HeldControl, KeyControl},
+                        {HeldAlt, KeyAlt},
+                        {HeldLeftWindows, KeyLeftWindows},
+                        {HeldRightWindows, KeyRightWindows}};
 
 static RecordContext ContextNow(void) {
     RecordContext context = {};

@@ -104,16 +104,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-/* Virtual keys and the first message number a program may use for its
- * own messages (system values). */
-enum : int {
-    KeyTab = 0x09,
-    KeyReturn = 0x0D,
-    KeyShift = 0x10,
-    KeyEscape = 0x1B,
-    KeyDown = 0x28,
-    KeyF1 = 0x70,
-};
+/* The first message number a program may use for its own messages
+ * (system value). */
 const uint32_t MsgApp = 0x8000;
 const uint32_t MsgAnswered = MsgApp + 1; /* posted before a modal window opens */
 const uint32_t MsgToThread = MsgApp + 2; /* posted to the thread, without a window */
