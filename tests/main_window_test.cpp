@@ -484,9 +484,9 @@ TEST_F(MainWindowTest, StartUpReopensTheLastFileAndMayPlayItAtOnce) {
     } cases[] = {{path.c_str(), 1, true}, {path.c_str(), 0, true}, {"/no/such.mrl", 1, false}};
     for (const auto& c : cases) {
         SimReset();
-        WriteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\File1", KindText, c.file1, 0);
-        WriteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\Reload", KindNumber, nullptr, 1);
-        WriteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\PlayImmediately", KindNumber,
+        WriteRegistryValue(HiveLocalMachine, "SOFTWARE\\Mirlow\\File1", KindText, c.file1, 0);
+        WriteRegistryValue(HiveLocalMachine, "SOFTWARE\\Mirlow\\Reload", KindNumber, nullptr, 1);
+        WriteRegistryValue(HiveLocalMachine, "SOFTWARE\\Mirlow\\PlayImmediately", KindNumber,
                            nullptr, c.playImmediately);
         int exitCode;
         ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));

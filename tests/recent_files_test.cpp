@@ -25,7 +25,7 @@ class RecentFilesTest : public InteractiveProgramTest {
     }
     static void Store(const Paths& slots) {
         for (size_t i = 0; i < slots.size(); i++)
-            WriteRegistryValue(RootLocalMachine, SlotPath((int)i + 1).c_str(), KindText,
+            WriteRegistryValue(HiveLocalMachine, SlotPath((int)i + 1).c_str(), KindText,
                                slots[i].c_str(), 0);
         RebuildRecentMenu();
     }
@@ -164,7 +164,7 @@ TEST_F(RecentFilesTest, ResetAsksThenEmptiesBothCopies) {
     for (bool standardUser : {false, true}) {
         Restart();
         Store({"a", "b", "c"});
-        WriteRegistryValue(RootCurrentUser, SlotPath(2).c_str(), KindText, "user b", 0);
+        WriteRegistryValue(HiveCurrentUser, SlotPath(2).c_str(), KindText, "user b", 0);
         SimSetRegistryReadOnly(HiveLocalMachine, standardUser);
         SimQueueAnswer(AnswerNo);
         Command(ID_FILE_RESET_RECENT);

@@ -29,11 +29,11 @@ class SettingsTest : public ::testing::Test {
     static std::string PathOf(const char* name) {
         return std::string("SOFTWARE\\Mirlow\\") + name;
     }
-    static void Store(int root, const char* name, int32_t number) {
-        ASSERT_TRUE(WriteRegistryValue(root, PathOf(name).c_str(), KindNumber, nullptr, number));
+    static void Store(RegistryHive hive, const char* name, int32_t number) {
+        ASSERT_TRUE(WriteRegistryValue(hive, PathOf(name).c_str(), KindNumber, nullptr, number));
     }
-    static void StoreText(int root, const char* name, const std::string& text) {
-        ASSERT_TRUE(WriteRegistryValue(root, PathOf(name).c_str(), KindText, text.c_str(), 0));
+    static void StoreText(RegistryHive hive, const char* name, const std::string& text) {
+        ASSERT_TRUE(WriteRegistryValue(hive, PathOf(name).c_str(), KindText, text.c_str(), 0));
     }
     static int32_t Number(const char* name) {
         return gSettings.*(FindSetting(name)->number);
@@ -154,14 +154,14 @@ TEST_F(SettingsTest, StartUpCorrectsStoredNumbersAtTheirLimits) {
     };
     for (const CorrectionCase& c : cases) {
         SimResetRegistry();
-        Store(RootLocalMachine, c.name, c.stored);
+        Store(HiveLocalMachine, c.name, c.stored);
         LoadSettings(&position);
         EXPECT_EQ(Number(c.name), c.loaded) << c.name << " stored as " << c.stored;
     }
     // A number stored as text longer than 4 bytes can't be read: the default.
     for (const char* name : {"Speed", "Repeats", "FactorFast", "ExcludeMirlowAction"}) {
         SimResetRegistry();
-        StoreText(RootLocalMachine, name, "12345");
+        StoreText(HiveLocalMachine, name, "12345");
         LoadSettings(&position);
         EXPECT_EQ(Number(name), FindSetting(name)->defaultNumber) << name;
     }
@@ -182,8 +182,8 @@ TEST_F(SettingsTest, ASavedPositionIsUsedOnlyOnTheScreen) {
     };
     for (const PositionCase& c : cases) {
         SimResetRegistry();
-        Store(RootLocalMachine, "Left", c.left);
-        Store(RootLocalMachine, "Top", c.top);
+        Store(HiveLocalMachine, "Left", c.left);
+        Store(HiveLocalMachine, "Top", c.top);
         LoadSettings(&position);
         EXPECT_EQ(position.x, c.used ? c.left : DefaultWindowPosition) << c.left << "," << c.top;
         EXPECT_EQ(position.y, c.used ? c.top : DefaultWindowPosition) << c.left << "," << c.top;
@@ -212,9 +212,9 @@ TEST_F(SettingsTest, TextsThatCantBeKeptWholeTakeTheirDefaults) {
         for (const TextCase& c : cases) {
             SimResetRegistry();
             if (c.asNumber)
-                Store(RootLocalMachine, name, 1);
+                Store(HiveLocalMachine, name, 1);
             else
-                StoreText(RootLocalMachine, name, c.stored);
+                StoreText(HiveLocalMachine, name, c.stored);
             LoadSettings(&position);
             std::string expected = c.loaded.empty() ? row->defaultText : c.loaded;
             EXPECT_EQ(gSettings.*row->text, expected) << name << " stored as " << c.stored;
@@ -225,8 +225,8 @@ TEST_F(SettingsTest, TextsThatCantBeKeptWholeTakeTheirDefaults) {
 // A standard user can't write HKEY_LOCAL_MACHINE: settings persist in the
 // user's copy, and machine-wide values still count where the user has none.
 TEST_F(SettingsTest, AStandardUserKeepsSettingsInTheirOwnCopy) {
-    Store(RootLocalMachine, "Speed", 3);
-    Store(RootLocalMachine, "Repeats", 7);
+    Store(HiveLocalMachine, "Speed", 3);
+    Store(HiveLocalMachine, "Repeats", 7);
     SimSetRegistryReadOnly(HiveLocalMachine, true);
 
     LoadSettings(&position);
@@ -251,10 +251,10 @@ TEST_F(SettingsTest, AStandardUserKeepsSettingsInTheirOwnCopy) {
 }
 
 TEST_F(SettingsTest, TheUsersReadableCopyWinsOnReading) {
-    Store(RootLocalMachine, "Speed", 3);
-    Store(RootCurrentUser, "Speed", 1);
-    Store(RootLocalMachine, "Repeats", 9);
-    StoreText(RootCurrentUser, "Repeats", "not a number");
+    Store(HiveLocalMachine, "Speed", 3);
+    Store(HiveCurrentUser, "Speed", 1);
+    Store(HiveLocalMachine, "Repeats", 9);
+    StoreText(HiveCurrentUser, "Repeats", "not a number");
     LoadSettings(&position);
     EXPECT_EQ(gSettings.speed, 1);
     EXPECT_EQ(gSettings.repeats, 9);
@@ -263,7 +263,7 @@ TEST_F(SettingsTest, TheUsersReadableCopyWinsOnReading) {
 // Where the machine's copy can be written, a write lands there and drops
 // the user's stale copy, so the value written last is the one read next.
 TEST_F(SettingsTest, AWriteToTheMachineCopyDropsTheUsersCopy) {
-    Store(RootCurrentUser, "Speed", 1);
+    Store(HiveCurrentUser, "Speed", 1);
     LoadSettings(&position);
     gSettings.speed = 4;
     SaveSettings(0, 0, 1);
@@ -272,8 +272,8 @@ TEST_F(SettingsTest, AWriteToTheMachineCopyDropsTheUsersCopy) {
     LoadSettings(&position);
     EXPECT_EQ(gSettings.speed, 4);
 
-    StoreText(RootCurrentUser, "File1", "a.mrx");
-    StoreText(RootLocalMachine, "File1", "b.mrx");
+    StoreText(HiveCurrentUser, "File1", "a.mrx");
+    StoreText(HiveLocalMachine, "File1", "b.mrx");
     DeleteSettingValue(PathOf("File1").c_str());
     EXPECT_FALSE(Stored(HiveCurrentUser, "File1").exists);
     EXPECT_FALSE(Stored(HiveLocalMachine, "File1").exists);
@@ -300,8 +300,8 @@ TEST_F(SettingsTest, RestartLogErasesTheLogOnceAtStartUp) {
         fputs("old line\r\n", file);
         fclose(file);
         SimReset();
-        StoreText(RootLocalMachine, "Logfile", log);
-        Store(RootLocalMachine, "RestartLog", restart);
+        StoreText(HiveLocalMachine, "Logfile", log);
+        Store(HiveLocalMachine, "RestartLog", restart);
         int exitCode;
         ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
         file = fopen(log.c_str(), "rb");
@@ -328,9 +328,9 @@ class SettingsStartupTest : public SettingsTest {
 };
 
 TEST_F(SettingsStartupTest, TheMainWindowOpensWhereItWasLeftAndSavesItsPlace) {
-    Store(RootLocalMachine, "Left", 100);
-    Store(RootLocalMachine, "Top", 80);
-    Store(RootLocalMachine, "LastTab", 3);
+    Store(HiveLocalMachine, "Left", 100);
+    Store(HiveLocalMachine, "Top", 80);
+    Store(HiveLocalMachine, "LastTab", 3);
     writesBefore = SimRegistryWrites().size();
     int exitCode;
     ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
@@ -348,7 +348,7 @@ TEST_F(SettingsStartupTest, TheMainWindowOpensWhereItWasLeftAndSavesItsPlace) {
 }
 
 TEST_F(SettingsStartupTest, ACommandLineRunWritesNoExitBatch) {
-    Store(RootLocalMachine, "Speed", 3);
+    Store(HiveLocalMachine, "Speed", 3);
     writesBefore = SimRegistryWrites().size();
     uint32_t before = SimRegistryRevision();
     RunMirlow("C:\\a.mrx", ShowNormal); // how the run itself ends does not matter here
