@@ -235,6 +235,18 @@ void LogPrintf(LogLevel level, const char* format, ...) {
     va_end(arguments);
 }
 
+void LogRunStart(const char* run, const char* programVersion) {
+    if (!LogLevelAtLeast(LogLow))
+        return;
+    PlatformVersionInfo version;
+    PlatformGetVersion(&version);
+    LogPrintf(
+        LogLow,
+        "\r\nStarting %s with Mirlow %s on Windows Platform %li Version %li.%li Build #%li....",
+        run, programVersion, version.platformId, version.majorVersion, version.minorVersion,
+        version.buildNumber);
+}
+
 /* ---- Erasing at start-up ---- */
 
 /* The erase clears what the log would write to, which is the redirected

@@ -45,6 +45,11 @@ bool LogLevelIs(LogLevel level);
 /* WriteLogLineFormat when the log level is at least level. */
 void LogPrintf(LogLevel level, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+/* The first line of a recording or a playback, at LOW, after an empty
+ * line: what starts ("recording", "'NAME' playback (N Total Actions)"),
+ * with the program's version and the system's. */
+void LogRunStart(const char* run, const char* programVersion);
+
 /* The size of the log file's path, its terminating zero included (the
  * Logfile setting's size). */
 const int LogPathSize = 130;

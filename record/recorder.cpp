@@ -322,18 +322,6 @@ intptr_t RecordHookProc(int code, const EventRecord* event) {
 
 /* ---- The commands ---- */
 
-static void LogRecordingStart(void) {
-    if (!LogLevelAtLeast(LogLow))
-        return;
-    PlatformVersionInfo version;
-    PlatformGetVersion(&version);
-    LogPrintf(LogLow,
-              "\r\nStarting recording with Mirlow %s on Windows Platform %li Version %li.%li "
-              "Build #%li....",
-              MIRLOW_VERSION_TEXT, version.platformId, version.majorVersion, version.minorVersion,
-              version.buildNumber);
-}
-
 static void ResetRecorder(void) {
     bool thin = !PlatformRecordUsesSystemJournal();
     recorder = RecorderState();
@@ -350,7 +338,7 @@ static void ResetRecorder(void) {
 void StartRecording(void) {
     if (gJournal.hook != nullptr || !PromptToSave())
         return;
-    LogRecordingStart();
+    LogRunStart("recording", MIRLOW_VERSION_TEXT);
     SetCommandState(ID_RECORDER_START);
     gDocument.modifiedCount++;
     if (gSettings.minimize != 0)
