@@ -84,6 +84,8 @@ add_executable(mirlow_tests
     tests/window_wait_test.cpp
 )
 target_link_libraries(mirlow_tests PRIVATE mirlow_core GTest::gtest GTest::gtest_main)
+# The tests that hold the documents to the code read them from the sources.
+target_compile_definitions(mirlow_tests PRIVATE "MIRLOW_SOURCE_DIR=\"${CMAKE_SOURCE_DIR}\"")
 gtest_discover_tests(mirlow_tests DISCOVERY_TIMEOUT 60)
 include(${CMAKE_SOURCE_DIR}/tests/contract/contract.cmake)
 
