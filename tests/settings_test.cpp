@@ -5,12 +5,16 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
 #include "platform/sim/sim_control.h"
 #include "settings/settings.h"
+#include "tests/scratch_files.h"
 
 namespace {
 
@@ -355,6 +359,80 @@ TEST_F(SettingsStartupTest, ACommandLineRunWritesNoExitBatch) {
     EXPECT_FALSE(WroteSettings());
     EXPECT_FALSE(Stored(HiveLocalMachine, "Left").exists);
     EXPECT_NE(SimRegistryRevision(), before); // the file types were registered
+}
+
+// A number as the settings document writes it in a sentence: in groups of
+// three digits from five digits on.
+std::string Written(int64_t number) {
+    std::string digits = std::to_string(number < 0 ? -number : number);
+    for (int at = (int)digits.size() - 3; at > 0 && digits.size() > 4; at -= 3)
+        digits.insert((size_t)at, ",");
+    return (number < 0 ? "-" : "") + digits;
+}
+
+// What the document must say of a start-up correction.
+std::string CorrectionSaid(const SettingDefinition& row) {
+    switch (row.correction) {
+    case DefaultOutsideLimits:
+        return "Outside " + Written(row.minimum) + " to " + Written(row.maximum) + ", it becomes " +
+               Written(row.defaultNumber) + ".";
+    case RaiseToMinimum:
+        return "Below " + Written(row.minimum) + ", it becomes " + Written(row.minimum);
+    case DefaultWhenEmpty:
+        return "Empty, missing or longer than " + Written(SettingTextSize - 1) +
+               " characters: the default.";
+    default:
+        return "";
+    }
+}
+
+// docs/settings.md lists every setting once, in a table row of
+// "| `Name`, `Name` | default, default | correction |" (one default for
+// all the names, or one each), with the settings table's defaults and
+// corrections; a correction cell may borrow the one of a row above.
+TEST(SettingsDocument, ListsEverySettingAsTheTableHasIt) {
+    std::string text = ScratchFolder::Read(MIRLOW_SOURCE_DIR "/docs/settings.md");
+    size_t table = text.find("| Value | Default | Start-up correction |");
+    ASSERT_NE(table, std::string::npos);
+    std::map<std::string, int> listed;
+    std::map<std::string, std::string> corrections;
+    const std::regex row("^\\|\\s*(`[^|]*?)\\s*\\|\\s*([^|]*?)\\s*\\|\\s*([^|]*?)\\s*\\|$");
+    const std::regex name("`(\\w+)`");
+    const std::regex borrowed("^Same rule as `(\\w+)`\\.$");
+    std::istringstream lines(text.substr(table));
+    for (std::string line; std::getline(lines, line) && line[0] == '|';) {
+        std::smatch cells, borrow;
+        if (!std::regex_match(line, cells, row))
+            continue;
+        std::vector<std::string> names, defaults;
+        std::string cell = cells[1];
+        for (std::sregex_iterator it(cell.begin(), cell.end(), name), end; it != end; ++it)
+            names.push_back((*it)[1]);
+        std::istringstream list(cells[2]);
+        for (std::string one; std::getline(list >> std::ws, one, ',');)
+            defaults.push_back(one);
+        std::string correction = cells[3];
+        if (std::regex_match(correction, borrow, borrowed))
+            correction = corrections[borrow[1]];
+        ASSERT_TRUE(defaults.size() == 1 || defaults.size() == names.size()) << line;
+        for (size_t i = 0; i < names.size(); i++) {
+            const SettingDefinition* setting = FindSetting(names[i].c_str());
+            ASSERT_NE(setting, nullptr) << names[i];
+            listed[names[i]]++;
+            corrections[names[i]] = correction;
+            std::string shown = setting->kind == KindText
+                                    ? "`" + std::string(setting->defaultText) + "`"
+                                    : std::to_string(setting->defaultNumber);
+            EXPECT_EQ(defaults[defaults.size() == 1 ? 0 : i], shown) << names[i];
+            std::string said = CorrectionSaid(*setting);
+            EXPECT_NE(correction.find(said), std::string::npos) << names[i] << ": " << said;
+            EXPECT_EQ(correction.find("it becomes") != std::string::npos,
+                      said.find("it becomes") != std::string::npos)
+                << names[i];
+        }
+    }
+    for (int i = 0; i < SettingTableSize; i++)
+        EXPECT_EQ(listed[SettingTable[i].name], 1) << SettingTable[i].name;
 }
 
 } // namespace
