@@ -57,8 +57,8 @@ TEST(HelpPath, FileAddressesKeepEveryCharacter) {
 }
 
 // The user guide and the read-me of the release show the build's version
-// where they name one: in the places listed, and in every "Mirlow N.N"
-// they hold, the guide's log samples included.
+// where they name one: in the places listed, and in every "Mirlow N.N" or
+// "Mirlow Version N.N" they hold, the guide's log samples included.
 TEST(HelpGuide, ShowsTheVersionOfTheBuild) {
     const std::string version = MIRLOW_VERSION_TEXT;
     const struct {
@@ -70,7 +70,7 @@ TEST(HelpGuide, ShowsTheVersionOfTheBuild) {
           "<h1>Mirlow " + version + " User Guide</h1>"}},
         {"docs/windows-readme.txt", {"Mirlow " + version + " - keyboard and mouse recorder"}},
     };
-    const std::regex named("Mirlow,?\\s+v?([0-9]+(\\.[0-9]+)+)");
+    const std::regex named("Mirlow,?\\s+(?:[Vv]ersion\\s+|v)?([0-9]+(\\.[0-9]+)+)");
     for (const auto& document : documents) {
         std::string text = ScratchFolder::Read(std::string(MIRLOW_SOURCE_DIR "/") + document.file);
         ASSERT_FALSE(text.empty()) << document.file;
