@@ -94,7 +94,8 @@ static HWND WaitFor(const char* name, int timeoutMs, bool wantPresent, bool isBo
     }
 }
 
-/* A box found the moment it exists may not have its text yet. */
+/* A box found the moment it exists may not have its text yet; one that
+ * shows none within two seconds is not the box a test waits for. */
 static int PrintBoxText(HWND box) {
     char text[2048] = "";
     for (int tries = 0; tries < 100 && text[0] == '\0'; tries++) {
@@ -105,7 +106,7 @@ static int PrintBoxText(HWND box) {
             Sleep(20);
     }
     printf("%s\n", text);
-    return 0;
+    return text[0] != '\0' ? 0 : 1;
 }
 
 /* The file-name field of a common file dialog: a combo box (1148) in the
@@ -149,7 +150,8 @@ static int AnswerFileDialog(const char* caption, const char* path, int timeoutMs
         return 1;
     /* A dialog still setting itself up may empty the field again or let
      * the OK go by: the name goes in and OK is pressed again while the
-     * dialog stays open and takes input (a box of its own disables it). */
+     * dialog stays open and takes input (a box of its own disables it).
+     * The answer counts only once the dialog has closed on it. */
     DWORD start = GetTickCount();
     do {
         SendMessageW(field, WM_SETTEXT, 0, (LPARAM)wide);
@@ -159,7 +161,7 @@ static int AnswerFileDialog(const char* caption, const char* path, int timeoutMs
             Sleep(20);
     } while (IsWindow(dialog) && IsWindowEnabled(dialog) &&
              (int)(GetTickCount() - start) < timeoutMs);
-    return 0;
+    return IsWindow(dialog) ? 1 : 0;
 }
 
 /* Holds the file open as a virus scanner or an indexer might, letting
@@ -500,8 +502,7 @@ static int Run(int argc, char** argv) {
         HWND button = box != nullptr ? GetDlgItem(box, number) : nullptr;
         if (button == nullptr)
             return 1;
-        PostMessageA(button, BM_CLICK, 0, 0);
-        return 0;
+        return PostMessageA(button, BM_CLICK, 0, 0) ? 0 : 1;
     }
     if (IsControlVerb(verb)) {
         HWND control = FindControl(name, number);
