@@ -8,7 +8,7 @@
 # the probe's texts, and it writes nothing to a probe file named for it.
 source "$(dirname "$0")/lib.sh"
 
-# package.sh packs the released program of build/win into build/dist.
+# package.sh builds the released program with the tests off and packs it into build/dist.
 zip="$(dirname "$MIRLOW_RELEASE_EXE")/../dist/mirlow-$MIRLOW_VERSION-win64.zip"
 [ -f "$zip" ] || fail "no $zip: scripts/package.sh makes it"
 expected=$(printf '%s\n' LICENCE.txt README.txt mirlow.exe mirlowHelp.htm samples/demo.mrx \
