@@ -15,7 +15,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 release=build/release
-no_tests=(-DCMAKE_BUILD_TYPE=Release -DMIRLOW_TESTS=OFF -DCMAKE_DISABLE_FIND_PACKAGE_GTest=TRUE)
+no_tests=(--no-warn-unused-cli -DCMAKE_BUILD_TYPE=Release -DMIRLOW_TESTS=OFF
+    -DCMAKE_DISABLE_FIND_PACKAGE_GTest=TRUE)
 cmake -S . -B "$release/win" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake "${no_tests[@]}" \
     >/dev/null
 cmake --build "$release/win" >/dev/null

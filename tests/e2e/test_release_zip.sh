@@ -34,10 +34,12 @@ for text in MIRLOW_TEST_PROBE MirlowProbeWriteMenu "control refuse-input" \
     fi
 done
 # Nor its code: no function of the probe and no system call routed through
-# it, by the programs' symbols (the released one keeps them: WinMain).
+# it, by the programs' symbols (the released one keeps them: WinMain). The
+# greps read to the end: with -q, nm cut off would fail the pipeline.
 probe_symbols() { x86_64-w64-mingw32-nm "$1" 2>/dev/null | grep -E 'Probe|__wrap_'; }
-probe_symbols "$MIRLOW_EXE" | grep -q __wrap___imp_SendInput || fail "the tests' program shows no probe"
-x86_64-w64-mingw32-nm "$unpacked/mirlow.exe" 2>/dev/null | grep -q ' WinMain$' \
+probe_symbols "$MIRLOW_EXE" | grep __wrap___imp_SendInput >/dev/null \
+    || fail "the tests' program shows no probe"
+x86_64-w64-mingw32-nm "$unpacked/mirlow.exe" 2>/dev/null | grep ' WinMain$' >/dev/null \
     || fail "the released program has no symbols to look at"
 [ -z "$(probe_symbols "$unpacked/mirlow.exe")" ] \
     || fail "the released program holds the probe's $(probe_symbols "$unpacked/mirlow.exe" | head -n3)"
