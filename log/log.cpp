@@ -215,13 +215,6 @@ static void AppendFormatted(const char* format, va_list arguments) {
     AppendLine(line, strlen(line));
 }
 
-void WriteLogLineFormat(const char* format, ...) {
-    va_list arguments;
-    va_start(arguments, format);
-    AppendFormatted(format, arguments);
-    va_end(arguments);
-}
-
 bool LogLevelIs(LogLevel level) {
     return *follows.level == (int)level;
 }

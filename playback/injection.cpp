@@ -111,10 +111,6 @@ bool InsertEventRun(int32_t position, int32_t count, const EventRecord* records,
     return true;
 }
 
-bool InsertEvent(int32_t position, int32_t count, const EventRecord& record) {
-    return InsertEventRun(position, count, &record, 1);
-}
-
 /* ---- Anchors ---- */
 
 static void LogAnchorShift(int32_t command, int32_t from, int32_t to) {

@@ -1,4 +1,4 @@
-// The straightforward way to type text into the list: one InsertEvent per
+// The straightforward way to type text into the list: one insertion per
 // key record, each moving the whole tail of the list by one place. The
 // tests hold TypeTextEvents to exactly this result; the benchmark measures
 // how much slower it is.
@@ -20,7 +20,7 @@ inline int32_t TypeTextOneRecordAtATime(int32_t position, int32_t count, const c
         record.message = message;
         record.paramL = key;
         record.hwnd = mark;
-        if (InsertEvent(next, count, record)) {
+        if (InsertEventRun(next, count, &record, 1)) {
             next++;
             count++;
         }

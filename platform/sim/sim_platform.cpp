@@ -947,14 +947,6 @@ static bool TitleMatches(const SimWindow& window, const char* title) {
            strcasecmp(window.title.c_str(), title) == 0;
 }
 
-WindowHandle PlatformFindWindowByTitle(const char* title) {
-    for (size_t i = 0; i < desktop->windows.size(); i++) {
-        if (TitleMatches(desktop->windows[i], title))
-            return HandleOf(i);
-    }
-    return nullptr;
-}
-
 bool PlatformIsWindowMinimized(WindowHandle handle) {
     const SimWindow* window = Lookup(handle);
     return window != nullptr && window->minimized;
