@@ -278,9 +278,11 @@ const std::vector<SimFileDialog>& SimFileDialogs(void);
 void SimFailWritesAfter(long bytes);
 /* PlatformReplaceFile fails (and changes nothing) while this is on. */
 void SimFailReplace(bool fail);
-/* Another program holds the file, or every file in the folder, for the
- * next milliseconds of the clock: creating it, and replacing it or with
- * it, are refused as a sharing violation meanwhile. */
+/* Another program holds the file, or each file in the folder (as a
+ * scanner holds each file as it appears), for the next milliseconds of
+ * the clock: replacing it, or another file with it, is refused as a
+ * sharing violation meanwhile. A held file is there all the same, so
+ * creating a file of its name is refused as a taken name, as ever. */
 struct SimFileHold {
     std::string path;
     uint32_t since;

@@ -3,8 +3,9 @@
  * file replacement.
  *
  * Files are real files on the host's file system. A test can make the
- * disk fill up after a number of bytes, or the final replacement fail, so
- * that every way a save can go wrong is seen. Dialogs are answered from a
+ * disk fill up after a number of bytes, the final replacement fail, or
+ * another program hold a file for a while, so that every way a save can
+ * go wrong is seen. Dialogs are answered from a
  * queue the test fills, like message boxes; while one is open, what is
  * posted to windows is dispatched, as the system's modal loop does.
  */
@@ -63,7 +64,8 @@ int CloseLimited(void* cookie) {
     return result;
 }
 
-/* A hold on a folder covers every file in it. */
+/* A hold on a folder covers every file in it, as a scanner holds each
+ * file as it appears there. */
 bool IsHeld(const std::string& path) {
     uint32_t now = PlatformTickCount();
     for (const SimFileHold& hold : state->holds) {
@@ -168,10 +170,10 @@ FileDialogOutcome PlatformFileDialog(WindowHandle owner, bool saveMode, const ch
     return answer.outcome;
 }
 
+/* A file another program holds is there all the same: its name is taken.
+ * A file not there yet is held by nobody. */
 FileOutcome PlatformCreateNewFile(const char* path, FILE** file) {
     *file = nullptr;
-    if (IsHeld(path))
-        return Refuse(FileBusy, SharingViolation);
     int descriptor = open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (descriptor < 0) {
         if (errno == EEXIST)
