@@ -52,18 +52,20 @@
  *
  * Switches of the simulated desktop that Wine cannot show, and why the
  * simulated rule is the system's (from the Win32 documentation):
- *   - Input refused (SimRefuseInputAfter): the system drops input aimed at
- *     a window of a process with a higher integrity level without a word
- *     (SendInput's documentation: neither its result nor the last error
- *     says so), so the Windows side compares integrity levels itself and
- *     refuses the record with access denied, as the simulation refuses it;
- *     any other refusal is SendInput inserting fewer events than it was
- *     given. Wine runs every program with the same rights.
- *   - A locked or switched session (SimLockSessionAfter): the input
- *     desktop is then Winlogon's, which OpenInputDesktop does not open or
- *     names otherwise, and the Windows side ends the playback as the cancel
- *     keys end it, as the simulation does. Wine's input desktop stays the
- *     same after SwitchDesktop (measured).
+ *   - Input refused (SimRefuseInputAfter; SimSetHigherRights for the
+ *     recorder): the system drops input aimed at a window of a process
+ *     with a higher integrity level without a word (SendInput's
+ *     documentation: neither its result nor the last error says so), so
+ *     the Windows side compares integrity levels itself and refuses the
+ *     record with access denied, as the simulation refuses it; any other
+ *     refusal is SendInput inserting fewer events than it was given. Wine
+ *     runs every program with the same rights.
+ *   - A locked or switched session (SimLockSessionAfter; for the recorder
+ *     SimSetInputDesktopOurs): the input desktop is then Winlogon's, which
+ *     OpenInputDesktop does not open or names otherwise, and the Windows
+ *     side ends the playback as the cancel keys end it, as the simulation
+ *     does. Wine's input desktop stays the same after SwitchDesktop
+ *     (measured).
  *   - A refused foreground (SimRefuseForeground): SetForegroundWindow is
  *     refused unless the caller is the foreground process, had the last
  *     input, or the foreground lock time-out has passed; the window's
@@ -77,6 +79,18 @@
  *   - A held folder (SimHoldFile on a folder) stands for a program that
  *     holds each file as it appears there; each such file is refused as
  *     the held files of this suite are.
+ *   - Record hooks the system takes away (SimStallRecordHooks): a low-level
+ *     hook that answers later than the system's time-out is removed without
+ *     a word (LowLevelKeyboardProc's documentation); the recorder learns
+ *     it by the system's last input time running ahead of its hooks'
+ *     (GetLastInputInfo), the two times the simulation reports. A journal installed and never
+ * called (SimSetJournalNeverCalled) is what Wine 8 does with every playback journal, which the Wine
+ * tests of playback go through.
+ *   - Failures no test system can be made to produce on demand (no memory,
+ *     a hook or a control that cannot be made, a full disk, a replacement
+ *     the file system refuses, a program or browser that does not start):
+ *     each switch makes the seam return the failure its contract names,
+ *     which is all the program reads of it.
  *
  * Differences between the simulated desktop and Windows that remain, and
  * why each is harmless:
