@@ -19,21 +19,29 @@ add_library(mirlow_core STATIC
     ${PORTABLE_SOURCES}
     platform/journal_driver.cpp
     platform/sim/sim_desktop_file.cpp
-    platform/sim/sim_documents.cpp
     platform/sim/sim_dialogs.cpp
+    platform/sim/sim_documents.cpp
     platform/sim/sim_files.cpp
+    platform/sim/sim_journal.cpp
     platform/sim/sim_keys.cpp
-    platform/sim/sim_platform.cpp
-    platform/sim/sim_record.cpp
+    platform/sim/sim_menus.cpp
+    platform/sim/sim_messages.cpp
     platform/sim/sim_playback.cpp
+    platform/sim/sim_record.cpp
     platform/sim/sim_registry.cpp
+    platform/sim/sim_resource_script.cpp
+    platform/sim/sim_system.cpp
     platform/sim/sim_text.cpp
     platform/sim/sim_toolbar_shell.cpp
+    platform/sim/sim_windows.cpp
 )
 target_include_directories(mirlow_core PUBLIC ${CMAKE_SOURCE_DIR})
-# The simulated dialogs are made from the resource script itself.
-set_source_files_properties(platform/sim/sim_dialogs.cpp PROPERTIES
-    COMPILE_DEFINITIONS "MIRLOW_SOURCE_DIR=\"${CMAKE_SOURCE_DIR}\"")
+# The simulated dialogs, menus, strings and accelerators are made from the
+# resource script itself, read at run time with the identifiers and the
+# generated version it names.
+set_source_files_properties(platform/sim/sim_resource_script.cpp PROPERTIES
+    COMPILE_DEFINITIONS
+    "MIRLOW_SOURCE_DIR=\"${CMAKE_SOURCE_DIR}\";MIRLOW_GENERATED_DIR=\"${MIRLOW_GENERATED_DIR}\"")
 
 # The fuzz targets by name, with their sources: the two loaders and the
 # headless program's registry file.

@@ -40,11 +40,11 @@ class RecentFilesTest : public InteractiveProgramTest {
         }
         return paths;
     }
-    // The entries of the File menu, which must follow Reset Recent Files
-    // with their own identifiers in order.
+    // The entries of the File menu (the first popup), which must follow
+    // Reset Recent Files with their own identifiers in order.
     static Paths Menu() {
         Paths entries;
-        std::vector<SimMenuItem> items = SimFileMenuItems(gApp.mainWindow);
+        std::vector<SimMenuItem> items = SimMenuPopupItems(gApp.mainWindow, 0);
         size_t at = 0;
         while (at < items.size() && items[at].id != ID_FILE_RESET_RECENT)
             at++;

@@ -52,14 +52,18 @@ int SimLiveBlockCount(void);
  * with none queued a box is answered with its first button (OK or Yes).
  * Before a box returns, its modal loop dispatches what waits for the
  * program's windows and drops thread messages, as the system's does; so do
- * modal dialogs and file dialogs. */
+ * modal dialogs and file dialogs. An answer may come with what happens
+ * while its box is open (the system or another program acting meanwhile):
+ * it runs once the loop has dispatched what was waiting; what it sends to
+ * the program's windows is handled inside the box's loop, and what it
+ * posts to them is dispatched before the box returns. */
 struct SimMessageBox {
     std::string text;
     std::string caption;
     uint32_t style;
     int iconId; /* the program's own icon, 0 for a system icon */
 };
-void SimQueueAnswer(int answer);
+void SimQueueAnswer(int answer, std::function<void()> meanwhile = nullptr);
 const std::vector<SimMessageBox>& SimMessageBoxes(void);
 /* Forgets the boxes shown so far; long runs (the fuzz targets) call it
  * between inputs. */
@@ -94,10 +98,25 @@ const std::string& SimShutdownReason(void);
  * -1 while it has not. */
 int SimProcessEndedWith(void);
 
-/* Menu items as the program left them; items never touched keep the state
- * the menu resource gives them. */
+/* The items of a window's menu, from the menu resource its class names,
+ * as the program left them: each item's command identifier (0 for a
+ * separator or a popup), text as the menu shows it ("&" marks and all;
+ * empty for a separator), state, and a popup's own items. Items the
+ * program never touched have the state the resource gives them. */
+struct SimMenuItem {
+    int id;
+    std::string text;
+    bool enabled; /* not grayed */
+    bool checked;
+    std::vector<SimMenuItem> items;
+};
+bool SimMenuItemExists(WindowHandle window, int commandId);
+/* False for an item the menu does not have. */
 bool SimMenuItemEnabled(WindowHandle window, int commandId);
 bool SimMenuItemChecked(WindowHandle window, int commandId);
+/* The items of the popup at index of the menu bar (0: the first); none
+ * when there is no such popup. */
+std::vector<SimMenuItem> SimMenuPopupItems(WindowHandle window, int index);
 
 /* Accelerator tables loaded, and journal hooks removed, so far. */
 int SimAcceleratorLoads(void);
@@ -236,7 +255,7 @@ const std::vector<std::string>& SimRegistryWrites(void);
  * (SimReset). */
 void SimSetLocalAppDataFolder(const char* path);
 
-/* ---- File dialogs, saving files, menu items, focus ---- */
+/* ---- File dialogs and saving files ---- */
 
 /* File dialogs are answered in order: a chosen path, with the filter the
  * user left selected (from 1), or a cancel. With none queued a dialog is
@@ -259,23 +278,17 @@ const std::vector<SimFileDialog>& SimFileDialogs(void);
 void SimFailWritesAfter(long bytes);
 /* PlatformReplaceFile fails (and changes nothing) while this is on. */
 void SimFailReplace(bool fail);
-/* Another program holds the file, or every file in the folder, for the
- * next milliseconds of the clock: creating it, and replacing it or with
- * it, are refused as a sharing violation meanwhile. */
+/* Another program holds the file, or each file in the folder (as a
+ * scanner holds each file as it appears), for the next milliseconds of
+ * the clock: replacing it, or another file with it, is refused as a
+ * sharing violation meanwhile. A held file is there all the same, so
+ * creating a file of its name is refused as a taken name, as ever. */
 struct SimFileHold {
     std::string path;
     uint32_t since;
     uint32_t milliseconds;
 };
 void SimHoldFile(const char* path, uint32_t milliseconds);
-
-/* The File menu of a window as the program left it: each item's command
- * identifier (0 for a separator) and text. */
-struct SimMenuItem {
-    int id;
-    std::string text;
-};
-std::vector<SimMenuItem> SimFileMenuItems(WindowHandle window);
 
 /* Forgets all of the above; SimReset calls it. */
 void SimResetDocuments(void);

@@ -105,7 +105,7 @@ bool SimJournalIsNeverCalled(void) {
 
 InputRefusal PlatformInputRefusal(WindowHandle* target, uint32_t* systemError) {
     *target = PlatformForegroundWindow();
-    *systemError = playback->lastRefusal == InputRefusedBySystem ? 5 : 0;
+    *systemError = playback->lastRefusal != InputRefusalNone ? 5 : 0; /* access denied */
     return playback->lastRefusal;
 }
 
