@@ -1,5 +1,6 @@
 # The native build: the portable code on the simulated desktop.
 #   default              the tests and the headless mirlow
+#   MIRLOW_TESTS=OFF     the headless mirlow alone, with no test framework
 #   MIRLOW_SANITIZE=ON   the same with AddressSanitizer and UBSan (CI)
 #   MIRLOW_FUZZ=ON       clang only: the libFuzzer targets of the loaders
 #                        and nothing else (scripts/fuzz.sh)
@@ -18,21 +19,30 @@ add_library(mirlow_core STATIC
     ${PORTABLE_SOURCES}
     platform/journal_driver.cpp
     platform/sim/sim_desktop_file.cpp
-    platform/sim/sim_documents.cpp
     platform/sim/sim_dialogs.cpp
+    platform/sim/sim_documents.cpp
     platform/sim/sim_files.cpp
+    platform/sim/sim_hotkeys.cpp
+    platform/sim/sim_journal.cpp
     platform/sim/sim_keys.cpp
-    platform/sim/sim_platform.cpp
-    platform/sim/sim_record.cpp
+    platform/sim/sim_menus.cpp
+    platform/sim/sim_messages.cpp
     platform/sim/sim_playback.cpp
+    platform/sim/sim_record.cpp
     platform/sim/sim_registry.cpp
+    platform/sim/sim_resource_script.cpp
+    platform/sim/sim_system.cpp
     platform/sim/sim_text.cpp
     platform/sim/sim_toolbar_shell.cpp
+    platform/sim/sim_windows.cpp
 )
 target_include_directories(mirlow_core PUBLIC ${CMAKE_SOURCE_DIR})
-# The simulated dialogs are made from the resource script itself.
-set_source_files_properties(platform/sim/sim_dialogs.cpp PROPERTIES
-    COMPILE_DEFINITIONS "MIRLOW_SOURCE_DIR=\"${CMAKE_SOURCE_DIR}\"")
+# The simulated dialogs, menus, strings and accelerators are made from the
+# resource script itself, read at run time with the identifiers and the
+# generated version it names.
+set_source_files_properties(platform/sim/sim_resource_script.cpp PROPERTIES
+    COMPILE_DEFINITIONS
+    "MIRLOW_SOURCE_DIR=\"${CMAKE_SOURCE_DIR}\";MIRLOW_GENERATED_DIR=\"${MIRLOW_GENERATED_DIR}\"")
 
 # The fuzz targets by name, with their sources: the two loaders and the
 # headless program's registry file.
@@ -52,6 +62,10 @@ endif()
 
 add_executable(mirlow platform/sim/entry_sim.cpp)
 target_link_libraries(mirlow PRIVATE mirlow_core)
+
+if(NOT MIRLOW_TESTS)
+    return()
+endif()
 
 find_package(GTest REQUIRED)
 include(GoogleTest)
@@ -84,11 +98,20 @@ add_executable(mirlow_tests
     tests/window_wait_test.cpp
 )
 target_link_libraries(mirlow_tests PRIVATE mirlow_core GTest::gtest GTest::gtest_main)
+# The tests that hold the documents to the code read them from the sources.
+target_compile_definitions(mirlow_tests PRIVATE "MIRLOW_SOURCE_DIR=\"${CMAKE_SOURCE_DIR}\"")
 gtest_discover_tests(mirlow_tests DISCOVERY_TIMEOUT 60)
 include(${CMAKE_SOURCE_DIR}/tests/contract/contract.cmake)
 
-add_test(NAME headless_usage COMMAND mirlow)
-set_tests_properties(headless_usage PROPERTIES WILL_FAIL TRUE)
+# Without a path (none, or blanks only) the headless mirlow says how it is
+# used and ends with code 64, as the README says; any other end fails.
+add_test(NAME headless_usage COMMAND bash -c [=[
+    for tail in none "   "; do
+        if [ "$tail" = none ]; then "$0" 2>"$1"; else "$0" "$tail" 2>"$1"; fi
+        code=$?
+        [ "$code" = 64 ] || { echo "exit code $code, expected 64" >&2; exit 1; }
+        head -n1 "$1" | grep -qx "usage: mirlow PATH" && grep -q "Windows build, mirlow.exe" "$1"             || { cat "$1" >&2; exit 1; }
+    done]=] $<TARGET_FILE:mirlow> ${CMAKE_BINARY_DIR}/headless_usage.txt)
 
 # Benchmarks: timed only in a Release build without the sanitizers
 # (scripts/bench.sh configures build/bench).

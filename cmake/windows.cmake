@@ -1,9 +1,9 @@
-# The Windows build: mirlow.exe, statically linked, with its resources, in
-# two forms made from the same objects: build/win/mirlow.exe, the program
-# that is released, and build/win/for-tests/mirlow.exe, the program the Wine
-# tests and the benchmarks run, which also holds the test probe
-# (platform/win32/probe_win32.cpp). The released program links the probe's
-# empty stand-in instead, so it has no test hooks at all.
+# The Windows build: mirlow.exe, statically linked, with its resources:
+# build/win/mirlow.exe, the program that is released, and (with
+# MIRLOW_TESTS) build/win/for-tests/mirlow.exe, the program the Wine tests
+# and the benchmarks run: the same objects linked with the test probe
+# (platform/win32/probe_win32.cpp), which watches the program from outside
+# its code. The released program has no test hooks at all.
 enable_language(RC)
 
 # The manifest carries the version too.
@@ -51,10 +51,11 @@ target_compile_definitions(mirlow_objects PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _W
 add_library(mirlow_entry OBJECT platform/win32/entry_win32.cpp)
 target_link_libraries(mirlow_entry PRIVATE mirlow_objects)
 
-# mirlow_program(TARGET PROBE_SOURCE FOLDER): the program with that probe,
-# as FOLDER/mirlow.exe, with the user guide beside it, where Help looks.
-function(mirlow_program target probe_source folder)
-    add_executable(${target} WIN32 ${probe_source})
+# mirlow_program(TARGET FOLDER [SOURCES...]): the program, with any more
+# sources, as FOLDER/mirlow.exe, with the user guide beside it, where Help
+# looks.
+function(mirlow_program target folder)
+    add_executable(${target} WIN32 ${ARGN})
     target_link_libraries(${target} PRIVATE mirlow_entry mirlow_objects comctl32 comdlg32 shlwapi winmm)
     target_link_options(${target} PRIVATE -static)
     set_target_properties(${target} PROPERTIES OUTPUT_NAME mirlow RUNTIME_OUTPUT_DIRECTORY ${folder})
@@ -64,8 +65,21 @@ function(mirlow_program target probe_source folder)
         DEPENDS ${CMAKE_SOURCE_DIR}/resources/mirlowHelp.htm)
     add_custom_target(${target}_help ALL DEPENDS ${folder}/mirlowHelp.htm)
 endfunction()
-mirlow_program(mirlow platform/win32/no_probe_win32.cpp ${CMAKE_BINARY_DIR})
-mirlow_program(mirlow_for_tests platform/win32/probe_win32.cpp ${CMAKE_BINARY_DIR}/for-tests)
+mirlow_program(mirlow ${CMAKE_BINARY_DIR})
+
+if(NOT MIRLOW_TESTS)
+    return()
+endif()
+
+# The program the tests run: the probe's start-up routine hooks the
+# user-interface thread, and these system calls go through the probe (the
+# import slots the program calls them by, routed on this one link).
+mirlow_program(mirlow_for_tests ${CMAKE_BINARY_DIR}/for-tests platform/win32/probe_win32.cpp)
+set(PROBE_ROUTED_CALLS CreateWindowExA CreateDialogParamA DialogBoxParamA SendInput
+                       SetWindowsHookExA GetProcAddress GetKeyState)
+foreach(call ${PROBE_ROUTED_CALLS})
+    target_link_options(mirlow_for_tests PRIVATE -Wl,--wrap=__imp_${call})
+endforeach()
 
 add_executable(mirlow_probe tests/e2e/mirlow_probe.cpp)
 target_compile_definitions(mirlow_probe PRIVATE WIN32_LEAN_AND_MEAN)

@@ -215,13 +215,6 @@ static void AppendFormatted(const char* format, va_list arguments) {
     AppendLine(line, strlen(line));
 }
 
-void WriteLogLineFormat(const char* format, ...) {
-    va_list arguments;
-    va_start(arguments, format);
-    AppendFormatted(format, arguments);
-    va_end(arguments);
-}
-
 bool LogLevelIs(LogLevel level) {
     return *follows.level == (int)level;
 }
@@ -233,6 +226,18 @@ void LogPrintf(LogLevel level, const char* format, ...) {
     va_start(arguments, format);
     AppendFormatted(format, arguments);
     va_end(arguments);
+}
+
+void LogRunStart(const char* run, const char* programVersion) {
+    if (!LogLevelAtLeast(LogLow))
+        return;
+    PlatformVersionInfo version;
+    PlatformGetVersion(&version);
+    LogPrintf(
+        LogLow,
+        "\r\nStarting %s with Mirlow %s on Windows Platform %li Version %li.%li Build #%li....",
+        run, programVersion, version.platformId, version.majorVersion, version.minorVersion,
+        version.buildNumber);
 }
 
 /* ---- Erasing at start-up ---- */

@@ -35,15 +35,18 @@ bool LogLevelAtLeast(LogLevel level);
  * between. A file that can't be opened is silently skipped. */
 void WriteLogLine(const char* text);
 
-/* Formats a line (printf-style) and appends it as WriteLogLine does. */
-void WriteLogLineFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
 /* True when the level is exactly the given one (one playback line is
  * written only at MEDIUM, not at HIGH). */
 bool LogLevelIs(LogLevel level);
 
-/* WriteLogLineFormat when the log level is at least level. */
+/* Formats a line (printf-style) and appends it as WriteLogLine does, when
+ * the log level is at least level. */
 void LogPrintf(LogLevel level, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+/* The first line of a recording or a playback, at LOW, after an empty
+ * line: what starts ("recording", "'NAME' playback (N Total Actions)"),
+ * with the program's version and the system's. */
+void LogRunStart(const char* run, const char* programVersion);
 
 /* The size of the log file's path, its terminating zero included (the
  * Logfile setting's size). */

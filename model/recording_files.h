@@ -1,6 +1,6 @@
 /*
- * recording_files.h: what the load frame (recording_files.cpp) and the two
- * format readers share inside model/. Nothing outside model/ includes it.
+ * recording_files.h: what the load frame (recording_files.cpp), the two
+ * format readers and the writers share inside model/. Nothing outside model/ includes it.
  *
  * The frame opens the file; a reader then fills positions of the list
  * from the front and, for a text script, the command table, and tells the
@@ -45,6 +45,20 @@ struct LoadProgress {
     bool noteHasRect;
     NoteRect noteRect;
 };
+
+/* ---- The text script (text_script.cpp) ---- */
+
+/* The name an event line gives a message; length is the name's. */
+struct ScriptMessageName {
+    const char* name;
+    size_t length;
+    uint32_t message;
+};
+extern const ScriptMessageName ScriptMessageNames[];
+extern const int ScriptMessageNameCount;
+/* A command line's keyword is at most this long; a longer run of letters
+ * goes on as the command's text. */
+const size_t ScriptKeywordLength = 32;
 
 /* size is the file's size from its directory entry; bytes beyond it are
  * never read. */

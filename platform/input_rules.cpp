@@ -102,24 +102,24 @@ int32_t MouseEventParamH(uint32_t message, int32_t y, int32_t amount) {
 
 bool IsExtendedKey(int virtualKey) {
     switch (virtualKey & 0xFF) {
-    case 0x21: /* Page Up */
-    case 0x22: /* Page Down */
-    case 0x23: /* End */
-    case 0x24: /* Home */
-    case 0x25: /* the four arrows */
-    case 0x26:
-    case 0x27:
-    case 0x28:
-    case 0x2C: /* Print Screen */
-    case 0x2D: /* Insert */
-    case 0x2E: /* Delete */
-    case 0x5B: /* the Windows keys and the menu key */
-    case 0x5C:
-    case 0x5D:
-    case 0x6F: /* keypad divide */
-    case 0x90: /* Num Lock */
-    case 0xA3: /* right Ctrl */
-    case 0xA5: /* right Alt */
+    case KeyPageUp:
+    case KeyPageDown:
+    case KeyEnd:
+    case KeyHome:
+    case KeyLeft:
+    case KeyUp:
+    case KeyRight:
+    case KeyDown:
+    case KeyPrintScreen:
+    case KeyInsert:
+    case KeyDelete:
+    case KeyLeftWindows:
+    case KeyRightWindows:
+    case KeyApplications:
+    case KeyDivide:
+    case KeyNumLock:
+    case KeyRightControl:
+    case KeyRightAlt:
         return true;
     default:
         return false;
@@ -191,9 +191,9 @@ uint32_t HandOverMark(uint32_t hwnd, bool shortcutModifierHeld) {
 /* ---- Typed characters as key strokes ---- */
 
 static const int ModifierKeys[3][2] = {
-    {ModifierShift, 0x10}, /* VK_SHIFT */
-    {ModifierCtrl, 0x11},  /* VK_CONTROL */
-    {ModifierAlt, 0x12},   /* VK_MENU */
+    {ModifierShift, KeyShift},
+    {ModifierCtrl, KeyControl},
+    {ModifierAlt, KeyAlt},
 };
 
 /* The character whose press went as keys, and the modifiers pressed for

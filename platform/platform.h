@@ -109,9 +109,19 @@ enum : uint32_t {
     MsgMouseLast = 0x020E,
 };
 
-/* ---- Virtual keys used by the program's own rules (system values) ---- */
+/* ---- Virtual keys (system values) ----
+ * Every key the program or the simulated desktop names, once. Shift, Ctrl
+ * and Alt come unsided (as the system reports them to programs) and by
+ * side (as hooks and injected input may carry them); the system calls Alt
+ * the menu key. Fn is KeyF1 + n - 1, up to F24. */
 enum : int {
+    KeyBackspace = 0x08,
+    KeyTab = 0x09,
+    KeyReturn = 0x0D,
+    KeyShift = 0x10,
     KeyControl = 0x11,
+    KeyAlt = 0x12,
+    KeyEscape = 0x1B,
     KeyPageUp = 0x21,
     KeyPageDown = 0x22,
     KeyEnd = 0x23,
@@ -120,6 +130,24 @@ enum : int {
     KeyUp = 0x26,
     KeyRight = 0x27,
     KeyDown = 0x28,
+    KeyPrintScreen = 0x2C,
+    KeyInsert = 0x2D,
+    KeyDelete = 0x2E,
+    KeyLeftWindows = 0x5B,
+    KeyRightWindows = 0x5C,
+    KeyApplications = 0x5D,
+    KeyAdd = 0x6B,
+    KeySubtract = 0x6D,
+    KeyDecimal = 0x6E,
+    KeyDivide = 0x6F,
+    KeyF1 = 0x70,
+    KeyNumLock = 0x90,
+    KeyLeftShift = 0xA0,
+    KeyRightShift = 0xA1,
+    KeyLeftControl = 0xA2,
+    KeyRightControl = 0xA3,
+    KeyLeftAlt = 0xA4,
+    KeyRightAlt = 0xA5,
 };
 
 /* ---- Message-box styles and answers (system values) ---- */

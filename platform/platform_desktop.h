@@ -12,8 +12,6 @@
 #endif
 
 /* ---- Windows of other programs ---- */
-/* A top-level window whose title is title, letter case aside, or null. */
-WindowHandle PlatformFindWindowByTitle(const char* title);
 bool PlatformIsWindowMinimized(WindowHandle window);
 /* Shows another program's window in showState (ShowShow, ShowRestore),
  * puts it on top and asks the system to make it the foreground window,

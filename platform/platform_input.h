@@ -104,11 +104,11 @@ const uint32_t RecordCheckInterval = 250;
 
 /* The modifier keys a context reports as held, one bit each. */
 enum : uint32_t {
-    HeldShift = 0x01,        /* either Shift (virtual key 0x10) */
-    HeldControl = 0x02,      /* either Ctrl (0x11) */
-    HeldAlt = 0x04,          /* either Alt (0x12) */
-    HeldLeftWindows = 0x08,  /* 0x5B */
-    HeldRightWindows = 0x10, /* 0x5C */
+    HeldShift = 0x01,        /* either Shift (KeyShift) */
+    HeldControl = 0x02,      /* either Ctrl (KeyControl) */
+    HeldAlt = 0x04,          /* either Alt (KeyAlt) */
+    HeldLeftWindows = 0x08,  /* KeyLeftWindows */
+    HeldRightWindows = 0x10, /* KeyRightWindows */
 };
 
 struct RecordContext {

@@ -79,11 +79,6 @@ static void ReplaceCharacterTokens(Expansion* expansion) {
 
 /* ---- Key tokens ---- */
 
-static const int32_t AltKey = 0x12;
-static const int32_t LeftAltKey = 0xA4;
-static const int32_t RightAltKey = 0xA5;
-static const int32_t ShiftKey = 0x10;
-
 /* A block goes in whole or not at all, so no key-down goes in without its
  * key-up and no anchor moves for nothing. */
 static bool InjectKeyBlock(Expansion* expansion, const EventRecord* records, int32_t size) {
@@ -103,44 +98,41 @@ static EventRecord KeyRecord(uint32_t message, int32_t virtualKey) {
 /* The Alt key that a group of tokens names: right, left or either. */
 static int32_t ChosenAltKey(Expansion* expansion, const char* rightToken, const char* leftToken) {
     if (Contains(expansion, rightToken))
-        return RightAltKey;
+        return KeyRightAlt;
     if (Contains(expansion, leftToken))
-        return LeftAltKey;
-    return AltKey;
+        return KeyLeftAlt;
+    return KeyAlt;
 }
 
-/* While Alt is already held these tokens do nothing and stay in the text. */
-static void PressAlt(Expansion* expansion) {
-    if (autoTypeAltHeld != 0)
-        return;
-    if (!Contains(expansion, "{altdown}") && !Contains(expansion, "{r_altdown}") &&
-        !Contains(expansion, "{l_altdown}"))
-        return;
-    LogAtMedium("    ...Injecting an events for {altdown}");
-    int32_t key = ChosenAltKey(expansion, "{r_altdown}", "{l_altdown}");
-    RemoveEvery(expansion, "{altdown}");
-    RemoveEvery(expansion, "{r_altdown}");
-    RemoveEvery(expansion, "{l_altdown}");
-    EventRecord record = KeyRecord(MsgSysKeyDown, key);
-    if (InjectKeyBlock(expansion, &record, 1))
-        autoTypeAltHeld++;
-}
+/* The tokens that press or release Alt, and the line each logs. */
+struct AltTokens {
+    bool press;
+    const char* either;
+    const char* right;
+    const char* left;
+    const char* logLine;
+};
+static const AltTokens AltDownTokens = {true, "{altdown}", "{r_altdown}", "{l_altdown}",
+                                        "    ...Injecting an events for {altdown}"};
+static const AltTokens AltUpTokens = {false, "{altup}", "{r_altup}", "{l_altup}",
+                                      "    ...Injecting 2 events for {altup}"};
 
-/* While Alt is not held these tokens do nothing and stay in the text. */
-static void ReleaseAlt(Expansion* expansion) {
-    if (autoTypeAltHeld == 0)
+/* Pressing while Alt is already held, or releasing while it is not, does
+ * nothing: the tokens then stay in the text. */
+static void PressOrReleaseAlt(Expansion* expansion, const AltTokens& tokens) {
+    if ((autoTypeAltHeld != 0) == tokens.press)
         return;
-    if (!Contains(expansion, "{altup}") && !Contains(expansion, "{r_altup}") &&
-        !Contains(expansion, "{l_altup}"))
+    if (!Contains(expansion, tokens.either) && !Contains(expansion, tokens.right) &&
+        !Contains(expansion, tokens.left))
         return;
-    LogAtMedium("    ...Injecting 2 events for {altup}");
-    int32_t key = ChosenAltKey(expansion, "{r_altup}", "{l_altup}");
-    RemoveEvery(expansion, "{altup}");
-    RemoveEvery(expansion, "{r_altup}");
-    RemoveEvery(expansion, "{l_altup}");
-    EventRecord record = KeyRecord(MsgSysKeyUp, key);
+    LogAtMedium(tokens.logLine);
+    int32_t key = ChosenAltKey(expansion, tokens.right, tokens.left);
+    RemoveEvery(expansion, tokens.either);
+    RemoveEvery(expansion, tokens.right);
+    RemoveEvery(expansion, tokens.left);
+    EventRecord record = KeyRecord(tokens.press ? MsgSysKeyDown : MsgSysKeyUp, key);
     if (InjectKeyBlock(expansion, &record, 1))
-        autoTypeAltHeld = 0;
+        autoTypeAltHeld = tokens.press ? autoTypeAltHeld + 1 : 0;
 }
 
 /* One Shift or Ctrl event for both tokens of a group, Ctrl when its token
@@ -152,7 +144,7 @@ static void ShiftOrControl(Expansion* expansion, const char* shiftToken, const c
     LogAtMedium(logLine);
     RemoveEvery(expansion, shiftToken);
     bool control = RemoveEvery(expansion, controlToken);
-    EventRecord record = KeyRecord(message, control ? KeyControl : ShiftKey);
+    EventRecord record = KeyRecord(message, control ? KeyControl : KeyShift);
     InjectKeyBlock(expansion, &record, 1);
 }
 
@@ -163,13 +155,34 @@ struct NavigationToken {
 
 /* In order of removal; when a text holds several, the last row wins. */
 static const NavigationToken NavigationTokens[] = {
-    {"{F1}", 0x70},       {"{F2}", 0x71},        {"{F3}", 0x72},         {"{F4}", 0x73},
-    {"{F5}", 0x74},       {"{F6}", 0x75},        {"{F7}", 0x76},         {"{F8}", 0x77},
-    {"{F9}", 0x78},       {"{F10}", 0x79},       {"{F11}", 0x7A},        {"{F12}", 0x7B},
-    {"{uparrow}", 0x26},  {"{downarrow}", 0x28}, {"{rightarrow}", 0x27}, {"{leftarrow}", 0x25},
-    {"{pageup}", 0x21},   {"{pagedown}", 0x22},  {"{end}", 0x23},        {"{home}", 0x24},
-    {"{insert}", 0x2D},   {"{delete}", 0x2E},    {"{backspace}", 0x08},  {"{add}", 0x6B},
-    {"{subtract}", 0x6D}, {"{decimal}", 0x6E},   {"{divide}", 0x6F},     {"{esc}", 0x1B},
+    {"{F1}", KeyF1},
+    {"{F2}", KeyF1 + 1},
+    {"{F3}", KeyF1 + 2},
+    {"{F4}", KeyF1 + 3},
+    {"{F5}", KeyF1 + 4},
+    {"{F6}", KeyF1 + 5},
+    {"{F7}", KeyF1 + 6},
+    {"{F8}", KeyF1 + 7},
+    {"{F9}", KeyF1 + 8},
+    {"{F10}", KeyF1 + 9},
+    {"{F11}", KeyF1 + 10},
+    {"{F12}", KeyF1 + 11},
+    {"{uparrow}", KeyUp},
+    {"{downarrow}", KeyDown},
+    {"{rightarrow}", KeyRight},
+    {"{leftarrow}", KeyLeft},
+    {"{pageup}", KeyPageUp},
+    {"{pagedown}", KeyPageDown},
+    {"{end}", KeyEnd},
+    {"{home}", KeyHome},
+    {"{insert}", KeyInsert},
+    {"{delete}", KeyDelete},
+    {"{backspace}", KeyBackspace},
+    {"{add}", KeyAdd},
+    {"{subtract}", KeySubtract},
+    {"{decimal}", KeyDecimal},
+    {"{divide}", KeyDivide},
+    {"{esc}", KeyEscape},
 };
 
 /* A key block is due for any brace followed by F and any "arrow}", even
@@ -277,8 +290,8 @@ int32_t ExpandAutoType(int32_t position, const char* text) {
     expansion.position = position;
 
     ReplaceCharacterTokens(&expansion);
-    PressAlt(&expansion);
-    ReleaseAlt(&expansion);
+    PressOrReleaseAlt(&expansion, AltDownTokens);
+    PressOrReleaseAlt(&expansion, AltUpTokens);
     ShiftOrControl(&expansion, "{shiftdown}", "{ctrldown}", MsgKeyDown,
                    "    ...Injecting an events for {shift/ctrl/down}");
     ShiftOrControl(&expansion, "{shiftup}", "{ctrlup}", MsgKeyUp,

@@ -49,7 +49,8 @@ const uint32_t ButtonUpMessages[ButtonCount] = {MsgLButtonUp, MsgRButtonUp, MsgM
 
 /* Ctrl and Alt, either side or unsided: what turns a typed character into
  * a shortcut. Asked for every record handed over, so only these are read. */
-static const int ShortcutModifiers[] = {0x11, 0xA2, 0xA3, 0x12, 0xA4, 0xA5};
+static const int ShortcutModifiers[] = {KeyControl, KeyLeftControl, KeyRightControl,
+                                        KeyAlt,     KeyLeftAlt,     KeyRightAlt};
 
 /* The key record of a typed character names the key of the character's
  * byte in a fixed table (a byte such as 0xA5 names right Alt): it holds
@@ -68,17 +69,17 @@ bool PlaybackHoldsShortcutModifier(void) {
 /* Either Shift, Ctrl or Alt, unsided or sided, as chord modifiers. */
 static int32_t ChordModifierOf(int key) {
     switch (key) {
-    case 0x10:
-    case 0xA0:
-    case 0xA1:
+    case KeyShift:
+    case KeyLeftShift:
+    case KeyRightShift:
         return ChordShift;
-    case 0x11:
-    case 0xA2:
-    case 0xA3:
+    case KeyControl:
+    case KeyLeftControl:
+    case KeyRightControl:
         return ChordControl;
-    case 0x12:
-    case 0xA4:
-    case 0xA5:
+    case KeyAlt:
+    case KeyLeftAlt:
+    case KeyRightAlt:
         return ChordAlt;
     default:
         return 0;
@@ -88,7 +89,9 @@ static int32_t ChordModifierOf(int key) {
 /* The modifiers the played input holds; a typed character's record names
  * a key of its byte, not a modifier, whatever its number. */
 static int32_t PlayedChordModifiers(void) {
-    static const int keys[] = {0x10, 0xA0, 0xA1, 0x11, 0xA2, 0xA3, 0x12, 0xA4, 0xA5};
+    static const int keys[] = {KeyShift,   KeyLeftShift,   KeyRightShift,
+                               KeyControl, KeyLeftControl, KeyRightControl,
+                               KeyAlt,     KeyLeftAlt,     KeyRightAlt};
     int32_t modifiers = 0;
     for (int key : keys) {
         const HeldSlot& slot = held.slots[key];
@@ -98,24 +101,39 @@ static int32_t PlayedChordModifiers(void) {
     return modifiers;
 }
 
-/* The keys the record becomes on its way to the system (a typed character
- * may take Shift or the modifiers of its layout with it) are what the
- * system matches against its hotkeys. */
+/* The key a record presses on its way to the system, with the modifiers
+ * that go with it: a typed character goes as the key of the current
+ * layout that types it, with the Shift or AltGr that key needs (the
+ * layout is only asked, as the input layer asks it); false for a record
+ * that presses no key (the Shift around a character, a character the
+ * layout lacks, which goes as text). */
+static bool PlayedKeyOf(const EventRecord& record, int* key, int32_t* modifiers) {
+    *key = record.paramL & 0xFF;
+    *modifiers = PlayedChordModifiers();
+    TypedRole role = TypedRoleOf(record.hwnd);
+    if (role == TypedNone)
+        return true;
+    LayoutKey layout;
+    if ((role != TypedCharacter && role != TypedCharacterKey) ||
+        !PlatformLayoutKeyFor(TypedUnitOf(record.hwnd), &layout))
+        return false;
+    *key = layout.key;
+    *modifiers |= ((layout.modifiers & ModifierShift) ? ChordShift : 0) |
+                  ((layout.modifiers & ModifierCtrl) ? ChordControl : 0) |
+                  ((layout.modifiers & ModifierAlt) ? ChordAlt : 0);
+    return true;
+}
+
+/* What the system matches against its hotkeys is that key. */
 static void LetPlayedChordsThrough(const EventRecord& record) {
-    KeyStroke strokes[MaxKeyStrokes];
-    int count = KeyStrokesFor(record, strokes);
-    int32_t modifiers = PlayedChordModifiers();
-    for (int i = 0; i < count; i++) {
-        const KeyStroke& stroke = strokes[i];
-        if (stroke.key == 0)
-            continue;
-        if (stroke.release)
-            HotkeysBackAfterPlayedKey(stroke.key);
-        else if (ChordModifierOf(stroke.key) != 0)
-            modifiers |= ChordModifierOf(stroke.key);
-        else
-            HotkeysStandAsideForPlayedKey(stroke.key, modifiers);
-    }
+    int key;
+    int32_t modifiers;
+    if (!PlayedKeyOf(record, &key, &modifiers) || ChordModifierOf(key) != 0)
+        return;
+    if (IsKeyRelease(record.message))
+        HotkeysBackAfterPlayedKey(key);
+    else
+        HotkeysStandAsideForPlayedKey(key, modifiers);
 }
 
 /* The button a mouse message presses (pressed true) or releases, or -1. */
@@ -145,7 +163,10 @@ static int ButtonOf(const EventRecord& record, bool* pressed) {
     }
 }
 
-static void Mark(int slot, bool down, const EventRecord& record) {
+/* A key or button went down or up. A press keeps its record (the latest,
+ * for a key that repeats) and, when the slot was up, its place in the
+ * order of presses. */
+static void SetSlotHeld(int slot, bool down, const EventRecord& record) {
     HeldSlot& entry = held.slots[slot];
     if (down && !entry.down)
         entry.order = ++held.pressCount;
@@ -157,7 +178,7 @@ static void Mark(int slot, bool down, const EventRecord& record) {
 void NoteHandedOver(const EventRecord& record) {
     if (IsKeyMessage(record.message)) {
         LetPlayedChordsThrough(record);
-        Mark(record.paramL & 0xFF, !IsKeyRelease(record.message), record);
+        SetSlotHeld(record.paramL & 0xFF, !IsKeyRelease(record.message), record);
         return;
     }
     if (!IsMouseMessage(record.message))
@@ -167,7 +188,7 @@ void NoteHandedOver(const EventRecord& record) {
     bool pressed;
     int button = ButtonOf(record, &pressed);
     if (button >= 0)
-        Mark(KeySlots + button, pressed, record);
+        SetSlotHeld(KeySlots + button, pressed, record);
 }
 
 /* The record that lets go of a slot: a key's release with the scan code

@@ -17,8 +17,6 @@
 #include "platform/input_rules.h"
 #include "platform/platform.h"
 
-static const int32_t ShiftKey = 0x10;
-
 /* ---- The character table ---- */
 
 /* Punctuation of the United States layout: the key that carries the
@@ -48,7 +46,7 @@ CharacterKey KeyForCharacter(char character) {
     if ((character >= '0' && character <= '9') || character == '\t' || character == ' ')
         return CharacterKey{character, false};
     if (character == '\n' || character == '\r')
-        return CharacterKey{0x0D, false};
+        return CharacterKey{KeyReturn, false};
     for (const PunctuationKey& key : PunctuationKeys) {
         if (key.character == character)
             return CharacterKey{key.virtualKey, key.shift};
@@ -111,10 +109,6 @@ bool InsertEventRun(int32_t position, int32_t count, const EventRecord* records,
     for (int32_t i = 0; i < size; i++)
         PlaceRecord(position + i, records[i]);
     return true;
-}
-
-bool InsertEvent(int32_t position, int32_t count, const EventRecord& record) {
-    return InsertEventRun(position, count, &record, 1);
 }
 
 /* ---- Anchors ---- */
@@ -211,7 +205,7 @@ static int32_t WriteCharacter(int32_t position, char character, uint16_t unit, b
     EventRecord record = {};
     if (wrapInShift) {
         record.message = MsgKeyDown;
-        record.paramL = ShiftKey;
+        record.paramL = KeyShift;
         record.hwnd = shiftMark;
         PlaceRecord(position++, record);
     }
@@ -225,7 +219,7 @@ static int32_t WriteCharacter(int32_t position, char character, uint16_t unit, b
     PlaceRecord(position++, record);
     if (wrapInShift) {
         record.message = MsgKeyUp;
-        record.paramL = ShiftKey;
+        record.paramL = KeyShift;
         record.hwnd = shiftMark;
         PlaceRecord(position++, record);
     }

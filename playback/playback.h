@@ -185,17 +185,13 @@ struct CharacterKey {
 };
 CharacterKey KeyForCharacter(char character);
 
-/* Inserts record at position into a list that holds count valid records,
- * moving those from position on one place up. eventCount is not touched:
- * the caller keeps a running count. False, with nothing written, when the
- * list is full (count is MaxEvents) or position is not within 0 to count. */
-bool InsertEvent(int32_t position, int32_t count, const EventRecord& record);
-
-/* Inserts size records at position in one move of the list's tail, with
- * the same result as inserting them one after another at position,
- * position + 1, ... All or nothing: false, with nothing written, when they
- * do not all fit. Use it for records that belong together (a click's button
- * down and up). eventCount is not touched. */
+/* Inserts size records at position into a list that holds count valid
+ * records, in one move of the list's tail, with the same result as
+ * inserting them one after another at position, position + 1, ... All or
+ * nothing: false, with nothing written, when they do not all fit (the list
+ * would pass MaxEvents) or position is not within 0 to count. Use it for
+ * records that belong together (a click's button down and up). eventCount
+ * is not touched: the caller keeps a running count. */
 bool InsertEventRun(int32_t position, int32_t count, const EventRecord* records, int32_t size);
 
 /* Adds delta to the anchor of every valid command, and of every window

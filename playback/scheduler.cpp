@@ -58,13 +58,10 @@ void ReportPlaybackError(const char* text, const char* caption, uint32_t style) 
 static void LogPlaybackStart(void) {
     if (!LogLevelAtLeast(LogLow))
         return;
-    PlatformVersionInfo version;
-    PlatformGetVersion(&version);
-    LogPrintf(LogLow,
-              "\r\nStarting '%s' playback (%d Total Actions) with Mirlow %s on Windows Platform "
-              "%li Version %li.%li Build #%li....",
-              DocumentDisplayName(), gRecording.eventCount, MIRLOW_VERSION_TEXT, version.platformId,
-              version.majorVersion, version.minorVersion, version.buildNumber);
+    char run[LogLineSize];
+    snprintf(run, sizeof run, "'%s' playback (%d Total Actions)", DocumentDisplayName(),
+             gRecording.eventCount);
+    LogRunStart(run, MIRLOW_VERSION_TEXT);
 }
 
 /* Whether the run plays by the system's journal, said once per run; a
@@ -143,7 +140,7 @@ static bool ChordStillHeld(int32_t chord) {
     const struct {
         int32_t bit;
         int key;
-    } modifiers[] = {{ChordShift, 0x10}, {ChordControl, 0x11}, {ChordAlt, 0x12}};
+    } modifiers[] = {{ChordShift, KeyShift}, {ChordControl, KeyControl}, {ChordAlt, KeyAlt}};
     if (PlatformKeyHeldNow(chord & 0xFF))
         return true;
     for (const auto& modifier : modifiers) {

@@ -97,7 +97,9 @@ static const int KnownWindowCount = 8;
 static KnownWindow knownWindows[KnownWindowCount];
 static int nextKnownWindow;
 
-static const KnownWindow& Know(WindowHandle window) {
+/* The window's facts as kept; a window not kept yet is read now and takes
+ * the place of the one kept longest. */
+static const KnownWindow& CachedWindowFacts(WindowHandle window) {
     for (const KnownWindow& known : knownWindows) {
         if (known.window == window)
             return known;
@@ -134,7 +136,7 @@ static void Capitalize(const WindowDescription& description, WindowDescription* 
 static bool WindowMatches(WindowHandle window, const WindowDescription& capitals) {
     if (window == nullptr || !PlatformIsWindowShown(window))
         return false;
-    const KnownWindow& known = Know(window);
+    const KnownWindow& known = CachedWindowFacts(window);
     char title[WindowTitleSize + 1];
     if (known.own || !known.readable || !WindowTextMatches(capitals.className, known.className) ||
         !WindowTextMatches(capitals.program, known.program) ||

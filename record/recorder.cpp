@@ -259,8 +259,7 @@ void RecorderAddKeyChange(int virtualKey, bool press, uint32_t time, WindowHandl
             StoreEvent(ReleaseOf(slot, time));
         return;
     }
-    const int altKey = 0x12;
-    bool alt = slot == altKey;
+    bool alt = slot == KeyAlt;
     uint32_t message = alt ? MsgSysKeyDown : MsgKeyDown;
     int32_t paramL = KeyEventParamL(slot, 0, alt ? 0x20 : 0);
     StoreEvent(EventRecord{message, paramL, KeyEventParamH(slot, 0, false), time,
@@ -287,7 +286,7 @@ static void EndRecording(void) {
 
 /* ---- Hotkeys' chords ---- */
 
-static const int ChordModifierKeys[] = {0x10, 0x11, 0x12}; /* as the recorder stores them */
+static const int ChordModifierKeys[] = {KeyShift, KeyControl, KeyAlt}; /* as stored */
 
 /* The list's held keys and buttons, told again from the list itself. */
 static void RecountHeld(void) {
@@ -353,7 +352,16 @@ void LeaveChordOutOfRecording(int32_t chord) {
 }
 
 static uint32_t HeldBitOf(int key) {
-    return key == 0x10 ? HeldShift : key == 0x11 ? HeldControl : key == 0x12 ? HeldAlt : 0;
+    switch (key) {
+    case KeyShift:
+        return HeldShift;
+    case KeyControl:
+        return HeldControl;
+    case KeyAlt:
+        return HeldAlt;
+    default:
+        return 0;
+    }
 }
 
 /* The system held the key just before the event: a press of it then is
@@ -455,18 +463,6 @@ bool RecorderIsRecording(void) {
     return recorder.active;
 }
 
-static void LogRecordingStart(void) {
-    if (!LogLevelAtLeast(LogLow))
-        return;
-    PlatformVersionInfo version;
-    PlatformGetVersion(&version);
-    LogPrintf(LogLow,
-              "\r\nStarting recording with Mirlow %s on Windows Platform %li Version %li.%li "
-              "Build #%li....",
-              MIRLOW_VERSION_TEXT, version.platformId, version.majorVersion, version.minorVersion,
-              version.buildNumber);
-}
-
 static void ResetRecorder(void) {
     bool thin = !PlatformRecordUsesSystemJournal();
     recorder = RecorderState();
@@ -483,7 +479,7 @@ static void ResetRecorder(void) {
 void StartRecording(void) {
     if (gJournal.hook != nullptr || !PromptToSave())
         return;
-    LogRecordingStart();
+    LogRunStart("recording", MIRLOW_VERSION_TEXT);
     SetCommandState(ID_RECORDER_START);
     gDocument.modifiedCount++;
     if (gSettings.minimize != 0)

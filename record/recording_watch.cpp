@@ -34,8 +34,11 @@ struct WatchedModifier {
 };
 
 static const WatchedModifier watchedModifiers[] = {
-    {HeldShift, 0x10},       {HeldControl, 0x11},      {HeldAlt, 0x12},
-    {HeldLeftWindows, 0x5B}, {HeldRightWindows, 0x5C},
+    {HeldShift, KeyShift},
+    {HeldControl, KeyControl},
+    {HeldAlt, KeyAlt},
+    {HeldLeftWindows, KeyLeftWindows},
+    {HeldRightWindows, KeyRightWindows},
 };
 
 struct WatchState {

@@ -76,7 +76,7 @@
 
 /* ---- About box (IDD_ABOUT) ---------------------------------------------- */
 
-#define IDC_ABOUT_VERSION 1114    /* "Mirlow Version 2.30" */
+#define IDC_ABOUT_VERSION 1114    /* "Mirlow Version " and the version */
 #define IDC_ABOUT_BUILD 1012      /* "Build Date: ...  Time: ..." */
 #define IDC_ABOUT_WEB_LINK 1070   /* product web page, underlined */
 #define IDC_ABOUT_EMAIL_LINK 1072 /* information e-mail, underlined */

@@ -17,7 +17,7 @@ mkdir -p build/demo
 scripts/wine_session.sh build/demo/wine bash -c '
     set -e
     source scripts/lib.sh
-    exe=build/win/mirlow.exe # the released program, as package.sh packs it
+    exe=build/win/mirlow.exe # the released program, as package.sh builds and packs it
     saved="$WINEPREFIX/drive_c/users/Public/mirlow-demo.txt"
     script=$(winpath samples/demo.mrx)
     echo "playing samples/demo.mrx into Notepad..."

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Makes the release a Windows user downloads, build/dist/mirlow-VERSION-win64.zip:
-# one folder, mirlow-VERSION, holding mirlow.exe (from build/win, so build
-# first), the user guide, the sample scripts, a read-me and the licence.
-# VERSION is the one the build wrote into its version header.
+# one folder, mirlow-VERSION, holding mirlow.exe, the user guide, the sample
+# scripts, a read-me and the licence. VERSION is the one the build wrote
+# into its version header.
+# The released program is built in a folder of its own, build/release/win,
+# with the tests and their tools left out and the test framework made
+# unfindable, so a release that came to need one fails here; the headless
+# mirlow is built the same way (build/release/native), for the same proof.
 # The licence is the text of the program's own Legal Agreement, taken from
 # resources/mirlow.rc, so the two never differ. Text files get Windows line
 # ends. Every file carries the time of the last commit, so the same sources
@@ -10,9 +14,24 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-exe=build/win/mirlow.exe
-header=build/win/generated/resources/version.h
-[ -f "$exe" ] || { echo "package: $exe is missing; run scripts/build.sh first" >&2; exit 1; }
+release=build/release
+no_tests=(--no-warn-unused-cli -DCMAKE_BUILD_TYPE=Release -DMIRLOW_TESTS=OFF
+    -DCMAKE_DISABLE_FIND_PACKAGE_GTest=TRUE)
+cmake -S . -B "$release/win" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake "${no_tests[@]}" \
+    >/dev/null
+cmake --build "$release/win" >/dev/null
+cmake -S . -B "$release/native" -G Ninja "${no_tests[@]}" >/dev/null
+cmake --build "$release/native" >/dev/null
+for tree in "$release/win" "$release/native"; do
+    if grep -qiE 'gtest|googletest' "$tree/build.ninja"; then
+        echo "package: the release build in $tree uses the test framework" >&2
+        exit 1
+    fi
+done
+
+exe=$release/win/mirlow.exe
+header=$release/win/generated/resources/version.h
+[ -f "$exe" ] || { echo "package: $exe was not built" >&2; exit 1; }
 version=$(sed -n 's/^#define MIRLOW_VERSION_TEXT "\(.*\)"$/\1/p' "$header" 2>/dev/null || true)
 [ -n "$version" ] || { echo "package: no version in $header" >&2; exit 1; }
 

@@ -32,7 +32,7 @@ enum StepData {
 };
 
 struct AssociationStep {
-    int root;
+    RegistryHive hive;
     const char* keyFormat; /* %s: the extension or the program name */
     bool keyByExtension;   /* which of the two fills keyFormat */
     const char* valueName; /* "": the key's default value */
@@ -40,23 +40,23 @@ struct AssociationStep {
 };
 
 const AssociationStep Steps[] = {
-    {RootCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.%s", true,
+    {HiveCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.%s", true,
      "Application", ProgramName},
-    {RootCurrentUser,
+    {HiveCurrentUser,
      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.%s\\OpenWithList", true,
      "", OnlyTheKey},
-    {RootCurrentUser,
+    {HiveCurrentUser,
      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.%s\\OpenWithList", true,
      "a", ProgramName},
-    {RootCurrentUser,
+    {HiveCurrentUser,
      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.%s\\OpenWithList", true,
      "MRUList", MruList},
-    {RootClassesRoot, "Applications\\%s", false, "", OnlyTheKey},
-    {RootClassesRoot, "Applications\\%s\\DefaultIcon", false, "", IconLocation},
-    {RootClassesRoot, "Applications\\%s\\shell", false, "FriendlyCache", DisplayName},
-    {RootClassesRoot, "Applications\\%s\\shell", false, "FriendlyCacheCTime", CacheTime},
-    {RootClassesRoot, "Applications\\%s\\shell\\open", false, "", OnlyTheKey},
-    {RootClassesRoot, "Applications\\%s\\shell\\open\\command", false, "", OpenCommand},
+    {HiveClassesRoot, "Applications\\%s", false, "", OnlyTheKey},
+    {HiveClassesRoot, "Applications\\%s\\DefaultIcon", false, "", IconLocation},
+    {HiveClassesRoot, "Applications\\%s\\shell", false, "FriendlyCache", DisplayName},
+    {HiveClassesRoot, "Applications\\%s\\shell", false, "FriendlyCacheCTime", CacheTime},
+    {HiveClassesRoot, "Applications\\%s\\shell\\open", false, "", OnlyTheKey},
+    {HiveClassesRoot, "Applications\\%s\\shell\\open\\command", false, "", OpenCommand},
 };
 
 /* The six bytes 80 8E 69 9D C0 01, in the three-character steps that
@@ -119,12 +119,12 @@ bool StepPath(const AssociationStep& step, const Registration& what, char* path)
 /* A class entry the user can't write through HKEY_CLASSES_ROOT is written
  * to the user's own classes instead. */
 void WriteClassEntry(const char* path, int kind, const char* text) {
-    if (WriteRegistryValue(RootClassesRoot, path, kind, text, 0))
+    if (WriteRegistryValue(HiveClassesRoot, path, kind, text, 0))
         return;
     char userPath[RegistryPathSize];
     int length = snprintf(userPath, sizeof userPath, "Software\\Classes\\%s", path);
     if (length >= 0 && length < (int)sizeof userPath)
-        WriteRegistryValue(RootCurrentUser, userPath, kind, text, 0);
+        WriteRegistryValue(HiveCurrentUser, userPath, kind, text, 0);
 }
 
 void WriteStep(const AssociationStep& step, const Registration& what) {
@@ -134,10 +134,10 @@ void WriteStep(const AssociationStep& step, const Registration& what) {
         return;
     int kind = step.data == CacheTime ? KindBinary : KindText;
     const char* data = StepText(step, what, text);
-    if (step.root == RootClassesRoot)
+    if (step.hive == HiveClassesRoot)
         WriteClassEntry(path, kind, data);
     else
-        WriteRegistryValue(step.root, path, kind, data, 0);
+        WriteRegistryValue(step.hive, path, kind, data, 0);
 }
 
 } // namespace

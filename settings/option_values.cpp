@@ -2,9 +2,9 @@
  * option_values.cpp: the values of the Advanced Options dialog apart from
  * its controls: which control edits which setting, the defaults each page
  * goes back to, and how the fields are read and corrected when OK or
- * Apply takes them. A row names its setting; where the value lives and
- * what its default is come from the settings table, so they are written
- * once.
+ * Apply takes them. A row names its setting by its id; its name, where the
+ * value lives and what its default is come from the settings table, so
+ * they are written once.
  *
  * The fields are read as the user typed them and never rewritten; what is
  * corrected is the value taken. A number field whose text is still the one
@@ -25,31 +25,29 @@
 
 const OptionRow OptionRows[] = {
     // control, page, kind, setting
-    {IDC_OPT_EXCLUDE_OWN, PageConfiguration, OptionSwitch, "ExcludeMirlowAction"},
-    {IDC_OPT_QUIT_WHEN_DONE, PageConfiguration, OptionSwitch, "QuitWhenDone"},
-    {IDC_OPT_PROMPT_SAVE, PageConfiguration, OptionSwitch, "PromptForSave"},
-    {IDC_OPT_MINIMIZE, PageConfiguration, OptionSwitch, "Minimize"},
-    {IDC_OPT_INTERRUPT_WARNING, PageConfiguration, OptionSwitch, "InterruptWarning"},
-    {IDC_OPT_EDITOR, PageConfiguration, OptionPath, "Editor"},
-    {IDC_OPT_FACTOR_FAST, PageValueRanges, OptionFactor, "FactorFast"},
-    {IDC_OPT_FACTOR_SLOW, PageValueRanges, OptionFactor, "FactorSlow"},
-    {IDC_OPT_RANDOM_MIN, PageValueRanges, OptionNumber, "RandomMin"},
-    {IDC_OPT_RANDOM_MAX, PageValueRanges, OptionMaximum, "RandomMax"},
-    {IDC_OPT_LOOP_BASE, PageValueRanges, OptionNumber, "LoopTypeBase"},
-    {IDC_OPT_WINDOW_WAIT, PageValueRanges, OptionNumber, "WindowWait"},
-    {IDC_OPT_LOGFILE, PageLogSettings, OptionPath, "Logfile"},
-    {IDC_OPT_RESTART_LOG, PageLogSettings, OptionStored, "RestartLog"},
-    {IDC_OPT_LOG_LEVEL, PageLogSettings, OptionTrackLevel, "Log"},
+    {IDC_OPT_EXCLUDE_OWN, PageConfiguration, OptionSwitch, SettingExcludeMirlowAction},
+    {IDC_OPT_QUIT_WHEN_DONE, PageConfiguration, OptionSwitch, SettingQuitWhenDone},
+    {IDC_OPT_PROMPT_SAVE, PageConfiguration, OptionSwitch, SettingPromptForSave},
+    {IDC_OPT_MINIMIZE, PageConfiguration, OptionSwitch, SettingMinimize},
+    {IDC_OPT_INTERRUPT_WARNING, PageConfiguration, OptionSwitch, SettingInterruptWarning},
+    {IDC_OPT_EDITOR, PageConfiguration, OptionPath, SettingEditor},
+    {IDC_OPT_FACTOR_FAST, PageValueRanges, OptionFactor, SettingFactorFast},
+    {IDC_OPT_FACTOR_SLOW, PageValueRanges, OptionFactor, SettingFactorSlow},
+    {IDC_OPT_RANDOM_MIN, PageValueRanges, OptionNumber, SettingRandomMin},
+    {IDC_OPT_RANDOM_MAX, PageValueRanges, OptionMaximum, SettingRandomMax},
+    {IDC_OPT_LOOP_BASE, PageValueRanges, OptionNumber, SettingLoopTypeBase},
+    {IDC_OPT_WINDOW_WAIT, PageValueRanges, OptionNumber, SettingWindowWait},
+    {IDC_OPT_LOGFILE, PageLogSettings, OptionPath, SettingLogfile},
+    {IDC_OPT_RESTART_LOG, PageLogSettings, OptionStored, SettingRestartLog},
+    {IDC_OPT_LOG_LEVEL, PageLogSettings, OptionTrackLevel, SettingLog},
 };
 const int OptionRowCount = (int)(sizeof OptionRows / sizeof OptionRows[0]);
 static_assert(sizeof OptionRows / sizeof OptionRows[0] <=
                   sizeof(OptionFields::field) / sizeof(OptionField),
               "every row has a field");
 
-/* The row's setting in the settings table; every row names one (the
- * tests hold the two tables to that). */
 static const SettingDefinition& SettingOf(const OptionRow& row) {
-    return *FindSetting(row.name);
+    return SettingTable[row.setting];
 }
 
 /* ---- Reading numbers ---- */
@@ -114,7 +112,7 @@ static void SetFieldNumber(OptionField* field, OptionKind kind, int32_t number) 
 /* A setting stored the moment it changes shows its stored value. */
 static int32_t StoredNumber(const OptionRow& row) {
     char path[RegistryPathSize];
-    snprintf(path, sizeof path, "%s\\%s", SettingsKeyPath, row.name);
+    snprintf(path, sizeof path, "%s\\%s", SettingsKeyPath, SettingOf(row).name);
     return ReadSettingValue(path, KindNumber, nullptr, 0, SettingOf(row).defaultNumber);
 }
 
@@ -206,6 +204,6 @@ void TakeOptionValues(const OptionFields* fields) {
         gSettings.*setting.number =
             kept ? field.number : TakenNumber(row, field, gSettings.randomMin);
         if (row.kind == OptionStored)
-            StoreSettingNow(row.name);
+            StoreSettingNow(setting.name);
     }
 }

@@ -94,7 +94,7 @@ bool ChordUsesKey(int32_t chord, int32_t key) {
     const struct {
         int32_t bit;
         int32_t key;
-    } modifiers[] = {{ChordShift, 0x10}, {ChordControl, 0x11}, {ChordAlt, 0x12}};
+    } modifiers[] = {{ChordShift, KeyShift}, {ChordControl, KeyControl}, {ChordAlt, KeyAlt}};
     if ((chord & 0xFF) == 0 || key == 0)
         return false;
     if ((chord & 0xFF) == key)

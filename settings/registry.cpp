@@ -13,19 +13,6 @@
 
 #include "platform/platform.h"
 
-static RegistryHive HiveOf(int root) {
-    switch (root) {
-    case RootClassesRoot:
-        return HiveClassesRoot;
-    case RootCurrentUser:
-        return HiveCurrentUser;
-    case RootLocalMachine:
-        return HiveLocalMachine;
-    default:
-        return HiveUsers;
-    }
-}
-
 bool SplitRegistryPath(const char* path, char* keyPath, char* valueName) {
     keyPath[0] = '\0';
     valueName[0] = '\0';
@@ -89,12 +76,13 @@ static bool StoreData(RegistryKeyHandle key, const char* name, int kind, const c
     return PlatformSetRegistryValue(key, name, type, text, (uint32_t)strlen(text) + 1);
 }
 
-bool WriteRegistryValue(int root, const char* path, int kind, const char* text, int32_t number) {
+bool WriteRegistryValue(RegistryHive hive, const char* path, int kind, const char* text,
+                        int32_t number) {
     char keyPath[RegistryPathSize];
     char valueName[RegistryPathSize];
     if (!SplitRegistryPath(path, keyPath, valueName))
         return false;
-    RegistryKeyHandle key = OpenOrCreateKey(HiveOf(root), keyPath);
+    RegistryKeyHandle key = OpenOrCreateKey(hive, keyPath);
     if (key == nullptr)
         return false;
     bool stored = StoreData(key, valueName, kind, text, number);
@@ -131,15 +119,15 @@ static bool QueryText(RegistryKeyHandle key, const char* name, char* buffer, int
     return true;
 }
 
-bool TryReadRegistryValue(int root, const char* path, int kind, char* buffer, int bufferSize,
-                          int32_t* number) {
+bool TryReadRegistryValue(RegistryHive hive, const char* path, int kind, char* buffer,
+                          int bufferSize, int32_t* number) {
     if (buffer != nullptr && bufferSize > 0)
         buffer[0] = '\0';
     char keyPath[RegistryPathSize];
     char valueName[RegistryPathSize];
     if (!SplitRegistryPath(path, keyPath, valueName))
         return false;
-    RegistryKeyHandle key = PlatformOpenRegistryKey(HiveOf(root), keyPath, false);
+    RegistryKeyHandle key = PlatformOpenRegistryKey(hive, keyPath, false);
     if (key == nullptr)
         return false;
     bool read;
@@ -154,10 +142,10 @@ bool TryReadRegistryValue(int root, const char* path, int kind, char* buffer, in
     return read;
 }
 
-int32_t ReadRegistryValue(int root, const char* path, int kind, char* buffer, int bufferSize,
-                          int32_t fallback) {
+int32_t ReadRegistryValue(RegistryHive hive, const char* path, int kind, char* buffer,
+                          int bufferSize, int32_t fallback) {
     int32_t number;
-    return TryReadRegistryValue(root, path, kind, buffer, bufferSize, &number) ? number : fallback;
+    return TryReadRegistryValue(hive, path, kind, buffer, bufferSize, &number) ? number : fallback;
 }
 
 /* The key named by the whole path: the value path with any trailing
@@ -169,12 +157,11 @@ static void WholePathAsKey(const char* path, char* keyPath) {
         keyPath[--length] = '\0';
 }
 
-void DeleteRegistryValue(int root, const char* path) {
+void DeleteRegistryValue(RegistryHive hive, const char* path) {
     char keyPath[RegistryPathSize];
     char valueName[RegistryPathSize];
     if (!SplitRegistryPath(path, keyPath, valueName))
         return;
-    RegistryHive hive = HiveOf(root);
     RegistryKeyHandle key = PlatformOpenRegistryKey(hive, keyPath, true);
     if (key == nullptr)
         return;

@@ -12,8 +12,7 @@
 
 #include <cstdint>
 
-/* The root a path is under; any other number means HKEY_USERS. */
-enum RegistryRoot { RootClassesRoot = 1, RootCurrentUser = 2, RootLocalMachine = 3 };
+#include "platform/platform.h"
 
 /* How a value's data is handed over. Any kind other than these two is
  * text: REG_EXPAND_SZ when it contains "%", REG_SZ otherwise. */
@@ -40,23 +39,24 @@ int HexTextToBytes(const char* text, uint8_t* bytes, int capacity);
 /* Opens or creates the key and stores the value. With text null (for the
  * binary and text kinds) it only makes sure the key exists. True when the
  * value (or the key) was stored. */
-bool WriteRegistryValue(int root, const char* path, int kind, const char* text, int32_t number);
+bool WriteRegistryValue(RegistryHive hive, const char* path, int kind, const char* text,
+                        int32_t number);
 
 /* Reads a value. Binary and number kinds: up to 4 bytes as a number, the
  * stored type unchecked. Text kind: REG_SZ or REG_EXPAND_SZ of at most 1,023
  * characters (never expanded), copied into buffer (bufferSize bytes) when
  * it fits, and 0 is returned. Whatever can't be read, including text too
  * long for the buffer, yields fallback and leaves the buffer empty. */
-int32_t ReadRegistryValue(int root, const char* path, int kind, char* buffer, int bufferSize,
-                          int32_t fallback);
+int32_t ReadRegistryValue(RegistryHive hive, const char* path, int kind, char* buffer,
+                          int bufferSize, int32_t fallback);
 
 /* As ReadRegistryValue, but says whether the value could be read; the
  * number (0 for text) goes to *number when it could. */
-bool TryReadRegistryValue(int root, const char* path, int kind, char* buffer, int bufferSize,
-                          int32_t* number);
+bool TryReadRegistryValue(RegistryHive hive, const char* path, int kind, char* buffer,
+                          int bufferSize, int32_t* number);
 
 /* Deletes the value; when there is no such value, deletes instead the key
  * the whole path names, if it has no subkeys. Failures are not reported. */
-void DeleteRegistryValue(int root, const char* path);
+void DeleteRegistryValue(RegistryHive hive, const char* path);
 
 #endif

@@ -77,9 +77,48 @@ enum SettingCorrection {
 /* Values that are stored but not kept in gSettings. */
 enum SettingSlot { InSettings, WindowLeft, WindowTop, PanelLastTab };
 
+/* Every stored value, in the order of the settings table. */
+enum SettingId {
+    SettingLeft,
+    SettingTop,
+    SettingStopKey,
+    SettingTypeKey,
+    SettingTypeThis,
+    SettingExcludeMirlowAction,
+    SettingPlayImmediately,
+    SettingQuitWhenDone,
+    SettingReload,
+    SettingTopmost,
+    SettingSpeed,
+    SettingPromptForSave,
+    SettingVisited,
+    SettingRepeats,
+    SettingFactorFast,
+    SettingFactorSlow,
+    SettingRandomMin,
+    SettingRandomMax,
+    SettingLoopTypeBase,
+    SettingLog,
+    SettingShowTabs,
+    SettingInterruptWarning,
+    SettingRepeatForever,
+    SettingMinimize,
+    SettingLogfile,
+    SettingEditor,
+    SettingRestartLog,
+    SettingWindowWait,
+    SettingBoxWait,
+    SettingRecordHotkey,
+    SettingPlayHotkey,
+    SettingLastTab,
+    SettingCount,
+};
+
 /* One stored value. The table of them, in start-up reading order, drives
- * the defaults, LoadSettings and SaveSettings. */
+ * the defaults, LoadSettings and SaveSettings; row n is the setting whose
+ * id is n. */
 struct SettingDefinition {
+    SettingId id;
     const char* name;
     ValueKind kind; /* KindNumber or KindText */
     int32_t defaultNumber;
@@ -92,7 +131,7 @@ struct SettingDefinition {
     int32_t Settings::*number;
     char (Settings::*text)[SettingTextSize];
 };
-extern const SettingDefinition SettingTable[];
+extern const SettingDefinition SettingTable[SettingCount];
 extern const int SettingTableSize;
 /* The row of that value name, or null. */
 const SettingDefinition* FindSetting(const char* name);
@@ -322,13 +361,13 @@ enum OptionKind {
     OptionTrackLevel, /* trackbar position */
 };
 /* One control of the dialog and the setting it edits, in the order the
- * values are taken on OK and Apply. The setting's field in gSettings and
- * its default are those of its row in SettingTable. */
+ * values are taken on OK and Apply. The setting's name, its field in
+ * gSettings and its default are those of its row in SettingTable. */
 struct OptionRow {
     int controlId;
     OptionPage page;
     OptionKind kind;
-    const char* name; /* the setting's name in SettingTable */
+    SettingId setting;
 };
 extern const OptionRow OptionRows[];
 extern const int OptionRowCount;

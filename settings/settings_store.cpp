@@ -29,76 +29,89 @@ const char* const SettingsKeyPath = "SOFTWARE\\Mirlow";
 static const int32_t MaxRepeats = 2000000000;
 
 /* In reading order; the batch column is the order of the exit batch. */
-const SettingDefinition SettingTable[] = {
-    // name, kind, default, text default, correction, minimum, maximum, batch, slot, fields
-    {"Left", KindNumber, -99, nullptr, KeepAsStored, 0, 0, 1, WindowLeft, nullptr, nullptr},
-    {"Top", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 2, WindowTop, nullptr, nullptr},
-    {"StopKey", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 3, InSettings, &Settings::stopKey,
+constexpr SettingDefinition SettingTable[SettingCount] = {
+    // id, name, kind, default, text default, correction, minimum, maximum, batch, slot, fields
+    {SettingLeft, "Left", KindNumber, -99, nullptr, KeepAsStored, 0, 0, 1, WindowLeft, nullptr,
      nullptr},
-    {"TypeKey", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 4, InSettings, &Settings::typeKey,
-     nullptr},
-    {"TypeThis", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 5, InSettings, &Settings::typeThis,
-     nullptr},
-    {"ExcludeMirlowAction", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 6, InSettings,
-     &Settings::excludeMirlowAction, nullptr},
-    {"PlayImmediately", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 7, InSettings,
-     &Settings::playImmediately, nullptr},
-    {"QuitWhenDone", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 8, InSettings,
+    {SettingTop, "Top", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 2, WindowTop, nullptr, nullptr},
+    {SettingStopKey, "StopKey", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 3, InSettings,
+     &Settings::stopKey, nullptr},
+    {SettingTypeKey, "TypeKey", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 4, InSettings,
+     &Settings::typeKey, nullptr},
+    {SettingTypeThis, "TypeThis", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 5, InSettings,
+     &Settings::typeThis, nullptr},
+    {SettingExcludeMirlowAction, "ExcludeMirlowAction", KindNumber, 1, nullptr, KeepAsStored, 0, 0,
+     6, InSettings, &Settings::excludeMirlowAction, nullptr},
+    {SettingPlayImmediately, "PlayImmediately", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 7,
+     InSettings, &Settings::playImmediately, nullptr},
+    {SettingQuitWhenDone, "QuitWhenDone", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 8, InSettings,
      &Settings::quitWhenDone, nullptr},
-    {"Reload", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 9, InSettings, &Settings::reload,
-     nullptr},
-    {"Topmost", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 10, InSettings, &Settings::topmost,
-     nullptr},
-    {"Speed", KindNumber, SpeedNormal, nullptr, DefaultOutsideLimits, SpeedSlow, SpeedFastest, 11,
-     InSettings, &Settings::speed, nullptr},
-    {"PromptForSave", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 12, InSettings,
-     &Settings::promptForSave, nullptr},
-    {"Visited", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 13, InSettings, &Settings::visited,
-     nullptr},
-    {"Repeats", KindNumber, 1, nullptr, DefaultOutsideLimits, 1, MaxRepeats, 15, InSettings,
-     &Settings::repeats, nullptr},
+    {SettingReload, "Reload", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 9, InSettings,
+     &Settings::reload, nullptr},
+    {SettingTopmost, "Topmost", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 10, InSettings,
+     &Settings::topmost, nullptr},
+    {SettingSpeed, "Speed", KindNumber, SpeedNormal, nullptr, DefaultOutsideLimits, SpeedSlow,
+     SpeedFastest, 11, InSettings, &Settings::speed, nullptr},
+    {SettingPromptForSave, "PromptForSave", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 12,
+     InSettings, &Settings::promptForSave, nullptr},
+    {SettingVisited, "Visited", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 13, InSettings,
+     &Settings::visited, nullptr},
+    {SettingRepeats, "Repeats", KindNumber, 1, nullptr, DefaultOutsideLimits, 1, MaxRepeats, 15,
+     InSettings, &Settings::repeats, nullptr},
     // The player divides by these; a hand-edited 0 or less must not reach it.
-    {"FactorFast", KindNumber, 15, nullptr, RaiseToMinimum, 1, 0, 18, InSettings,
+    {SettingFactorFast, "FactorFast", KindNumber, 15, nullptr, RaiseToMinimum, 1, 0, 18, InSettings,
      &Settings::factorFast, nullptr},
-    {"FactorSlow", KindNumber, 4, nullptr, RaiseToMinimum, 1, 0, 19, InSettings,
+    {SettingFactorSlow, "FactorSlow", KindNumber, 4, nullptr, RaiseToMinimum, 1, 0, 19, InSettings,
      &Settings::factorSlow, nullptr},
-    {"RandomMin", KindNumber, 1000, nullptr, KeepAsStored, 0, 0, 21, InSettings,
+    {SettingRandomMin, "RandomMin", KindNumber, 1000, nullptr, KeepAsStored, 0, 0, 21, InSettings,
      &Settings::randomMin, nullptr},
-    {"RandomMax", KindNumber, 9999, nullptr, KeepAsStored, 0, 0, 22, InSettings,
+    {SettingRandomMax, "RandomMax", KindNumber, 9999, nullptr, KeepAsStored, 0, 0, 22, InSettings,
      &Settings::randomMax, nullptr},
-    {"LoopTypeBase", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 23, InSettings,
-     &Settings::loopTypeBase, nullptr},
-    {"Log", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 24, InSettings, &Settings::log, nullptr},
-    {"ShowTabs", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 14, InSettings, &Settings::showTabs,
+    {SettingLoopTypeBase, "LoopTypeBase", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 23,
+     InSettings, &Settings::loopTypeBase, nullptr},
+    {SettingLog, "Log", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 24, InSettings, &Settings::log,
      nullptr},
-    {"InterruptWarning", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 25, InSettings,
-     &Settings::interruptWarning, nullptr},
-    {"RepeatForever", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 16, InSettings,
-     &Settings::repeatForever, nullptr},
-    {"Minimize", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 17, InSettings, &Settings::minimize,
-     nullptr},
-    {"Logfile", KindText, 0, "C:\\Mirlow.log", DefaultWhenEmpty, 0, 0, 26, InSettings, nullptr,
-     &Settings::logfile},
-    {"Editor", KindText, 0, "notepad.exe", DefaultWhenEmpty, 0, 0, 27, InSettings, nullptr,
-     &Settings::editor},
+    {SettingShowTabs, "ShowTabs", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 14, InSettings,
+     &Settings::showTabs, nullptr},
+    {SettingInterruptWarning, "InterruptWarning", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 25,
+     InSettings, &Settings::interruptWarning, nullptr},
+    {SettingRepeatForever, "RepeatForever", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 16,
+     InSettings, &Settings::repeatForever, nullptr},
+    {SettingMinimize, "Minimize", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 17, InSettings,
+     &Settings::minimize, nullptr},
+    {SettingLogfile, "Logfile", KindText, 0, "C:\\Mirlow.log", DefaultWhenEmpty, 0, 0, 26,
+     InSettings, nullptr, &Settings::logfile},
+    {SettingEditor, "Editor", KindText, 0, "notepad.exe", DefaultWhenEmpty, 0, 0, 27, InSettings,
+     nullptr, &Settings::editor},
     // Written at once by the Advanced Options dialog, never by the batch.
-    {"RestartLog", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 0, InSettings, &Settings::restartLog,
-     nullptr},
+    {SettingRestartLog, "RestartLog", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 0, InSettings,
+     &Settings::restartLog, nullptr},
     // Seconds playback waits for the window an event was recorded in; 0: never.
-    {"WindowWait", KindNumber, 10, nullptr, KeepAsStored, 0, 0, 28, InSettings,
+    {SettingWindowWait, "WindowWait", KindNumber, 10, nullptr, KeepAsStored, 0, 0, 28, InSettings,
      &Settings::windowWait, nullptr},
     // Seconds a message box of a command-line run waits before it answers itself; 0: for ever.
-    {"BoxWait", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 29, InSettings, &Settings::boxWait,
-     nullptr},
-    // The chords of the hotkeys; a number no chord packs into is the default.
-    {"RecordHotkey", KindNumber, DefaultRecordHotkey, nullptr, DefaultOutsideLimits, 0, 0x0FFF, 30,
-     InSettings, &Settings::recordHotkey, nullptr},
-    {"PlayHotkey", KindNumber, DefaultPlayHotkey, nullptr, DefaultOutsideLimits, 0, 0x0FFF, 31,
-     InSettings, &Settings::playHotkey, nullptr},
+    {SettingBoxWait, "BoxWait", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 29, InSettings,
+     &Settings::boxWait, nullptr},
+    // The chords of the hotkeys (platform.h's packing); without a key, none.
+    {SettingRecordHotkey, "RecordHotkey", KindNumber, DefaultRecordHotkey, nullptr, KeepAsStored, 0,
+     0, 30, InSettings, &Settings::recordHotkey, nullptr},
+    {SettingPlayHotkey, "PlayHotkey", KindNumber, DefaultPlayHotkey, nullptr, KeepAsStored, 0, 0,
+     31, InSettings, &Settings::playHotkey, nullptr},
     // Read by the settings panel when it is created, not at start-up.
-    {"LastTab", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 20, PanelLastTab, nullptr, nullptr},
+    {SettingLastTab, "LastTab", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 20, PanelLastTab,
+     nullptr, nullptr},
 };
-const int SettingTableSize = (int)(sizeof SettingTable / sizeof SettingTable[0]);
+const int SettingTableSize = SettingCount;
+
+/* Row n is the setting whose id is n, so that SettingTable[id] is its row. */
+static constexpr bool RowsInIdOrder(void) {
+    for (int i = 0; i < SettingCount; i++) {
+        if (SettingTable[i].id != i)
+            return false;
+    }
+    return true;
+}
+static_assert(RowsInIdOrder(), "the settings table lists its rows in the order of SettingId");
 
 const SettingDefinition* FindSetting(const char* name) {
     for (const SettingDefinition& row : SettingTable) {
@@ -113,22 +126,22 @@ const SettingDefinition* FindSetting(const char* name) {
 int32_t ReadSettingValue(const char* path, int kind, char* buffer, int bufferSize,
                          int32_t fallback) {
     int32_t number;
-    if (TryReadRegistryValue(RootCurrentUser, path, kind, buffer, bufferSize, &number))
+    if (TryReadRegistryValue(HiveCurrentUser, path, kind, buffer, bufferSize, &number))
         return number;
-    return ReadRegistryValue(RootLocalMachine, path, kind, buffer, bufferSize, fallback);
+    return ReadRegistryValue(HiveLocalMachine, path, kind, buffer, bufferSize, fallback);
 }
 
 bool WriteSettingValue(const char* path, int kind, const char* text, int32_t number) {
-    if (WriteRegistryValue(RootLocalMachine, path, kind, text, number)) {
-        DeleteRegistryValue(RootCurrentUser, path);
+    if (WriteRegistryValue(HiveLocalMachine, path, kind, text, number)) {
+        DeleteRegistryValue(HiveCurrentUser, path);
         return true;
     }
-    return WriteRegistryValue(RootCurrentUser, path, kind, text, number);
+    return WriteRegistryValue(HiveCurrentUser, path, kind, text, number);
 }
 
 void DeleteSettingValue(const char* path) {
-    DeleteRegistryValue(RootLocalMachine, path);
-    DeleteRegistryValue(RootCurrentUser, path);
+    DeleteRegistryValue(HiveLocalMachine, path);
+    DeleteRegistryValue(HiveCurrentUser, path);
 }
 
 /* ---- The table ---- */

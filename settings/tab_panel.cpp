@@ -336,7 +336,8 @@ static void ChooseKey(WindowHandle dialog, int boxId, const char* name, int32_t*
 /* ---- The hotkey fields ---- */
 
 static bool ModifierHeld(void) {
-    return PlatformIsKeyDown(0x10) || PlatformIsKeyDown(0x11) || PlatformIsKeyDown(0x12);
+    return PlatformIsKeyDown(KeyShift) || PlatformIsKeyDown(KeyControl) ||
+           PlatformIsKeyDown(KeyAlt);
 }
 
 /* The field tells every key of a chord being pressed; the chord counts

@@ -62,9 +62,15 @@ TEST(PanelTemplate, HoldsEveryControlInItsPlace) {
         {1048, "Static", "type:", 9, 68, 18, 8},
         {1045, "ComboBox", "", 29, 66, 74, 151},
         {1050, "Static", "during playback.", 105, 68, 55, 8},
-        {1069, "Static", "", 11, 87, 144, 8},
+        {1122, "Static", "", 9, 82, 148, 1},
+        {1123, "Static", "Record hotkey:", 7, 89, 50, 8},
+        {1124, "msctls_hotkey32", "", 60, 87, 97, 12},
+        {1125, "Static", "Play hotkey:", 7, 103, 50, 8},
+        {1126, "msctls_hotkey32", "", 60, 101, 97, 12},
+        {1127, "Static", "", 9, 115, 148, 16},
+        {1069, "Static", "", 11, 134, 144, 8},
     };
-    ExpectTemplate(IDD_TAB_PANEL, "", 167, 102, rows, sizeof rows / sizeof rows[0]);
+    ExpectTemplate(IDD_TAB_PANEL, "", 167, 149, rows, sizeof rows / sizeof rows[0]);
 }
 
 TEST(OptionsTemplate, HoldsEveryControlInItsPlace) {

@@ -132,7 +132,7 @@ TEST_F(FileAssociationTest, NothingIsRegisteredWithoutTheWholeProgramPath) {
 // whatever the user chose since and with the program's current path.
 TEST_F(FileAssociationTest, EveryStartRewritesTheAssociation) {
     std::string key = std::string(FileExts) + ".mrl";
-    WriteRegistryValue(RootCurrentUser, (key + "\\Application").c_str(), KindText, "other.exe", 0);
+    WriteRegistryValue(HiveCurrentUser, (key + "\\Application").c_str(), KindText, "other.exe", 0);
     SimSetProgramPath("D:\\Moved\\mirlow.exe");
     RunMirlow("C:\\a.mrl", ShowNormal); // how the run itself ends does not matter here
     EXPECT_EQ(SimGetRegistryValue(HiveCurrentUser, key.c_str(), "Application").text(),

@@ -239,12 +239,13 @@ std::string KeyText(int key, bool shift) {
             return std::string(1, (char)c);
     }
     auto named = NamedKeys.find(key);
-    if (shift || key == 0x10 || key == 0x11 || key == 0x12 || key == 0xA4 || key == 0xA5)
+    if (shift || key == KeyShift || key == KeyControl || key == KeyAlt || key == KeyLeftAlt ||
+        key == KeyRightAlt)
         return "";
     if (named != NamedKeys.end())
         return std::string("[") + named->second + "]";
-    if (key >= 0x70 && key <= 0x7B)
-        return "[F" + std::to_string(key - 0x6F) + "]";
+    if (key >= KeyF1 && key < KeyF1 + 12)
+        return "[F" + std::to_string(key - KeyF1 + 1) + "]";
     char ansi[2] = {(char)key, 0}, utf8[8]; // a character of the code page: its key is its byte
     return key >= 0x80 && PlatformAnsiToUtf8(ansi, utf8, sizeof utf8) ? utf8 : "";
 }
@@ -273,9 +274,9 @@ size_t RenderOne(const std::vector<Item>& items, size_t i, std::string* text) {
         *text = shown ? item.command + "(" + item.text + ")" : "";
         return 1;
     }
-    if (left >= 4 && IsKey(item, true) && KeyOf(item) == 0x10 && IsKey(items[i + 1], true) &&
+    if (left >= 4 && IsKey(item, true) && KeyOf(item) == KeyShift && IsKey(items[i + 1], true) &&
         IsKey(items[i + 2], false) && SameKey(items[i + 1], items[i + 2]) &&
-        IsKey(items[i + 3], false) && KeyOf(items[i + 3]) == 0x10 &&
+        IsKey(items[i + 3], false) && KeyOf(items[i + 3]) == KeyShift &&
         !(*text = KeyText(KeyOf(items[i + 1]), true)).empty())
         return 4;
     if (left >= 2 && IsKey(item, true) && IsKey(items[i + 1], false) &&

@@ -6,6 +6,7 @@
 #include <functional>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "platform/sim/sim_control.h"
@@ -53,6 +54,31 @@ TEST(HelpPath, FileAddressesKeepEveryCharacter) {
     }
     char small[16];
     EXPECT_FALSE(FileUrlFromPath("C:/Apps/mirlowHelp.htm", small, sizeof small));
+}
+
+// The user guide and the read-me of the release show the build's version
+// where they name one: in the places listed, and in every "Mirlow N.N" or
+// "Mirlow Version N.N" they hold, the guide's log samples included.
+TEST(HelpGuide, ShowsTheVersionOfTheBuild) {
+    const std::string version = MIRLOW_VERSION_TEXT;
+    const struct {
+        const char* file;
+        std::vector<std::string> places;
+    } documents[] = {
+        {"resources/mirlowHelp.htm",
+         {"<title>Mirlow " + version + " User Guide</title>",
+          "<h1>Mirlow " + version + " User Guide</h1>"}},
+        {"docs/windows-readme.txt", {"Mirlow " + version + " - keyboard and mouse recorder"}},
+    };
+    const std::regex named("Mirlow,?\\s+(?:[Vv]ersion\\s+|v)?([0-9]+(\\.[0-9]+)+)");
+    for (const auto& document : documents) {
+        std::string text = ScratchFolder::Read(std::string(MIRLOW_SOURCE_DIR "/") + document.file);
+        ASSERT_FALSE(text.empty()) << document.file;
+        for (const std::string& place : document.places)
+            EXPECT_NE(text.find(place), std::string::npos) << document.file << ": " << place;
+        for (std::sregex_iterator it(text.begin(), text.end(), named), end; it != end; ++it)
+            EXPECT_EQ((*it)[1], version) << document.file << ": " << it->str();
+    }
 }
 
 class HelpTest : public ::testing::Test {

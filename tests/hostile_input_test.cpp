@@ -98,7 +98,7 @@ TEST_F(HostileInputTest, DesktopDescriptionsStayWithinTheSystemsRanges) {
     std::string error;
     ASSERT_TRUE(SimLoadDesktop(folder.Write("edge.txt", cases[7].line).c_str(), &error));
     ScreenRect rect;
-    ASSERT_TRUE(PlatformGetWindowRect(PlatformFindWindowByTitle("Edge"), &rect));
+    ASSERT_TRUE(PlatformGetWindowRect(PlatformFindGotoWindow("Edge"), &rect));
     EXPECT_EQ(rect.right, INT32_MAX);
     EXPECT_EQ(rect.bottom, INT32_MIN + 480);
 }

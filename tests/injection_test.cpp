@@ -93,7 +93,7 @@ TEST_F(InjectionTest, WhatWouldPassTheListIsRefusedWhole) {
     }
     // The last free entry can still be had; the whole list moves up.
     FillEvents(MaxEvents - 1);
-    EXPECT_TRUE(InsertEvent(0, MaxEvents - 1, click[0]));
+    EXPECT_TRUE(InsertEventRun(0, MaxEvents - 1, &click[0], 1));
     EXPECT_EQ(EventsAt(0, 2), (EventTexts{Describe(click[0]), Describe(Recorded(0))}));
     EXPECT_EQ(Describe(gRecording.events[MaxEvents - 1]), Describe(Recorded(MaxEvents - 2)));
     EXPECT_EQ(gRecording.eventCount, MaxEvents - 1) << "the caller keeps the count";

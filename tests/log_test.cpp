@@ -75,11 +75,12 @@ TEST_F(LogTest, EveryLineEndsInCarriageReturnLineFeedAndIsAppended) {
 }
 
 TEST_F(LogTest, LongLinesAreCutToTheLineBuffer) {
+    gSettings.log = LogLow;
     const std::string kept(LogLineSize - 1, 'x');
     WriteLogLine((kept + "overflow").c_str());
     std::string command(1023, 'c');
-    WriteLogLineFormat("TYPE: %s (%d)", command.c_str(), 42);
-    WriteLogLineFormat("Start Recording time: %li ticks", 123456789L);
+    LogPrintf(LogLow, "TYPE: %s (%d)", command.c_str(), 42);
+    LogPrintf(LogLow, "Start Recording time: %li ticks", 123456789L);
     std::string expected = kept + "\r\n" + ("TYPE: " + command).substr(0, LogLineSize - 1) +
                            "\r\n" + "Start Recording time: 123456789 ticks\r\n";
     EXPECT_EQ(Contents(), expected);
@@ -106,8 +107,9 @@ TEST_F(LogTest, AFileThatCantBeOpenedFallsBackOnTheUsersOwnFolder) {
         char inUse[MaxPathLength + 1];
         LogFileInUse(inUse, sizeof inUse);
         EXPECT_EQ(inUse, missingFolder); // nothing written yet
+        gSettings.log = LogLow;
         WriteLogLine("first");
-        WriteLogLineFormat("%s", "second");
+        LogPrintf(LogLow, "%s", "second");
         EXPECT_FALSE(Exists(missingFolder));
         EXPECT_EQ(Read(fallback), folder ? why + "first\r\nsecond\r\n" : "<no file>");
         EXPECT_EQ(gSettings.logfile, missingFolder);

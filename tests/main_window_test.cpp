@@ -484,9 +484,9 @@ TEST_F(MainWindowTest, StartUpReopensTheLastFileAndMayPlayItAtOnce) {
     } cases[] = {{path.c_str(), 1, true}, {path.c_str(), 0, true}, {"/no/such.mrl", 1, false}};
     for (const auto& c : cases) {
         SimReset();
-        WriteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\File1", KindText, c.file1, 0);
-        WriteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\Reload", KindNumber, nullptr, 1);
-        WriteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\PlayImmediately", KindNumber,
+        WriteRegistryValue(HiveLocalMachine, "SOFTWARE\\Mirlow\\File1", KindText, c.file1, 0);
+        WriteRegistryValue(HiveLocalMachine, "SOFTWARE\\Mirlow\\Reload", KindNumber, nullptr, 1);
+        WriteRegistryValue(HiveLocalMachine, "SOFTWARE\\Mirlow\\PlayImmediately", KindNumber,
                            nullptr, c.playImmediately);
         int exitCode;
         ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
@@ -504,17 +504,25 @@ void EndSessionMidway(uint32_t, const EventRecord*) {
         PlatformPostMessage(gApp.mainWindow, MsgEndSession, 1, 0);
 }
 
+void EndTheSession(void) {
+    intptr_t mayEnd = PlatformSendMessage(gApp.mainWindow, MsgQueryEndSession, 0, 0);
+    PlatformSendMessage(gApp.mainWindow, MsgEndSession, mayEnd != 0 ? 1 : 0, 0);
+}
+
 // The session's end is an exit: what runs ends and lets go of what it
 // holds, the window's place and the settings are written, and an
-// unattended run ends as a cancelled one, saying why.
+// unattended run ends as a cancelled one, saying why; an unattended run
+// that an error stopped, ending while its error box waits for an answer,
+// keeps the error's exit code.
 TEST_F(MainWindowTest, TheSessionsEndWritesWhatExitWritesAndEndsWhatRuns) {
     struct {
-        bool commandLine, playing;
+        bool commandLine, playing, refused;
         int exitCode;
-    } cases[] = {{false, false, ExitSuccess},
-                 {false, true, ExitSuccess},
-                 {true, true, ExitCancelled},
-                 {true, false, ExitCancelled}};
+    } cases[] = {{false, false, false, ExitSuccess},
+                 {false, true, false, ExitSuccess},
+                 {true, true, false, ExitCancelled},
+                 {true, false, false, ExitCancelled},
+                 {true, true, true, ExitPlaybackError}};
     for (const auto& c : cases) {
         Restart();
         std::string log = scratch.Path("session.log");
@@ -528,8 +536,12 @@ TEST_F(MainWindowTest, TheSessionsEndWritesWhatExitWritesAndEndsWhatRuns) {
         gRecording.events[1] = EventRecord{MsgKeyDown, 'A', 0, 20, 0};
         gRecording.events[2] = EventRecord{MsgKeyUp, 'A', 0, 30, 0};
         gRecording.eventCount = 3;
-        endSessionAfter = 2;
+        endSessionAfter = c.refused ? -1 : 2;
         SimSetDeliveryObserver(EndSessionMidway);
+        if (c.refused) {
+            SimRefuseInputAfter(1, InputRefusedBySystem);
+            SimQueueAnswer(AnswerOk, EndTheSession);
+        }
         if (c.playing)
             Command(ID_RECORDER_PLAYBACK);
         else
@@ -539,8 +551,9 @@ TEST_F(MainWindowTest, TheSessionsEndWritesWhatExitWritesAndEndsWhatRuns) {
         EXPECT_FALSE(SimGetWindowInfo(gApp.mainWindow).exists);
         EXPECT_EQ(exitCode, c.exitCode) << c.commandLine << c.playing;
         EXPECT_EQ(SimProcessEndedWith(), c.exitCode) << "ended before the system stops it";
-        EXPECT_EQ(SimDeliveredCount(), c.playing ? 2 : 0);
+        EXPECT_EQ(SimDeliveredCount(), c.refused ? 1 : c.playing ? 2 : 0);
         EXPECT_EQ(SimReleasedInput().size(), c.playing ? 2u : 0u) << "Shift and A let go";
+        EXPECT_EQ(SimMessageBoxes().size(), c.refused ? 1u : 0u);
         EXPECT_EQ(gJournal.hook, nullptr);
         SimRegistryValue left = SimGetRegistryValue(HiveLocalMachine, "SOFTWARE\\Mirlow", "Left");
         EXPECT_EQ(left.exists, !c.commandLine) << "the exit batch, interactive only";
@@ -549,7 +562,7 @@ TEST_F(MainWindowTest, TheSessionsEndWritesWhatExitWritesAndEndsWhatRuns) {
         }
         std::string text = ScratchFolder::Read(log);
         EXPECT_NE(text.find("The Windows session is ending: Mirlow ends too"), std::string::npos);
-        EXPECT_EQ(text.find("CANCELLED RECORDING") != std::string::npos, c.playing);
+        EXPECT_EQ(text.find("CANCELLED RECORDING") != std::string::npos, c.playing && !c.refused);
     }
     // A session end that was called off changes nothing.
     Restart();

@@ -32,15 +32,14 @@ TEST(OptionFieldsRead, NumbersClampInsteadOfWrapping) {
         EXPECT_EQ(ReadSignedField(c.text), c.value) << c.text;
 }
 
-// A row names its setting; the field it edits and its default are the
-// settings table's, so the name must be there, with a field of its kind.
+// The field a row edits and its default are those of its setting's row in
+// the settings table, which must have a field of the row's kind.
 TEST(OptionRows, EachEditsASettingOfTheTable) {
     for (int i = 0; i < OptionRowCount; i++) {
-        const OptionRow& row = OptionRows[i];
-        const SettingDefinition* setting = FindSetting(row.name);
-        ASSERT_NE(setting, nullptr) << row.name;
-        EXPECT_TRUE(row.kind == OptionPath ? setting->text != nullptr : setting->number != nullptr)
-            << row.name;
+        const SettingDefinition& setting = SettingTable[OptionRows[i].setting];
+        EXPECT_TRUE(OptionRows[i].kind == OptionPath ? setting.text != nullptr
+                                                     : setting.number != nullptr)
+            << setting.name;
     }
 }
 

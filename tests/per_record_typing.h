@@ -1,4 +1,4 @@
-// The straightforward way to type text into the list: one InsertEvent per
+// The straightforward way to type text into the list: one insertion per
 // key record, each moving the whole tail of the list by one place. The
 // tests hold TypeTextEvents to exactly this result; the benchmark measures
 // how much slower it is.
@@ -14,14 +14,13 @@
 
 inline int32_t TypeTextOneRecordAtATime(int32_t position, int32_t count, const char* text,
                                         int32_t altHeld) {
-    const int32_t shiftKey = 0x10;
     int32_t next = position;
     auto insert = [&](uint32_t message, int32_t key, uint32_t mark) {
         EventRecord record = {};
         record.message = message;
         record.paramL = key;
         record.hwnd = mark;
-        if (InsertEvent(next, count, record)) {
+        if (InsertEventRun(next, count, &record, 1)) {
             next++;
             count++;
         }
@@ -36,11 +35,11 @@ inline int32_t TypeTextOneRecordAtATime(int32_t position, int32_t count, const c
         uint32_t keyMark = marked ? TypedMark(unit == 0 ? TypedSilent : TypedCharacter, unit) : 0;
         uint32_t shiftMark = marked ? TypedMark(unit == 0 ? TypedSilent : TypedShift, unit) : 0;
         if (wrapInShift)
-            insert(0x0100, shiftKey, shiftMark);
+            insert(0x0100, KeyShift, shiftMark);
         insert(altHeld != 0 ? 0x0104 : 0x0100, key.virtualKey, keyMark);
         insert(altHeld != 0 ? 0x0105 : 0x0101, key.virtualKey, keyMark);
         if (wrapInShift)
-            insert(0x0101, shiftKey, shiftMark);
+            insert(0x0101, KeyShift, shiftMark);
     }
     return next - position;
 }

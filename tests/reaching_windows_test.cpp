@@ -330,7 +330,7 @@ TEST_F(ReachingWindowsTest, TypedTextGoesAsTheLayoutsKeysWhereItHasThemElseAsTex
         SetUp();
         SimSetKeyboardLayout(*row.layout);
         SimSetCapsLock(row.capsLock);
-        SimSetKeyDown(0x10, row.shiftHeld);
+        SimSetKeyDown(KeyShift, row.shiftHeld);
         SimSetAnsiCodePage(row.utf8 ? SimCodePageUtf8 : SimCodePageWestern);
         Load({Placeholder}, {{CommandType, row.text}});
         Play();

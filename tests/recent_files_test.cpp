@@ -25,7 +25,7 @@ class RecentFilesTest : public InteractiveProgramTest {
     }
     static void Store(const Paths& slots) {
         for (size_t i = 0; i < slots.size(); i++)
-            WriteRegistryValue(RootLocalMachine, SlotPath((int)i + 1).c_str(), KindText,
+            WriteRegistryValue(HiveLocalMachine, SlotPath((int)i + 1).c_str(), KindText,
                                slots[i].c_str(), 0);
         RebuildRecentMenu();
     }
@@ -40,11 +40,11 @@ class RecentFilesTest : public InteractiveProgramTest {
         }
         return paths;
     }
-    // The entries of the File menu, which must follow Reset Recent Files
-    // with their own identifiers in order.
+    // The entries of the File menu (the first popup), which must follow
+    // Reset Recent Files with their own identifiers in order.
     static Paths Menu() {
         Paths entries;
-        std::vector<SimMenuItem> items = SimFileMenuItems(gApp.mainWindow);
+        std::vector<SimMenuItem> items = SimMenuPopupItems(gApp.mainWindow, 0);
         size_t at = 0;
         while (at < items.size() && items[at].id != ID_FILE_RESET_RECENT)
             at++;
@@ -164,7 +164,7 @@ TEST_F(RecentFilesTest, ResetAsksThenEmptiesBothCopies) {
     for (bool standardUser : {false, true}) {
         Restart();
         Store({"a", "b", "c"});
-        WriteRegistryValue(RootCurrentUser, SlotPath(2).c_str(), KindText, "user b", 0);
+        WriteRegistryValue(HiveCurrentUser, SlotPath(2).c_str(), KindText, "user b", 0);
         SimSetRegistryReadOnly(HiveLocalMachine, standardUser);
         SimQueueAnswer(AnswerNo);
         Command(ID_FILE_RESET_RECENT);

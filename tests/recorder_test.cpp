@@ -436,7 +436,7 @@ TEST_F(RecorderTest, TheListKeepsInStepWithTheDesktopAroundTheEvents) {
     } cases[] = {
         {"a release the hooks never saw goes in before the next event",
          [&] {
-             SimSetAsyncKeyDown(0x11, false);
+             SimSetAsyncKeyDown(KeyControl, false);
              Feed(keyA);
          },
          {ctrlUp(20), keyA[0], keyA[1]},
@@ -445,7 +445,7 @@ TEST_F(RecorderTest, TheListKeepsInStepWithTheDesktopAroundTheEvents) {
          ""},
         {"a press the hooks never saw goes in before the next event",
          [&] {
-             SimSetAsyncKeyDown(0x10, true);
+             SimSetAsyncKeyDown(KeyShift, true);
              Feed(keyA);
          },
          {Key(MsgKeyDown, 0x10, 20, other), keyA[0], keyA[1], Key(MsgKeyUp, 0xC00010, t0, other),
@@ -455,7 +455,7 @@ TEST_F(RecorderTest, TheListKeepsInStepWithTheDesktopAroundTheEvents) {
          ""},
         {"a check is believed once the next one agrees",
          [&] {
-             SimSetAsyncKeyDown(0x11, false);
+             SimSetAsyncKeyDown(KeyControl, false);
              SimRecordCheck();
              SimAdvanceClock(RecordCheckInterval);
              SimRecordCheck();

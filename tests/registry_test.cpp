@@ -70,18 +70,13 @@ TEST(RegistryHex, ReadsPairsInThreeCharacterSteps) {
     }
 }
 
-struct RootCase {
-    int root;
-    RegistryHive hive;
-};
-
-TEST_F(RegistryTest, RootSelectorsNameTheFourRoots) {
-    const RootCase cases[] = {{1, HiveClassesRoot}, {2, HiveCurrentUser}, {3, HiveLocalMachine},
-                              {0, HiveUsers},       {4, HiveUsers},       {-7, HiveUsers}};
-    for (const RootCase& c : cases) {
+TEST_F(RegistryTest, EachValueGoesUnderTheHiveItNames) {
+    const RegistryHive hives[] = {HiveClassesRoot, HiveCurrentUser, HiveLocalMachine, HiveUsers};
+    for (RegistryHive hive : hives) {
         SimResetRegistry();
-        ASSERT_TRUE(WriteRegistryValue(c.root, "K\\V", KindNumber, nullptr, 5));
-        EXPECT_TRUE(SimGetRegistryValue(c.hive, "K", "V").exists) << c.root;
+        ASSERT_TRUE(WriteRegistryValue(hive, "K\\V", KindNumber, nullptr, 5));
+        for (RegistryHive other : hives)
+            EXPECT_EQ(SimGetRegistryValue(other, "K", "V").exists, other == hive) << hive << other;
     }
 }
 
@@ -105,7 +100,7 @@ TEST_F(RegistryTest, EachKindIsStoredWithItsType) {
     };
     for (const KindCase& c : cases) {
         ASSERT_TRUE(
-            WriteRegistryValue(RootCurrentUser, "Software\\Kinds\\V", c.kind, c.text, c.number));
+            WriteRegistryValue(HiveCurrentUser, "Software\\Kinds\\V", c.kind, c.text, c.number));
         SimRegistryValue stored = SimGetRegistryValue(HiveCurrentUser, "Software\\Kinds", "V");
         EXPECT_EQ(stored.type, c.type) << c.kind << " " << (c.text ? c.text : "");
         EXPECT_EQ(stored.data, c.data);
@@ -114,11 +109,11 @@ TEST_F(RegistryTest, EachKindIsStoredWithItsType) {
 
 TEST_F(RegistryTest, NoTextOnlyMakesTheKeyAndABackslashNamesTheDefaultValue) {
     EXPECT_TRUE(
-        WriteRegistryValue(RootClassesRoot, "Applications\\m.exe\\shell\\", KindText, nullptr, 0));
+        WriteRegistryValue(HiveClassesRoot, "Applications\\m.exe\\shell\\", KindText, nullptr, 0));
     EXPECT_TRUE(SimRegistryKeyExists(HiveClassesRoot, "Applications\\m.exe\\shell"));
     EXPECT_FALSE(SimGetRegistryValue(HiveClassesRoot, "Applications\\m.exe\\shell", "").exists);
 
-    EXPECT_TRUE(WriteRegistryValue(RootClassesRoot, "Applications\\m.exe\\DefaultIcon\\", KindText,
+    EXPECT_TRUE(WriteRegistryValue(HiveClassesRoot, "Applications\\m.exe\\DefaultIcon\\", KindText,
                                    "C:\\m.exe,1", 0));
     EXPECT_EQ(SimGetRegistryValue(HiveClassesRoot, "Applications\\m.exe\\DefaultIcon", "").text(),
               "C:\\m.exe,1");
@@ -148,8 +143,8 @@ TEST_F(RegistryTest, ReadsByKindWithFallbacks) {
     // does not, whatever the buffer.
     const std::string full(RegistryTextSize - 1, 'x');
     const std::string tooLong(RegistryTextSize, 'x');
-    WriteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\Full", KindText, full.c_str(), 0);
-    WriteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\TooLong", KindText, tooLong.c_str(), 0);
+    WriteRegistryValue(HiveLocalMachine, "SOFTWARE\\Mirlow\\Full", KindText, full.c_str(), 0);
+    WriteRegistryValue(HiveLocalMachine, "SOFTWARE\\Mirlow\\TooLong", KindText, tooLong.c_str(), 0);
     const ReadCase cases[] = {
         {"Number", KindNumber, 0, 42, ""},
         {"Number", KindBinary, 0, 42, ""},
@@ -170,7 +165,7 @@ TEST_F(RegistryTest, ReadsByKindWithFallbacks) {
         char buffer[RegistryTextSize + 1];
         memset(buffer, 'z', sizeof buffer);
         std::string path = std::string("SOFTWARE\\Mirlow\\") + c.name;
-        int32_t got = ReadRegistryValue(RootLocalMachine, path.c_str(), c.kind,
+        int32_t got = ReadRegistryValue(HiveLocalMachine, path.c_str(), c.kind,
                                         c.kind == KindText ? buffer : nullptr, c.bufferSize, -1);
         EXPECT_EQ(got, c.result) << c.name << " kind " << c.kind << " size " << c.bufferSize;
         if (c.kind == KindText) {
@@ -178,7 +173,7 @@ TEST_F(RegistryTest, ReadsByKindWithFallbacks) {
         }
     }
     EXPECT_EQ(
-        ReadRegistryValue(RootLocalMachine, "SOFTWARE\\None\\Number", KindNumber, nullptr, 0, 9),
+        ReadRegistryValue(HiveLocalMachine, "SOFTWARE\\None\\Number", KindNumber, nullptr, 0, 9),
         9);
 }
 
@@ -187,16 +182,16 @@ TEST_F(RegistryTest, DeleteFallsBackToAKeyOfTheSamePath) {
                                       "\"File1\"=\"a.mrx\"\r\n"
                                       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Mirlow\\File2]\r\n"
                                       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Mirlow\\File3\\Sub]\r\n"));
-    DeleteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\File1");
+    DeleteRegistryValue(HiveLocalMachine, "SOFTWARE\\Mirlow\\File1");
     EXPECT_FALSE(SimGetRegistryValue(HiveLocalMachine, "SOFTWARE\\Mirlow", "File1").exists);
 
-    DeleteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\File2"); // an empty key of that name
+    DeleteRegistryValue(HiveLocalMachine, "SOFTWARE\\Mirlow\\File2"); // an empty key of that name
     EXPECT_FALSE(SimRegistryKeyExists(HiveLocalMachine, "SOFTWARE\\Mirlow\\File2"));
 
     uint32_t revision = SimRegistryRevision();
-    DeleteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\File3");  // has a subkey: kept
-    DeleteRegistryValue(RootLocalMachine, "SOFTWARE\\Mirlow\\File8");  // neither value nor key
-    DeleteRegistryValue(RootLocalMachine, "SOFTWARE\\Missing\\File1"); // no key to open
+    DeleteRegistryValue(HiveLocalMachine, "SOFTWARE\\Mirlow\\File3");  // has a subkey: kept
+    DeleteRegistryValue(HiveLocalMachine, "SOFTWARE\\Mirlow\\File8");  // neither value nor key
+    DeleteRegistryValue(HiveLocalMachine, "SOFTWARE\\Missing\\File1"); // no key to open
     EXPECT_EQ(SimRegistryRevision(), revision);
     EXPECT_TRUE(SimRegistryKeyExists(HiveLocalMachine, "SOFTWARE\\Mirlow\\File3\\Sub"));
 }

@@ -5,12 +5,16 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
 #include "platform/sim/sim_control.h"
 #include "settings/settings.h"
+#include "tests/scratch_files.h"
 
 namespace {
 
@@ -29,11 +33,11 @@ class SettingsTest : public ::testing::Test {
     static std::string PathOf(const char* name) {
         return std::string("SOFTWARE\\Mirlow\\") + name;
     }
-    static void Store(int root, const char* name, int32_t number) {
-        ASSERT_TRUE(WriteRegistryValue(root, PathOf(name).c_str(), KindNumber, nullptr, number));
+    static void Store(RegistryHive hive, const char* name, int32_t number) {
+        ASSERT_TRUE(WriteRegistryValue(hive, PathOf(name).c_str(), KindNumber, nullptr, number));
     }
-    static void StoreText(int root, const char* name, const std::string& text) {
-        ASSERT_TRUE(WriteRegistryValue(root, PathOf(name).c_str(), KindText, text.c_str(), 0));
+    static void StoreText(RegistryHive hive, const char* name, const std::string& text) {
+        ASSERT_TRUE(WriteRegistryValue(hive, PathOf(name).c_str(), KindText, text.c_str(), 0));
     }
     static int32_t Number(const char* name) {
         return gSettings.*(FindSetting(name)->number);
@@ -117,7 +121,8 @@ TEST_F(SettingsTest, TheExitBatchKeepsItsOrder) {
         "PlayImmediately", "QuitWhenDone", "Reload", "Topmost", "Speed", "PromptForSave",
         "Visited", "ShowTabs", "Repeats", "RepeatForever", "Minimize", "FactorFast",
         "FactorSlow", "LastTab", "RandomMin", "RandomMax", "LoopTypeBase", "Log",
-        "InterruptWarning", "Logfile", "Editor", "WindowWait"};
+        "InterruptWarning", "Logfile", "Editor", "WindowWait", "BoxWait", "RecordHotkey",
+        "PlayHotkey"};
     // clang-format on
     std::vector<std::string> expected;
     for (const char* name : order)
@@ -154,14 +159,14 @@ TEST_F(SettingsTest, StartUpCorrectsStoredNumbersAtTheirLimits) {
     };
     for (const CorrectionCase& c : cases) {
         SimResetRegistry();
-        Store(RootLocalMachine, c.name, c.stored);
+        Store(HiveLocalMachine, c.name, c.stored);
         LoadSettings(&position);
         EXPECT_EQ(Number(c.name), c.loaded) << c.name << " stored as " << c.stored;
     }
     // A number stored as text longer than 4 bytes can't be read: the default.
     for (const char* name : {"Speed", "Repeats", "FactorFast", "ExcludeMirlowAction"}) {
         SimResetRegistry();
-        StoreText(RootLocalMachine, name, "12345");
+        StoreText(HiveLocalMachine, name, "12345");
         LoadSettings(&position);
         EXPECT_EQ(Number(name), FindSetting(name)->defaultNumber) << name;
     }
@@ -182,8 +187,8 @@ TEST_F(SettingsTest, ASavedPositionIsUsedOnlyOnTheScreen) {
     };
     for (const PositionCase& c : cases) {
         SimResetRegistry();
-        Store(RootLocalMachine, "Left", c.left);
-        Store(RootLocalMachine, "Top", c.top);
+        Store(HiveLocalMachine, "Left", c.left);
+        Store(HiveLocalMachine, "Top", c.top);
         LoadSettings(&position);
         EXPECT_EQ(position.x, c.used ? c.left : DefaultWindowPosition) << c.left << "," << c.top;
         EXPECT_EQ(position.y, c.used ? c.top : DefaultWindowPosition) << c.left << "," << c.top;
@@ -212,9 +217,9 @@ TEST_F(SettingsTest, TextsThatCantBeKeptWholeTakeTheirDefaults) {
         for (const TextCase& c : cases) {
             SimResetRegistry();
             if (c.asNumber)
-                Store(RootLocalMachine, name, 1);
+                Store(HiveLocalMachine, name, 1);
             else
-                StoreText(RootLocalMachine, name, c.stored);
+                StoreText(HiveLocalMachine, name, c.stored);
             LoadSettings(&position);
             std::string expected = c.loaded.empty() ? row->defaultText : c.loaded;
             EXPECT_EQ(gSettings.*row->text, expected) << name << " stored as " << c.stored;
@@ -225,8 +230,8 @@ TEST_F(SettingsTest, TextsThatCantBeKeptWholeTakeTheirDefaults) {
 // A standard user can't write HKEY_LOCAL_MACHINE: settings persist in the
 // user's copy, and machine-wide values still count where the user has none.
 TEST_F(SettingsTest, AStandardUserKeepsSettingsInTheirOwnCopy) {
-    Store(RootLocalMachine, "Speed", 3);
-    Store(RootLocalMachine, "Repeats", 7);
+    Store(HiveLocalMachine, "Speed", 3);
+    Store(HiveLocalMachine, "Repeats", 7);
     SimSetRegistryReadOnly(HiveLocalMachine, true);
 
     LoadSettings(&position);
@@ -251,10 +256,10 @@ TEST_F(SettingsTest, AStandardUserKeepsSettingsInTheirOwnCopy) {
 }
 
 TEST_F(SettingsTest, TheUsersReadableCopyWinsOnReading) {
-    Store(RootLocalMachine, "Speed", 3);
-    Store(RootCurrentUser, "Speed", 1);
-    Store(RootLocalMachine, "Repeats", 9);
-    StoreText(RootCurrentUser, "Repeats", "not a number");
+    Store(HiveLocalMachine, "Speed", 3);
+    Store(HiveCurrentUser, "Speed", 1);
+    Store(HiveLocalMachine, "Repeats", 9);
+    StoreText(HiveCurrentUser, "Repeats", "not a number");
     LoadSettings(&position);
     EXPECT_EQ(gSettings.speed, 1);
     EXPECT_EQ(gSettings.repeats, 9);
@@ -263,7 +268,7 @@ TEST_F(SettingsTest, TheUsersReadableCopyWinsOnReading) {
 // Where the machine's copy can be written, a write lands there and drops
 // the user's stale copy, so the value written last is the one read next.
 TEST_F(SettingsTest, AWriteToTheMachineCopyDropsTheUsersCopy) {
-    Store(RootCurrentUser, "Speed", 1);
+    Store(HiveCurrentUser, "Speed", 1);
     LoadSettings(&position);
     gSettings.speed = 4;
     SaveSettings(0, 0, 1);
@@ -272,8 +277,8 @@ TEST_F(SettingsTest, AWriteToTheMachineCopyDropsTheUsersCopy) {
     LoadSettings(&position);
     EXPECT_EQ(gSettings.speed, 4);
 
-    StoreText(RootCurrentUser, "File1", "a.mrx");
-    StoreText(RootLocalMachine, "File1", "b.mrx");
+    StoreText(HiveCurrentUser, "File1", "a.mrx");
+    StoreText(HiveLocalMachine, "File1", "b.mrx");
     DeleteSettingValue(PathOf("File1").c_str());
     EXPECT_FALSE(Stored(HiveCurrentUser, "File1").exists);
     EXPECT_FALSE(Stored(HiveLocalMachine, "File1").exists);
@@ -300,8 +305,8 @@ TEST_F(SettingsTest, RestartLogErasesTheLogOnceAtStartUp) {
         fputs("old line\r\n", file);
         fclose(file);
         SimReset();
-        StoreText(RootLocalMachine, "Logfile", log);
-        Store(RootLocalMachine, "RestartLog", restart);
+        StoreText(HiveLocalMachine, "Logfile", log);
+        Store(HiveLocalMachine, "RestartLog", restart);
         int exitCode;
         ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
         file = fopen(log.c_str(), "rb");
@@ -328,9 +333,9 @@ class SettingsStartupTest : public SettingsTest {
 };
 
 TEST_F(SettingsStartupTest, TheMainWindowOpensWhereItWasLeftAndSavesItsPlace) {
-    Store(RootLocalMachine, "Left", 100);
-    Store(RootLocalMachine, "Top", 80);
-    Store(RootLocalMachine, "LastTab", 3);
+    Store(HiveLocalMachine, "Left", 100);
+    Store(HiveLocalMachine, "Top", 80);
+    Store(HiveLocalMachine, "LastTab", 3);
     writesBefore = SimRegistryWrites().size();
     int exitCode;
     ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
@@ -348,13 +353,87 @@ TEST_F(SettingsStartupTest, TheMainWindowOpensWhereItWasLeftAndSavesItsPlace) {
 }
 
 TEST_F(SettingsStartupTest, ACommandLineRunWritesNoExitBatch) {
-    Store(RootLocalMachine, "Speed", 3);
+    Store(HiveLocalMachine, "Speed", 3);
     writesBefore = SimRegistryWrites().size();
     uint32_t before = SimRegistryRevision();
     RunMirlow("C:\\a.mrx", ShowNormal); // how the run itself ends does not matter here
     EXPECT_FALSE(WroteSettings());
     EXPECT_FALSE(Stored(HiveLocalMachine, "Left").exists);
     EXPECT_NE(SimRegistryRevision(), before); // the file types were registered
+}
+
+// A number as the settings document writes it in a sentence: in groups of
+// three digits from five digits on.
+std::string Written(int64_t number) {
+    std::string digits = std::to_string(number < 0 ? -number : number);
+    for (int at = (int)digits.size() - 3; at > 0 && digits.size() > 4; at -= 3)
+        digits.insert((size_t)at, ",");
+    return (number < 0 ? "-" : "") + digits;
+}
+
+// What the document must say of a start-up correction.
+std::string CorrectionSaid(const SettingDefinition& row) {
+    switch (row.correction) {
+    case DefaultOutsideLimits:
+        return "Outside " + Written(row.minimum) + " to " + Written(row.maximum) + ", it becomes " +
+               Written(row.defaultNumber) + ".";
+    case RaiseToMinimum:
+        return "Below " + Written(row.minimum) + ", it becomes " + Written(row.minimum);
+    case DefaultWhenEmpty:
+        return "Empty, missing or longer than " + Written(SettingTextSize - 1) +
+               " characters: the default.";
+    default:
+        return "";
+    }
+}
+
+// docs/settings.md lists every setting once, in a table row of
+// "| `Name`, `Name` | default, default | correction |" (one default for
+// all the names, or one each), with the settings table's defaults and
+// corrections; a correction cell may borrow the one of a row above.
+TEST(SettingsDocument, ListsEverySettingAsTheTableHasIt) {
+    std::string text = ScratchFolder::Read(MIRLOW_SOURCE_DIR "/docs/settings.md");
+    size_t table = text.find("| Value | Default | Start-up correction |");
+    ASSERT_NE(table, std::string::npos);
+    std::map<std::string, int> listed;
+    std::map<std::string, std::string> corrections;
+    const std::regex row("^\\|\\s*(`[^|]*?)\\s*\\|\\s*([^|]*?)\\s*\\|\\s*([^|]*?)\\s*\\|$");
+    const std::regex name("`(\\w+)`");
+    const std::regex borrowed("^Same rule as `(\\w+)`\\.$");
+    std::istringstream lines(text.substr(table));
+    for (std::string line; std::getline(lines, line) && line[0] == '|';) {
+        std::smatch cells, borrow;
+        if (!std::regex_match(line, cells, row))
+            continue;
+        std::vector<std::string> names, defaults;
+        std::string cell = cells[1];
+        for (std::sregex_iterator it(cell.begin(), cell.end(), name), end; it != end; ++it)
+            names.push_back((*it)[1]);
+        std::istringstream list(cells[2]);
+        for (std::string one; std::getline(list >> std::ws, one, ',');)
+            defaults.push_back(one);
+        std::string correction = cells[3];
+        if (std::regex_match(correction, borrow, borrowed))
+            correction = corrections[borrow[1]];
+        ASSERT_TRUE(defaults.size() == 1 || defaults.size() == names.size()) << line;
+        for (size_t i = 0; i < names.size(); i++) {
+            const SettingDefinition* setting = FindSetting(names[i].c_str());
+            ASSERT_NE(setting, nullptr) << names[i];
+            listed[names[i]]++;
+            corrections[names[i]] = correction;
+            std::string shown = setting->kind == KindText
+                                    ? "`" + std::string(setting->defaultText) + "`"
+                                    : std::to_string(setting->defaultNumber);
+            EXPECT_EQ(defaults[defaults.size() == 1 ? 0 : i], shown) << names[i];
+            std::string said = CorrectionSaid(*setting);
+            EXPECT_NE(correction.find(said), std::string::npos) << names[i] << ": " << said;
+            EXPECT_EQ(correction.find("it becomes") != std::string::npos,
+                      said.find("it becomes") != std::string::npos)
+                << names[i];
+        }
+    }
+    for (int i = 0; i < SettingTableSize; i++)
+        EXPECT_EQ(listed[SettingTable[i].name], 1) << SettingTable[i].name;
 }
 
 } // namespace

@@ -54,7 +54,7 @@ inline EventTexts Then(std::initializer_list<EventTexts> parts) {
 }
 
 inline EventTexts Shifted(int32_t key) {
-    return Then({Keys({0x100}, 0x10), Press(key), Keys({0x101}, 0x10)});
+    return Then({Keys({0x100}, KeyShift), Press(key), Keys({0x101}, KeyShift)});
 }
 
 #endif

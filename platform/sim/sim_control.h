@@ -52,14 +52,23 @@ int SimLiveBlockCount(void);
  * with none queued a box is answered with its first button (OK or Yes).
  * Before a box returns, its modal loop dispatches what waits for the
  * program's windows and drops thread messages, as the system's does; so do
- * modal dialogs and file dialogs. */
+ * modal dialogs and file dialogs. An answer may come with what happens
+ * while its box is open (the system or another program acting meanwhile):
+ * it runs once the loop has dispatched what was waiting; what it sends to
+ * the program's windows is handled inside the box's loop, and what it
+ * posts to them is dispatched before the box returns. A box that closes
+ * itself after a while (PlatformTimedMessageBox) takes a queued answer as
+ * the user's, given in time; with none queued nobody answers it: the
+ * clock moves on by its time, meanwhile its loop dispatches what waits,
+ * and it answers itself. */
 struct SimMessageBox {
     std::string text;
     std::string caption;
     uint32_t style;
-    int iconId; /* the program's own icon, 0 for a system icon */
+    int iconId;           /* the program's own icon, 0 for a system icon */
+    int waitMilliseconds; /* a box that closes itself: after this long; 0: it waits */
 };
-void SimQueueAnswer(int answer);
+void SimQueueAnswer(int answer, std::function<void()> meanwhile = nullptr);
 const std::vector<SimMessageBox>& SimMessageBoxes(void);
 /* Forgets the boxes shown so far; long runs (the fuzz targets) call it
  * between inputs. */
@@ -94,10 +103,25 @@ const std::string& SimShutdownReason(void);
  * -1 while it has not. */
 int SimProcessEndedWith(void);
 
-/* Menu items as the program left them; items never touched keep the state
- * the menu resource gives them. */
+/* The items of a window's menu, from the menu resource its class names,
+ * as the program left them: each item's command identifier (0 for a
+ * separator or a popup), text as the menu shows it ("&" marks and all;
+ * empty for a separator), state, and a popup's own items. Items the
+ * program never touched have the state the resource gives them. */
+struct SimMenuItem {
+    int id;
+    std::string text;
+    bool enabled; /* not grayed */
+    bool checked;
+    std::vector<SimMenuItem> items;
+};
+bool SimMenuItemExists(WindowHandle window, int commandId);
+/* False for an item the menu does not have. */
 bool SimMenuItemEnabled(WindowHandle window, int commandId);
 bool SimMenuItemChecked(WindowHandle window, int commandId);
+/* The items of the popup at index of the menu bar (0: the first); none
+ * when there is no such popup. */
+std::vector<SimMenuItem> SimMenuPopupItems(WindowHandle window, int index);
 
 /* Accelerator tables loaded, and journal hooks removed, so far. */
 int SimAcceleratorLoads(void);
@@ -236,7 +260,7 @@ const std::vector<std::string>& SimRegistryWrites(void);
  * (SimReset). */
 void SimSetLocalAppDataFolder(const char* path);
 
-/* ---- File dialogs, saving files, menu items, focus ---- */
+/* ---- File dialogs and saving files ---- */
 
 /* File dialogs are answered in order: a chosen path, with the filter the
  * user left selected (from 1), or a cancel. With none queued a dialog is
@@ -259,23 +283,17 @@ const std::vector<SimFileDialog>& SimFileDialogs(void);
 void SimFailWritesAfter(long bytes);
 /* PlatformReplaceFile fails (and changes nothing) while this is on. */
 void SimFailReplace(bool fail);
-/* Another program holds the file, or every file in the folder, for the
- * next milliseconds of the clock: creating it, and replacing it or with
- * it, are refused as a sharing violation meanwhile. */
+/* Another program holds the file, or each file in the folder (as a
+ * scanner holds each file as it appears), for the next milliseconds of
+ * the clock: replacing it, or another file with it, is refused as a
+ * sharing violation meanwhile. A held file is there all the same, so
+ * creating a file of its name is refused as a taken name, as ever. */
 struct SimFileHold {
     std::string path;
     uint32_t since;
     uint32_t milliseconds;
 };
 void SimHoldFile(const char* path, uint32_t milliseconds);
-
-/* The File menu of a window as the program left it: each item's command
- * identifier (0 for a separator) and text. */
-struct SimMenuItem {
-    int id;
-    std::string text;
-};
-std::vector<SimMenuItem> SimFileMenuItems(WindowHandle window);
 
 /* Forgets all of the above; SimReset calls it. */
 void SimResetDocuments(void);
@@ -290,7 +308,8 @@ void SimResetDocuments(void);
  * state once the hook has seen a key) and hands it to the installed record
  * hook with HookAction, with the desktop as it is now for
  * PlatformRecordContext. False when it reaches no record hook (none is
- * installed, or the system took the hooks away). */
+ * installed, or the system took the hooks away). A key press then fires
+ * the program's hotkey of its chord, as below. */
 bool SimRecordInput(const EventRecord& event);
 /* Calls the installed record hook with any code and event (null for none)
  * and returns its answer; 0 when none is installed. */
@@ -380,6 +399,24 @@ bool SimChooseListItem(WindowHandle dialog, int controlId, int index);
 bool SimPressArrow(WindowHandle dialog, int controlId, bool up);
 bool SimClickTab(WindowHandle dialog, int tabControlId, int index);
 bool SimMoveTrackbar(WindowHandle dialog, int controlId, int position);
+/* The user presses a chord (platform.h's packing) in a hotkey field: it
+ * takes the focus; the chord's modifiers go down one after another and
+ * its key after them, unless it has none; then all are let go. The field
+ * tells its dialog at every step, and takes the key by its rules. */
+bool SimPressChordInField(WindowHandle dialog, int controlId, int32_t chord);
+
+/* ---- Hotkeys (sim_hotkeys.cpp) ----
+ * A key pressed while exactly the modifiers of one of the program's
+ * hotkeys are held posts MsgHotkey to its window: the user's keys
+ * (SimRecordInput) once the record hooks have seen them, and played keys
+ * as the system takes them, and then the program played to never gets
+ * that press. */
+/* Another program holds the chord: the program cannot have it. */
+void SimHoldHotkey(int32_t chord);
+/* True while the program holds a hotkey of that chord. */
+bool SimHotkeyInForce(int32_t chord);
+/* Played key presses the system took as one of the program's hotkeys. */
+int SimPlayedChordsTaken(void);
 
 /* Modal dialogs: each one shown runs the next queued driver, which acts on
  * it like a user once the dialog's modal loop has dispatched what was

@@ -1,11 +1,11 @@
 /*
- * sim_documents.cpp: the simulated desktop's file dialogs, its safe file
- * replacement, the items of the main window's File menu and the keyboard
- * focus.
+ * sim_documents.cpp: the simulated desktop's file dialogs and its safe
+ * file replacement.
  *
  * Files are real files on the host's file system. A test can make the
- * disk fill up after a number of bytes, or the final replacement fail, so
- * that every way a save can go wrong is seen. Dialogs are answered from a
+ * disk fill up after a number of bytes, the final replacement fail, or
+ * another program hold a file for a while, so that every way a save can
+ * go wrong is seen. Dialogs are answered from a
  * queue the test fills, like message boxes; while one is open, what is
  * posted to windows is dispatched, as the system's modal loop does.
  */
@@ -16,10 +16,7 @@
 #include <cstring>
 #include <deque>
 #include <fcntl.h>
-#include <map>
 #include <unistd.h>
-
-#include "resources/resource.h"
 
 namespace {
 
@@ -36,46 +33,9 @@ struct DocumentsState {
     bool failReplace = false;
     std::vector<SimFileHold> holds;
     std::string errorText;
-    std::map<WindowHandle, std::vector<SimMenuItem>> fileMenus;
-    WindowHandle focus = nullptr;
 };
 
 DocumentsState* state = new DocumentsState;
-
-/* The File menu as the menu resource makes it. */
-const SimMenuItem ResourceFileMenu[] = {
-    {ID_FILE_NEW, "&New\tCtrl+N"},
-    {ID_FILE_OPEN, "&Open...\tCtrl+O"},
-    {ID_FILE_RELOAD, "Reload Current File\tCtrl+R"},
-    {ID_FILE_CLOSE, "&Close"},
-    {0, ""},
-    {ID_FILE_SAVE, "&Save\tCtrl+S"},
-    {ID_FILE_SAVE_AS, "Save &As..."},
-    {0, ""},
-    {ID_FILE_RESET_RECENT, "&Reset Recent Files"},
-    {0, ""},
-    {ID_FILE_EXIT, "E&xit"},
-};
-
-std::vector<SimMenuItem>* FileMenuOf(WindowHandle window) {
-    if (!SimGetWindowInfo(window).exists)
-        return nullptr;
-    auto found = state->fileMenus.find(window);
-    if (found == state->fileMenus.end())
-        found = state->fileMenus
-                    .emplace(window, std::vector<SimMenuItem>(std::begin(ResourceFileMenu),
-                                                              std::end(ResourceFileMenu)))
-                    .first;
-    return &found->second;
-}
-
-int PositionOf(const std::vector<SimMenuItem>& items, int commandId) {
-    for (size_t i = 0; i < items.size(); i++) {
-        if (commandId != 0 && items[i].id == commandId)
-            return (int)i;
-    }
-    return -1;
-}
 
 /* A file that takes the bytes left under the limit and then fails, as a
  * full disk does. */
@@ -104,7 +64,8 @@ int CloseLimited(void* cookie) {
     return result;
 }
 
-/* A hold on a folder covers every file in it. */
+/* A hold on a folder covers every file in it, as a scanner holds each
+ * file as it appears there. */
 bool IsHeld(const std::string& path) {
     uint32_t now = PlatformTickCount();
     for (const SimFileHold& hold : state->holds) {
@@ -178,11 +139,6 @@ void SimHoldFile(const char* path, uint32_t milliseconds) {
     state->holds.push_back(SimFileHold{path, PlatformTickCount(), milliseconds});
 }
 
-std::vector<SimMenuItem> SimFileMenuItems(WindowHandle window) {
-    std::vector<SimMenuItem>* items = FileMenuOf(window);
-    return items != nullptr ? *items : std::vector<SimMenuItem>();
-}
-
 /* ---- The seam ---- */
 
 /* The list ends at two NULs in a row. */
@@ -214,10 +170,10 @@ FileDialogOutcome PlatformFileDialog(WindowHandle owner, bool saveMode, const ch
     return answer.outcome;
 }
 
+/* A file another program holds is there all the same: its name is taken.
+ * A file not there yet is held by nobody. */
 FileOutcome PlatformCreateNewFile(const char* path, FILE** file) {
     *file = nullptr;
-    if (IsHeld(path))
-        return Refuse(FileBusy, SharingViolation);
     int descriptor = open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (descriptor < 0) {
         if (errno == EEXIST)
@@ -246,23 +202,4 @@ FileOutcome PlatformReplaceFile(const char* source, const char* target) {
 void PlatformFileErrorText(char* text, int size) {
     if (size > 0)
         snprintf(text, (size_t)size, "%s", state->errorText.c_str());
-}
-
-bool PlatformInsertMenuItemAfter(WindowHandle window, int afterCommandId, int commandId,
-                                 const char* text) {
-    std::vector<SimMenuItem>* items = FileMenuOf(window);
-    int after = items != nullptr ? PositionOf(*items, afterCommandId) : -1;
-    if (after < 0)
-        return false;
-    items->insert(items->begin() + after + 1, SimMenuItem{commandId, text});
-    return true;
-}
-
-bool PlatformDeleteMenuItem(WindowHandle window, int commandId) {
-    std::vector<SimMenuItem>* items = FileMenuOf(window);
-    int at = items != nullptr ? PositionOf(*items, commandId) : -1;
-    if (at < 0)
-        return false;
-    items->erase(items->begin() + at);
-    return true;
 }

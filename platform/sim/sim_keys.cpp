@@ -1,37 +1,26 @@
 /*
  * sim_keys.cpp: the keyboard handling that the system does for a program
- * inside its message loop, on the simulated desktop.
+ * inside its message loop, on the simulated desktop, and the state of the
+ * keys as the program's messages see it.
  *
  * Accelerator tables are read from the resource script, so a key press
  * becomes the same command it becomes on Windows, and, as there, a
  * command whose menu item is grayed, or whose window is minimised, does
- * nothing. A dialog's own keys
- * follow the system's dialog manager: Tab and Shift+Tab go from tab stop
- * to tab stop (into a radio group at its checked button), the arrows move
- * within a group of buttons (checking an automatic radio button they
- * reach), Enter is the focused push button or the default one, Escape the
- * Cancel command. Every other message for the dialog or its controls is
- * dispatched as the system would.
+ * nothing (a command that is no menu item goes in any case). A dialog's
+ * own keys follow the system's dialog manager: Tab and Shift+Tab go from
+ * tab stop to tab stop (into a radio group at its checked button), the
+ * arrows move within a group of buttons (checking an automatic radio
+ * button they reach), Enter is the focused push button or the default
+ * one, Escape the Cancel command. Every other message for the dialog or
+ * its controls is dispatched as the system would.
  */
 #include "platform/sim/sim_control.h"
 #include "platform/sim/sim_internal.h"
 
 namespace {
 
-enum : int {
-    KeyTab = 0x09,
-    KeyReturn = 0x0D,
-    KeyShift = 0x10,
-    KeyAlt = 0x12,
-    KeyEscape = 0x1B,
-    KeyLeft = 0x25,
-    KeyUp = 0x26,
-    KeyRight = 0x27,
-    KeyDown = 0x28,
-};
-
-/* Every table read so far; a handle is its index plus one. */
-std::vector<std::vector<SimAccelerator>>& Tables(void) {
+/* Every accelerator table read so far; a handle is its index plus one. */
+std::vector<std::vector<SimAccelerator>>& LoadedAcceleratorTables(void) {
     static std::vector<std::vector<SimAccelerator>>* tables =
         new std::vector<std::vector<SimAccelerator>>;
     return *tables;
@@ -39,8 +28,17 @@ std::vector<std::vector<SimAccelerator>>& Tables(void) {
 
 const std::vector<SimAccelerator>* TableOf(AcceleratorHandle handle) {
     size_t index = (size_t)(uintptr_t)handle;
-    return index >= 1 && index <= Tables().size() ? &Tables()[index - 1] : nullptr;
+    std::vector<std::vector<SimAccelerator>>& tables = LoadedAcceleratorTables();
+    return index >= 1 && index <= tables.size() ? &tables[index - 1] : nullptr;
 }
+
+/* The keys held down as the program's messages see them, and how often
+ * it loaded an accelerator table. */
+struct KeyboardState {
+    bool down[256] = {};
+    int acceleratorLoads = 0;
+};
+KeyboardState* keyboard = new KeyboardState;
 
 bool ModifiersMatch(const SimAccelerator& entry, const PlatformMessage* message) {
     bool alt = PlatformIsKeyDown(KeyAlt) ||
@@ -51,20 +49,20 @@ bool ModifiersMatch(const SimAccelerator& entry, const PlatformMessage* message)
 
 /* ---- A dialog's keys ---- */
 
-bool Has(const SimDialogControl& control, const char* style) {
+bool HasStyle(const SimDialogControl& control, const char* style) {
     return control.style.find(style) != std::string::npos;
 }
 
 bool IsTabStop(const SimDialogControl& control) {
-    return Has(control, "WS_TABSTOP") && !Has(control, "NOT WS_TABSTOP");
+    return HasStyle(control, "WS_TABSTOP") && !HasStyle(control, "NOT WS_TABSTOP");
 }
 
 bool IsRadio(const SimDialogControl& control) {
-    return Has(control, "RADIOBUTTON");
+    return HasStyle(control, "RADIOBUTTON");
 }
 
 bool IsPushButton(const SimDialogControl& control) {
-    return Has(control, "BS_PUSHBUTTON") || Has(control, "BS_DEFPUSHBUTTON");
+    return HasStyle(control, "BS_PUSHBUTTON") || HasStyle(control, "BS_DEFPUSHBUTTON");
 }
 
 bool Reachable(WindowHandle dialog, const SimDialogControl& control) {
@@ -84,10 +82,10 @@ int FocusIndex(const std::vector<SimDialogControl>& controls) {
  * (WS_GROUP) up to the next one. */
 void GroupAround(const std::vector<SimDialogControl>& controls, int index, int* first, int* end) {
     *first = index;
-    while (*first > 0 && !Has(controls[(size_t)*first], "WS_GROUP"))
+    while (*first > 0 && !HasStyle(controls[(size_t)*first], "WS_GROUP"))
         (*first)--;
     *end = index + 1;
-    while (*end < (int)controls.size() && !Has(controls[(size_t)*end], "WS_GROUP"))
+    while (*end < (int)controls.size() && !HasStyle(controls[(size_t)*end], "WS_GROUP"))
         (*end)++;
 }
 
@@ -122,7 +120,7 @@ void FocusNextTabStop(WindowHandle dialog, bool backwards) {
  * its dialog, as a click would. */
 void ArriveByArrow(WindowHandle dialog, const SimDialogControl& control) {
     PlatformFocusDialogItem(dialog, control.id);
-    if (!Has(control, "BS_AUTORADIOBUTTON") || PlatformIsButtonChecked(dialog, control.id))
+    if (!HasStyle(control, "BS_AUTORADIOBUTTON") || PlatformIsButtonChecked(dialog, control.id))
         return;
     SimClickButton(dialog, control.id);
 }
@@ -156,7 +154,7 @@ void PressDefault(WindowHandle dialog) {
         command = controls[(size_t)at].id;
     } else {
         for (const SimDialogControl& c : controls) {
-            if (Has(c, "BS_DEFPUSHBUTTON") && Reachable(dialog, c))
+            if (HasStyle(c, "BS_DEFPUSHBUTTON") && Reachable(dialog, c))
                 command = c.id;
         }
     }
@@ -200,13 +198,14 @@ AcceleratorHandle SimLoadAcceleratorTable(int resourceId) {
     std::vector<SimAccelerator> entries;
     if (!SimReadAccelerators(resourceId, &entries))
         return nullptr;
-    Tables().push_back(entries);
-    return (AcceleratorHandle)(uintptr_t)Tables().size();
+    LoadedAcceleratorTables().push_back(entries);
+    return (AcceleratorHandle)(uintptr_t)LoadedAcceleratorTables().size();
 }
 
 /* The command goes to the window at once, marked as an accelerator's by
- * the 1 in its high word; not when it is a menu item that is grayed, or
- * while the menu's window is minimised. */
+ * the 1 in its high word; not when it is an item of the window's menu that
+ * is grayed, or while the menu's window is minimised. A command that is no
+ * menu item goes in any case. */
 bool PlatformTranslateAccelerator(WindowHandle window, AcceleratorHandle table,
                                   PlatformMessage* message) {
     const std::vector<SimAccelerator>* entries = TableOf(table);
@@ -215,7 +214,7 @@ bool PlatformTranslateAccelerator(WindowHandle window, AcceleratorHandle table,
     for (const SimAccelerator& entry : *entries) {
         if (entry.key != (int)message->wParam || !ModifiersMatch(entry, message))
             continue;
-        bool menuItem = SimWindowHasMenu(window);
+        bool menuItem = SimMenuItemExists(window, entry.command);
         if (!menuItem || (SimMenuItemEnabled(window, entry.command) && !SimWindowMinimized(window)))
             PlatformSendMessage(window, MsgCommand, (uintptr_t)entry.command | (1u << 16), 0);
         return true;
@@ -229,4 +228,28 @@ bool PlatformIsDialogMessage(WindowHandle dialog, PlatformMessage* message) {
     if (message->message != MsgKeyDown || !TakeDialogKey(dialog, message))
         PlatformTranslateAndDispatch(message);
     return true;
+}
+
+/* ---- The keys held down ---- */
+
+void SimResetKeys(void) {
+    delete keyboard;
+    keyboard = new KeyboardState;
+}
+
+void SimSetKeyDown(int virtualKey, bool down) {
+    keyboard->down[virtualKey & 0xFF] = down;
+}
+
+bool PlatformIsKeyDown(int virtualKey) {
+    return keyboard->down[virtualKey & 0xFF];
+}
+
+int SimAcceleratorLoads(void) {
+    return keyboard->acceleratorLoads;
+}
+
+AcceleratorHandle PlatformLoadAccelerators(int resourceId) {
+    keyboard->acceleratorLoads++;
+    return SimLoadAcceleratorTable(resourceId);
 }

@@ -105,7 +105,7 @@ bool SimJournalIsNeverCalled(void) {
 
 InputRefusal PlatformInputRefusal(WindowHandle* target, uint32_t* systemError) {
     *target = PlatformForegroundWindow();
-    *systemError = playback->lastRefusal == InputRefusedBySystem ? 5 : 0;
+    *systemError = playback->lastRefusal != InputRefusalNone ? 5 : 0; /* access denied */
     return playback->lastRefusal;
 }
 
@@ -147,6 +147,7 @@ void SimNoteKeyStrokes(const EventRecord& record) {
     KeyStroke strokes[MaxKeyStrokes];
     int count = KeyStrokesFor(record, strokes);
     playback->strokes.insert(playback->strokes.end(), strokes, strokes + count);
+    SimNotePlayedStrokes(strokes, count);
 }
 
 bool PlatformLayoutKeyFor(uint16_t unit, LayoutKey* key) {
@@ -170,9 +171,9 @@ uint16_t PlatformLayoutTypes(int key, int modifiers, bool capsLock) {
 }
 
 int PlatformHeldModifiers(void) {
-    return (PlatformIsKeyDown(0x10) ? ModifierShift : 0) |
-           (PlatformIsKeyDown(0x11) ? ModifierCtrl : 0) |
-           (PlatformIsKeyDown(0x12) ? ModifierAlt : 0);
+    return (PlatformIsKeyDown(KeyShift) ? ModifierShift : 0) |
+           (PlatformIsKeyDown(KeyControl) ? ModifierCtrl : 0) |
+           (PlatformIsKeyDown(KeyAlt) ? ModifierAlt : 0);
 }
 
 CapsLockState PlatformCapsLockState(void) {

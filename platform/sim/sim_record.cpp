@@ -55,11 +55,11 @@ void SimResetRecordInput(void) {
 static const struct {
     uint32_t bit;
     int virtualKey;
-} ContextModifiers[] = {{HeldShift, 0x10},
-                        {HeldControl, 0x11},
-                        {HeldAlt, 0x12},
-                        {HeldLeftWindows, 0x5B},
-                        {HeldRightWindows, 0x5C}};
+} ContextModifiers[] = {{HeldShift, KeyShift},
+                        {HeldControl, KeyControl},
+                        {HeldAlt, KeyAlt},
+                        {HeldLeftWindows, KeyLeftWindows},
+                        {HeldRightWindows, KeyRightWindows}};
 
 static RecordContext ContextNow(void) {
     RecordContext context = {};
@@ -98,6 +98,7 @@ bool SimRecordInput(const EventRecord& event) {
         else
             CallWithContext(HookAction, &event, context);
     }
+    SimNoteUserKey(event);
     FollowKeyState(event);
     return reaches;
 }
@@ -145,6 +146,10 @@ bool PlatformRestartRecordHook(HookHandle hook) {
 
 void SimSetAsyncKeyDown(int virtualKey, bool down) {
     recordInput.asyncKeys[virtualKey & 0xFF] = down;
+}
+
+bool PlatformKeyHeldNow(int virtualKey) {
+    return recordInput.asyncKeys[virtualKey & 0xFF];
 }
 
 void SimSetInputDesktopOurs(bool ours) {

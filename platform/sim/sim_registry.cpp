@@ -224,7 +224,8 @@ RegKey* KeyOfHandle(const OpenKey* open, bool create) {
     return key;
 }
 
-void Changed(void) {
+/* Every change moves the revision on (SimRegistryRevision). */
+void AdvanceRevision(void) {
     registry->revision++;
 }
 
@@ -560,7 +561,7 @@ RegistryKeyHandle PlatformCreateRegistryKey(RegistryHive hive, const char* keyPa
     if (registry->hives[index].readOnly)
         return nullptr;
     if (MakeKey(index, keyPath))
-        Changed();
+        AdvanceRevision();
     return NewHandle(index, Lower(TrimSlashes(keyPath)), true);
 }
 
@@ -579,7 +580,7 @@ bool PlatformSetRegistryValue(RegistryKeyHandle handle, const char* name, uint32
     const uint8_t* bytes = (const uint8_t*)data;
     std::vector<uint8_t> copy(bytes, bytes + size);
     if (StoreValue(key, name, type, copy))
-        Changed();
+        AdvanceRevision();
     registry->writes.push_back(std::string(HiveShortNames[open->hive]) + "\\" + key->path + "\\" +
                                name);
     return true;
@@ -603,7 +604,7 @@ bool PlatformDeleteRegistryValue(RegistryKeyHandle handle, const char* name) {
     RegKey* key = open != nullptr && open->fullAccess ? KeyOfHandle(open, false) : nullptr;
     if (key == nullptr || !RemoveValue(key, name))
         return false;
-    Changed();
+    AdvanceRevision();
     return true;
 }
 
@@ -615,7 +616,7 @@ bool PlatformDeleteRegistryKey(RegistryHive hive, const char* keyPath) {
         return false;
     KeepParentOf(index, lower);
     registry->hives[index].keys.erase(lower);
-    Changed();
+    AdvanceRevision();
     return true;
 }
 
@@ -649,7 +650,7 @@ bool SimImportRegistryText(const std::string& fileBytes) {
         else if (line[0] == '"' || line[0] == '@')
             ImportValueLine(line, cursor, version5);
     }
-    Changed();
+    AdvanceRevision();
     return true;
 }
 

@@ -31,16 +31,11 @@ static WindowHandle FromHwnd(HWND window) {
     return reinterpret_cast<WindowHandle>(window);
 }
 
-static HWND Item(WindowHandle dialog, int controlId) {
+static HWND ControlOf(WindowHandle dialog, int controlId) {
     return GetDlgItem(ToHwnd(dialog), controlId);
 }
 
 /* ---- Dialogs ---- */
-
-struct DialogStart {
-    DialogProcedure procedure;
-    int templateId;
-};
 
 /* ---- Controls on a tab control's body ----
  * With visual styles the body of a tab control is drawn in the window
@@ -114,11 +109,10 @@ static INT_PTR CALLBACK DialogGlue(HWND dialog, UINT message, WPARAM wParam, LPA
     if (PaintTabBody(dialog, message, wParam, lParam, &painted))
         return painted;
     if (message == WM_INITDIALOG) {
-        const DialogStart* start = reinterpret_cast<const DialogStart*>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(start->procedure));
-        INT_PTR result = start->procedure(FromHwnd(dialog), message, wParam, 0);
-        Win32ProbeDialogReady(dialog, start->templateId);
-        return result;
+        /* The dialog's portable procedure comes as the creation parameter. */
+        DialogProcedure procedure = reinterpret_cast<DialogProcedure>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        return procedure(FromHwnd(dialog), message, wParam, 0);
     }
     DialogProcedure procedure =
         reinterpret_cast<DialogProcedure>(GetWindowLongPtrA(dialog, DWLP_USER));
@@ -133,16 +127,14 @@ static INT_PTR CALLBACK DialogGlue(HWND dialog, UINT message, WPARAM wParam, LPA
 
 WindowHandle PlatformCreateChildDialog(WindowHandle parent, int templateId,
                                        DialogProcedure procedure) {
-    DialogStart start = {procedure, templateId};
     return FromHwnd(CreateDialogParamA(Win32Instance(), MAKEINTRESOURCEA(templateId),
                                        ToHwnd(parent), DialogGlue,
-                                       reinterpret_cast<LPARAM>(&start)));
+                                       reinterpret_cast<LPARAM>(procedure)));
 }
 
 int PlatformRunModalDialog(WindowHandle owner, int templateId, DialogProcedure procedure) {
-    DialogStart start = {procedure, templateId};
     return (int)DialogBoxParamA(Win32Instance(), MAKEINTRESOURCEA(templateId), ToHwnd(owner),
-                                DialogGlue, reinterpret_cast<LPARAM>(&start));
+                                DialogGlue, reinterpret_cast<LPARAM>(procedure));
 }
 
 void PlatformEndDialog(WindowHandle dialog, int result) {
@@ -152,7 +144,7 @@ void PlatformEndDialog(WindowHandle dialog, int result) {
 /* ---- Controls ---- */
 
 int PlatformGetDialogItemText(WindowHandle dialog, int controlId, char* buffer, int size) {
-    HWND control = Item(dialog, controlId);
+    HWND control = ControlOf(dialog, controlId);
     if (size > 0)
         buffer[0] = '\0';
     if (control == nullptr)
@@ -171,23 +163,23 @@ void PlatformCheckButton(WindowHandle dialog, int controlId, bool checked) {
 }
 
 void PlatformEnableDialogItem(WindowHandle dialog, int controlId, bool enabled) {
-    EnableWindow(Item(dialog, controlId), enabled ? TRUE : FALSE);
+    EnableWindow(ControlOf(dialog, controlId), enabled ? TRUE : FALSE);
 }
 
 void PlatformShowDialogItem(WindowHandle dialog, int controlId, bool shown) {
-    ShowWindow(Item(dialog, controlId), shown ? SW_SHOW : SW_HIDE);
+    ShowWindow(ControlOf(dialog, controlId), shown ? SW_SHOW : SW_HIDE);
 }
 
 /* WM_NEXTDLGCTL keeps the dialog's default button in step, which SetFocus
  * alone would not. */
 void PlatformFocusDialogItem(WindowHandle dialog, int controlId) {
-    HWND control = Item(dialog, controlId);
+    HWND control = ControlOf(dialog, controlId);
     if (control != nullptr)
         SendMessageA(ToHwnd(dialog), WM_NEXTDLGCTL, (WPARAM)control, TRUE);
 }
 
 bool PlatformGetControlRect(WindowHandle dialog, int controlId, ScreenRect* rect) {
-    HWND control = Item(dialog, controlId);
+    HWND control = ControlOf(dialog, controlId);
     RECT outer, inner;
     if (control == nullptr || !GetWindowRect(control, &outer) || !GetClientRect(control, &inner))
         return false;
@@ -200,7 +192,7 @@ bool PlatformGetControlRect(WindowHandle dialog, int controlId, ScreenRect* rect
 
 /* Measured with the font the control draws with. */
 void PlatformFitControlToText(WindowHandle dialog, int controlId) {
-    HWND control = Item(dialog, controlId);
+    HWND control = ControlOf(dialog, controlId);
     if (control == nullptr)
         return;
     char text[256] = "";
@@ -220,37 +212,37 @@ void PlatformFitControlToText(WindowHandle dialog, int controlId) {
 /* The edit sets its modified mark when the user changes the text and
  * clears it on WM_SETTEXT, before it notifies the change. */
 bool PlatformTakeEditModified(WindowHandle dialog, int controlId) {
-    HWND edit = Item(dialog, controlId);
+    HWND edit = ControlOf(dialog, controlId);
     bool modified = SendMessageA(edit, EM_GETMODIFY, 0, 0) != 0;
     SendMessageA(edit, EM_SETMODIFY, FALSE, 0);
     return modified;
 }
 
 void PlatformAddListItem(WindowHandle dialog, int controlId, const char* text) {
-    SendMessageA(Item(dialog, controlId), CB_INSERTSTRING, (WPARAM)-1, (LPARAM)text);
+    SendMessageA(ControlOf(dialog, controlId), CB_INSERTSTRING, (WPARAM)-1, (LPARAM)text);
 }
 
 int PlatformGetListSelection(WindowHandle dialog, int controlId) {
-    return (int)SendMessageA(Item(dialog, controlId), CB_GETCURSEL, 0, 0);
+    return (int)SendMessageA(ControlOf(dialog, controlId), CB_GETCURSEL, 0, 0);
 }
 
 void PlatformSetListSelection(WindowHandle dialog, int controlId, int index) {
-    SendMessageA(Item(dialog, controlId), CB_SETCURSEL, (WPARAM)index, 0);
+    SendMessageA(ControlOf(dialog, controlId), CB_SETCURSEL, (WPARAM)index, 0);
 }
 
 void PlatformSetTrackbarRange(WindowHandle dialog, int controlId, int minimum, int maximum,
                               int pageSize) {
-    HWND trackbar = Item(dialog, controlId);
+    HWND trackbar = ControlOf(dialog, controlId);
     SendMessageA(trackbar, TBM_SETRANGE, TRUE, MAKELPARAM(minimum, maximum));
     SendMessageA(trackbar, TBM_SETPAGESIZE, 0, (LPARAM)pageSize);
 }
 
 void PlatformSetTrackbarPosition(WindowHandle dialog, int controlId, int position) {
-    SendMessageA(Item(dialog, controlId), TBM_SETPOS, TRUE, (LPARAM)position);
+    SendMessageA(ControlOf(dialog, controlId), TBM_SETPOS, TRUE, (LPARAM)position);
 }
 
 int PlatformGetTrackbarPosition(WindowHandle dialog, int controlId) {
-    return (int)SendMessageA(Item(dialog, controlId), TBM_GETPOS, 0, 0);
+    return (int)SendMessageA(ControlOf(dialog, controlId), TBM_GETPOS, 0, 0);
 }
 
 /* Beneath its siblings, so that, clipping them, it paints around the page's

@@ -150,12 +150,9 @@ int PlatformHeldModifiers(void) {
  * toggle too; Wine keeps it from such a program (it learns Caps Lock only
  * from the display's key events, which go to the window with the focus). */
 CapsLockState PlatformCapsLockState(void) {
-    bool on = false;
-    if (Win32RunningUnderWine() && !Win32ProbeCapsLock(&on))
+    if (Win32RunningUnderWine())
         return CapsLockUnknown;
-    if (!Win32RunningUnderWine())
-        on = (GetKeyState(VK_CAPITAL) & 1) != 0;
-    return on ? CapsLockOn : CapsLockOff;
+    return (GetKeyState(VK_CAPITAL) & 1) != 0 ? CapsLockOn : CapsLockOff;
 }
 
 static void BuildStroke(const KeyStroke& stroke, HKL layout, INPUT* input) {
@@ -471,10 +468,9 @@ static void NoteSent(const EventRecord* record, const INPUT* input) {
  * anything but a move are waited for. A key of typed text may be several
  * inputs (its modifiers and itself), which go in one call, so nothing the
  * user does can come between them. */
-static InputDelivery Send(const EventRecord* record, INPUT* inputs, int count, HWND target,
-                          bool refuseForTest) {
+static InputDelivery Send(const EventRecord* record, INPUT* inputs, int count, HWND target) {
     bool move = IsPlainMouseMove(record->message);
-    if (move && moves.buttonsDown == 0 && !refuseForTest) {
+    if (move && moves.buttonsDown == 0) {
         moves.held = true;
         moves.input = inputs[0];
         moves.last = PixelOf(record);
@@ -488,8 +484,8 @@ static InputDelivery Send(const EventRecord* record, INPUT* inputs, int count, H
     moves.refusedError = 0;
     if (heldMoveRefused != 0)
         return RefusedBySystem(target, heldMoveRefused);
-    if (refuseForTest || SendInput((UINT)count, inputs, sizeof inputs[0]) != (UINT)count)
-        return RefusedBySystem(target, refuseForTest ? ERROR_ACCESS_DENIED : GetLastError());
+    if (SendInput((UINT)count, inputs, sizeof inputs[0]) != (UINT)count)
+        return RefusedBySystem(target, GetLastError());
     NoteSent(record, &inputs[0]);
     static int unwaited; /* inputs other than moves sent since the last wait */
     if (move)
@@ -505,7 +501,6 @@ static InputDelivery Send(const EventRecord* record, INPUT* inputs, int count, H
 InputDelivery Win32DeliverRecord(const EventRecord* record) {
     INPUT inputs[MaxKeyStrokes];
     HWND target = nullptr;
-    bool refuseForTest = Win32ProbeBeforeInput();
     int count = BuildInput(record, inputs, &target);
     if (count == 0)
         return InputDelivered;
@@ -513,7 +508,7 @@ InputDelivery Win32DeliverRecord(const EventRecord* record) {
         return InputCancelled;
     if (WouldBeDropped(&inputs[0], target))
         return Refuse(InputRefusedHigherRights, target, ERROR_ACCESS_DENIED);
-    return Send(record, inputs, count, target, refuseForTest);
+    return Send(record, inputs, count, target);
 }
 
 void PlatformReleaseInput(const EventRecord* releases, int count) {

@@ -67,12 +67,11 @@ static LRESULT CALLBACK SystemPlaybackHook(int code, WPARAM wParam, LPARAM lPara
 }
 
 /* Wine is known to accept a journal and never call it: it is not tried
- * there, so a playback does not start a second late (unless a test asks,
- * to see the giving up). */
+ * there, so a playback does not start a second late. */
 static bool JournalWorthTrying(void) {
     if (injectionPreferred || systemJournalNeverCalled)
         return false;
-    return !Win32RunningUnderWine() || Win32ProbeTriesJournal();
+    return !Win32RunningUnderWine();
 }
 
 static bool InstallSystemJournal(PlaybackHookProcedure procedure) {

@@ -1,43 +1,61 @@
 /*
  * probe_win32.cpp: a window into the running program for the tests that
- * drive mirlow.exe under Wine. Menus cannot be read from another process
- * there, and commands leave no trace until their handlers exist, so the
- * program reports both itself when MIRLOW_TEST_PROBE names a file. It
- * also notes when a window is shown, so a hidden run can be told apart,
- * writes the menu (and where the toolbar's buttons are) again whenever a
- * test asks for it, notes every tooltip the toolbar answers, and which
- * dialog texts do not fit their controls at the scale the program runs at.
+ * drive mirlow.exe under Wine, linked only into the program the tests run
+ * (build/win/for-tests/mirlow.exe). Menus cannot be read from another
+ * process there, and commands leave no trace until their handlers exist,
+ * so when MIRLOW_TEST_PROBE names a file the probe reports both there: the
+ * menu once the main window exists (and again whenever a test asks), with
+ * where the toolbar, its buttons and the panel sit, and a line for every
+ * command that reaches one of the program's windows, every such window
+ * shown, every tooltip the toolbar asks for and every dialog set up (with
+ * its scale and any text that does not fit its control).
  *
  * A test may write control lines into the probe file before the program
  * starts, to stand in for what it cannot make the system do under Wine:
- *   control stall-input N MS   the playback thread is busy for MS
- *                              milliseconds before the Nth injected record
- *   control refuse-input N     the system refuses the Nth injected record
+ *   control stall-input N MS   the Nth call that injects input finds the
+ *                              playback thread busy for MS milliseconds
+ *   control refuse-input N     the system refuses the Nth call that
+ *                              injects input
  *   control try-journal        the system's journal is tried even under
  *                              Wine, which accepts it and never calls it
  *   control caps-lock on|off   Caps Lock is known to be on or off, which
  *                              Wine does not tell a program without the
  *                              keyboard focus
  *   control stall-recorder N MS  the user-interface thread is busy for MS
- *                              milliseconds before it hands the recorder
- *                              the Nth event of a recording
+ *                              milliseconds once the recording's hooks
+ *                              have seen their Nth event
  *   control drop-record-hooks N  the recording's low-level hooks are taken
- *                              away after the Nth event, without a word, as
- *                              the system takes away hooks that answer slowly
+ *                              away after their Nth event, without a word,
+ *                              as the system takes away hooks that answer
+ *                              slowly
  *
- * Only the program the tests run is linked with this file; the released
- * mirlow.exe is linked with no_probe_win32.cpp, so neither the reports nor
- * the control lines can reach a user's desktop.
+ * The program itself holds nothing of this: the probe watches it from
+ * outside its code. At start-up (before WinMain) it puts thread hooks on
+ * the user-interface thread, which see the messages and dialogs, and the
+ * link of the tests' program routes a few system calls through this file
+ * (the linker's --wrap of their import slots, cmake/windows.cmake): the
+ * making of windows and dialogs, injected input, hook installation, and
+ * the two questions the program asks about Wine and Caps Lock.
  */
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
+
+/* Each routed call has its system function in __real___imp_NAME (the
+ * import slot) and this file's stand-in in __wrap___imp_NAME. */
+#define PROBE_ROUTE(name, standIn)                                                                 \
+    extern "C" decltype(&name) __real___imp_##name;                                                \
+    extern "C" decltype(&name) __wrap___imp_##name;                                                \
+    decltype(&name) __wrap___imp_##name = standIn
+
+/* ---- Reports ---- */
 
 static const char* ProbePath(void) {
     static char path[MAX_PATH];
@@ -150,16 +168,17 @@ static void WriteMenu(HWND window) {
     fclose(file);
 }
 
-void Win32ProbeTooltip(int commandId, const char* text) {
-    FILE* file = OpenProbeFile();
-    if (file == nullptr)
-        return;
-    fprintf(file, "tooltip %d %s\n", commandId, text != nullptr ? text : "");
-    fclose(file);
-}
-
-void Win32ProbeWindowCreated(HWND window) {
-    WriteMenu(window);
+/* Commands, and every time a window is shown, are appended one line
+ * each: for the program's own windows, those of the classes it registers,
+ * whose window procedure is in its own image; not for dialogs and
+ * controls, whose procedures are the system's. */
+static bool IsProgramWindow(HWND window) {
+    const char* image = reinterpret_cast<const char*>(GetModuleHandleA(nullptr));
+    const IMAGE_DOS_HEADER* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
+    const IMAGE_NT_HEADERS* headers =
+        reinterpret_cast<const IMAGE_NT_HEADERS*>(image + dos->e_lfanew);
+    const char* procedure = reinterpret_cast<const char*>(GetClassLongPtrA(window, GCLP_WNDPROC));
+    return procedure >= image && procedure < image + headers->OptionalHeader.SizeOfImage;
 }
 
 /* A test asks for the menu as it stands now (recent entries, states) by
@@ -167,15 +186,16 @@ void Win32ProbeWindowCreated(HWND window) {
  * helper finds the same one. */
 static bool IsMenuRequest(UINT message) {
     static UINT request;
-    if (message < 0xC000 || ProbePath() == nullptr)
+    if (message < 0xC000)
         return false;
     if (request == 0)
         request = RegisterWindowMessageA("MirlowProbeWriteMenu");
     return message == request;
 }
 
-/* Commands, and every time a window is shown, are appended one line each. */
-void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam) {
+static void NoteMessage(HWND window, UINT message, WPARAM wParam) {
+    if (window == nullptr || !IsProgramWindow(window))
+        return;
     if (IsMenuRequest(message)) {
         WriteMenu(window);
         return;
@@ -190,6 +210,32 @@ void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam) {
         fputs("shown\n", file);
     else
         fprintf(file, "command %u\n", (unsigned)LOWORD(wParam));
+    fclose(file);
+}
+
+/* The text the program put into a tooltip request: its own buffer, where
+ * it answers; nothing where it left the request alone. */
+static void NoteTooltip(HWND window, LPARAM notification) {
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(notification);
+    if (header == nullptr || !IsProgramWindow(window) ||
+        (header->code != TTN_GETDISPINFOA && header->code != TTN_GETDISPINFOW))
+        return;
+    char text[80] = "";
+    if (header->code == TTN_GETDISPINFOA) {
+        const NMTTDISPINFOA* request = reinterpret_cast<const NMTTDISPINFOA*>(header);
+        if (request->lpszText == request->szText)
+            lstrcpynA(text, request->szText, (int)sizeof text);
+    } else {
+        const NMTTDISPINFOW* request = reinterpret_cast<const NMTTDISPINFOW*>(header);
+        for (int i = 0; request->lpszText == request->szText && i + 1 < (int)sizeof text &&
+                        request->szText[i] != 0;
+             i++)
+            text[i] = (char)request->szText[i];
+    }
+    FILE* file = OpenProbeFile();
+    if (file == nullptr)
+        return;
+    fprintf(file, "tooltip %d %s\n", (int)header->idFrom, text);
     fclose(file);
 }
 
@@ -271,7 +317,7 @@ static void ProbeControlFit(FILE* file, int templateId, HWND control, int dpi, i
             needed.cx, needed.cy, room.right, room.bottom, text);
 }
 
-void Win32ProbeDialogReady(HWND dialog, int templateId) {
+static void NoteDialogReady(HWND dialog, int templateId) {
     FILE* file = OpenProbeFile();
     if (file == nullptr)
         return;
@@ -283,83 +329,302 @@ void Win32ProbeDialogReady(HWND dialog, int templateId) {
     fprintf(file, "dialog %d dpi %d controls %d clipped %d\n", templateId, dpi, controls, clipped);
     fclose(file);
 }
+
+/* ---- Which template a dialog is made from ----
+ * The dialog-making calls note their template with their creation
+ * parameter while they run; the dialog's WM_INITDIALOG carries that
+ * parameter, so its template is the latest noted with it. */
+
+struct DialogInMaking {
+    LPARAM parameter;
+    int templateId;
+};
+static DialogInMaking dialogsInMaking[16];
+static int dialogsInMakingCount;
+
+static int BeginDialog(LPCSTR templateName, LPARAM parameter) {
+    const int capacity = (int)(sizeof dialogsInMaking / sizeof dialogsInMaking[0]);
+    if (dialogsInMakingCount < capacity) {
+        int id = IS_INTRESOURCE(templateName) ? (int)(uintptr_t)templateName : 0;
+        dialogsInMaking[dialogsInMakingCount] = DialogInMaking{parameter, id};
+    }
+    return dialogsInMakingCount++;
+}
+
+static void EndDialogInMaking(int depth) {
+    dialogsInMakingCount = depth;
+}
+
+static void NoteDialogSetUp(HWND dialog, LPARAM parameter) {
+    const int capacity = (int)(sizeof dialogsInMaking / sizeof dialogsInMaking[0]);
+    int count = dialogsInMakingCount < capacity ? dialogsInMakingCount : capacity;
+    for (int i = count - 1; i >= 0; i--) {
+        if (dialogsInMaking[i].parameter == parameter) {
+            NoteDialogReady(dialog, dialogsInMaking[i].templateId);
+            return;
+        }
+    }
+}
+
 /* ---- Control lines ---- */
 
-struct ProbeControl {
-    bool read;
+struct ProbeControls {
     bool tryJournal;
-    int stallAt, stallMs;
-    int refuseAt;
-    int inputs;
     int capsLock; /* 0: not said; 1 off; 2 on */
-    int dropRecordHooksAt;
+    int stallInputAt, stallInputMs;
+    int refuseInputAt;
     int stallRecorderAt, stallRecorderMs;
+    int dropRecordHooksAt;
 };
-static ProbeControl control;
+static ProbeControls controls;
 
-static void ReadControlLines(void) {
-    control.read = true;
-    const char* path = ProbePath();
-    FILE* file = path != nullptr ? fopen(path, "rb") : nullptr;
+static void ReadControlLines(const char* path) {
+    FILE* file = fopen(path, "rb");
     if (file == nullptr)
         return;
     char line[128];
     while (fgets(line, sizeof line, file) != nullptr) {
         int n = 0, ms = 0;
         if (sscanf(line, "control stall-input %d %d", &n, &ms) == 2) {
-            control.stallAt = n;
-            control.stallMs = ms;
+            controls.stallInputAt = n;
+            controls.stallInputMs = ms;
         } else if (sscanf(line, "control refuse-input %d", &n) == 1) {
-            control.refuseAt = n;
+            controls.refuseInputAt = n;
         } else if (sscanf(line, "control stall-recorder %d %d", &n, &ms) == 2) {
-            control.stallRecorderAt = n;
-            control.stallRecorderMs = ms;
+            controls.stallRecorderAt = n;
+            controls.stallRecorderMs = ms;
         } else if (sscanf(line, "control drop-record-hooks %d", &n) == 1) {
-            control.dropRecordHooksAt = n;
+            controls.dropRecordHooksAt = n;
         } else if (strncmp(line, "control try-journal", 19) == 0) {
-            control.tryJournal = true;
+            controls.tryJournal = true;
         } else if (strncmp(line, "control caps-lock ", 18) == 0) {
-            control.capsLock = strncmp(line + 18, "on", 2) == 0 ? 2 : 1;
+            controls.capsLock = strncmp(line + 18, "on", 2) == 0 ? 2 : 1;
         }
     }
     fclose(file);
 }
 
-bool Win32ProbeBeforeInput(void) {
-    if (!control.read)
-        ReadControlLines();
-    if (control.stallAt == 0 && control.refuseAt == 0)
-        return false;
-    control.inputs++;
-    if (control.inputs == control.stallAt)
-        Sleep((DWORD)control.stallMs);
-    return control.inputs == control.refuseAt;
+/* The program takes Wine for a system that never calls a journal and
+ * never tells it the Caps Lock state. To try the journal, or to know the
+ * state, it is told it runs on Windows, where a journal is refused unless
+ * a test asks for it: what a standard user meets there. */
+static bool HidesWine(void) {
+    return controls.tryJournal || controls.capsLock != 0;
 }
 
-/* The lines are read on the first call, which the recorder makes on the
- * user-interface thread (with 0) before the hook thread asks. */
-bool Win32ProbeDropsRecordHooks(int recordedEvents) {
-    if (!control.read)
-        ReadControlLines();
-    return recordedEvents > 0 && recordedEvents == control.dropRecordHooksAt;
+/* ---- Injected input ---- */
+
+static UINT WINAPI ProbeSendInput(UINT count, LPINPUT inputs, int size);
+PROBE_ROUTE(SendInput, ProbeSendInput);
+
+static UINT WINAPI ProbeSendInput(UINT count, LPINPUT inputs, int size) {
+    static std::atomic<int> calls;
+    if (controls.stallInputAt == 0 && controls.refuseInputAt == 0)
+        return __real___imp_SendInput(count, inputs, size);
+    int call = ++calls;
+    if (call == controls.stallInputAt)
+        Sleep((DWORD)controls.stallInputMs);
+    if (call == controls.refuseInputAt) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return 0;
+    }
+    return __real___imp_SendInput(count, inputs, size);
 }
 
-void Win32ProbeBeforeRecordInput(int handedOver) {
-    if (!control.read)
-        ReadControlLines();
-    if (handedOver == control.stallRecorderAt)
-        Sleep((DWORD)control.stallRecorderMs);
+/* ---- What the program asks of the system ---- */
+
+static FARPROC WINAPI ProbeGetProcAddress(HMODULE module, LPCSTR name);
+PROBE_ROUTE(GetProcAddress, ProbeGetProcAddress);
+
+static FARPROC WINAPI ProbeGetProcAddress(HMODULE module, LPCSTR name) {
+    if (HidesWine() && !IS_INTRESOURCE(name) && strcmp(name, "wine_get_version") == 0)
+        return nullptr;
+    return __real___imp_GetProcAddress(module, name);
 }
 
-bool Win32ProbeTriesJournal(void) {
-    if (!control.read)
-        ReadControlLines();
-    return control.tryJournal;
+static SHORT WINAPI ProbeGetKeyState(int key);
+PROBE_ROUTE(GetKeyState, ProbeGetKeyState);
+
+static SHORT WINAPI ProbeGetKeyState(int key) {
+    if (key == VK_CAPITAL && controls.capsLock != 0)
+        return controls.capsLock == 2 ? 1 : 0;
+    return __real___imp_GetKeyState(key);
 }
 
-bool Win32ProbeCapsLock(bool* on) {
-    if (!control.read)
-        ReadControlLines();
-    *on = control.capsLock == 2;
-    return control.capsLock != 0;
+/* ---- The recording's low-level hooks ----
+ * With a control line about them, each low-level hook goes through the
+ * probe, which counts the events of the recording's hooks (those of the
+ * thread with a mouse hook; the cancel watcher has only a keyboard hook)
+ * and takes them away, or has the user-interface thread stall, at the
+ * event named. */
+
+struct WatchedHook {
+    DWORD thread;
+    int type;
+    HOOKPROC procedure;
+    HHOOK handle;
+};
+static WatchedHook watchedHooks[16];
+static std::atomic<int> watchedHookCount;
+static std::atomic<int> recordedEvents;
+static std::atomic<bool> recorderStallDue;
+
+static const WatchedHook* FindWatched(DWORD thread, int type) {
+    for (int i = watchedHookCount.load() - 1; i >= 0; i--) {
+        if (watchedHooks[i].thread == thread && watchedHooks[i].type == type)
+            return &watchedHooks[i];
+    }
+    return nullptr;
+}
+
+static void DropRecordingHooks(DWORD thread) {
+    for (int i = 0; i < watchedHookCount.load(); i++) {
+        if (watchedHooks[i].thread == thread)
+            UnhookWindowsHookEx(watchedHooks[i].handle);
+    }
+}
+
+static LRESULT ForwardWatched(int type, int code, WPARAM wParam, LPARAM lParam,
+                              ULONG_PTR extraInfo) {
+    DWORD thread = GetCurrentThreadId();
+    const WatchedHook* hook = FindWatched(thread, type);
+    bool counts = code == HC_ACTION && extraInfo != Win32InjectionTag &&
+                  FindWatched(thread, WH_MOUSE_LL) != nullptr;
+    int event = counts ? ++recordedEvents : 0;
+    if (event != 0 && event == controls.stallRecorderAt)
+        recorderStallDue = true;
+    LRESULT result = hook != nullptr ? hook->procedure(code, wParam, lParam)
+                                     : CallNextHookEx(nullptr, code, wParam, lParam);
+    if (event != 0 && event == controls.dropRecordHooksAt)
+        DropRecordingHooks(thread);
+    return result;
+}
+
+static LRESULT CALLBACK WatchedKeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
+    const KBDLLHOOKSTRUCT* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    return ForwardWatched(WH_KEYBOARD_LL, code, wParam, lParam, key->dwExtraInfo);
+}
+
+static LRESULT CALLBACK WatchedMouseHook(int code, WPARAM wParam, LPARAM lParam) {
+    const MSLLHOOKSTRUCT* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+    return ForwardWatched(WH_MOUSE_LL, code, wParam, lParam, mouse->dwExtraInfo);
+}
+
+static HHOOK WINAPI ProbeSetWindowsHookExA(int type, HOOKPROC procedure, HINSTANCE module,
+                                           DWORD thread);
+PROBE_ROUTE(SetWindowsHookExA, ProbeSetWindowsHookExA);
+
+/* A hook's events come on the thread that installed it, only once the
+ * call has returned there, so its entry is complete before it is read. */
+static HHOOK WatchLowLevelHook(int type, HOOKPROC procedure, HINSTANCE module) {
+    const int capacity = (int)(sizeof watchedHooks / sizeof watchedHooks[0]);
+    int slot = watchedHookCount.load();
+    if (slot == capacity)
+        return __real___imp_SetWindowsHookExA(type, procedure, module, 0);
+    HOOKPROC watcher = type == WH_KEYBOARD_LL ? WatchedKeyboardHook : WatchedMouseHook;
+    HHOOK handle = __real___imp_SetWindowsHookExA(type, watcher, module, 0);
+    watchedHooks[slot] = WatchedHook{GetCurrentThreadId(), type, procedure, handle};
+    watchedHookCount = slot + 1;
+    return handle;
+}
+
+static HHOOK WINAPI ProbeSetWindowsHookExA(int type, HOOKPROC procedure, HINSTANCE module,
+                                           DWORD thread) {
+    bool journal = type == WH_JOURNALRECORD || type == WH_JOURNALPLAYBACK;
+    if (journal && HidesWine() && !(type == WH_JOURNALPLAYBACK && controls.tryJournal)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    bool lowLevel = type == WH_KEYBOARD_LL || type == WH_MOUSE_LL;
+    if (lowLevel && (controls.dropRecordHooksAt != 0 || controls.stallRecorderAt != 0))
+        return WatchLowLevelHook(type, procedure, module);
+    return __real___imp_SetWindowsHookExA(type, procedure, module, thread);
+}
+
+/* ---- Windows and dialogs being made ---- */
+
+static HWND WINAPI ProbeCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
+                                        int x, int y, int width, int height, HWND parent,
+                                        HMENU menu, HINSTANCE instance, LPVOID parameter);
+PROBE_ROUTE(CreateWindowExA, ProbeCreateWindowExA);
+
+/* A top-level window with a menu, the main window, writes it at once. */
+static HWND WINAPI ProbeCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
+                                        int x, int y, int width, int height, HWND parent,
+                                        HMENU menu, HINSTANCE instance, LPVOID parameter) {
+    HWND window = __real___imp_CreateWindowExA(exStyle, className, title, style, x, y, width,
+                                               height, parent, menu, instance, parameter);
+    if (window != nullptr && (style & WS_CHILD) == 0)
+        WriteMenu(window);
+    return window;
+}
+
+static HWND WINAPI ProbeCreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND parent,
+                                           DLGPROC procedure, LPARAM parameter);
+PROBE_ROUTE(CreateDialogParamA, ProbeCreateDialogParamA);
+
+static HWND WINAPI ProbeCreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND parent,
+                                           DLGPROC procedure, LPARAM parameter) {
+    int depth = BeginDialog(templateName, parameter);
+    HWND dialog =
+        __real___imp_CreateDialogParamA(instance, templateName, parent, procedure, parameter);
+    EndDialogInMaking(depth);
+    return dialog;
+}
+
+static INT_PTR WINAPI ProbeDialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
+                                           DLGPROC procedure, LPARAM parameter);
+PROBE_ROUTE(DialogBoxParamA, ProbeDialogBoxParamA);
+
+static INT_PTR WINAPI ProbeDialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
+                                           DLGPROC procedure, LPARAM parameter) {
+    int depth = BeginDialog(templateName, parameter);
+    INT_PTR result =
+        __real___imp_DialogBoxParamA(instance, templateName, owner, procedure, parameter);
+    EndDialogInMaking(depth);
+    return result;
+}
+
+/* ---- The user-interface thread's hooks ---- */
+
+/* Messages sent to a window. */
+static LRESULT CALLBACK ProbeCallWindowProc(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION)
+        NoteMessage(message->hwnd, message->message, message->wParam);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+/* Sent messages once the window has answered them. */
+static LRESULT CALLBACK ProbeCallWindowProcReturn(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPRETSTRUCT* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->message == WM_INITDIALOG)
+        NoteDialogSetUp(message->hwnd, message->lParam);
+    else if (code == HC_ACTION && message->message == WM_NOTIFY)
+        NoteTooltip(message->hwnd, message->lParam);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+/* Posted messages as the thread takes them. The stall a test asked for
+ * comes before the thread goes on with what it took. */
+static LRESULT CALLBACK ProbeGetMessage(int code, WPARAM wParam, LPARAM lParam) {
+    const MSG* message = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        NoteMessage(message->hwnd, message->message, message->wParam);
+        if (recorderStallDue.exchange(false))
+            Sleep((DWORD)controls.stallRecorderMs);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+/* Runs before WinMain, on the thread that runs it. */
+__attribute__((constructor)) static void StartProbe(void) {
+    const char* path = ProbePath();
+    if (path == nullptr)
+        return;
+    ReadControlLines(path);
+    DWORD thread = GetCurrentThreadId();
+    SetWindowsHookExA(WH_CALLWNDPROC, ProbeCallWindowProc, nullptr, thread);
+    SetWindowsHookExA(WH_CALLWNDPROCRET, ProbeCallWindowProcReturn, nullptr, thread);
+    SetWindowsHookExA(WH_GETMESSAGE, ProbeGetMessage, nullptr, thread);
 }

@@ -83,7 +83,6 @@ static HHOOK mouseHook;
 static bool cancelled;         /* the cancel keys ended the recording */
 static bool keyIsDown[256];    /* by the low-level hook's own virtual key */
 static uint32_t lastHookInput; /* when the hooks last saw input, or were installed */
-static int recordedEvents;
 
 /* Handles are 32-bit values that the system sign-extends. */
 static uint32_t HandleValue(HWND window) {
@@ -118,7 +117,7 @@ static uint32_t LastSystemInput(void) {
 /* Inside a callback the system has not yet applied the event to its key
  * state, so the modifiers are those held just before it. The input
  * desktop and the last input are asked only by checks. */
-static void Stamp(RecordContext* context, bool check) {
+static void NoteDesktopState(RecordContext* context, bool check) {
     context->tick = GetTickCount();
     context->heldModifiers = HeldModifiers();
     context->foreground = reinterpret_cast<WindowHandle>(GetForegroundWindow());
@@ -134,7 +133,7 @@ static void PushCheck(void) {
     Win32RecordInput input;
     memset(&input, 0, sizeof input);
     input.code = HookRecordCheck;
-    Stamp(&input.context, true);
+    NoteDesktopState(&input.context, true);
     Push(&input);
 }
 
@@ -142,7 +141,7 @@ static void PushEvent(const EventRecord& event) {
     Win32RecordInput input;
     input.code = HC_ACTION;
     input.event = event;
-    Stamp(&input.context, false);
+    NoteDesktopState(&input.context, false);
     Push(&input);
 }
 
@@ -234,12 +233,6 @@ static bool TakesInput(int code, ULONG_PTR extraInfo) {
     return extraInfo != Win32InjectionTag;
 }
 
-/* A test may have the hooks taken away as the system takes them away. */
-static void CountRecordedEvent(void) {
-    if (Win32ProbeDropsRecordHooks(++recordedEvents))
-        RemoveHooks();
-}
-
 static LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     const KBDLLHOOKSTRUCT* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
     if (TakesInput(code, key->dwExtraInfo)) {
@@ -250,7 +243,6 @@ static LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lPa
             return 1;
         }
         PushEvent(KeyRecord(wParam, key));
-        CountRecordedEvent();
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -266,7 +258,6 @@ static LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam
         PushEvent(EventRecord{(uint32_t)wParam, (int32_t)mouse->pt.x,
                               MouseEventParamH((uint32_t)wParam, mouse->pt.y, amount), mouse->time,
                               HandleValue(WindowFromPoint(mouse->pt))});
-        CountRecordedEvent();
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -317,7 +308,6 @@ static DWORD WINAPI HookThreadMain(void* unused) {
     memset(keyIsDown, 0, sizeof keyIsDown);
     cancelled = false;
     lostEvents = 0;
-    recordedEvents = 0;
     bool installed = InstallHooks();
     InterlockedExchange(&hooksStarted, installed);
     SetEvent(hookReady);
@@ -341,7 +331,6 @@ bool Win32StartRecordHooks(HWND window, UINT message) {
         hookReady = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     if (hookReady == nullptr)
         return false;
-    Win32ProbeDropsRecordHooks(0); /* a test's control lines, read on this thread */
     wakeWindow = window;
     wakeMessage = message;
     cancelNoticeThread = GetCurrentThreadId();

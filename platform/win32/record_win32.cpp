@@ -92,13 +92,9 @@ static HHOOK InstallSystemJournal(void) {
 
 /* Taken out before the call: a call that runs a modal loop may empty the
  * rest of the queue itself, in order. */
-static int handedOver; /* events handed to the recorder in this recording */
-
 static void DrainQueue(void) {
     Win32RecordInput input;
     while (recordProcedure != nullptr && Win32TakeRecordInput(&input)) {
-        if (input.code == HC_ACTION)
-            Win32ProbeBeforeRecordInput(++handedOver);
         currentContext = input.context;
         currentContextKnown = true;
         recordProcedure(input.code, input.code == HC_ACTION ? &input.event : nullptr);
@@ -131,7 +127,6 @@ static HWND QueueWindow(void) {
 
 static bool InstallLowLevelHooks(void) {
     HWND window = QueueWindow();
-    handedOver = 0;
     lowLevelInstalled = window != nullptr && Win32StartRecordHooks(window, QueueWakeMessage);
     return lowLevelInstalled;
 }

@@ -204,7 +204,6 @@ bool PlatformReadTooltipRequest(intptr_t notification, int* commandId) {
 
 void PlatformAnswerTooltipRequest(intptr_t notification, const char* text) {
     NMHDR* header = reinterpret_cast<NMHDR*>(notification);
-    Win32ProbeTooltip((int)header->idFrom, text);
     if (header->code == TTN_GETDISPINFOA) {
         NMTTDISPINFOA* request = reinterpret_cast<NMTTDISPINFOA*>(header);
         request->hinst = nullptr;

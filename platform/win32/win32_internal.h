@@ -12,24 +12,6 @@
 void Win32SetInstance(HINSTANCE instance);
 HINSTANCE Win32Instance(void);
 
-/* The test probe (probe_win32.cpp), linked only into the program the
- * tests run; the released program links no_probe_win32.cpp instead, where
- * each of these does what the probe does without a probe file.
- *
- * When the environment names a probe file, the program writes its main
- * menu there once the window exists (and again when a test sends the
- * registered message "MirlowProbeWriteMenu") and appends every command
- * that reaches a window, so tests under Wine can see what cross-process
- * calls cannot show them. Without the variable both do nothing. */
-void Win32ProbeWindowCreated(HWND window);
-void Win32ProbeMessage(HWND window, UINT message, WPARAM wParam);
-/* Once a dialog's controls are set up, the probe notes the dialog, its DPI
- * and every control whose text does not fit its place (measured with the
- * control's own font), so tests can check each scale for clipped text. */
-void Win32ProbeDialogReady(HWND dialog, int templateId);
-/* Notes a tooltip answered for a toolbar button (text null: none). */
-void Win32ProbeTooltip(int commandId, const char* text);
-
 /* While an emulated playback hook is installed, drives it until a message
  * arrives, which it returns in msg (true). False when no emulated hook is
  * installed: the caller then waits for messages as usual. */
@@ -113,26 +95,6 @@ bool Win32InputDesktopIsOurs(void);
 /* The clock the playback waits on: microseconds on the high-resolution
  * counter, whose milliseconds are those of PlatformTickCount. */
 int64_t Win32ClockMicroseconds(void);
-
-/* The test probe's say over injected input, asked before each record is
- * sent: it may hold the playback thread up for a while, as a slow call
- * would, and returns true when the system is to be taken as refusing the
- * record. Without a probe file it does neither. */
-bool Win32ProbeBeforeInput(void);
-/* True when the test probe asks that the record hooks be taken away, as
- * the system takes away hooks that answer too slowly, after this many
- * recorded events. Asked on the hooks' own thread. */
-bool Win32ProbeDropsRecordHooks(int recordedEvents);
-/* The test probe may hold the user-interface thread up for a while before
- * it hands the recorder its Nth event, as a slow log or a dialog would. */
-void Win32ProbeBeforeRecordInput(int handedOver);
-/* True when the test probe asks for the system's journal to be tried even
- * under Wine, which accepts it and never calls it, so that the giving up on
- * a silent journal can be seen there. */
-bool Win32ProbeTriesJournal(void);
-/* True, with the state in *on, when the test probe says whether Caps Lock
- * is on: what Wine does not tell a program without the keyboard focus. */
-bool Win32ProbeCapsLock(bool* on);
 
 /* True when the program runs under Wine (ntdll names its version). */
 bool Win32RunningUnderWine(void);

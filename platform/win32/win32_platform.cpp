@@ -112,7 +112,6 @@ static WindowProcedure ProcedureOf(HWND hwnd) {
 
 static LRESULT CALLBACK ClassWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     WindowProcedure procedure = ProcedureOf(hwnd);
-    Win32ProbeMessage(hwnd, message, wParam);
     if (procedure == nullptr)
         return DefWindowProcA(hwnd, message, wParam, lParam);
     return procedure(FromHwnd(hwnd), message, wParam, lParam);
@@ -147,11 +146,8 @@ bool PlatformRegisterWindowClass(const WindowClassSpec* spec) {
 
 WindowHandle PlatformCreateWindow(const char* className, const char* title, uint32_t style, int x,
                                   int y, int width, int height) {
-    HWND window = CreateWindowExA(0, className, title, style, x, y, width, height, nullptr, nullptr,
-                                  programInstance, nullptr);
-    if (window != nullptr)
-        Win32ProbeWindowCreated(window);
-    return FromHwnd(window);
+    return FromHwnd(CreateWindowExA(0, className, title, style, x, y, width, height, nullptr,
+                                    nullptr, programInstance, nullptr));
 }
 
 bool PlatformDestroyWindow(WindowHandle window) {
@@ -391,10 +387,6 @@ void PlatformGetVersion(PlatformVersionInfo* version) {
 #pragma GCC diagnostic pop
 
 /* ---- Other programs' windows ---- */
-
-WindowHandle PlatformFindWindowByTitle(const char* title) {
-    return FromHwnd(FindWindowA(nullptr, title));
-}
 
 bool PlatformIsWindowMinimized(WindowHandle window) {
     WINDOWPLACEMENT placement;

@@ -3,7 +3,7 @@
 //   TypeCommand         the TYPE as it runs: expansion, one move of the
 //                       tail, the anchors of the later commands;
 //   TypeTextEvents      the typing alone, one move of the tail;
-//   OneRecordAtATime    the same typing with one InsertEvent, and so one
+//   OneRecordAtATime    the same typing with one insertion, and so one
 //                       move of the tail, per key record.
 // TypeCommand also pays for the token scan that the per-record way leaves
 // out, so the ratio between the two understates the gain if anything.

@@ -11,12 +11,11 @@ if(WIN32)
         set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
         add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
     endif()
-    # The program's own objects, without its entry point, and the probe's
-    # empty stand-in, as the released program has it.
+    # The program's own objects, without its entry point, as the released
+    # program has them.
     add_executable(mirlow_contract_tests
         ${CONTRACT_TEST_SOURCES}
         tests/contract/contract_desktop_win32.cpp
-        platform/win32/no_probe_win32.cpp
     )
     target_link_options(mirlow_contract_tests PRIVATE -static)
     target_link_libraries(mirlow_contract_tests PRIVATE

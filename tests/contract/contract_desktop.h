@@ -1,10 +1,13 @@
 /*
  * contract_desktop.h: what a case of the platform contract suite needs
  * from the desktop besides the seam itself: a fresh start, the keyboard's
- * state, a person who closes a modal window, and where the keyboard focus
- * is. One implementation steers the simulated desktop, the other acts on
- * the real one as a user would (from a second thread, as a person acts
- * while the program waits in a modal loop).
+ * state, a person who closes a modal window, the end of the session
+ * meanwhile, where the keyboard focus is, what the menu shows, another
+ * program that holds a file, and another program's window that stops
+ * answering. One implementation steers the simulated desktop, the other
+ * acts on the real one as a user, the system or another program would
+ * (from a second thread, as they act while the program waits in a modal
+ * loop).
  */
 #ifndef MIRLOW_CONTRACT_DESKTOP_H
 #define MIRLOW_CONTRACT_DESKTOP_H
@@ -27,7 +30,28 @@ enum ContractModal { ContractMessageBox, ContractModalDialog, ContractFileDialog
 void ContractCloseNextModal(ContractModal kind, int answer);
 void ContractModalMayClose(void);
 
+/* While the next message box is open, the Windows session ends: window
+ * is asked whether it may end (MsgQueryEndSession) and then told that it
+ * ends (MsgEndSession, wParam the window's answer), from outside the
+ * case's thread as the system does, before the person closes the box.
+ * Called before ContractCloseNextModal. */
+void ContractEndSessionDuringNextModal(WindowHandle window);
+
 /* The window that has the keyboard focus; null for none. */
 WindowHandle ContractFocus(void);
+
+/* What the window's menu shows of the item with that identifier: whether
+ * it is there, grayed, checked. */
+enum ContractMenuItemState { ContractItemMissing, ContractItemEnabled, ContractItemGrayed };
+ContractMenuItemState ContractMenuItem(WindowHandle window, int commandId, bool* checked);
+
+/* Another program holds the file (it has it open and lets nobody else
+ * write, rename or delete it) until ContractLetFilesGo. */
+void ContractHoldFile(const char* path);
+void ContractLetFilesGo(void);
+
+/* A shown top-level window of another program whose thread has stopped
+ * taking messages (busy or hung), until the next case starts. */
+WindowHandle ContractSilentWindow(void);
 
 #endif

@@ -2,18 +2,36 @@
  * contract_desktop_win32.cpp: the contract suite's desktop on Windows. A
  * modal window's person is a second thread: it waits for the case's
  * signal, finds the dialog window the case's thread shows and posts the
- * command of the button a person would press, as a click would.
+ * command of the button a person would press, as a click would; the end
+ * of the session meanwhile is sent from that thread, as the system sends
+ * it from its own. Another program is a handle opened without sharing, or
+ * a thread of its own that stops taking messages.
  */
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstring>
+#include <vector>
 
 #include "platform/win32/win32_internal.h"
 #include "tests/contract/contract_desktop.h"
 
 static DWORD caseThread;
-static HANDLE mayClose; /* manual reset: set once the case lets the window close */
+static HANDLE mayClose;    /* manual reset: set once the case lets the window close */
+static HWND sessionEndsAt; /* for the next modal window */
+static std::vector<HANDLE> heldFiles;
+static HANDLE silentThread, silentMade, silentRelease;
+static HWND silentWindow;
+
+static void LetSilentWindowGo(void) {
+    if (silentThread == nullptr)
+        return;
+    SetEvent(silentRelease);
+    WaitForSingleObject(silentThread, 5000);
+    CloseHandle(silentThread);
+    silentThread = nullptr;
+    ResetEvent(silentRelease);
+}
 
 void ContractStartCase(void) {
     if (caseThread == 0) {
@@ -21,8 +39,13 @@ void ContractStartCase(void) {
         INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_TAB_CLASSES};
         InitCommonControlsEx(&controls);
         mayClose = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        silentMade = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        silentRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         caseThread = GetCurrentThreadId();
     }
+    LetSilentWindowGo();
+    ContractLetFilesGo();
+    sessionEndsAt = nullptr;
     const int modifiers[] = {VK_SHIFT, VK_CONTROL, VK_MENU};
     for (int key : modifiers)
         ContractSetKeyDown(key, false);
@@ -59,30 +82,92 @@ static HWND WaitForDialogWindow(int milliseconds) {
     return found;
 }
 
+struct ModalCloser {
+    int answer;
+    HWND sessionEndsAt; /* null: the session goes on */
+};
+
+/* What the system sends each top-level window when the session ends. */
+static void EndSession(HWND window) {
+    LRESULT mayEnd = SendMessageA(window, WM_QUERYENDSESSION, 0, 0);
+    SendMessageA(window, WM_ENDSESSION, mayEnd != 0 ? TRUE : FALSE, 0);
+}
+
 static DWORD WINAPI CloseModalWindow(void* parameter) {
-    int answer = (int)(intptr_t)parameter;
+    ModalCloser closer = *static_cast<ModalCloser*>(parameter);
+    delete static_cast<ModalCloser*>(parameter);
     WaitForSingleObject(mayClose, 2000);
     HWND window = WaitForDialogWindow(5000);
+    if (window != nullptr && closer.sessionEndsAt != nullptr)
+        EndSession(closer.sessionEndsAt);
     if (window != nullptr)
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(window, answer)));
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(closer.answer, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, closer.answer)));
     return 0;
 }
 
 void ContractCloseNextModal(ContractModal kind, int answer) {
     ResetEvent(mayClose);
-    if (kind == ContractFileDialog)
-        answer = IDCANCEL;
-    HANDLE thread = CreateThread(nullptr, 0, CloseModalWindow,
-                                 reinterpret_cast<void*>((intptr_t)answer), 0, nullptr);
+    ModalCloser* closer =
+        new ModalCloser{kind == ContractFileDialog ? IDCANCEL : answer, sessionEndsAt};
+    sessionEndsAt = nullptr;
+    HANDLE thread = CreateThread(nullptr, 0, CloseModalWindow, closer, 0, nullptr);
     if (thread != nullptr)
         CloseHandle(thread);
+    else
+        delete closer;
 }
 
 void ContractModalMayClose(void) {
     SetEvent(mayClose);
 }
 
+void ContractEndSessionDuringNextModal(WindowHandle window) {
+    sessionEndsAt = reinterpret_cast<HWND>(window);
+}
+
 WindowHandle ContractFocus(void) {
     return reinterpret_cast<WindowHandle>(GetFocus());
+}
+
+ContractMenuItemState ContractMenuItem(WindowHandle window, int commandId, bool* checked) {
+    UINT state =
+        GetMenuState(GetMenu(reinterpret_cast<HWND>(window)), (UINT)commandId, MF_BYCOMMAND);
+    *checked = state != (UINT)-1 && (state & MF_CHECKED) != 0;
+    if (state == (UINT)-1)
+        return ContractItemMissing;
+    return (state & (MF_GRAYED | MF_DISABLED)) != 0 ? ContractItemGrayed : ContractItemEnabled;
+}
+
+void ContractHoldFile(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        heldFiles.push_back(file);
+}
+
+void ContractLetFilesGo(void) {
+    for (HANDLE file : heldFiles)
+        CloseHandle(file);
+    heldFiles.clear();
+}
+
+/* The window is shown without being activated, so that no activation
+ * waits for its thread; then the thread stops taking messages. */
+static DWORD WINAPI RunSilentWindow(void*) {
+    silentWindow = CreateWindowExA(WS_EX_NOACTIVATE, "STATIC", "Contract Silent", WS_POPUP, 0, 0,
+                                   200, 100, nullptr, nullptr, nullptr, nullptr);
+    ShowWindow(silentWindow, SW_SHOWNOACTIVATE);
+    SetEvent(silentMade);
+    WaitForSingleObject(silentRelease, INFINITE);
+    DestroyWindow(silentWindow);
+    return 0;
+}
+
+WindowHandle ContractSilentWindow(void) {
+    LetSilentWindowGo();
+    silentThread = CreateThread(nullptr, 0, RunSilentWindow, nullptr, 0, nullptr);
+    if (silentThread == nullptr)
+        return nullptr;
+    WaitForSingleObject(silentMade, 5000);
+    return reinterpret_cast<WindowHandle>(silentWindow);
 }

@@ -4,10 +4,20 @@
  * against the simulated desktop and, built for Windows, against the real
  * system under Wine; a case that holds on one side only is a fault of the
  * simulation (or of the Windows side), never something to test around.
+ * Each switch of the simulated desktop that the native tests lean on is
+ * proved here, or argued below where Wine cannot show it.
  *
  * What the program relies on, one case each:
  *   - two spellings of one file name the same file, and the log is kept
  *     out of the recording by that answer (PlatformSameFile);
+ *   - a file another program holds (a scanner, an indexer: a handle
+ *     without sharing on Windows) is still there, so its name is taken,
+ *     and cannot be replaced, nor replace another, until it is let go: the
+ *     refusal is a sharing violation, error 32, which the save waits out;
+ *   - registry values come back with the type and bytes they were stored
+ *     with (REG_EXPAND_SZ unexpanded, zero bytes kept, an empty value),
+ *     names without regard to case, an empty name the key's default value,
+ *     and a value larger than the room given is not handed over at all;
  *   - window titles compare as Windows compares them: the GOTO lookup
  *     (PlatformFindGotoWindow) compares the titles of shown windows with
  *     lstrcmpiA, the user's locale without regard to case, and then asks
@@ -15,11 +25,18 @@
  *   - a message box, a modal dialog and a file dialog run modal loops that
  *     dispatch what is posted to the program's windows meanwhile and lose
  *     what is posted to the thread without a window, except the cancel
- *     notice, which reaches the window named for it;
+ *     notice, which reaches the window named for it; and what the system
+ *     sends meanwhile (the end of the session) reaches the window inside
+ *     the box's loop, where the default answer lets the session end;
  *   - posted messages come back in order, a sent one is handled at once,
  *     the quit message only once nothing else is waiting;
+ *   - a window has its class's menu as the resource script writes it
+ *     (items, first states), the program's changes go by command, and
+ *     which items exist can be told (the recent-file list inserts after an
+ *     item and deletes items);
  *   - accelerators turn keys into the main window's commands, and do
- *     nothing for a grayed menu item;
+ *     nothing for a grayed menu item, nor for a menu item of a minimised
+ *     window; a command that is no menu item goes in any case;
  *   - a modeless dialog's keys: Tab, Shift+Tab, arrows in a radio group,
  *     Enter, Escape, and the messages it leaves to others;
  *   - the tick count counts milliseconds, and a playback hook's delay is
@@ -29,8 +46,51 @@
  *     file name, whether it is shown, the list of shown windows, and
  *     capitals as names are compared;
  *   - typed text is converted from the code page as a whole (Windows-1252,
- *     the code page of the systems these cases run on), and a window of the
- *     program answers when asked whether its thread takes messages.
+ *     the code page of the systems these cases run on), and a window
+ *     answers when asked whether its thread takes messages if it does, and
+ *     after the whole time limit does not if its thread has stopped.
+ *
+ * Switches of the simulated desktop that Wine cannot show, and why the
+ * simulated rule is the system's (from the Win32 documentation):
+ *   - Input refused (SimRefuseInputAfter; SimSetHigherRights for the
+ *     recorder): the system drops input aimed at a window of a process
+ *     with a higher integrity level without a word (SendInput's
+ *     documentation: neither its result nor the last error says so), so
+ *     the Windows side compares integrity levels itself and refuses the
+ *     record with access denied, as the simulation refuses it; any other
+ *     refusal is SendInput inserting fewer events than it was given. Wine
+ *     runs every program with the same rights.
+ *   - A locked or switched session (SimLockSessionAfter; for the recorder
+ *     SimSetInputDesktopOurs): the input desktop is then Winlogon's, which
+ *     OpenInputDesktop does not open or names otherwise, and the Windows
+ *     side ends the playback as the cancel keys end it, as the simulation
+ *     does. Wine's input desktop stays the same after SwitchDesktop
+ *     (measured).
+ *   - A refused foreground (SimRefuseForeground): SetForegroundWindow is
+ *     refused unless the caller is the foreground process, had the last
+ *     input, or the foreground lock time-out has passed; the window's
+ *     taskbar button flashes and the foreground stays where it was, as in
+ *     the simulation; a thread attached to the foreground thread's input
+ *     may set it, which is the second attempt. Wine grants every request.
+ *   - A read-only hive (SimSetRegistryReadOnly): a standard user may not
+ *     write HKEY_LOCAL_MACHINE, and with the manifest's asInvoker level no
+ *     write is redirected to a virtual store: it is refused. Wine runs
+ *     programs as an administrator.
+ *   - A held folder (SimHoldFile on a folder) stands for a program that
+ *     holds each file as it appears there; each such file is refused as
+ *     the held files of this suite are.
+ *   - Record hooks the system takes away (SimStallRecordHooks): a low-level
+ *     hook that answers later than the system's time-out is removed without
+ *     a word (LowLevelKeyboardProc's documentation); the recorder learns
+ *     it by the system's last input time running ahead of its hooks'
+ *     (GetLastInputInfo), the two times the simulation reports. A journal installed and never
+ * called (SimSetJournalNeverCalled) is what Wine 8 does with every playback journal, which the Wine
+ * tests of playback go through.
+ *   - Failures no test system can be made to produce on demand (no memory,
+ *     a hook or a control that cannot be made, a full disk, a replacement
+ *     the file system refuses, a program or browser that does not start):
+ *     each switch makes the seam return the failure its contract names,
+ *     which is all the program reads of it.
  *
  * Differences between the simulated desktop and Windows that remain, and
  * why each is harmless:
@@ -47,8 +107,9 @@
  *     lstrcmpiA's other linguistic rules are not copied either, for the same
  *     reason.
  *   - Modal loops: the simulated ones dispatch what is waiting and then answer
- *     at once, where a person may take longer; Windows would dispatch what
- *     comes in meanwhile too, which the simulation cannot know of. A quit
+ *     at once, where a person may take longer; what comes in meanwhile is
+ *     what a test queued with the answer (a message box's), delivered before
+ *     the box returns, where Windows would deliver it whenever it came. A quit
  *     posted while a modal window is open stays for the program's own loop and
  *     the window gets its answer, where Windows ends the modal window at once
  *     and posts the quit again: the program posts the quit only when its main
@@ -68,9 +129,6 @@
  *     not read. A disabled window still takes accelerators in the simulation:
  *     the program's windows are disabled only under its own modal windows,
  *     whose loops offer no key to its table.
- *   - Menus: the simulation knows the states of menu items, not which items
- *     exist; an accelerator's command counts as a menu item, which every
- *     command of the program's table is.
  *   - Started programs: the simulation records them and calls them ready for
  *     input at once unless a test says how long they take, where Windows
  *     runs them; which programs a case could start is not the same on both
@@ -87,12 +145,16 @@
  *     asks for UTF-8.
  *   - The end of the process: the simulated one keeps the exit code for the
  *     test and lets the program's loop end, where Windows ends the process at
- *     once; the program calls it last, after its window is destroyed.
+ *     once; the program calls it last, after its window is destroyed. Where
+ *     the session ends inside a box, the simulated box then returns to code
+ *     that Windows never runs; native tests read the run's end as it stood.
  */
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -104,16 +166,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-/* Virtual keys and the first message number a program may use for its
- * own messages (system values). */
-enum : int {
-    KeyTab = 0x09,
-    KeyReturn = 0x0D,
-    KeyShift = 0x10,
-    KeyEscape = 0x1B,
-    KeyDown = 0x28,
-    KeyF1 = 0x70,
-};
+/* The first message number a program may use for its own messages
+ * (system value). */
 const uint32_t MsgApp = 0x8000;
 const uint32_t MsgAnswered = MsgApp + 1; /* posted before a modal window opens */
 const uint32_t MsgToThread = MsgApp + 2; /* posted to the thread, without a window */
@@ -131,7 +185,8 @@ bool modalOpen;
 
 bool Recorded(uint32_t message) {
     return message == MsgCreate || message == MsgDestroy || message == MsgCommand ||
-           message == MsgCancelJournal || message >= MsgApp;
+           message == MsgCancelJournal || message == MsgQueryEndSession ||
+           message == MsgEndSession || message >= MsgApp;
 }
 
 intptr_t RecordingWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
@@ -200,19 +255,22 @@ std::vector<uintptr_t> CommandsSeen(void) {
     return commands;
 }
 
-/* Retrieves and dispatches until the marker; true when a thread message
- * numbered message came before it. */
-bool RetrievedBeforeMarker(uint32_t message) {
-    bool found = false;
+/* What retrieving and dispatching until the marker met: whether the
+ * marker came, and the thread messages (without a window) before it. */
+struct Retrieved {
+    bool marker;
+    std::vector<uint32_t> threadMessages;
+};
+Retrieved RetrieveUntilMarker(void) {
+    Retrieved retrieved = {false, {}};
     PlatformMessage got;
-    for (int i = 0; i < 1000 && PlatformGetMessage(&got) > 0; i++) {
-        if (got.window == nullptr && got.message == message)
-            found = true;
+    for (int i = 0; i < 1000 && !retrieved.marker && PlatformGetMessage(&got) > 0; i++) {
+        if (got.window == nullptr)
+            retrieved.threadMessages.push_back(got.message);
         PlatformTranslateAndDispatch(&got);
-        if (got.message == MsgMarker)
-            break;
+        retrieved.marker = got.message == MsgMarker;
     }
-    return found;
+    return retrieved;
 }
 
 class PlatformContract : public ::testing::Test {
@@ -281,6 +339,97 @@ TEST_F(PlatformContract, TwoSpellingsOfOneFileNameTheSameFile) {
     fs::remove_all(folder);
 }
 
+std::string Content(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Write(const fs::path& file, const char* text) {
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+/* The first two stand for what a save does while another program (a
+ * scanner, an indexer) holds the old file or the new one. */
+TEST_F(PlatformContract, AFileAnotherProgramHoldsIsBusyUntilLetGo) {
+    fs::path folder =
+        fs::temp_directory_path() / ("mirlow-held-" + std::to_string(PlatformTickCount()));
+    fs::create_directories(folder);
+    const std::string target = (folder / "held.mrx").string(),
+                      source = (folder / "new.tmp").string();
+    const struct {
+        const char* name;
+        const std::string* held;
+        FileOutcome replaced;
+        const char* left;
+    } cases[] = {
+        {"target held", &target, FileBusy, "old"},
+        {"source held", &source, FileBusy, "old"},
+        {"let go", nullptr, FileDone, "new"},
+    };
+    for (const auto& c : cases) {
+        Write(target, "old");
+        Write(source, "new");
+        if (c.held != nullptr)
+            ContractHoldFile(c.held->c_str());
+        FILE* file = nullptr;
+        EXPECT_EQ(PlatformCreateNewFile(target.c_str(), &file), FileNameTaken) << c.name;
+        EXPECT_EQ(PlatformReplaceFile(source.c_str(), target.c_str()), c.replaced) << c.name;
+        char reason[300];
+        PlatformFileErrorText(reason, sizeof reason);
+        bool sharingViolation = strstr(reason, "(error 32)") != nullptr;
+        EXPECT_TRUE(c.replaced != FileBusy || sharingViolation) << c.name << ": " << reason;
+        ContractLetFilesGo();
+        EXPECT_EQ(Content(target), c.left) << c.name;
+        EXPECT_EQ(fs::exists(source), c.replaced != FileDone) << c.name;
+    }
+    fs::remove_all(folder);
+}
+
+/* ---- Registry values ---- */
+
+TEST_F(PlatformContract, RegistryValuesComeBackAsStoredWhereTheyFit) {
+    const char* const keyPath = "Software\\MirlowContract";
+    RegistryKeyHandle key = PlatformCreateRegistryKey(HiveCurrentUser, keyPath);
+    ASSERT_NE(key, nullptr);
+    const struct {
+        const char* name;
+        uint32_t type;
+        std::string data;
+        const char* asked;
+        uint32_t capacity;
+        int size; /* -1: not handed over */
+    } cases[] = {
+        {"Number", RegistryTypeNumber, std::string("\x07\0\0\0", 4), "Number", 4, 4},
+        {"Number", RegistryTypeNumber, std::string("\x07\0\0\0", 4), "Number", 3, -1},
+        {"Text", RegistryTypeText, std::string("caf\xE9", 5), "TEXT", 5, 5}, // any case
+        {"Text", RegistryTypeText, std::string("caf\xE9", 5), "Text", 4, -1},
+        {"Path", RegistryTypeExpandText, std::string("%TEMP%\\x", 9), "Path", 64, 9},
+        {"", RegistryTypeText, std::string("default", 8), "", 64, 8}, // the key's default
+        {"Bytes", RegistryTypeBinary, std::string("\x01\0\x02\0", 4), "Bytes", 4, 4},
+        {"None", RegistryTypeBinary, std::string(), "None", 0, 0},
+        {"Number", RegistryTypeNumber, std::string("\x07\0\0\0", 4), "Missing", 64, -1},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(
+            PlatformSetRegistryValue(key, c.name, c.type, c.data.data(), (uint32_t)c.data.size()));
+        uint32_t type = 0;
+        char data[64] = {};
+        EXPECT_EQ(PlatformQueryRegistryValue(key, c.asked, &type, data, c.capacity), c.size)
+            << c.asked << " in " << c.capacity;
+        if (c.size >= 0) {
+            EXPECT_EQ(type, c.type) << c.asked;
+            EXPECT_EQ(std::string(data, (size_t)c.size), c.data) << c.asked;
+        }
+    }
+    for (const char* name : {"Number", "Text", "Path", "", "Bytes", "None"})
+        EXPECT_TRUE(PlatformDeleteRegistryValue(key, name)) << name;
+    uint32_t type;
+    char data[8];
+    EXPECT_EQ(PlatformQueryRegistryValue(key, "Number", &type, data, sizeof data), -1);
+    PlatformCloseRegistryKey(key);
+    EXPECT_TRUE(PlatformDeleteRegistryKey(HiveCurrentUser, keyPath));
+}
+
 /* ---- Window titles ---- */
 
 TEST_F(PlatformContract, WindowTitlesCompareWithoutRegardToCase) {
@@ -297,10 +446,8 @@ TEST_F(PlatformContract, WindowTitlesCompareWithoutRegardToCase) {
         {"Contract Title Alpha ", nullptr}, {"contract title HIDDEN", hidden},
         {"contract twin", twinShown}, // a shown window before a hidden one
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(PlatformFindGotoWindow(c.title), c.expected) << c.title;
-        EXPECT_EQ(PlatformFindWindowByTitle(c.title) != nullptr, c.expected != nullptr) << c.title;
-    }
 }
 
 /* ---- What a recording notes of a window ---- */
@@ -354,7 +501,9 @@ TEST_F(PlatformContract, WindowsTellWhatARecordingNotesOfThem) {
 
 /* ---- Typed text and windows that answer ---- */
 
-TEST_F(PlatformContract, TypedTextConvertsFromTheCodePageAndOwnWindowsAnswer) {
+/* A window whose thread has stopped taking messages lets the check's
+ * whole time limit pass before it counts as not answering. */
+TEST_F(PlatformContract, TypedTextConvertsFromTheCodePageAndWindowsAnswerIfTheirThreadsDo) {
     const char text[] = "a\x80\xE9\x81 ~";
     const uint16_t expected[] = {0x0061, 0x20AC, 0x00E9, 0x0081, 0x0020, 0x007E};
     uint16_t units[6] = {};
@@ -363,6 +512,11 @@ TEST_F(PlatformContract, TypedTextConvertsFromTheCodePageAndOwnWindowsAnswer) {
         EXPECT_EQ(units[i], expected[i]) << i;
     EXPECT_TRUE(PlatformWindowAnswers(MakeWindow("Contract Answers", true), 200));
     EXPECT_FALSE(PlatformWindowAnswers(nullptr, 0));
+    WindowHandle silent = ContractSilentWindow();
+    ASSERT_NE(silent, nullptr);
+    uint32_t before = PlatformTickCount();
+    EXPECT_FALSE(PlatformWindowAnswers(silent, 200));
+    EXPECT_GE((int32_t)(PlatformTickCount() - before), 199);
 }
 
 /* ---- Modal loops ---- */
@@ -411,9 +565,32 @@ TEST_F(PlatformContract, ModalLoopsDispatchWindowMessagesAndLoseThreadMessages) 
         EXPECT_TRUE(SeenWith(MsgAnswered, true)) << c.name << ": not dispatched while open";
         EXPECT_TRUE(SeenWith(MsgCancelJournal, true)) << c.name << ": the cancel notice was lost";
         PlatformPostMessage(window, MsgMarker, 0, 0);
-        EXPECT_FALSE(RetrievedBeforeMarker(MsgToThread)) << c.name << ": the thread message stayed";
+        Retrieved after = RetrieveUntilMarker();
+        EXPECT_TRUE(after.marker) << c.name;
+        EXPECT_EQ(after.threadMessages, std::vector<uint32_t>{}) << c.name << ": not lost";
     }
     PlatformSetCancelNoticeWindow(nullptr);
+}
+
+/* The system's own thread sends the end of the session while a box of
+ * the program is open: the box's loop hands it to the window, whose
+ * default answer lets the session end. */
+TEST_F(PlatformContract, TheSessionsEndReachesAWindowWhileAMessageBoxIsOpen) {
+    WindowHandle window = MakeWindow("Contract Session", true);
+    PlatformPostMessage(window, MsgAnswered, 0, 0);
+    ContractEndSessionDuringNextModal(window);
+    ContractCloseNextModal(ContractMessageBox, AnswerNo);
+    modalOpen = true;
+    EXPECT_EQ(ShowBox(window), AnswerNo);
+    modalOpen = false;
+    std::vector<std::pair<uint32_t, uintptr_t>> ending;
+    for (const Seen& s : seen) {
+        if (s.message == MsgQueryEndSession || s.message == MsgEndSession)
+            ending.push_back({s.message, s.modalOpen ? s.wParam : 99});
+    }
+    std::vector<std::pair<uint32_t, uintptr_t>> expected = {{MsgQueryEndSession, 0},
+                                                            {MsgEndSession, 1}};
+    EXPECT_EQ(ending, expected) << "99: after the box had closed";
 }
 
 /* ---- Message order ---- */
@@ -452,13 +629,53 @@ TEST_F(PlatformContract, PostedMessagesComeInOrderAndTheQuitLast) {
     EXPECT_FALSE(PlatformPostMessage(window, MsgApp, 0, 0));
 }
 
+/* ---- Menus ---- */
+
+/* A window has its class's menu as the resource writes it; the program
+ * changes states by command, and inserts and deletes items, as the
+ * recent-file list does, and an item that is not there stays so. */
+TEST_F(PlatformContract, AWindowHasItsClassMenuWhoseItemsCanBeToldApart) {
+    WindowHandle window = MakeWindow("Contract Menu", true);
+    EXPECT_TRUE(
+        PlatformInsertMenuItemAfter(window, ID_FILE_RESET_RECENT, ID_FILE_RECENT_1, "C:\\a.mrx"));
+    EXPECT_FALSE(PlatformInsertMenuItemAfter(window, ID_FILE_RECENT_8, ID_FILE_RECENT_2, "b"));
+    EXPECT_TRUE(PlatformDeleteMenuItem(window, ID_VIEW_TOTAL_ACTIONS));
+    EXPECT_FALSE(PlatformDeleteMenuItem(window, ID_VIEW_TOTAL_ACTIONS));
+    PlatformSetMenuItemEnabled(window, ID_RECORDER_PLAYBACK, true);
+    PlatformSetMenuItemChecked(window, ID_FILE_NEW, true);
+    PlatformSetMenuItemEnabled(window, ID_FILE_RECENT_2, true); // not there: nothing
+    const struct {
+        int command;
+        ContractMenuItemState state;
+        bool checked;
+    } cases[] = {
+        {ID_FILE_OPEN, ContractItemEnabled, false},
+        {ID_RECORDER_STOP, ContractItemGrayed, false},  // as the resource has it
+        {ID_VIEW_SHOW_TABS, ContractItemEnabled, true}, // as the resource has it
+        {ID_RECORDER_PLAYBACK, ContractItemEnabled, false},
+        {ID_FILE_NEW, ContractItemEnabled, true},
+        {ID_HELP_ABOUT, ContractItemEnabled, false},    // the last popup's last item
+        {ID_FILE_RECENT_1, ContractItemEnabled, false}, // inserted
+        {ID_FILE_RECENT_2, ContractItemMissing, false}, // never inserted
+        {ID_VIEW_TOTAL_ACTIONS, ContractItemMissing, false},
+    };
+    for (const auto& c : cases) {
+        bool checked = false;
+        EXPECT_EQ(ContractMenuItem(window, c.command, &checked), c.state) << c.command;
+        EXPECT_EQ(checked, c.checked) << c.command;
+    }
+    EXPECT_GT(PlatformMenuBarItemWidth(window, 4), 0) << "Help, the fifth popup";
+    EXPECT_EQ(PlatformMenuBarItemWidth(window, 5), 0) << "no sixth";
+}
+
 /* ---- Accelerators ---- */
 
-TEST_F(PlatformContract, AcceleratorsBecomeCommandsUnlessTheMenuItemIsGrayed) {
+TEST_F(PlatformContract, AcceleratorsBecomeCommandsUnlessTheirMenuItemIsGrayedOrMinimised) {
     WindowHandle window = MakeWindow("Contract Accelerators", true);
     AcceleratorHandle table = PlatformLoadAccelerators(IDR_ACCELERATORS);
     ASSERT_NE(table, nullptr);
     PlatformSetMenuItemEnabled(window, ID_FILE_SAVE, false);
+    ASSERT_TRUE(PlatformDeleteMenuItem(window, ID_FILE_NEW));
     const struct {
         bool control, shift;
         uint32_t message;
@@ -474,6 +691,7 @@ TEST_F(PlatformContract, AcceleratorsBecomeCommandsUnlessTheMenuItemIsGrayed) {
         {true, false, MsgKeyDown, 'P', false, false, 0},
         {true, false, MsgKeyDown, 'S', false, true, 0}, // Save is grayed
         {true, false, MsgKeyDown, 'O', true, true, 0},
+        {true, false, MsgKeyDown, 'N', true, true, ID_FILE_NEW}, // no menu item: it goes
     };
     for (const auto& c : cases) {
         PlatformShowWindow(window, c.minimised ? ShowMinimize : ShowRestore);
@@ -528,7 +746,7 @@ TEST_F(PlatformContract, DialogKeysMoveTheFocusAndPressButtons) {
         {"Shift+Tab", IDC_PANEL_CONTINUOUS, KeyTab, true, 0, slow, edit, 0},
         {"Tab past a hidden control", edit, KeyTab, false, IDC_PANEL_CONTINUOUS, slow,
          IDC_PANEL_RELOAD, 0},
-        {"Tab into a radio group", IDC_PANEL_TYPE_THIS, KeyTab, false, 0, IDC_PANEL_SPEED_FAST,
+        {"Tab into a radio group", IDC_PANEL_PLAY_HOTKEY, KeyTab, false, 0, IDC_PANEL_SPEED_FAST,
          IDC_PANEL_SPEED_FAST, 0},
         {"Down in a radio group", slow, KeyDown, false, 0, slow, IDC_PANEL_SPEED_NORMAL,
          IDC_PANEL_SPEED_NORMAL},
@@ -583,7 +801,7 @@ TEST_F(PlatformContract, TheTickCountCountsMillisecondsAndAHookDelayIsWaitedOut)
     uint32_t before = PlatformTickCount();
     timingHook = PlatformInstallPlaybackHook(TimingHookProc);
     ASSERT_NE(timingHook, nullptr);
-    EXPECT_FALSE(RetrievedBeforeMarker(MsgToThread));
+    EXPECT_TRUE(RetrieveUntilMarker().marker) << "the loop drove the hook to its skip";
     ASSERT_EQ(asks, 2);
     int32_t waited = (int32_t)(askedAt[1] - askedAt[0]);
     // The tick count counts whole milliseconds: a wait may read 1 short.

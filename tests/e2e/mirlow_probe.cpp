@@ -100,7 +100,8 @@ static HWND WaitFor(const char* name, int timeoutMs, bool wantPresent, bool isBo
     }
 }
 
-/* A box found the moment it exists may not have its text yet. */
+/* A box found the moment it exists may not have its text yet; one that
+ * shows none within two seconds is not the box a test waits for. */
 static int PrintBoxText(HWND box) {
     char text[2048] = "";
     for (int tries = 0; tries < 100 && text[0] == '\0'; tries++) {
@@ -111,20 +112,25 @@ static int PrintBoxText(HWND box) {
             Sleep(20);
     }
     printf("%s\n", text);
-    return 0;
+    return text[0] != '\0' ? 0 : 1;
 }
 
 /* The file-name field of a common file dialog: a combo box (1148) in the
  * Explorer style, an edit field (1152) in the older one. The dialog window
- * exists a moment before its controls do, so the field is waited for too. */
+ * exists a while before it is set up, and while it sets itself up it may
+ * replace a control with another of the same id (Wine's Open dialog puts
+ * its own combo box in place of its template's, which a slow first start
+ * of a new prefix lets a quick look find). So the field is taken only once
+ * the dialog is shown, which it is once set up, and afresh for each try. */
 static HWND FileNameField(HWND dialog, int timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {
         HWND field = GetDlgItem(dialog, 1148);
         if (field == nullptr)
             field = GetDlgItem(dialog, 1152);
-        if (field != nullptr || (int)(GetTickCount() - start) >= timeoutMs)
-            return field;
+        if ((field != nullptr && IsWindowVisible(dialog)) ||
+            (int)(GetTickCount() - start) >= timeoutMs)
+            return IsWindowVisible(dialog) ? field : nullptr;
         Sleep(20);
     }
 }
@@ -150,14 +156,14 @@ static int AnswerFileDialog(const char* caption, const char* path, int timeoutMs
     HWND dialog = WaitFor(caption, timeoutMs, true, true);
     if (dialog == nullptr || !WidePath(path, wide, 4096))
         return 1;
-    HWND field = FileNameField(dialog, timeoutMs);
-    if (field == nullptr)
-        return 1;
-    /* A dialog still setting itself up may empty the field again or let
-     * the OK go by: the name goes in and OK is pressed again while the
-     * dialog stays open and takes input (a box of its own disables it). */
+    /* The name goes in and OK is pressed again while the dialog stays
+     * open and takes input (a box of its own disables it). The answer
+     * counts only once the dialog has closed on it. */
     DWORD start = GetTickCount();
     do {
+        HWND field = FileNameField(dialog, timeoutMs - (int)(GetTickCount() - start));
+        if (field == nullptr)
+            return 1;
         SendMessageW(field, WM_SETTEXT, 0, (LPARAM)wide);
         if (!PostMessageA(dialog, WM_COMMAND, IDOK, 0))
             return 1;
@@ -165,7 +171,7 @@ static int AnswerFileDialog(const char* caption, const char* path, int timeoutMs
             Sleep(20);
     } while (IsWindow(dialog) && IsWindowEnabled(dialog) &&
              (int)(GetTickCount() - start) < timeoutMs);
-    return 0;
+    return IsWindow(dialog) ? 1 : 0;
 }
 
 /* Holds the file open as a virus scanner or an indexer might, letting
@@ -534,8 +540,7 @@ static int Run(int argc, char** argv) {
         HWND button = box != nullptr ? GetDlgItem(box, number) : nullptr;
         if (button == nullptr)
             return 1;
-        PostMessageA(button, BM_CLICK, 0, 0);
-        return 0;
+        return PostMessageA(button, BM_CLICK, 0, 0) ? 0 : 1;
     }
     if (IsControlVerb(verb)) {
         HWND control = FindControl(name, number);

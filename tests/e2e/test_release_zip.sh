@@ -8,7 +8,7 @@
 # the probe's texts, and it writes nothing to a probe file named for it.
 source "$(dirname "$0")/lib.sh"
 
-# package.sh packs the released program of build/win into build/dist.
+# package.sh builds the released program with the tests off and packs it into build/dist.
 zip="$(dirname "$MIRLOW_RELEASE_EXE")/../dist/mirlow-$MIRLOW_VERSION-win64.zip"
 [ -f "$zip" ] || fail "no $zip: scripts/package.sh makes it"
 expected=$(printf '%s\n' LICENCE.txt README.txt mirlow.exe mirlowHelp.htm samples/demo.mrx \
@@ -33,6 +33,16 @@ for text in MIRLOW_TEST_PROBE MirlowProbeWriteMenu "control refuse-input" \
         fail "the released program holds the probe's '$text'"
     fi
 done
+# Nor its code: no function of the probe and no system call routed through
+# it, by the programs' symbols (the released one keeps them: WinMain). The
+# greps read to the end: with -q, nm cut off would fail the pipeline.
+probe_symbols() { x86_64-w64-mingw32-nm "$1" 2>/dev/null | grep -E 'Probe|__wrap_'; }
+probe_symbols "$MIRLOW_EXE" | grep __wrap___imp_SendInput >/dev/null \
+    || fail "the tests' program shows no probe"
+x86_64-w64-mingw32-nm "$unpacked/mirlow.exe" 2>/dev/null | grep ' WinMain$' >/dev/null \
+    || fail "the released program has no symbols to look at"
+[ -z "$(probe_symbols "$unpacked/mirlow.exe")" ] \
+    || fail "the released program holds the probe's $(probe_symbols "$unpacked/mirlow.exe" | head -n3)"
 
 # Notepad's very first start in a new prefix is slow; the demo gives it 2 s.
 timeout 30 wine notepad >/dev/null 2>&1 &
