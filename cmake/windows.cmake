@@ -23,6 +23,7 @@ set_source_files_properties(resources/mirlow.rc PROPERTIES OBJECT_DEPENDS "${RES
 add_library(mirlow_objects OBJECT
     ${PORTABLE_SOURCES}
     platform/journal_driver.cpp
+    platform/record_queue.cpp
     platform/win32/cancel_notice_win32.cpp
     platform/win32/cancel_watcher_win32.cpp
     platform/win32/documents_win32.cpp

@@ -11,7 +11,7 @@
  * stamps every event, and a check a few times a second, with what it knew
  * of the desktop then; the rules here turn that into a recording that is
  * whole or says that it is not, and that never plays back with a modifier
- * held that the user had let go.
+ * or a mouse button held that the user had let go.
  */
 #include <cstdio>
 #include <cstring>
@@ -44,7 +44,8 @@ struct WatchState {
     uint32_t inputAccountedUntil; /* system input up to here is known to be unseen */
     bool unseenInput;
     uint32_t unseenSince;
-    uint32_t checkMismatch; /* modifiers a check found out of step */
+    uint32_t checkMismatch;       /* modifiers a check found out of step */
+    uint32_t buttonCheckMismatch; /* buttons a check found let go */
     /* What the recording may lack, told at its end. */
     bool hooksRestarted;
     uint32_t lostEvents;
@@ -143,6 +144,52 @@ static void KeepModifiersInStep(const RecordContext& context, const EventRecord*
     }
 }
 
+/* ---- Buttons in step with the system ---- */
+
+static uint32_t ButtonOfEvent(const EventRecord* event) {
+    if (event == nullptr)
+        return 0;
+    switch (event->message) {
+    case MsgLButtonDown:
+    case MsgLButtonUp:
+    case MsgLButtonDblClk:
+        return HeldLeftButton;
+    case MsgRButtonDown:
+    case MsgRButtonUp:
+    case MsgRButtonDblClk:
+        return HeldRightButton;
+    case MsgMButtonDown:
+    case MsgMButtonUp:
+    case MsgMButtonDblClk:
+        return HeldMiddleButton;
+    case MsgXButtonDown:
+    case MsgXButtonUp:
+    case MsgXButtonDblClk:
+        return MouseEventAmount(*event) == 2 ? HeldSecondXButton : HeldFirstXButton;
+    default:
+        return 0;
+    }
+}
+
+/* A button the list holds and the system had let go lost its release on
+ * the way (a queue that overflowed, a secure desktop that had the input
+ * meanwhile): it is released in the list, or the recording would play as
+ * a drag. A check is believed only when the next one agrees, as for the
+ * modifiers. A button the system holds and the list does not is left
+ * alone: its press went unrecorded earlier, and a press made up now would
+ * click where the user did not. */
+static void KeepButtonsInStep(const RecordContext& context, const EventRecord* event,
+                              uint32_t time) {
+    uint32_t letGo = RecorderHeldButtons() & ~context.heldButtons & ~ButtonOfEvent(event);
+    uint32_t act = event != nullptr ? letGo : letGo & watch.buttonCheckMismatch;
+    watch.buttonCheckMismatch = event != nullptr ? 0 : letGo & ~act;
+    if (act == 0)
+        return;
+    LogPrintf(LogLow, "WARNING: The release of a mouse button did not reach the recording: it is "
+                      "added where it was noticed");
+    RecorderReleaseButtons(act, time);
+}
+
 /* ---- Windows the hooks cannot see into ---- */
 
 static void NoteHigherWindow(WindowHandle window) {
@@ -186,6 +233,7 @@ bool WatchRecordingDesktop(const RecordContext& context, const EventRecord* even
     if (event == nullptr && !ending)
         RestartRemovedHooks(context);
     KeepModifiersInStep(context, event, time);
+    KeepButtonsInStep(context, event, time);
     return true;
 }
 

@@ -423,6 +423,12 @@ TEST_F(RecorderTest, TheListKeepsInStepWithTheDesktopAroundTheEvents) {
     auto ctrlUp = [&](uint32_t time) { return Key(MsgKeyUp, 0xC01D11, time, other); };
     const std::vector<EventRecord> keyA = {Key(MsgKeyDown, 0x1E41, 20, other),
                                            Key(MsgKeyUp, 0xC01E41, 30, other)};
+    const std::vector<EventRecord> keyB = {Key(MsgKeyDown, 0x3042, 40, other),
+                                           Key(MsgKeyUp, 0xC03042, 50, other)};
+    std::vector<EventRecord> drag = {Mouse(MsgLButtonDown, 300, 300, 100, other)};
+    for (int i = 1; i <= 10; i++)
+        drag.push_back(Mouse(MsgMouseMove, 300 + i, 300, 100 + 10 * i, other));
+    drag.push_back(Mouse(MsgLButtonUp, 310, 300, 210, other));
     WindowHandle admin = nullptr;
     const char* const missing = "Windows did not pass all of your input to Mirlow during this "
                                 "recording: some of it may be missing.";
@@ -532,6 +538,30 @@ TEST_F(RecorderTest, TheListKeepsInStepWithTheDesktopAroundTheEvents) {
          0,
          "",
          ""},
+        {"a queue that fills merges moves and keeps the release of a drag",
+         [&] {
+             SimSetRecordQueueSize(8); // two kept for presses and releases
+             SimHoldRecordInput(true);
+             Feed(drag);
+         },
+         {drag[0], drag[1], drag[2], drag[3], drag[4], drag[5], drag[10], drag[11], ctrlUp(t0)},
+         0,
+         "",
+         ""},
+        {"a release lost in a full queue goes in where the system is seen without it",
+         [&] {
+             SimSetRecordQueueSize(4);
+             SimHoldRecordInput(true);
+             Feed({drag[0], keyA[0], keyA[1], keyB[0], keyB[1], drag[11]}); // both releases lost
+             SimHoldRecordInput(false);
+             SimRecordInput(Mouse(MsgMouseMove, 400, 300, 500, other));
+         },
+         {drag[0], keyA[0], keyA[1], keyB[0], Mouse(MsgLButtonUp, 300, 300, 500, other),
+          Mouse(MsgMouseMove, 400, 300, 500, other), ctrlUp(t0),
+          Key(MsgKeyUp, 0xC03042, t0, other)},
+         0,
+         missing,
+         "2 input events came faster than they could be recorded"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -294,6 +294,7 @@ struct ProbeControl {
     int capsLock; /* 0: not said; 1 off; 2 on */
     int dropRecordHooksAt;
     int stallRecorderAt, stallRecorderMs;
+    int recordQueueSize;
 };
 static ProbeControl control;
 
@@ -316,6 +317,8 @@ static void ReadControlLines(void) {
             control.stallRecorderMs = ms;
         } else if (sscanf(line, "control drop-record-hooks %d", &n) == 1) {
             control.dropRecordHooksAt = n;
+        } else if (sscanf(line, "control record-queue %d", &n) == 1) {
+            control.recordQueueSize = n;
         } else if (strncmp(line, "control try-journal", 19) == 0) {
             control.tryJournal = true;
         } else if (strncmp(line, "control caps-lock ", 18) == 0) {
@@ -349,6 +352,12 @@ void Win32ProbeBeforeRecordInput(int handedOver) {
         ReadControlLines();
     if (handedOver == control.stallRecorderAt)
         Sleep((DWORD)control.stallRecorderMs);
+}
+
+int Win32ProbeRecordQueueSize(void) {
+    if (!control.read)
+        ReadControlLines();
+    return control.recordQueueSize;
 }
 
 bool Win32ProbeTriesJournal(void) {

@@ -94,13 +94,16 @@ static HHOOK InstallSystemJournal(void) {
  * rest of the queue itself, in order. */
 static int handedOver; /* events handed to the recorder in this recording */
 
+static RecordedWindow currentWindow;
+
 static void DrainQueue(void) {
-    Win32RecordInput input;
+    RecordQueueEntry input;
     while (recordProcedure != nullptr && Win32TakeRecordInput(&input)) {
         if (input.code == HC_ACTION)
             Win32ProbeBeforeRecordInput(++handedOver);
         currentContext = input.context;
         currentContextKnown = true;
+        currentWindow = input.window;
         recordProcedure(input.code, input.code == HC_ACTION ? &input.event : nullptr);
     }
 }
@@ -180,6 +183,13 @@ bool PlatformRecordContext(RecordContext* context) {
     if (!currentContextKnown)
         return false;
     *context = currentContext;
+    return true;
+}
+
+bool PlatformRecordedWindow(RecordedWindow* window) {
+    if (!currentContextKnown || currentWindow.window == nullptr)
+        return false;
+    *window = currentWindow;
     return true;
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "platform/journal_driver.h"
+#include "platform/record_queue.h"
 
 void Win32SetInstance(HINSTANCE instance);
 HINSTANCE Win32Instance(void);
@@ -91,15 +92,10 @@ bool Win32OptOutOfTimerThrottling(void);
  * takes them out in order. Start returns once the hooks are in place (the
  * reader is woken by posting message to window); stop ends the thread and
  * keeps what it queued; restart installs the hooks again. */
-struct Win32RecordInput {
-    int code; /* HC_ACTION with the event, or HookRecordCheck */
-    EventRecord event;
-    RecordContext context;
-};
 bool Win32StartRecordHooks(HWND window, UINT message);
 void Win32StopRecordHooks(void);
 bool Win32RestartRecordHooks(void);
-bool Win32TakeRecordInput(Win32RecordInput* input);
+bool Win32TakeRecordInput(RecordQueueEntry* input);
 
 /* The cancel notice, from any thread, to the window that takes it
  * (cancel_notice_win32.cpp); to the thread given when there is none. */
@@ -126,6 +122,9 @@ bool Win32ProbeDropsRecordHooks(int recordedEvents);
 /* The test probe may hold the user-interface thread up for a while before
  * it hands the recorder its Nth event, as a slow log or a dialog would. */
 void Win32ProbeBeforeRecordInput(int handedOver);
+/* The number of entries the test probe asks the record hooks' queue to
+ * hold, so that it fills within seconds; 0 when it asks nothing. */
+int Win32ProbeRecordQueueSize(void);
 /* True when the test probe asks for the system's journal to be tried even
  * under Wine, which accepts it and never calls it, so that the giving up on
  * a silent journal can be seen there. */
