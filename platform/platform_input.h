@@ -163,9 +163,11 @@ bool PlatformRestartRecordHook(HookHandle hook);
  * hooks took and have not handed over yet, in order. */
 void PlatformFlushRecordInput(void);
 /* True when the window belongs to a program that runs with higher rights
- * than this one (an elevated console, an installer): the system passes
- * none of the input aimed at it to the program's hooks, nor lets the
- * program send it input. False for null and where it cannot be told. */
+ * than this one (an elevated console, an installer), or under another
+ * account whose process this one may not even look into (for a standard
+ * user, a program started as an administrator): the system passes none
+ * of the input aimed at it to the program's hooks, nor lets the program
+ * send it input. False for null and where it cannot be told. */
 bool PlatformWindowHasHigherRights(WindowHandle window);
 
 /* The system's cancel notice (MsgCancelJournal), on every way of
