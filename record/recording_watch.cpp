@@ -22,12 +22,6 @@
 #include "record/record.h"
 #include "record/recorder_internal.h"
 
-/* The hooks count as taken away once the system has seen input that they
- * have not delivered for this long. The slack covers the coarse steps of
- * the system's clock between the two time stamps. */
-static const int32_t HookSilenceLimit = 1000;
-static const int32_t InputTimeSlack = 100;
-
 struct WatchedModifier {
     uint32_t bit;
     int virtualKey;
@@ -42,8 +36,7 @@ struct WatchState {
     WindowHandle foreground;
     bool foregroundHigher;        /* its input never reaches the hooks */
     uint32_t inputAccountedUntil; /* system input up to here is known to be unseen */
-    bool unseenInput;
-    uint32_t unseenSince;
+    HookSilence silence;
     uint32_t checkMismatch;       /* modifiers a check found out of step */
     uint32_t buttonCheckMismatch; /* buttons a check found let go */
     /* What the recording may lack, told at its end. */
@@ -65,22 +58,12 @@ static uint32_t LaterOf(uint32_t a, uint32_t b) {
     return (int32_t)(a - b) > 0 ? a : b;
 }
 
-/* Input the system saw and the hooks did not, still unseen a second
- * later. Input to a window the hooks cannot see into is accounted for. */
+/* Input to a window the hooks cannot see into is accounted for. */
 static bool HooksLookRemoved(const RecordContext& context) {
     if (watch.foregroundHigher)
         watch.inputAccountedUntil = context.lastSystemInput;
     uint32_t seen = LaterOf(context.lastHookInput, watch.inputAccountedUntil);
-    if ((int32_t)(context.lastSystemInput - seen) <= InputTimeSlack) {
-        watch.unseenInput = false;
-        return false;
-    }
-    if (!watch.unseenInput) {
-        watch.unseenInput = true;
-        watch.unseenSince = context.lastSystemInput;
-        return false;
-    }
-    return (int32_t)(context.tick - watch.unseenSince) > HookSilenceLimit;
+    return HooksMissedInput(&watch.silence, context.lastSystemInput, seen, context.tick);
 }
 
 static void RestartRemovedHooks(const RecordContext& context) {
@@ -89,10 +72,10 @@ static void RestartRemovedHooks(const RecordContext& context) {
     LogPrintf(LogLow,
               "WARNING: The input hooks missed input for over %li ms: installed them again (input "
               "may be missing from the recording)",
-              (long)(int32_t)(context.tick - watch.unseenSince));
+              (long)(int32_t)(context.tick - watch.silence.unseenSince));
     PlatformRestartRecordHook(gJournal.hook);
     watch.hooksRestarted = true;
-    watch.unseenInput = false;
+    watch.silence.unseen = false;
     watch.inputAccountedUntil = context.lastSystemInput;
 }
 

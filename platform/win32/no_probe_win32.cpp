@@ -5,9 +5,8 @@
  * it is shipped links this file instead, so it reads no probe file and no
  * control line, whatever the environment says. Each function does what
  * the probe does when no probe file is named: it writes nothing, refuses
- * and stalls no input, takes no recording's hooks away nor shrinks their
- * queue, never asks for the system's journal on Wine and never says
- * whether Caps Lock is on.
+ * and stalls no input, takes no hooks away, shrinks no queue, never asks
+ * for the system's journal on Wine and never says whether Caps Lock is on.
  */
 #include <windows.h>
 
@@ -34,6 +33,10 @@ bool Win32ProbeDropsRecordHooks(int) {
 }
 
 void Win32ProbeBeforeRecordInput(int) {}
+
+bool Win32ProbeDropsCancelHooks(void) {
+    return false;
+}
 
 int Win32ProbeRecordQueueSize(void) {
     return 0;

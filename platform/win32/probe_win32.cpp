@@ -295,6 +295,7 @@ struct ProbeControl {
     int dropRecordHooksAt;
     int stallRecorderAt, stallRecorderMs;
     int recordQueueSize;
+    bool dropCancelHooks;
 };
 static ProbeControl control;
 
@@ -319,6 +320,8 @@ static void ReadControlLines(void) {
             control.dropRecordHooksAt = n;
         } else if (sscanf(line, "control record-queue %d", &n) == 1) {
             control.recordQueueSize = n;
+        } else if (strncmp(line, "control drop-cancel-hooks", 25) == 0) {
+            control.dropCancelHooks = true;
         } else if (strncmp(line, "control try-journal", 19) == 0) {
             control.tryJournal = true;
         } else if (strncmp(line, "control caps-lock ", 18) == 0) {
@@ -352,6 +355,16 @@ void Win32ProbeBeforeRecordInput(int handedOver) {
         ReadControlLines();
     if (handedOver == control.stallRecorderAt)
         Sleep((DWORD)control.stallRecorderMs);
+}
+
+/* The first call comes while the thread that starts the watcher waits
+ * for it, so the lines are never read by two threads at once. */
+bool Win32ProbeDropsCancelHooks(void) {
+    if (!control.read)
+        ReadControlLines();
+    bool drop = control.dropCancelHooks;
+    control.dropCancelHooks = false;
+    return drop;
 }
 
 int Win32ProbeRecordQueueSize(void) {

@@ -122,6 +122,10 @@ bool Win32ProbeDropsRecordHooks(int recordedEvents);
 /* The test probe may hold the user-interface thread up for a while before
  * it hands the recorder its Nth event, as a slow log or a dialog would. */
 void Win32ProbeBeforeRecordInput(int handedOver);
+/* True, once, when the test probe asks that the Ctrl+Esc watcher's hooks
+ * be taken away as soon as they are installed, as the system takes away
+ * hooks that answer too slowly. Asked on the watcher's own thread. */
+bool Win32ProbeDropsCancelHooks(void);
 /* The number of entries the test probe asks the record hooks' queue to
  * hold, so that it fills within seconds; 0 when it asks nothing. */
 int Win32ProbeRecordQueueSize(void);
