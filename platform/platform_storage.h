@@ -135,8 +135,11 @@ bool PlatformSameFile(const char* first, const char* second);
 /* The path of file in folder inside the user's local application data
  * folder (where a standard user may always write), that folder made when
  * it is missing; its length, or -1 when there is no such folder, it
- * cannot be made, or the path does not fit in size bytes or holds
- * characters the code page lacks (never a cut or changed path). */
+ * cannot be made, or the path does not fit in size bytes (never a cut
+ * path). Where the folder's path holds characters the code page lacks,
+ * the path is its short form; where the system keeps none, a path with
+ * "?" for each such character (which no real file name holds) that
+ * PlatformOpenForAppend and PlatformDeletePlainFile take for the file. */
 int PlatformLocalAppDataFile(const char* folder, const char* file, char* path, int size);
 /* ---- The shell ---- */
 
