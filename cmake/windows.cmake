@@ -35,6 +35,7 @@ add_library(mirlow_objects OBJECT
     platform/win32/record_hooks_win32.cpp
     platform/win32/record_win32.cpp
     platform/win32/shell_win32.cpp
+    platform/win32/start_win32.cpp
     platform/win32/system_win32.cpp
     platform/win32/text_win32.cpp
     platform/win32/toolbar_win32.cpp

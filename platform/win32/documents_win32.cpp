@@ -38,6 +38,19 @@ static bool WideFilterList(const char* filters) {
                                (int)(sizeof wideFilters / sizeof wideFilters[0])) == length;
 }
 
+/* The dialogs change the current folder to the one the user chose (the
+ * Open dialog whatever its flags say); it is put back, so a program a
+ * script starts later is never looked for where a file was opened. */
+static wchar_t currentFolder[WidePathSize];
+
+static bool ShowFileDialog(OPENFILENAMEW* dialog, bool saveMode) {
+    DWORD kept = GetCurrentDirectoryW(WidePathSize, currentFolder);
+    bool chosen = (saveMode ? GetSaveFileNameW(dialog) : GetOpenFileNameW(dialog)) != 0;
+    if (kept > 0 && kept < (DWORD)WidePathSize)
+        SetCurrentDirectoryW(currentFolder);
+    return chosen;
+}
+
 /* The program asks before replacing a file itself, so the dialog's own
  * overwrite prompt stays off. */
 FileDialogOutcome PlatformFileDialog(WindowHandle owner, bool saveMode, const char* filters,
@@ -55,7 +68,7 @@ FileDialogOutcome PlatformFileDialog(WindowHandle owner, bool saveMode, const ch
     dialog.lpstrFile = widePath;
     dialog.nMaxFile = (DWORD)WidePathSize;
     dialog.Flags = OFN_EXPLORER | OFN_LONGNAMES | OFN_HIDEREADONLY;
-    if (!(saveMode ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) {
+    if (!ShowFileDialog(&dialog, saveMode)) {
         if (CommDlgExtendedError() != FNERR_BUFFERTOOSMALL)
             return FileDialogCancelled;
         path[0] = '\0';

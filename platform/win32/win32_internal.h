@@ -82,6 +82,13 @@ void Win32ErrorText(DWORD error, char* text, int size);
  * foreground window (foreground_win32.cpp). Any thread may ask. */
 HWND Win32FocusWindow(void);
 
+/* The program a command line starts, looked for as CreateProcess looks
+ * for it but never in the current folder (start_win32.cpp): found, with
+ * its full path in program (MAX_PATH characters); a name with a path, to
+ * be used as written; or none. */
+enum Win32ProgramLookup { Win32ProgramFound, Win32ProgramAsWritten, Win32ProgramNotFound };
+Win32ProgramLookup Win32ProgramToStart(const wchar_t* commandLine, wchar_t* program);
+
 /* Asks the system not to slow the program's timers (system_win32.cpp);
  * true when it agreed. */
 bool Win32OptOutOfTimerThrottling(void);
