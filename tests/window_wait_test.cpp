@@ -527,6 +527,27 @@ TEST_F(WindowWaitTest, CtrlEscEndsAWaitAtOnce) {
     EXPECT_LE(PlatformTickCount(), SimStartTick + 1500 + WindowWaitInterval);
     EXPECT_TRUE(Logged("CANCELLED RECORDING"));
     EXPECT_EQ(gRecording.windows->anchors[0], 1);
+
+    // Bringing a window forward ends as soon as the keys are pressed, for
+    // a GOTO and for a note alike, with no message of its own.
+    for (bool gotoCommand : {true, false}) {
+        SetUp();
+        WindowHandle busy = Notepad("Untitled - Notepad", 100, 100, 640, 480);
+        SimSetWindowAnswers(busy, 0);
+        PlatformActivateWindow(gApp.mainWindow, ShowShow);
+        if (gotoCommand) {
+            Load({EventRecord{}, Event(MsgPaint, 0, 0, 10)}, {});
+            SetScriptCommand(0, CommandGoto, "Untitled - Notepad", 0);
+            gRecording.commandCount = 1;
+        } else {
+            Load(ClickAndType, {{1, "Untitled - Notepad"}});
+        }
+        SimCancelJournalAtTick(SimStartTick + 300);
+        Play();
+        EXPECT_EQ(gApp.exitCode, ExitCancelled) << gotoCommand;
+        EXPECT_LT(PlatformTickCount(), SimStartTick + 1000) << "before an answer was given up";
+        EXPECT_FALSE(Logged("ERROR")) << gotoCommand;
+    }
 }
 
 // Typed text inserted before a noted click moves the note with the click;

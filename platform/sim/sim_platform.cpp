@@ -1199,6 +1199,22 @@ WindowHandle PlatformFindGotoWindow(const char* title) {
 }
 
 /* A thread that does not answer lets the whole wait pass. */
+bool PlatformCancelKeysPressed(void) {
+    return desktop->cancelAtTickSet && (int32_t)(desktop->tick - desktop->cancelAtTick) >= 0 &&
+           EmulatedHookInstalled();
+}
+
+/* A wait that the cancel keys end when they are pressed. */
+static void WaitUnlessCancelled(int milliseconds) {
+    uint32_t end = desktop->tick + (uint32_t)milliseconds;
+    if (desktop->cancelAtTickSet && EmulatedHookInstalled() &&
+        (int32_t)(end - desktop->cancelAtTick) > 0 &&
+        (int32_t)(desktop->tick - desktop->cancelAtTick) < 0)
+        end = desktop->cancelAtTick;
+    if (!PlatformCancelKeysPressed())
+        desktop->tick = end;
+}
+
 bool PlatformWindowAnswers(WindowHandle handle, int milliseconds) {
     SimWindow* window = Lookup(handle);
     if (window != nullptr && window->answers != 0) {
@@ -1206,14 +1222,14 @@ bool PlatformWindowAnswers(WindowHandle handle, int milliseconds) {
             window->answers--;
         return true;
     }
-    desktop->tick += (uint32_t)milliseconds;
+    WaitUnlessCancelled(milliseconds);
     return false;
 }
 
 bool PlatformWaitForForeground(WindowHandle window, int milliseconds) {
     if (window != nullptr && desktop->foreground == window)
         return true;
-    desktop->tick += (uint32_t)milliseconds;
+    WaitUnlessCancelled(milliseconds);
     return false;
 }
 
