@@ -453,6 +453,14 @@ void CancelJournalForExit(void) {
     ResetRecordingWatch();
 }
 
+bool RecordingInProgress(void) {
+    return recorder.active;
+}
+
+int32_t EventsRecordedSoFar(void) {
+    return recorder.active ? gJournal.position : 0;
+}
+
 void CancelJournal(void) {
     EndHookOnCancel();
     ShowDocumentTitle();

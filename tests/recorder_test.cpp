@@ -344,6 +344,56 @@ TEST_F(RecorderTest, ClosingDuringARecordingOffersTheFinishedListForSaving) {
     }
 }
 
+// A session end another program may still call off leaves the recording
+// running unless it is to be saved now; a playback of a saved document
+// runs on too. Called off, both go on; a real end finishes them.
+TEST_F(RecorderTest, ASessionEndCalledOffLeavesWhatRunsRunning) {
+    const struct {
+        bool playing;
+        int promptForSave, answer; // answer 0: nothing is asked
+        bool endsNow, runsOn;
+    } cases[] = {
+        {false, 1, AnswerCancel, false, true},
+        {false, 1, AnswerNo, true, true},
+        {false, 0, 0, true, true},
+        {false, 1, AnswerYes, true, false},
+        {true, 1, 0, true, true},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        gSettings.promptForSave = c.promptForSave;
+        if (c.playing) {
+            gRecording.events[0] = Key(MsgKeyDown, 0x1E41, 10);
+            gRecording.events[1] = EndMarker(5000);
+            gRecording.eventCount = 2;
+            PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
+            PlatformPostMessage(gApp.mainWindow, MsgQueryEndSession, 0, 0);
+            PlatformPostMessage(gApp.mainWindow, MsgEndSession, 0, 0);
+            RunMessageLoop();
+            EXPECT_EQ(SimDeliveredCount(), 2) << "the key and the end marker: all of it";
+            EXPECT_EQ(SimMessageBoxes().size(), 0u);
+            continue;
+        }
+        StartRecording();
+        SimRecordInput(Key(MsgKeyDown, 0x1E41, 10, other));
+        if (c.answer != 0)
+            SimQueueAnswer(c.answer);
+        if (c.answer == AnswerYes)
+            SimQueueFileDialog(folder.Path("ended.mrx").c_str());
+        intptr_t endsNow = PlatformSendMessage(gApp.mainWindow, MsgQueryEndSession, 0, 0);
+        PlatformSendMessage(gApp.mainWindow, MsgEndSession, 0, 0);
+        EXPECT_EQ(endsNow != 0, c.endsNow) << c.answer;
+        EXPECT_EQ(SimRecordHookInstalled(), c.runsOn) << c.answer;
+        EXPECT_EQ(SimMessageBoxes().size(), c.answer != 0 ? 1u : 0u) << c.answer;
+        SimRecordInput(Key(MsgKeyUp, 0xC01E41, 20, other));
+        StopRecording();
+        if (c.runsOn)
+            EXPECT_EQ(gRecording.events[1], Key(MsgKeyUp, 0xC01E41, 20, other)) << c.answer;
+        else
+            EXPECT_NE(ScratchFolder::Read(folder.Path("ended.mrx")), "");
+    }
+}
+
 TEST_F(RecorderTest, OnlyActionCodesAreRecordedAndNegativeOnesArePassedOn) {
     StartRecording();
     EventRecord key = Key(MsgKeyDown, 'A', 10);
