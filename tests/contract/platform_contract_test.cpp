@@ -8,6 +8,8 @@
  * What the program relies on, one case each:
  *   - two spellings of one file name the same file, and the log is kept
  *     out of the recording by that answer (PlatformSameFile);
+ *   - a save's steps: a move never takes a name another file has, and a
+ *     replace leaves no backup behind;
  *   - window titles compare as Windows compares them: the GOTO lookup
  *     (PlatformFindGotoWindow) compares the titles of shown windows with
  *     lstrcmpiA, the user's locale without regard to case, and then asks
@@ -278,6 +280,43 @@ TEST_F(PlatformContract, TwoSpellingsOfOneFileNameTheSameFile) {
     for (const auto& c : cases)
         EXPECT_EQ(PlatformSameFile(c.first.c_str(), c.second.c_str()), c.same) << c.second;
     fs::current_path(previous);
+    fs::remove_all(folder);
+}
+
+/* A save's steps: a move never takes a name another file has; a replace
+ * leaves the new file under the target's name and nothing under the
+ * backup name or its own. */
+TEST_F(PlatformContract, AMoveTakesOnlyAFreeNameAndAReplaceLeavesNoBackup) {
+    fs::path folder =
+        fs::temp_directory_path() / ("mirlow-contract-" + std::to_string(PlatformTickCount()));
+    fs::create_directories(folder);
+    auto path = [&](const char* name) { return (folder / name).string(); };
+    auto write = [](const std::string& file, const char* text) {
+        FILE* stream = fopen(file.c_str(), "wb");
+        fputs(text, stream);
+        fclose(stream);
+    };
+    auto read = [](const std::string& file) {
+        char text[16] = "";
+        FILE* stream = fopen(file.c_str(), "rb");
+        if (stream == nullptr)
+            return std::string("(none)");
+        text[fread(text, 1, sizeof text - 1, stream)] = '\0';
+        fclose(stream);
+        return std::string(text);
+    };
+    write(path("old.mrx"), "old");
+    write(path("new.tmp"), "new");
+    EXPECT_EQ(PlatformMoveFile(path("new.tmp").c_str(), path("old.mrx").c_str()), FileNameTaken);
+    EXPECT_EQ(read(path("old.mrx")), "old");
+    EXPECT_EQ(PlatformReplaceFile(path("new.tmp").c_str(), path("old.mrx").c_str(),
+                                  path("backup.tmp").c_str()),
+              FileDone);
+    EXPECT_EQ(read(path("old.mrx")), "new");
+    EXPECT_EQ(read(path("new.tmp")), "(none)");
+    EXPECT_EQ(read(path("backup.tmp")), "(none)");
+    EXPECT_EQ(PlatformMoveFile(path("old.mrx").c_str(), path("free.mrx").c_str()), FileDone);
+    EXPECT_EQ(read(path("free.mrx")), "new");
     fs::remove_all(folder);
 }
 
