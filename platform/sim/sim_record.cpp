@@ -52,7 +52,8 @@ const uintptr_t RecordHookHandle = 0x7EC0;
 /* The held input waits in the queue the Windows side uses, with its
  * rules for a queue that fills. */
 static void StartHeldQueue(void) {
-    heldEntries.assign(recordInput.queueSize, RecordQueueEntry());
+    if (heldEntries.size() != recordInput.queueSize)
+        heldEntries.assign(recordInput.queueSize, RecordQueueEntry());
     StartRecordQueue(&held, heldEntries.data(), recordInput.queueSize);
 }
 
