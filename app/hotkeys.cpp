@@ -153,7 +153,7 @@ void HotkeysBackAfterPlayedKey(int key) {
 /* ---- A hotkey pressed ---- */
 
 static void OnRecordHotkey(int32_t chord, bool fromOwnLoop) {
-    if (RecorderIsRecording()) {
+    if (RecordingInProgress()) {
         LogPrintf(LogLow, "The record hotkey stops the recording");
         LeaveChordOutOfRecording(chord);
         StopRecording();
@@ -169,7 +169,7 @@ static void OnRecordHotkey(int32_t chord, bool fromOwnLoop) {
 /* The play hotkey during a recording does nothing, but the system took
  * its chord all the same: the recording leaves it out too. */
 static void OnPlayHotkey(int32_t chord, bool fromOwnLoop) {
-    if (RecorderIsRecording()) {
+    if (RecordingInProgress()) {
         LeaveChordOutOfRecording(chord);
         return;
     }

@@ -217,9 +217,10 @@ const WindowDescription& DescriptionOfNote(int32_t note);
 /* A window note as a line of a text script (without the line end), which
  * older versions read as a comment:
  *   ;@window title="T" class="C" program="P" rect=L,T,R,B
- * A '"' inside a text is written twice. Returns the length; the line is
- * cut to size - 1 characters (it never needs more than
- * WindowNoteLineSize). */
+ * A '"' inside a text is written twice. The line never outgrows what the
+ * script reader takes (ScriptTextSize - 1 characters): the longest texts
+ * are cut to fit, each ending in '*'. Returns the length; the line is cut
+ * to size - 1 characters (it never needs more than WindowNoteLineSize). */
 const int WindowNoteLineSize = 2 * (WindowTitleSize + WindowClassSize + WindowProgramSize) + 96;
 int FormatWindowNoteLine(int32_t note, char* line, int size);
 /* True when the line (up to its end characters) is a window note line:

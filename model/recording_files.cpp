@@ -226,8 +226,13 @@ void ReportSaveFailure(const char* path) {
 }
 
 void ReportSaveFailureBecause(const char* path, const char* reason) {
+    ReportSaveFailureWhere(path, reason, "");
+}
+
+void ReportSaveFailureWhere(const char* path, const char* reason, const char* where) {
     char text[MessageSize];
-    snprintf(text, sizeof text, "Unable to save file '%s'!\n\nWindows says: %s", path, reason);
+    snprintf(text, sizeof text, "Unable to save file '%s'!\n\nWindows says: %s%s%s", path, reason,
+             where[0] != '\0' ? "\n\n" : "", where);
     ShowMessageBox(text, "Error", WarningBox);
 }
 

@@ -85,6 +85,8 @@ void FailSave(FILE* file, const char* path);
 void ReportSaveFailure(const char* path);
 /* The same, followed by the system's reason. */
 void ReportSaveFailureBecause(const char* path, const char* reason);
+/* The same, followed by where the files are now. */
+void ReportSaveFailureWhere(const char* path, const char* reason, const char* where);
 
 /* Events the writers write: eventCount, kept inside the list. */
 size_t EventCountToWrite(void);

@@ -111,10 +111,22 @@ enum : uint32_t {
     HeldRightWindows = 0x10, /* KeyRightWindows */
 };
 
+/* The mouse buttons a context reports as held, one bit each, by the
+ * messages they make (with the buttons swapped, the right one makes the
+ * left button's). */
+enum : uint32_t {
+    HeldLeftButton = 0x01,
+    HeldRightButton = 0x02,
+    HeldMiddleButton = 0x04,
+    HeldFirstXButton = 0x08,
+    HeldSecondXButton = 0x10,
+};
+
 struct RecordContext {
     uint32_t tick;            /* when it was taken (the tick count) */
     uint32_t heldModifiers;   /* Held... bits: what the system held down just
                                  before the event, apart from the event's own key */
+    uint32_t heldButtons;     /* Held...Button bits, the same way */
     WindowHandle foreground;  /* the foreground window */
     WindowHandle focus;       /* the window with the keyboard focus, or null */
     bool inputDesktopOurs;    /* false: the session is locked or switched, or a
@@ -128,6 +140,22 @@ struct RecordContext {
  * hook is being called with now; false where it knows none of it (the
  * system's journal records, and is called by the system itself). */
 bool PlatformRecordContext(RecordContext* context);
+/* The window a press (of a key or a mouse button) went to, as it was at
+ * the press: the top-level window as PlatformTopLevelWindowOf finds it,
+ * its title and class as PlatformGetWindowText reads them (cut to fit)
+ * and its rectangle, all read without a message to the window. */
+const int RecordedTextSize = 260;
+struct RecordedWindow {
+    WindowHandle window; /* null: none, or the desktop */
+    char title[RecordedTextSize];
+    char className[RecordedTextSize];
+    ScreenRect rect;
+};
+/* The window of the press the record hook is being called with now, as
+ * the platform saw it when the press came; false where it took no such
+ * look (the system's journal records; the event is no press), and the
+ * recorder then looks at the window itself. */
+bool PlatformRecordedWindow(RecordedWindow* window);
 /* Installs the record hooks again, for hooks the system removed without a
  * word (it does so with hooks that answer too slowly). */
 bool PlatformRestartRecordHook(HookHandle hook);
@@ -139,9 +167,11 @@ void PlatformFlushRecordInput(void);
  * being handled, which PlatformIsKeyDown tells). */
 bool PlatformKeyHeldNow(int virtualKey);
 /* True when the window belongs to a program that runs with higher rights
- * than this one (an elevated console, an installer): the system passes
- * none of the input aimed at it to the program's hooks, nor lets the
- * program send it input. False for null and where it cannot be told. */
+ * than this one (an elevated console, an installer), or under another
+ * account whose process this one may not even look into (for a standard
+ * user, a program started as an administrator): the system passes none
+ * of the input aimed at it to the program's hooks, nor lets the program
+ * send it input. False for null and where it cannot be told. */
 bool PlatformWindowHasHigherRights(WindowHandle window);
 
 /* The system's cancel notice (MsgCancelJournal), on every way of

@@ -67,15 +67,22 @@ static intptr_t RunStart(const char* text) {
  * hung: it is asked first whether it answers, and before the further
  * means again, since it may have stopped meanwhile. */
 FrontOutcome BringWindowToFront(WindowHandle window) {
-    if (!PlatformWindowAnswers(window, AnswerWait))
+    bool answers = PlatformWindowAnswers(window, AnswerWait);
+    if (PlatformCancelKeysPressed())
+        return FrontCancelled;
+    if (!answers)
         return FrontNotAnswering;
     PlatformActivateWindow(window, PlatformIsWindowMinimized(window) ? ShowRestore : ShowShow);
     if (PlatformWaitForForeground(window, ForegroundWait))
         return FrontReached;
-    if (!PlatformWindowAnswers(window, AnswerWait))
+    answers = PlatformWindowAnswers(window, AnswerWait);
+    if (PlatformCancelKeysPressed())
+        return FrontCancelled;
+    if (!answers)
         return FrontNotAnswering;
     PlatformForceForeground(window);
-    return PlatformWaitForForeground(window, ForegroundWait) ? FrontReached : FrontRefused;
+    bool reached = PlatformWaitForForeground(window, ForegroundWait);
+    return reached ? FrontReached : PlatformCancelKeysPressed() ? FrontCancelled : FrontRefused;
 }
 
 static const char* const GotoFailedText =
@@ -107,6 +114,8 @@ static intptr_t RunGoto(const char* text) {
     LogPrintf(LogMedium, "    Searching for window '%s'...", text);
     WindowHandle window = PlatformFindGotoWindow(text);
     FrontOutcome outcome = window != nullptr ? BringWindowToFront(window) : FrontRefused;
+    if (outcome == FrontCancelled)
+        return 0;
     if (window != nullptr && outcome == FrontReached) {
         gJournal.gotoWindow = window;
         LogPrintf(LogMedium, "    Found window '%s'", text);

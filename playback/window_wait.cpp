@@ -241,6 +241,10 @@ static void StartFollowing(int32_t note, WindowHandle window, const char* title)
                   title, waits.shiftX, waits.shiftY);
 }
 
+/* What the hook answers while the cancel keys that ended a wait take the
+ * playback away: ask again a little later; the event is not sent. */
+static const intptr_t CancelledWait = WindowWaitInterval;
+
 /* The window is there: in front it must be, and a script command's note
  * moves nothing (its clicks name their own points). */
 static intptr_t WindowIsThere(int32_t note, WindowHandle window, bool inFront, bool placeholder) {
@@ -251,6 +255,8 @@ static intptr_t WindowIsThere(int32_t note, WindowHandle window, bool inFront, b
     if (!inFront && !PlatformWaitForForeground(window, 0)) {
         LogPrintf(LogHigh, "    Bringing the window '%s' to the front", description.title);
         FrontOutcome front = BringWindowToFront(window);
+        if (front == FrontCancelled)
+            return CancelledWait;
         if (front != FrontReached)
             return FailNotedWindow(note, true, front == FrontNotAnswering);
     }
@@ -320,7 +326,8 @@ bool LookAheadForEventWindow(void) {
         return true;
     bool inFront = false;
     WindowHandle window = FindDescribedWindow(DescriptionOfNote(note), &inFront);
-    return window == nullptr || WindowIsThere(note, window, inFront, false) == WindowReady;
+    intptr_t answer = window != nullptr ? WindowIsThere(note, window, inFront, false) : WindowReady;
+    return answer == WindowReady || answer == CancelledWait;
 }
 
 bool AwaitingEventWindow(void) {

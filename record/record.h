@@ -26,8 +26,9 @@ void StopRecording(void);
  * recording is finished first, as Stop Recording finishes it. */
 void CancelJournalForExit(void);
 
-/* True while a recording runs. */
-bool RecorderIsRecording(void);
+/* True while a recording runs; its events so far, not yet in the count. */
+bool RecordingInProgress(void);
+int32_t EventsRecordedSoFar(void);
 
 /* A hotkey's chord (packed as platform.h packs it) started the recording
  * or was pressed during it: none of its keys belong to the recording. The

@@ -527,6 +527,27 @@ TEST_F(WindowWaitTest, CtrlEscEndsAWaitAtOnce) {
     EXPECT_LE(PlatformTickCount(), SimStartTick + 1500 + WindowWaitInterval);
     EXPECT_TRUE(Logged("CANCELLED RECORDING"));
     EXPECT_EQ(gRecording.windows->anchors[0], 1);
+
+    // Bringing a window forward ends as soon as the keys are pressed, for
+    // a GOTO and for a note alike, with no message of its own.
+    for (bool gotoCommand : {true, false}) {
+        SetUp();
+        WindowHandle busy = Notepad("Untitled - Notepad", 100, 100, 640, 480);
+        SimSetWindowAnswers(busy, 0);
+        PlatformActivateWindow(gApp.mainWindow, ShowShow);
+        if (gotoCommand) {
+            Load({EventRecord{}, Event(MsgPaint, 0, 0, 10)}, {});
+            SetScriptCommand(0, CommandGoto, "Untitled - Notepad", 0);
+            gRecording.commandCount = 1;
+        } else {
+            Load(ClickAndType, {{1, "Untitled - Notepad"}});
+        }
+        SimCancelJournalAtTick(SimStartTick + 300);
+        Play();
+        EXPECT_EQ(gApp.exitCode, ExitCancelled) << gotoCommand;
+        EXPECT_LT(PlatformTickCount(), SimStartTick + 1000) << "before an answer was given up";
+        EXPECT_FALSE(Logged("ERROR")) << gotoCommand;
+    }
 }
 
 // Typed text inserted before a noted click moves the note with the click;
@@ -621,6 +642,19 @@ TEST_F(WindowWaitTest, TheRecorderNotesClicksAndTheFirstKeyInAnotherWindow) {
     EXPECT_EQ(gRecording.windows->descriptionCount, 2) << "each window described once";
     EXPECT_EQ(gRecording.windows->notes[1].rect.left, 800);
 
+    // A busy program notes the window as it was at the press, not as the
+    // click left it by the time the input is taken.
+    StartRecording();
+    SimHoldRecordInput(true);
+    SimRecordInput(Event(MsgLButtonDown, 850, 50, 100, value(calc)));
+    PlatformSetWindowTitle(calc, "Calculator - Memory");
+    SimMoveWindow(calc, 0, 0);
+    SimHoldRecordInput(false);
+    StopRecording();
+    ASSERT_EQ(WindowNoteCount(), 1);
+    EXPECT_STREQ(DescriptionOfNote(0).title, "Calculator");
+    EXPECT_EQ(gRecording.windows->notes[0].rect.left, 800);
+
     // A new recording starts without notes; New empties them too.
     StartRecording();
     StopRecording();
@@ -676,6 +710,49 @@ TEST_F(WindowWaitTest, BothFormatsKeepTheNotesAndOlderVersionsReadThemAsPlainRec
     EXPECT_EQ(ScratchFolder::Read(binary).size(), eventBytes);
     ASSERT_TRUE(SaveRecordingFile(text.c_str()));
     EXPECT_EQ(ScratchFolder::Read(text).find(";@window"), std::string::npos);
+}
+
+// A note line never outgrows the 1,023 characters the reader takes: the
+// longest texts are cut alike, each ending in '*', and still match the
+// window; a line at the limit is written whole.
+TEST_F(WindowWaitTest, ASavedNoteLineAlwaysFitsTheReader) {
+    const std::string quotes255(255, '"'), quotes256(256, '"'), quotes259(259, '"');
+    const std::string class209 = std::string(209, '"'), class210 = std::string(210, '"');
+    const struct {
+        std::string title, className, program;
+        size_t length; // of the written line
+        bool cut;      // any text
+    } rows[] = {
+        {quotes255, class209, "a.exe", 1023, false},
+        {quotes255, class210, "a.exe", 1022, true},
+        {quotes255, quotes256, quotes259, 1023, true},
+        {std::string(255, 't'), quotes256, quotes259, 1023, true}, // the short one stays
+    };
+    const NoteRect widest = {INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN};
+    std::string path = folder.Path("long.mrx");
+    for (const auto& row : rows) {
+        Load(ClickAndType, {});
+        int32_t description =
+            AddWindowDescription(row.title.c_str(), row.className.c_str(), row.program.c_str());
+        ASSERT_TRUE(AddWindowNote(1, description, &widest));
+        ASSERT_TRUE(SaveRecordingFile(path.c_str()));
+        std::string script = ScratchFolder::Read(path);
+        size_t start = script.find(";@window");
+        ASSERT_NE(start, std::string::npos);
+        EXPECT_EQ(script.find("\r\n", start) - start, row.length) << row.className.size();
+        ClearEventList();
+        ASSERT_GE(LoadRecording(path.c_str(), true), 0);
+        ASSERT_EQ(WindowNoteCount(), 1);
+        const WindowDescription& read = DescriptionOfNote(0);
+        EXPECT_TRUE(WindowTextMatches(read.title, row.title.c_str()));
+        EXPECT_TRUE(WindowTextMatches(read.className, row.className.c_str()));
+        EXPECT_TRUE(WindowTextMatches(read.program, row.program.c_str()));
+        EXPECT_EQ(read.className != row.className || read.program != row.program ||
+                      read.title != row.title,
+                  row.cut);
+        EXPECT_EQ(read.title == row.title, row.title[0] == 't' || !row.cut);
+        EXPECT_EQ(gRecording.windows->notes[0].rect.left, INT32_MIN);
+    }
 }
 
 // A note line belongs to the line after it, event or command, and a

@@ -90,13 +90,18 @@ static HHOOK InstallSystemJournal(void) {
 
 /* ---- The low-level hooks' queue ---- */
 
+/* What the hooks' thread read of the window under the press being handed
+ * over now. */
+static RecordedWindow currentWindow;
+
 /* Taken out before the call: a call that runs a modal loop may empty the
  * rest of the queue itself, in order. */
 static void DrainQueue(void) {
-    Win32RecordInput input;
+    RecordQueueEntry input;
     while (recordProcedure != nullptr && Win32TakeRecordInput(&input)) {
         currentContext = input.context;
         currentContextKnown = true;
+        currentWindow = input.window;
         recordProcedure(input.code, input.code == HC_ACTION ? &input.event : nullptr);
     }
 }
@@ -175,6 +180,13 @@ bool PlatformRecordContext(RecordContext* context) {
     if (!currentContextKnown)
         return false;
     *context = currentContext;
+    return true;
+}
+
+bool PlatformRecordedWindow(RecordedWindow* window) {
+    if (!currentContextKnown || currentWindow.window == nullptr)
+        return false;
+    *window = currentWindow;
     return true;
 }
 
