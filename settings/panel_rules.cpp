@@ -286,13 +286,15 @@ ChildBounds OptionsTabBounds(int clientWidth, int clientHeight, int edgeWidth, i
                        clientHeight - 3 * edgeHeight - okButtonHeight - ScaleForDpi(13, dpi)};
 }
 
+/* Each line short enough to fit the note's width on one line at every
+ * scale, so that two of them fit its two lines. */
 static const char* NoteLine(const char* hotkey, HotkeyStanding standing, char* line, size_t size) {
     const char* why = standing == HotkeyInUseElsewhere ? "in use elsewhere"
                       : standing == HotkeyOnStopKey    ? "uses the stop key"
                                                        : nullptr;
     if (why == nullptr)
         return "";
-    snprintf(line, size, "%s hotkey not available: %s", hotkey, why);
+    snprintf(line, size, "%s hotkey %s", hotkey, why);
     return line;
 }
 

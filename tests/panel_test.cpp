@@ -315,13 +315,11 @@ TEST(PanelRules, HotkeyTextsSettledChordsAndNotes) {
     const struct {
         HotkeyStanding record, play;
         const char* note;
-    } notes[] = {
-        {HotkeyInForce, HotkeyUnset, ""},
-        {HotkeyInUseElsewhere, HotkeyInForce, "Record hotkey not available: in use elsewhere"},
-        {HotkeyUnset, HotkeyOnStopKey, "Play hotkey not available: uses the stop key"},
-        {HotkeyInUseElsewhere, HotkeyInUseElsewhere,
-         "Record hotkey not available: in use elsewhere\nPlay hotkey not available: in use "
-         "elsewhere"}};
+    } notes[] = {{HotkeyInForce, HotkeyUnset, ""},
+                 {HotkeyInUseElsewhere, HotkeyInForce, "Record hotkey in use elsewhere"},
+                 {HotkeyUnset, HotkeyOnStopKey, "Play hotkey uses the stop key"},
+                 {HotkeyInUseElsewhere, HotkeyInUseElsewhere,
+                  "Record hotkey in use elsewhere\nPlay hotkey in use elsewhere"}};
     for (const auto& c : notes) {
         char note[128];
         HotkeyNote(c.record, c.play, note, sizeof note);
@@ -405,8 +403,7 @@ TEST_F(PanelTest, AHotkeyHeldElsewhereIsShownAndAChordPressedInAFieldIsTyped) {
     SimHoldHotkey(DefaultPlayHotkey);
     Start();
     SimClickTab(panel, IDC_PANEL_TABS, 2);
-    EXPECT_EQ(SimGetControl(panel, IDC_PANEL_HOTKEY_NOTE).text,
-              "Play hotkey not available: in use elsewhere");
+    EXPECT_EQ(SimGetControl(panel, IDC_PANEL_HOTKEY_NOTE).text, "Play hotkey in use elsewhere");
     EXPECT_NE(ScratchFolder::Read(log).find(
                   "The play hotkey Ctrl+Shift+Alt+P is not available: Windows refused it (error "
                   "1409): another program uses it\r\n"),

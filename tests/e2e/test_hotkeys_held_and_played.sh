@@ -57,7 +57,10 @@ held=$(mktemp -u)
 for chord in 0x750 0x752; do
     timeout 40 wine "$MIRLOW_PROBE" hold-hotkey $chord 30000 >>"$held" 2>/dev/null &
 done
-poll 5 test "$(grep -c held "$held")" = 2 || fail "the probe could not hold Ctrl+Shift+Alt+P and R"
+both_held() {
+    [ "$(grep -c held "$held")" = 2 ]
+}
+poll 5 both_held || fail "the probe could not hold Ctrl+Shift+Alt+P and R"
 start_mirlow
 probe wait-window Mirlow 15000 || fail "mirlow.exe shows no window beside the held hotkeys"
 wait_for_line_containing "$log" \
