@@ -26,6 +26,7 @@ add_library(mirlow_core STATIC
     platform/sim/sim_record.cpp
     platform/sim/sim_playback.cpp
     platform/sim/sim_registry.cpp
+    platform/sim/sim_target.cpp
     platform/sim/sim_text.cpp
     platform/sim/sim_toolbar_shell.cpp
 )

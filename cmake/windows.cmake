@@ -35,6 +35,7 @@ add_library(mirlow_objects OBJECT
     platform/win32/record_win32.cpp
     platform/win32/shell_win32.cpp
     platform/win32/system_win32.cpp
+    platform/win32/target_thread_win32.cpp
     platform/win32/text_win32.cpp
     platform/win32/toolbar_win32.cpp
     platform/win32/window_notes_win32.cpp
@@ -43,6 +44,8 @@ add_library(mirlow_objects OBJECT
 )
 target_include_directories(mirlow_objects PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_definitions(mirlow_objects PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+# The input method of the window taking typed keys.
+target_link_libraries(mirlow_objects PUBLIC imm32)
 
 # The program's entry point, kept apart so the contract suite can link the
 # rest of the objects with a test runner's own main.

@@ -80,7 +80,6 @@ struct SimDesktop {
     void (*observer)(uint32_t, const EventRecord*) = nullptr;
     int wakeOffset = 0;
     std::deque<uint32_t> wakes;
-    std::deque<uint32_t> takingTimes;
     int cancelAfter = 0;
     bool failHookInstall = false;
     bool injectsKeys = false;
@@ -191,6 +190,7 @@ void SimReset(void) {
     SimResetDocuments();
     SimResetDialogs();
     SimResetPlayback();
+    SimResetTarget();
     SimResetToolbarAndShell();
     SimSetLocalAppDataFolder(nullptr);
 }
@@ -329,10 +329,6 @@ void SimSetWakeOffset(int milliseconds) {
 
 void SimQueueWake(uint32_t milliseconds) {
     desktop->wakes.push_back(milliseconds);
-}
-
-void SimQueueTakingTime(uint32_t milliseconds) {
-    desktop->takingTimes.push_back(milliseconds);
 }
 
 void SimCancelJournalAfter(int deliveredCount) {
@@ -721,10 +717,7 @@ static InputDelivery DeliverToSystem(const EventRecord* record) {
         desktop->delivered.push_back(SimDelivered{desktop->tick, *record});
     if (desktop->observer != nullptr)
         desktop->observer(desktop->tick, record);
-    if (!desktop->takingTimes.empty()) {
-        desktop->tick += desktop->takingTimes.front();
-        desktop->takingTimes.pop_front();
-    }
+    SimTargetTakes();
     if (desktop->cancelAfter > 0 && desktop->deliveredCount >= desktop->cancelAfter)
         CancelJournalLikeTheSystem();
     return InputDelivered;
@@ -746,7 +739,8 @@ static void FallBackFromSilentJournal(void) {
 static void DriveJournal(void) {
     while (desktop->queue.empty()) {
         FallBackFromSilentJournal();
-        JournalStep step = StepEmulatedJournal(DeliverToSystem);
+        const JournalInput input = {DeliverToSystem, SimStartTakenCheck, SimPollTakenCheck};
+        JournalStep step = StepEmulatedJournal(input);
         if (TakePendingCancel())
             PlatformPostMessage(nullptr, MsgCancelJournal, 0, 0);
         if (!step.ran)

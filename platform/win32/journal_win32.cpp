@@ -248,7 +248,8 @@ bool Win32DriveEmulatedJournal(MSG* msg) {
             return true;
         }
         int64_t now = Win32ClockMicroseconds();
-        JournalStep step = StepEmulatedJournal(Win32DeliverRecord);
+        const JournalInput input = {Win32DeliverRecord, Win32StartTakenCheck, Win32PollTakenCheck};
+        JournalStep step = StepEmulatedJournal(input);
         if (TakeCancel(msg))
             return true;
         if (step.waitMs > 0)
