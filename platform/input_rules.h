@@ -154,7 +154,7 @@ bool TypedTextGoesOn(uint32_t hwnd);
 inline bool IsPlainMouseMove(uint32_t message) {
     return message == 0x0200;
 }
-const int TypedTextBatch = 32;
+const int TypedTextBatch = 128;
 bool WaitsForTargetAfter(const EventRecord& record, int handedSinceWait);
 /* The buttons held down (as press flags of MouseButtonFlags) once mouse
  * input with these flags has gone; both X buttons count as one. Moves that

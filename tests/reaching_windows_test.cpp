@@ -457,7 +457,7 @@ TEST_F(ReachingWindowsTest, TypedTextIsTakenBeforeMoreGoesOrTheRunSaysItWasNot) 
     const Row rows[] = {
         {"keeps up", 3, 0, 0, true, false, ExitSuccess, 0, 3, "Playback Complete!"},
         {"slow", 3, 10, 10, true, false, ExitSuccess, 60, 3, "Playback Complete!"},
-        {"a long text, in batches", 40, 1, 1, true, false, ExitSuccess, 80, 5,
+        {"a long text, in batches", 100, 1, 1, true, false, ExitSuccess, 200, 4,
          "Playback Complete!"},
         {"behind, catching up", 2, 25000, 0, true, false, ExitSuccess, 25000, 3,
          "Playback Complete!"},

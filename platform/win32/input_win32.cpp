@@ -61,6 +61,19 @@ static int BuildKey(const EventRecord* record, int key, HKL layout, INPUT* input
     return 1;
 }
 
+/* ---- Typed text gathered ----
+ * Typed text with more of it right behind goes to the system in one call
+ * with the record that ends its run (or before the next look at the
+ * target, or the next wait): each call asks the system, under Wine a
+ * round trip through every low-level hook. Within a run the window taking
+ * the keys and its layout are looked up once. */
+static const int GatheredLimit = TypedTextBatch * MaxKeyStrokes;
+static struct {
+    INPUT inputs[GatheredLimit];
+    int count;
+    HWND target; /* the window taking the keys of what is gathered */
+} gathered;
+
 /* ---- The keyboard layout, for typed text ----
  * Asked of the layout of the window that takes the keys (the foreground
  * window's thread may use another layout than this one), which the record
@@ -187,7 +200,8 @@ static int BuildUnicodeKey(const EventRecord* record, INPUT* input) {
 static int BuildKeyRecord(const EventRecord* record, HWND focus, INPUT* inputs) {
     if (IsUnicodeKeyRecord(*record))
         return BuildUnicodeKey(record, inputs);
-    HKL layout = LayoutOf(focus);
+    bool inRun = gathered.count > 0 && focus == typingWindow;
+    HKL layout = inRun ? typingLayout : LayoutOf(focus);
     if (TypedRoleOf(record->hwnd) == TypedNone)
         return BuildKey(record, record->paramL & 0xFF, layout, inputs);
     typingLayout = layout;
@@ -258,7 +272,8 @@ static int BuildInput(const EventRecord* record, INPUT* inputs, HWND* target) {
         /* The window with the focus, not the foreground window: a Store
          * app's foreground window is the frame another program draws, and
          * the app's own thread takes the keys and reads its layout. */
-        *target = Win32FocusWindow();
+        bool inRun = gathered.count > 0 && TypedRoleOf(record->hwnd) != TypedNone;
+        *target = inRun ? gathered.target : Win32FocusWindow();
         return BuildKeyRecord(record, *target, inputs);
     }
     if (IsMouseMessage(record->message)) {
@@ -315,18 +330,47 @@ static struct {
     uint32_t buttonsDown; /* the buttons the played input holds */
 } moves;
 
-void Win32FlushMoves(void) {
+static void NoteHeldInputRefused(void) {
+    if (moves.refusedError == 0)
+        moves.refusedError = GetLastError() != 0 ? GetLastError() : ERROR_ACCESS_DENIED;
+}
+
+/* Typed text gathered (above) goes with the record that ends its run. */
+static bool SendGathered(void) {
+    UINT count = (UINT)gathered.count;
+    gathered.count = 0;
+    return count == 0 || SendInput(count, gathered.inputs, sizeof gathered.inputs[0]) == count;
+}
+
+/* Adds the inputs to what is gathered and sends it all unless more typed
+ * text follows; false when the system refused it. */
+static bool SendOrGather(const EventRecord* record, const INPUT* inputs, int count, HWND target) {
+    if (gathered.count + count > GatheredLimit && !SendGathered())
+        return false;
+    memcpy(&gathered.inputs[gathered.count], inputs, sizeof inputs[0] * (size_t)count);
+    gathered.count += count;
+    gathered.target = target;
+    return TypedTextGoesOn(record->hwnd) || SendGathered();
+}
+
+void Win32DropGatheredInput(void) {
+    gathered.count = 0;
+}
+
+void Win32FlushHeldInput(void) {
+    if (gathered.count > 0 && !SendGathered())
+        NoteHeldInputRefused();
     if (!moves.held)
         return;
     moves.held = false;
     if (SendInput(1, &moves.input, sizeof moves.input) == 1)
         moves.unsettled = true;
     else
-        moves.refusedError = GetLastError() != 0 ? GetLastError() : ERROR_ACCESS_DENIED;
+        NoteHeldInputRefused();
 }
 
 static void Win32SettleMoves(void) {
-    Win32FlushMoves();
+    Win32FlushHeldInput();
     if (!moves.unsettled)
         return;
     moves.unsettled = false;
@@ -486,15 +530,17 @@ static InputDelivery Send(const EventRecord* record, INPUT* inputs, int count, H
         return InputDelivered;
     }
     if (move)
-        Win32FlushMoves();
-    else
+        Win32FlushHeldInput();
+    else if (gathered.count == 0)
         Win32SettleMoves();
     DWORD heldMoveRefused = moves.refusedError;
     moves.refusedError = 0;
     if (heldMoveRefused != 0)
         return RefusedBySystem(target, heldMoveRefused);
-    if (refuseForTest || SendInput((UINT)count, inputs, sizeof inputs[0]) != (UINT)count)
+    if (refuseForTest || !SendOrGather(record, inputs, count, target)) {
+        gathered.count = 0;
         return RefusedBySystem(target, refuseForTest ? ERROR_ACCESS_DENIED : GetLastError());
+    }
     NoteSent(record, &inputs[0]);
     if (!move)
         Win32NoteInputSent(target, count);

@@ -175,8 +175,10 @@ static bool CancelNotice(MSG* msg) {
 /* The cancel keys end the emulated journal as the system ends a real one:
  * the hook is gone at once and the notice follows. */
 static bool TakeCancel(MSG* msg) {
-    if (Win32CancelRequested(true))
+    if (Win32CancelRequested(true)) {
+        Win32DropGatheredInput();
         CancelEmulatedHook();
+    }
     return TakePendingCancel() && CancelNotice(msg);
 }
 
@@ -237,14 +239,14 @@ bool Win32DriveEmulatedJournal(MSG* msg) {
         return true;
     while (EmulatedHookInstalled() && systemHook == nullptr) {
         if (pendingDeadline >= 0) {
-            Win32FlushMoves();
+            Win32FlushHeldInput();
             if (WaitForDeadline(msg, pendingDeadline))
                 return true;
             if (TakeCancel(msg))
                 return true;
             pendingDeadline = -1;
         } else if (MessageWaiting(msg)) {
-            Win32FlushMoves();
+            Win32FlushHeldInput();
             return true;
         }
         int64_t now = Win32ClockMicroseconds();

@@ -4,15 +4,16 @@
  * sent to it, and how it will read the keys (Caps Lock, an input method).
  *
  * Taken: a thread fetches a window's paint message only once no input and
- * no posted message is left in its queue. So once input has gone, a
- * visible window of the thread that takes it is invalidated (without
+ * no posted message is left in its queue. So once input has gone, a pixel
+ * of a visible window of the thread that takes it is invalidated (without
  * erasing), and when its update region is empty again the thread has
  * taken all of that input. Counting answered messages sent to the window
  * says nothing of the kind: one fetch answers every message waiting to be
  * answered, and each typed character is several messages in the queue.
- * Between looks a message is sent to the window all the same, with a short
- * time-out: it waits for the thread's next fetch instead of spinning, and
- * says whether the thread answers at all. A window that cannot paint
+ * The region is looked at every millisecond (each look asks the system,
+ * not the thread, so a thread at work on a backlog is not held up), and
+ * now and then a message is sent to the window, with a short time-out, to
+ * learn whether its thread answers at all. A window that cannot paint
  * (hidden, minimized, layered, of no size) is waited for by such round
  * trips, one per input sent, as the best that can be known there.
  *
@@ -72,13 +73,19 @@ static HWND PaintableWindowOf(HWND window) {
 }
 
 void Win32StartTakenCheck(void) {
+    Win32FlushHeldInput();
     taken.active = true;
     taken.rounds = 0;
     taken.wanted = taken.inputs > 2 ? taken.inputs : 2;
     taken.inputs = 0;
     taken.painted = taken.target != nullptr ? PaintableWindowOf(taken.target) : nullptr;
-    if (taken.painted != nullptr)
-        InvalidateRect(taken.painted, nullptr, FALSE);
+    RECT client;
+    if (taken.painted == nullptr || !GetClientRect(taken.painted, &client))
+        return;
+    /* One pixel in the corner, where text rarely is: a window that paints
+     * a long line of text is not made to draw it all again. */
+    RECT corner = {client.right - 1, client.bottom - 1, client.right, client.bottom};
+    InvalidateRect(taken.painted, &corner, FALSE);
 }
 
 static TakenState Finish(void) {
@@ -87,38 +94,59 @@ static TakenState Finish(void) {
     return TakenAll;
 }
 
-/* The thread answered: with a window to paint, the look at its update
- * region decides; without one, enough round trips do. A painted window
- * hidden meanwhile never paints again: round trips from then on. */
-static TakenState Answered(void) {
-    if (taken.painted != nullptr && !IsWindowVisible(taken.painted))
-        taken.painted = nullptr;
-    if (taken.painted == nullptr && ++taken.rounds >= taken.wanted)
-        return Finish();
-    return TakenNotYet;
+/* Waits about a millisecond, or less for the cancel keys; messages other
+ * threads send to this one meanwhile are answered. False once the cancel
+ * keys were pressed. */
+static bool WaitBriefly(DWORD milliseconds) {
+    HANDLE cancel = Win32CancelEvent();
+    DWORD woken = MsgWaitForMultipleObjects(cancel != nullptr ? 1 : 0, &cancel, FALSE, milliseconds,
+                                            QS_SENDMESSAGE);
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    return !(cancel != nullptr && woken == WAIT_OBJECT_0);
 }
 
+/* Looks at the painted window's update region every millisecond for a
+ * slice; true once it is empty. A window hidden meanwhile never paints
+ * again: round trips from then on. */
+static bool PaintedWithinSlice(void) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (!IsWindowVisible(taken.painted)) {
+            taken.painted = nullptr;
+            return false;
+        }
+        if (!GetUpdateRect(taken.painted, nullptr, FALSE))
+            return true;
+        if (GetTickCount() - start >= TakenCheckSlice || !WaitBriefly(1))
+            return false;
+    }
+}
+
+/* Each look at the paint is followed by one message to the window, which
+ * says whether its thread answers at all; without a window to paint,
+ * enough answered round trips end the check. A hung thread is given up on
+ * at once by the system: the rest of the slice is waited out here. */
 TakenState Win32PollTakenCheck(WindowHandle* window) {
     HWND target = taken.target;
     HWND root = target != nullptr ? GetAncestor(target, GA_ROOT) : nullptr;
     *window = reinterpret_cast<WindowHandle>(root);
     if (!taken.active || !IsWindow(target) || ThreadOf(target) == GetCurrentThreadId())
         return Finish();
-    if (taken.painted != nullptr && !GetUpdateRect(taken.painted, nullptr, FALSE))
+    if (taken.painted != nullptr && PaintedWithinSlice())
         return Finish();
     DWORD start = GetTickCount();
     DWORD_PTR result;
-    if (SendMessageTimeoutA(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, TakenCheckSlice, &result))
-        return Answered();
+    if (SendMessageTimeoutA(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, TakenCheckSlice, &result)) {
+        if (taken.painted == nullptr && ++taken.rounds >= taken.wanted)
+            return Finish();
+        return TakenNotYet;
+    }
     if (!IsWindow(target))
         return Finish();
-    /* A hung thread is given up on at once: wait out the slice here. */
     DWORD spent = GetTickCount() - start;
-    HANDLE cancel = Win32CancelEvent();
-    if (spent < TakenCheckSlice && cancel != nullptr)
-        WaitForSingleObject(cancel, TakenCheckSlice - spent);
-    else if (spent < TakenCheckSlice)
-        Sleep(TakenCheckSlice - spent);
+    if (spent < TakenCheckSlice)
+        WaitBriefly(TakenCheckSlice - spent);
     return TakenNotAnswering;
 }
 
@@ -145,14 +173,18 @@ static bool MayAsk(HWND window) {
 
 /* Threads whose input is attached share one key state, the state that
  * changes as the thread takes key messages from its queue: attached for
- * the moment of one look, this thread sees the other's. */
+ * the moment of one look, this thread sees the other's. The system says
+ * it resets that state on attaching; on Windows it is then the keyboard's
+ * own, which a thread that has taken all its input has anyway. Wine clears
+ * it instead (the other thread's Caps Lock with it), so Wine is not
+ * asked. */
 static bool ReadThreadKeyState(DWORD thread, int key, SHORT* state) {
     DWORD own = GetCurrentThreadId();
     if (thread == own) {
         *state = GetKeyState(key);
         return true;
     }
-    if (thread == 0 || !AttachThreadInput(own, thread, TRUE))
+    if (thread == 0 || Win32RunningUnderWine() || !AttachThreadInput(own, thread, TRUE))
         return false;
     *state = GetKeyState(key);
     AttachThreadInput(own, thread, FALSE);

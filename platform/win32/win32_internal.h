@@ -61,9 +61,13 @@ void Win32AwaitTaken(DWORD limit);
 bool Win32ThreadCapsLock(HWND window, bool* on);
 bool Win32ThreadInputMethodComposes(HWND window, HKL layout);
 
-/* Sends the move held back, if any: the playback is about to wait or to
- * hand the program a message, so no other move follows it at once. */
-void Win32FlushMoves(void);
+/* Sends the input held back, if any (a move, typed text gathered to go
+ * in one call): the playback is about to wait, to look at the target or
+ * to hand the program a message, so nothing else follows it at once. A
+ * refusal is reported with the next record. Dropped instead when the
+ * cancel keys end the playback. */
+void Win32FlushHeldInput(void);
+void Win32DropGatheredInput(void);
 /* Sends the move held back and waits until the window under the moves
  * has taken them; then forgets a held move the system refused, which no
  * later record will report: the pass is over. */
