@@ -14,8 +14,8 @@
  * not the thread, so a thread at work on a backlog is not held up), and
  * now and then a message is sent to the window, with a short time-out, to
  * learn whether its thread answers at all. A window that cannot paint
- * (hidden, minimized, layered, of no size) is waited for by such round
- * trips, one per input sent, as the best that can be known there.
+ * (hidden, minimized, layered, of no size, covered) is waited for by such
+ * round trips, one per input sent, as the best that can be known there.
  *
  * Caps Lock and an input method belong to the thread that reads the keys,
  * not to this program's thread, whose key state follows only the keys it
@@ -83,9 +83,16 @@ void Win32StartTakenCheck(void) {
     if (taken.painted == nullptr || !GetClientRect(taken.painted, &client))
         return;
     /* One pixel in the corner, where text rarely is: a window that paints
-     * a long line of text is not made to draw it all again. */
+     * a long line of text is not made to draw it all again. Where nothing
+     * of it is left to paint at once, the thread painted it already (it
+     * had taken everything) or something covers it: two round trips have
+     * to do then. */
     RECT corner = {client.right - 1, client.bottom - 1, client.right, client.bottom};
     InvalidateRect(taken.painted, &corner, FALSE);
+    if (!GetUpdateRect(taken.painted, nullptr, FALSE)) {
+        taken.painted = nullptr;
+        taken.wanted = 2;
+    }
 }
 
 static TakenState Finish(void) {
