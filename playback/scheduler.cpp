@@ -259,7 +259,8 @@ static bool SendEvent(const EventRecord& event, uint32_t now, uint32_t dueTick, 
      * for a run of typed text once rather than for each record. */
     record->hwnd = event.hwnd;
     if (TypedRoleOf(event.hwnd) != TypedNone) {
-        bool more = TypedRoleOf(EventAt(gJournal.position + 1).hwnd) != TypedNone;
+        int32_t next = gJournal.position + 1;
+        bool more = next < gRecording.eventCount && TypedRoleOf(EventAt(next).hwnd) != TypedNone;
         record->hwnd = HandOverMark(event.hwnd, PlaybackHoldsShortcutModifier(), more);
     }
     record->time = now;

@@ -529,6 +529,7 @@ static InputDelivery Send(const EventRecord* record, INPUT* inputs, int count, H
         moves.last = PixelOf(record);
         return InputDelivered;
     }
+    /* Within a run of typed text nothing is held back but the text. */
     if (move)
         Win32FlushHeldInput();
     else if (gathered.count == 0)

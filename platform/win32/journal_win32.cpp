@@ -115,6 +115,7 @@ void PlatformPreferInjectedInput(bool prefer) {
  * journal, the emulated one is not driven. */
 HookHandle PlatformInstallPlaybackHook(PlaybackHookProcedure procedure) {
     HookHandle hook = InstallEmulatedHook(procedure);
+    Win32ForgetTakenChecks();
     HoldTimerPeriod(true);
     if (InstallSystemJournal(procedure))
         return hook;

@@ -50,6 +50,11 @@ static DWORD ThreadOf(HWND window) {
     return window != nullptr ? GetWindowThreadProcessId(window, nullptr) : 0;
 }
 
+void Win32ForgetTakenChecks(void) {
+    taken = {};
+    asked = {};
+}
+
 void Win32NoteInputSent(HWND target, int inputs) {
     taken.target = target;
     taken.inputs += inputs;

@@ -55,6 +55,8 @@ InputDelivery Win32DeliverRecord(const EventRecord* record);
  * the thread of the window given while it has taken all sent to it, and
  * kept until the next check; false where Caps Lock cannot be told. */
 void Win32NoteInputSent(HWND target, int inputs);
+/* A new playback: nothing sent, nothing asked. */
+void Win32ForgetTakenChecks(void);
 void Win32StartTakenCheck(void);
 TakenState Win32PollTakenCheck(WindowHandle* window);
 void Win32AwaitTaken(DWORD limit);
