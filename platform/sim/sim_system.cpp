@@ -90,6 +90,7 @@ void SimReset(void) {
     SimResetDocuments();
     SimResetDialogs();
     SimResetPlayback();
+    SimResetTarget();
     SimResetToolbarAndShell();
     SimSetLocalAppDataFolder(nullptr);
 }
