@@ -33,6 +33,7 @@ add_library(mirlow_core STATIC
     platform/sim/sim_registry.cpp
     platform/sim/sim_resource_script.cpp
     platform/sim/sim_system.cpp
+    platform/sim/sim_target.cpp
     platform/sim/sim_text.cpp
     platform/sim/sim_toolbar_shell.cpp
     platform/sim/sim_windows.cpp

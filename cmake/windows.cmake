@@ -38,6 +38,7 @@ add_library(mirlow_objects OBJECT
     platform/win32/shell_win32.cpp
     platform/win32/start_win32.cpp
     platform/win32/system_win32.cpp
+    platform/win32/target_thread_win32.cpp
     platform/win32/text_win32.cpp
     platform/win32/timed_box_win32.cpp
     platform/win32/toolbar_win32.cpp
@@ -47,6 +48,8 @@ add_library(mirlow_objects OBJECT
 )
 target_include_directories(mirlow_objects PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_definitions(mirlow_objects PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+# The input method of the window taking typed keys.
+target_link_libraries(mirlow_objects PUBLIC imm32)
 
 # The program's entry point, kept apart so the contract suite can link the
 # rest of the objects with a test runner's own main.
@@ -78,7 +81,7 @@ endif()
 # import slots the program calls them by, routed on this one link).
 mirlow_program(mirlow_for_tests ${CMAKE_BINARY_DIR}/for-tests platform/win32/probe_win32.cpp)
 set(PROBE_ROUTED_CALLS CreateWindowExA CreateDialogParamA DialogBoxParamA SendInput
-                       SetWindowsHookExA GetProcAddress GetKeyState)
+                       SetWindowsHookExA GetProcAddress GetKeyState AttachThreadInput)
 foreach(call ${PROBE_ROUTED_CALLS})
     target_link_options(mirlow_for_tests PRIVATE -Wl,--wrap=__imp_${call})
 endforeach()

@@ -153,9 +153,11 @@ uint16_t KeyEventCharacter(const EventRecord& record) {
 
 /* ---- Typed text ---- */
 
-/* "MT" in the top 13 bits, the role in the next 3, the unit in the rest. */
+/* "MT" in the top 12 bits, then the flag that more typed text follows,
+ * the role in the next 3 bits, the unit in the rest. */
 static const uint32_t MarkTag = 0x4D500000;
-static const uint32_t MarkTagMask = 0xFFF80000;
+static const uint32_t MarkTagMask = 0xFFF00000;
+static const uint32_t MoreFollows = 0x00080000;
 
 uint32_t TypedMark(TypedRole role, uint16_t unit) {
     if (role == TypedNone)
@@ -179,22 +181,36 @@ bool IsTypedAsCharacter(char character) {
     return (code > 0x20 && code < 0x7F) || code >= 0x80;
 }
 
-uint32_t HandOverMark(uint32_t hwnd, bool shortcutModifierHeld) {
+uint32_t HandOverMark(uint32_t hwnd, bool shortcutModifierHeld, bool typedTextFollows) {
     TypedRole role = TypedRoleOf(hwnd);
-    if (!shortcutModifierHeld || role == TypedNone || role == TypedSilent)
+    if (role == TypedNone)
         return hwnd;
-    if (role == TypedShift)
+    if (shortcutModifierHeld && role == TypedShift)
         return 0;
-    return TypedMark(TypedCharacterKey, TypedUnitOf(hwnd));
+    if (shortcutModifierHeld && role != TypedSilent)
+        return TypedMark(TypedCharacterKey, TypedUnitOf(hwnd));
+    return TypedMark(role, TypedUnitOf(hwnd)) | (typedTextFollows ? MoreFollows : 0);
+}
+
+bool TypedTextGoesOn(uint32_t hwnd) {
+    TypedRole role = TypedRoleOf(hwnd);
+    return role != TypedNone && role != TypedCharacterKey && (hwnd & MoreFollows) != 0;
 }
 
 /* ---- Typed characters as key strokes ---- */
 
-static const int ModifierKeys[3][2] = {
-    {ModifierShift, KeyShift},
-    {ModifierCtrl, KeyControl},
-    {ModifierAlt, KeyAlt},
-};
+static const int ModifierOrder[3] = {ModifierShift, ModifierCtrl, ModifierAlt};
+
+/* The key that presses a modifier: Shift, Ctrl and Alt unsided, except
+ * that Ctrl with Alt goes as the AltGr key makes it: left Ctrl with right
+ * Alt. */
+static int ModifierKey(int modifier, bool altGr) {
+    if (modifier == ModifierShift)
+        return KeyShift;
+    if (modifier == ModifierCtrl)
+        return altGr ? KeyLeftControl : KeyControl;
+    return altGr ? KeyRightAlt : KeyAlt;
+}
 
 /* The character whose press went as keys, and the modifiers pressed for
  * it, which its release lets go of. */
@@ -203,6 +219,7 @@ struct PendingCharacter {
     uint16_t unit;
     int key;
     int pressed;
+    bool altGr;
 };
 static PendingCharacter pending;
 
@@ -250,14 +267,16 @@ static int PressStrokes(uint16_t unit, KeyStroke* strokes) {
     LayoutKey key;
     int held = PlatformHeldModifiers();
     int modifiers;
-    if (IsSurrogate(unit) || !PlatformLayoutKeyFor(unit, &key) ||
+    if (IsSurrogate(unit) || PlatformInputMethodComposes() || !PlatformLayoutKeyFor(unit, &key) ||
         !ChooseModifiers(unit, key, held, &modifiers))
         return UnicodeStroke(unit, false, strokes);
-    pending = PendingCharacter{true, unit, key.key, modifiers & ~held};
+    const int altGr = ModifierCtrl | ModifierAlt;
+    pending = PendingCharacter{true, unit, key.key, modifiers & ~held,
+                               ((modifiers | held) & altGr) == altGr};
     int count = 0;
-    for (const auto& modifier : ModifierKeys) {
-        if ((pending.pressed & modifier[0]) != 0)
-            strokes[count++] = KeyStroke{modifier[1], 0, false};
+    for (int modifier : ModifierOrder) {
+        if ((pending.pressed & modifier) != 0)
+            strokes[count++] = KeyStroke{ModifierKey(modifier, pending.altGr), 0, false};
     }
     strokes[count++] = KeyStroke{key.key, 0, false};
     return count;
@@ -269,8 +288,8 @@ static int ReleaseStrokes(uint16_t unit, KeyStroke* strokes) {
     int count = 0;
     strokes[count++] = KeyStroke{pending.key, 0, true};
     for (int i = 2; i >= 0; i--) {
-        if ((pending.pressed & ModifierKeys[i][0]) != 0)
-            strokes[count++] = KeyStroke{ModifierKeys[i][1], 0, true};
+        if ((pending.pressed & ModifierOrder[i]) != 0)
+            strokes[count++] = KeyStroke{ModifierKey(ModifierOrder[i], pending.altGr), 0, true};
     }
     pending = PendingCharacter{};
     return count;
@@ -307,10 +326,10 @@ int KeyStrokesFor(const EventRecord& record, KeyStroke* strokes) {
 
 /* ---- Waiting for the target ---- */
 
-bool WaitsForTargetAfter(const EventRecord& record) {
+bool WaitsForTargetAfter(const EventRecord& record, int handedSinceWait) {
     if (IsPlainMouseMove(record.message))
         return false;
-    return TypedRoleOf(record.hwnd) != TypedCharacter || IsKeyRelease(record.message);
+    return !TypedTextGoesOn(record.hwnd) || handedSinceWait + 1 >= TypedTextBatch;
 }
 
 /* Each release flag is its press flag shifted left by one. */

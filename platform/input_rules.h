@@ -126,25 +126,36 @@ uint16_t TypedUnitOf(uint32_t hwnd);
  * space, other control characters) stay keys. */
 bool IsTypedAsCharacter(char character);
 /* The mark a record is handed over with, given whether the played input
- * holds Ctrl or Alt down at that moment. */
-uint32_t HandOverMark(uint32_t hwnd, bool shortcutModifierHeld);
+ * holds Ctrl or Alt down at that moment and whether the record after it
+ * in the list is typed text too. */
+uint32_t HandOverMark(uint32_t hwnd, bool shortcutModifierHeld, bool typedTextFollows);
+/* True for a record handed over as part of a character of typed text with
+ * more typed text right behind it (never for a shortcut key). */
+bool TypedTextGoesOn(uint32_t hwnd);
 
 /* ---- Waiting for the target ----
- * Once a record has gone, the input layer waits until the window that
- * takes it has done so before the next one goes, as a journal is paced by
- * the program taking its input: keys that follow one that opens a dialog
- * reach the dialog, and a run never ends with input still on its way.
- * Two kinds of record go on without that wait. A plain mouse move: a run
- * of moves goes at once (the system merges moves anyway), and whatever
- * follows it (a key, a button, a wheel, the end of the playback) first
- * waits until the window under the last move has taken the moves, so a
- * click lands after the moves that lead to it. And the press of a typed
- * character, whose release follows at once: a plain character opens no
- * dialog, so the pair is waited for once, after the release. */
+ * Once a record has gone, the playback goes on only when the thread of the
+ * window that takes it has taken it, and everything sent before it, from
+ * its queue, as a journal is paced by the program taking its input: keys
+ * that follow one that opens a dialog reach the dialog, a target that
+ * falls behind is waited for before more is sent, and nothing is still on
+ * its way when a script command, the next pass or the end of the run
+ * comes, or when anything else may move the focus (the system throws away
+ * input queued for a thread that loses the focus, under Wine). Two kinds
+ * of record go on without that wait. A plain mouse move: a run of moves
+ * goes at once (the system merges moves anyway), and whatever follows it
+ * (a key, a button, a wheel, the end of the playback) first waits until
+ * the window under the last move has taken the moves, so a click lands
+ * after the moves that lead to it. And typed text with more typed text
+ * behind it: plain characters open no dialog, so a run of them is waited
+ * for once at its end, and within it after every TypedTextBatch records,
+ * so the target is never more than that behind. handedSinceWait counts the
+ * records handed over since the last wait, before this one. */
 inline bool IsPlainMouseMove(uint32_t message) {
     return message == 0x0200;
 }
-bool WaitsForTargetAfter(const EventRecord& record);
+const int TypedTextBatch = 128;
+bool WaitsForTargetAfter(const EventRecord& record, int handedSinceWait);
 /* The buttons held down (as press flags of MouseButtonFlags) once mouse
  * input with these flags has gone; both X buttons count as one. Moves that
  * go at once one after another may go as the last of them only while none
@@ -170,13 +181,18 @@ bool HooksMissedInput(HookSilence* silence, uint32_t lastSystemInput, uint32_t l
  * A program that reads raw keys or scan codes (a game, a remote console,
  * a virtual machine) sees nothing of Unicode input, so a character goes as
  * the keys that type it on the keyboard layout of the window taking the
- * keys, with Shift, Ctrl and Alt as that layout needs them (Ctrl+Alt is
- * AltGr) and Caps Lock taken into account: a combination is used only
- * when the layout says it types exactly that character in the state the
- * keyboard is in. A character the layout does not have, or has only behind
- * a dead key, goes as Unicode input, and so does one that a modifier the
- * user or the played input holds would change. The modifiers pressed for
- * a character are let go with its release. */
+ * keys, with Shift, Ctrl and Alt as that layout needs them and Caps Lock
+ * taken into account: a combination is used only when the layout says it
+ * types exactly that character in the state the keyboard is in. Ctrl+Alt
+ * is pressed as the AltGr key presses it, left Ctrl with right Alt:
+ * terminals and editors take left Ctrl+Alt with a key for a shortcut, and
+ * tell AltGr by its right Alt. A character the layout does not have, or
+ * has only behind a dead key, goes as Unicode input, and so does one that
+ * a modifier the user or the played input holds would change; so does all
+ * text while an input method (Chinese, Japanese, Korean) composes the keys
+ * the window takes, since it would make other characters of the layout's
+ * keys, and Unicode input passes it by. The modifiers pressed for a
+ * character are let go with its release. */
 struct KeyStroke {
     int key;       /* a virtual key; 0: unit is sent as Unicode input */
     uint16_t unit; /* for key 0 */
@@ -203,6 +219,9 @@ bool PlatformLayoutKeyFor(uint16_t unit, LayoutKey* key);
 uint16_t PlatformLayoutTypes(int key, int modifiers, bool capsLock);
 /* The modifiers held down now, by the user or by played input. */
 int PlatformHeldModifiers(void);
+/* True while an input method composes the keys that reach the window
+ * taking them (it is open in a mode that turns keys into other text). */
+bool PlatformInputMethodComposes(void);
 /* Caps Lock, as the window taking the keys will apply it. Unknown where
  * the system does not tell a program without the keyboard focus: a key
  * is then used only when Caps Lock cannot change what it types. */

@@ -201,6 +201,12 @@ enum InputRefusal {
  * (or null) and the system's error number. */
 InputRefusal PlatformInputRefusal(WindowHandle* target, uint32_t* systemError);
 
+/* Where the platform injects the played records itself, it waits until
+ * the target has taken them (input_rules.h, WaitsForTargetAfter). A target
+ * that does not within the driver's limits (journal_driver.h) is reported
+ * to the hook with HookInputNotTaken instead of HookSkip. */
+const int HookInputNotTaken = 0x4D54;
+
 /* Asks that the next playback hooks play by injected input even where the
  * system's journal is available. Typed text needs it: a journal can only
  * press the keys of the United States layout, which type other characters

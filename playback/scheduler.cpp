@@ -274,6 +274,13 @@ static bool IsToggleKey(int key) {
     return key == 0x14 || key == 0x5B || key == 0x5C || key == 0x5D || key == 0x90 || key == 0x91;
 }
 
+static const EventRecord& EventAt(int32_t position) {
+    static const EventRecord none = {};
+    if (position < 0 || position >= MaxEvents)
+        return none;
+    return gRecording.events[position];
+}
+
 /* Hands the event over with the current time (the recorded one means
  * nothing to the system) and notes when it was due, the first time it is
  * handed over; returns true when a toggle key was pressed again to keep the
@@ -287,10 +294,15 @@ static bool SendEvent(const EventRecord& event, uint32_t now, uint32_t dueTick, 
     record->message = event.message;
     record->paramL = event.paramL;
     record->paramH = event.paramH;
-    /* Only a typed character's mark depends on what the input holds. */
+    /* Only a typed character's mark depends on what the input holds, and
+     * on whether typed text follows it, which lets the input layer wait
+     * for a run of typed text once rather than for each record. */
     record->hwnd = event.hwnd;
-    if (TypedRoleOf(event.hwnd) != TypedNone)
-        record->hwnd = HandOverMark(event.hwnd, PlaybackHoldsShortcutModifier());
+    if (TypedRoleOf(event.hwnd) != TypedNone) {
+        int32_t next = gJournal.position + 1;
+        bool more = next < gRecording.eventCount && TypedRoleOf(EventAt(next).hwnd) != TypedNone;
+        record->hwnd = HandOverMark(event.hwnd, PlaybackHoldsShortcutModifier(), more);
+    }
     record->time = now;
     FollowMovedWindow(record);
     *wroteRecord = true;
@@ -304,13 +316,6 @@ static bool SendEvent(const EventRecord& event, uint32_t now, uint32_t dueTick, 
 static bool IsTypeKeyDown(const EventRecord& event) {
     return gSettings.typeKey != 0 && gSettings.typeThis != 0 && event.message == MsgKeyDown &&
            (event.paramL & 0xFF) == gSettings.typeKey;
-}
-
-static const EventRecord& EventAt(int32_t position) {
-    static const EventRecord none = {};
-    if (position < 0 || position >= MaxEvents)
-        return none;
-    return gRecording.events[position];
 }
 
 /* Whether the recording says when the event came after the one before.
@@ -604,6 +609,32 @@ static intptr_t ReportRefusedInput(void) {
     return 0;
 }
 
+/* The target did not take the input played to it in time: what was still
+ * on its way may never arrive (the system throws away input queued for a
+ * thread that loses the focus), so the run ends as an error rather than
+ * report a success it cannot vouch for. */
+static intptr_t ReportUntakenInput(void) {
+    UntakenInput left = LastUntakenInput();
+    char title[128] = "";
+    if (left.window != nullptr)
+        PlatformGetWindowTitle(left.window, title, sizeof title);
+    int32_t number = gJournal.position + 1;
+    int32_t unplayed = gRecording.eventCount - number;
+    long seconds = (long)(left.waitedMs / 1000);
+    char text[320];
+    AbortPlayback();
+    snprintf(text, sizeof text,
+             "The window '%s' did not take the input Mirlow played to it within %li seconds: "
+             "some of it may not have arrived.\n\nThe playback has stopped.",
+             title, seconds);
+    ReportPlaybackError(text, "Playback Error", BoxOk | BoxIconWarning | BoxSystemModal);
+    LogPrintf(LogLow,
+              "    ERROR: Event #%d: the window '%s' had not taken the last %d event(s) played to "
+              "it (%d typed character(s)) after %li seconds; %d event(s) were left unplayed",
+              number, title, left.records, left.characters, seconds, unplayed > 0 ? unplayed : 0);
+    return 0;
+}
+
 intptr_t PlaybackHookProc(int code, EventRecord* record, bool* wroteRecord) {
     *wroteRecord = false;
     switch (code) {
@@ -613,6 +644,8 @@ intptr_t PlaybackHookProc(int code, EventRecord* record, bool* wroteRecord) {
         return AnswerSkip();
     case HookInputRefused:
         return ReportRefusedInput();
+    case HookInputNotTaken:
+        return ReportUntakenInput();
     case HookSystemModalOn:
         LogPrintf(LogHigh, "* * * HC_SYSMODALON Flag * * *");
         return PassOn(code);

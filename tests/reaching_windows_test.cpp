@@ -73,7 +73,7 @@ TEST(InputRules, MouseMessagesAndSwappedButtons) {
         EXPECT_TRUE(IsMouseMessage(row.message));
         EXPECT_EQ(MouseButtonFlags(row.message, row.swapped), row.flags) << row.message;
         // Only a plain move goes on before its window has taken it.
-        EXPECT_EQ(WaitsForTargetAfter(EventRecord{row.message, 5, 5, 0, 0}), row.flags != 0)
+        EXPECT_EQ(WaitsForTargetAfter(EventRecord{row.message, 5, 5, 0, 0}, 0), row.flags != 0)
             << row.message;
     }
     EXPECT_FALSE(IsMouseMessage(0x000F)); // the end marker is no input
@@ -121,18 +121,41 @@ TEST(InputRules, ExtendedKeysAndTypedTextMarks) {
         uint32_t mark = TypedMark(TypedCharacter, unit);
         EXPECT_EQ(TypedRoleOf(mark), TypedCharacter);
         EXPECT_EQ(TypedUnitOf(mark), unit);
-        EXPECT_EQ(HandOverMark(mark, false), mark);
-        EXPECT_EQ(HandOverMark(mark, true), TypedMark(TypedCharacterKey, unit));
-        EXPECT_EQ(HandOverMark(TypedMark(TypedShift, unit), true), 0u);
+        EXPECT_EQ(HandOverMark(mark, false, false), mark);
+        EXPECT_EQ(HandOverMark(mark, true, true), TypedMark(TypedCharacterKey, unit));
+        EXPECT_EQ(HandOverMark(TypedMark(TypedShift, unit), true, true), 0u);
         uint32_t silent = TypedMark(TypedSilent, 0);
-        EXPECT_EQ(HandOverMark(silent, true), silent) << "a later byte never turns into a key";
-        // A typed character's press and release are waited for once, after
-        // the release; as a shortcut key, each is waited for.
-        EXPECT_FALSE(WaitsForTargetAfter(EventRecord{0x0100, 'A', 0, 0, mark}));
-        EXPECT_TRUE(WaitsForTargetAfter(EventRecord{0x0101, 'A', 0, 0, mark}));
-        EXPECT_TRUE(WaitsForTargetAfter(EventRecord{0x0100, 'A', 0, 0, HandOverMark(mark, true)}));
+        EXPECT_EQ(HandOverMark(silent, true, false), silent)
+            << "a later byte never turns into a key";
+        // Typed text goes on unwaited while more of it follows, up to a
+        // batch; the last record of a run, and a shortcut key, are waited
+        // for. The mark still says what the record types.
+        uint32_t more = HandOverMark(mark, false, true);
+        EXPECT_EQ(TypedRoleOf(more), TypedCharacter);
+        EXPECT_EQ(TypedUnitOf(more), unit);
+        EXPECT_TRUE(TypedTextGoesOn(more));
+        EXPECT_FALSE(TypedTextGoesOn(mark));
+        EXPECT_FALSE(TypedTextGoesOn(HandOverMark(mark, true, true)));
+        EXPECT_TRUE(TypedTextGoesOn(HandOverMark(TypedMark(TypedShift, unit), false, true)));
+        struct Wait {
+            uint32_t message, hwnd;
+            int handedSinceWait;
+            bool waits;
+        };
+        const Wait waits[] = {
+            {0x0100, more, 0, false},
+            {0x0101, more, TypedTextBatch - 2, false},
+            {0x0101, more, TypedTextBatch - 1, true},
+            {0x0101, mark, 0, true},
+            {0x0100, HandOverMark(mark, true, true), 0, true},
+        };
+        for (const Wait& w : waits)
+            EXPECT_EQ(
+                WaitsForTargetAfter(EventRecord{w.message, 'A', 0, 0, w.hwnd}, w.handedSinceWait),
+                w.waits)
+                << w.handedSinceWait;
     }
-    EXPECT_TRUE(WaitsForTargetAfter(EventRecord{0x0100, 'A', 0, 0, 0}));
+    EXPECT_TRUE(WaitsForTargetAfter(EventRecord{0x0100, 'A', 0, 0, 0}, 0));
     for (char c : {' ', '\n', '\r', '\t', '\x08', '\x7F'})
         EXPECT_FALSE(IsTypedAsCharacter(c)) << (int)c;
     for (uint32_t hwnd : {0u, 0x000A0B2Cu, 0x4D500000u, 0x4D550041u, 0x4D570041u})
@@ -302,6 +325,7 @@ TEST_F(ReachingWindowsTest, TypedTextGoesAsTheLayoutsKeysWhereItHasThemElseAsTex
         bool shiftHeld, utf8;
         const char* text;
         const char* strokes;
+        bool inputMethod = false; // composes the keys
     };
     const std::vector<SimLayoutKey> none;
     const Row rows[] = {
@@ -310,13 +334,16 @@ TEST_F(ReachingWindowsTest, TypedTextGoesAsTheLayoutsKeysWhereItHasThemElseAsTex
         {"US, Caps Lock", &UsKeys, CapsLockOn, false, false, "aB", "+10 +41 -41 -10 +42 -42 "},
         {"US, Shift held", &UsKeys, CapsLockOff, true, false, "aB", "u+0061 u-0061 +42 -42 "},
         {"German", &GermanKeys, CapsLockOff, false, false, "zy@\x80\xE4^/",
-         "+5A -5A +59 -59 +11 +12 +51 -51 -12 -11 +11 +12 +45 -45 -12 -11 +DE -DE u+005E u-005E "
+         "+5A -5A +59 -59 +A2 +A5 +51 -51 -A5 -A2 +A2 +A5 +45 -45 -A5 -A2 +DE -DE u+005E u-005E "
          "+10 +37 -37 -10 "},
         {"German, Caps Lock", &GermanKeys, CapsLockOn, false, false, "\xE4\xC4",
          "+10 +DE -DE -10 +DE -DE "},
         {"French", &FrenchKeys, CapsLockOff, false, false, "a1&\xE9^",
          "+41 -41 +10 +31 -31 -10 +31 -31 +32 -32 u+005E u-005E "},
         {"no layout", &none, CapsLockOff, false, false, "a", "u+0061 u-0061 "},
+        // An input method would compose the layout's keys into other text.
+        {"US, input method", &UsKeys, CapsLockOff, false, false, "aB",
+         "u+0061 u-0061 u+0042 u-0042 ", true},
         // Caps Lock not known: only keys it cannot change.
         {"US, Caps Lock unknown", &UsKeys, CapsLockUnknown, false, false, "a1!",
          "u+0061 u-0061 +31 -31 +10 +31 -31 -10 "},
@@ -332,6 +359,7 @@ TEST_F(ReachingWindowsTest, TypedTextGoesAsTheLayoutsKeysWhereItHasThemElseAsTex
         SimSetCapsLock(row.capsLock);
         SimSetKeyDown(KeyShift, row.shiftHeld);
         SimSetAnsiCodePage(row.utf8 ? SimCodePageUtf8 : SimCodePageWestern);
+        SimSetInputMethodComposing(row.inputMethod);
         Load({Placeholder}, {{CommandType, row.text}});
         Play();
         EXPECT_EQ(Strokes(), row.strokes) << row.name;
@@ -407,6 +435,73 @@ TEST_F(ReachingWindowsTest, RefusedInputEndsTheRunAsAnErrorThatSaysWhy) {
         EXPECT_EQ(gApp.exitCode, ExitPlaybackError);
         // The refused key's release goes too; the system drops it as it did the press.
         EXPECT_EQ(Releases(), (std::vector<std::string>{"257 66 0", "257 65 0"}));
+    }
+}
+
+// Typed text goes on without a wait while more of it follows, up to a
+// batch; the key after it goes only once the target took all of it; a
+// target too slow for the limits ends the run as an error that says what
+// was left, the cancel keys end the wait.
+TEST_F(ReachingWindowsTest, TypedTextIsTakenBeforeMoreGoesOrTheRunSaysItWasNot) {
+    struct Row {
+        const char* name;
+        int characters;
+        uint32_t first, each; // ms the target takes for the first typed record, each other
+        bool answers;
+        bool cancel;       // the cancel keys, 5 s in
+        ExitCode exitCode; // command-line mode
+        uint32_t waited;   // ms from the first typed record to the key after the text
+        int checks;        // that the target took its input
+        const char* line;  // logged
+    };
+    const Row rows[] = {
+        {"keeps up", 3, 0, 0, true, false, ExitSuccess, 0, 3, "Playback Complete!"},
+        {"slow", 3, 10, 10, true, false, ExitSuccess, 60, 3, "Playback Complete!"},
+        {"a long text, in batches", 100, 1, 1, true, false, ExitSuccess, 200, 4,
+         "Playback Complete!"},
+        {"behind, catching up", 2, 25000, 0, true, false, ExitSuccess, 25000, 3,
+         "Playback Complete!"},
+        {"behind past the limit", 2, 40000, 0, true, false, ExitPlaybackError, 0, 1,
+         "    ERROR: Event #6: the window 'Notepad' had not taken the last 4 event(s) played to "
+         "it (2 typed character(s)) after 30 seconds; 2 event(s) were left unplayed"},
+        {"hung", 2, 20000, 0, false, false, ExitPlaybackError, 0, 1,
+         "the window 'Notepad' had not taken the last 4 event(s) played to it (2 typed "
+         "character(s)) after 10 seconds"},
+        {"cancelled while waiting", 2, 20000, 0, true, true, ExitCancelled, 0, 1,
+         "CANCELLED RECORDING"},
+    };
+    for (const Row& row : rows) {
+        SetUp();
+        gApp.commandLineMode = true;
+        SimAddDesktopWindow("Notepad", 0, 0, 300, 200, false);
+        std::string text;
+        for (int i = 0; i < row.characters; i++)
+            text += (char)('a' + i % 26);
+        Load({Placeholder, Placeholder, Event(MsgKeyDown, 'Z', 0, 0), Event(MsgKeyUp, 'Z', 0, 0)},
+             {{CommandGoto, "Notepad"}, {CommandType, text.c_str()}});
+        SimQueueTakingTime(row.first);
+        for (int i = 1; i < 2 * row.characters; i++)
+            SimQueueTakingTime(row.each);
+        SimSetTargetAnswers(row.answers);
+        if (row.cancel)
+            SimCancelJournalAtTick(PlatformTickCount() + 5000);
+        Play();
+        EXPECT_EQ(gApp.exitCode, row.exitCode) << row.name;
+        EXPECT_EQ(SimTakenChecks(), row.checks) << row.name;
+        EXPECT_TRUE(Logged(row.line)) << row.name;
+        const std::vector<SimDelivered>& delivered = SimDeliveredEvents();
+        bool keyWent = row.exitCode == ExitSuccess;
+        ASSERT_EQ(delivered.size(), 2u * row.characters + (keyWent ? 2 : 0)) << row.name;
+        if (keyWent) {
+            EXPECT_EQ(delivered[delivered.size() - 2].tick - delivered[0].tick, row.waited)
+                << row.name;
+        }
+        if (row.exitCode == ExitPlaybackError) {
+            ASSERT_EQ(SimMessageBoxes().size(), 1u) << row.name;
+            EXPECT_EQ(SimMessageBoxes()[0].text.substr(0, 70),
+                      "The window 'Notepad' did not take the input Mirlow played to it within")
+                << row.name;
+        }
     }
 }
 

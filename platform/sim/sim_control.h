@@ -147,10 +147,16 @@ void SimKeepDeliveredEvents(bool keep);
 void SimSetWakeOffset(int milliseconds);
 /* The next waits last exactly these times, in order, whatever was asked. */
 void SimQueueWake(uint32_t milliseconds);
-/* The next records handed over take the system these times, in order, to
- * take from the playback (as a busy program takes its input late); the
- * records after them are taken at once. */
+/* The next records handed over take the program these times, in order,
+ * to take (as a busy program takes its input late), each after the one
+ * before it; the records after them are taken at once. The playback waits
+ * for them on the clock where it waits for the target (input_rules.h). */
 void SimQueueTakingTime(uint32_t milliseconds);
+/* Whether the program taking the input answers while it is at work on it
+ * (true at first); one that does not is hung. */
+void SimSetTargetAnswers(bool answers);
+/* The checks the playback made that the target took its input. */
+int SimTakenChecks(void);
 /* After this many records have been handed over, the system cancels the
  * journal as for Ctrl+Esc: it removes the hook and posts the cancel notice.
  * 0: never. */
@@ -525,6 +531,8 @@ struct SimLayoutKey {
 void SimSetKeyboardLayout(const std::vector<SimLayoutKey>& keys);
 /* Caps Lock as the input layer learns it: off (the default), on, or not known. */
 void SimSetCapsLock(CapsLockState state);
+/* An input method composes the keys the window takes (off at first). */
+void SimSetInputMethodComposing(bool composing);
 /* The system's ANSI code page for typed text: Windows-1252 (the default)
  * or UTF-8. */
 enum SimCodePage { SimCodePageWestern, SimCodePageUtf8 };

@@ -120,4 +120,16 @@ bool SimJournalIsNeverCalled(void);
  * hotkeys see them too). */
 void SimNoteKeyStrokes(const EventRecord& record);
 
+/* ---- The program taking the played input (sim_target.cpp) ---- */
+
+/* Forgets what it took and how (part of SimReset). */
+void SimResetTarget(void);
+/* A record was handed to the system: it takes it after those before it,
+ * in the next time queued for it (SimQueueTakingTime), or at once. */
+void SimTargetTakes(void);
+/* The driver's checks that it took everything (journal_driver.h), waited
+ * for on the virtual clock. */
+void SimStartTakenCheck(void);
+TakenState SimPollTakenCheck(WindowHandle* window);
+
 #endif

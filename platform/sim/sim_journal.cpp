@@ -27,7 +27,6 @@ struct SimJournal {
     void (*observer)(uint32_t, const EventRecord*) = nullptr;
     int wakeOffset = 0;
     std::deque<uint32_t> wakes;
-    std::deque<uint32_t> takingTimes;
     int cancelAfter = 0;
     bool cancelAtTickSet = false;
     uint32_t cancelAtTick = 0;
@@ -72,10 +71,7 @@ InputDelivery DeliverToSystem(const EventRecord* record) {
         journal->delivered.push_back(SimDelivered{now, *record});
     if (journal->observer != nullptr)
         journal->observer(now, record);
-    if (!journal->takingTimes.empty()) {
-        PlatformSleep((int)journal->takingTimes.front());
-        journal->takingTimes.pop_front();
-    }
+    SimTargetTakes();
     if (journal->cancelAfter > 0 && journal->deliveredCount >= journal->cancelAfter)
         CancelJournalLikeTheSystem();
     return InputDelivered;
@@ -153,10 +149,6 @@ void SimQueueWake(uint32_t milliseconds) {
     journal->wakes.push_back(milliseconds);
 }
 
-void SimQueueTakingTime(uint32_t milliseconds) {
-    journal->takingTimes.push_back(milliseconds);
-}
-
 void SimCancelJournalAfter(int deliveredCount) {
     journal->cancelAfter = deliveredCount;
 }
@@ -191,7 +183,8 @@ int SimHookCallCount(void) {
 void SimDriveJournal(void) {
     while (SimMessageQueueLength() == 0) {
         FallBackFromSilentJournal();
-        JournalStep step = StepEmulatedJournal(DeliverToSystem);
+        const JournalInput input = {DeliverToSystem, SimStartTakenCheck, SimPollTakenCheck};
+        JournalStep step = StepEmulatedJournal(input);
         if (TakePendingCancel())
             PlatformPostMessage(nullptr, MsgCancelJournal, 0, 0);
         if (!step.ran)

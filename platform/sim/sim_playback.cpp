@@ -30,6 +30,7 @@ struct SimPlayback {
     std::vector<EventRecord> released;
     std::vector<SimLayoutKey> layout;
     CapsLockState capsLock = CapsLockOff;
+    bool inputMethodComposing = false;
     SimCodePage codePage = SimCodePageWestern;
     std::vector<KeyStroke> strokes;
 };
@@ -178,6 +179,14 @@ int PlatformHeldModifiers(void) {
 
 CapsLockState PlatformCapsLockState(void) {
     return playback->capsLock;
+}
+
+void SimSetInputMethodComposing(bool composing) {
+    playback->inputMethodComposing = composing;
+}
+
+bool PlatformInputMethodComposes(void) {
+    return playback->inputMethodComposing;
 }
 
 StartFailure PlatformLastStartFailure(char* text, int size) {

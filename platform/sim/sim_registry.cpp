@@ -84,13 +84,16 @@ std::string Lower(const std::string& text) {
     return lower;
 }
 
-/* "a\\b\\" and "\\a\\b" name the same key as "a\\b". */
+/* "a\\b\\", "\\a\\b" and "a\\\\b" name the same key as "a\\b". */
 std::string TrimSlashes(const std::string& path) {
-    size_t first = path.find_first_not_of('\\');
-    if (first == std::string::npos)
-        return "";
-    size_t last = path.find_last_not_of('\\');
-    return path.substr(first, last - first + 1);
+    std::string trimmed;
+    for (char c : path) {
+        if (c != '\\' || (!trimmed.empty() && trimmed.back() != '\\'))
+            trimmed += c;
+    }
+    if (!trimmed.empty() && trimmed.back() == '\\')
+        trimmed.pop_back();
+    return trimmed;
 }
 
 int HiveIndex(RegistryHive hive) {

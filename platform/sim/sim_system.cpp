@@ -91,6 +91,7 @@ void SimReset(void) {
     SimResetDialogs();
     SimResetPlayback();
     SimResetHotkeys();
+    SimResetTarget();
     SimResetToolbarAndShell();
     SimSetLocalAppDataFolder(nullptr);
 }

@@ -12,12 +12,11 @@
  * on any monitor of several play back where they were made, pixel for
  * pixel.
  *
- * Before the next record goes, the window that took this one must have
- * taken it from its queue (with a bound), as a journal is paced by the
- * program taking its input: keys that follow one that opens a dialog then
- * reach the dialog, and a run never ends with input still on its way. A
- * run of mouse moves is waited for once, before whatever follows it
- * (input_rules.h says which records wait).
+ * Once input has gone, the journal driver waits until the thread of the
+ * window that took it has taken it from its queue (input_rules.h says
+ * after which records; target_thread_win32.cpp how it is seen), as a
+ * journal is paced by the program taking its input. A run of mouse moves
+ * is waited for here, once, before whatever follows it.
  *
  * The system may refuse the input: it says so for a locked session or a
  * secure desktop, but drops input aimed at a program with higher rights
@@ -61,6 +60,19 @@ static int BuildKey(const EventRecord* record, int key, HKL layout, INPUT* input
     SetKey(input, (WORD)key, scan, flags);
     return 1;
 }
+
+/* ---- Typed text gathered ----
+ * Typed text with more of it right behind goes to the system in one call
+ * with the record that ends its run (or before the next look at the
+ * target, or the next wait): each call asks the system, under Wine a
+ * round trip through every low-level hook. Within a run the window taking
+ * the keys and its layout are looked up once. */
+static const int GatheredLimit = TypedTextBatch * MaxKeyStrokes;
+static struct {
+    INPUT inputs[GatheredLimit];
+    int count;
+    HWND target; /* the window taking the keys of what is gathered */
+} gathered;
 
 /* ---- The keyboard layout, for typed text ----
  * Asked of the layout of the window that takes the keys (the foreground
@@ -121,7 +133,7 @@ static uint16_t AskLayoutTypes(int key, int modifiers, bool capsLock) {
     if (modifiers & ModifierCtrl)
         state[VK_CONTROL] = state[VK_LCONTROL] = down;
     if (modifiers & ModifierAlt)
-        state[VK_MENU] = state[VK_LMENU] = down;
+        state[VK_MENU] = state[(modifiers & ModifierCtrl) ? VK_RMENU : VK_LMENU] = down;
     if (capsLock)
         state[VK_CAPITAL] = 0x01;
     UINT scan = MapVirtualKeyExW((UINT)key, MAPVK_VK_TO_VSC, typingLayout);
@@ -145,14 +157,23 @@ int PlatformHeldModifiers(void) {
            ((GetAsyncKeyState(VK_MENU) & 0x8000) ? ModifierAlt : 0);
 }
 
-/* The system brings a thread's key state up to date with the keyboard's
- * when the thread asks for it, so a program without the focus learns the
- * toggle too; Wine keeps it from such a program (it learns Caps Lock only
- * from the display's key events, which go to the window with the focus). */
+/* The window taking the keys of the text being typed. */
+static HWND typingWindow;
+
+/* Caps Lock as the thread taking the keys has it: this program's own key
+ * state follows only the keys this program takes, which need not be the
+ * system's. Where that thread cannot be asked, Wine's state cannot be told
+ * (it keeps Caps Lock from a program without the focus) unless a test
+ * says it; nor can Windows' be. */
 CapsLockState PlatformCapsLockState(void) {
-    if (Win32RunningUnderWine())
+    bool on = false;
+    if (!Win32ThreadCapsLock(typingWindow, &on))
         return CapsLockUnknown;
-    return (GetKeyState(VK_CAPITAL) & 1) != 0 ? CapsLockOn : CapsLockOff;
+    return on ? CapsLockOn : CapsLockOff;
+}
+
+bool PlatformInputMethodComposes(void) {
+    return Win32ThreadInputMethodComposes(typingWindow, typingLayout);
 }
 
 static void BuildStroke(const KeyStroke& stroke, HKL layout, INPUT* input) {
@@ -178,10 +199,12 @@ static int BuildUnicodeKey(const EventRecord* record, INPUT* input) {
 static int BuildKeyRecord(const EventRecord* record, HWND focus, INPUT* inputs) {
     if (IsUnicodeKeyRecord(*record))
         return BuildUnicodeKey(record, inputs);
-    HKL layout = LayoutOf(focus);
+    bool inRun = gathered.count > 0 && focus == typingWindow;
+    HKL layout = inRun ? typingLayout : LayoutOf(focus);
     if (TypedRoleOf(record->hwnd) == TypedNone)
         return BuildKey(record, record->paramL & 0xFF, layout, inputs);
     typingLayout = layout;
+    typingWindow = focus;
     KeyStroke strokes[MaxKeyStrokes];
     int count = KeyStrokesFor(*record, strokes);
     for (int i = 0; i < count; i++)
@@ -248,7 +271,8 @@ static int BuildInput(const EventRecord* record, INPUT* inputs, HWND* target) {
         /* The window with the focus, not the foreground window: a Store
          * app's foreground window is the frame another program draws, and
          * the app's own thread takes the keys and reads its layout. */
-        *target = Win32FocusWindow();
+        bool inRun = gathered.count > 0 && TypedRoleOf(record->hwnd) != TypedNone;
+        *target = inRun ? gathered.target : Win32FocusWindow();
         return BuildKeyRecord(record, *target, inputs);
     }
     if (IsMouseMessage(record->message)) {
@@ -260,26 +284,23 @@ static int BuildInput(const EventRecord* record, INPUT* inputs, HWND* target) {
     return 0;
 }
 
-/* Waits until the thread of the window has taken what was sent to it: a
- * message sent to the window comes back only when its thread fetches
- * messages again, and it fetches input only after sent messages; the
- * second round trip comes back once the input has been fetched. Each
- * fetch takes one input, so input sent as several (a typed capital is
- * Shift, its key, and both released) takes a round trip for each, or the
- * target falls further behind with every such character; the press and
- * release of a plain character are waited for with two, as one. Bounded,
- * in short slices, so the cancel keys and a hung window (one that has not
- * fetched messages for seconds) cannot keep the playback here. */
+/* Waits until the thread of the window under a run of moves has fetched
+ * them: a message sent to the window comes back only when its thread
+ * fetches messages again, and it fetches input only after sent messages;
+ * the second round trip comes back once the moves (which the system
+ * merges) have been fetched. Moves change nothing a paint would wait
+ * for. Bounded, in short slices, so the cancel keys and a hung window
+ * (one that has not fetched messages for seconds) cannot keep the
+ * playback here. */
 static const DWORD PaceSlice = 50;
 static const DWORD PaceLimit = 5000;
 
-static void WaitUntilTaken(HWND target, int inputs = 1) {
+static void WaitUntilTaken(HWND target) {
     DWORD thread = target != nullptr ? GetWindowThreadProcessId(target, nullptr) : 0;
     if (thread == 0 || thread == GetCurrentThreadId())
         return;
     DWORD start = GetTickCount();
-    int wanted = inputs > 2 ? inputs : 2;
-    for (int rounds = 0; rounds < wanted;) {
+    for (int rounds = 0; rounds < 2;) {
         DWORD_PTR result;
         if (SendMessageTimeoutA(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, PaceSlice, &result)) {
             rounds++;
@@ -308,18 +329,47 @@ static struct {
     uint32_t buttonsDown; /* the buttons the played input holds */
 } moves;
 
-void Win32FlushMoves(void) {
+static void NoteHeldInputRefused(void) {
+    if (moves.refusedError == 0)
+        moves.refusedError = GetLastError() != 0 ? GetLastError() : ERROR_ACCESS_DENIED;
+}
+
+/* Typed text gathered (above) goes with the record that ends its run. */
+static bool SendGathered(void) {
+    UINT count = (UINT)gathered.count;
+    gathered.count = 0;
+    return count == 0 || SendInput(count, gathered.inputs, sizeof gathered.inputs[0]) == count;
+}
+
+/* Adds the inputs to what is gathered and sends it all unless more typed
+ * text follows; false when the system refused it. */
+static bool SendOrGather(const EventRecord* record, const INPUT* inputs, int count, HWND target) {
+    if (gathered.count + count > GatheredLimit && !SendGathered())
+        return false;
+    memcpy(&gathered.inputs[gathered.count], inputs, sizeof inputs[0] * (size_t)count);
+    gathered.count += count;
+    gathered.target = target;
+    return TypedTextGoesOn(record->hwnd) || SendGathered();
+}
+
+void Win32DropGatheredInput(void) {
+    gathered.count = 0;
+}
+
+void Win32FlushHeldInput(void) {
+    if (gathered.count > 0 && !SendGathered())
+        NoteHeldInputRefused();
     if (!moves.held)
         return;
     moves.held = false;
     if (SendInput(1, &moves.input, sizeof moves.input) == 1)
         moves.unsettled = true;
     else
-        moves.refusedError = GetLastError() != 0 ? GetLastError() : ERROR_ACCESS_DENIED;
+        NoteHeldInputRefused();
 }
 
 static void Win32SettleMoves(void) {
-    Win32FlushMoves();
+    Win32FlushHeldInput();
     if (!moves.unsettled)
         return;
     moves.unsettled = false;
@@ -472,7 +522,8 @@ static void NoteSent(const EventRecord* record, const INPUT* input) {
  * else first sends the move held back, and the moves that went before
  * anything but a move are waited for. A key of typed text may be several
  * inputs (its modifiers and itself), which go in one call, so nothing the
- * user does can come between them. */
+ * user does can come between them. What goes is noted for the check that
+ * the target took it. */
 static InputDelivery Send(const EventRecord* record, INPUT* inputs, int count, HWND target) {
     bool move = IsPlainMouseMove(record->message);
     if (move && moves.buttonsDown == 0) {
@@ -481,25 +532,22 @@ static InputDelivery Send(const EventRecord* record, INPUT* inputs, int count, H
         moves.last = PixelOf(record);
         return InputDelivered;
     }
+    /* Within a run of typed text nothing is held back but the text. */
     if (move)
-        Win32FlushMoves();
-    else
+        Win32FlushHeldInput();
+    else if (gathered.count == 0)
         Win32SettleMoves();
     DWORD heldMoveRefused = moves.refusedError;
     moves.refusedError = 0;
     if (heldMoveRefused != 0)
         return RefusedBySystem(target, heldMoveRefused);
-    if (SendInput((UINT)count, inputs, sizeof inputs[0]) != (UINT)count)
+    if (!SendOrGather(record, inputs, count, target)) {
+        gathered.count = 0;
         return RefusedBySystem(target, GetLastError());
-    NoteSent(record, &inputs[0]);
-    static int unwaited; /* inputs other than moves sent since the last wait */
-    if (move)
-        return InputDelivered;
-    unwaited += count;
-    if (WaitsForTargetAfter(*record)) {
-        WaitUntilTaken(target, unwaited);
-        unwaited = 0;
     }
+    NoteSent(record, &inputs[0]);
+    if (!move)
+        Win32NoteInputSent(target, count);
     return InputDelivered;
 }
 
@@ -524,7 +572,8 @@ void PlatformReleaseInput(const EventRecord* releases, int count) {
         int built = BuildInput(&releases[i], inputs, &target);
         if (built > 0 && SendInput((UINT)built, inputs, sizeof inputs[0]) == (UINT)built) {
             NoteSent(&releases[i], &inputs[0]);
-            WaitUntilTaken(target, built);
+            Win32NoteInputSent(target, built);
+            Win32AwaitTaken(PaceLimit);
         }
     }
 }

@@ -114,6 +114,7 @@ void PlatformPreferInjectedInput(bool prefer) {
  * journal, the emulated one is not driven. */
 HookHandle PlatformInstallPlaybackHook(PlaybackHookProcedure procedure) {
     HookHandle hook = InstallEmulatedHook(procedure);
+    Win32ForgetTakenChecks();
     HoldTimerPeriod(true);
     if (InstallSystemJournal(procedure))
         return hook;
@@ -174,8 +175,10 @@ static bool CancelNotice(MSG* msg) {
 /* The cancel keys end the emulated journal as the system ends a real one:
  * the hook is gone at once and the notice follows. */
 static bool TakeCancel(MSG* msg) {
-    if (Win32CancelRequested(true))
+    if (Win32CancelRequested(true)) {
+        Win32DropGatheredInput();
         CancelEmulatedHook();
+    }
     return TakePendingCancel() && CancelNotice(msg);
 }
 
@@ -236,18 +239,19 @@ bool Win32DriveEmulatedJournal(MSG* msg) {
         return true;
     while (EmulatedHookInstalled() && systemHook == nullptr) {
         if (pendingDeadline >= 0) {
-            Win32FlushMoves();
+            Win32FlushHeldInput();
             if (WaitForDeadline(msg, pendingDeadline))
                 return true;
             if (TakeCancel(msg))
                 return true;
             pendingDeadline = -1;
         } else if (MessageWaiting(msg)) {
-            Win32FlushMoves();
+            Win32FlushHeldInput();
             return true;
         }
         int64_t now = Win32ClockMicroseconds();
-        JournalStep step = StepEmulatedJournal(Win32DeliverRecord);
+        const JournalInput input = {Win32DeliverRecord, Win32StartTakenCheck, Win32PollTakenCheck};
+        JournalStep step = StepEmulatedJournal(input);
         if (TakeCancel(msg))
             return true;
         if (step.waitMs > 0)

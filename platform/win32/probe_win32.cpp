@@ -39,7 +39,7 @@
  * link of the tests' program routes a few system calls through this file
  * (the linker's --wrap of their import slots, cmake/windows.cmake): the
  * making of windows and dialogs, injected input, hook installation, and
- * the two questions the program asks about Wine and Caps Lock; and the start
+ * the questions the program asks about Wine and Caps Lock; and the start
  * of the recording's queue, a call between two of the program's own files.
  */
 #include <windows.h>
@@ -460,6 +460,19 @@ static SHORT WINAPI ProbeGetKeyState(int key) {
     if (key == VK_CAPITAL && controls.capsLock != 0)
         return controls.capsLock == 2 ? 1 : 0;
     return __real___imp_GetKeyState(key);
+}
+
+/* With Wine hidden the program asks the thread taking the keys for its
+ * Caps Lock by attaching to it, as it does on Windows; Wine would clear
+ * that thread's key state on attaching, so the attachment is only
+ * pretended and the answer is the one the control line gave. */
+static BOOL WINAPI ProbeAttachThreadInput(DWORD from, DWORD to, BOOL attach);
+PROBE_ROUTE(AttachThreadInput, ProbeAttachThreadInput);
+
+static BOOL WINAPI ProbeAttachThreadInput(DWORD from, DWORD to, BOOL attach) {
+    if (controls.capsLock != 0)
+        return TRUE;
+    return __real___imp_AttachThreadInput(from, to, attach);
 }
 
 /* ---- The recording's low-level hooks, and the Ctrl+Esc watcher's ----

@@ -25,14 +25,34 @@ bool Win32DriveEmulatedJournal(MSG* msg);
  * user's. */
 const ULONG_PTR Win32InjectionTag = 0x4D524C57; /* "MRLW" */
 
-/* Hands a played record to the system as keyboard or mouse input and
- * waits until the target has taken it; a mouse move leaves that to
- * whatever follows, and may be held back to merge with the moves after it
- * (input_win32.cpp). */
+/* Hands a played record to the system as keyboard or mouse input; a
+ * mouse move may be held back to merge with the moves after it, and
+ * whatever follows moves waits until they were taken (input_win32.cpp). */
 InputDelivery Win32DeliverRecord(const EventRecord* record);
-/* Sends the move held back, if any: the playback is about to wait or to
- * hand the program a message, so no other move follows it at once. */
-void Win32FlushMoves(void);
+/* The thread that takes the played input (target_thread_win32.cpp).
+ * Each input sent, but a mouse move, is noted with the window it goes to;
+ * a check then watches for that window's thread to have taken all input
+ * sent since the check before (journal_driver.h); Win32AwaitTaken makes
+ * one check and waits for it, at most limit ms or until the cancel keys.
+ * Caps Lock and whether an input method composes the keys are asked of
+ * the thread of the window given while it has taken all sent to it, and
+ * kept until the next check; false where Caps Lock cannot be told. */
+void Win32NoteInputSent(HWND target, int inputs);
+/* A new playback: nothing sent, nothing asked. */
+void Win32ForgetTakenChecks(void);
+void Win32StartTakenCheck(void);
+TakenState Win32PollTakenCheck(WindowHandle* window);
+void Win32AwaitTaken(DWORD limit);
+bool Win32ThreadCapsLock(HWND window, bool* on);
+bool Win32ThreadInputMethodComposes(HWND window, HKL layout);
+
+/* Sends the input held back, if any (a move, typed text gathered to go
+ * in one call): the playback is about to wait, to look at the target or
+ * to hand the program a message, so nothing else follows it at once. A
+ * refusal is reported with the next record. Dropped instead when the
+ * cancel keys end the playback. */
+void Win32FlushHeldInput(void);
+void Win32DropGatheredInput(void);
 /* Sends the move held back and waits until the window under the moves
  * has taken them; then forgets a held move the system refused, which no
  * later record will report: the pass is over. */

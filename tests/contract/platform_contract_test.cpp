@@ -448,6 +448,15 @@ TEST_F(PlatformContract, RegistryValuesComeBackAsStoredWhereTheyFit) {
     char data[8];
     EXPECT_EQ(PlatformQueryRegistryValue(key, "Number", &type, data, sizeof data), -1);
     PlatformCloseRegistryKey(key);
+    // A doubled backslash in a key's path names the key a single one does.
+    RegistryKeyHandle inner =
+        PlatformCreateRegistryKey(HiveCurrentUser, "Software\\MirlowContract\\\\Inner");
+    EXPECT_NE(inner, nullptr);
+    PlatformCloseRegistryKey(inner);
+    inner = PlatformOpenRegistryKey(HiveCurrentUser, "Software\\MirlowContract\\Inner", false);
+    EXPECT_NE(inner, nullptr);
+    PlatformCloseRegistryKey(inner);
+    EXPECT_TRUE(PlatformDeleteRegistryKey(HiveCurrentUser, "Software\\MirlowContract\\Inner"));
     EXPECT_TRUE(PlatformDeleteRegistryKey(HiveCurrentUser, keyPath));
 }
 

@@ -5,14 +5,16 @@
  * it lands; or, as a reader of raw keyboard input, which keys and
  * characters reach it.
  *
- *   key_timer OUTPUT_FILE COUNT [TIMEOUT_MS [BUSY_MS|chars|raw [hosted]]]
+ *   key_timer OUTPUT_FILE COUNT [TIMEOUT_MS [BUSY_MS|chars[:BUSY_MS]|raw [hosted]]]
  *
  * Shows a window titled "Mirlow Key Timer". Timing: after COUNT such
  * messages (or the timeout) writes one arrival time per line, in
  * microseconds, and exits. With BUSY_MS it stands in for a program that is
  * slow to take its input: it sleeps that long on every key message, without
  * fetching messages. chars: the same for COUNT characters (a character
- * typed with Shift is one, though it takes four key messages). raw:
+ * typed with Shift is one, though it takes four key messages), busy for
+ * BUSY_MS on every key message where given, but answering the messages
+ * other programs send it meanwhile. raw:
  * registers for raw keyboard input (as games and remote consoles read keys)
  * and writes "K vk" for each key press the raw input reports (vk 00 for
  * Unicode input, which carries no key) and "C unit" for each character the
@@ -83,21 +85,39 @@ static bool NoteRaw(UINT message, WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
+/* Busy for busyMs on a key message: asleep, without fetching messages;
+ * or, in chars mode, answering the messages other programs send meanwhile
+ * (as a program stays responsive during a long task) without taking input. */
+static void BeBusy(void) {
+    if (!charMode) {
+        Sleep(busyMs);
+        return;
+    }
+    long long end = NowMicroseconds() + busyMs * 1000LL;
+    while (NowMicroseconds() < end) {
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        Sleep(1);
+    }
+}
+
 static LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (rawMode && NoteRaw(message, wParam, lParam))
         return 0;
-    bool key = charMode ? message == WM_CHAR
-                        : message == WM_KEYDOWN || message == WM_KEYUP ||
-                              message == WM_SYSKEYDOWN || message == WM_SYSKEYUP;
+    bool keyMessage = message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN ||
+                      message == WM_SYSKEYUP;
+    bool key = charMode ? message == WM_CHAR : keyMessage;
     bool button = !charMode && (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP);
-    if (!rawMode && (key || button) && arrivalCount < MaxKeys) {
+    bool noted = !rawMode && (key || button) && arrivalCount < MaxKeys;
+    if (noted) {
         arrivals[arrivalCount++] = NowMicroseconds();
         if (arrivalCount >= wanted)
             Finish();
-        if (key && busyMs > 0)
-            Sleep(busyMs);
-        return 0;
     }
+    if (keyMessage && busyMs > 0)
+        BeBusy();
+    if (noted)
+        return 0;
     if (message == WM_TIMER || message == WM_DESTROY) {
         PostQuitMessage(0);
         return 0;
@@ -166,9 +186,13 @@ int main(int argc, char** argv) {
         return 2;
     wanted = atoi(argv[2]);
     int timeout = argc > 3 ? atoi(argv[3]) : 60000;
-    rawMode = argc > 4 && strcmp(argv[4], "raw") == 0;
-    charMode = argc > 4 && strcmp(argv[4], "chars") == 0;
-    busyMs = argc > 4 && !rawMode && !charMode ? (DWORD)atoi(argv[4]) : 0;
+    const char* mode = argc > 4 ? argv[4] : "";
+    rawMode = strcmp(mode, "raw") == 0;
+    charMode = strncmp(mode, "chars", 5) == 0;
+    if (charMode)
+        busyMs = mode[5] == ':' ? (DWORD)atoi(mode + 6) : 0;
+    else if (!rawMode)
+        busyMs = (DWORD)atoi(mode);
     bool hosted = argc > 5 && strcmp(argv[5], "hosted") == 0;
     mainThread = GetCurrentThreadId();
     QueryPerformanceFrequency(&frequency);
