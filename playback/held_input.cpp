@@ -38,6 +38,10 @@ struct HeldInput {
     HeldSlot slots[SlotCount]; /* the keys by virtual key, then the buttons */
     uint32_t pressCount;
     int32_t mouseX, mouseY; /* where the played mouse was last */
+    /* A run of typed text goes to the system with its last record. */
+    bool runGoesOn;              /* the last record handed over is kept for its run */
+    bool backAfterRun[KeySlots]; /* keys of hotkeys let go of within that run */
+    bool anyBackAfterRun;
 };
 
 HeldInput held;
@@ -124,16 +128,35 @@ static bool PlayedKeyOf(const EventRecord& record, int* key, int32_t* modifiers)
     return true;
 }
 
-/* What the system matches against its hotkeys is that key. */
-static void LetPlayedChordsThrough(const EventRecord& record) {
+static void BringBackAfterRun(void) {
+    if (!held.anyBackAfterRun)
+        return;
+    held.anyBackAfterRun = false;
+    for (int key = 0; key < KeySlots; key++) {
+        if (held.backAfterRun[key])
+            HotkeysBackAfterPlayedKey(key);
+        held.backAfterRun[key] = false;
+    }
+}
+
+/* What the system matches against its hotkeys is that key. Typed text
+ * reaches the system a run at a time, with the record that ends the run
+ * (or the input layer's next wait): a key let go of within a run, whose
+ * press has not gone yet either, gets its hotkey back only once a record
+ * after the run's end is handed over. */
+static void LetPlayedChordsThrough(const EventRecord& record, bool inRun) {
     int key;
     int32_t modifiers;
     if (!PlayedKeyOf(record, &key, &modifiers) || ChordModifierOf(key) != 0)
         return;
-    if (IsKeyRelease(record.message))
-        HotkeysBackAfterPlayedKey(key);
-    else
+    if (!IsKeyRelease(record.message)) {
         HotkeysStandAsideForPlayedKey(key, modifiers);
+    } else if (inRun || held.runGoesOn) {
+        held.backAfterRun[key] = true;
+        held.anyBackAfterRun = true;
+    } else {
+        HotkeysBackAfterPlayedKey(key);
+    }
 }
 
 /* The button a mouse message presses (pressed true) or releases, or -1. */
@@ -176,8 +199,12 @@ static void SetSlotHeld(int slot, bool down, const EventRecord& record) {
 }
 
 void NoteHandedOver(const EventRecord& record) {
+    bool inRun = held.runGoesOn;
+    held.runGoesOn = TypedTextGoesOn(record.hwnd);
+    if (!inRun)
+        BringBackAfterRun();
     if (IsKeyMessage(record.message)) {
-        LetPlayedChordsThrough(record);
+        LetPlayedChordsThrough(record, inRun);
         SetSlotHeld(record.paramL & 0xFF, !IsKeyRelease(record.message), record);
         return;
     }
@@ -230,6 +257,10 @@ void SendReleasesOfHeldInput(void) {
         held.slots[slot].down = false;
     }
     held.pressCount = 0;
+    held.runGoesOn = false;
+    held.anyBackAfterRun = false;
+    for (bool& back : held.backAfterRun)
+        back = false;
     if (count > 0) {
         LogPrintf(LogLow, "    Releasing %d key(s) and button(s) that the playback left held down",
                   count);

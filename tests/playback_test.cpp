@@ -10,6 +10,7 @@
 #include "app/app.h"
 #include "log/log.h"
 #include "model/model.h"
+#include "platform/input_rules.h"
 #include "platform/journal_driver.h"
 #include "platform/sim/sim_control.h"
 #include "playback/playback.h"
@@ -489,6 +490,27 @@ TEST_F(PlaybackTest, ThePlayHotkeyPlaysAndStopsAndAPlayedChordIsPlayed) {
         EXPECT_TRUE(SimHotkeyInForce(DefaultRecordHotkey) && SimHotkeyInForce(DefaultPlayHotkey));
         SimSetDeliveryObserver(nullptr);
     }
+
+    // Typed text goes to the system a run at a time, with the record that
+    // ends the run: a character the layout types with the play hotkey's
+    // chord keeps the hotkey aside until its run has gone.
+    SimReset();
+    Start("");
+    SimSetKeyboardLayout({{0x50, 'P', ModifierShift | ModifierCtrl | ModifierAlt, false, false}});
+    const struct {
+        uint32_t message;
+        bool moreFollows;
+        bool hotkeyAside;
+    } run[] = {{MsgKeyDown, true, true},
+               {MsgKeyUp, true, true},
+               {MsgKeyDown, false, true},
+               {MsgKeyUp, false, false}};
+    for (const auto& r : run) {
+        uint32_t mark = HandOverMark(TypedMark(TypedCharacter, 0x50), false, r.moreFollows);
+        NoteHandedOver(EventRecord{r.message, 'P', 1, 0, mark});
+        EXPECT_EQ(SimHotkeyInForce(DefaultPlayHotkey), !r.hotkeyAside) << &r - run;
+    }
+    SendReleasesOfHeldInput();
 }
 
 TEST_F(PlaybackTest, EndlessPlayKeepsTheStackFlatAndTheRecordingUnchanged) {
