@@ -71,6 +71,18 @@ void HandleLoopMessage(PlatformMessage* message);
 /* Edit Script File is offered for a text script and grayed for a binary
  * recording: path is the document's path after a load or a save. */
 void OfferEditScriptFor(const char* path);
+/* True when the last command state set offers the document or recorder
+ * command, as its menu item and toolbar button show it. */
+bool IsCommandOffered(int command);
+
+/* ---- Hotkeys (hotkeys.cpp; the engines' part is in shell.h) ---- */
+
+/* A hotkey was pressed (MsgHotkey's wParam). fromOwnLoop is false when a
+ * dialog's or a box's modal loop handed the message on: a hotkey then
+ * ends what runs but starts nothing. */
+void HandleHotkey(uintptr_t id, bool fromOwnLoop);
+/* The main window goes: the system is to watch for no chord of it. */
+void LetGoOfHotkeys(void);
 
 /* ---- The document (document_commands.cpp) ----
  * The open recording (gDocument) is untitled (its path empty) or named,

@@ -40,10 +40,14 @@ static int ColumnFor(int state) {
 
 static void OfferRecentEntries(bool offered);
 
+/* The column last set; none before the first. */
+static int offeredColumn = -1;
+
 void SetCommandState(int state) {
     int column = ColumnFor(state);
     if (column < 0 || gApp.commandLineMode)
         return;
+    offeredColumn = column;
     for (const CommandStateRow& row : commandStates) {
         Cell cell = row.cells[column];
         if (cell != Unchanged) {
@@ -52,6 +56,16 @@ void SetCommandState(int state) {
         }
     }
     OfferRecentEntries(column != BusyColumn);
+}
+
+bool IsCommandOffered(int command) {
+    if (offeredColumn < 0)
+        return false;
+    for (const CommandStateRow& row : commandStates) {
+        if (row.command == command)
+            return row.cells[offeredColumn] == On;
+    }
+    return false;
 }
 
 /* ---- Items outside the table ---- */

@@ -133,6 +133,7 @@ static void OnDestroy(WindowHandle window) {
         PlatformRemoveJournalHook(gJournal.hook);
         gJournal.hook = nullptr;
     }
+    LetGoOfHotkeys();
     ReleaseRecording();
     ReleaseAboutBoxFont();
     ReleaseTabPanelFont();
@@ -322,6 +323,10 @@ intptr_t MainWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
         /* Also inside a message box or a menu, whose loops lose thread messages. */
         if (gJournal.hook != nullptr)
             CancelJournal();
+        return 0;
+    case MsgHotkey:
+        /* Only inside a modal loop: the program's own loop takes it first. */
+        HandleHotkey(wParam, false);
         return 0;
     case MsgDpiChanged:
         RescaleToolbar();

@@ -40,17 +40,33 @@ static void SwitchPanelTab(bool forward) {
     PlatformSendNotify(gApp.tabPanel, tabs, IDC_PANEL_TABS, TabSelectionChanged);
 }
 
+/* A key pressed in a hotkey field is a chord the user chooses, not a
+ * shortcut of the program (Ctrl+S there must not save). */
+static bool IsKeyForHotkeyField(const PlatformMessage* message) {
+    bool key = message->message == MsgKeyDown || message->message == MsgSysKeyDown;
+    if (!key || gApp.tabPanel == nullptr || message->window == nullptr)
+        return false;
+    return message->window == PlatformGetDialogItem(gApp.tabPanel, IDC_PANEL_RECORD_HOTKEY) ||
+           message->window == PlatformGetDialogItem(gApp.tabPanel, IDC_PANEL_PLAY_HOTKEY);
+}
+
 /* The cancel notice as a thread message; the main window takes the one
- * addressed to it, in any message loop. */
+ * addressed to it, in any message loop. A hotkey reaches the main window
+ * here, in the program's own loop, where it may start a recording or a
+ * playback; a modal loop hands it to the window procedure instead. */
 void HandleLoopMessage(PlatformMessage* message) {
     bool threadNotice = message->message == MsgCancelJournal && message->window == nullptr;
     if (threadNotice && gJournal.hook != nullptr)
         CancelJournal();
+    if (message->message == MsgHotkey) {
+        HandleHotkey(message->wParam, true);
+        return;
+    }
     if (IsTabSwitchKey(message)) {
         SwitchPanelTab(message->wParam == KeyPageDown);
         return;
     }
-    if (accelerators != nullptr &&
+    if (accelerators != nullptr && !IsKeyForHotkeyField(message) &&
         PlatformTranslateAccelerator(gApp.mainWindow, accelerators, message))
         return;
     if (gApp.tabPanel != nullptr && PlatformIsDialogMessage(gApp.tabPanel, message))

@@ -70,6 +70,30 @@ void LayoutMainWindow(void);
  * of scale. */
 void PlacePanelBelowToolbar(WindowHandle dialog);
 
+/* ---- Hotkeys (hotkeys.cpp) ----
+ * The record and play hotkeys work whatever program has the focus, in the
+ * interactive program only: the record hotkey starts a recording and,
+ * pressed again, stops it; the play hotkey starts a playback of the open
+ * recording and, pressed during one, stops it. */
+enum HotkeyRole { RecordHotkeyRole = 0, PlayHotkeyRole = 1 };
+enum HotkeyStanding {
+    HotkeyUnset,          /* its setting holds no chord */
+    HotkeyInForce,        /* the system watches for its chord */
+    HotkeyInUseElsewhere, /* the system refused the chord: another program has it */
+    HotkeyOnStopKey,      /* left out: its chord holds the stop key */
+};
+/* Lets go of both hotkeys and takes them up again as the settings say
+ * now; does nothing in command-line mode. */
+void TakeUpHotkeys(void);
+HotkeyStanding HotkeyStandingOf(HotkeyRole role);
+/* The system takes a hotkey's chord away from the program the input goes
+ * to, played input too. Before the playback hands over the press of key
+ * while its input holds modifiers (Chord... bits), a hotkey that chord may
+ * fire stands aside, so the program it is played to gets it; it comes back
+ * once the playback lets go of key (key 0: of everything, at its end). */
+void HotkeysStandAsideForPlayedKey(int key, int32_t modifiers);
+void HotkeysBackAfterPlayedKey(int key);
+
 /* ---- The document (document_commands.cpp, file_dialogs.cpp) ---- */
 
 /* Asks whether to save the open document's unsaved changes and saves it

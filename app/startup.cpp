@@ -115,11 +115,13 @@ static bool StartCommandLineRun(const char* tail) {
     return true;
 }
 
+/* The hotkeys are taken up before the panel, which shows their standing. */
 static void ShowInteractiveWindow(int showState) {
     PlatformShowWindow(gApp.mainWindow, showState);
     PlatformUpdateWindow(gApp.mainWindow);
     if (gSettings.topmost != 0)
         PlatformMakeTopmost(gApp.mainWindow);
+    TakeUpHotkeys();
     gApp.tabPanel = CreateTabPanel();
     ShowTabPanelIfChosen();
     LayoutMainWindow();
@@ -171,6 +173,8 @@ bool StartMirlow(const char* commandTail, int showState, int* exitCode) {
 
     WindowPosition position;
     LoadSettings(&position);
+    /* Nobody may be there to answer an unattended run's boxes. */
+    SetMessageBoxWait(gApp.commandLineMode ? gSettings.boxWait : 0);
     RestartLog();
     if (CreateMainWindow(position) == nullptr)
         return FailStart(ExitStartupFailed, exitCode);

@@ -23,6 +23,7 @@ add_library(mirlow_core STATIC
     platform/sim/sim_dialogs.cpp
     platform/sim/sim_documents.cpp
     platform/sim/sim_files.cpp
+    platform/sim/sim_hotkeys.cpp
     platform/sim/sim_journal.cpp
     platform/sim/sim_keys.cpp
     platform/sim/sim_menus.cpp

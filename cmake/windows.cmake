@@ -30,6 +30,7 @@ add_library(mirlow_objects OBJECT
     platform/win32/dialogs_win32.cpp
     platform/win32/files_win32.cpp
     platform/win32/foreground_win32.cpp
+    platform/win32/hotkeys_win32.cpp
     platform/win32/input_win32.cpp
     platform/win32/journal_win32.cpp
     platform/win32/record_hooks_win32.cpp
@@ -39,6 +40,7 @@ add_library(mirlow_objects OBJECT
     platform/win32/system_win32.cpp
     platform/win32/target_thread_win32.cpp
     platform/win32/text_win32.cpp
+    platform/win32/timed_box_win32.cpp
     platform/win32/toolbar_win32.cpp
     platform/win32/window_notes_win32.cpp
     platform/win32/win32_platform.cpp

@@ -89,5 +89,10 @@ void SetRecordingBeingLoaded(const char* path);
  * log at LOW and the box's default button is the answer. */
 int ShowMessageBox(const char* text, const char* caption, uint32_t style);
 int ShowMessageWithIcon(const char* text, const char* caption, uint32_t style, int iconId);
+/* Every box shown from now on closes itself with its default button once
+ * it has waited this many seconds for an answer (at most a day), and says
+ * so in the log at LOW; 0 or less: boxes wait until they are answered.
+ * Start-up sets it for an unattended run only. */
+void SetMessageBoxWait(int32_t seconds);
 
 #endif

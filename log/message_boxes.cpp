@@ -7,7 +7,9 @@
  * user is signed in or not), a box would wait for ever and an unattended
  * run would never end. There the box is not shown: its text goes to the
  * log, and it is answered with its default button, so the run goes on to
- * its end and its exit code.
+ * its end and its exit code. An unattended run may also be told not to
+ * wait long for an answer even where a box can be seen: it then takes
+ * its default answer by itself after a while, and the log says so.
  */
 #include "log/log.h"
 
@@ -66,14 +68,40 @@ static int AnswerUnseenBox(const char* text, const char* caption, uint32_t style
     return answer;
 }
 
+/* Seconds a box waits before it answers itself; 0: until it is answered. */
+static int32_t boxWait;
+static const int32_t LongestBoxWait = 24 * 60 * 60;
+
+void SetMessageBoxWait(int32_t seconds) {
+    boxWait = seconds <= 0 ? 0 : seconds > LongestBoxWait ? LongestBoxWait : seconds;
+}
+
+static int ShowTimedBox(const char* text, const char* caption, uint32_t style, int iconId) {
+    int answer = DefaultAnswer(style);
+    bool closedItself = false;
+    int result = PlatformTimedMessageBox(text, caption, style, iconId, boxWait * 1000, answer,
+                                         &closedItself);
+    if (closedItself && LogLevelAtLeast(LogLow)) {
+        char line[LogLineSize];
+        Flatten(text, line, sizeof line);
+        LogPrintf(LogLow, "Message box '%s' closed itself after %ld s (answered %s): %s", caption,
+                  (long)boxWait, AnswerName(answer), line);
+    }
+    return result;
+}
+
 int ShowMessageBox(const char* text, const char* caption, uint32_t style) {
     if (!PlatformDesktopVisible())
         return AnswerUnseenBox(text, caption, style);
+    if (boxWait > 0)
+        return ShowTimedBox(text, caption, style, 0);
     return PlatformMessageBox(text, caption, style);
 }
 
 int ShowMessageWithIcon(const char* text, const char* caption, uint32_t style, int iconId) {
     if (!PlatformDesktopVisible())
         return AnswerUnseenBox(text, caption, style);
+    if (boxWait > 0)
+        return ShowTimedBox(text, caption, style, iconId);
     return PlatformMessageBoxWithIcon(text, caption, style, iconId);
 }

@@ -162,6 +162,10 @@ bool PlatformRestartRecordHook(HookHandle hook);
 /* Calls the record hook, removed or not, with every event (and check) its
  * hooks took and have not handed over yet, in order. */
 void PlatformFlushRecordInput(void);
+/* True while the key is down on the keyboard as the system sees it at
+ * this moment, whichever program has the focus (not as of the message
+ * being handled, which PlatformIsKeyDown tells). */
+bool PlatformKeyHeldNow(int virtualKey);
 /* True when the window belongs to a program that runs with higher rights
  * than this one (an elevated console, an installer), or under another
  * account whose process this one may not even look into (for a standard

@@ -18,6 +18,12 @@
 int PlatformMessageBox(const char* text, const char* caption, uint32_t style);
 /* The same with the program's own icon resource instead of a system icon. */
 int PlatformMessageBoxWithIcon(const char* text, const char* caption, uint32_t style, int iconId);
+/* A box as one of the two above (iconId 0: the system icon of the style)
+ * that closes itself once milliseconds have passed without an answer, as
+ * if its button of that answer had been pressed. *closedItself tells
+ * whether it did. Its modal loop goes on as any box's does meanwhile. */
+int PlatformTimedMessageBox(const char* text, const char* caption, uint32_t style, int iconId,
+                            int milliseconds, int answer, bool* closedItself);
 
 /* ---- Windows ----
  * A window procedure gets the window, the message and its two parameters
@@ -133,6 +139,43 @@ void PlatformTranslateAndDispatch(const PlatformMessage* message);
 AcceleratorHandle PlatformLoadAccelerators(int resourceId);
 /* True while the key is held down, as of the message being handled. */
 bool PlatformIsKeyDown(int virtualKey);
+
+/* ---- Hotkeys ----
+ * A hotkey is a key chord the system watches for a window whatever
+ * program has the focus: a press of the chord's key while exactly its
+ * modifiers are held posts MsgHotkey (wParam the hotkey's id) to the
+ * window, and the program with the focus never gets that press. Input a
+ * program sends (this one's too) counts as pressed. A chord is packed as
+ * the system's hotkey control packs it: the virtual key in the low byte,
+ * the Chord... modifier bits above it; 0 is no chord. The system refuses
+ * a chord it already has for another hotkey, of this program or another
+ * one (HotkeyTakenError). */
+enum : uint32_t { MsgHotkey = 0x0312 };
+enum : int32_t {
+    ChordShift = 0x100,
+    ChordControl = 0x200,
+    ChordAlt = 0x400,
+    ChordExtended = 0x800
+};
+const uint32_t HotkeyTakenError = 1409;
+/* 0 when the system took the chord as the window's hotkey id (holding the
+ * chord's key down then posts no more than the one message); otherwise
+ * the system's error number. */
+uint32_t PlatformRegisterHotkey(WindowHandle window, int id, int32_t chord);
+void PlatformUnregisterHotkey(WindowHandle window, int id);
+/* Hotkey fields: the system's hotkey control, which takes the chord the
+ * user presses while it has the focus (telling its dialog with EditChanged
+ * at every change, while the chord is still being pressed too; until a key
+ * joins them the field holds no chord) and shows it. A chord of one of the
+ * refused combinations (HotkeyComb... bits) is taken with modifiers (Chord...
+ * bits) instead of its own. */
+enum : uint32_t { HotkeyCombNone = 0x01, HotkeyCombShift = 0x02 };
+int32_t PlatformGetHotkeyField(WindowHandle dialog, int controlId);
+void PlatformSetHotkeyField(WindowHandle dialog, int controlId, int32_t chord);
+void PlatformSetHotkeyFieldRules(WindowHandle dialog, int controlId, uint32_t refused,
+                                 int32_t modifiers);
+/* The window of this program's thread that has the keyboard focus, or null. */
+WindowHandle PlatformFocusedWindow(void);
 
 /* ---- Controls ---- */
 WindowHandle PlatformGetDialogItem(WindowHandle dialog, int controlId);

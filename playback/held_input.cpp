@@ -8,9 +8,15 @@
  * their typing would come out shifted. Every record handed to the system
  * passes through here on either way of playing, and every end of a run
  * releases what is still down, last pressed first, once the hook is gone.
+ *
+ * What the played input holds also decides whether a key it presses makes
+ * up the chord of one of the program's hotkeys: the system would take such
+ * a press away from the program it is played to, so the hotkey is asked to
+ * stand aside until the key is let go of.
  */
 #include "playback/playback.h"
 
+#include "app/shell.h"
 #include "log/log.h"
 #include "platform/input_rules.h"
 #include "platform/platform.h"
@@ -32,6 +38,10 @@ struct HeldInput {
     HeldSlot slots[SlotCount]; /* the keys by virtual key, then the buttons */
     uint32_t pressCount;
     int32_t mouseX, mouseY; /* where the played mouse was last */
+    /* A run of typed text goes to the system with its last record. */
+    bool runGoesOn;              /* the last record handed over is kept for its run */
+    bool backAfterRun[KeySlots]; /* keys of hotkeys let go of within that run */
+    bool anyBackAfterRun;
 };
 
 HeldInput held;
@@ -56,6 +66,97 @@ bool PlaybackHoldsShortcutModifier(void) {
             return true;
     }
     return false;
+}
+
+/* ---- Hotkeys' chords among the played keys ---- */
+
+/* Either Shift, Ctrl or Alt, unsided or sided, as chord modifiers. */
+static int32_t ChordModifierOf(int key) {
+    switch (key) {
+    case KeyShift:
+    case KeyLeftShift:
+    case KeyRightShift:
+        return ChordShift;
+    case KeyControl:
+    case KeyLeftControl:
+    case KeyRightControl:
+        return ChordControl;
+    case KeyAlt:
+    case KeyLeftAlt:
+    case KeyRightAlt:
+        return ChordAlt;
+    default:
+        return 0;
+    }
+}
+
+/* The modifiers the played input holds; a typed character's record names
+ * a key of its byte, not a modifier, whatever its number. */
+static int32_t PlayedChordModifiers(void) {
+    static const int keys[] = {KeyShift,   KeyLeftShift,   KeyRightShift,
+                               KeyControl, KeyLeftControl, KeyRightControl,
+                               KeyAlt,     KeyLeftAlt,     KeyRightAlt};
+    int32_t modifiers = 0;
+    for (int key : keys) {
+        const HeldSlot& slot = held.slots[key];
+        if (slot.down && TypedRoleOf(slot.press.hwnd) == TypedNone)
+            modifiers |= ChordModifierOf(key);
+    }
+    return modifiers;
+}
+
+/* The key a record presses on its way to the system, with the modifiers
+ * that go with it: a typed character goes as the key of the current
+ * layout that types it, with the Shift or AltGr that key needs (the
+ * layout is only asked, as the input layer asks it); false for a record
+ * that presses no key (the Shift around a character, a character the
+ * layout lacks, which goes as text). */
+static bool PlayedKeyOf(const EventRecord& record, int* key, int32_t* modifiers) {
+    *key = record.paramL & 0xFF;
+    *modifiers = PlayedChordModifiers();
+    TypedRole role = TypedRoleOf(record.hwnd);
+    if (role == TypedNone)
+        return true;
+    LayoutKey layout;
+    if ((role != TypedCharacter && role != TypedCharacterKey) ||
+        !PlatformLayoutKeyFor(TypedUnitOf(record.hwnd), &layout))
+        return false;
+    *key = layout.key;
+    *modifiers |= ((layout.modifiers & ModifierShift) ? ChordShift : 0) |
+                  ((layout.modifiers & ModifierCtrl) ? ChordControl : 0) |
+                  ((layout.modifiers & ModifierAlt) ? ChordAlt : 0);
+    return true;
+}
+
+static void BringBackAfterRun(void) {
+    if (!held.anyBackAfterRun)
+        return;
+    held.anyBackAfterRun = false;
+    for (int key = 0; key < KeySlots; key++) {
+        if (held.backAfterRun[key])
+            HotkeysBackAfterPlayedKey(key);
+        held.backAfterRun[key] = false;
+    }
+}
+
+/* What the system matches against its hotkeys is that key. Typed text
+ * reaches the system a run at a time, with the record that ends the run
+ * (or the input layer's next wait): a key let go of within a run, whose
+ * press has not gone yet either, gets its hotkey back only once a record
+ * after the run's end is handed over. */
+static void LetPlayedChordsThrough(const EventRecord& record, bool inRun) {
+    int key;
+    int32_t modifiers;
+    if (!PlayedKeyOf(record, &key, &modifiers) || ChordModifierOf(key) != 0)
+        return;
+    if (!IsKeyRelease(record.message)) {
+        HotkeysStandAsideForPlayedKey(key, modifiers);
+    } else if (inRun || held.runGoesOn) {
+        held.backAfterRun[key] = true;
+        held.anyBackAfterRun = true;
+    } else {
+        HotkeysBackAfterPlayedKey(key);
+    }
 }
 
 /* The button a mouse message presses (pressed true) or releases, or -1. */
@@ -98,7 +199,12 @@ static void SetSlotHeld(int slot, bool down, const EventRecord& record) {
 }
 
 void NoteHandedOver(const EventRecord& record) {
+    bool inRun = held.runGoesOn;
+    held.runGoesOn = TypedTextGoesOn(record.hwnd);
+    if (!inRun)
+        BringBackAfterRun();
     if (IsKeyMessage(record.message)) {
+        LetPlayedChordsThrough(record, inRun);
         SetSlotHeld(record.paramL & 0xFF, !IsKeyRelease(record.message), record);
         return;
     }
@@ -151,9 +257,14 @@ void SendReleasesOfHeldInput(void) {
         held.slots[slot].down = false;
     }
     held.pressCount = 0;
-    if (count == 0)
-        return;
-    LogPrintf(LogLow, "    Releasing %d key(s) and button(s) that the playback left held down",
-              count);
-    PlatformReleaseInput(releases, count);
+    held.runGoesOn = false;
+    held.anyBackAfterRun = false;
+    for (bool& back : held.backAfterRun)
+        back = false;
+    if (count > 0) {
+        LogPrintf(LogLow, "    Releasing %d key(s) and button(s) that the playback left held down",
+                  count);
+        PlatformReleaseInput(releases, count);
+    }
+    HotkeysBackAfterPlayedKey(0);
 }

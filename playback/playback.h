@@ -39,6 +39,12 @@ extern JournalState gJournal;
 
 /* The Playback command: takes the snapshot and installs the hook. */
 void StartPlayback(void);
+/* The Playback command given by a hotkey's chord (packed as platform.h
+ * packs it): the first event waits until the user has let go of the
+ * chord's keys, for at most ChordReleaseLimit ms, so that keys still held
+ * for the chord never join the played input. */
+void StartPlaybackAfterChord(int32_t chord);
+const int32_t ChordReleaseLimit = 3000;
 
 /* The journal-playback hook. Returns the delay for HookGetNext, otherwise
  * 0 or what the next hook answered; sets *wroteRecord when it filled

@@ -127,6 +127,48 @@ static void ShowPlaybackHint(void) {
     PlatformSetDialogItemText(SettingsPanelHandle(), IDC_PANEL_REPEAT_EDIT, repeats);
 }
 
+/* A playback a chord started holds back its first event while the user
+ * still holds a key of the chord. */
+static struct {
+    int32_t chord; /* 0: nothing to wait for */
+    uint32_t since;
+} chordRelease;
+
+static const int32_t ChordReleaseInterval = 20;
+
+static bool ChordStillHeld(int32_t chord) {
+    const struct {
+        int32_t bit;
+        int key;
+    } modifiers[] = {{ChordShift, KeyShift}, {ChordControl, KeyControl}, {ChordAlt, KeyAlt}};
+    if (PlatformKeyHeldNow(chord & 0xFF))
+        return true;
+    for (const auto& modifier : modifiers) {
+        if ((chord & modifier.bit) != 0 && PlatformKeyHeldNow(modifier.key))
+            return true;
+    }
+    return false;
+}
+
+/* The wait the hook answers while the chord is held; 0 once it is not. */
+static intptr_t AwaitChordRelease(void) {
+    if (chordRelease.chord == 0)
+        return 0;
+    bool late = (int32_t)(PlatformTickCount() - chordRelease.since) >= ChordReleaseLimit;
+    if (!late && ChordStillHeld(chordRelease.chord))
+        return ChordReleaseInterval;
+    chordRelease.chord = 0;
+    return 0;
+}
+
+void StartPlaybackAfterChord(int32_t chord) {
+    chordRelease.chord = chord;
+    chordRelease.since = PlatformTickCount();
+    StartPlayback();
+    if (gJournal.hook == nullptr)
+        chordRelease.chord = 0;
+}
+
 /* The run uses LoopTypeBase as it stands in memory, so a value just set in
  * the options dialog counts at once rather than after the next exit. */
 void StartPlayback(void) {
@@ -159,6 +201,7 @@ void StartPlayback(void) {
 /* ---- Ending a pass or a run ---- */
 
 void ResetRunCounters(void) {
+    chordRelease.chord = 0;
     gJournal.loopsCompleted = 0;
     gJournal.surplus = 0;
     gJournal.pendingDelay = 0;
@@ -509,6 +552,9 @@ static intptr_t AnswerRepeatedRequest(EventRecord* record, bool* wroteRecord) {
 
 static intptr_t AnswerGetNext(EventRecord* record, bool* wroteRecord) {
     NoteJournalFallback();
+    intptr_t chordWait = AwaitChordRelease();
+    if (chordWait != 0)
+        return chordWait;
     if (gJournal.position < 0 || gJournal.position >= gRecording.eventCount) {
         ReportCorruptList();
         return 0;

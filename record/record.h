@@ -30,6 +30,18 @@ void CancelJournalForExit(void);
 bool RecordingInProgress(void);
 int32_t EventsRecordedSoFar(void);
 
+/* A hotkey's chord (packed as platform.h packs it) started the recording
+ * or was pressed during it: none of its keys belong to the recording. The
+ * input still on its way is taken first; then the chord's own presses at
+ * the end of the list go (its modifiers, pressed before its key, with the
+ * releases of those presses; moves between them stay), and the chord's
+ * keys the list does not hold are set aside: their repeats (a press the
+ * system saw while it held the key already) and their releases are left
+ * out. A modifier set aside that another key or a button is pressed with
+ * while the system still holds it is that input's: its press goes in just
+ * before it. */
+void LeaveChordOutOfRecording(int32_t chord);
+
 /* The record hook: stores each event of the desktop in the list.
  *
  * A finished list (by Stop Recording, the cancel keys or the program

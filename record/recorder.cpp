@@ -47,6 +47,8 @@ struct RecorderState {
     int32_t heldCount;
     bool held[HeldSlots];
     EventRecord heldPress[HeldSlots];
+    bool aside[KeySlots]; /* keys of a hotkey's chord the recording leaves out */
+    int32_t asideChord;   /* the chord they belong to */
 };
 
 static RecorderState recorder;
@@ -244,6 +246,10 @@ bool RecorderHoldsKey(int virtualKey) {
     return recorder.held[virtualKey & 0xFF];
 }
 
+bool RecorderSetsAside(int virtualKey) {
+    return recorder.aside[virtualKey & 0xFF];
+}
+
 /* The button slots in the order of the Held...Button bits. */
 uint32_t RecorderHeldButtons(void) {
     uint32_t held = 0;
@@ -296,6 +302,133 @@ static void EndRecording(void) {
     gRecording.eventCount = gJournal.position;
 }
 
+/* ---- Hotkeys' chords ---- */
+
+static const int ChordModifierKeys[] = {KeyShift, KeyControl, KeyAlt}; /* as stored */
+
+/* The list's held keys and buttons, told again from the list itself. */
+static void RecountHeld(void) {
+    recorder.heldCount = 0;
+    for (bool& held : recorder.held)
+        held = false;
+    for (int32_t i = 0; i < gJournal.position; i++)
+        NoteHeldChange(gRecording.events[i]);
+}
+
+/* The end of the list made of the chord's keys and moves only: from its
+ * start, each press of a key of the chord goes, and the release of a press
+ * that went; a release of a key pressed before it stays. */
+static void TakeChordOffTheEnd(int32_t chord) {
+    int32_t start = gJournal.position;
+    for (; start > 0; start--) {
+        const EventRecord& event = gRecording.events[start - 1];
+        bool chordKey = IsKeyMessage(event.message) && ChordUsesKey(chord, event.paramL & 0xFF);
+        if (!chordKey && event.message != MsgMouseMove)
+            break;
+    }
+    bool pressTaken[KeySlots] = {};
+    int32_t kept = start, firstTaken = -1;
+    for (int32_t i = start; i < gJournal.position; i++) {
+        EventRecord event = gRecording.events[i];
+        int key = event.paramL & 0xFF;
+        bool take = false;
+        if (IsKeyMessage(event.message) && ChordUsesKey(chord, key)) {
+            take = !IsKeyRelease(event.message) || pressTaken[key];
+            pressTaken[key] = pressTaken[key] || !IsKeyRelease(event.message);
+        }
+        if (take && firstTaken < 0)
+            firstTaken = i;
+        if (!take)
+            gRecording.events[kept++] = event;
+    }
+    if (firstTaken < 0)
+        return;
+    LogPrintf(LogMedium, "The hotkey's keys are left out of the recording: %d event(s) from #%d",
+              (int)(gJournal.position - kept), (int)firstTaken + 1);
+    for (int32_t i = kept; i < gJournal.position; i++)
+        gRecording.events[i] = EventRecord{};
+    gJournal.position = kept;
+    /* Only presses carry notes, and every press after the first taken went. */
+    DropWindowNotesFrom(firstTaken);
+    ResetWindowCapture();
+    RecountHeld();
+}
+
+/* Every key of the chord the list does not hold is set aside: the
+ * system may still hold it for the chord, and its release (on its way
+ * already, perhaps) is no input of the recording. */
+void LeaveChordOutOfRecording(int32_t chord) {
+    if (!recorder.active || (chord & 0xFF) == 0)
+        return;
+    PlatformFlushRecordInput();
+    TakeChordOffTheEnd(chord);
+    recorder.asideChord = chord;
+    for (int key = 1; key < KeySlots; key++) {
+        if (ChordUsesKey(chord, key) && !recorder.held[key])
+            recorder.aside[key] = true;
+    }
+}
+
+static uint32_t HeldBitOf(int key) {
+    switch (key) {
+    case KeyShift:
+        return HeldShift;
+    case KeyControl:
+        return HeldControl;
+    case KeyAlt:
+        return HeldAlt;
+    default:
+        return 0;
+    }
+}
+
+/* The system held the key just before the event: a press of it then is
+ * its repeat. The chord's own key repeats only while its modifiers are
+ * held with it; pressed without them it is a key of the recording. */
+static bool RepeatsAsideKey(int key, const RecordContext* context) {
+    if (context == nullptr)
+        return false;
+    if (HeldBitOf(key) != 0)
+        return (context->heldModifiers & HeldBitOf(key)) != 0;
+    uint32_t chordHeld = 0;
+    for (int modifier : ChordModifierKeys)
+        chordHeld |= ChordUsesKey(recorder.asideChord, modifier) ? HeldBitOf(modifier) : 0;
+    return (context->heldModifiers & chordHeld) == chordHeld;
+}
+
+/* A key set aside goes on repeating while it is held, and is let go of in
+ * the end: neither is the recording's. A fresh press of it is. */
+static bool TakeAsideKeyEvent(const EventRecord& event, const RecordContext* context) {
+    int key = event.paramL & 0xFF;
+    if (!IsKeyMessage(event.message) || !recorder.aside[key])
+        return false;
+    bool repeat = !IsKeyRelease(event.message) && RepeatsAsideKey(key, context);
+    if (!repeat)
+        recorder.aside[key] = false;
+    return IsKeyRelease(event.message) || repeat;
+}
+
+static bool IsPress(const EventRecord& event) {
+    HeldChange change = ChangeOf(event);
+    return change.transition == Press;
+}
+
+/* Another key, or a button, pressed while a modifier of the chord is
+ * still held: the user goes on with it (Ctrl kept down for Ctrl+C), so it
+ * is the recording's from here on. One the system no longer holds was let
+ * go of unseen. */
+static void JoinAsideModifiers(const EventRecord& event, const RecordContext* context) {
+    if (!IsPress(event))
+        return;
+    for (int key : ChordModifierKeys) {
+        if (!recorder.aside[key])
+            continue;
+        recorder.aside[key] = false;
+        if (context == nullptr || (context->heldModifiers & HeldBitOf(key)) != 0)
+            RecorderAddKeyChange(key, true, event.time, (WindowHandle)(uintptr_t)event.hwnd);
+    }
+}
+
 /* ---- The hook ---- */
 
 /* F10 and keys pressed with Alt arrive as WM_SYSKEYDOWN; a stop key that
@@ -330,8 +463,12 @@ intptr_t RecordHookProc(int code, const EventRecord* event) {
     if (!recorder.active || (!carriesEvent && code != HookRecordCheck))
         return 0;
     RecordContext context;
-    if (PlatformRecordContext(&context) &&
-        !WatchRecordingDesktop(context, carriesEvent ? event : nullptr, recorder.ending))
+    bool known = PlatformRecordContext(&context);
+    if (carriesEvent && TakeAsideKeyEvent(*event, known ? &context : nullptr))
+        return 0;
+    if (carriesEvent && !IsExcluded(*event))
+        JoinAsideModifiers(*event, known ? &context : nullptr);
+    if (known && !WatchRecordingDesktop(context, carriesEvent ? event : nullptr, recorder.ending))
         return 0;
     if (carriesEvent && recorder.active && !IsExcluded(*event))
         CaptureEvent(*event);

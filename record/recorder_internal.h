@@ -17,6 +17,9 @@
 
 /* True while the list holds the key pressed. */
 bool RecorderHoldsKey(int virtualKey);
+/* True while the key is set aside as part of a hotkey's chord: the system
+ * holds it, and the recording is not to. */
+bool RecorderSetsAside(int virtualKey);
 /* Stores a press or a release of a key that the hooks never delivered. */
 void RecorderAddKeyChange(int virtualKey, bool press, uint32_t time, WindowHandle focus);
 /* The mouse buttons the list holds pressed (Held...Button bits), and the

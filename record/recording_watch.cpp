@@ -108,6 +108,8 @@ static uint32_t ModifiersOutOfStep(const RecordContext& context, const EventReco
         bool system = (context.heldModifiers & modifier.bit) != 0;
         if (modifier.virtualKey == eventKey || system == RecorderHoldsKey(modifier.virtualKey))
             continue;
+        if (system && RecorderSetsAside(modifier.virtualKey))
+            continue;
         if (system && watch.foregroundHigher)
             continue;
         outOfStep |= modifier.bit;

@@ -117,6 +117,12 @@
 #define IDC_PANEL_TYPE_THIS_LABEL 1048 /* "type:" */
 #define IDC_PANEL_TYPE_THIS 1045       /* drop-down list: what to type */
 #define IDC_PANEL_TYPE_THIS_TAIL 1050  /* "during playback." */
+#define IDC_PANEL_HOTKEY_DIVIDER 1122  /* etched horizontal line above the hotkeys */
+#define IDC_PANEL_RECORD_HOTKEY_LABEL 1123 /* "Record hotkey:" */
+#define IDC_PANEL_RECORD_HOTKEY 1124   /* hotkey field: RecordHotkey */
+#define IDC_PANEL_PLAY_HOTKEY_LABEL 1125 /* "Play hotkey:" */
+#define IDC_PANEL_PLAY_HOTKEY 1126     /* hotkey field: PlayHotkey */
+#define IDC_PANEL_HOTKEY_NOTE 1127     /* which hotkeys are not available; empty when all are */
 
 /* All pages */
 #define IDC_PANEL_STATUS 1069 /* bold status line */

@@ -12,6 +12,7 @@
 #include "settings/settings.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "log/log.h"
 
@@ -79,11 +80,52 @@ int32_t RepeatArrowResult(const char* text, bool up) {
 static const char* const SameKeysWarning =
     "The \"Stop Recording\" key and the \"Special Type\" key cannot be the same.\n\n"
     "Please choose a different key.";
+/* A stop key pressed as part of a hotkey's chord would end a recording
+ * that the chord's own key then starts again. */
+static const char* const StopKeyInHotkeyWarning =
+    "The \"Stop Recording\" key cannot be a key of a hotkey.\n\n"
+    "Please choose a different key.";
+
+static void Warn(const char* text) {
+    ShowMessageBox(text, "Mirlow Warning", BoxOk | BoxIconWarning | BoxTaskModal);
+}
+
+bool ChordUsesKey(int32_t chord, int32_t key) {
+    const struct {
+        int32_t bit;
+        int32_t key;
+    } modifiers[] = {{ChordShift, KeyShift}, {ChordControl, KeyControl}, {ChordAlt, KeyAlt}};
+    if ((chord & 0xFF) == 0 || key == 0)
+        return false;
+    if ((chord & 0xFF) == key)
+        return true;
+    for (const auto& modifier : modifiers) {
+        if ((chord & modifier.bit) != 0 && modifier.key == key)
+            return true;
+    }
+    return false;
+}
+
+static bool IsStopKeySetting(const char* name) {
+    return strcmp(name, "StopKey") == 0;
+}
+
+/* The warning that refuses the key for the setting, or null. */
+static const char* KeyRefusal(const char* name, int32_t code, int32_t otherKey) {
+    if (code == 0)
+        return nullptr;
+    if (code == otherKey)
+        return SameKeysWarning;
+    bool inHotkey =
+        ChordUsesKey(gSettings.recordHotkey, code) || ChordUsesKey(gSettings.playHotkey, code);
+    return IsStopKeySetting(name) && inHotkey ? StopKeyInHotkeyWarning : nullptr;
+}
 
 bool ApplyKeyChoice(const char* name, int32_t* setting, int32_t otherKey, int listIndex) {
     int32_t code = KeyCodeForListIndex(listIndex);
-    if (code != 0 && code == otherKey) {
-        ShowMessageBox(SameKeysWarning, "Mirlow Warning", BoxOk | BoxIconWarning | BoxTaskModal);
+    const char* refusal = KeyRefusal(name, code, otherKey);
+    if (refusal != nullptr) {
+        Warn(refusal);
         return false;
     }
     *setting = code;
@@ -91,12 +133,104 @@ bool ApplyKeyChoice(const char* name, int32_t* setting, int32_t otherKey, int li
     return true;
 }
 
-int KeyListIndexPastTaken(int chosen, int shown, int32_t otherKey) {
-    int32_t code = KeyCodeForListIndex(chosen);
-    if (code == 0 || code != otherKey || chosen == shown)
+int KeyListIndexPastTaken(const char* name, int chosen, int shown, int32_t otherKey) {
+    if (chosen == shown)
         return chosen;
-    int beyond = chosen + (chosen > shown ? 1 : -1);
-    return beyond >= 0 && beyond < KeyListSize ? beyond : chosen;
+    int step = chosen > shown ? 1 : -1;
+    for (int index = chosen; index >= 0 && index < KeyListSize; index += step) {
+        if (KeyRefusal(name, KeyCodeForListIndex(index), otherKey) == nullptr)
+            return index;
+    }
+    return chosen;
+}
+
+/* ---- Hotkeys ---- */
+
+struct KeyName {
+    int32_t key;
+    const char* name;
+};
+
+/* Keys whose name is not their character; letters and digits name
+ * themselves, F1 to F24 are numbered. */
+static const KeyName KeyNames[] = {
+    {0x03, "Break"},    {0x08, "Backspace"},   {0x09, "Tab"},    {0x0D, "Enter"},
+    {0x13, "Pause"},    {0x14, "Caps Lock"},   {0x1B, "Esc"},    {0x20, "Space"},
+    {0x21, "Page Up"},  {0x22, "Page Down"},   {0x23, "End"},    {0x24, "Home"},
+    {0x25, "Left"},     {0x26, "Up"},          {0x27, "Right"},  {0x28, "Down"},
+    {0x2C, "Print"},    {0x2D, "Insert"},      {0x2E, "Delete"}, {0x6A, "Num *"},
+    {0x6B, "Num +"},    {0x6D, "Num -"},       {0x6E, "Num ."},  {0x6F, "Num /"},
+    {0x90, "Num Lock"}, {0x91, "Scroll Lock"}, {0xBA, ";"},      {0xBB, "="},
+    {0xBC, ","},        {0xBD, "-"},           {0xBE, "."},      {0xBF, "/"},
+    {0xC0, "`"},        {0xDB, "["},           {0xDC, "\\"},     {0xDD, "]"},
+    {0xDE, "'"},
+};
+
+static void NameKey(int32_t key, char* name, size_t size) {
+    if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) {
+        snprintf(name, size, "%c", (char)key);
+        return;
+    }
+    if (key >= 0x70 && key <= 0x87) {
+        snprintf(name, size, "F%d", (int)(key - 0x70 + 1));
+        return;
+    }
+    if (key >= 0x60 && key <= 0x69) {
+        snprintf(name, size, "Num %d", (int)(key - 0x60));
+        return;
+    }
+    for (const KeyName& entry : KeyNames) {
+        if (entry.key == key) {
+            snprintf(name, size, "%s", entry.name);
+            return;
+        }
+    }
+    snprintf(name, size, "key 0x%02X", (unsigned)key);
+}
+
+int HotkeyText(int32_t chord, char* text, int size) {
+    if (size <= 0)
+        return 0;
+    text[0] = '\0';
+    int32_t key = chord & 0xFF;
+    if (key == 0)
+        return 0;
+    char name[16];
+    NameKey(key, name, sizeof name);
+    return snprintf(text, (size_t)size, "%s%s%s%s", (chord & ChordControl) ? "Ctrl+" : "",
+                    (chord & ChordShift) ? "Shift+" : "", (chord & ChordAlt) ? "Alt+" : "", name);
+}
+
+int32_t SettledHotkeyChord(int32_t field, bool modifierHeld) {
+    if ((field & 0xFF) != 0)
+        return field;
+    return modifierHeld ? -1 : 0;
+}
+
+static const char* const SameHotkeysWarning =
+    "The record hotkey and the play hotkey cannot be the same.\n\n"
+    "Please choose a different key.";
+static const char* const HotkeyWithStopKeyWarning =
+    "A hotkey cannot use the \"Stop Recording\" key.\n\n"
+    "Please choose a different key.";
+
+/* The system tells chords apart without the extended flag. */
+static bool SameChord(int32_t a, int32_t b) {
+    return (a & ~ChordExtended) == (b & ~ChordExtended);
+}
+
+bool ApplyHotkeyChoice(const char* name, int32_t* setting, int32_t otherHotkey, int32_t chord) {
+    if (chord != 0 && SameChord(chord, otherHotkey)) {
+        Warn(SameHotkeysWarning);
+        return false;
+    }
+    if (ChordUsesKey(chord, gSettings.stopKey)) {
+        Warn(HotkeyWithStopKeyWarning);
+        return false;
+    }
+    *setting = chord;
+    StoreSettingNow(name);
+    return true;
 }
 
 /* ---- Layout ---- */
@@ -150,4 +284,24 @@ ChildBounds OptionsTabBounds(int clientWidth, int clientHeight, int edgeWidth, i
     int margin = ScaleForDpi(3, dpi);
     return ChildBounds{margin, margin, clientWidth - 3 * edgeWidth - margin,
                        clientHeight - 3 * edgeHeight - okButtonHeight - ScaleForDpi(13, dpi)};
+}
+
+/* Each line short enough to fit the note's width on one line at every
+ * scale, so that two of them fit its two lines. */
+static const char* NoteLine(const char* hotkey, HotkeyStanding standing, char* line, size_t size) {
+    const char* why = standing == HotkeyInUseElsewhere ? "in use elsewhere"
+                      : standing == HotkeyOnStopKey    ? "uses the stop key"
+                                                       : nullptr;
+    if (why == nullptr)
+        return "";
+    snprintf(line, size, "%s hotkey %s", hotkey, why);
+    return line;
+}
+
+int HotkeyNote(HotkeyStanding record, HotkeyStanding play, char* text, int size) {
+    char first[64], second[64];
+    const char* recordLine = NoteLine("Record", record, first, sizeof first);
+    const char* playLine = NoteLine("Play", play, second, sizeof second);
+    const char* between = recordLine[0] != '\0' && playLine[0] != '\0' ? "\n" : "";
+    return snprintf(text, (size_t)size, "%s%s%s", recordLine, between, playLine);
 }

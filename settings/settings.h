@@ -20,6 +20,7 @@
 
 #include <cstdint>
 
+#include "app/shell.h"
 #include "platform/platform.h"
 #include "settings/registry.h"
 
@@ -53,7 +54,10 @@ struct Settings {
     int32_t repeatForever;
     int32_t minimize;
     int32_t restartLog;
-    int32_t windowWait; /* seconds playback waits for a recorded window; 0: it does not */
+    int32_t windowWait;   /* seconds playback waits for a recorded window; 0: it does not */
+    int32_t boxWait;      /* seconds a box of a command-line run waits for an answer; 0: for ever */
+    int32_t recordHotkey; /* chords packed as platform.h packs them; 0: none */
+    int32_t playHotkey;
     char logfile[SettingTextSize];
     char editor[SettingTextSize];
 };
@@ -103,6 +107,9 @@ enum SettingId {
     SettingEditor,
     SettingRestartLog,
     SettingWindowWait,
+    SettingBoxWait,
+    SettingRecordHotkey,
+    SettingPlayHotkey,
     SettingLastTab,
     SettingCount,
 };
@@ -146,7 +153,7 @@ void LoadSettings(WindowPosition* position);
 void SaveSettings(int left, int top, int lastTab);
 
 /* Stores one setting's in-memory value at once (StopKey, TypeKey,
- * TypeThis, RestartLog). False when the name has no value in gSettings or
+ * TypeThis, RestartLog, the hotkeys). False when the name has no value in gSettings or
  * the write failed. */
 bool StoreSettingNow(const char* name);
 
@@ -240,13 +247,41 @@ int32_t RepeatArrowResult(const char* text, bool up);
 
 /* The key choice rule for the setting named name (StopKey or TypeKey):
  * the empty entry is always accepted; the other key refuses the choice
- * with a warning; an accepted key is stored at once. False when refused
- * (*setting unchanged, nothing stored). */
+ * with a warning, and so does a stop key that is the key of a hotkey; an
+ * accepted key is stored at once. False when refused (*setting unchanged,
+ * nothing stored). */
 bool ApplyKeyChoice(const char* name, int32_t* setting, int32_t otherKey, int listIndex);
 /* The entry a keyboard step from the entry shown to chosen lands on: the
- * one beyond chosen, in the same direction, when chosen is the other key
- * (so arrow keys always get past it); otherwise chosen. */
-int KeyListIndexPastTaken(int chosen, int shown, int32_t otherKey);
+ * first one from chosen on, in the same direction, that the choice rule
+ * would not refuse (so arrow keys always get past a key that is taken);
+ * chosen when there is none. */
+int KeyListIndexPastTaken(const char* name, int chosen, int shown, int32_t otherKey);
+
+/* ---- Hotkeys: the chords that record and play from any program ----
+ * A chord is packed as platform.h packs it (the key in the low byte, the
+ * Chord... modifiers above). */
+const int32_t DefaultRecordHotkey = ChordControl | ChordShift | ChordAlt | 'R';
+const int32_t DefaultPlayHotkey = ChordControl | ChordShift | ChordAlt | 'P';
+/* True when the key is the chord's key or one of its modifiers (Shift,
+ * Ctrl, Alt as the generic virtual keys). */
+bool ChordUsesKey(int32_t chord, int32_t key);
+/* The chord as the user reads it ("Ctrl+Shift+Alt+R"), "" for none; its
+ * length. */
+int HotkeyText(int32_t chord, char* text, int size);
+/* What a hotkey field holds while the user presses keys: a chord once a
+ * key has joined the modifiers; none once every key is up again without
+ * one (the field then shows no chord); otherwise nothing yet (-1). */
+int32_t SettledHotkeyChord(int32_t field, bool modifierHeld);
+/* The hotkey choice rule for the setting named name (RecordHotkey or
+ * PlayHotkey): no chord is always accepted; the other hotkey's chord, or
+ * one whose key is the stop key, refuses the choice with a warning; an
+ * accepted chord is stored at once. False when refused (*setting
+ * unchanged, nothing stored). */
+bool ApplyHotkeyChoice(const char* name, int32_t* setting, int32_t otherHotkey, int32_t chord);
+/* What the Keyboard tab says of hotkeys that are not in force although
+ * their settings name a chord, a line each; "" when there are none. Its
+ * length. */
+int HotkeyNote(HotkeyStanding record, HotkeyStanding play, char* text, int size);
 
 /* The pixels of a 96-dpi design at the given scale. */
 int ScaleForDpi(int pixels, int dpi);
@@ -299,6 +334,14 @@ WindowHandle CreateDialogTabs(WindowHandle dialog, int controlId, ChildBounds bo
                               const char* const* texts, int count);
 
 /* ---- The panel's part in the main window (tab_panel.cpp) ---- */
+
+/* The Keyboard tab says which hotkeys are not in force (HotkeyNote). */
+void ShowHotkeyStandings(void);
+/* A hotkey pressed while one of the panel's hotkey fields has the keyboard
+ * focus: the system took the chord away from the field, so it is typed
+ * into the field as the user meant. False when no hotkey field has the
+ * focus. */
+bool TypeChordIntoFocusedField(int32_t chord);
 
 /* View > Show Tabs: turns ShowTabs over, with the menu check and layout. */
 void ToggleShowTabs(void);

@@ -89,6 +89,14 @@ constexpr SettingDefinition SettingTable[SettingCount] = {
     // Seconds playback waits for the window an event was recorded in; 0: never.
     {SettingWindowWait, "WindowWait", KindNumber, 10, nullptr, KeepAsStored, 0, 0, 28, InSettings,
      &Settings::windowWait, nullptr},
+    // Seconds a message box of a command-line run waits before it answers itself; 0: for ever.
+    {SettingBoxWait, "BoxWait", KindNumber, 0, nullptr, KeepAsStored, 0, 0, 29, InSettings,
+     &Settings::boxWait, nullptr},
+    // The chords of the hotkeys (platform.h's packing); without a key, none.
+    {SettingRecordHotkey, "RecordHotkey", KindNumber, DefaultRecordHotkey, nullptr, KeepAsStored, 0,
+     0, 30, InSettings, &Settings::recordHotkey, nullptr},
+    {SettingPlayHotkey, "PlayHotkey", KindNumber, DefaultPlayHotkey, nullptr, KeepAsStored, 0, 0,
+     31, InSettings, &Settings::playHotkey, nullptr},
     // Read by the settings panel when it is created, not at start-up.
     {SettingLastTab, "LastTab", KindNumber, 1, nullptr, KeepAsStored, 0, 0, 20, PanelLastTab,
      nullptr, nullptr},

@@ -11,7 +11,9 @@
  * with it.
  *
  * The procedure only moves values between the controls and the rules in
- * panel_rules.cpp. The repeat edit is also written by the program (here at
+ * panel_rules.cpp. The hotkey fields take a chord whole, and a changed
+ * hotkey counts at once; the note beneath them names the ones the system
+ * would not give the program. The repeat edit is also written by the program (here at
  * creation and by the arrows, and by the start of a playback); the repeat
  * rule is applied to the user's typing only, so a stored count of more
  * than seven digits survives those writes.
@@ -24,14 +26,35 @@
 #include "resources/resource.h"
 
 static const PageControl PanelPages[] = {
-    {0, IDC_PANEL_SPEED_LABEL}, {0, IDC_PANEL_SPEED_SLOW},     {0, IDC_PANEL_SPEED_NORMAL},
-    {0, IDC_PANEL_SPEED_FAST},  {0, IDC_PANEL_SPEED_FASTEST},  {0, IDC_PANEL_REPEAT_LABEL},
-    {0, IDC_PANEL_REPEAT_EDIT}, {0, IDC_PANEL_REPEAT_ARROWS},  {0, IDC_PANEL_REPEAT_TIMES},
-    {0, IDC_PANEL_CONTINUOUS},  {1, IDC_PANEL_RELOAD},         {1, IDC_PANEL_PLAY_AFTER_OPEN},
-    {1, IDC_PANEL_TOPMOST},     {1, IDC_PANEL_ADVANCED},       {2, IDC_PANEL_STOP_KEY_LABEL},
-    {2, IDC_PANEL_STOP_KEY},    {2, IDC_PANEL_KEY_DIVIDER},    {2, IDC_PANEL_TYPE_KEY_LABEL},
-    {2, IDC_PANEL_TYPE_KEY},    {2, IDC_PANEL_TYPE_KEY_TAIL},  {2, IDC_PANEL_TYPE_THIS_LABEL},
-    {2, IDC_PANEL_TYPE_THIS},   {2, IDC_PANEL_TYPE_THIS_TAIL},
+    {0, IDC_PANEL_SPEED_LABEL},
+    {0, IDC_PANEL_SPEED_SLOW},
+    {0, IDC_PANEL_SPEED_NORMAL},
+    {0, IDC_PANEL_SPEED_FAST},
+    {0, IDC_PANEL_SPEED_FASTEST},
+    {0, IDC_PANEL_REPEAT_LABEL},
+    {0, IDC_PANEL_REPEAT_EDIT},
+    {0, IDC_PANEL_REPEAT_ARROWS},
+    {0, IDC_PANEL_REPEAT_TIMES},
+    {0, IDC_PANEL_CONTINUOUS},
+    {1, IDC_PANEL_RELOAD},
+    {1, IDC_PANEL_PLAY_AFTER_OPEN},
+    {1, IDC_PANEL_TOPMOST},
+    {1, IDC_PANEL_ADVANCED},
+    {2, IDC_PANEL_STOP_KEY_LABEL},
+    {2, IDC_PANEL_STOP_KEY},
+    {2, IDC_PANEL_KEY_DIVIDER},
+    {2, IDC_PANEL_TYPE_KEY_LABEL},
+    {2, IDC_PANEL_TYPE_KEY},
+    {2, IDC_PANEL_TYPE_KEY_TAIL},
+    {2, IDC_PANEL_TYPE_THIS_LABEL},
+    {2, IDC_PANEL_TYPE_THIS},
+    {2, IDC_PANEL_TYPE_THIS_TAIL},
+    {2, IDC_PANEL_HOTKEY_DIVIDER},
+    {2, IDC_PANEL_RECORD_HOTKEY_LABEL},
+    {2, IDC_PANEL_RECORD_HOTKEY},
+    {2, IDC_PANEL_PLAY_HOTKEY_LABEL},
+    {2, IDC_PANEL_PLAY_HOTKEY},
+    {2, IDC_PANEL_HOTKEY_NOTE},
 };
 static const int PanelPageControlCount = (int)(sizeof PanelPages / sizeof PanelPages[0]);
 
@@ -165,6 +188,33 @@ static void EnableRepeatCount(WindowHandle dialog, bool enabled) {
     PlatformEnableDialogItem(dialog, IDC_PANEL_REPEAT_ARROWS, enabled);
 }
 
+static void ShowHotkeyNote(WindowHandle dialog) {
+    char note[160];
+    HotkeyNote(HotkeyStandingOf(RecordHotkeyRole), HotkeyStandingOf(PlayHotkeyRole), note,
+               sizeof note);
+    PlatformSetDialogItemText(dialog, IDC_PANEL_HOTKEY_NOTE, note);
+}
+
+void ShowHotkeyStandings(void) {
+    if (SettingsPanelHandle() != nullptr)
+        ShowHotkeyNote(SettingsPanelHandle());
+}
+
+/* A changed hotkey counts at once, and the panel says whether the system
+ * let the program have it. */
+static void TakeUpHotkeysAndShow(WindowHandle dialog) {
+    TakeUpHotkeys();
+    ShowHotkeyNote(dialog);
+}
+
+/* A key alone, or with Shift alone, would take the user's typing away
+ * from every program: the field makes it a Ctrl+Alt chord. */
+static void SetUpHotkeyField(WindowHandle dialog, int fieldId, int32_t chord) {
+    PlatformSetHotkeyFieldRules(dialog, fieldId, HotkeyCombNone | HotkeyCombShift,
+                                ChordControl | ChordAlt);
+    PlatformSetHotkeyField(dialog, fieldId, chord);
+}
+
 static void SetUpPanel(WindowHandle dialog) {
     panel.dpi = PlatformWindowDpi(dialog);
     PlacePanelBelowToolbar(dialog);
@@ -186,6 +236,9 @@ static void SetUpPanel(WindowHandle dialog) {
     PlatformCheckButton(dialog, IDC_PANEL_RELOAD, gSettings.reload != 0);
     PlatformCheckButton(dialog, IDC_PANEL_CONTINUOUS, gSettings.repeatForever != 0);
     EnableRepeatCount(dialog, gSettings.repeatForever == 0);
+    SetUpHotkeyField(dialog, IDC_PANEL_RECORD_HOTKEY, gSettings.recordHotkey);
+    SetUpHotkeyField(dialog, IDC_PANEL_PLAY_HOTKEY, gSettings.playHotkey);
+    ShowHotkeyNote(dialog);
 }
 
 /* After a change of scale the platform has laid out the template's
@@ -258,22 +311,67 @@ static bool SteppingByKeyboard(void) {
 }
 
 /* A refused key leaves the box showing the key still in force. The
- * keyboard steps over the key the other box holds instead: were that key
- * refused, the box would go back and the next step would land on it
- * again, so the keys beyond it could never be reached. */
+ * keyboard steps over a key that is taken instead: were that key refused,
+ * the box would go back and the next step would land on it again, so the
+ * keys beyond it could never be reached. A new stop key may let a hotkey
+ * that held it come into force. */
 static void ChooseKey(WindowHandle dialog, int boxId, const char* name, int32_t* setting,
                       int32_t otherKey) {
     int chosen = PlatformGetListSelection(dialog, boxId);
     if (SteppingByKeyboard()) {
-        int past = KeyListIndexPastTaken(chosen, KeyListIndexForCode(*setting), otherKey);
+        int past = KeyListIndexPastTaken(name, chosen, KeyListIndexForCode(*setting), otherKey);
         if (past != chosen)
             PlatformSetListSelection(dialog, boxId, past);
         chosen = past;
     }
-    if (ApplyKeyChoice(name, setting, otherKey, chosen))
+    if (ApplyKeyChoice(name, setting, otherKey, chosen)) {
+        if (boxId == IDC_PANEL_STOP_KEY)
+            TakeUpHotkeysAndShow(dialog);
         return;
+    }
     ShowKey(dialog, boxId, *setting);
     PlatformFocusDialogItem(dialog, boxId);
+}
+
+/* ---- The hotkey fields ---- */
+
+static bool ModifierHeld(void) {
+    return PlatformIsKeyDown(KeyShift) || PlatformIsKeyDown(KeyControl) ||
+           PlatformIsKeyDown(KeyAlt);
+}
+
+/* The field tells every key of a chord being pressed; the chord counts
+ * once it is whole (or once the keys are up without one: no hotkey). A
+ * refused chord leaves the field showing the one in force. */
+static void ChooseHotkey(WindowHandle dialog, int fieldId) {
+    bool record = fieldId == IDC_PANEL_RECORD_HOTKEY;
+    int32_t* setting = record ? &gSettings.recordHotkey : &gSettings.playHotkey;
+    int32_t other = record ? gSettings.playHotkey : gSettings.recordHotkey;
+    int32_t chord = SettledHotkeyChord(PlatformGetHotkeyField(dialog, fieldId), ModifierHeld());
+    if (chord < 0 || chord == *setting)
+        return;
+    if (ApplyHotkeyChoice(record ? "RecordHotkey" : "PlayHotkey", setting, other, chord)) {
+        TakeUpHotkeysAndShow(dialog);
+        return;
+    }
+    PlatformSetHotkeyField(dialog, fieldId, *setting);
+    PlatformFocusDialogItem(dialog, fieldId);
+}
+
+bool TypeChordIntoFocusedField(int32_t chord) {
+    WindowHandle dialog = SettingsPanelHandle();
+    WindowHandle focus = PlatformFocusedWindow();
+    if (dialog == nullptr || focus == nullptr)
+        return false;
+    const int fields[] = {IDC_PANEL_RECORD_HOTKEY, IDC_PANEL_PLAY_HOTKEY};
+    for (int fieldId : fields) {
+        if (focus != PlatformGetDialogItem(dialog, fieldId))
+            continue;
+        PlatformSetHotkeyField(dialog, fieldId, chord);
+        ChooseHotkey(dialog, fieldId);
+        return true;
+    }
+    return false;
 }
 
 static void TakeTypeThis(WindowHandle dialog) {
@@ -333,12 +431,15 @@ static void OnListChoice(WindowHandle dialog, int controlId) {
 }
 
 static void OnPanelCommand(WindowHandle dialog, int controlId, int code) {
+    bool hotkeyField = controlId == IDC_PANEL_RECORD_HOTKEY || controlId == IDC_PANEL_PLAY_HOTKEY;
     if (code == ButtonClicked)
         OnButton(dialog, controlId);
     else if (code == ListSelectionChanged)
         OnListChoice(dialog, controlId);
     else if (code == EditChanged && controlId == IDC_PANEL_REPEAT_EDIT)
         TakeTypedRepeatCount(dialog);
+    else if (code == EditChanged && hotkeyField)
+        ChooseHotkey(dialog, controlId);
 }
 
 /* The main loop's Ctrl+Page Down and Ctrl+Page Up send the same tab

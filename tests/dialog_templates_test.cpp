@@ -56,15 +56,25 @@ TEST(PanelTemplate, HoldsEveryControlInItsPlace) {
         {1034, "Static", "Stop recording when I press:", 7, 24, 95, 8},
         {1038, "ComboBox", "", 104, 22, 44, 151},
         {1053, "Static", "", 9, 41, 148, 1},
-        {1036, "Static", "When I press:", 11, 52, 45, 8},
-        {1043, "ComboBox", "", 59, 50, 44, 151},
-        {1051, "Static", "while recording,", 105, 52, 54, 8},
-        {1048, "Static", "type:", 9, 68, 18, 8},
-        {1045, "ComboBox", "", 29, 66, 74, 151},
-        {1050, "Static", "during playback.", 105, 68, 55, 8},
-        {1069, "Static", "", 11, 87, 144, 8},
+        {1036, "Static", "When I press:", 8, 52, 45, 8},
+        {1043, "ComboBox", "", 56, 50, 44, 151},
+        {1051, "Static", "while recording,", 102, 52, 54, 8},
+        {1048, "Static", "type:", 6, 68, 18, 8},
+        {1045, "ComboBox", "", 26, 66, 74, 151},
+        {1050, "Static", "during playback.", 102, 68, 55, 8},
+        {1122, "Static", "", 9, 82, 148, 1},
+        {1123, "Static", "Record hotkey:", 7, 89, 50, 8},
+        {1124, "msctls_hotkey32", "", 60, 87, 97, 12},
+        {1125, "Static", "Play hotkey:", 7, 103, 50, 8},
+        {1126, "msctls_hotkey32", "", 60, 101, 97, 12},
+        {1127, "Static", "", 9, 115, 148, 16},
+        {1069, "Static", "", 11, 134, 144, 8},
     };
-    ExpectTemplate(IDD_TAB_PANEL, "", 167, 102, rows, sizeof rows / sizeof rows[0]);
+    ExpectTemplate(IDD_TAB_PANEL, "", 167, 149, rows, sizeof rows / sizeof rows[0]);
+    // The tab control's border runs just beyond the dividers' end: a
+    // control reaching past it covers the border.
+    for (const TemplateRow& r : rows)
+        EXPECT_LE(r.x + r.width, 157) << r.id;
 }
 
 TEST(OptionsTemplate, HoldsEveryControlInItsPlace) {

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
+#include "log/log.h"
 #include "model/model.h"
+#include "playback/playback.h"
 #include "platform/sim/sim_control.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
@@ -269,6 +273,151 @@ TEST_F(PanelTest, KeyChoiceRule) {
 
     ASSERT_TRUE(SimChooseListItem(panel, IDC_PANEL_TYPE_THIS, 2));
     EXPECT_EQ(Stored("TypeThis"), 2);
+
+    // Ctrl is a key of both hotkeys' chords: no stop key, and arrows step past it.
+    ASSERT_TRUE(SimChooseListItem(panel, IDC_PANEL_STOP_KEY, 14));
+    EXPECT_EQ(SimMessageBoxes().back().text,
+              "The \"Stop Recording\" key cannot be a key of a hotkey.\n\nPlease choose a "
+              "different key.");
+    EXPECT_EQ(gSettings.stopKey, 0);
+    ASSERT_TRUE(SimChooseListItem(panel, IDC_PANEL_STOP_KEY, 13)); // Escape
+    SimSetKeyDown(KeyDown, true);
+    ASSERT_TRUE(SimChooseListItem(panel, IDC_PANEL_STOP_KEY, 14));
+    SimSetKeyDown(KeyDown, false);
+    EXPECT_EQ(gSettings.stopKey, 19); // Break
+    EXPECT_EQ(SimMessageBoxes().size(), 3u);
+}
+
+TEST(PanelRules, HotkeyTextsSettledChordsAndNotes) {
+    const struct {
+        int32_t chord;
+        const char* text;
+    } texts[] = {{DefaultRecordHotkey, "Ctrl+Shift+Alt+R"},
+                 {ChordAlt | 0x78, "Alt+F9"},
+                 {ChordControl | ChordExtended | KeyDelete, "Ctrl+Delete"},
+                 {ChordControl | ChordAlt | 0x61, "Ctrl+Alt+Num 1"},
+                 {ChordShift | 0xE9, "Shift+key 0xE9"},
+                 {ChordControl, ""}};
+    for (const auto& c : texts) {
+        char text[32];
+        EXPECT_EQ(HotkeyText(c.chord, text, sizeof text), (int)strlen(c.text));
+        EXPECT_STREQ(text, c.text);
+    }
+    // Ctrl and Alt down, no key yet: nothing; let go without one: none.
+    const struct {
+        int32_t field;
+        bool modifierHeld;
+        int32_t chord;
+    } settled[] = {{0x752, true, 0x752}, {0x752, false, 0x752}, {0, true, -1},
+                   {0, false, 0},        {0x600, true, -1},     {0x600, false, 0}};
+    for (const auto& c : settled)
+        EXPECT_EQ(SettledHotkeyChord(c.field, c.modifierHeld), c.chord) << c.field;
+    const struct {
+        HotkeyStanding record, play;
+        const char* note;
+    } notes[] = {{HotkeyInForce, HotkeyUnset, ""},
+                 {HotkeyInUseElsewhere, HotkeyInForce, "Record hotkey in use elsewhere"},
+                 {HotkeyUnset, HotkeyOnStopKey, "Play hotkey uses the stop key"},
+                 {HotkeyInUseElsewhere, HotkeyInUseElsewhere,
+                  "Record hotkey in use elsewhere\nPlay hotkey in use elsewhere"}};
+    for (const auto& c : notes) {
+        char note[128];
+        HotkeyNote(c.record, c.play, note, sizeof note);
+        EXPECT_STREQ(note, c.note);
+    }
+}
+
+// A chord pressed in a hotkey field counts at once: stored, and the
+// system's hotkey moves to it, unless the rule refuses it.
+TEST_F(PanelTest, HotkeyFieldsTakeAChordAtOnceUnlessItIsRefused) {
+    Start();
+    SimClickTab(panel, IDC_PANEL_TABS, 2);
+    EXPECT_EQ(PlatformGetHotkeyField(panel, IDC_PANEL_RECORD_HOTKEY), DefaultRecordHotkey);
+    EXPECT_EQ(PlatformGetHotkeyField(panel, IDC_PANEL_PLAY_HOTKEY), DefaultPlayHotkey);
+    EXPECT_TRUE(SimHotkeyInForce(DefaultRecordHotkey));
+    const int32_t ctrlAltJ = ChordControl | ChordAlt | 'J';
+    const char* const same = "The record hotkey and the play hotkey cannot be the same.";
+    const char* const stopKey = "A hotkey cannot use the \"Stop Recording\" key.";
+    const struct {
+        const char* name;
+        int field;
+        int32_t pressed;
+        int32_t taken; // what the field holds and the setting stores
+        const char* box;
+    } rows[] = {
+        {"a chord", IDC_PANEL_RECORD_HOTKEY, ChordControl | ChordAlt | 'K', 0x64B, ""},
+        {"a key alone gets Ctrl+Alt", IDC_PANEL_RECORD_HOTKEY, 'J', ctrlAltJ, ""},
+        {"Shift alone gets them too", IDC_PANEL_PLAY_HOTKEY, ChordShift | 'J', 0x74A, ""},
+        {"the other hotkey's chord", IDC_PANEL_PLAY_HOTKEY, ctrlAltJ, 0x74A, same},
+        {"a chord holding the stop key", IDC_PANEL_PLAY_HOTKEY, ChordControl | 0x78, 0x74A,
+         stopKey},
+        {"Ctrl alone turns it off", IDC_PANEL_RECORD_HOTKEY, ChordControl, 0, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        gSettings.stopKey = 0x78; // F9
+        size_t boxes = SimMessageBoxes().size();
+        const char* name = row.field == IDC_PANEL_RECORD_HOTKEY ? "RecordHotkey" : "PlayHotkey";
+        ASSERT_TRUE(SimPressChordInField(panel, row.field, row.pressed));
+        EXPECT_EQ(PlatformGetHotkeyField(panel, row.field), row.taken);
+        EXPECT_EQ(*(row.field == IDC_PANEL_RECORD_HOTKEY ? &gSettings.recordHotkey
+                                                         : &gSettings.playHotkey),
+                  row.taken);
+        EXPECT_EQ(SimMessageBoxes().size(), boxes + (row.box[0] != '\0' ? 1 : 0));
+        if (row.box[0] != '\0')
+            EXPECT_EQ(SimMessageBoxes().back().text.substr(0, strlen(row.box)), row.box);
+        else
+            EXPECT_EQ(Stored(name), row.taken);
+        EXPECT_EQ(SimHotkeyInForce(row.taken), row.taken != 0);
+        EXPECT_TRUE(SimGetControl(panel, row.field).focused);
+    }
+    EXPECT_FALSE(SimHotkeyInForce(DefaultRecordHotkey));
+    EXPECT_FALSE(SimHotkeyInForce(ctrlAltJ));
+}
+
+// The user presses a chord: its modifiers, its key, then lets go of all.
+void PressChord(int32_t chord) {
+    const int modifiers[] = {KeyControl, KeyShift, KeyAlt};
+    const int32_t bits[] = {ChordControl, ChordShift, ChordAlt};
+    std::vector<EventRecord> keys;
+    for (int i = 0; i < 3; i++) {
+        if (chord & bits[i])
+            keys.push_back(EventRecord{MsgKeyDown, modifiers[i], 1, 100, 0});
+    }
+    keys.push_back(EventRecord{MsgKeyDown, chord & 0xFF, 1, 110, 0});
+    size_t pressed = keys.size();
+    for (size_t i = pressed; i-- > 0;)
+        keys.push_back(EventRecord{MsgKeyUp, keys[i].paramL | 0xC00000, 1, 120, 0});
+    for (const EventRecord& key : keys)
+        SimRecordInput(key);
+}
+
+// Another program holds the play hotkey: the panel and the log say so,
+// and a free chord for it counts at once. The record hotkey's chord
+// pressed in the play field is that field's choice, not the hotkey.
+TEST_F(PanelTest, AHotkeyHeldElsewhereIsShownAndAChordPressedInAFieldIsTyped) {
+    ScratchFolder scratch;
+    std::string log = scratch.Path("hotkeys.log");
+    Store("Log", LogLow);
+    WriteSettingValue("SOFTWARE\\Mirlow\\Logfile", KindText, log.c_str(), 0);
+    SimHoldHotkey(DefaultPlayHotkey);
+    Start();
+    SimClickTab(panel, IDC_PANEL_TABS, 2);
+    EXPECT_EQ(SimGetControl(panel, IDC_PANEL_HOTKEY_NOTE).text, "Play hotkey in use elsewhere");
+    EXPECT_NE(ScratchFolder::Read(log).find(
+                  "The play hotkey Ctrl+Shift+Alt+P is not available: Windows refused it (error "
+                  "1409): another program uses it\r\n"),
+              std::string::npos);
+    EXPECT_EQ(PlatformGetHotkeyField(panel, IDC_PANEL_PLAY_HOTKEY), DefaultPlayHotkey);
+    ASSERT_TRUE(SimPressChordInField(panel, IDC_PANEL_PLAY_HOTKEY, ChordControl | ChordAlt | 'P'));
+    EXPECT_EQ(SimGetControl(panel, IDC_PANEL_HOTKEY_NOTE).text, "");
+    EXPECT_TRUE(SimHotkeyInForce(ChordControl | ChordAlt | 'P'));
+
+    PressChord(DefaultRecordHotkey); // the play field has the focus
+    RunMessageLoop();
+    EXPECT_EQ(gJournal.hook, nullptr);
+    EXPECT_EQ(PlatformGetHotkeyField(panel, IDC_PANEL_PLAY_HOTKEY), ChordControl | ChordAlt | 'P');
+    EXPECT_EQ(SimMessageBoxes().back().text.substr(0, 26), "The record hotkey and the ");
 }
 
 // Open puts the focus on the speed button in force, but never into a

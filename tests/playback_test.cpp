@@ -10,6 +10,7 @@
 #include "app/app.h"
 #include "log/log.h"
 #include "model/model.h"
+#include "platform/input_rules.h"
 #include "platform/journal_driver.h"
 #include "platform/sim/sim_control.h"
 #include "playback/playback.h"
@@ -416,6 +417,100 @@ TEST_F(PlaybackTest, StopArrivingDuringPlaybackLeavesTheRecordingAlone) {
     char title[128];
     PlatformGetWindowTitle(gApp.mainWindow, title, sizeof title);
     EXPECT_STREQ(title, "Mirlow - (Untitled)");
+}
+
+// The user's keys: a chord's modifiers and key go down, and are let go
+// when asked, the key first.
+void UserChord(int32_t chord, bool letGo) {
+    const int keys[] = {KeyControl, KeyShift, KeyAlt, chord & 0xFF};
+    const int32_t bits[] = {ChordControl, ChordShift, ChordAlt, 0xFF};
+    for (int i = 0; i < 4; i++) {
+        if (chord & bits[i])
+            SimRecordInput(EventRecord{MsgKeyDown, keys[i], 1, 0, 0});
+    }
+    for (int i = 3; letGo && i >= 0; i--) {
+        if (chord & bits[i])
+            SimRecordInput(EventRecord{MsgKeyUp, keys[i] | 0xC00000, 1, 0, 0});
+    }
+}
+
+// The play hotkey follows Playback's state: nothing without a recording;
+// with one it plays once the user has let go of its keys (at most three
+// seconds later), and pressed during the playback it stops it. A chord
+// the recording holds is played to its program: the hotkeys stand aside
+// for it and come back.
+TEST_F(PlaybackTest, ThePlayHotkeyPlaysAndStopsAndAPlayedChordIsPlayed) {
+    std::vector<EventRecord> keys;
+    for (int i = 0; i < 40; i++)
+        keys.push_back(Key(i % 2 ? MsgKeyUp : MsgKeyDown, 'A', 1000u + 50u * i));
+    const std::vector<EventRecord> chords = {
+        Key(MsgKeyDown, KeyControl, 100), Key(MsgKeyDown, KeyShift, 110),
+        Key(MsgSysKeyDown, KeyAlt, 120),  Key(MsgSysKeyDown, 'R', 130),
+        Key(MsgSysKeyUp, 'R', 140),       Key(MsgSysKeyDown, 'P', 150),
+        Key(MsgSysKeyUp, 'P', 160),       Key(MsgKeyUp, KeyAlt, 170),
+        Key(MsgKeyUp, KeyShift, 180),     Key(MsgKeyUp, KeyControl, 190)};
+    static int stopAfter;
+    struct Case {
+        const char* name;
+        const std::vector<EventRecord>* recording; // null: none open
+        bool keysHeld;                             // the user still holds the chord
+        int stopAt;                                // the chord again after this many; 0: never
+        int delivered;
+        uint32_t firstAfter; // ms from the chord to the first event
+    } cases[] = {
+        {"no recording", nullptr, false, 0, 0, 0},
+        {"plays", &keys, false, 0, 40, 0},
+        {"waits for the chord's keys", &keys, true, 0, 40, ChordReleaseLimit},
+        {"stops", &keys, false, 5, 5, 0},
+        {"a played chord", &chords, false, 0, 10, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimReset();
+        Start("");
+        if (c.recording != nullptr) {
+            Load(*c.recording);
+            SetCommandState(ID_FILE_OPEN);
+        }
+        stopAfter = c.stopAt;
+        SimSetDeliveryObserver([](uint32_t, const EventRecord*) {
+            if (SimDeliveredCount() == stopAfter)
+                UserChord(DefaultPlayHotkey, true);
+        });
+        uint32_t pressed = PlatformTickCount();
+        UserChord(DefaultPlayHotkey, !c.keysHeld);
+        RunMessageLoop();
+        EXPECT_EQ(gJournal.hook, nullptr);
+        ASSERT_EQ(SimDeliveredCount(), c.delivered);
+        uint32_t firstAfter = c.delivered > 0 ? SimDeliveredEvents()[0].tick - pressed : 0;
+        EXPECT_GE(firstAfter, c.firstAfter);
+        EXPECT_LT(firstAfter, c.firstAfter + 100);
+        EXPECT_EQ(SimPlayedChordsTaken(), 0);
+        EXPECT_FALSE(SimRecordHookInstalled());
+        EXPECT_TRUE(SimHotkeyInForce(DefaultRecordHotkey) && SimHotkeyInForce(DefaultPlayHotkey));
+        SimSetDeliveryObserver(nullptr);
+    }
+
+    // Typed text goes to the system a run at a time, with the record that
+    // ends the run: a character the layout types with the play hotkey's
+    // chord keeps the hotkey aside until its run has gone.
+    SimReset();
+    Start("");
+    SimSetKeyboardLayout({{0x50, 'P', ModifierShift | ModifierCtrl | ModifierAlt, false, false}});
+    const struct {
+        uint32_t message;
+        bool moreFollows;
+        bool hotkeyAside;
+    } run[] = {{MsgKeyDown, true, true},
+               {MsgKeyUp, true, true},
+               {MsgKeyDown, false, true},
+               {MsgKeyUp, false, false}};
+    for (const auto& r : run) {
+        uint32_t mark = HandOverMark(TypedMark(TypedCharacter, 0x50), false, r.moreFollows);
+        NoteHandedOver(EventRecord{r.message, 'P', 1, 0, mark});
+        EXPECT_EQ(SimHotkeyInForce(DefaultPlayHotkey), !r.hotkeyAside) << &r - run;
+    }
+    SendReleasesOfHeldInput();
 }
 
 TEST_F(PlaybackTest, EndlessPlayKeepsTheStackFlatAndTheRecordingUnchanged) {

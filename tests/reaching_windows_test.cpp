@@ -615,8 +615,17 @@ TEST_F(ReachingWindowsTest, StartFailuresSayWhyAndNameTheElevationCase) {
                        "program asks for higher rights than Mirlow has"));
 }
 
-TEST_F(ReachingWindowsTest, BoxesNobodyCanSeeAreLoggedAndTakeTheirDefaultAnswer) {
-    SimSetDesktopVisible(false);
+// Nobody answers a box where nobody can see the desktop (it is not shown),
+// nor in an unattended run told to wait BoxWait seconds (it closes itself
+// once that time has passed); either way the box takes its default answer,
+// the log says so, and a run that failed ends with its exit code.
+TEST_F(ReachingWindowsTest, BoxesNobodyAnswersAreLoggedAndTakeTheirDefaultAnswer) {
+    struct Way {
+        bool visible;
+        int32_t boxWait;
+        const char* said; /* the log's words between the caption and the answer */
+    } ways[] = {{false, 0, "(nobody can see the desktop; answered "},
+                {true, 3, "closed itself after 3 s (answered "}};
     struct Row {
         uint32_t style;
         int answer;
@@ -624,21 +633,37 @@ TEST_F(ReachingWindowsTest, BoxesNobodyCanSeeAreLoggedAndTakeTheirDefaultAnswer)
     const Row rows[] = {{BoxOk | BoxIconWarning, AnswerOk}, {BoxYesNo, AnswerYes},
                         {BoxYesNoCancel | 0x100, AnswerNo}, {BoxYesNoCancel | 0x200, AnswerCancel},
                         {1 | 0x100, AnswerCancel},          {BoxYesNo | 0x200, AnswerYes}};
-    for (const Row& row : rows)
-        EXPECT_EQ(ShowMessageBox("Save?", "Confirm Action", row.style), row.answer) << row.style;
-    EXPECT_TRUE(SimMessageBoxes().empty());
-    EXPECT_TRUE(Logged("Message box 'Confirm Action' (nobody can see the desktop; answered No): "
-                       "Save?"));
+    for (const Way& way : ways) {
+        SetUp();
+        SimSetDesktopVisible(way.visible);
+        SetMessageBoxWait(way.boxWait);
+        uint32_t before = PlatformTickCount();
+        for (const Row& row : rows)
+            EXPECT_EQ(ShowMessageBox("Save?", "Confirm Action", row.style), row.answer)
+                << row.style;
+        EXPECT_EQ(SimMessageBoxes().size(), way.visible ? 6u : 0u);
+        EXPECT_EQ(PlatformTickCount() - before, 6u * 1000u * (uint32_t)way.boxWait);
+        EXPECT_TRUE(Logged(
+            ("Message box 'Confirm Action' " + std::string(way.said) + "No): Save?").c_str()));
+        if (way.visible) { // answered in time by the user: not the box's own answer
+            SimQueueAnswer(AnswerNo);
+            EXPECT_EQ(ShowMessageBox("Keep?", "In Time", BoxYesNo), AnswerNo);
+            EXPECT_EQ(SimMessageBoxes().back().waitMilliseconds, 3000);
+            EXPECT_FALSE(Logged("'In Time'"));
+        }
 
-    // An unattended run that fails ends with its exit code instead of waiting.
-    gApp.commandLineMode = true;
-    Load({Placeholder, Event(MsgKeyDown, 'A', 0, 100)}, {{CommandGoto, "Gone"}});
-    Play();
-    EXPECT_TRUE(SimMessageBoxes().empty());
-    EXPECT_TRUE(Logged("Message box 'Gone' (nobody can see the desktop; answered OK): Unable to "
-                       "find and GOTO window with the title 'Gone'! The playback has stopped."));
-    EXPECT_EQ(gApp.exitCode, ExitPlaybackError);
-    EXPECT_EQ(gJournal.hook, nullptr);
+        // An unattended run that fails ends with its exit code instead of waiting.
+        gApp.commandLineMode = true;
+        Load({Placeholder, Event(MsgKeyDown, 'A', 0, 100)}, {{CommandGoto, "Gone"}});
+        Play();
+        EXPECT_TRUE(Logged(("Message box 'Gone' " + std::string(way.said) +
+                            "OK): Unable to find and GOTO window with the title 'Gone'! The "
+                            "playback has stopped.")
+                               .c_str()));
+        EXPECT_EQ(gApp.exitCode, ExitPlaybackError);
+        EXPECT_EQ(gJournal.hook, nullptr);
+    }
+    SetMessageBoxWait(0);
 }
 
 } // namespace

@@ -639,6 +639,103 @@ TEST_F(RecorderTest, TheListKeepsInStepWithTheDesktopAroundTheEvents) {
     }
 }
 
+// A hotkey's chord is never in the recording: not the one that starts it
+// (its modifiers pressed before, its releases after), not the one that
+// stops it, not the play hotkey's pressed during it; a modifier the user
+// keeps down for another key is that key's. The hotkeys do nothing while
+// busy otherwise, and start nothing from inside a dialog's loop.
+TEST_F(RecorderTest, AHotkeysChordIsNeverRecorded) {
+    auto down = [&](int32_t paramL, uint32_t time) {
+        bool alt = (paramL & 0xFF) == KeyAlt || (paramL & 0xFF) == 'R' || (paramL & 0xFF) == 'P';
+        return Key(alt ? MsgSysKeyDown : MsgKeyDown, paramL, time, other);
+    };
+    auto up = [&](int32_t paramL, uint32_t time) {
+        return Key(MsgKeyUp, paramL | 0xC00000, time, other);
+    };
+    const int32_t ctrl = 0x1D11, shift = 0x2A10, alt = 0x3812, r = 0x1352, p = 0x1950;
+    auto press = [&](std::vector<EventRecord> keys) {
+        Feed(keys);
+        RunMessageLoop(); // the hotkey's message
+    };
+    auto chord = [&](int32_t key, uint32_t time) {
+        press({down(ctrl, time), down(shift, time + 1), down(alt, time + 2), down(key, time + 3)});
+    };
+    auto letGo = [&](std::vector<int32_t> keys, uint32_t time) {
+        for (int32_t key : keys)
+            Feed({up(key, time++)});
+    };
+    const std::vector<EventRecord> typedA = {Key(MsgKeyDown, 0x1E41, 300, other),
+                                             Key(MsgKeyUp, 0xC01E41, 310, other)};
+    struct Case {
+        const char* name;
+        std::function<void()> script;
+        std::vector<EventRecord> list; // the finished list before its end marker
+    } cases[] = {
+        {"the chord starts and stops it",
+         [&] {
+             chord(r, 100);
+             EXPECT_TRUE(SimRecordHookInstalled());
+             letGo({r, alt, shift, ctrl}, 200);
+             Feed(typedA);
+             chord(r, 400);
+         },
+         typedA},
+        {"Ctrl kept down for C",
+         [&] {
+             chord(r, 100);
+             letGo({r, alt, shift}, 200);
+             Feed({Key(MsgKeyDown, 0x2E43, 300, other), Key(MsgKeyUp, 0xC02E43, 310, other)});
+             letGo({ctrl}, 320);
+             StopRecording();
+         },
+         {Key(MsgKeyDown, KeyControl, 300, other), Key(MsgKeyDown, 0x2E43, 300, other),
+          Key(MsgKeyUp, 0xC02E43, 310, other), up(ctrl, 320)}},
+        {"the play hotkey during a recording",
+         [&] {
+             StartRecording();
+             Feed(typedA);
+             chord(p, 400);
+             letGo({p, alt, shift, ctrl}, 500);
+             EXPECT_FALSE(PlaybackPassInProgress());
+             StopRecording();
+         },
+         typedA},
+        {"the record hotkey during a playback",
+         [&] {
+             gRecording.events[0] = typedA[0];
+             gRecording.eventCount = 1;
+             StartPlayback();
+             chord(r, 100);
+             EXPECT_EQ(SimDeliveredCount(), 1); // the playback went to its end
+             gRecording.events[1] = EndMarker(SimStartTick);
+             gRecording.eventCount = 2;
+         },
+         {typedA[0]}},
+        {"the record hotkey inside a dialog's loop",
+         [&] {
+             Record({typedA[0]});
+             SimQueueDialogDriver([&](WindowHandle) {
+                 Feed({down(ctrl, 100), down(shift, 101), down(alt, 102), down(r, 103)});
+             });
+             PlatformSendMessage(gApp.mainWindow, MsgCommand, ID_HELP_ABOUT, 0);
+             RunMessageLoop();
+             EXPECT_FALSE(SimRecordHookInstalled());
+         },
+         {typedA[0], Key(MsgKeyUp, 0xC01E41, SimStartTick, other)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewDesktop();
+        c.script();
+        EXPECT_EQ(gJournal.hook, nullptr);
+        std::vector<EventRecord> list = List();
+        ASSERT_FALSE(list.empty());
+        EXPECT_EQ(list.back().message, (uint32_t)MsgPaint);
+        list.pop_back();
+        EXPECT_EQ(list, c.list);
+    }
+}
+
 // The notice of the cancel keys, waiting when a modal loop starts (here
 // the About box's, which drops thread messages), ends the recording or
 // the playback inside it.

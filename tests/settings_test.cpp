@@ -121,7 +121,8 @@ TEST_F(SettingsTest, TheExitBatchKeepsItsOrder) {
         "PlayImmediately", "QuitWhenDone", "Reload", "Topmost", "Speed", "PromptForSave",
         "Visited", "ShowTabs", "Repeats", "RepeatForever", "Minimize", "FactorFast",
         "FactorSlow", "LastTab", "RandomMin", "RandomMax", "LoopTypeBase", "Log",
-        "InterruptWarning", "Logfile", "Editor", "WindowWait"};
+        "InterruptWarning", "Logfile", "Editor", "WindowWait", "BoxWait", "RecordHotkey",
+        "PlayHotkey"};
     // clang-format on
     std::vector<std::string> expected;
     for (const char* name : order)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "log/log.h"
 #include "model/model.h"
 #include "playback/playback.h"
 #include "platform/sim/sim_control.h"
@@ -173,14 +174,22 @@ TEST_F(StartupTest, CommandLineFileThatFailsToLoadEndsTheRunAfterItsMessage) {
     };
     for (const auto& c : cases) {
         SimReset();
+        // A stored BoxWait: boxes of a command-line run close themselves.
+        WriteSettingValue("SOFTWARE\\Mirlow\\BoxWait", KindNumber, nullptr, 7);
         EXPECT_EQ(RunMirlow(c.path.c_str(), ShowNormal), ExitLoadFailed);
         ASSERT_EQ(SimMessageBoxes().size(), 1u) << c.path;
         char text[600];
         snprintf(text, sizeof text, c.text, c.path.c_str());
         EXPECT_EQ(SimMessageBoxes()[0].text, text);
+        EXPECT_EQ(SimMessageBoxes()[0].waitMilliseconds, 7000);
         EXPECT_EQ(SimFindWindow("Mirlow"), nullptr);
         EXPECT_EQ(SimLiveBlockCount(), 0);
     }
+    // The interactive program's boxes wait for their answer whatever it says.
+    int exitCode;
+    ASSERT_TRUE(StartMirlow("", ShowNormal, &exitCode));
+    ShowMessageBox("Wait?", "Interactive", BoxOk);
+    EXPECT_EQ(SimMessageBoxes().back().waitMilliseconds, 0);
 }
 
 TEST_F(StartupTest, OverlongCommandLinePathIsRefused) {

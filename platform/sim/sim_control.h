@@ -56,12 +56,17 @@ int SimLiveBlockCount(void);
  * while its box is open (the system or another program acting meanwhile):
  * it runs once the loop has dispatched what was waiting; what it sends to
  * the program's windows is handled inside the box's loop, and what it
- * posts to them is dispatched before the box returns. */
+ * posts to them is dispatched before the box returns. A box that closes
+ * itself after a while (PlatformTimedMessageBox) takes a queued answer as
+ * the user's, given in time; with none queued nobody answers it: the
+ * clock moves on by its time, meanwhile its loop dispatches what waits,
+ * and it answers itself. */
 struct SimMessageBox {
     std::string text;
     std::string caption;
     uint32_t style;
-    int iconId; /* the program's own icon, 0 for a system icon */
+    int iconId;           /* the program's own icon, 0 for a system icon */
+    int waitMilliseconds; /* a box that closes itself: after this long; 0: it waits */
 };
 void SimQueueAnswer(int answer, std::function<void()> meanwhile = nullptr);
 const std::vector<SimMessageBox>& SimMessageBoxes(void);
@@ -317,7 +322,8 @@ void SimResetDocuments(void);
  * state once the hook has seen a key) and hands it to the installed record
  * hook with HookAction, with the desktop as it is now for
  * PlatformRecordContext. False when it reaches no record hook (none is
- * installed, or the system took the hooks away). */
+ * installed, or the system took the hooks away). A key press then fires
+ * the program's hotkey of its chord, as below. */
 bool SimRecordInput(const EventRecord& event);
 /* Calls the installed record hook with any code and event (null for none)
  * and returns its answer; 0 when none is installed. */
@@ -412,6 +418,24 @@ bool SimChooseListItem(WindowHandle dialog, int controlId, int index);
 bool SimPressArrow(WindowHandle dialog, int controlId, bool up);
 bool SimClickTab(WindowHandle dialog, int tabControlId, int index);
 bool SimMoveTrackbar(WindowHandle dialog, int controlId, int position);
+/* The user presses a chord (platform.h's packing) in a hotkey field: it
+ * takes the focus; the chord's modifiers go down one after another and
+ * its key after them, unless it has none; then all are let go. The field
+ * tells its dialog at every step, and takes the key by its rules. */
+bool SimPressChordInField(WindowHandle dialog, int controlId, int32_t chord);
+
+/* ---- Hotkeys (sim_hotkeys.cpp) ----
+ * A key pressed while exactly the modifiers of one of the program's
+ * hotkeys are held posts MsgHotkey to its window: the user's keys
+ * (SimRecordInput) once the record hooks have seen them, and played keys
+ * as the system takes them, and then the program played to never gets
+ * that press. */
+/* Another program holds the chord: the program cannot have it. */
+void SimHoldHotkey(int32_t chord);
+/* True while the program holds a hotkey of that chord. */
+bool SimHotkeyInForce(int32_t chord);
+/* Played key presses the system took as one of the program's hotkeys. */
+int SimPlayedChordsTaken(void);
 
 /* Modal dialogs: each one shown runs the next queued driver, which acts on
  * it like a user once the dialog's modal loop has dispatched what was

@@ -33,6 +33,9 @@ struct Control {
     std::vector<std::string> items;
     int selection = -1;
     int trackMinimum = 0, trackMaximum = 0, trackPosition = 0;
+    int32_t chord = 0; /* a hotkey field's */
+    uint32_t refusedCombinations = 0;
+    int32_t ruleModifiers = 0;
 };
 
 struct Dialog {
@@ -281,6 +284,55 @@ bool SimClickTab(WindowHandle dialog, int tabControlId, int index) {
     return true;
 }
 
+/* A refused combination takes the rule's modifiers with the user's, as
+ * the system's hotkey control combines them. */
+static int32_t ByFieldRules(const Control& control, int32_t chord) {
+    static const int32_t combinations[] = {0,
+                                           ChordShift,
+                                           ChordControl,
+                                           ChordAlt,
+                                           ChordShift | ChordControl,
+                                           ChordShift | ChordAlt,
+                                           ChordControl | ChordAlt,
+                                           ChordShift | ChordControl | ChordAlt};
+    int32_t modifiers = chord & (ChordShift | ChordControl | ChordAlt);
+    for (int i = 0; i < 8; i++) {
+        bool refused = (control.refusedCombinations & (1u << i)) != 0;
+        if (refused && combinations[i] == modifiers)
+            return chord | control.ruleModifiers;
+    }
+    return chord;
+}
+
+bool SimPressChordInField(WindowHandle dialog, int controlId, int32_t chord) {
+    Control* control = Reachable(dialog, controlId);
+    if (control == nullptr || control->className != "msctls_hotkey32")
+        return false;
+    sim->focus = PlatformGetDialogItem(dialog, controlId);
+    const struct {
+        int32_t bit;
+        int key;
+    } modifiers[] = {{ChordControl, KeyControl}, {ChordShift, KeyShift}, {ChordAlt, KeyAlt}};
+    control->chord = 0;
+    for (const auto& modifier : modifiers) {
+        if ((chord & modifier.bit) != 0) {
+            SimSetKeyDown(modifier.key, true);
+            Notify(control, EditChanged);
+        }
+    }
+    if ((chord & 0xFF) != 0) {
+        control->chord = ByFieldRules(*control, chord);
+        Notify(control, EditChanged);
+    }
+    for (const auto& modifier : modifiers) {
+        if ((chord & modifier.bit) != 0) {
+            SimSetKeyDown(modifier.key, false);
+            Notify(control, EditChanged);
+        }
+    }
+    return true;
+}
+
 bool SimMoveTrackbar(WindowHandle dialog, int controlId, int position) {
     Control* control = Reachable(dialog, controlId);
     if (control == nullptr)
@@ -427,6 +479,31 @@ void PlatformEnableDialogItem(WindowHandle dialog, int controlId, bool enabled) 
 
 void PlatformShowDialogItem(WindowHandle dialog, int controlId, bool shown) {
     PlatformShowWindow(PlatformGetDialogItem(dialog, controlId), shown ? ShowShow : ShowHide);
+}
+
+int32_t PlatformGetHotkeyField(WindowHandle dialog, int controlId) {
+    Control* control = ControlOf(dialog, controlId);
+    return control != nullptr ? control->chord : 0;
+}
+
+/* The program's own write tells the dialog nothing. */
+void PlatformSetHotkeyField(WindowHandle dialog, int controlId, int32_t chord) {
+    Control* control = ControlOf(dialog, controlId);
+    if (control != nullptr)
+        control->chord = chord & 0xFFFF;
+}
+
+void PlatformSetHotkeyFieldRules(WindowHandle dialog, int controlId, uint32_t refused,
+                                 int32_t modifiers) {
+    Control* control = ControlOf(dialog, controlId);
+    if (control == nullptr)
+        return;
+    control->refusedCombinations = refused;
+    control->ruleModifiers = modifiers;
+}
+
+WindowHandle PlatformFocusedWindow(void) {
+    return sim->focus;
 }
 
 void PlatformFocusDialogItem(WindowHandle dialog, int controlId) {

@@ -22,6 +22,7 @@ void SimResetKeys(void);
 void SimResetMenus(void);
 void SimResetDialogs(void);
 void SimResetPlayback(void);
+void SimResetHotkeys(void);
 
 /* ---- Windows (sim_windows.cpp) ---- */
 
@@ -54,6 +55,15 @@ void SimDriveJournal(void);
 /* Waits as PlatformSleep does, but only until the cancel keys are
  * pressed (a playback runs and the tick a test set for them comes). */
 void SimSleepUnlessCancelled(int milliseconds);
+
+/* ---- Hotkeys (sim_hotkeys.cpp) ---- */
+
+/* A key event of the user's, once the record hooks have seen it: a press
+ * may fire one of the program's hotkeys. */
+void SimNoteUserKey(const EventRecord& event);
+/* The key strokes of a played record the system takes: a press may fire
+ * a hotkey, which takes the key away from the program played to. */
+void SimNotePlayedStrokes(const KeyStroke* strokes, int count);
 
 /* ---- Menus (sim_menus.cpp) ---- */
 
@@ -106,7 +116,8 @@ InputDelivery SimJudgeDelivery(int delivered);
 bool SimTakeForegroundRefusal(void);
 /* True when the system's journal is to be installed but never called. */
 bool SimJournalIsNeverCalled(void);
-/* Notes the key strokes a record handed to the system becomes. */
+/* Notes the key strokes a record handed to the system becomes (the
+ * hotkeys see them too). */
 void SimNoteKeyStrokes(const EventRecord& record);
 
 /* ---- The program taking the played input (sim_target.cpp) ---- */

@@ -94,21 +94,48 @@ void SimRunModalLoop(void) {
 
 /* The answer is taken when the box is shown, so boxes that messages
  * dispatched meanwhile open take the answers queued after it. */
-int PlatformMessageBoxWithIcon(const char* text, const char* caption, uint32_t style, int iconId) {
-    messages->boxes.push_back(SimMessageBox{text, caption, style, iconId});
+static void ShowBox(const char* text, const char* caption, uint32_t style, int iconId,
+                    int waitMilliseconds) {
+    messages->boxes.push_back(SimMessageBox{text, caption, style, iconId, waitMilliseconds});
     if (messages->boxObserver != nullptr)
         messages->boxObserver(&messages->boxes.back());
-    QueuedAnswer queued = {FirstButton(style), nullptr};
-    if (!messages->answers.empty()) {
-        queued = std::move(messages->answers.front());
-        messages->answers.pop_front();
-    }
+}
+
+static int AnswerBox(QueuedAnswer queued) {
     SimRunModalLoop();
     if (queued.meanwhile) {
         queued.meanwhile();
         SimRunModalLoop();
     }
     return queued.answer;
+}
+
+static bool TakeQueuedAnswer(QueuedAnswer* queued) {
+    if (messages->answers.empty())
+        return false;
+    *queued = std::move(messages->answers.front());
+    messages->answers.pop_front();
+    return true;
+}
+
+int PlatformMessageBoxWithIcon(const char* text, const char* caption, uint32_t style, int iconId) {
+    ShowBox(text, caption, style, iconId, 0);
+    QueuedAnswer queued = {FirstButton(style), nullptr};
+    TakeQueuedAnswer(&queued);
+    return AnswerBox(std::move(queued));
+}
+
+/* Nobody there to answer: the time passes with the loop going on. */
+int PlatformTimedMessageBox(const char* text, const char* caption, uint32_t style, int iconId,
+                            int milliseconds, int answer, bool* closedItself) {
+    ShowBox(text, caption, style, iconId, milliseconds > 0 ? milliseconds : 1);
+    QueuedAnswer queued = {answer, nullptr};
+    *closedItself = !TakeQueuedAnswer(&queued);
+    if (*closedItself) {
+        SimRunModalLoop();
+        SimAdvanceClock((uint32_t)(milliseconds > 0 ? milliseconds : 1));
+    }
+    return AnswerBox(std::move(queued));
 }
 
 int PlatformMessageBox(const char* text, const char* caption, uint32_t style) {

@@ -148,6 +148,7 @@ void SimNoteKeyStrokes(const EventRecord& record) {
     KeyStroke strokes[MaxKeyStrokes];
     int count = KeyStrokesFor(record, strokes);
     playback->strokes.insert(playback->strokes.end(), strokes, strokes + count);
+    SimNotePlayedStrokes(strokes, count);
 }
 
 bool PlatformLayoutKeyFor(uint16_t unit, LayoutKey* key) {

@@ -188,6 +188,7 @@ bool SimRecordInput(const EventRecord& event) {
         recordInput.lastHookInput = PlatformTickCount();
         HandOver(RecordQueueEntry{HookAction, event, ContextNow(), WindowAtPress(event)});
     }
+    SimNoteUserKey(event);
     FollowKeyState(event);
     return reaches;
 }
@@ -234,6 +235,10 @@ bool PlatformRestartRecordHook(HookHandle hook) {
 
 void SimSetAsyncKeyDown(int virtualKey, bool down) {
     recordInput.asyncKeys[virtualKey & 0xFF] = down;
+}
+
+bool PlatformKeyHeldNow(int virtualKey) {
+    return recordInput.asyncKeys[virtualKey & 0xFF];
 }
 
 void SimSetInputDesktopOurs(bool ours) {

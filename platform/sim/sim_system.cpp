@@ -90,6 +90,7 @@ void SimReset(void) {
     SimResetDocuments();
     SimResetDialogs();
     SimResetPlayback();
+    SimResetHotkeys();
     SimResetTarget();
     SimResetToolbarAndShell();
     SimSetLocalAppDataFolder(nullptr);

@@ -41,7 +41,7 @@ static const char* HeldCommandTail(const char* ansiTail) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandTail, int showState) {
     (void)previous;
     Win32SetInstance(instance);
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_TAB_CLASSES};
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_HOTKEY_CLASS};
     InitCommonControlsEx(&controls);
     Win32OptOutOfTimerThrottling();
     return RunMirlow(HeldCommandTail(commandTail != nullptr ? commandTail : ""), showState);

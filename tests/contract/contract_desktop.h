@@ -3,8 +3,8 @@
  * from the desktop besides the seam itself: a fresh start, the keyboard's
  * state, a person who closes a modal window, the end of the session
  * meanwhile, where the keyboard focus is, what the menu shows, another
- * program that holds a file, and another program's window that stops
- * answering. One implementation steers the simulated desktop, the other
+ * program that holds a file or a hotkey, and another program's window that
+ * stops answering. One implementation steers the simulated desktop, the other
  * acts on the real one as a user, the system or another program would
  * (from a second thread, as they act while the program waits in a modal
  * loop).
@@ -53,5 +53,9 @@ void ContractLetFilesGo(void);
 /* A shown top-level window of another program whose thread has stopped
  * taking messages (busy or hung), until the next case starts. */
 WindowHandle ContractSilentWindow(void);
+
+/* Another program holds the chord (platform.h's packing) as a hotkey of
+ * its own until the next case starts. */
+void ContractHoldHotkey(int32_t chord);
 
 #endif

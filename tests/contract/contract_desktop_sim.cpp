@@ -65,6 +65,10 @@ void ContractLetFilesGo(void) {
     SimAdvanceClock(HoldTime);
 }
 
+void ContractHoldHotkey(int32_t chord) {
+    SimHoldHotkey(chord);
+}
+
 WindowHandle ContractSilentWindow(void) {
     WindowHandle window = SimAddDesktopWindow("Contract Silent", 0, 0, 200, 100, false);
     SimSetWindowAnswers(window, 0);

@@ -22,6 +22,7 @@ static HWND sessionEndsAt; /* for the next modal window */
 static std::vector<HANDLE> heldFiles;
 static HANDLE silentThread, silentMade, silentRelease;
 static HWND silentWindow;
+static HANDLE hotkeyThread, hotkeyHeld, hotkeyRelease;
 
 static void LetSilentWindowGo(void) {
     if (silentThread == nullptr)
@@ -33,17 +34,32 @@ static void LetSilentWindowGo(void) {
     ResetEvent(silentRelease);
 }
 
+/* A hotkey belongs to the thread that holds it; it lets go as it ends. */
+static void LetHotkeyGo(void) {
+    if (hotkeyThread == nullptr)
+        return;
+    SetEvent(hotkeyRelease);
+    WaitForSingleObject(hotkeyThread, 5000);
+    CloseHandle(hotkeyThread);
+    hotkeyThread = nullptr;
+    ResetEvent(hotkeyRelease);
+}
+
 void ContractStartCase(void) {
     if (caseThread == 0) {
         Win32SetInstance(GetModuleHandleA(nullptr));
-        INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_TAB_CLASSES};
+        INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                         ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_HOTKEY_CLASS};
         InitCommonControlsEx(&controls);
         mayClose = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         silentMade = CreateEventA(nullptr, FALSE, FALSE, nullptr);
         silentRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        hotkeyHeld = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        hotkeyRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         caseThread = GetCurrentThreadId();
     }
     LetSilentWindowGo();
+    LetHotkeyGo();
     ContractLetFilesGo();
     sessionEndsAt = nullptr;
     const int modifiers[] = {VK_SHIFT, VK_CONTROL, VK_MENU};
@@ -170,4 +186,23 @@ WindowHandle ContractSilentWindow(void) {
         return nullptr;
     WaitForSingleObject(silentMade, 5000);
     return reinterpret_cast<WindowHandle>(silentWindow);
+}
+
+static DWORD WINAPI HoldHotkey(void* chordValue) {
+    int32_t chord = (int32_t)(intptr_t)chordValue;
+    UINT modifiers = ((chord & ChordShift) ? MOD_SHIFT : 0) |
+                     ((chord & ChordControl) ? MOD_CONTROL : 0) |
+                     ((chord & ChordAlt) ? MOD_ALT : 0);
+    RegisterHotKey(nullptr, 1, modifiers, (UINT)(chord & 0xFF));
+    SetEvent(hotkeyHeld);
+    WaitForSingleObject(hotkeyRelease, INFINITE);
+    UnregisterHotKey(nullptr, 1);
+    return 0;
+}
+
+void ContractHoldHotkey(int32_t chord) {
+    LetHotkeyGo();
+    hotkeyThread = CreateThread(nullptr, 0, HoldHotkey, (void*)(intptr_t)chord, 0, nullptr);
+    if (hotkeyThread != nullptr)
+        WaitForSingleObject(hotkeyHeld, 5000);
 }

@@ -41,6 +41,14 @@
  *     window; a command that is no menu item goes in any case;
  *   - a modeless dialog's keys: Tab, Shift+Tab, arrows in a radio group,
  *     Enter, Escape, and the messages it leaves to others;
+ *   - a box told to close itself does so with the answer it was given once
+ *     its time is up, its loop going on meanwhile, and one answered in time
+ *     gives the user's answer;
+ *   - a chord is one hotkey's at a time: a second registration, the
+ *     program's own or another program's, is refused with error 1409 until
+ *     the first lets go, and other modifiers make another chord; a hotkey
+ *     field shows the chord the program gives it, and the window with the
+ *     keyboard focus is known;
  *   - the tick count counts milliseconds, and a playback hook's delay is
  *     waited out before it is asked again;
  *   - what a recording notes of a window and playback looks for again: the
@@ -88,6 +96,15 @@
  *     (GetLastInputInfo), the two times the simulation reports. A journal installed and never
  * called (SimSetJournalNeverCalled) is what Wine 8 does with every playback journal, which the Wine
  * tests of playback go through.
+ *   - Hotkeys firing (SimRecordInput, played records): RegisterHotKey's
+ *     documentation has the system post WM_HOTKEY for a key pressed with
+ *     exactly the hotkey's modifiers and keep that press from the window
+ *     with the focus, for injected input as for the keyboard; this suite
+ *     cannot press keys into a window of its own, but the Wine test of
+ *     hotkeys does (a chord from the display starts and stops recordings
+ *     and playbacks, and a chord a playback plays reaches its window), and
+ *     an experiment under Wine showed SendInput's chord taken as the
+ *     hotkey and kept from the focused window.
  *   - Failures no test system can be made to produce on demand (no memory,
  *     a hook or a control that cannot be made, a full disk, a replacement
  *     the file system refuses, a program or browser that does not start):
@@ -643,6 +660,47 @@ TEST_F(PlatformContract, TheSessionsEndReachesAWindowWhileAMessageBoxIsOpen) {
     EXPECT_EQ(ending, expected) << "99: after the box had closed";
 }
 
+/* A box that closes itself: nobody answers the first, which gives the
+ * answer it was told once its time is up; the second is answered in time
+ * by the user. Its loop dispatches meanwhile, as any box's does. */
+TEST_F(PlatformContract, ATimedBoxAnswersItselfOnceItsTimeIsUp) {
+    WindowHandle window = MakeWindow("Contract Timed Box", true);
+    const uint32_t style = BoxYesNo | 0x100 | BoxIconQuestion | BoxTaskModal;
+    bool closedItself = false;
+    uint32_t before = PlatformTickCount();
+    int answer = PlatformTimedMessageBox("Contract question", "Contract Timed Box", style, 0, 300,
+                                         AnswerNo, &closedItself);
+    EXPECT_EQ(answer, AnswerNo);
+    EXPECT_TRUE(closedItself);
+    EXPECT_GE((int32_t)(PlatformTickCount() - before), 299);
+
+    PlatformPostMessage(window, MsgAnswered, 0, 0);
+    ContractCloseNextModal(ContractMessageBox, AnswerYes);
+    modalOpen = true;
+    answer = PlatformTimedMessageBox("Contract question", "Contract Timed Box", style, 0, 30000,
+                                     AnswerNo, &closedItself);
+    modalOpen = false;
+    EXPECT_EQ(answer, AnswerYes);
+    EXPECT_FALSE(closedItself);
+    EXPECT_TRUE(SeenWith(MsgAnswered, true));
+}
+
+/* ---- Hotkeys ---- */
+
+TEST_F(PlatformContract, AChordIsOneHotkeysAtATime) {
+    WindowHandle window = MakeWindow("Contract Hotkeys", false);
+    const int32_t chord = ChordControl | ChordShift | ChordAlt | (KeyF1 + 10); /* F11 */
+    EXPECT_EQ(PlatformRegisterHotkey(window, 1, chord), 0u);
+    EXPECT_EQ(PlatformRegisterHotkey(window, 2, chord), HotkeyTakenError) << "the program's own";
+    PlatformUnregisterHotkey(window, 1);
+    EXPECT_EQ(PlatformRegisterHotkey(window, 2, chord), 0u) << "let go of, it is free";
+    PlatformUnregisterHotkey(window, 2);
+    ContractHoldHotkey(chord);
+    EXPECT_EQ(PlatformRegisterHotkey(window, 1, chord), HotkeyTakenError) << "another program's";
+    EXPECT_EQ(PlatformRegisterHotkey(window, 1, chord & ~ChordShift), 0u) << "another chord";
+    PlatformUnregisterHotkey(window, 1);
+}
+
 /* ---- Message order ---- */
 
 TEST_F(PlatformContract, PostedMessagesComeInOrderAndTheQuitLast) {
@@ -796,7 +854,7 @@ TEST_F(PlatformContract, DialogKeysMoveTheFocusAndPressButtons) {
         {"Shift+Tab", IDC_PANEL_CONTINUOUS, KeyTab, true, 0, slow, edit, 0},
         {"Tab past a hidden control", edit, KeyTab, false, IDC_PANEL_CONTINUOUS, slow,
          IDC_PANEL_RELOAD, 0},
-        {"Tab into a radio group", IDC_PANEL_TYPE_THIS, KeyTab, false, 0, IDC_PANEL_SPEED_FAST,
+        {"Tab into a radio group", IDC_PANEL_PLAY_HOTKEY, KeyTab, false, 0, IDC_PANEL_SPEED_FAST,
          IDC_PANEL_SPEED_FAST, 0},
         {"Down in a radio group", slow, KeyDown, false, 0, slow, IDC_PANEL_SPEED_NORMAL,
          IDC_PANEL_SPEED_NORMAL},
@@ -814,6 +872,10 @@ TEST_F(PlatformContract, DialogKeysMoveTheFocusAndPressButtons) {
         EXPECT_EQ(CommandsSeen(), expected) << c.name;
         EXPECT_TRUE(c.key != KeyDown || PlatformIsButtonChecked(panel, c.to)) << c.name;
     }
+    EXPECT_EQ(PlatformFocusedWindow(), ContractFocus());
+    PlatformSetHotkeyField(panel, IDC_PANEL_RECORD_HOTKEY, ChordControl | ChordAlt | 'K');
+    EXPECT_EQ(PlatformGetHotkeyField(panel, IDC_PANEL_RECORD_HOTKEY),
+              ChordControl | ChordAlt | 'K');
     seen.clear();
     PlatformMessage forWindow = {window, MsgApp, 0, 0, 0, 0, 0};
     EXPECT_FALSE(PlatformIsDialogMessage(panel, &forWindow)) << "another window's message";

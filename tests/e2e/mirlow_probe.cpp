@@ -52,6 +52,11 @@
  *                                                 keyboard does: a press and a release
  *   mirlow_probe text-hex CLASS                   prints its edit control's text as
  *                                                 UTF-16 code units in hex
+ *   mirlow_probe hold-hotkey CHORD MS             holds the chord (the hotkey control's
+ *                                                 packing, 0x752 for Ctrl+Shift+Alt+R)
+ *                                                 as a hotkey of its own for MS, as
+ *                                                 another program would; prints "held"
+ *                                                 once it does, exit 1 when refused
  *
  * Controls of a window, found by id among all its descendants (the
  * settings panel's controls are the main window's grandchildren):
@@ -64,6 +69,7 @@
  *   mirlow_probe key NAME ID VK                   presses a key in the control
  *   mirlow_probe item-rect NAME ID                prints its screen rectangle
  *   mirlow_probe set-text NAME ID TEXT            sets its text as a program would
+ *   mirlow_probe hotkey NAME ID                   prints a hotkey field's chord in hex
  *
  * CLASS "-" with a title after it (CLASS=-:Title) finds by title alone.
  * Exit code 0 on success, 1 when the thing looked for is not there, 2 for a
@@ -183,6 +189,28 @@ static int HoldFile(const char* path, int milliseconds) {
     return 0;
 }
 
+/* The chord as the hotkey control packs it; the hotkey's messages are
+ * taken and dropped while it is held. */
+static int HoldHotkey(const char* chordText, int milliseconds) {
+    UINT chord = (UINT)strtoul(chordText, nullptr, 0);
+    UINT modifiers = ((chord & (HOTKEYF_SHIFT << 8)) ? MOD_SHIFT : 0) |
+                     ((chord & (HOTKEYF_CONTROL << 8)) ? MOD_CONTROL : 0) |
+                     ((chord & (HOTKEYF_ALT << 8)) ? MOD_ALT : 0);
+    if (!RegisterHotKey(nullptr, 1, modifiers, chord & 0xFF))
+        return 1;
+    printf("held\n");
+    fflush(stdout);
+    DWORD start = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - start < (DWORD)milliseconds) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        Sleep(20);
+    }
+    UnregisterHotKey(nullptr, 1);
+    return 0;
+}
+
 /* The program answers this registered message by writing its menu; the
  * send returns once the file is written. */
 static int WriteMenu(HWND window) {
@@ -263,6 +291,10 @@ static int ControlVerb(const char* verb, HWND control, const char* argument) {
     }
     if (strcmp(verb, "set-text") == 0 && argument != nullptr)
         return SetWindowTextA(control, argument) ? 0 : 1;
+    if (strcmp(verb, "hotkey") == 0) {
+        printf("%lX\n", (unsigned long)(SendMessageA(control, HKM_GETHOTKEY, 0, 0) & 0xFFFF));
+        return 0;
+    }
     if (strcmp(verb, "item-rect") == 0) {
         RECT rect;
         GetWindowRect(control, &rect);
@@ -273,8 +305,8 @@ static int ControlVerb(const char* verb, HWND control, const char* argument) {
 }
 
 static bool IsControlVerb(const char* verb) {
-    const char* const verbs[] = {"item",  "click", "type",      "select",
-                                 "arrow", "key",   "item-rect", "set-text"};
+    const char* const verbs[] = {"item", "click",     "type",     "select", "arrow",
+                                 "key",  "item-rect", "set-text", "hotkey"};
     for (const char* known : verbs) {
         if (strcmp(verb, known) == 0)
             return true;
@@ -493,6 +525,8 @@ static int Run(int argc, char** argv) {
         return argc > 4 ? AnswerFileDialog(name, argv[3], atoi(argv[4])) : 2;
     if (strcmp(verb, "hold-file") == 0)
         return HoldFile(name, number);
+    if (strcmp(verb, "hold-hotkey") == 0)
+        return HoldHotkey(name, number);
     if (strcmp(verb, "record-args") == 0)
         return RecordArguments(argc, argv);
     if (strcmp(verb, "send-unicode") == 0)

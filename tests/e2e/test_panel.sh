@@ -18,7 +18,7 @@ trap 'forget_settings; stop_leftover_mirlow' EXIT
 wine reg add "$key" /v LastTab /t REG_DWORD /d 7 /f >/dev/null 2>&1 || fail "cannot store LastTab"
 start_mirlow
 probe wait-window Mirlow 15000 || fail "no window of class Mirlow"
-wait_for_line "$PROBE_FILE" "dialog 1028 dpi 96 controls 25 clipped 0" 5 \
+wait_for_line "$PROBE_FILE" "dialog 1028 dpi 96 controls 31 clipped 0" 5 \
     || fail "panel texts do not fit: $(grep -E '^(clipped|dialog)' "$PROBE_FILE")"
 
 # The page shown: 0 Playback, 1 Options, 2 Keyboard (by one control of each).

@@ -32,7 +32,7 @@ values=$(reg_values 'HKLM\SOFTWARE\Mirlow') || fail "no exit batch"
 numbers=(Left Top StopKey TypeKey TypeThis ExcludeMirlowAction PlayImmediately QuitWhenDone
          Reload Topmost Speed PromptForSave Visited ShowTabs Repeats RepeatForever Minimize
          FactorFast FactorSlow LastTab RandomMin RandomMax LoopTypeBase Log InterruptWarning
-         WindowWait)
+         WindowWait BoxWait RecordHotkey PlayHotkey)
 for name in "${numbers[@]}"; do
     got=$(value_in "$values" "$name") || fail "the exit batch lacks $name"
     [[ $got == "REG_DWORD 0x"* ]] || fail "$name is '$got'"
@@ -41,5 +41,8 @@ expect_value "$values" Speed "REG_DWORD 0x2"
 expect_value "$values" Logfile 'REG_SZ C:\Mirlow.log'
 expect_value "$values" Editor "REG_SZ notepad.exe"
 expect_value "$values" WindowWait "REG_DWORD 0xa"
-[ "$(wc -l <<<"$values")" = 28 ] || fail "the exit batch is not 28 values: $values"
+expect_value "$values" BoxWait "REG_DWORD 0x0"
+expect_value "$values" RecordHotkey "REG_DWORD 0x752"
+expect_value "$values" PlayHotkey "REG_DWORD 0x750"
+[ "$(wc -l <<<"$values")" = 31 ] || fail "the exit batch is not 31 values: $values"
 echo "association and exit batch in the registry: ok"
