@@ -451,6 +451,228 @@ TEST_F(WindowWaitTest, PlaybackWaitsForTheNotedWindowFollowsItAndNeverPlaysElsew
     }
 }
 
+// The window rule at another display scale: the click is measured from
+// the window's corner and scaled by the ratio of the scales; a window
+// minimized at replay is restored before its place is read; a hidden or
+// cloaked window is never the noted one.
+TEST_F(WindowWaitTest, TheNotedWindowIsFollowedAcrossScalesAndNeverTakenUnseen) {
+    enum State { Shown, Minimized, Hidden, Cloaked };
+    struct Case {
+        const char* name;
+        int noteDpi; // 0: the recording has no scale
+        int x, y, dpi;
+        State state;
+        int pressX, pressY, releaseX; // -1: nothing is played (exit code 3)
+        const char* line;
+    };
+    const char* scaled = "    The window 'Untitled - Notepad' is shown at 144 dpi, recorded at 96 "
+                         "dpi: its clicks and moves are scaled by 150%";
+    const Case cases[] = {
+        {"another scale", 96, 150, 150, 144, Shown, 300, 300, 315, scaled},
+        {"moved, at 125 %", 96, 300, 250, 120, Shown, 425, 375, 438, nullptr},
+        {"the same scale", 96, 100, 100, 96, Shown, 200, 200, 210, nullptr},
+        {"no scale recorded", 0, 100, 100, 144, Shown, 200, 200, 210, nullptr},
+        {"minimized", 96, 300, 250, 96, Minimized, 400, 350, 410,
+         "    The window 'Untitled - Notepad' is minimized: restoring it"},
+        {"hidden", 96, 100, 100, 96, Hidden, -1, -1, -1, nullptr},
+        {"cloaked", 96, 100, 100, 96, Cloaked, -1, -1, -1, nullptr},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        gSettings.windowWait = 2;
+        Load(ClickAndType, {{1, "Untitled - Notepad"}});
+        SetNoteScale(0, c.noteDpi, nullptr);
+        WindowHandle window = Notepad("Untitled - Notepad", c.x, c.y, 640, 480);
+        SimSetWindowDpi(window, c.dpi);
+        if (c.state == Minimized)
+            PlatformShowWindow(window, ShowMinimize);
+        PlatformActivateWindow(window, ShowShow);
+        if (c.state == Hidden)
+            PlatformShowWindow(window, ShowHide);
+        SimSetWindowCloaked(window, c.state == Cloaked);
+        gApp.commandLineMode = true;
+        EXPECT_EQ(Play(), c.pressX < 0 ? ExitPlaybackError : ExitSuccess) << c.name;
+        const std::vector<SimDelivered>& delivered = SimDeliveredEvents();
+        ASSERT_EQ(delivered.size(), c.pressX < 0 ? 1u : ClickAndType.size()) << c.name;
+        if (c.pressX >= 0) {
+            EXPECT_EQ(delivered[1].record.paramL, c.pressX) << c.name;
+            EXPECT_EQ(delivered[1].record.paramH, c.pressY) << c.name;
+            EXPECT_EQ(delivered[3].record.paramL, c.releaseX) << c.name;
+        }
+        EXPECT_FALSE(SimWindowMinimized(window)) << c.name;
+        EXPECT_EQ(SimGetWindowInfo(window).visible, c.state != Hidden) << c.name;
+        if (c.line != nullptr) {
+            EXPECT_TRUE(Logged(c.line)) << c.name << ": " << c.line;
+        }
+    }
+}
+
+// The control rule: the press of ClickAndType, noted on a control at 80,
+// 90 from the window's corner (75 by 23; 25 by 23 for the drag), the
+// press 20, 10 inside it, goes to the same spot of the control found again
+// in the window as it is at replay (its corner at 100, 100).
+TEST_F(WindowWaitTest, APressLandsOnTheSameControlWhereverItIsNow) {
+    struct Control {
+        const char* className;
+        int id;
+        const char* text;
+        int x, y, width, height;
+        bool shown = true, enabled = true;
+    };
+    struct Case {
+        const char* name;
+        const char* noteClass;
+        const char* noteText;
+        NoteControl note; // its description aside
+        int dpi;
+        std::vector<Control> controls;
+        int pressX, pressY, releaseX;
+        const char* line;
+    };
+    const NoteControl ok = {0, 1, 0, 20, 10, 75, 23};
+    const char* notFound = "    The control 'OK' (Button, ID 1) was not found in the window: the "
+                           "press plays by the window's corner";
+    const Case cases[] = {
+        {"moved in its window",
+         "Button",
+         "OK",
+         ok,
+         96,
+         {{"Button", 2, "Cancel", 290, 330, 75, 23}, {"Button", 1, "OK", 380, 330, 75, 23}},
+         500,
+         440,
+         510,
+         "    The control 'OK' (Button, ID 1) was found by its ID"},
+        {"by its label",
+         "Button",
+         "OK",
+         {0, 4711, 0, 20, 10, 75, 23},
+         96,
+         {{"Button", 5000, "Cancel", 290, 330, 75, 23}, {"Button", 5001, "OK", 380, 330, 75, 23}},
+         500,
+         440,
+         510,
+         "was found by its label"},
+        {"by its place",
+         "Edit",
+         "",
+         {0, 0, 1, 20, 10, 75, 23},
+         96,
+         {{"Edit", 0, "", 10, 10, 75, 23}, {"Edit", 0, "", 80, 200, 75, 23}},
+         200,
+         310,
+         210,
+         "was found by its place"},
+        {"another label is another control",
+         "Button",
+         "OK",
+         {0, 4711, 0, 20, 10, 75, 23},
+         96,
+         {{"Button", 5000, "Cancel", 80, 90, 75, 23}},
+         200,
+         200,
+         210,
+         "    The control 'OK' (Button, ID 4711) was not found"},
+        {"not found",
+         "Button",
+         "OK",
+         ok,
+         96,
+         {{"Button", 8, "Apply", 380, 330, 75, 23}},
+         200,
+         200,
+         210,
+         notFound},
+        {"hidden",
+         "Button",
+         "OK",
+         ok,
+         96,
+         {{"Button", 1, "OK", 380, 330, 75, 23, false}},
+         200,
+         200,
+         210,
+         notFound},
+        {"disabled",
+         "Button",
+         "OK",
+         ok,
+         96,
+         {{"Button", 1, "OK", 380, 330, 75, 23, true, false}},
+         500,
+         440,
+         510,
+         "    The control 'OK' (Button, ID 1) is disabled: the press may do nothing"},
+        {"scaled, kept inside",
+         "Button",
+         "OK",
+         ok,
+         144,
+         {{"Button", 1, "OK", 120, 135, 75, 23}},
+         250,
+         250,
+         265,
+         nullptr},
+        {"a drag that leaves it",
+         "Button",
+         "",
+         {0, 1, 0, 20, 10, 25, 23},
+         144,
+         {{"Button", 1, "", 120, 135, 25, 23}},
+         244,
+         250,
+         265,
+         nullptr},
+        {"no spot noted: its middle",
+         "Button",
+         "OK",
+         {0, 1, 0, -1, -1, 0, 0},
+         96,
+         {{"Button", 1, "OK", 380, 330, 75, 23}},
+         517,
+         441,
+         527,
+         nullptr},
+        {"two answer: the nearest",
+         "Button",
+         "OK",
+         {0, 1, -1, 20, 10, 75, 23},
+         96,
+         {{"Button", 1, "OK", 380, 330, 75, 23}, {"Button", 1, "OK", 80, 90, 75, 23}},
+         200,
+         200,
+         210,
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        gSettings.windowWait = 2;
+        Load(ClickAndType, {{1, "Untitled - Notepad"}});
+        NoteControl note = c.note;
+        note.description = AddControlDescription(c.noteClass, c.noteText);
+        ASSERT_TRUE(SetNoteScale(0, 96, nullptr) && SetNoteControl(0, &note)) << c.name;
+        WindowHandle window = Notepad("Untitled - Notepad", 100, 100, 640, 480);
+        SimSetWindowDpi(window, c.dpi);
+        for (const Control& made : c.controls) {
+            WindowHandle control = SimAddControl(window, made.className, made.id, made.text, made.x,
+                                                 made.y, made.width, made.height);
+            SimSetWindowEnabled(control, made.enabled);
+            if (!made.shown)
+                PlatformShowWindow(control, ShowHide);
+        }
+        PlatformActivateWindow(window, ShowShow);
+        EXPECT_EQ(Play(), ExitSuccess) << c.name;
+        const std::vector<SimDelivered>& delivered = SimDeliveredEvents();
+        ASSERT_EQ(delivered.size(), ClickAndType.size()) << c.name;
+        EXPECT_EQ(delivered[1].record.paramL, c.pressX) << c.name;
+        EXPECT_EQ(delivered[1].record.paramH, c.pressY) << c.name;
+        EXPECT_EQ(delivered[3].record.paramL, c.releaseX) << c.name << ": the release follows";
+        if (c.line != nullptr) {
+            EXPECT_TRUE(Logged(c.line)) << c.name << ": " << c.line;
+        }
+    }
+}
+
 TEST_F(WindowWaitTest, TheBoxNamesTheWindowAndAWindowBehindOthersComesToTheFront) {
     gSettings.windowWait = 2;
     Load(ClickAndType, {{1, "Untitled - Notepad"}});
@@ -527,6 +749,17 @@ TEST_F(WindowWaitTest, CtrlEscEndsAWaitAtOnce) {
     EXPECT_LE(PlatformTickCount(), SimStartTick + 1500 + WindowWaitInterval);
     EXPECT_TRUE(Logged("CANCELLED RECORDING"));
     EXPECT_EQ(gRecording.windows->anchors[0], 1);
+
+    // A GOTO's wait too.
+    SetUp();
+    Load({EventRecord{}, Event(MsgKeyDown, 'A', 0, 100)}, {});
+    SetScriptCommand(0, CommandGoto, "Editor", 0);
+    gRecording.commandCount = 1;
+    SimCancelJournalAtTick(SimStartTick + 1500);
+    Play();
+    EXPECT_EQ(gApp.exitCode, ExitCancelled);
+    EXPECT_EQ(SimDeliveredCount(), 0);
+    EXPECT_LE(PlatformTickCount(), SimStartTick + 1500 + WindowWaitInterval);
 }
 
 // Typed text inserted before a noted click moves the note with the click;
@@ -549,24 +782,43 @@ TEST_F(WindowWaitTest, InsertedEventsKeepTheNotesWithTheirEvents) {
     EXPECT_EQ(gRecording.eventCount, (int32_t)events.size());
 }
 
+// A program that hands over to another process, or takes no input of its
+// own (a console program, whose window is the console's), is followed by
+// waiting for a new window to come to the front.
 TEST_F(WindowWaitTest, StartWaitsUntilTheProgramIsReadyForInput) {
+    const int HandsOver = -2;
     struct Case {
         int readyAfter; // -1: a console program
         int32_t limit;
-        uint32_t nextAt; // when the event after START is handed over
+        int windowAt;    // ms after the start a new window comes to the front; -1: none
+        uint32_t nextAt; // when the event after START is handed over (a program that
+                         // hands over has ended at once, with no wait for it to start)
         const char* line;
     };
     const Case cases[] = {
-        {800, 10, 810, "    'notepad.exe' was ready for input after 800 ms"},
-        {0, 10, 10, "    'notepad.exe' was ready for input after 0 ms"},
-        {-1, 10, 10, "    'notepad.exe' takes no input of its own: not waited for"},
-        {30000, 2, 2010, "    'notepad.exe' was not ready for input within 2000 ms; going on"},
-        {800, 0, 10, nullptr},
+        {800, 10, -1, 810, "    'notepad.exe' was ready for input after 800 ms"},
+        {0, 10, -1, 10, "    'notepad.exe' was ready for input after 0 ms"},
+        {-1, 10, 300, 310,
+         "    'notepad.exe' takes no input of its own: waiting for a new window to come to the "
+         "front..."},
+        {HandsOver, 10, 1500, 1500,
+         "    The window 'Untitled - Notepad' (program 'notepad.exe') came to the front after "
+         "1500 ms"},
+        {HandsOver, 2, -1, 2000, "    No new window came to the front within 2000 ms; going on"},
+        {30000, 2, -1, 2010, "    'notepad.exe' was not ready for input within 2000 ms; going on"},
+        {800, 0, 300, 10, nullptr},
     };
     for (const Case& c : cases) {
         SetUp();
         gSettings.windowWait = c.limit;
-        SimSetProgramStartup("NOTEPAD.EXE", c.readyAfter);
+        if (c.readyAfter == HandsOver)
+            SimSetProgramHandsOver("NOTEPAD.EXE");
+        else
+            SimSetProgramStartup("NOTEPAD.EXE", c.readyAfter);
+        PlatformActivateWindow(SimAddDesktopWindow("Calculator", 0, 0, 200, 300, false), ShowShow);
+        if (c.windowAt >= 0)
+            SimScheduleWindowChange(Notepad("Untitled - Notepad", 100, 100, 640, 480),
+                                    SimStartTick + c.windowAt, SimWindowAppears);
         Load({EventRecord{}, Event(MsgKeyDown, 'A', 0, 0)}, {});
         SetScriptCommand(0, CommandStart, "notepad.exe", 0);
         gRecording.commandCount = 1;
@@ -576,6 +828,54 @@ TEST_F(WindowWaitTest, StartWaitsUntilTheProgramIsReadyForInput) {
         if (c.line != nullptr) {
             EXPECT_TRUE(Logged(c.line)) << c.line;
             EXPECT_TRUE(Logged("Waiting up to")) << c.readyAfter;
+        }
+    }
+}
+
+// GOTO finds only a window the user can see (the program's own hidden
+// window aside, which a script may show), and waits for a late one.
+TEST_F(WindowWaitTest, GotoWaitsForItsWindowAndNeverShowsAHiddenOne) {
+    enum State { Late, Missing, Hidden, Cloaked, OwnWindow };
+    struct Case {
+        State state;
+        int32_t limit;
+        int keyAt; // ms after the start the key after GOTO goes; -1: the run fails
+        const char* line;
+    };
+    const Case cases[] = {
+        {Late, 10, 3250, "    The window 'Editor' came after 3000 ms"},
+        {Missing, 2, -1, "    The window 'Editor' did not come within 2000 ms"},
+        {Missing, 0, -1, nullptr},
+        {Hidden, 2, -1, nullptr},
+        {Cloaked, 2, -1, nullptr},
+        {OwnWindow, 2, 250, "    Found window 'Mirlow'"},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        gSettings.windowWait = c.limit;
+        gApp.commandLineMode = true;
+        WindowHandle editor = SimAddDesktopWindow("Editor", 0, 0, 200, 100, false);
+        if (c.state == Late)
+            SimScheduleWindowChange(editor, SimStartTick + 3000, SimWindowAppears);
+        if (c.state == Missing)
+            SimScheduleWindowChange(editor, SimStartTick, SimWindowCloses);
+        if (c.state == Hidden)
+            PlatformShowWindow(editor, ShowHide);
+        SimSetWindowCloaked(editor, c.state == Cloaked);
+        Load({EventRecord{}, Event(MsgKeyDown, 'A', 0, 100)}, {});
+        SetScriptCommand(0, CommandGoto, c.state == OwnWindow ? "Mirlow" : "Editor", 0);
+        gRecording.commandCount = 1;
+        EXPECT_EQ(Play(), c.keyAt < 0 ? ExitPlaybackError : ExitSuccess) << c.state;
+        ASSERT_EQ(SimDeliveredCount(), c.keyAt < 0 ? 0 : 1) << c.state;
+        if (c.keyAt >= 0) {
+            EXPECT_EQ(SimDeliveredEvents()[0].tick, SimStartTick + c.keyAt) << c.state;
+        }
+        if (c.state == Hidden) {
+            EXPECT_FALSE(SimGetWindowInfo(editor).visible) << "never shown";
+        }
+        EXPECT_EQ(Logged("    Waiting up to"), c.limit > 0 && c.state != OwnWindow) << c.state;
+        if (c.line != nullptr) {
+            EXPECT_TRUE(Logged(c.line)) << c.line;
         }
     }
 }

@@ -1,0 +1,89 @@
+/*
+ * control_facts.cpp: one description of a control for the recording and
+ * the playback (control_facts.h).
+ */
+#include "platform/control_facts.h"
+
+#include <cstdio>
+#include <cstring>
+
+/* Letter case aside, as the system compares class names. */
+static bool ContainsWord(const char* upperText, const char* upperWord) {
+    return strstr(upperText, upperWord) != nullptr;
+}
+
+/* By the words the classes of buttons and labels carry in the system's
+ * controls and in the common frameworks' ("WindowsForms10.BUTTON...",
+ * "TButton"), and the child dialogs that are the pages of a tab dialog,
+ * whose title is their tab's text. */
+bool ShowsLabel(const char* className) {
+    char upper[ControlFactClassSize];
+    snprintf(upper, sizeof upper, "%s", className);
+    PlatformUpperCase(upper);
+    return ContainsWord(upper, "BUTTON") || ContainsWord(upper, "STATIC") ||
+           ContainsWord(upper, "LABEL") || strcmp(upper, "SYSLINK") == 0 ||
+           strcmp(upper, "#32770") == 0;
+}
+
+/* A class longer than its field keeps its beginning and '*', as a note
+ * keeps it. */
+static bool ReadClass(WindowHandle control, char* className) {
+    char whole[260]; /* a class name has at most 256 characters */
+    if (PlatformGetWindowText(control, WindowClassText, whole, sizeof whole) < 0)
+        return false;
+    size_t length = strlen(whole);
+    if (length < (size_t)ControlFactClassSize) {
+        memcpy(className, whole, length + 1);
+        return true;
+    }
+    memcpy(className, whole, ControlFactClassSize - 2);
+    strcpy(className + ControlFactClassSize - 2, "*");
+    return true;
+}
+
+/* A label too long to keep is no label. */
+static void ReadLabel(WindowHandle control, const char* className, char* text) {
+    char whole[ControlFactTextSize + 1];
+    text[0] = '\0';
+    if (!ShowsLabel(className) ||
+        PlatformGetWindowText(control, WindowTitleText, whole, sizeof whole) < 0 ||
+        strlen(whole) >= (size_t)ControlFactTextSize)
+        return;
+    strcpy(text, whole);
+}
+
+bool ReadControlFacts(WindowHandle control, ControlFacts* facts) {
+    facts->control = control;
+    facts->place = 0;
+    if (!ReadClass(control, facts->className) || !PlatformGetWindowRect(control, &facts->rect))
+        return false;
+    facts->id = PlatformControlId(control);
+    ReadLabel(control, facts->className, facts->text);
+    return true;
+}
+
+static bool SameClass(WindowHandle control, const char* upperClass) {
+    char className[ControlFactClassSize];
+    if (!ReadClass(control, className))
+        return false;
+    PlatformUpperCase(className);
+    return strcmp(className, upperClass) == 0;
+}
+
+bool DescribeControl(WindowHandle topLevel, WindowHandle target, ControlFacts* facts) {
+    if (topLevel == nullptr || target == nullptr || target == topLevel ||
+        PlatformTopLevelWindowOf(target) != topLevel || !ReadControlFacts(target, facts))
+        return false;
+    WindowHandle controls[MaxListedControls];
+    int count = PlatformListControls(topLevel, controls, MaxListedControls);
+    char upperClass[ControlFactClassSize];
+    snprintf(upperClass, sizeof upperClass, "%s", facts->className);
+    PlatformUpperCase(upperClass);
+    for (int i = 0; i < count; i++) {
+        if (controls[i] == target)
+            return true;
+        if (SameClass(controls[i], upperClass))
+            facts->place++;
+    }
+    return false; /* hidden, or beyond the controls looked at */
+}
