@@ -1031,9 +1031,34 @@ TEST_F(WindowWaitTest, TheDesktopFileDescribesLateWindowsAndSlowPrograms) {
     SimAdvanceClock(800);
     EXPECT_EQ(PlatformProcessReadiness(process), ProcessReady);
     for (const char* bad : {"window \"A\" 0 0 1 1 appears\n", "window \"A\" 0 0 1 1 later 5\n",
-                            "ready-after notepad.exe -2\n"}) {
+                            "ready-after notepad.exe -2\n", "control \"Button\" 1 \"OK\" 0 0 9 9\n",
+                            "window \"A\" 0 0 1 1 dpi 0\n", "dpi 10000\n",
+                            "window \"A\" 0 0 1 1\ncontrol \"Button\" 1 \"OK\" 0 0 -9 9\n"}) {
         EXPECT_FALSE(SimLoadDesktop(folder.Write("bad.txt", bad).c_str(), &error)) << bad;
     }
+
+    // A dialog shown at its own scale, with a control; a launcher that
+    // hands over.
+    SimReset();
+    path = folder.Write("dialog.txt", "dpi 120\nwindow \"Order\" 100 100 400 300 dpi 144\n"
+                                      "control \"Button\" 1 \"OK\" 300 250 75 23\n"
+                                      "window \"Other\" 0 0 10 10\nhands-over calc.exe\n");
+    ASSERT_TRUE(SimLoadDesktop(path.c_str(), &error)) << error;
+    WindowHandle windows[2];
+    ASSERT_EQ(PlatformListShownWindows(windows, 2), 2);
+    WindowHandle other = windows[0], order = windows[1];
+    WindowHandle ok = nullptr;
+    ASSERT_EQ(PlatformListControls(order, &ok, 1), 1);
+    ScreenRect rect;
+    ASSERT_TRUE(PlatformGetWindowRect(ok, &rect));
+    EXPECT_EQ(rect.left, 400);
+    EXPECT_EQ(rect.bottom, 373);
+    EXPECT_EQ(PlatformControlId(ok), 1);
+    EXPECT_EQ(PlatformShownDpi(ok), 144);
+    EXPECT_EQ(PlatformShownDpi(other), 120);
+    process = PlatformStartProcess("calc.exe");
+    EXPECT_EQ(PlatformWaitForProcess(process, 0), ProcessEnded);
+    EXPECT_FALSE(PlatformProcessShowsWindow(process));
 }
 
 } // namespace
