@@ -97,6 +97,12 @@ void ReloadDocument(void);
 /* Save and Save As; true when the recording was written. */
 bool SaveDocument(void);
 bool SaveDocumentAs(void);
+/* The two halves of PromptToSave: whether it would ask at all (unsaved
+ * changes, the PromptForSave setting, a recording with events), and the
+ * question itself, which returns the answer (AnswerYes, AnswerNo,
+ * AnswerCancel). */
+bool ChangesWouldBeAskedAbout(void);
+int AskToSaveChanges(void);
 
 /* ---- View and Tools commands (tool_commands.cpp; Show Tabs is the
  * settings panel's ToggleShowTabs) ---- */

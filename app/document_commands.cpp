@@ -42,13 +42,21 @@ void ShowProgramTitle(void) {
     PlatformSetWindowTitle(gApp.mainWindow, ProgramTitle);
 }
 
-bool PromptToSave(void) {
-    if (gDocument.modifiedCount == 0 || gSettings.promptForSave == 0 || gRecording.eventCount < 1)
-        return true;
+bool ChangesWouldBeAskedAbout(void) {
+    return gDocument.modifiedCount != 0 && gSettings.promptForSave != 0 &&
+           gRecording.eventCount >= 1;
+}
+
+int AskToSaveChanges(void) {
     char text[MaxPathLength + 32];
     snprintf(text, sizeof text, "Save changes to %s?", DocumentDisplayName());
-    int answer =
-        ShowMessageBox(text, "Confirm Action", BoxYesNoCancel | BoxIconWarning | BoxTaskModal);
+    return ShowMessageBox(text, "Confirm Action", BoxYesNoCancel | BoxIconWarning | BoxTaskModal);
+}
+
+bool PromptToSave(void) {
+    if (!ChangesWouldBeAskedAbout())
+        return true;
+    int answer = AskToSaveChanges();
     if (answer == AnswerYes)
         return SaveDocument();
     return answer == AnswerNo;

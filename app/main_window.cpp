@@ -60,20 +60,41 @@ static void OnClose(WindowHandle window) {
 /* ---- The end of the Windows session ---- */
 
 /* Sign-out, shutdown or restart asks first, and the program answers as
- * closing does: a recording or playback ends, and unsaved changes are
- * saved, dropped or keep the session from ending (Cancel, or a save that
- * did not happen), while the system shows why the program holds it up.
- * An unattended run has nothing to ask. */
+ * closing does: unsaved changes are saved, dropped or keep the session
+ * from ending (Cancel, or a save that did not happen), while the system
+ * shows why the program holds it up. Another program may still call the
+ * end off, so a recording or a playback goes on until the session really
+ * ends (OnEndSession ends it), unless the question needs it ended: a
+ * recording is asked about while it runs and ends only to be saved; a
+ * playback ends before the question, as the document is whole only
+ * without the events its pass inserted. An unattended run has nothing to
+ * ask. */
+static bool AskBeforeTheSessionEnds(void) {
+    if (gJournal.hook == nullptr)
+        return PromptToSave();
+    if (!RecordingInProgress()) {
+        if (!ChangesWouldBeAskedAbout())
+            return true;
+        CancelJournalForExit();
+        return PromptToSave();
+    }
+    if (gSettings.promptForSave == 0 || EventsRecordedSoFar() == 0)
+        return true;
+    int answer = AskToSaveChanges();
+    if (answer != AnswerYes)
+        return answer == AnswerNo;
+    CancelJournalForExit();
+    return SaveDocument();
+}
+
 static intptr_t OnQueryEndSession(WindowHandle window) {
     if (gApp.commandLineMode)
         return 1;
-    if (gJournal.hook != nullptr)
-        CancelJournalForExit();
     char reason[MaxPathLength + 64];
     snprintf(reason, sizeof reason, "Mirlow is asking whether to save the changes to %s.",
              DocumentDisplayName());
     PlatformSetShutdownReason(window, reason);
-    bool goOn = PromptToSave();
+    bool goOn = AskBeforeTheSessionEnds();
     PlatformSetShutdownReason(window, nullptr);
     return goOn ? 1 : 0;
 }

@@ -18,6 +18,7 @@ endif()
 add_library(mirlow_core STATIC
     ${PORTABLE_SOURCES}
     platform/journal_driver.cpp
+    platform/record_queue.cpp
     platform/sim/sim_desktop_file.cpp
     platform/sim/sim_dialogs.cpp
     platform/sim/sim_documents.cpp

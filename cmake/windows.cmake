@@ -23,6 +23,7 @@ set_source_files_properties(resources/mirlow.rc PROPERTIES OBJECT_DEPENDS "${RES
 add_library(mirlow_objects OBJECT
     ${PORTABLE_SOURCES}
     platform/journal_driver.cpp
+    platform/record_queue.cpp
     platform/win32/cancel_notice_win32.cpp
     platform/win32/cancel_watcher_win32.cpp
     platform/win32/documents_win32.cpp
@@ -34,6 +35,7 @@ add_library(mirlow_objects OBJECT
     platform/win32/record_hooks_win32.cpp
     platform/win32/record_win32.cpp
     platform/win32/shell_win32.cpp
+    platform/win32/start_win32.cpp
     platform/win32/system_win32.cpp
     platform/win32/text_win32.cpp
     platform/win32/toolbar_win32.cpp
@@ -79,6 +81,10 @@ set(PROBE_ROUTED_CALLS CreateWindowExA CreateDialogParamA DialogBoxParamA SendIn
 foreach(call ${PROBE_ROUTED_CALLS})
     target_link_options(mirlow_for_tests PRIVATE -Wl,--wrap=__imp_${call})
 endforeach()
+# And one function of the program's own, called from another of its files:
+# the start of the recording's queue (StartRecordQueue), by its linker name.
+target_link_options(mirlow_for_tests PRIVATE
+    -Wl,--wrap=_Z16StartRecordQueueP11RecordQueueP16RecordQueueEntryj)
 
 add_executable(mirlow_probe tests/e2e/mirlow_probe.cpp)
 target_compile_definitions(mirlow_probe PRIVATE WIN32_LEAN_AND_MEAN)

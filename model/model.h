@@ -291,23 +291,27 @@ const WindowDescription& DescriptionOfNote(int32_t note);
 
 /* A window note as a line of a text script (without the line end), which
  * older versions read as a comment:
- *   ;@window title="T" class="C" program="P" rect=L,T,R,B
- * A '"' inside a text is written twice. Returns the length; the line is
- * cut to size - 1 characters (it never needs more than
- * WindowNoteLineSize). */
+ *   ;@window title="T" class="C" program="P" rect=L,T,R,B dpi=96 ...
+ * with the note's scale and control as FormatNoteLayoutFields puts them.
+ * A '"' inside a text is written twice. The line never outgrows what the
+ * script reader takes (ScriptTextSize - 1 characters): the longest texts
+ * are cut to fit, each ending in '*'. Returns the length; the line is cut
+ * to size - 1 characters (it never needs more than WindowNoteLineSize). */
 const int WindowNoteLineSize = 2 * (WindowTitleSize + WindowClassSize + WindowProgramSize) + 96;
 int FormatWindowNoteLine(int32_t note, char* line, int size);
 /* True when the line (up to its end characters) is a window note line:
  * ";@window" after optional blanks, in any letter case. */
 bool IsWindowNoteLine(const char* line);
-/* Reads a window note line into a description and a rectangle. Fields may
- * come in any order and any may be left out: a missing title, class or
- * program matches any, a missing rect leaves the input where it was
- * recorded; fields of other names are skipped. False for a line that is
- * not well formed (an unclosed quote, a text too long, a rect that is not
- * four numbers). */
+/* Reads a window note line into a description, a rectangle and the
+ * fields of the note's scale and control (layout; null: not wanted).
+ * Fields may come in any order and any may be left out: a missing title,
+ * class or program matches any, a missing rect leaves the input where it
+ * was recorded, missing layout fields are not known; fields of other
+ * names are skipped. False for a line that is not well formed (an
+ * unclosed quote, a text too long, a rect that is not four numbers, a
+ * layout field ReadNoteLayoutField refuses). */
 bool ReadWindowNoteLine(const char* line, WindowDescription* description, NoteRect* rect,
-                        bool* hasRect);
+                        bool* hasRect, NoteLayoutFields* layout);
 
 /* ---- Recording files ----
  * Two formats, chosen by the path alone: a path that holds ".mrl" in any

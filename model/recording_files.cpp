@@ -198,7 +198,8 @@ static int LoadFile(const char* path, bool reportErrors) {
     gRecording.textEncoding = TextAnsi;
     ClearWindowNotes();
     bool binary = IsBinaryRecordingPath(path);
-    LoadProgress progress = {0, 0, 0, "", 1, 0, 0, TextAnsi, -1, false, NoteRect{0, 0, 0, 0}};
+    LoadProgress progress = {
+        0, 0, 0, "", 1, 0, 0, TextAnsi, -1, false, NoteRect{0, 0, 0, 0}, NoteLayoutFields()};
     LoadOutcome outcome =
         binary ? ReadBinaryRecords(file, size, &progress) : ReadTextScript(file, size, &progress);
     fclose(file);
@@ -226,8 +227,13 @@ void ReportSaveFailure(const char* path) {
 }
 
 void ReportSaveFailureBecause(const char* path, const char* reason) {
+    ReportSaveFailureWhere(path, reason, "");
+}
+
+void ReportSaveFailureWhere(const char* path, const char* reason, const char* where) {
     char text[MessageSize];
-    snprintf(text, sizeof text, "Unable to save file '%s'!\n\nWindows says: %s", path, reason);
+    snprintf(text, sizeof text, "Unable to save file '%s'!\n\nWindows says: %s%s%s", path, reason,
+             where[0] != '\0' ? "\n\n" : "", where);
     ShowMessageBox(text, "Error", WarningBox);
 }
 

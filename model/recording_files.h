@@ -44,6 +44,7 @@ struct LoadProgress {
     int32_t noteDescription;
     bool noteHasRect;
     NoteRect noteRect;
+    NoteLayoutFields noteLayout;
 };
 
 /* ---- The text script (text_script.cpp) ---- */
@@ -85,6 +86,8 @@ void FailSave(FILE* file, const char* path);
 void ReportSaveFailure(const char* path);
 /* The same, followed by the system's reason. */
 void ReportSaveFailureBecause(const char* path, const char* reason);
+/* The same, followed by where the files are now. */
+void ReportSaveFailureWhere(const char* path, const char* reason, const char* where);
 
 /* Events the writers write: eventCount, kept inside the list. */
 size_t EventCountToWrite(void);

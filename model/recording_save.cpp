@@ -6,7 +6,10 @@
  * The recording is written to a new file in the same folder; only when all
  * of it has been written and reached the disk does that file take the
  * target's name, in one step. Until then the target is untouched, and on
- * any failure the new file is removed again.
+ * any failure the new file is removed again. The system's replace may
+ * stop half way, with the old file set aside under a name of its own:
+ * then one of the two files is put under the target's name, and neither
+ * is deleted unless the other is there.
  *
  * On an ordinary machine other programs open files for a moment (a virus
  * scanner reads each new file, the search indexer and sync clients read
@@ -91,14 +94,70 @@ static FILE* CreateTemporaryFile(const char* path, char* temporary) {
     return nullptr;
 }
 
-static bool ReplaceTarget(const char* temporary, const char* path) {
+/* The name the old file takes while the new one takes its place: a
+ * temporary name made free again, so the system never overwrites a file
+ * an earlier save left behind. */
+static bool FreeBackupName(const char* path, char* backup) {
+    FILE* reserved = CreateTemporaryFile(path, backup);
+    if (reserved == nullptr)
+        return false;
+    fclose(reserved);
+    PlatformDeletePlainFile(backup);
+    return true;
+}
+
+/* A move refused while another program holds a file is asked again. */
+static FileOutcome MoveWhileBusy(const char* source, const char* target) {
     BusyWait wait = {false, 0};
     for (;;) {
-        FileOutcome outcome = PlatformReplaceFile(temporary, path);
+        FileOutcome outcome = PlatformMoveFile(source, target);
+        if (outcome != FileBusy || !WaitWhileBusy(&wait))
+            return outcome;
+    }
+}
+
+/* The system stopped half way: the old file is under the backup name and
+ * the new one under the temporary name. Neither is deleted unless the
+ * other holds the target's name: the new one is moved there, or else the
+ * old one back, and the message names where each file is. */
+static bool FinishHalfwayReplace(const char* temporary, const char* path, const char* backup) {
+    char reason[200];
+    PlatformFileErrorText(reason, sizeof reason);
+    if (MoveWhileBusy(temporary, path) == FileDone) {
+        PlatformDeletePlainFile(backup);
+        return true;
+    }
+    char where[3 * (MaxPathLength + 1) + 160];
+    if (MoveWhileBusy(backup, path) == FileDone)
+        snprintf(where, sizeof where, "The file is as it was. What was being saved is in '%s'.",
+                 temporary);
+    else
+        snprintf(where, sizeof where,
+                 "No file has that name now: the file as it was is '%s', and what was being "
+                 "saved is in '%s'.",
+                 backup, temporary);
+    ReportSaveFailureWhere(path, reason, where);
+    return false;
+}
+
+/* The temporary file is gone unless it is the only copy of what was
+ * being saved. */
+static bool ReplaceTarget(const char* temporary, const char* path) {
+    char backup[MaxPathLength + 1];
+    if (!FreeBackupName(path, backup)) {
+        remove(temporary);
+        return false;
+    }
+    BusyWait wait = {false, 0};
+    for (;;) {
+        FileOutcome outcome = PlatformReplaceFile(temporary, path, backup);
         if (outcome == FileDone)
             return true;
+        if (outcome == FileSetAside)
+            return FinishHalfwayReplace(temporary, path, backup);
         if (outcome != FileBusy || !WaitWhileBusy(&wait)) {
             ReportWithReason(path);
+            remove(temporary);
             return false;
         }
     }
@@ -124,11 +183,7 @@ bool SaveRecordingFile(const char* path) {
         ReportSaveFailure(path);
         return false;
     }
-    if (!ReplaceTarget(temporary, path)) {
-        remove(temporary);
-        return false;
-    }
-    return true;
+    return ReplaceTarget(temporary, path);
 }
 
 int CountCommandsInList(void) {

@@ -25,6 +25,7 @@ void ClearWindowNotes(void) {
         return;
     gRecording.windows->noteCount = 0;
     gRecording.windows->descriptionCount = 0;
+    gRecording.windows->controlCount = 0;
 }
 
 /* A text as a note keeps it: a line end becomes '*' (a script line cannot
@@ -84,6 +85,11 @@ bool AddWindowNote(int32_t anchor, int32_t description, const NoteRect* rect) {
     windows->notes[index].description = description;
     windows->notes[index].hasRect = rect != nullptr ? 1 : 0;
     windows->notes[index].rect = rect != nullptr ? *rect : NoteRect{0, 0, 0, 0};
+    /* Nothing of an earlier note in the slot (or of the one it replaces)
+     * stays: the scale and the control are given afterwards. */
+    windows->notes[index].dpi = 0;
+    windows->notes[index].hasMonitor = 0;
+    windows->notes[index].hasControl = 0;
     windows->noteCount = index + 1;
     return true;
 }
@@ -131,7 +137,61 @@ const WindowDescription& DescriptionOfNote(int32_t note) {
     return windows->descriptions[windows->notes[note].description];
 }
 
-/* ---- The line in a text script ---- */
+/* ---- The line in a text script ----
+ * A script line is read up to LongestReadLine characters of the code
+ * page; the rest would be read as a line of its own, which is no window
+ * note. A note whose texts, with their quotes doubled, would make a longer
+ * line has its longest texts cut, each to the same length, so the shorter
+ * ones stay whole; a cut text ends in '*', so it still matches the whole. */
+
+static const size_t LongestReadLine = ScriptTextSize - 1;
+
+static size_t QuotedLength(const char* text) {
+    size_t length = 0;
+    for (; *text != '\0'; text++)
+        length += *text == '"' ? 2 : 1;
+    return length;
+}
+
+/* The largest length each text may take in quotes so that all of them
+ * together take at most budget. */
+static size_t FairShare(const size_t lengths[3], size_t budget) {
+    size_t share = lengths[0] > lengths[1] ? lengths[0] : lengths[1];
+    share = share > lengths[2] ? share : lengths[2];
+    for (;; share--) {
+        size_t total = 0;
+        for (int i = 0; i < 3; i++)
+            total += lengths[i] < share ? lengths[i] : share;
+        if (total <= budget || share == 0)
+            return share;
+    }
+}
+
+/* A byte that begins a character of the code page: not a later byte of
+ * one, nor the second half of a character outside the Basic Multilingual
+ * Plane. */
+static bool BeginsCharacter(uint16_t unit) {
+    return unit != 0 && (unit < 0xDC00 || unit > 0xDFFF);
+}
+
+/* The text cut to whole characters that take, in quotes and with the '*'
+ * after them, at most share bytes. */
+static void CutToShare(const char* text, size_t share, char* cut) {
+    uint16_t units[WindowProgramSize];
+    int length = (int)strlen(text);
+    PlatformTextUnits(text, length, units);
+    size_t quoted = 0;
+    int kept = 0;
+    for (int at = 0; at < length; at++) {
+        quoted += text[at] == '"' ? 2 : 1;
+        if (quoted + 1 > share)
+            break;
+        if (at + 1 == length || BeginsCharacter(units[at + 1]))
+            kept = at + 1;
+    }
+    memcpy(cut, text, (size_t)kept);
+    strcpy(cut + kept, "*");
+}
 
 /* A text in quotes, each '"' in it written twice. */
 static char* PutQuoted(char* out, const char* name, const char* text) {
@@ -146,17 +206,34 @@ static char* PutQuoted(char* out, const char* name, const char* text) {
 }
 
 int FormatWindowNoteLine(int32_t note, char* line, int size) {
-    char text[WindowNoteLineSize];
+    static const char* const names[3] = {"title", "class", "program"};
     const WindowDescription& description = DescriptionOfNote(note);
-    char* out = text + sprintf(text, "%s", NoteLineTag);
-    out = PutQuoted(out, "title", description.title);
-    out = PutQuoted(out, "class", description.className);
-    out = PutQuoted(out, "program", description.program);
+    const char* texts[3] = {description.title, description.className, description.program};
     const WindowNote& noted = gRecording.windows->notes[note];
+    char rect[64] = "";
     if (noted.hasRect)
-        out += sprintf(out, " rect=%ld,%ld,%ld,%ld", (long)noted.rect.left, (long)noted.rect.top,
-                       (long)noted.rect.right, (long)noted.rect.bottom);
-    *out = '\0';
+        snprintf(rect, sizeof rect, " rect=%ld,%ld,%ld,%ld", (long)noted.rect.left,
+                 (long)noted.rect.top, (long)noted.rect.right, (long)noted.rect.bottom);
+    char layout[NoteLayoutLineSize];
+    FormatNoteLayoutFields(note, layout, sizeof layout);
+    size_t frame = NoteLineTagLength + strlen(rect) + strlen(layout);
+    size_t lengths[3];
+    for (int i = 0; i < 3; i++) {
+        frame += strlen(names[i]) + 4; /* the blank, '=' and both quotes */
+        lengths[i] = QuotedLength(texts[i]);
+    }
+    size_t share = FairShare(lengths, LongestReadLine - frame);
+    char cuts[3][WindowProgramSize];
+    char text[WindowNoteLineSize];
+    char* out = text + sprintf(text, "%s", NoteLineTag);
+    for (int i = 0; i < 3; i++) {
+        if (lengths[i] > share) {
+            CutToShare(texts[i], share, cuts[i]);
+            texts[i] = cuts[i];
+        }
+        out = PutQuoted(out, names[i], texts[i]);
+    }
+    out += sprintf(out, "%s%s", rect, layout);
     return snprintf(line, (size_t)size, "%s", text);
 }
 
@@ -270,7 +347,7 @@ static char* FieldNamed(const char* name, WindowDescription* description, size_t
 }
 
 bool ReadWindowNoteLine(const char* line, WindowDescription* description, NoteRect* rect,
-                        bool* hasRect) {
+                        bool* hasRect, NoteLayoutFields* layout) {
     const char* at = AfterTag(line);
     if (at == nullptr)
         return false;
@@ -278,6 +355,10 @@ bool ReadWindowNoteLine(const char* line, WindowDescription* description, NoteRe
     strcpy(description->className, "*");
     strcpy(description->program, "*");
     *hasRect = false;
+    NoteLayoutFields ignored;
+    if (layout == nullptr)
+        layout = &ignored;
+    ClearNoteLayoutFields(layout);
     char name[16];
     char value[WindowProgramSize];
     for (at = SkipBlanks(at); !EndsLine(*at); at = SkipBlanks(at)) {
@@ -294,6 +375,8 @@ bool ReadWindowNoteLine(const char* line, WindowDescription* description, NoteRe
         if (field != nullptr)
             strcpy(field, value);
         else if (strcmp(name, "rect") == 0 && !(*hasRect = ReadRect(value, rect)))
+            return false;
+        else if (!ReadNoteLayoutField(name, value, layout))
             return false;
     }
     return true;

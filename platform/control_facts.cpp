@@ -87,3 +87,36 @@ bool DescribeControl(WindowHandle topLevel, WindowHandle target, ControlFacts* f
     }
     return false; /* hidden, or beyond the controls looked at */
 }
+
+static void KeepControl(const ControlFacts& facts, RecordedControl* control) {
+    memcpy(control->className, facts.className, sizeof control->className);
+    memcpy(control->text, facts.text, sizeof control->text);
+    control->id = facts.id;
+    control->place = facts.place;
+    control->rect = facts.rect;
+}
+
+/* PlatformGetWindowRect gives a minimized window's restored place, so a
+ * note never holds the corner of the desktop a minimized window sits in. */
+bool LookAtPressWindow(WindowHandle target, bool buttonPress, RecordedWindow* seen) {
+    seen->window = PlatformTopLevelWindowOf(target);
+    seen->dpi = 0;
+    seen->hasMonitor = false;
+    seen->hasControl = false;
+    if (seen->window == nullptr ||
+        PlatformGetWindowText(seen->window, WindowTitleText, seen->title, sizeof seen->title) < 0 ||
+        PlatformGetWindowText(seen->window, WindowClassText, seen->className,
+                              sizeof seen->className) < 0 ||
+        !PlatformGetWindowRect(seen->window, &seen->rect)) {
+        seen->window = nullptr;
+        return false;
+    }
+    seen->dpi = PlatformShownDpi(seen->window);
+    seen->hasMonitor = PlatformGetWindowMonitor(seen->window, &seen->monitor);
+    ControlFacts facts;
+    if (buttonPress && DescribeControl(seen->window, target, &facts)) {
+        seen->hasControl = true;
+        KeepControl(facts, &seen->control);
+    }
+    return true;
+}

@@ -16,8 +16,10 @@
 
 #include "platform/platform.h"
 
-const int ControlFactClassSize = 129; /* a longer class keeps its first 127 characters and '*' */
-const int ControlFactTextSize = 64;   /* a label of at most 63 characters */
+/* A longer class keeps its first 127 characters and '*'; a label has at
+ * most 63 characters. */
+const int ControlFactClassSize = RecordedControlClassSize;
+const int ControlFactTextSize = RecordedControlTextSize;
 /* The controls a window may have that are looked at; a window with more
  * is described by its first ones. */
 const int MaxListedControls = 2048;
@@ -45,5 +47,11 @@ bool DescribeControl(WindowHandle topLevel, WindowHandle target, ControlFacts* f
 /* Reads the class (cut to fit), ID, label and rectangle of a control;
  * false when it is gone. The place is left for the caller. */
 bool ReadControlFacts(WindowHandle control, ControlFacts* facts);
+
+/* What a recording notes of the window a press went to (RecordedWindow),
+ * read at the press: the top-level window of target, and, for a mouse
+ * button press (buttonPress), the control of target. False, with a null
+ * window, where the window cannot be read (gone, or none). */
+bool LookAtPressWindow(WindowHandle target, bool buttonPress, RecordedWindow* seen);
 
 #endif

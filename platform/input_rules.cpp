@@ -319,3 +319,19 @@ uint32_t ButtonsDownAfter(uint32_t buttonsDown, uint32_t flags) {
     const uint32_t releases = presses << 1;
     return (buttonsDown | (flags & presses)) & ~((flags & releases) >> 1);
 }
+
+/* ---- Low-level hooks the system took away ---- */
+
+bool HooksMissedInput(HookSilence* silence, uint32_t lastSystemInput, uint32_t lastSeen,
+                      uint32_t now) {
+    if ((int32_t)(lastSystemInput - lastSeen) <= InputTimeSlack) {
+        silence->unseen = false;
+        return false;
+    }
+    if (!silence->unseen) {
+        silence->unseen = true;
+        silence->unseenSince = lastSystemInput;
+        return false;
+    }
+    return (int32_t)(now - silence->unseenSince) > HookSilenceLimit;
+}

@@ -150,6 +150,22 @@ bool WaitsForTargetAfter(const EventRecord& record);
  * go at once one after another may go as the last of them only while none
  * is held: the path of a drag is what draws a line. */
 uint32_t ButtonsDownAfter(uint32_t buttonsDown, uint32_t flags);
+/* ---- Low-level hooks the system took away ----
+ * The system removes a low-level hook that answers too slowly, without a
+ * word. The hooks count as taken away once the system has seen input
+ * (its last-input time) that they have not seen for HookSilenceLimit ms;
+ * the slack covers the coarse steps of the system's clock between the two
+ * time stamps. A watch asks at each look: the input the system last saw,
+ * the last the hooks saw (or accounted for), and the time now. */
+const int32_t HookSilenceLimit = 1000;
+const int32_t InputTimeSlack = 100;
+struct HookSilence {
+    bool unseen;          /* input the hooks have not seen is pending */
+    uint32_t unseenSince; /* the system's time of it */
+};
+bool HooksMissedInput(HookSilence* silence, uint32_t lastSystemInput, uint32_t lastSeen,
+                      uint32_t now);
+
 /* ---- Typed characters as key strokes ----
  * A program that reads raw keys or scan codes (a game, a remote console,
  * a virtual machine) sees nothing of Unicode input, so a character goes as

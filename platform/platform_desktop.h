@@ -57,6 +57,12 @@ bool PlatformWaitForForeground(WindowHandle window, int milliseconds);
 void PlatformForceForeground(WindowHandle window);
 /* The window that takes keyboard input now, or null. */
 WindowHandle PlatformForegroundWindow(void);
+/* True once the user has pressed the system's cancel keys during a
+ * playback the platform plays itself, until the playback has ended: the
+ * waits above (for an answer, for the foreground) end at once then, and
+ * whatever waited stops without a word of its own, as the cancel notice
+ * that follows ends the playback. */
+bool PlatformCancelKeysPressed(void);
 
 /* ---- Windows of other programs: which window input was meant for ----
  * What a recording notes of the window a click or a key went to, and what

@@ -111,10 +111,22 @@ enum : uint32_t {
     HeldRightWindows = 0x10, /* KeyRightWindows */
 };
 
+/* The mouse buttons a context reports as held, one bit each, by the
+ * messages they make (with the buttons swapped, the right one makes the
+ * left button's). */
+enum : uint32_t {
+    HeldLeftButton = 0x01,
+    HeldRightButton = 0x02,
+    HeldMiddleButton = 0x04,
+    HeldFirstXButton = 0x08,
+    HeldSecondXButton = 0x10,
+};
+
 struct RecordContext {
     uint32_t tick;            /* when it was taken (the tick count) */
     uint32_t heldModifiers;   /* Held... bits: what the system held down just
                                  before the event, apart from the event's own key */
+    uint32_t heldButtons;     /* Held...Button bits, the same way */
     WindowHandle foreground;  /* the foreground window */
     WindowHandle focus;       /* the window with the keyboard focus, or null */
     bool inputDesktopOurs;    /* false: the session is locked or switched, or a
@@ -128,6 +140,42 @@ struct RecordContext {
  * hook is being called with now; false where it knows none of it (the
  * system's journal records, and is called by the system itself). */
 bool PlatformRecordContext(RecordContext* context);
+/* The window a press (of a key or a mouse button) went to, as it was at
+ * the press: the top-level window as PlatformTopLevelWindowOf finds it,
+ * its title and class as PlatformGetWindowText reads them (cut to fit),
+ * its rectangle (the one it is restored to, when it is minimized), the
+ * scale it is shown at and its monitor; and for a mouse button press
+ * into one of its controls (a child window), that control: its class
+ * (a longer one cut to its beginning and '*'), its label where it shows
+ * one, its control ID, its place among the window's visible controls of
+ * its class, and its rectangle. All read without a message to the
+ * window. */
+const int RecordedTextSize = 260;
+const int RecordedControlClassSize = 129;
+const int RecordedControlTextSize = 64; /* a longer label is not kept */
+struct RecordedControl {
+    char className[RecordedControlClassSize];
+    char text[RecordedControlTextSize]; /* empty: it shows no label */
+    int id;
+    int place;
+    ScreenRect rect;
+};
+struct RecordedWindow {
+    WindowHandle window; /* null: none, or the desktop */
+    char title[RecordedTextSize];
+    char className[RecordedTextSize];
+    ScreenRect rect;
+    int dpi; /* PlatformShownDpi; 0: not known */
+    bool hasMonitor;
+    ScreenRect monitor;
+    bool hasControl; /* a mouse button press that went to control */
+    RecordedControl control;
+};
+/* The window of the press the record hook is being called with now, as
+ * the platform saw it when the press came; false where it took no such
+ * look (the system's journal records; the event is no press), and the
+ * recorder then looks at the window itself. */
+bool PlatformRecordedWindow(RecordedWindow* window);
 /* Installs the record hooks again, for hooks the system removed without a
  * word (it does so with hooks that answer too slowly). */
 bool PlatformRestartRecordHook(HookHandle hook);
@@ -135,9 +183,11 @@ bool PlatformRestartRecordHook(HookHandle hook);
  * hooks took and have not handed over yet, in order. */
 void PlatformFlushRecordInput(void);
 /* True when the window belongs to a program that runs with higher rights
- * than this one (an elevated console, an installer): the system passes
- * none of the input aimed at it to the program's hooks, nor lets the
- * program send it input. False for null and where it cannot be told. */
+ * than this one (an elevated console, an installer), or under another
+ * account whose process this one may not even look into (for a standard
+ * user, a program started as an administrator): the system passes none
+ * of the input aimed at it to the program's hooks, nor lets the program
+ * send it input. False for null and where it cannot be told. */
 bool PlatformWindowHasHigherRights(WindowHandle window);
 
 /* The system's cancel notice (MsgCancelJournal), on every way of

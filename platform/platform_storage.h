@@ -79,7 +79,7 @@ enum FileDialogOutcome {
 FileDialogOutcome PlatformFileDialog(WindowHandle owner, bool saveMode, const char* filters,
                                      int* filterIndex, char* path, int size);
 
-/* How one of the two file operations below ended. Another program may
+/* How one of the file operations below ended. Another program may
  * hold a file for a moment (a virus scanner, the search indexer, a sync
  * client): the system then refuses with a sharing violation or with
  * access denied, and the same request may succeed a little later. */
@@ -88,6 +88,7 @@ enum FileOutcome {
     FileNameTaken, /* a file or folder of that name exists */
     FileBusy,      /* a sharing violation or access denied: worth asking again */
     FileFailed,    /* any other reason */
+    FileSetAside,  /* PlatformReplaceFile stopped half way: see there */
 };
 
 /* Creates a file for writing that must not exist yet (so a name taken by
@@ -100,12 +101,22 @@ FileOutcome PlatformCreateNewFile(const char* path, FILE** file);
  * either its old content or all of source, never a mixture. An existing
  * target keeps its security settings, attributes and creation time; where
  * the system cannot carry them over (the target is new, or the file
- * system refuses), the file is renamed instead. Both lie in the same
- * folder. Unless it is done, both files are as they were. */
-FileOutcome PlatformReplaceFile(const char* source, const char* target);
+ * system refuses), the file is renamed instead. On the way the old target
+ * takes the name backup, a name that is free, and is deleted once it is
+ * done. All three lie in the same folder. Unless it is done, both files
+ * are as they were, with one exception: the system may stop half way,
+ * with the old target under backup, source still under its own name and
+ * no file under the target's name (FileSetAside); the caller then puts
+ * one of them in its place. */
+FileOutcome PlatformReplaceFile(const char* source, const char* target, const char* backup);
 
-/* Why the last of the two operations above did not succeed, in the
- * system's own words with its error number (size bytes, terminated). */
+/* Gives the file at source the name target, which must be free (a file
+ * there is never replaced), and returns once the move is on the disk.
+ * Both lie in the same folder. */
+FileOutcome PlatformMoveFile(const char* source, const char* target);
+
+/* Why the last of the operations above did not succeed, in the system's
+ * own words with its error number (size bytes, terminated). */
 void PlatformFileErrorText(char* text, int size);
 
 /* ---- Files the log writes ----
@@ -124,8 +135,11 @@ bool PlatformSameFile(const char* first, const char* second);
 /* The path of file in folder inside the user's local application data
  * folder (where a standard user may always write), that folder made when
  * it is missing; its length, or -1 when there is no such folder, it
- * cannot be made, or the path does not fit in size bytes or holds
- * characters the code page lacks (never a cut or changed path). */
+ * cannot be made, or the path does not fit in size bytes (never a cut
+ * path). Where the folder's path holds characters the code page lacks,
+ * the path is its short form; where the system keeps none, a path with
+ * "?" for each such character (which no real file name holds) that
+ * PlatformOpenForAppend and PlatformDeletePlainFile take for the file. */
 int PlatformLocalAppDataFile(const char* folder, const char* file, char* path, int size);
 /* ---- The shell ---- */
 

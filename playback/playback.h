@@ -76,11 +76,12 @@ void ReportPlaybackError(const char* text, const char* caption, uint32_t style);
  * refused, tried again by sharing the foreground thread's input (never
  * with a thread that does not answer). A window whose program is busy or
  * hung gives FrontNotAnswering within about two seconds; the whole call
- * takes at most about four. */
+ * takes at most about four, unless the cancel keys end it at once. */
 enum FrontOutcome {
     FrontReached,      /* it is the foreground window now */
     FrontRefused,      /* the system kept it from the front */
     FrontNotAnswering, /* its program does not answer */
+    FrontCancelled,    /* the cancel keys were pressed meanwhile */
 };
 FrontOutcome BringWindowToFront(WindowHandle window);
 

@@ -69,15 +69,22 @@ static intptr_t RunStart(const char* text) {
  * hung: it is asked first whether it answers, and before the further
  * means again, since it may have stopped meanwhile. */
 FrontOutcome BringWindowToFront(WindowHandle window) {
-    if (!PlatformWindowAnswers(window, AnswerWait))
+    bool answers = PlatformWindowAnswers(window, AnswerWait);
+    if (PlatformCancelKeysPressed())
+        return FrontCancelled;
+    if (!answers)
         return FrontNotAnswering;
     PlatformActivateWindow(window, PlatformIsWindowMinimized(window) ? ShowRestore : ShowShow);
     if (PlatformWaitForForeground(window, ForegroundWait))
         return FrontReached;
-    if (!PlatformWindowAnswers(window, AnswerWait))
+    answers = PlatformWindowAnswers(window, AnswerWait);
+    if (PlatformCancelKeysPressed())
+        return FrontCancelled;
+    if (!answers)
         return FrontNotAnswering;
     PlatformForceForeground(window);
-    return PlatformWaitForForeground(window, ForegroundWait) ? FrontReached : FrontRefused;
+    bool reached = PlatformWaitForForeground(window, ForegroundWait);
+    return reached ? FrontReached : PlatformCancelKeysPressed() ? FrontCancelled : FrontRefused;
 }
 
 static const char* const GotoFailedText =
@@ -138,6 +145,8 @@ static WindowHandle FindGotoWindow(const char* title) {
  * fails. */
 static intptr_t GoTo(const char* text, WindowHandle window) {
     FrontOutcome outcome = window != nullptr ? BringWindowToFront(window) : FrontRefused;
+    if (outcome == FrontCancelled)
+        return 0;
     if (window != nullptr && outcome == FrontReached) {
         gJournal.gotoWindow = window;
         LogPrintf(LogMedium, "    Found window '%s'", text);

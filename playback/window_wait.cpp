@@ -243,6 +243,10 @@ static intptr_t AwaitRestore(int32_t note) {
     return left < WindowWaitInterval ? left : WindowWaitInterval;
 }
 
+/* What the hook answers while the cancel keys that ended a wait take the
+ * playback away: ask again a little later; the event is not sent. */
+static const intptr_t CancelledWait = WindowWaitInterval;
+
 /* The window is there: in front it must be, restored when it is
  * minimized, and a script command's note moves nothing (its clicks name
  * their own points). */
@@ -259,6 +263,8 @@ static intptr_t WindowIsThere(int32_t note, WindowHandle window, bool inFront, b
     if (minimized || (!inFront && !PlatformWaitForForeground(window, 0))) {
         LogPrintf(LogHigh, "    Bringing the window '%s' to the front", description.title);
         FrontOutcome front = BringWindowToFront(window);
+        if (front == FrontCancelled)
+            return CancelledWait;
         if (front != FrontReached)
             return FailNotedWindow(note, true, front == FrontNotAnswering);
         if (PlatformIsWindowMinimized(window))
@@ -331,7 +337,8 @@ bool LookAheadForEventWindow(void) {
         return true;
     bool inFront = false;
     WindowHandle window = FindDescribedWindow(DescriptionOfNote(note), &inFront);
-    return window == nullptr || WindowIsThere(note, window, inFront, false) == WindowReady;
+    intptr_t answer = window != nullptr ? WindowIsThere(note, window, inFront, false) : WindowReady;
+    return answer == WindowReady || answer == CancelledWait;
 }
 
 bool AwaitingEventWindow(void) {

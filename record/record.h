@@ -26,6 +26,10 @@ void StopRecording(void);
  * recording is finished first, as Stop Recording finishes it. */
 void CancelJournalForExit(void);
 
+/* True while a recording runs; its events so far, not yet in the count. */
+bool RecordingInProgress(void);
+int32_t EventsRecordedSoFar(void);
+
 /* The record hook: stores each event of the desktop in the list.
  *
  * A finished list (by Stop Recording, the cancel keys or the program

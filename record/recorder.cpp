@@ -244,6 +244,24 @@ bool RecorderHoldsKey(int virtualKey) {
     return recorder.held[virtualKey & 0xFF];
 }
 
+/* The button slots in the order of the Held...Button bits. */
+uint32_t RecorderHeldButtons(void) {
+    uint32_t held = 0;
+    for (int i = 0; i < ButtonSlots; i++) {
+        if (recorder.held[KeySlots + i])
+            held |= 1u << i;
+    }
+    return held;
+}
+
+void RecorderReleaseButtons(uint32_t buttons, uint32_t time) {
+    StorePendingMove();
+    for (int i = 0; i < ButtonSlots; i++) {
+        if ((buttons & (1u << i)) && recorder.held[KeySlots + i])
+            StoreEvent(ReleaseOf(KeySlots + i, time));
+    }
+}
+
 /* Alt goes down as a system key, as the system reports it. */
 void RecorderAddKeyChange(int virtualKey, bool press, uint32_t time, WindowHandle focus) {
     int slot = virtualKey & 0xFF;
@@ -420,6 +438,14 @@ static void EndHookOnCancel(void) {
 void CancelJournalForExit(void) {
     EndHookOnCancel();
     ResetRecordingWatch();
+}
+
+bool RecordingInProgress(void) {
+    return recorder.active;
+}
+
+int32_t EventsRecordedSoFar(void) {
+    return recorder.active ? gJournal.position : 0;
 }
 
 void CancelJournal(void) {

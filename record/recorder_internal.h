@@ -19,6 +19,10 @@
 bool RecorderHoldsKey(int virtualKey);
 /* Stores a press or a release of a key that the hooks never delivered. */
 void RecorderAddKeyChange(int virtualKey, bool press, uint32_t time, WindowHandle focus);
+/* The mouse buttons the list holds pressed (Held...Button bits), and the
+ * release of those of them given, where the hooks never delivered it. */
+uint32_t RecorderHeldButtons(void);
+void RecorderReleaseButtons(uint32_t buttons, uint32_t time);
 
 /* ---- recording_watch.cpp ---- */
 

@@ -11,7 +11,7 @@
  * stamps every event, and a check a few times a second, with what it knew
  * of the desktop then; the rules here turn that into a recording that is
  * whole or says that it is not, and that never plays back with a modifier
- * held that the user had let go.
+ * or a mouse button held that the user had let go.
  */
 #include <cstdio>
 #include <cstring>
@@ -21,12 +21,6 @@
 #include "playback/playback.h"
 #include "record/record.h"
 #include "record/recorder_internal.h"
-
-/* The hooks count as taken away once the system has seen input that they
- * have not delivered for this long. The slack covers the coarse steps of
- * the system's clock between the two time stamps. */
-static const int32_t HookSilenceLimit = 1000;
-static const int32_t InputTimeSlack = 100;
 
 struct WatchedModifier {
     uint32_t bit;
@@ -45,9 +39,9 @@ struct WatchState {
     WindowHandle foreground;
     bool foregroundHigher;        /* its input never reaches the hooks */
     uint32_t inputAccountedUntil; /* system input up to here is known to be unseen */
-    bool unseenInput;
-    uint32_t unseenSince;
-    uint32_t checkMismatch; /* modifiers a check found out of step */
+    HookSilence silence;
+    uint32_t checkMismatch;       /* modifiers a check found out of step */
+    uint32_t buttonCheckMismatch; /* buttons a check found let go */
     /* What the recording may lack, told at its end. */
     bool hooksRestarted;
     uint32_t lostEvents;
@@ -67,22 +61,12 @@ static uint32_t LaterOf(uint32_t a, uint32_t b) {
     return (int32_t)(a - b) > 0 ? a : b;
 }
 
-/* Input the system saw and the hooks did not, still unseen a second
- * later. Input to a window the hooks cannot see into is accounted for. */
+/* Input to a window the hooks cannot see into is accounted for. */
 static bool HooksLookRemoved(const RecordContext& context) {
     if (watch.foregroundHigher)
         watch.inputAccountedUntil = context.lastSystemInput;
     uint32_t seen = LaterOf(context.lastHookInput, watch.inputAccountedUntil);
-    if ((int32_t)(context.lastSystemInput - seen) <= InputTimeSlack) {
-        watch.unseenInput = false;
-        return false;
-    }
-    if (!watch.unseenInput) {
-        watch.unseenInput = true;
-        watch.unseenSince = context.lastSystemInput;
-        return false;
-    }
-    return (int32_t)(context.tick - watch.unseenSince) > HookSilenceLimit;
+    return HooksMissedInput(&watch.silence, context.lastSystemInput, seen, context.tick);
 }
 
 static void RestartRemovedHooks(const RecordContext& context) {
@@ -91,10 +75,10 @@ static void RestartRemovedHooks(const RecordContext& context) {
     LogPrintf(LogLow,
               "WARNING: The input hooks missed input for over %li ms: installed them again (input "
               "may be missing from the recording)",
-              (long)(int32_t)(context.tick - watch.unseenSince));
+              (long)(int32_t)(context.tick - watch.silence.unseenSince));
     PlatformRestartRecordHook(gJournal.hook);
     watch.hooksRestarted = true;
-    watch.unseenInput = false;
+    watch.silence.unseen = false;
     watch.inputAccountedUntil = context.lastSystemInput;
 }
 
@@ -146,6 +130,52 @@ static void KeepModifiersInStep(const RecordContext& context, const EventRecord*
     }
 }
 
+/* ---- Buttons in step with the system ---- */
+
+static uint32_t ButtonOfEvent(const EventRecord* event) {
+    if (event == nullptr)
+        return 0;
+    switch (event->message) {
+    case MsgLButtonDown:
+    case MsgLButtonUp:
+    case MsgLButtonDblClk:
+        return HeldLeftButton;
+    case MsgRButtonDown:
+    case MsgRButtonUp:
+    case MsgRButtonDblClk:
+        return HeldRightButton;
+    case MsgMButtonDown:
+    case MsgMButtonUp:
+    case MsgMButtonDblClk:
+        return HeldMiddleButton;
+    case MsgXButtonDown:
+    case MsgXButtonUp:
+    case MsgXButtonDblClk:
+        return MouseEventAmount(*event) == 2 ? HeldSecondXButton : HeldFirstXButton;
+    default:
+        return 0;
+    }
+}
+
+/* A button the list holds and the system had let go lost its release on
+ * the way (a queue that overflowed, a secure desktop that had the input
+ * meanwhile): it is released in the list, or the recording would play as
+ * a drag. A check is believed only when the next one agrees, as for the
+ * modifiers. A button the system holds and the list does not is left
+ * alone: its press went unrecorded earlier, and a press made up now would
+ * click where the user did not. */
+static void KeepButtonsInStep(const RecordContext& context, const EventRecord* event,
+                              uint32_t time) {
+    uint32_t letGo = RecorderHeldButtons() & ~context.heldButtons & ~ButtonOfEvent(event);
+    uint32_t act = event != nullptr ? letGo : letGo & watch.buttonCheckMismatch;
+    watch.buttonCheckMismatch = event != nullptr ? 0 : letGo & ~act;
+    if (act == 0)
+        return;
+    LogPrintf(LogLow, "WARNING: The release of a mouse button did not reach the recording: it is "
+                      "added where it was noticed");
+    RecorderReleaseButtons(act, time);
+}
+
 /* ---- Windows the hooks cannot see into ---- */
 
 static void NoteHigherWindow(WindowHandle window) {
@@ -189,6 +219,7 @@ bool WatchRecordingDesktop(const RecordContext& context, const EventRecord* even
     if (event == nullptr && !ending)
         RestartRemovedHooks(context);
     KeepModifiersInStep(context, event, time);
+    KeepButtonsInStep(context, event, time);
     return true;
 }
 

@@ -344,6 +344,56 @@ TEST_F(RecorderTest, ClosingDuringARecordingOffersTheFinishedListForSaving) {
     }
 }
 
+// A session end another program may still call off leaves the recording
+// running unless it is to be saved now; a playback of a saved document
+// runs on too. Called off, both go on; a real end finishes them.
+TEST_F(RecorderTest, ASessionEndCalledOffLeavesWhatRunsRunning) {
+    const struct {
+        bool playing;
+        int promptForSave, answer; // answer 0: nothing is asked
+        bool endsNow, runsOn;
+    } cases[] = {
+        {false, 1, AnswerCancel, false, true},
+        {false, 1, AnswerNo, true, true},
+        {false, 0, 0, true, true},
+        {false, 1, AnswerYes, true, false},
+        {true, 1, 0, true, true},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        gSettings.promptForSave = c.promptForSave;
+        if (c.playing) {
+            gRecording.events[0] = Key(MsgKeyDown, 0x1E41, 10);
+            gRecording.events[1] = EndMarker(5000);
+            gRecording.eventCount = 2;
+            PlatformPostMessage(gApp.mainWindow, MsgCommand, ID_RECORDER_PLAYBACK, 0);
+            PlatformPostMessage(gApp.mainWindow, MsgQueryEndSession, 0, 0);
+            PlatformPostMessage(gApp.mainWindow, MsgEndSession, 0, 0);
+            RunMessageLoop();
+            EXPECT_EQ(SimDeliveredCount(), 2) << "the key and the end marker: all of it";
+            EXPECT_EQ(SimMessageBoxes().size(), 0u);
+            continue;
+        }
+        StartRecording();
+        SimRecordInput(Key(MsgKeyDown, 0x1E41, 10, other));
+        if (c.answer != 0)
+            SimQueueAnswer(c.answer);
+        if (c.answer == AnswerYes)
+            SimQueueFileDialog(folder.Path("ended.mrx").c_str());
+        intptr_t endsNow = PlatformSendMessage(gApp.mainWindow, MsgQueryEndSession, 0, 0);
+        PlatformSendMessage(gApp.mainWindow, MsgEndSession, 0, 0);
+        EXPECT_EQ(endsNow != 0, c.endsNow) << c.answer;
+        EXPECT_EQ(SimRecordHookInstalled(), c.runsOn) << c.answer;
+        EXPECT_EQ(SimMessageBoxes().size(), c.answer != 0 ? 1u : 0u) << c.answer;
+        SimRecordInput(Key(MsgKeyUp, 0xC01E41, 20, other));
+        StopRecording();
+        if (c.runsOn)
+            EXPECT_EQ(gRecording.events[1], Key(MsgKeyUp, 0xC01E41, 20, other)) << c.answer;
+        else
+            EXPECT_NE(ScratchFolder::Read(folder.Path("ended.mrx")), "");
+    }
+}
+
 TEST_F(RecorderTest, OnlyActionCodesAreRecordedAndNegativeOnesArePassedOn) {
     StartRecording();
     EventRecord key = Key(MsgKeyDown, 'A', 10);
@@ -423,6 +473,12 @@ TEST_F(RecorderTest, TheListKeepsInStepWithTheDesktopAroundTheEvents) {
     auto ctrlUp = [&](uint32_t time) { return Key(MsgKeyUp, 0xC01D11, time, other); };
     const std::vector<EventRecord> keyA = {Key(MsgKeyDown, 0x1E41, 20, other),
                                            Key(MsgKeyUp, 0xC01E41, 30, other)};
+    const std::vector<EventRecord> keyB = {Key(MsgKeyDown, 0x3042, 40, other),
+                                           Key(MsgKeyUp, 0xC03042, 50, other)};
+    std::vector<EventRecord> drag = {Mouse(MsgLButtonDown, 300, 300, 100, other)};
+    for (int i = 1; i <= 10; i++)
+        drag.push_back(Mouse(MsgMouseMove, 300 + i, 300, 100 + 10 * i, other));
+    drag.push_back(Mouse(MsgLButtonUp, 310, 300, 210, other));
     WindowHandle admin = nullptr;
     const char* const missing = "Windows did not pass all of your input to Mirlow during this "
                                 "recording: some of it may be missing.";
@@ -532,6 +588,30 @@ TEST_F(RecorderTest, TheListKeepsInStepWithTheDesktopAroundTheEvents) {
          0,
          "",
          ""},
+        {"a queue that fills merges moves and keeps the release of a drag",
+         [&] {
+             SimSetRecordQueueSize(8); // two kept for presses and releases
+             SimHoldRecordInput(true);
+             Feed(drag);
+         },
+         {drag[0], drag[1], drag[2], drag[3], drag[4], drag[5], drag[10], drag[11], ctrlUp(t0)},
+         0,
+         "",
+         ""},
+        {"a release lost in a full queue goes in where the system is seen without it",
+         [&] {
+             SimSetRecordQueueSize(4);
+             SimHoldRecordInput(true);
+             Feed({drag[0], keyA[0], keyA[1], keyB[0], keyB[1], drag[11]}); // both releases lost
+             SimHoldRecordInput(false);
+             SimRecordInput(Mouse(MsgMouseMove, 400, 300, 500, other));
+         },
+         {drag[0], keyA[0], keyA[1], keyB[0], Mouse(MsgLButtonUp, 300, 300, 500, other),
+          Mouse(MsgMouseMove, 400, 300, 500, other), ctrlUp(t0),
+          Key(MsgKeyUp, 0xC03042, t0, other)},
+         0,
+         missing,
+         "2 input events came faster than they could be recorded"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -76,6 +76,12 @@ TEST(WindowNotes, TheLineReadsBackAndBadLinesAreRefused) {
         {";@window", true, "*", "*", "*", false},
         {";@window title=\"x\" other=\"later fields\" rect=-8,-8,1288,808", true, "x", "*", "*",
          true},
+        {";@window title=x dpi=144 monitor=0,0,1920,1080 control=Button id=1 text=\"O\"\"K\" "
+         "place=0 at=20,10 size=75,23",
+         true, "x", "*", "*", false},
+        {";@window dpi=0", false},
+        {";@window control=Button place=-1", false},
+        {";@window control=Button at=20", false},
         {";@window title=\"unclosed", false},
         {";@window title", false},
         {";@window rect=1,2,3", false},
@@ -88,7 +94,7 @@ TEST(WindowNotes, TheLineReadsBackAndBadLinesAreRefused) {
         WindowDescription description;
         NoteRect rect;
         bool hasRect = false;
-        ASSERT_EQ(ReadWindowNoteLine(row.line, &description, &rect, &hasRect), row.good)
+        ASSERT_EQ(ReadWindowNoteLine(row.line, &description, &rect, &hasRect, nullptr), row.good)
             << row.line;
         if (!row.good)
             continue;
@@ -760,6 +766,27 @@ TEST_F(WindowWaitTest, CtrlEscEndsAWaitAtOnce) {
     EXPECT_EQ(gApp.exitCode, ExitCancelled);
     EXPECT_EQ(SimDeliveredCount(), 0);
     EXPECT_LE(PlatformTickCount(), SimStartTick + 1500 + WindowWaitInterval);
+
+    // Bringing a window forward ends as soon as the keys are pressed, for
+    // a GOTO and for a note alike, with no message of its own.
+    for (bool gotoCommand : {true, false}) {
+        SetUp();
+        WindowHandle busy = Notepad("Untitled - Notepad", 100, 100, 640, 480);
+        SimSetWindowAnswers(busy, 0);
+        PlatformActivateWindow(gApp.mainWindow, ShowShow);
+        if (gotoCommand) {
+            Load({EventRecord{}, Event(MsgPaint, 0, 0, 10)}, {});
+            SetScriptCommand(0, CommandGoto, "Untitled - Notepad", 0);
+            gRecording.commandCount = 1;
+        } else {
+            Load(ClickAndType, {{1, "Untitled - Notepad"}});
+        }
+        SimCancelJournalAtTick(SimStartTick + 300);
+        Play();
+        EXPECT_EQ(gApp.exitCode, ExitCancelled) << gotoCommand;
+        EXPECT_LT(PlatformTickCount(), SimStartTick + 1000) << "before an answer was given up";
+        EXPECT_FALSE(Logged("ERROR")) << gotoCommand;
+    }
 }
 
 // Typed text inserted before a noted click moves the note with the click;
@@ -886,7 +913,7 @@ TEST_F(WindowWaitTest, TheRecorderNotesClicksAndTheFirstKeyInAnotherWindow) {
     gSettings.excludeMirlowAction = 0;
     gSettings.promptForSave = 0;
     WindowHandle notepad = Notepad("Untitled - Notepad", 100, 100, 640, 480);
-    WindowHandle edit = SimCreateChild(notepad, "Edit", 15, nullptr);
+    WindowHandle edit = SimAddControl(notepad, "Edit", 15, "typed text", 0, 30, 640, 450);
     WindowHandle calc = SimAddDesktopWindow("Calculator", 800, 0, 200, 300, false);
     SimSetWindowProgram(calc, "calc.exe", "CalcFrame");
     auto value = [](WindowHandle w) { return (uint32_t)(uintptr_t)w; };
@@ -920,6 +947,68 @@ TEST_F(WindowWaitTest, TheRecorderNotesClicksAndTheFirstKeyInAnotherWindow) {
     EXPECT_STREQ(DescriptionOfNote(1).className, "CalcFrame");
     EXPECT_EQ(gRecording.windows->descriptionCount, 2) << "each window described once";
     EXPECT_EQ(gRecording.windows->notes[1].rect.left, 800);
+    // A click notes its control and the spot in it, never an edit field's
+    // text; every note its window's scale.
+    const WindowNote& click = gRecording.windows->notes[0];
+    ASSERT_TRUE(click.hasControl);
+    EXPECT_STREQ(ControlDescriptionOfNote(0).className, "Edit");
+    EXPECT_STREQ(ControlDescriptionOfNote(0).text, "");
+    EXPECT_EQ(click.control.id, 15);
+    EXPECT_EQ(click.control.place, 0);
+    EXPECT_EQ(click.control.x, 50);
+    EXPECT_EQ(click.control.y, 20);
+    EXPECT_EQ(click.control.width, 640);
+    EXPECT_EQ(click.dpi, 96);
+    EXPECT_TRUE(click.hasMonitor);
+    EXPECT_FALSE(gRecording.windows->notes[1].hasControl) << "a key";
+    EXPECT_FALSE(gRecording.windows->notes[2].hasControl) << "the window itself";
+
+    // A busy program notes the window as it was at the press, not as the
+    // click left it by the time the input is taken.
+    StartRecording();
+    SimHoldRecordInput(true);
+    SimRecordInput(Event(MsgLButtonDown, 850, 50, 100, value(calc)));
+    PlatformSetWindowTitle(calc, "Calculator - Memory");
+    SimMoveWindow(calc, 0, 0);
+    SimHoldRecordInput(false);
+    StopRecording();
+    ASSERT_EQ(WindowNoteCount(), 1);
+    EXPECT_STREQ(DescriptionOfNote(0).title, "Calculator");
+    EXPECT_EQ(gRecording.windows->notes[0].rect.left, 800);
+
+    // A minimized window is noted at the place it is restored to.
+    PlatformShowWindow(notepad, ShowMinimize);
+    StartRecording();
+    SimRecordInput(Event(MsgKeyDown, 'C', 1, 100, value(edit)));
+    StopRecording();
+    ASSERT_EQ(WindowNoteCount(), 1);
+    EXPECT_EQ(gRecording.windows->notes[0].rect.left, 100);
+    PlatformShowWindow(notepad, ShowRestore);
+
+    // What a click noted finds its control again from either file, with
+    // the window at 150 % and the control moved down.
+    StartRecording();
+    SimRecordInput(Event(MsgLButtonDown, 150, 150, 100, value(edit)));
+    SimRecordInput(Event(MsgLButtonUp, 150, 150, 150, value(edit)));
+    StopRecording();
+    for (const char* name : {"control.mrx", "control.mrl"}) {
+        ASSERT_TRUE(SaveRecordingFile(folder.Path(name).c_str())) << name;
+        ASSERT_GE(LoadRecording(folder.Path(name).c_str(), true), 0) << name;
+        SimSetWindowDpi(notepad, 144);
+        SimPlaceWindow(edit, 0, 200, 960, 500);
+        PlatformActivateWindow(notepad, ShowShow);
+        size_t before = SimDeliveredEvents().size();
+        EXPECT_EQ(Play(), ExitSuccess) << name;
+        const std::vector<SimDelivered>& delivered = SimDeliveredEvents();
+        size_t press = before;
+        while (press < delivered.size() && delivered[press].record.message != MsgLButtonDown)
+            press++;
+        ASSERT_LT(press, delivered.size()) << name;
+        EXPECT_EQ(delivered[press].record.paramL, 100 + 75) << name;
+        EXPECT_EQ(delivered[press].record.paramH, 100 + 200 + 30) << name;
+        SimSetWindowDpi(notepad, 0);
+        SimPlaceWindow(edit, 0, 30, 640, 450);
+    }
 
     // A new recording starts without notes; New empties them too.
     StartRecording();
@@ -932,6 +1021,9 @@ TEST_F(WindowWaitTest, TheRecorderNotesClicksAndTheFirstKeyInAnotherWindow) {
 TEST_F(WindowWaitTest, BothFormatsKeepTheNotesAndOlderVersionsReadThemAsPlainRecordings) {
     Load(ClickAndType, {{1, "Say \"hi\" - Notepad"}, {4, "Untitled - Notepad"}});
     gRecording.windows->notes[1].hasRect = 0;
+    const NoteRect monitor = {0, 0, 1920, 1080};
+    const NoteControl ok = {AddControlDescription("Button", "O\"K"), 1, 0, 20, 10, 75, 23};
+    ASSERT_TRUE(SetNoteScale(0, 120, &monitor) && SetNoteControl(0, &ok));
     std::string text = folder.Path("noted.mrx");
     std::string binary = folder.Path("noted.mrl");
     ASSERT_TRUE(SaveRecordingFile(text.c_str()));
@@ -939,7 +1031,9 @@ TEST_F(WindowWaitTest, BothFormatsKeepTheNotesAndOlderVersionsReadThemAsPlainRec
 
     std::string script = ScratchFolder::Read(text);
     EXPECT_NE(script.find(";@window title=\"Say \"\"hi\"\" - Notepad\" class=\"Notepad\" "
-                          "program=\"notepad.exe\" rect=100,100,740,580\r\n"
+                          "program=\"notepad.exe\" rect=100,100,740,580 dpi=120 "
+                          "monitor=0,0,1920,1080 control=\"Button\" id=1 text=\"O\"\"K\" place=0 "
+                          "at=20,10 size=75,23\r\n"
                           "message=WM_LBUTTONDOWN paramH=200 paramL=200 time=1100\r\n"),
               std::string::npos);
     EXPECT_NE(script.find("program=\"notepad.exe\"\r\nmessage=WM_KEYDOWN"), std::string::npos);
@@ -961,11 +1055,27 @@ TEST_F(WindowWaitTest, BothFormatsKeepTheNotesAndOlderVersionsReadThemAsPlainRec
         EXPECT_STREQ(DescriptionOfNote(0).title, "Say \"hi\" - Notepad") << path;
         EXPECT_EQ(gRecording.windows->notes[0].rect.right, 740) << path;
         EXPECT_EQ(gRecording.windows->notes[1].hasRect, 0) << path;
+        const WindowNote& first = gRecording.windows->notes[0];
+        EXPECT_EQ(first.dpi, 120) << path;
+        EXPECT_EQ(first.monitor.right, 1920) << path;
+        ASSERT_TRUE(first.hasControl) << path;
+        EXPECT_EQ(memcmp(&first.control.id, &ok.id, sizeof ok - sizeof ok.description), 0) << path;
+        EXPECT_STREQ(ControlDescriptionOfNote(0).text, "O\"K") << path;
+        EXPECT_EQ(gRecording.windows->notes[1].dpi, 0) << path;
+        EXPECT_FALSE(gRecording.windows->notes[1].hasControl) << path;
     }
 
-    // A damaged note block is not the program's: every record is an event,
-    // as an older version loads the file.
-    bytes[eventBytes + 4] ^= 1;
+    // A damaged block is not the program's: its records are events, as an
+    // older version loads them. The scales and controls come first, so the
+    // notes outlive their damage and keep their windows only.
+    std::string damaged = bytes;
+    damaged[eventBytes + 4] ^= 1;
+    ASSERT_GE(LoadRecording(folder.Write("damaged.mrl", damaged).c_str(), true), 0);
+    EXPECT_GT(gRecording.eventCount, (int32_t)ClickAndType.size());
+    EXPECT_EQ(WindowNoteCount(), 2);
+    EXPECT_FALSE(gRecording.windows->notes[0].hasControl);
+    EXPECT_EQ(gRecording.windows->notes[0].dpi, 0);
+    bytes[bytes.size() - 36] ^= 1; // the last record of the notes' stream
     ASSERT_GE(LoadRecording(folder.Write("damaged.mrl", bytes).c_str(), true), 0);
     EXPECT_EQ(gRecording.eventCount, (int32_t)(bytes.size() / 20));
     EXPECT_EQ(WindowNoteCount(), 0);
@@ -976,6 +1086,74 @@ TEST_F(WindowWaitTest, BothFormatsKeepTheNotesAndOlderVersionsReadThemAsPlainRec
     EXPECT_EQ(ScratchFolder::Read(binary).size(), eventBytes);
     ASSERT_TRUE(SaveRecordingFile(text.c_str()));
     EXPECT_EQ(ScratchFolder::Read(text).find(";@window"), std::string::npos);
+}
+
+// A note line never outgrows the 1,023 characters the reader takes: the
+// longest texts are cut alike, each ending in '*', and still match the
+// window; a line at the limit is written whole.
+TEST_F(WindowWaitTest, ASavedNoteLineAlwaysFitsTheReader) {
+    const std::string quotes255(255, '"'), quotes256(256, '"'), quotes259(259, '"');
+    const std::string class209 = std::string(209, '"'), class210 = std::string(210, '"');
+    const struct {
+        std::string title, className, program;
+        size_t length;       // of the written line; 0: at most 1,023
+        bool cut;            // any text
+        bool layout = false; // the widest scale and control fields too
+    } rows[] = {
+        {quotes255, class209, "a.exe", 1023, false},
+        {quotes255, quotes256, quotes259, 0, true, true},
+        {quotes255, class210, "a.exe", 1022, true},
+        {quotes255, quotes256, quotes259, 1023, true},
+        {std::string(255, 't'), quotes256, quotes259, 1023, true}, // the short one stays
+    };
+    const NoteRect widest = {INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN};
+    std::string path = folder.Path("long.mrx");
+    for (const auto& row : rows) {
+        Load(ClickAndType, {});
+        int32_t description =
+            AddWindowDescription(row.title.c_str(), row.className.c_str(), row.program.c_str());
+        ASSERT_TRUE(AddWindowNote(1, description, &widest));
+        const NoteControl wide = {AddControlDescription(quotes256.c_str(), quotes255.c_str() + 192),
+                                  INT32_MIN,
+                                  INT32_MAX,
+                                  INT32_MAX,
+                                  INT32_MAX,
+                                  INT32_MAX,
+                                  INT32_MAX};
+        if (row.layout) {
+            ASSERT_TRUE(SetNoteScale(0, 9999, &widest) && SetNoteControl(0, &wide));
+        }
+        ASSERT_TRUE(SaveRecordingFile(path.c_str()));
+        std::string script = ScratchFolder::Read(path);
+        size_t start = script.find(";@window");
+        ASSERT_NE(start, std::string::npos);
+        size_t length = script.find("\r\n", start) - start;
+        if (row.length == 0)
+            EXPECT_LE(length, 1023u);
+        else
+            EXPECT_EQ(length, row.length) << row.className.size();
+        ClearEventList();
+        ASSERT_GE(LoadRecording(path.c_str(), true), 0);
+        ASSERT_EQ(WindowNoteCount(), 1);
+        const WindowDescription& read = DescriptionOfNote(0);
+        EXPECT_TRUE(WindowTextMatches(read.title, row.title.c_str()));
+        EXPECT_TRUE(WindowTextMatches(read.className, row.className.c_str()));
+        EXPECT_TRUE(WindowTextMatches(read.program, row.program.c_str()));
+        EXPECT_EQ(read.className != row.className || read.program != row.program ||
+                      read.title != row.title,
+                  row.cut);
+        EXPECT_EQ(read.title == row.title, row.title[0] == 't' || !row.cut);
+        EXPECT_EQ(gRecording.windows->notes[0].rect.left, INT32_MIN);
+        EXPECT_EQ(gRecording.windows->notes[0].hasControl, row.layout);
+        if (row.layout) {
+            EXPECT_EQ(memcmp(&gRecording.windows->notes[0].control.id, &wide.id,
+                             sizeof wide - sizeof wide.description),
+                      0);
+            EXPECT_TRUE(
+                WindowTextMatches(ControlDescriptionOfNote(0).className, quotes256.c_str()));
+            EXPECT_STREQ(ControlDescriptionOfNote(0).text, quotes255.c_str() + 192);
+        }
+    }
 }
 
 // A note line belongs to the line after it, event or command, and a

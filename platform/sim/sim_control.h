@@ -302,6 +302,14 @@ const std::vector<SimFileDialog>& SimFileDialogs(void);
 void SimFailWritesAfter(long bytes);
 /* PlatformReplaceFile fails (and changes nothing) while this is on. */
 void SimFailReplace(bool fail);
+/* The system's replace stops half way from now on, with this error (0:
+ * never): 1175 and 1176 leave both files under their names, and the rename
+ * the platform falls back on follows; 1177 leaves the old file under the
+ * backup name and the new one under its own (FileSetAside). */
+void SimStopReplaceHalfway(int systemError);
+/* The next count moves of a file (PlatformMoveFile, and the rename after a
+ * half-way replace) fail, changing nothing. */
+void SimFailMoves(int count);
 /* Another program holds the file, or each file in the folder (as a
  * scanner holds each file as it appears), for the next milliseconds of
  * the clock: replacing it, or another file with it, is refused as a
@@ -339,16 +347,21 @@ bool SimRecordHookInstalled(void);
 /* The system's cancel keys during a recording: the hook is gone and the
  * program is told with MsgCancelJournal. */
 void SimCancelRecording(void);
-/* The program is busy: input waits, each event with the desktop as it was
- * when it came, until the program flushes it (PlatformFlushRecordInput). */
+/* The program is busy: input and checks wait, each with the desktop as it
+ * was when it came (a press with its window), until the program flushes
+ * them (PlatformFlushRecordInput) or is no longer busy, in a queue of the
+ * Windows side's size and rules, or of this many entries (SimReset: as
+ * Windows). */
 void SimHoldRecordInput(bool hold);
+void SimSetRecordQueueSize(uint32_t entries);
 /* The system takes the hooks away without a word, as it does with hooks
  * that answer too slowly: input still counts as the system's input, but
  * reaches no hook until PlatformRestartRecordHook, counted here. */
 void SimStallRecordHooks(void);
 int SimRecordHookRestarts(void);
-/* The system's own view of a key (GetAsyncKeyState), for a change the
- * hooks never saw. */
+/* The system's own view of a key or a mouse button (GetAsyncKeyState,
+ * with the buttons' virtual keys 1, 2, 4, 5, 6), for a change the hooks
+ * never saw. */
 void SimSetAsyncKeyDown(int virtualKey, bool down);
 /* False: the session is locked or switched, or a secure desktop has the
  * input. */

@@ -31,6 +31,8 @@ struct DocumentsState {
     std::vector<SimFileDialog> dialogs;
     long writeLimit = -1;
     bool failReplace = false;
+    int halfwayError = 0; /* the system's replace stops half way with it */
+    int failingMoves = 0;
     std::vector<SimFileHold> holds;
     std::string errorText;
 };
@@ -135,6 +137,14 @@ void SimFailReplace(bool fail) {
     state->failReplace = fail;
 }
 
+void SimStopReplaceHalfway(int systemError) {
+    state->halfwayError = systemError;
+}
+
+void SimFailMoves(int count) {
+    state->failingMoves = count;
+}
+
 void SimHoldFile(const char* path, uint32_t milliseconds) {
     state->holds.push_back(SimFileHold{path, PlatformTickCount(), milliseconds});
 }
@@ -191,11 +201,37 @@ FileOutcome PlatformCreateNewFile(const char* path, FILE** file) {
     return FileDone;
 }
 
-FileOutcome PlatformReplaceFile(const char* source, const char* target) {
+/* A file under the target's name is never replaced. */
+FileOutcome PlatformMoveFile(const char* source, const char* target) {
+    if (state->failingMoves > 0) {
+        state->failingMoves--;
+        return Refuse(FileFailed, "The media is write protected. (error 19)");
+    }
+    if (IsHeld(source) || IsHeld(target))
+        return Refuse(FileBusy, SharingViolation);
+    if (access(target, F_OK) == 0)
+        return Refuse(FileNameTaken, "Cannot create a file when that file already exists. "
+                                     "(error 183)");
+    return rename(source, target) == 0 ? FileDone : RefuseWithErrno();
+}
+
+/* As the Windows side: the system's replace, with its half-way ends; the
+ * two that leave both names as they were fall back on a rename over the
+ * target, which the failing moves fail too. */
+FileOutcome PlatformReplaceFile(const char* source, const char* target, const char* backup) {
     if (state->failReplace)
         return Refuse(FileFailed, "The request is not supported. (error 50)");
     if (IsHeld(source) || IsHeld(target))
         return Refuse(FileBusy, SharingViolation);
+    if (state->halfwayError == 1177) {
+        rename(target, backup);
+        return Refuse(FileSetAside, "Unable to move the replacement file to the file to be "
+                                    "replaced. (error 1177)");
+    }
+    if (state->halfwayError != 0 && state->failingMoves > 0) {
+        state->failingMoves--;
+        return Refuse(FileFailed, "The media is write protected. (error 19)");
+    }
     return rename(source, target) == 0 ? FileDone : RefuseWithErrno();
 }
 

@@ -51,6 +51,9 @@ void SimPostCancelNotice(void);
 /* Drives the installed playback hook by the journal contract until a
  * posted message is waiting or no hook is left. */
 void SimDriveJournal(void);
+/* Waits as PlatformSleep does, but only until the cancel keys are
+ * pressed (a playback runs and the tick a test set for them comes). */
+void SimSleepUnlessCancelled(int milliseconds);
 
 /* ---- Menus (sim_menus.cpp) ---- */
 

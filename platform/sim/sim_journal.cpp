@@ -98,6 +98,24 @@ bool CancelTimeReached(void) {
 
 } // namespace
 
+/* The cancel keys as the system's own hooks see them: pressed once the
+ * tick a test set for them has come while a playback runs. */
+bool PlatformCancelKeysPressed(void) {
+    return CancelTimeReached();
+}
+
+/* A wait that ends early when the cancel keys are pressed meanwhile: the
+ * clock then stands at the moment they were. */
+void SimSleepUnlessCancelled(int milliseconds) {
+    uint32_t now = PlatformTickCount();
+    uint32_t end = now + (uint32_t)milliseconds;
+    if (journal->cancelAtTickSet && EmulatedHookInstalled() &&
+        (int32_t)(end - journal->cancelAtTick) > 0 && (int32_t)(now - journal->cancelAtTick) < 0)
+        end = journal->cancelAtTick;
+    if (!CancelTimeReached())
+        PlatformSleep((int)(end - now));
+}
+
 /* ---- Control ---- */
 
 void SimResetJournal(void) {

@@ -10,19 +10,18 @@
  * without a word. Every window the program made (its main window,
  * children, dialogs) counts as its own; the other programs' windows do not.
  */
-#include <deque>
 #include <set>
+#include <vector>
 
+#include "platform/control_facts.h"
 #include "platform/input_rules.h"
+#include "platform/record_queue.h"
 #include "platform/sim/sim_control.h"
 #include "platform/sim/sim_internal.h"
 
 namespace {
 
-struct QueuedRecordInput {
-    EventRecord event;
-    RecordContext context;
-};
+const uint32_t DefaultQueueSize = 8192; /* as the Windows side's */
 
 struct SimRecordInputState {
     RecordHookProcedure procedure = nullptr;
@@ -33,23 +32,40 @@ struct SimRecordInputState {
     bool stalled = false; /* the system took the hooks away */
     int restarts = 0;
     bool holdInput = false;
-    std::deque<QueuedRecordInput> held;
+    uint32_t queueSize = DefaultQueueSize;
     bool asyncKeys[256] = {};
     bool inputDesktopOurs = true;
     uint32_t lastSystemInput = 0;
     uint32_t lastHookInput = 0;
     std::set<WindowHandle> higherRights;
     RecordContext current = {};
+    RecordedWindow currentWindow = {};
 };
 
 SimRecordInputState recordInput;
+std::vector<RecordQueueEntry> heldEntries;
+RecordQueue held;
 
 const uintptr_t RecordHookHandle = 0x7EC0;
 
 } // namespace
 
+/* The held input waits in the queue the Windows side uses, with its
+ * rules for a queue that fills. */
+static void StartHeldQueue(void) {
+    if (heldEntries.size() != recordInput.queueSize)
+        heldEntries.assign(recordInput.queueSize, RecordQueueEntry());
+    StartRecordQueue(&held, heldEntries.data(), recordInput.queueSize);
+}
+
 void SimResetRecordInput(void) {
     recordInput = SimRecordInputState();
+    StartHeldQueue();
+}
+
+void SimSetRecordQueueSize(uint32_t entries) {
+    recordInput.queueSize = entries;
+    StartHeldQueue();
 }
 
 static const struct {
@@ -68,6 +84,11 @@ static RecordContext ContextNow(void) {
         if (recordInput.asyncKeys[modifier.virtualKey])
             context.heldModifiers |= modifier.bit;
     }
+    static const int buttonKeys[] = {0x01, 0x02, 0x04, 0x05, 0x06}; /* as the Held...Button bits */
+    for (int i = 0; i < 5; i++) {
+        if (recordInput.asyncKeys[buttonKeys[i]])
+            context.heldButtons |= 1u << i;
+    }
     context.foreground = PlatformForegroundWindow();
     context.focus = context.foreground;
     context.inputDesktopOurs = recordInput.inputDesktopOurs;
@@ -76,15 +97,82 @@ static RecordContext ContextNow(void) {
     return context;
 }
 
-static intptr_t CallWithContext(int code, const EventRecord* event, const RecordContext& context) {
+static intptr_t CallWithContext(int code, const EventRecord* event, const RecordContext& context,
+                                const RecordedWindow& window = RecordedWindow()) {
     recordInput.current = context;
+    recordInput.currentWindow = window;
     return recordInput.procedure(code, event);
 }
 
-/* The system's key state follows a key event once the hooks have seen it. */
+/* A button message: the virtual key the system's key state keeps the
+ * button under, and whether it presses it; key 0 for other messages. */
+struct ButtonChange {
+    int key;
+    bool press;
+};
+
+static ButtonChange ButtonChangeOf(const EventRecord& event) {
+    switch (event.message) {
+    case MsgLButtonDown:
+    case MsgLButtonDblClk:
+        return {0x01, true};
+    case MsgLButtonUp:
+        return {0x01, false};
+    case MsgRButtonDown:
+    case MsgRButtonDblClk:
+        return {0x02, true};
+    case MsgRButtonUp:
+        return {0x02, false};
+    case MsgMButtonDown:
+    case MsgMButtonDblClk:
+        return {0x04, true};
+    case MsgMButtonUp:
+        return {0x04, false};
+    case MsgXButtonDown:
+    case MsgXButtonDblClk:
+    case MsgXButtonUp:
+        return {MouseEventAmount(event) == 2 ? 0x06 : 0x05, event.message != MsgXButtonUp};
+    default:
+        return {0, false};
+    }
+}
+
+/* The system's key state follows a key or button event once the hooks
+ * have seen it. */
 static void FollowKeyState(const EventRecord& event) {
     if (IsKeyMessage(event.message))
         recordInput.asyncKeys[event.paramL & 0xFF] = !IsKeyRelease(event.message);
+    ButtonChange button = ButtonChangeOf(event);
+    if (button.key != 0)
+        recordInput.asyncKeys[button.key] = button.press;
+}
+
+/* A press's window as it is at the press, as the Windows side reads it. */
+static RecordedWindow WindowAtPress(const EventRecord& event) {
+    RecordedWindow seen = {};
+    bool keyPress = event.message == MsgKeyDown || event.message == MsgSysKeyDown;
+    if (keyPress || ButtonChangeOf(event).press)
+        LookAtPressWindow((WindowHandle)(uintptr_t)event.hwnd, !keyPress, &seen);
+    return seen;
+}
+
+/* Everything goes through the queue, as on the Windows side, and is
+ * handed over at once unless the program is busy. */
+static void Drain(bool endOfInput) {
+    if (endOfInput)
+        FlushHeldMove(&held, true);
+    RecordQueueEntry input;
+    while (recordInput.flushedTo != nullptr && TakeRecordInput(&held, &input)) {
+        recordInput.current = input.context;
+        recordInput.currentWindow = input.window;
+        recordInput.flushedTo(input.code, input.code == HookAction ? &input.event : nullptr);
+    }
+}
+
+static void HandOver(const RecordQueueEntry& entry) {
+    PushRecordInput(&held, entry);
+    if (!recordInput.holdInput)
+        Drain(false);
 }
 
 bool SimRecordInput(const EventRecord& event) {
@@ -92,11 +180,7 @@ bool SimRecordInput(const EventRecord& event) {
     bool reaches = recordInput.procedure != nullptr && !recordInput.stalled;
     if (reaches) {
         recordInput.lastHookInput = PlatformTickCount();
-        RecordContext context = ContextNow();
-        if (recordInput.holdInput)
-            recordInput.held.push_back(QueuedRecordInput{event, context});
-        else
-            CallWithContext(HookAction, &event, context);
+        HandOver(RecordQueueEntry{HookAction, event, ContextNow(), WindowAtPress(event)});
     }
     FollowKeyState(event);
     return reaches;
@@ -109,21 +193,20 @@ intptr_t SimCallRecordHook(int code, const EventRecord* event) {
 bool SimRecordCheck(void) {
     if (recordInput.procedure == nullptr)
         return false;
-    CallWithContext(HookRecordCheck, nullptr, ContextNow());
+    HandOver(RecordQueueEntry{HookRecordCheck, EventRecord(), ContextNow(), RecordedWindow()});
     return true;
 }
 
+/* A program no longer busy takes what waited, in order. */
 void SimHoldRecordInput(bool hold) {
     recordInput.holdInput = hold;
+    if (!hold)
+        Drain(false);
 }
 
+/* The last move of a run the full queue held back comes last. */
 void PlatformFlushRecordInput(void) {
-    while (!recordInput.held.empty() && recordInput.flushedTo != nullptr) {
-        QueuedRecordInput input = recordInput.held.front();
-        recordInput.held.pop_front();
-        recordInput.current = input.context;
-        recordInput.flushedTo(HookAction, &input.event);
-    }
+    Drain(true);
 }
 
 void SimStallRecordHooks(void) {
@@ -160,6 +243,13 @@ void SimSetHigherRights(WindowHandle window, bool higher) {
 
 bool PlatformWindowHasHigherRights(WindowHandle window) {
     return window != nullptr && recordInput.higherRights.count(window) > 0;
+}
+
+bool PlatformRecordedWindow(RecordedWindow* window) {
+    if (recordInput.throughJournal || recordInput.currentWindow.window == nullptr)
+        return false;
+    *window = recordInput.currentWindow;
+    return true;
 }
 
 bool PlatformRecordContext(RecordContext* context) {
@@ -203,7 +293,7 @@ HookHandle PlatformInstallRecordHook(RecordHookProcedure procedure) {
     recordInput.procedure = procedure;
     recordInput.flushedTo = procedure;
     recordInput.stalled = false;
-    recordInput.held.clear();
+    StartHeldQueue();
     recordInput.lastHookInput = PlatformTickCount();
     recordInput.current = ContextNow();
     return (HookHandle)RecordHookHandle;

@@ -606,14 +606,14 @@ bool PlatformWindowAnswers(WindowHandle handle, int milliseconds) {
             window->answers--;
         return true;
     }
-    PlatformSleep(milliseconds);
+    SimSleepUnlessCancelled(milliseconds);
     return false;
 }
 
 bool PlatformWaitForForeground(WindowHandle window, int milliseconds) {
     if (window != nullptr && desktop->foreground == window)
         return true;
-    PlatformSleep(milliseconds);
+    SimSleepUnlessCancelled(milliseconds);
     return false;
 }
 

@@ -11,6 +11,13 @@
  * playback thread waits on and checks between records, which no modal loop
  * can swallow the way it swallows a thread message.
  *
+ * The thread runs at raised priority, as the recording's hooks do, so a
+ * busy machine does not make it answer late. Should the system remove the
+ * hook all the same, a watch notices: the system saw input that the
+ * watcher's hooks (a mouse hook besides the keyboard's, only for this) did
+ * not for over a second (HooksMissedInput, the recorder's rule), and the
+ * hooks are installed again.
+ *
  * The combination is swallowed while playing, so it does not open the
  * Start menu as well. Only the program's own injected input (tagged with
  * Win32InjectionTag) is skipped; keys injected by other programs (an
@@ -18,6 +25,7 @@
  */
 #include <windows.h>
 
+#include "platform/input_rules.h"
 #include "platform/win32/win32_internal.h"
 
 static HANDLE watcherThread;
@@ -32,6 +40,13 @@ static DWORD playbackThreadId;
 /* Touched only on the watcher thread. */
 static bool userControlDown;
 static bool swallowEscapeRelease;
+static HHOOK keyHook;
+static HHOOK mouseHook;
+static DWORD lastHookInput; /* when the hooks last saw input, or were installed */
+static HookSilence silence;
+
+/* How often the watch looks at the system's last input. */
+static const UINT WatchInterval = 250;
 
 static bool IsControlKey(DWORD key) {
     return key == VK_CONTROL || key == VK_LCONTROL || key == VK_RCONTROL;
@@ -62,26 +77,77 @@ static bool WatchKey(WPARAM message, const KBDLLHOOKSTRUCT* key) {
     return false;
 }
 
-static LRESULT CALLBACK WatcherKeyProc(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Win32CancelKeyHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION)
+        lastHookInput = GetTickCount();
     if (code == HC_ACTION && WatchKey(wParam, reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam)))
         return 1;
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+/* Only for the watch: the system's last input counts the mouse too. */
+LRESULT CALLBACK Win32CancelMouseHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION)
+        lastHookInput = GetTickCount();
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+static void RemoveWatcherHooks(void) {
+    if (keyHook != nullptr)
+        UnhookWindowsHookEx(keyHook);
+    if (mouseHook != nullptr)
+        UnhookWindowsHookEx(mouseHook);
+    keyHook = mouseHook = nullptr;
+}
+
+/* The new hooks are in place before the old ones go, so no key is missed
+ * between them; Ctrl is read from the system, whose release the removed
+ * hook may have missed. */
+static bool InstallWatcherHooks(void) {
+    HHOOK key = SetWindowsHookExA(WH_KEYBOARD_LL, Win32CancelKeyHook, Win32Instance(), 0);
+    HHOOK mouse = SetWindowsHookExA(WH_MOUSE_LL, Win32CancelMouseHook, Win32Instance(), 0);
+    RemoveWatcherHooks();
+    keyHook = key;
+    mouseHook = mouse;
+    userControlDown = (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
+    lastHookInput = GetTickCount();
+    silence.unseen = false;
+    return key != nullptr;
+}
+
+static DWORD LastSystemInput(void) {
+    LASTINPUTINFO info;
+    info.cbSize = sizeof info;
+    return GetLastInputInfo(&info) ? info.dwTime : lastHookInput;
+}
+
+static void WatchHooks(void) {
+    if (HooksMissedInput(&silence, LastSystemInput(), lastHookInput, GetTickCount()))
+        InstallWatcherHooks();
+}
+
 static DWORD WINAPI WatcherMain(void* unused) {
     (void)unused;
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); /* the thread's queue, for the quit */
-    userControlDown = (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
     swallowEscapeRelease = false;
-    HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, WatcherKeyProc, Win32Instance(), 0);
-    InterlockedExchange(&watcherHooked, hook != nullptr);
+    bool hooked = InstallWatcherHooks();
+    InterlockedExchange(&watcherHooked, hooked);
     SetEvent(readyEvent);
-    if (hook == nullptr)
+    if (!hooked) {
+        RemoveWatcherHooks();
         return 1;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
-        DispatchMessageA(&msg);
-    UnhookWindowsHookEx(hook);
+    }
+    UINT_PTR timer = SetTimer(nullptr, 0, WatchInterval, nullptr);
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_TIMER && msg.hwnd == nullptr)
+            WatchHooks();
+        else
+            DispatchMessageA(&msg);
+    }
+    KillTimer(nullptr, timer);
+    RemoveWatcherHooks();
     return 0;
 }
 

@@ -38,6 +38,19 @@ static bool WideFilterList(const char* filters) {
                                (int)(sizeof wideFilters / sizeof wideFilters[0])) == length;
 }
 
+/* The dialogs change the current folder to the one the user chose (the
+ * Open dialog whatever its flags say); it is put back, so a program a
+ * script starts later is never looked for where a file was opened. */
+static wchar_t currentFolder[WidePathSize];
+
+static bool ShowFileDialog(OPENFILENAMEW* dialog, bool saveMode) {
+    DWORD kept = GetCurrentDirectoryW(WidePathSize, currentFolder);
+    bool chosen = (saveMode ? GetSaveFileNameW(dialog) : GetOpenFileNameW(dialog)) != 0;
+    if (kept > 0 && kept < (DWORD)WidePathSize)
+        SetCurrentDirectoryW(currentFolder);
+    return chosen;
+}
+
 /* The program asks before replacing a file itself, so the dialog's own
  * overwrite prompt stays off. */
 FileDialogOutcome PlatformFileDialog(WindowHandle owner, bool saveMode, const char* filters,
@@ -55,7 +68,7 @@ FileDialogOutcome PlatformFileDialog(WindowHandle owner, bool saveMode, const ch
     dialog.lpstrFile = widePath;
     dialog.nMaxFile = (DWORD)WidePathSize;
     dialog.Flags = OFN_EXPLORER | OFN_LONGNAMES | OFN_HIDEREADONLY;
-    if (!(saveMode ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) {
+    if (!ShowFileDialog(&dialog, saveMode)) {
         if (CommDlgExtendedError() != FNERR_BUFFERTOOSMALL)
             return FileDialogCancelled;
         path[0] = '\0';
@@ -149,23 +162,36 @@ static bool FileIsHeld(const char* path) {
 /* ReplaceFile carries the old file's security settings, attributes,
  * creation time and streams over to the new one. A refusal while another
  * program holds either file changes nothing and is asked again. Any other
- * refusal (a file system that does not support it, attributes that cannot
- * be merged) falls back to the rename; so do its two half-way ends, after
- * which the target's name is free and the new file still has its own
- * name. */
-FileOutcome PlatformReplaceFile(const char* source, const char* target) {
+ * refusal that leaves the old file in its place (a file system that does
+ * not support it, attributes that cannot be merged; with a backup name
+ * given, both of its documented half-way ends but one) falls back to the
+ * rename. The one that leaves the old file under the backup name and the
+ * target's name free is the caller's to finish, never a reason to delete
+ * anything. */
+FileOutcome PlatformReplaceFile(const char* source, const char* target, const char* backup) {
     if (FileIsMissing(target))
         return RenameOver(source, target);
     if (FileIsHeld(target) || FileIsHeld(source))
         return FileBusy;
-    if (ReplaceFileA(target, source, nullptr,
+    if (ReplaceFileA(target, source, backup,
                      REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
-                     nullptr))
+                     nullptr)) {
+        DeleteFileA(backup);
         return FileDone;
+    }
     DWORD error = GetLastError();
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
         return Refused(error);
-    return RenameOver(source, target);
+    if (!FileIsMissing(target))
+        return RenameOver(source, target);
+    lastFileError = error;
+    return FileSetAside;
+}
+
+FileOutcome PlatformMoveFile(const char* source, const char* target) {
+    if (MoveFileExA(source, target, MOVEFILE_WRITE_THROUGH))
+        return FileDone;
+    return Refused(GetLastError());
 }
 
 void PlatformFileErrorText(char* text, int size) {

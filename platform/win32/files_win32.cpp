@@ -2,7 +2,7 @@
  * files_win32.cpp: the log's file access on Windows: opening for appending
  * without ever blocking on something that is not a plain file, telling
  * whether two paths name the same file, and the user's local application
- * data folder.
+ * data folder, whatever characters its path holds.
  */
 #include <windows.h>
 #include <shlobj.h>
@@ -20,10 +20,15 @@
 /* A pipe or device name ("\\.\pipe\x", "COM1") opens as a handle of
  * another type; only a disk file is written. Other programs may read,
  * write or delete the file meanwhile. */
+static const wchar_t* WideNameOf(const char* path);
+
 FILE* PlatformOpenForAppend(const char* path) {
-    HANDLE file =
-        CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const wchar_t* wide = WideNameOf(path);
+    HANDLE file = wide != nullptr ? CreateFileW(wide, GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr)
+                                  : CreateFileA(path, GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return nullptr;
     if (GetFileType(file) != FILE_TYPE_DISK) {
@@ -42,11 +47,12 @@ FILE* PlatformOpenForAppend(const char* path) {
 }
 
 bool PlatformDeletePlainFile(const char* path) {
-    DWORD attributes = GetFileAttributesA(path);
+    const wchar_t* wide = WideNameOf(path);
+    DWORD attributes = wide != nullptr ? GetFileAttributesW(wide) : GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
         return false;
-    return DeleteFileA(path) != 0;
+    return (wide != nullptr ? DeleteFileW(wide) : DeleteFileA(path)) != 0;
 }
 
 static const int FullPathSize = 1024;
@@ -106,19 +112,57 @@ bool PlatformSameFile(const char* first, const char* second) {
     return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL || OneDiskFile(a, b);
 }
 
-/* ---- The user's local application data folder ---- */
+/* ---- The user's local application data folder ----
+ * The program holds paths in the ANSI code page. Where the folder's path
+ * holds characters the code page lacks (a user named Łukasz on a Western
+ * system), its short 8.3 path, all in ASCII, names the same folder; where
+ * the volume keeps no short names, the file is opened by its wide name,
+ * which the path handed out stands for: that path has "?" for each
+ * character the code page lacks, which no real file name can hold. */
+
+static wchar_t wideStandIn[MAX_PATH];
+static char ansiStandIn[MAX_PATH * 3];
+
+/* The wide name a path handed out above stands for. */
+static const wchar_t* WideNameOf(const char* path) {
+    return ansiStandIn[0] != '\0' && lstrcmpA(path, ansiStandIn) == 0 ? wideStandIn : nullptr;
+}
+
+static bool AppendWide(wchar_t* wide, size_t size, const char* name) {
+    size_t used = wcslen(wide);
+    if (used + 1 >= size)
+        return false;
+    wide[used++] = L'\\';
+    return MultiByteToWideChar(CP_ACP, 0, name, -1, wide + used, (int)(size - used)) > 0;
+}
+
+/* The folder in a form the code page holds: as it is, or its short path. */
+static bool AnsiFolder(const wchar_t* wide, char* ansi, int size) {
+    if (Win32WideToAnsi(wide, ansi, size) == Win32AnsiExact)
+        return true;
+    wchar_t shortPath[MAX_PATH];
+    DWORD length = GetShortPathNameW(wide, shortPath, MAX_PATH);
+    return length > 0 && length < MAX_PATH &&
+           Win32WideToAnsi(shortPath, ansi, size) == Win32AnsiExact;
+}
 
 int PlatformLocalAppDataFile(const char* folder, const char* file, char* path, int size) {
     wchar_t wide[MAX_PATH];
-    char base[MAX_PATH * 3];
     if (size <= 0 ||
         SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, wide) != S_OK ||
-        Win32WideToAnsi(wide, base, sizeof base) != Win32AnsiExact)
+        !AppendWide(wide, MAX_PATH, folder) ||
+        (!CreateDirectoryW(wide, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS))
         return -1;
-    int length = snprintf(path, (size_t)size, "%s\\%s", base, folder);
-    if (length < 0 || length >= size ||
-        (!CreateDirectoryA(path, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS))
-        return -1;
-    length = snprintf(path, (size_t)size, "%s\\%s\\%s", base, folder, file);
+    char base[MAX_PATH * 3];
+    int length;
+    if (AnsiFolder(wide, base, sizeof base)) {
+        length = snprintf(path, (size_t)size, "%s\\%s", base, file);
+    } else {
+        if (!AppendWide(wide, MAX_PATH, file) ||
+            Win32WideToAnsi(wide, ansiStandIn, sizeof ansiStandIn) != Win32AnsiNotInCodePage)
+            return -1;
+        lstrcpyW(wideStandIn, wide);
+        length = snprintf(path, (size_t)size, "%s", ansiStandIn);
+    }
     return length < 0 || length >= size ? -1 : length;
 }

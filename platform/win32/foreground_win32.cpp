@@ -13,7 +13,7 @@
  * sharing its input state) could hold this thread for good, and with it
  * the cancel keys. So its thread is asked first, with a time limit,
  * whether it answers, and every call made to its window is one that does
- * not wait.
+ * not wait. The cancel keys end each wait at once.
  */
 #include <windows.h>
 
@@ -49,13 +49,33 @@ WindowHandle PlatformFindGotoWindow(const char* title) {
     return reinterpret_cast<WindowHandle>(search.found);
 }
 
+bool PlatformCancelKeysPressed(void) {
+    return Win32CancelRequested(false);
+}
+
+/* Asked in short turns, so that the cancel keys end the wait within one:
+ * a turn that runs out leaves only a message that does nothing behind. A
+ * turn refused at once (a window gone, or one the system counts as hung)
+ * ends the wait. */
+static const int AnswerTurn = 100; /* ms */
+
 bool PlatformWindowAnswers(WindowHandle handle, int milliseconds) {
     HWND window = reinterpret_cast<HWND>(handle);
     if (IsHungAppWindow(window))
         return false;
-    DWORD_PTR result;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, (UINT)milliseconds,
-                               &result) != 0;
+    DWORD start = GetTickCount();
+    for (;;) {
+        int left = milliseconds - (int)(GetTickCount() - start);
+        if (left <= 0 || Win32CancelRequested(false))
+            return false;
+        int turn = left < AnswerTurn ? left : AnswerTurn;
+        DWORD asked = GetTickCount();
+        DWORD_PTR result;
+        if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, (UINT)turn, &result) != 0)
+            return true;
+        if ((int)(GetTickCount() - asked) < turn / 2)
+            return false;
+    }
 }
 
 static void RaiseAsync(HWND window) {
@@ -81,13 +101,14 @@ static bool HoldsForeground(HWND window) {
  * involve every thread whose window loses or gains it. */
 bool PlatformWaitForForeground(WindowHandle handle, int milliseconds) {
     HWND window = reinterpret_cast<HWND>(handle);
+    HANDLE cancel = Win32CancelEvent();
     DWORD start = GetTickCount();
     for (;;) {
         if (HoldsForeground(window))
             return true;
-        if ((int)(GetTickCount() - start) >= milliseconds)
+        if ((int)(GetTickCount() - start) >= milliseconds || Win32CancelRequested(false))
             return false;
-        MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_SENDMESSAGE, 0);
+        MsgWaitForMultipleObjectsEx(cancel != nullptr ? 1 : 0, &cancel, 10, QS_SENDMESSAGE, 0);
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }

@@ -359,12 +359,17 @@ static DWORD OwnIntegrity(void) {
     return own;
 }
 
-/* A program with higher rights lets us query its process but not read its
- * token; one whose token we can read says its integrity level. */
+/* A program with higher rights of the same account lets us query its
+ * process but not read its token; one whose token we can read says its
+ * integrity level. For a standard user, a program started as an
+ * administrator runs under the administrator's account, and the system
+ * refuses even to open its process: it is counted as one of higher
+ * rights, as its windows take no input from this program and pass none
+ * to its hooks. */
 static bool ProcessRanksHigher(DWORD process) {
     HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
     if (handle == nullptr)
-        return false; /* cannot tell: the system will say */
+        return GetLastError() == ERROR_ACCESS_DENIED;
     HANDLE token;
     bool higher;
     if (OpenProcessToken(handle, TOKEN_QUERY, &token)) {

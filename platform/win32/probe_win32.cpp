@@ -28,6 +28,10 @@
  *                              away after their Nth event, without a word,
  *                              as the system takes away hooks that answer
  *                              slowly
+ *   control record-queue N     the recording's queue holds N entries, so
+ *                              that it fills within seconds
+ *   control drop-cancel-hooks  the Ctrl+Esc watcher's first hooks are taken
+ *                              away as soon as they are installed
  *
  * The program itself holds nothing of this: the probe watches it from
  * outside its code. At start-up (before WinMain) it puts thread hooks on
@@ -35,7 +39,8 @@
  * link of the tests' program routes a few system calls through this file
  * (the linker's --wrap of their import slots, cmake/windows.cmake): the
  * making of windows and dialogs, injected input, hook installation, and
- * the two questions the program asks about Wine and Caps Lock.
+ * the two questions the program asks about Wine and Caps Lock; and the start
+ * of the recording's queue, a call between two of the program's own files.
  */
 #include <windows.h>
 #include <commctrl.h>
@@ -375,6 +380,8 @@ struct ProbeControls {
     int refuseInputAt;
     int stallRecorderAt, stallRecorderMs;
     int dropRecordHooksAt;
+    int recordQueueSize;
+    bool dropCancelHooks;
 };
 static ProbeControls controls;
 
@@ -395,6 +402,10 @@ static void ReadControlLines(const char* path) {
             controls.stallRecorderMs = ms;
         } else if (sscanf(line, "control drop-record-hooks %d", &n) == 1) {
             controls.dropRecordHooksAt = n;
+        } else if (sscanf(line, "control record-queue %d", &n) == 1) {
+            controls.recordQueueSize = n;
+        } else if (strncmp(line, "control drop-cancel-hooks", 25) == 0) {
+            controls.dropCancelHooks = true;
         } else if (strncmp(line, "control try-journal", 19) == 0) {
             controls.tryJournal = true;
         } else if (strncmp(line, "control caps-lock ", 18) == 0) {
@@ -451,12 +462,12 @@ static SHORT WINAPI ProbeGetKeyState(int key) {
     return __real___imp_GetKeyState(key);
 }
 
-/* ---- The recording's low-level hooks ----
- * With a control line about them, each low-level hook goes through the
- * probe, which counts the events of the recording's hooks (those of the
- * thread with a mouse hook; the cancel watcher has only a keyboard hook)
- * and takes them away, or has the user-interface thread stall, at the
- * event named. */
+/* ---- The recording's low-level hooks, and the Ctrl+Esc watcher's ----
+ * With a control line about them, the recording's hooks go through the
+ * probe, which counts their events and takes them away, or has the
+ * user-interface thread stall, at the event named. The watcher's hooks
+ * may be taken away the moment they are first installed. Which hook
+ * serves which is told by its procedure. */
 
 struct WatchedHook {
     DWORD thread;
@@ -468,6 +479,14 @@ static WatchedHook watchedHooks[16];
 static std::atomic<int> watchedHookCount;
 static std::atomic<int> recordedEvents;
 static std::atomic<bool> recorderStallDue;
+
+static bool IsRecordingHook(HOOKPROC procedure) {
+    return procedure == Win32RecordKeyboardHook || procedure == Win32RecordMouseHook;
+}
+
+static bool IsCancelWatcherHook(HOOKPROC procedure) {
+    return procedure == Win32CancelKeyHook || procedure == Win32CancelMouseHook;
+}
 
 static const WatchedHook* FindWatched(DWORD thread, int type) {
     for (int i = watchedHookCount.load() - 1; i >= 0; i--) {
@@ -488,8 +507,7 @@ static LRESULT ForwardWatched(int type, int code, WPARAM wParam, LPARAM lParam,
                               ULONG_PTR extraInfo) {
     DWORD thread = GetCurrentThreadId();
     const WatchedHook* hook = FindWatched(thread, type);
-    bool counts = code == HC_ACTION && extraInfo != Win32InjectionTag &&
-                  FindWatched(thread, WH_MOUSE_LL) != nullptr;
+    bool counts = hook != nullptr && code == HC_ACTION && extraInfo != Win32InjectionTag;
     int event = counts ? ++recordedEvents : 0;
     if (event != 0 && event == controls.stallRecorderAt)
         recorderStallDue = true;
@@ -516,7 +534,7 @@ PROBE_ROUTE(SetWindowsHookExA, ProbeSetWindowsHookExA);
 
 /* A hook's events come on the thread that installed it, only once the
  * call has returned there, so its entry is complete before it is read. */
-static HHOOK WatchLowLevelHook(int type, HOOKPROC procedure, HINSTANCE module) {
+static HHOOK WatchRecordingHook(int type, HOOKPROC procedure, HINSTANCE module) {
     const int capacity = (int)(sizeof watchedHooks / sizeof watchedHooks[0]);
     int slot = watchedHookCount.load();
     if (slot == capacity)
@@ -528,6 +546,17 @@ static HHOOK WatchLowLevelHook(int type, HOOKPROC procedure, HINSTANCE module) {
     return handle;
 }
 
+/* The watcher's first hooks are removed at once and their handles left
+ * to the program, as the system removes hooks without a word. */
+static HHOOK DropCancelWatcherHook(int type, HOOKPROC procedure, HINSTANCE module) {
+    static std::atomic<bool> keyDropped, mouseDropped;
+    std::atomic<bool>& dropped = type == WH_KEYBOARD_LL ? keyDropped : mouseDropped;
+    HHOOK handle = __real___imp_SetWindowsHookExA(type, procedure, module, 0);
+    if (handle != nullptr && !dropped.exchange(true))
+        UnhookWindowsHookEx(handle);
+    return handle;
+}
+
 static HHOOK WINAPI ProbeSetWindowsHookExA(int type, HOOKPROC procedure, HINSTANCE module,
                                            DWORD thread) {
     bool journal = type == WH_JOURNALRECORD || type == WH_JOURNALPLAYBACK;
@@ -535,10 +564,31 @@ static HHOOK WINAPI ProbeSetWindowsHookExA(int type, HOOKPROC procedure, HINSTAN
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
-    bool lowLevel = type == WH_KEYBOARD_LL || type == WH_MOUSE_LL;
-    if (lowLevel && (controls.dropRecordHooksAt != 0 || controls.stallRecorderAt != 0))
-        return WatchLowLevelHook(type, procedure, module);
+    if (IsRecordingHook(procedure) &&
+        (controls.dropRecordHooksAt != 0 || controls.stallRecorderAt != 0))
+        return WatchRecordingHook(type, procedure, module);
+    if (IsCancelWatcherHook(procedure) && controls.dropCancelHooks)
+        return DropCancelWatcherHook(type, procedure, module);
     return __real___imp_SetWindowsHookExA(type, procedure, module, thread);
+}
+
+/* ---- The recording's queue ----
+ * The recording's queue may be made smaller, so that a test fills it
+ * within seconds: the link routes the queue's start (a function of the
+ * program's own, called from the hooks' file) through here. */
+
+#define START_RECORD_QUEUE _Z16StartRecordQueueP11RecordQueueP16RecordQueueEntryj
+#define PROBE_NAME(prefix, name) PROBE_NAME_JOINED(prefix, name)
+#define PROBE_NAME_JOINED(prefix, name) prefix##name
+extern "C" void PROBE_NAME(__real_, START_RECORD_QUEUE)(RecordQueue* queue,
+                                                        RecordQueueEntry* entries,
+                                                        uint32_t capacity);
+extern "C" void PROBE_NAME(__wrap_, START_RECORD_QUEUE)(RecordQueue* queue,
+                                                        RecordQueueEntry* entries,
+                                                        uint32_t capacity) {
+    uint32_t asked = controls.recordQueueSize > 0 ? (uint32_t)controls.recordQueueSize : 0;
+    PROBE_NAME(__real_, START_RECORD_QUEUE)
+    (queue, entries, asked > 0 && asked < capacity ? asked : capacity);
 }
 
 /* ---- Windows and dialogs being made ---- */

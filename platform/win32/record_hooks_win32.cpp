@@ -16,55 +16,54 @@
  * asks (the input desktop, the system's last input), and installs its
  * hooks again when the recorder finds them taken away.
  *
- * The queue has one writer and one reader and no lock. A full queue (the
- * user-interface thread held up for seconds under a 1,000 Hz mouse) drops
- * events, and the next one that fits says how many.
+ * The queue (record_queue.cpp) has one writer and one reader and no lock.
+ * When the user-interface thread is held up for seconds under a 1,000 Hz
+ * mouse it fills; moves are then merged so that every key, button and
+ * wheel event still fits.
+ *
+ * Each press is stamped with its window (the top-level window, its title
+ * and rectangle) as it is at that moment, read here without sending the
+ * window a message: by the time the queue is emptied a key may have
+ * changed the title or a drag moved the window.
  */
 #include <windows.h>
 
-#include <atomic>
 #include <cstring>
 
+#include "platform/control_facts.h"
 #include "platform/input_rules.h"
+#include "platform/record_queue.h"
 #include "platform/win32/win32_internal.h"
 
 /* ---- The queue ---- */
 
 static const uint32_t QueueCapacity = 8192; /* 8 s of a 1,000 Hz mouse */
-static Win32RecordInput queue[QueueCapacity];
-static std::atomic<uint32_t> queueWritten;
-static std::atomic<uint32_t> queueRead;
+static RecordQueueEntry queueEntries[QueueCapacity];
+static RecordQueue queue;
 static std::atomic<bool> wakePosted;
 static HWND wakeWindow;
 static UINT wakeMessage;
-static uint32_t lostEvents; /* hook thread only */
 
 /* The reader is woken once for a run of entries, not once per entry. */
-static void Push(Win32RecordInput* input) {
-    uint32_t written = queueWritten.load(std::memory_order_relaxed);
-    if (written - queueRead.load(std::memory_order_acquire) >= QueueCapacity) {
-        lostEvents++;
-        return;
-    }
-    input->context.lostEvents = lostEvents;
-    lostEvents = 0;
-    queue[written % QueueCapacity] = *input;
-    queueWritten.store(written + 1);
-    if (!wakePosted.exchange(true) && !PostMessageA(wakeWindow, wakeMessage, 0, 0))
+static void Wake(bool added) {
+    if (added && !wakePosted.exchange(true) && !PostMessageA(wakeWindow, wakeMessage, 0, 0))
         wakePosted.store(false);
 }
 
-bool Win32TakeRecordInput(Win32RecordInput* input) {
-    uint32_t read = queueRead.load(std::memory_order_relaxed);
-    if (read == queueWritten.load()) {
-        /* Empty: the next entry must wake the reader again. */
-        wakePosted.store(false);
-        if (read == queueWritten.load())
-            return false;
-    }
-    *input = queue[read % QueueCapacity];
-    queueRead.store(read + 1, std::memory_order_release);
-    return true;
+static bool OwnsQueue(void);
+
+/* Only the thread of the latest start writes. */
+static void Push(const RecordQueueEntry& input) {
+    if (OwnsQueue())
+        Wake(PushRecordInput(&queue, input));
+}
+
+bool Win32TakeRecordInput(RecordQueueEntry* input) {
+    if (TakeRecordInput(&queue, input))
+        return true;
+    /* Empty: the next entry must wake the reader again. */
+    wakePosted.store(false);
+    return TakeRecordInput(&queue, input);
 }
 
 /* ---- What the hook thread keeps ---- */
@@ -89,6 +88,10 @@ static uint32_t HandleValue(HWND window) {
     return (uint32_t)(uintptr_t)window;
 }
 
+static HWND HandleFromValue(uint32_t value) {
+    return reinterpret_cast<HWND>((intptr_t)(int32_t)value);
+}
+
 /* ---- The desktop at the moment of an event ---- */
 
 static uint32_t HeldModifiers(void) {
@@ -108,6 +111,26 @@ static uint32_t HeldModifiers(void) {
     return held;
 }
 
+/* The buttons as their messages name them: the system's key state tells
+ * the physical buttons, which swap places when the user swapped them. */
+static uint32_t HeldButtons(void) {
+    bool swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
+    const struct {
+        uint32_t bit;
+        int virtualKey;
+    } buttons[] = {{HeldLeftButton, swapped ? VK_RBUTTON : VK_LBUTTON},
+                   {HeldRightButton, swapped ? VK_LBUTTON : VK_RBUTTON},
+                   {HeldMiddleButton, VK_MBUTTON},
+                   {HeldFirstXButton, VK_XBUTTON1},
+                   {HeldSecondXButton, VK_XBUTTON2}};
+    uint32_t held = 0;
+    for (const auto& button : buttons) {
+        if (GetAsyncKeyState(button.virtualKey) & 0x8000)
+            held |= button.bit;
+    }
+    return held;
+}
+
 static uint32_t LastSystemInput(void) {
     LASTINPUTINFO info;
     info.cbSize = sizeof info;
@@ -115,11 +138,12 @@ static uint32_t LastSystemInput(void) {
 }
 
 /* Inside a callback the system has not yet applied the event to its key
- * state, so the modifiers are those held just before it. The input
- * desktop and the last input are asked only by checks. */
+ * state, so the modifiers and buttons are those held just before it. The
+ * input desktop and the last input are asked only by checks. */
 static void NoteDesktopState(RecordContext* context, bool check) {
     context->tick = GetTickCount();
     context->heldModifiers = HeldModifiers();
+    context->heldButtons = HeldButtons();
     context->foreground = reinterpret_cast<WindowHandle>(GetForegroundWindow());
     context->focus = reinterpret_cast<WindowHandle>(Win32FocusWindow());
     context->inputDesktopOurs = !check || Win32InputDesktopIsOurs();
@@ -127,22 +151,46 @@ static void NoteDesktopState(RecordContext* context, bool check) {
     context->lastSystemInput = check ? LastSystemInput() : lastHookInput;
 }
 
+static bool IsPress(uint32_t message) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+        return true;
+    default:
+        return false;
+    }
+}
+
+/* None of these calls sends the window a message. */
+static void LookAtWindow(const EventRecord& event, RecordedWindow* seen) {
+    WindowHandle target = reinterpret_cast<WindowHandle>(HandleFromValue(event.hwnd));
+    bool buttonPress = event.message != WM_KEYDOWN && event.message != WM_SYSKEYDOWN;
+    LookAtPressWindow(target, buttonPress, seen);
+}
+
 static void PushCheck(void) {
     if (cancelled)
         return;
-    Win32RecordInput input;
+    RecordQueueEntry input;
     memset(&input, 0, sizeof input);
     input.code = HookRecordCheck;
     NoteDesktopState(&input.context, true);
-    Push(&input);
+    Push(input);
 }
 
 static void PushEvent(const EventRecord& event) {
-    Win32RecordInput input;
+    RecordQueueEntry input;
     input.code = HC_ACTION;
     input.event = event;
     NoteDesktopState(&input.context, false);
-    Push(&input);
+    input.window.window = nullptr;
+    if (IsPress(event.message))
+        LookAtWindow(event, &input.window);
+    Push(input);
 }
 
 /* ---- Keys, as a journal records them ---- */
@@ -233,7 +281,7 @@ static bool TakesInput(int code, ULONG_PTR extraInfo) {
     return extraInfo != Win32InjectionTag;
 }
 
-static LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Win32RecordKeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
     const KBDLLHOOKSTRUCT* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
     if (TakesInput(code, key->dwExtraInfo)) {
         if (IsCancelKeys(wParam, key)) {
@@ -251,7 +299,7 @@ static LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lPa
  * (the program is aware of each monitor's scale), as playback injects it,
  * and go to the window under the pointer. A wheel turn keeps its distance
  * and an X-button event its button, beside y, so playback can repeat them. */
-static LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Win32RecordMouseHook(int code, WPARAM wParam, LPARAM lParam) {
     const MSLLHOOKSTRUCT* mouse = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
     if (TakesInput(code, mouse->dwExtraInfo)) {
         int32_t amount = (int16_t)HIWORD(mouse->mouseData);
@@ -262,15 +310,24 @@ static LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+/* Both hooks or neither. */
+static bool InstallHookPair(HHOOK* keyboard, HHOOK* mouse) {
+    *keyboard = SetWindowsHookExA(WH_KEYBOARD_LL, Win32RecordKeyboardHook, Win32Instance(), 0);
+    *mouse = SetWindowsHookExA(WH_MOUSE_LL, Win32RecordMouseHook, Win32Instance(), 0);
+    if (*keyboard != nullptr && *mouse != nullptr)
+        return true;
+    if (*keyboard != nullptr)
+        UnhookWindowsHookEx(*keyboard);
+    if (*mouse != nullptr)
+        UnhookWindowsHookEx(*mouse);
+    *keyboard = *mouse = nullptr;
+    return false;
+}
+
 static bool InstallHooks(void) {
     RemoveHooks();
-    keyboardHook = SetWindowsHookExA(WH_KEYBOARD_LL, LowLevelKeyboardProc, Win32Instance(), 0);
-    mouseHook = SetWindowsHookExA(WH_MOUSE_LL, LowLevelMouseProc, Win32Instance(), 0);
     lastHookInput = GetTickCount();
-    if (keyboardHook != nullptr && mouseHook != nullptr)
-        return true;
-    RemoveHooks();
-    return false;
+    return InstallHookPair(&keyboardHook, &mouseHook);
 }
 
 static void CALLBACK ForegroundChanged(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object,
@@ -300,20 +357,51 @@ static void RunHookThread(void) {
         UnhookWinEvent(foreground);
 }
 
-static DWORD WINAPI HookThreadMain(void* unused) {
-    (void)unused;
+/* A thread takes the hooks, the queue and the state above only with the
+ * ticket the latest start gave it; a thread that starts too late, after
+ * its start gave up on it, takes nothing and ends. Each start's ticket is
+ * even; the thread that takes it makes it odd. */
+static volatile LONG startTicket;
+static LONG lastTicket;
+static thread_local LONG threadTicket;
+
+static bool OwnsQueue(void) {
+    return threadTicket != 0 && threadTicket == startTicket;
+}
+
+static bool TakeTicket(LONG ticket) {
+    if (InterlockedCompareExchange(&startTicket, ticket + 1, ticket) != ticket)
+        return false;
+    threadTicket = ticket + 1;
+    return true;
+}
+
+static DWORD WINAPI HookThreadMain(void* parameter) {
+    LONG ticket = (LONG)(intptr_t)parameter;
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); /* the thread's queue, for the quit */
+    HHOOK keyboard, mouse;
+    bool installed = InstallHookPair(&keyboard, &mouse);
+    if (!TakeTicket(ticket)) {
+        if (installed) {
+            UnhookWindowsHookEx(keyboard);
+            UnhookWindowsHookEx(mouse);
+        }
+        return 1;
+    }
+    keyboardHook = keyboard;
+    mouseHook = mouse;
     memset(keyIsDown, 0, sizeof keyIsDown);
     cancelled = false;
-    lostEvents = 0;
-    bool installed = InstallHooks();
+    lastHookInput = GetTickCount();
     InterlockedExchange(&hooksStarted, installed);
     SetEvent(hookReady);
     if (!installed)
         return 1;
     RunHookThread();
+    if (OwnsQueue())
+        Wake(FlushHeldMove(&queue, true));
     RemoveHooks();
     return 0;
 }
@@ -322,6 +410,7 @@ static void JoinHookThread(void) {
     WaitForSingleObject(hookThread, 2000);
     CloseHandle(hookThread);
     hookThread = nullptr;
+    InterlockedExchange(&startTicket, 0);
 }
 
 bool Win32StartRecordHooks(HWND window, UINT message) {
@@ -334,12 +423,26 @@ bool Win32StartRecordHooks(HWND window, UINT message) {
     wakeWindow = window;
     wakeMessage = message;
     cancelNoticeThread = GetCurrentThreadId();
-    queueRead.store(queueWritten.load());
+    StartRecordQueue(&queue, queueEntries, QueueCapacity);
     wakePosted.store(false);
-    hookThread = CreateThread(nullptr, 0, HookThreadMain, nullptr, 0, &hookThreadId);
+    ResetEvent(hookReady);
+    lastTicket = lastTicket > 0 && lastTicket < 0x3FFFFFFE ? lastTicket + 2 : 2;
+    LONG ticket = lastTicket;
+    InterlockedExchange(&startTicket, ticket);
+    hookThread =
+        CreateThread(nullptr, 0, HookThreadMain, (void*)(intptr_t)ticket, 0, &hookThreadId);
     if (hookThread == nullptr)
         return false;
-    if (WaitForSingleObject(hookReady, 5000) != WAIT_OBJECT_0 || !hooksStarted) {
+    bool ready = WaitForSingleObject(hookReady, 5000) == WAIT_OBJECT_0;
+    /* A thread that has not taken its ticket by now never will. */
+    if (!ready && InterlockedCompareExchange(&startTicket, 0, ticket) == ticket) {
+        CloseHandle(hookThread);
+        hookThread = nullptr;
+        return false;
+    }
+    if (!ready)
+        ready = WaitForSingleObject(hookReady, 5000) == WAIT_OBJECT_0;
+    if (!ready || !hooksStarted) {
         PostThreadMessageA(hookThreadId, WM_QUIT, 0, 0);
         JoinHookThread();
         return false;

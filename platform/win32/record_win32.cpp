@@ -90,13 +90,18 @@ static HHOOK InstallSystemJournal(void) {
 
 /* ---- The low-level hooks' queue ---- */
 
+/* What the hooks' thread read of the window under the press being handed
+ * over now. */
+static RecordedWindow currentWindow;
+
 /* Taken out before the call: a call that runs a modal loop may empty the
  * rest of the queue itself, in order. */
 static void DrainQueue(void) {
-    Win32RecordInput input;
+    RecordQueueEntry input;
     while (recordProcedure != nullptr && Win32TakeRecordInput(&input)) {
         currentContext = input.context;
         currentContextKnown = true;
+        currentWindow = input.window;
         recordProcedure(input.code, input.code == HC_ACTION ? &input.event : nullptr);
     }
 }
@@ -127,6 +132,9 @@ static HWND QueueWindow(void) {
 
 static bool InstallLowLevelHooks(void) {
     HWND window = QueueWindow();
+    /* The hooks' thread reads the scale of every press: the calls that
+     * tell it are looked up here, not at the first press. */
+    PlatformShownDpi(reinterpret_cast<WindowHandle>(window));
     lowLevelInstalled = window != nullptr && Win32StartRecordHooks(window, QueueWakeMessage);
     return lowLevelInstalled;
 }
@@ -175,6 +183,13 @@ bool PlatformRecordContext(RecordContext* context) {
     if (!currentContextKnown)
         return false;
     *context = currentContext;
+    return true;
+}
+
+bool PlatformRecordedWindow(RecordedWindow* window) {
+    if (!currentContextKnown || currentWindow.window == nullptr)
+        return false;
+    *window = currentWindow;
     return true;
 }
 

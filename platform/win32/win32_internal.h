@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "platform/journal_driver.h"
+#include "platform/record_queue.h"
 
 void Win32SetInstance(HINSTANCE instance);
 HINSTANCE Win32Instance(void);
@@ -63,6 +64,13 @@ void Win32ErrorText(DWORD error, char* text, int size);
  * foreground window (foreground_win32.cpp). Any thread may ask. */
 HWND Win32FocusWindow(void);
 
+/* The program a command line starts, looked for as CreateProcess looks
+ * for it but never in the current folder (start_win32.cpp): found, with
+ * its full path in program (MAX_PATH characters); a name with a path, to
+ * be used as written; or none. */
+enum Win32ProgramLookup { Win32ProgramFound, Win32ProgramAsWritten, Win32ProgramNotFound };
+Win32ProgramLookup Win32ProgramToStart(const wchar_t* commandLine, wchar_t* program);
+
 /* Asks the system not to slow the program's timers (system_win32.cpp);
  * true when it agreed. */
 bool Win32OptOutOfTimerThrottling(void);
@@ -73,15 +81,19 @@ bool Win32OptOutOfTimerThrottling(void);
  * takes them out in order. Start returns once the hooks are in place (the
  * reader is woken by posting message to window); stop ends the thread and
  * keeps what it queued; restart installs the hooks again. */
-struct Win32RecordInput {
-    int code; /* HC_ACTION with the event, or HookRecordCheck */
-    EventRecord event;
-    RecordContext context;
-};
 bool Win32StartRecordHooks(HWND window, UINT message);
 void Win32StopRecordHooks(void);
 bool Win32RestartRecordHooks(void);
-bool Win32TakeRecordInput(Win32RecordInput* input);
+bool Win32TakeRecordInput(RecordQueueEntry* input);
+
+/* The low-level hook procedures, by what they serve: the recording's pair
+ * (record_hooks_win32.cpp) and the Ctrl+Esc watcher's pair
+ * (cancel_watcher_win32.cpp), which watches the mouse only to learn that
+ * the system still calls it. Each runs on the thread that installed it. */
+LRESULT CALLBACK Win32RecordKeyboardHook(int code, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK Win32RecordMouseHook(int code, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK Win32CancelKeyHook(int code, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK Win32CancelMouseHook(int code, WPARAM wParam, LPARAM lParam);
 
 /* The cancel notice, from any thread, to the window that takes it
  * (cancel_notice_win32.cpp); to the thread given when there is none. */

@@ -432,17 +432,26 @@ void PlatformSetDialogItemText(WindowHandle dialog, int controlId, const char* t
 
 /* ---- Processes ---- */
 
+/* The program is the one Win32ProgramToStart finds, never one in the
+ * current folder. */
 ProcessHandle PlatformStartProcess(const char* commandLine) {
-    char line[1024];
-    lstrcpynA(line, commandLine, sizeof line); /* CreateProcessA may write to it */
-    STARTUPINFOA startup;
+    wchar_t line[1024]; /* CreateProcessW may write to it */
+    wchar_t program[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, 0, commandLine, -1, line, 1024) == 0)
+        return nullptr;
+    Win32ProgramLookup lookup = Win32ProgramToStart(line, program);
+    if (lookup == Win32ProgramNotFound) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    }
+    STARTUPINFOW startup;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWDEFAULT;
     PROCESS_INFORMATION process;
-    if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
-                        nullptr, &startup, &process))
+    if (!CreateProcessW(lookup == Win32ProgramFound ? program : nullptr, line, nullptr, nullptr,
+                        FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process))
         return nullptr;
     CloseHandle(process.hThread);
     return reinterpret_cast<ProcessHandle>(process.hProcess);

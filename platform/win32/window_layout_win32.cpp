@@ -32,7 +32,6 @@ static const int AwarenessPerMonitor = 2; /* DPI_AWARENESS_PER_MONITOR_AWARE */
 static const int EffectiveDpi = 0;        /* MDT_EFFECTIVE_DPI */
 
 struct ScaleCalls {
-    bool looked;
     AwarenessOfWindowCall awarenessOfWindow;
     AwarenessOfContextCall awarenessOfContext;
     DpiOfWindowCall dpiOfWindow;
@@ -54,10 +53,8 @@ static HMODULE SystemLibrary(const char* name) {
     return LoadLibraryA(path);
 }
 
-static const ScaleCalls& Scale(void) {
-    static ScaleCalls calls;
-    if (calls.looked)
-        return calls;
+static ScaleCalls LoadScaleCalls(void) {
+    ScaleCalls calls;
     HMODULE user = GetModuleHandleA("user32.dll");
     calls.awarenessOfWindow =
         reinterpret_cast<AwarenessOfWindowCall>(CallIn(user, "GetWindowDpiAwarenessContext"));
@@ -66,7 +63,14 @@ static const ScaleCalls& Scale(void) {
     calls.dpiOfWindow = reinterpret_cast<DpiOfWindowCall>(CallIn(user, "GetDpiForWindow"));
     calls.dpiOfMonitor =
         reinterpret_cast<DpiOfMonitorCall>(CallIn(SystemLibrary("shcore.dll"), "GetDpiForMonitor"));
-    calls.looked = true;
+    return calls;
+}
+
+/* Looked up once, by whichever thread asks first: the recorder's input
+ * thread reads the scale of every press, the playback that of each
+ * noted window. */
+static const ScaleCalls& Scale(void) {
+    static const ScaleCalls calls = LoadScaleCalls();
     return calls;
 }
 

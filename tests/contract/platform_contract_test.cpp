@@ -18,6 +18,8 @@
  *     with (REG_EXPAND_SZ unexpanded, zero bytes kept, an empty value),
  *     names without regard to case, an empty name the key's default value,
  *     and a value larger than the room given is not handed over at all;
+ *   - a save's steps: a move never takes a name another file has, and a
+ *     replace leaves no backup behind;
  *   - window titles compare as Windows compares them: the GOTO lookup
  *     (PlatformFindGotoWindow) compares the titles of shown windows with
  *     lstrcmpiA, the user's locale without regard to case, and never finds
@@ -373,7 +375,8 @@ TEST_F(PlatformContract, AFileAnotherProgramHoldsIsBusyUntilLetGo) {
         fs::temp_directory_path() / ("mirlow-held-" + std::to_string(PlatformTickCount()));
     fs::create_directories(folder);
     const std::string target = (folder / "held.mrx").string(),
-                      source = (folder / "new.tmp").string();
+                      source = (folder / "new.tmp").string(),
+                      backup = (folder / "old.tmp").string();
     const struct {
         const char* name;
         const std::string* held;
@@ -391,7 +394,8 @@ TEST_F(PlatformContract, AFileAnotherProgramHoldsIsBusyUntilLetGo) {
             ContractHoldFile(c.held->c_str());
         FILE* file = nullptr;
         EXPECT_EQ(PlatformCreateNewFile(target.c_str(), &file), FileNameTaken) << c.name;
-        EXPECT_EQ(PlatformReplaceFile(source.c_str(), target.c_str()), c.replaced) << c.name;
+        EXPECT_EQ(PlatformReplaceFile(source.c_str(), target.c_str(), backup.c_str()), c.replaced)
+            << c.name;
         char reason[300];
         PlatformFileErrorText(reason, sizeof reason);
         bool sharingViolation = strstr(reason, "(error 32)") != nullptr;
@@ -446,6 +450,43 @@ TEST_F(PlatformContract, RegistryValuesComeBackAsStoredWhereTheyFit) {
     EXPECT_EQ(PlatformQueryRegistryValue(key, "Number", &type, data, sizeof data), -1);
     PlatformCloseRegistryKey(key);
     EXPECT_TRUE(PlatformDeleteRegistryKey(HiveCurrentUser, keyPath));
+}
+
+/* A save's steps: a move never takes a name another file has; a replace
+ * leaves the new file under the target's name and nothing under the
+ * backup name or its own. */
+TEST_F(PlatformContract, AMoveTakesOnlyAFreeNameAndAReplaceLeavesNoBackup) {
+    fs::path folder =
+        fs::temp_directory_path() / ("mirlow-contract-" + std::to_string(PlatformTickCount()));
+    fs::create_directories(folder);
+    auto path = [&](const char* name) { return (folder / name).string(); };
+    auto write = [](const std::string& file, const char* text) {
+        FILE* stream = fopen(file.c_str(), "wb");
+        fputs(text, stream);
+        fclose(stream);
+    };
+    auto read = [](const std::string& file) {
+        char text[16] = "";
+        FILE* stream = fopen(file.c_str(), "rb");
+        if (stream == nullptr)
+            return std::string("(none)");
+        text[fread(text, 1, sizeof text - 1, stream)] = '\0';
+        fclose(stream);
+        return std::string(text);
+    };
+    write(path("old.mrx"), "old");
+    write(path("new.tmp"), "new");
+    EXPECT_EQ(PlatformMoveFile(path("new.tmp").c_str(), path("old.mrx").c_str()), FileNameTaken);
+    EXPECT_EQ(read(path("old.mrx")), "old");
+    EXPECT_EQ(PlatformReplaceFile(path("new.tmp").c_str(), path("old.mrx").c_str(),
+                                  path("backup.tmp").c_str()),
+              FileDone);
+    EXPECT_EQ(read(path("old.mrx")), "new");
+    EXPECT_EQ(read(path("new.tmp")), "(none)");
+    EXPECT_EQ(read(path("backup.tmp")), "(none)");
+    EXPECT_EQ(PlatformMoveFile(path("old.mrx").c_str(), path("free.mrx").c_str()), FileDone);
+    EXPECT_EQ(read(path("free.mrx")), "new");
+    fs::remove_all(folder);
 }
 
 /* ---- Window titles ---- */

@@ -2,7 +2,7 @@
 # Ctrl+Esc, pressed by the user while mirlow.exe plays by itself, ends the
 # playback as the system's cancel keys end a journal: the interruption
 # warning appears, the log says so, and the unattended run ends with the
-# cancelled code.
+# cancelled code; also after the system took the watcher's hooks away.
 source "$(dirname "$0")/lib.sh"
 
 log="$E2E_WORK/cancel.log"
@@ -33,6 +33,24 @@ probe press "0 Playbacks Completed" 1 || fail "cannot close the warning"
 wait_exit 20
 [ "$EXIT_CODE" = "4" ] || fail "exit code $EXIT_CODE, expected 4 (cancelled)"
 expect_lines_in_order "$log" "through injected input" "CANCELLED RECORDING"
+echo "Ctrl+Esc cancels an emulated playback: ok"
+
+# The watcher's hooks taken away at once, as the system takes away hooks
+# that answer too slowly: the input the system then sees and they do not
+# has them installed again, and Ctrl+Esc still ends the playback.
+rm -f "$log"
+PROBE_CONTROLS="control drop-cancel-hooks" start_mirlow "$(winpath "$script")"
+wait_for_line_containing "$log" "through injected input" 15 || fail "no playback"
+# A click gives the key timer the keyboard again (the box took it).
+read -r left top right bottom < <(probe rect "-:Mirlow Key Timer") || fail "no key timer rect"
+xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1 key shift ||
+    fail "cannot click and press Shift"
+sleep 2
+xdotool key ctrl+Escape || fail "cannot press Ctrl+Esc"
+probe wait-box "0 Playbacks Completed" 15000 >/dev/null || fail "no warning: the hooks stayed away"
+probe press "0 Playbacks Completed" 1 || fail "cannot close the warning"
+wait_exit 20
+[ "$EXIT_CODE" = "4" ] || fail "exit code $EXIT_CODE after the hooks came back, expected 4"
 kill "$timer" 2>/dev/null
 use_log_file "" 0
-echo "Ctrl+Esc cancels an emulated playback: ok"
+echo "the watcher's hooks taken away come back, and Ctrl+Esc works: ok"

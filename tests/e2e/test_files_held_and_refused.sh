@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Files as an ordinary machine has them. A log file that cannot be created
 # hands its lines to Mirlow\Mirlow.log in the user's local application
-# data folder, which says why first, and Edit Log File opens that file. A
+# data folder, which says why first, and Edit Log File opens that file;
+# so it does where that folder's name holds a letter the code page lacks. A
 # save waits for a file another program holds for a moment, and names the
 # system's reason when the hold lasts. A name with letters the code page
 # lacks is refused rather than opened or saved as a look-alike. (A path
@@ -93,6 +94,25 @@ echo "a name outside the code page is refused, never changed: ok"
 
 probe close Mirlow || fail "cannot close"
 wait_exit 15
+
+# A user folder whose name the code page lacks a letter of (Łukasz on
+# 1252): the log still goes to Mirlow\Mirlow.log in it.
+folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
+read -r _ _ type was < <(wine reg query "$folders" /v 'Local AppData' 2>/dev/null | tr -d '\r' |
+    grep 'Local AppData')
+[ -n "$was" ] || fail "no Local AppData folder to change"
+mkdir -p "$WINEPREFIX/drive_c/users/Public/Łukasz"
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"Local AppData"="C:\\\\users\\\\Public\\\\Łukasz"\r\n' \
+    "HKEY_CURRENT_USER${folders#HKCU}" | iconv -f UTF-8 -t UTF-16LE >"$work/folder.body"
+{ printf '\xff\xfe'; cat "$work/folder.body"; } >"$work/folder.reg"
+wine regedit /s "$(winpath "$work/folder.reg")" >/dev/null 2>&1
+start_mirlow "$(winpath "$work/doc.mrx")"
+wait_exit 20
+wine reg add "$folders" /v 'Local AppData' /t "$type" /d "$was" /f >/dev/null 2>&1
+[ "$EXIT_CODE" = "0" ] || fail "the run in Łukasz's profile ended with $EXIT_CODE"
+expect_lines_in_order "$WINEPREFIX/drive_c/users/Public/Łukasz/Mirlow/Mirlow.log" \
+    "The log file '$missing' cannot be written: this file takes the log" "Playback Complete!"
+echo "a user folder outside the code page still takes the log: ok"
 forget_settings
 # Later tests share the prefix: Edit Log File would open this file for them.
 rm -f "$log"

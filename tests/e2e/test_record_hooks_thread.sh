@@ -6,7 +6,8 @@
 # without a word (it does so with hooks that answer too slowly; the probe
 # stands in for it) are noticed from input the system had and they did
 # not deliver, installed again within about a second, logged, and the user
-# is told at the end that input may be missing.
+# is told at the end that input may be missing. A drag made while the
+# program is busy keeps its release, however many moves fill the queue.
 source "$(dirname "$0")/lib.sh"
 
 log="$E2E_WORK/hooks.log"
@@ -58,6 +59,29 @@ expect_lines_in_order "$log" "RECORDING #1:" "installed them again" \
     "Message=WM_KEYDOWN (paramL=0x2C5A" "END RECORDING"
 grep -q "Message=WM_KEYDOWN (paramL=0x1E41" "$log" && fail "a key was recorded while the hooks were away"
 [ "$(grep -c "installed them again" "$log")" = 1 ] || fail "the hooks were installed again more than once"
+expect_count_agrees "$log"
+stop_and_exit
+
+# A drag while the program is busy, through a queue small enough to fill
+# (64 entries): the moves are merged, the press and the release are kept,
+# nothing is said to be missing, and no release is made up.
+rm -f "$log"
+use_log_file "$log" 2
+PROBE_CONTROLS=$'control stall-recorder 2 8000\ncontrol record-queue 64' start_recording "$log"
+cx=$(((left + right) / 2)) cy=$(((top + bottom) / 2))
+xdotool mousemove "$cx" "$cy" click 1
+moves=()
+# Apart in time, or Wine merges them before any hook sees them.
+for i in $(seq 1 300); do moves+=(mousemove $((cx - 40 + i % 80)) $((cy + i % 7)) sleep 0.01); done
+xdotool mousedown 1 "${moves[@]}" mouseup 1 mousemove "$cx" "$cy"
+sleep 4
+probe post-command Mirlow 1049 || fail "cannot post Stop Recording"
+wait_for_line_containing "$log" "END RECORDING" 10 || fail "recording did not stop"
+expect_lines_in_order "$log" "Message=WM_LBUTTONDOWN" "Message=WM_LBUTTONUP" \
+    "Message=WM_LBUTTONDOWN" "Message=WM_MOUSEMOVE" "Message=WM_LBUTTONUP" "END RECORDING"
+[ "$(grep -c "Message=WM_LBUTTONUP" "$log")" = 2 ] || fail "not two releases: $(grep -c LBUTTONUP "$log")"
+[ "$(grep -c "Message=WM_MOUSEMOVE" "$log")" -lt 100 ] || fail "the moves were not merged"
+grep -q "WARNING" "$log" && fail "drag: $(grep WARNING "$log")"
 expect_count_agrees "$log"
 stop_and_exit
 
