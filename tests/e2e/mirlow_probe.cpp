@@ -50,6 +50,7 @@
  *   mirlow_probe place CLASS X Y WIDTH HEIGHT     moves and sizes the window
  *   mirlow_probe placement CLASS                  prints "minimized", "maximized" or
  *                                                 "normal"
+ *   mirlow_probe front CLASS                      brings the window to the front
  *   mirlow_probe send-unicode HEX...              types each UTF-16 code unit (hex) as
  *                                                 Unicode key input, as an on-screen
  *                                                 keyboard does: a press and a release
@@ -87,6 +88,7 @@
  *   mirlow_probe tree-item NAME ID TEXT           prints the screen rectangle of the
  *                                                 text of the first visible tree item
  *                                                 with that text
+ *   mirlow_probe tree-selection NAME ID           prints the selected tree item's path
  *
  * CLASS "-" with a title after it (CLASS=-:Title) finds by title alone.
  * Exit code 0 on success, 1 when the thing looked for is not there, 2 for a
@@ -327,6 +329,26 @@ static int PrintTreeItem(HWND tree, const char* wanted) {
     return found;
 }
 
+/* The selected item's text after its parents', joined by '\\'. */
+static int PrintTreeSelection(HWND tree) {
+    RemoteBlock remote = {nullptr, nullptr};
+    HTREEITEM item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+    char path[1024] = "";
+    if (item == nullptr || !OpenRemoteBlock(tree, &remote))
+        return 1;
+    for (; item != nullptr;
+         item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)item)) {
+        char text[256] = "";
+        char longer[sizeof path];
+        TreeItemText(tree, remote, item, text);
+        snprintf(longer, sizeof longer, "%s%s%s", text, path[0] != '\0' ? "\\" : "", path);
+        memcpy(path, longer, sizeof path);
+    }
+    CloseRemoteBlock(&remote);
+    printf("%s\n", path);
+    return 0;
+}
+
 /* The edit form of the message (index in, packed point out), which rich
  * edit controls answer too. */
 static int PrintCharPoint(HWND edit, int index) {
@@ -361,6 +383,8 @@ static int ControlVerb(const char* verb, HWND control, const char* argument) {
         return PrintCharPoint(control, atoi(argument));
     if (strcmp(verb, "tree-item") == 0 && argument != nullptr)
         return PrintTreeItem(control, argument);
+    if (strcmp(verb, "tree-selection") == 0)
+        return PrintTreeSelection(control);
     if (strcmp(verb, "item-rect") == 0) {
         RECT rect;
         GetWindowRect(control, &rect);
@@ -371,8 +395,9 @@ static int ControlVerb(const char* verb, HWND control, const char* argument) {
 }
 
 static bool IsControlVerb(const char* verb) {
-    const char* const verbs[] = {"item", "click",     "type",     "select",     "arrow",
-                                 "key",  "item-rect", "set-text", "char-point", "tree-item"};
+    const char* const verbs[] = {"item",       "click",     "type",          "select",
+                                 "arrow",      "key",       "item-rect",     "set-text",
+                                 "char-point", "tree-item", "tree-selection"};
     for (const char* known : verbs) {
         if (strcmp(verb, known) == 0)
             return true;
@@ -775,6 +800,8 @@ static int Run(int argc, char** argv) {
                             atoi(argv[6]), SWP_NOZORDER | SWP_NOACTIVATE)
                    ? 0
                    : 1;
+    if (strcmp(verb, "front") == 0)
+        return SetForegroundWindow(window) ? 0 : 1;
     if (strcmp(verb, "placement") == 0) {
         printf("%s\n", IsIconic(window) ? "minimized" : IsZoomed(window) ? "maximized" : "normal");
         return 0;
