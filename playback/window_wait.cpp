@@ -37,7 +37,9 @@ struct WindowWaits {
     WindowHandle readyForeground; /* the foreground window then, null: no note */
     int32_t waitingAt;            /* the position whose window is waited for, or -1 */
     uint32_t waitStart;
-    int32_t restoringAt;   /* the position whose minimized window is being restored, or -1 */
+    int32_t restoringAt;  /* the position whose minimized window is being restored, or -1 */
+    bool hasRestorePlace; /* restorePlace holds where it comes back to */
+    ScreenRect restorePlace;
     ProcessHandle program; /* a started program waited for, or null */
     const char* programLine;
     uint32_t programStart;
@@ -45,7 +47,11 @@ struct WindowWaits {
     bool handingOver;         /* it shows no window: a new one is looked for */
 };
 
-static const WindowWaits NoWaits = {0, -1, nullptr, -1, 0, -1, nullptr, nullptr, 0, nullptr, false};
+static const WindowWaits NoWaits = {
+    0, -1, nullptr, -1, 0, -1, false, ScreenRect{0, 0, 0, 0}, nullptr, nullptr, 0, nullptr, false};
+/* How long a window restored from minimized may take to stand at its
+ * place again before the place it stands at counts. */
+static const int32_t RestoreSettleMs = 1000;
 static WindowWaits waits = NoWaits;
 static WindowHandle shownWindows[ShownWindowCapacity];
 
@@ -234,6 +240,7 @@ static intptr_t AwaitRestore(int32_t note) {
     if (waits.restoringAt != gJournal.position) {
         waits.restoringAt = gJournal.position;
         waits.waitStart = PlatformTickCount();
+        waits.hasRestorePlace = false;
     }
     int32_t waited = (int32_t)(PlatformTickCount() - waits.waitStart);
     int32_t limit = WindowWaitLimit();
@@ -241,6 +248,23 @@ static intptr_t AwaitRestore(int32_t note) {
         return FailNotedWindow(note, true, false);
     int32_t left = limit - waited;
     return left < WindowWaitInterval ? left : WindowWaitInterval;
+}
+
+static bool SameRect(const ScreenRect& a, const ScreenRect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+/* A system may report a window as no longer minimized a moment before it
+ * stands at its place again (Wine does, as the window's own thread does
+ * the restore): its place counts once it stands where it was to come back
+ * to, or after RestoreSettleMs for a program that puts itself elsewhere.
+ * Where the system does not say where it comes back to (Wine), the place
+ * counts after one more interval. */
+static bool StillComingBack(WindowHandle window) {
+    ScreenRect now;
+    return waits.hasRestorePlace &&
+           (int32_t)(PlatformTickCount() - waits.waitStart) < RestoreSettleMs &&
+           PlatformGetWindowRect(window, &now) && !SameRect(now, waits.restorePlace);
 }
 
 /* What the hook answers while the cancel keys that ended a wait take the
@@ -253,13 +277,17 @@ static const intptr_t CancelledWait = WindowWaitInterval;
 static intptr_t WindowIsThere(int32_t note, WindowHandle window, bool inFront, bool placeholder) {
     const WindowDescription& description = DescriptionOfNote(note);
     bool minimized = PlatformIsWindowMinimized(window);
-    if (minimized && waits.restoringAt == gJournal.position)
+    if (waits.restoringAt == gJournal.position && (minimized || StillComingBack(window)))
         return AwaitRestore(note);
     if (waits.waitingAt == gJournal.position)
         LogPrintf(LogMedium, "    The window '%s' came after %d ms", description.title,
                   (int)(PlatformTickCount() - waits.waitStart));
-    if (minimized)
+    if (minimized) {
         LogPrintf(LogMedium, "    The window '%s' is minimized: restoring it", description.title);
+        waits.restoringAt = gJournal.position;
+        waits.waitStart = PlatformTickCount();
+        waits.hasRestorePlace = PlatformGetWindowRect(window, &waits.restorePlace);
+    }
     if (minimized || (!inFront && !PlatformWaitForForeground(window, 0))) {
         LogPrintf(LogHigh, "    Bringing the window '%s' to the front", description.title);
         FrontOutcome front = BringWindowToFront(window);
@@ -267,7 +295,8 @@ static intptr_t WindowIsThere(int32_t note, WindowHandle window, bool inFront, b
             return CancelledWait;
         if (front != FrontReached)
             return FailNotedWindow(note, true, front == FrontNotAnswering);
-        if (PlatformIsWindowMinimized(window))
+        if (PlatformIsWindowMinimized(window) ||
+            (minimized && (!waits.hasRestorePlace || StillComingBack(window))))
             return AwaitRestore(note);
     }
     if (!placeholder)
