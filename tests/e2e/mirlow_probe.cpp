@@ -50,7 +50,6 @@
  *   mirlow_probe place CLASS X Y WIDTH HEIGHT     moves and sizes the window
  *   mirlow_probe placement CLASS                  prints "minimized", "maximized" or
  *                                                 "normal"
- *   mirlow_probe front CLASS                      brings the window to the front
  *   mirlow_probe send-unicode HEX...              types each UTF-16 code unit (hex) as
  *                                                 Unicode key input, as an on-screen
  *                                                 keyboard does: a press and a release
@@ -800,8 +799,6 @@ static int Run(int argc, char** argv) {
                             atoi(argv[6]), SWP_NOZORDER | SWP_NOACTIVATE)
                    ? 0
                    : 1;
-    if (strcmp(verb, "front") == 0)
-        return SetForegroundWindow(window) ? 0 : 1;
     if (strcmp(verb, "placement") == 0) {
         printf("%s\n", IsIconic(window) ? "minimized" : IsZoomed(window) ? "maximized" : "normal");
         return 0;

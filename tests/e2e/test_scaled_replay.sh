@@ -4,9 +4,10 @@
 # test window's Apply, a bare spot of it, Cancel and OK; in notepad,
 # "hello world" typed and "big " typed after a click before "world"; in
 # regedit, a double click that opens HKEY_LOCAL_MACHINE and a click on its
-# first key. Replayed with every program started again at the scaled place and
-# size, as Windows keeps a window's size in its own units, and the test
-# window also larger, so that its OK and Cancel sit elsewhere: the same
+# first key, with the windows side by side. Replayed with every program
+# started again at its scaled size, as Windows keeps a window's size in
+# its own units, the windows elsewhere and on top of each other, and the
+# test window also larger, so that its OK and Cancel sit elsewhere: the same
 # clicks, the same text, the same key selected (the tree's items are
 # taller at 144 DPI: a click played at its recorded point would select
 # another root key). The log says how many presses found their control.
@@ -18,21 +19,28 @@ recorded="$E2E_WORK/recorded.txt"
 replayed="$E2E_WORK/replayed.txt"
 rm -f "$log" "$recording" "$recorded" "$replayed"
 helpers=""
-trap 'kill $helpers 2>/dev/null; use_dpi 96; stop_leftover_mirlow' EXIT
+# notepad's place and font size must not outlive this test.
+trap 'kill $helpers ${NOTEPAD_PID:-} 2>/dev/null; wine reg delete "HKCU\Software\Microsoft\Notepad" /f \
+    >/dev/null 2>&1; use_dpi 96; stop_leftover_mirlow' EXIT
+# A notepad an earlier test ended may still be closing.
+probe wait-gone "-:Untitled - Notepad" 10000 || fail "a notepad of another test is still open"
 wine reg add 'HKLM\SOFTWARE\Mirlow' /v PromptForSave /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
 # scaled UNITS: a length at 96 DPI at the scale in use.
 scale=96
 scaled() { echo $(($1 * scale / 96)); }
 
-# start_programs: notepad and regedit, each at its place and size at 96
-# DPI grown with the scale. Wine's notepad draws its text at the display's
-# scale only when its font size is in its settings (Windows' notepad
-# always does); without it the text keeps its pixel size at 144 DPI, and
-# no rule by the scale can find the same character again.
+# start_programs NOTEPAD_X NOTEPAD_Y REGEDIT_X REGEDIT_Y: notepad and
+# regedit at those places (at 96 DPI, grown with the scale), each at its
+# size at 96 DPI grown with the scale. Wine's notepad draws its text at
+# the display's scale only when its font size is in its settings
+# (Windows' notepad always does); without it the text keeps its pixel
+# size at 144 DPI, and no rule by the scale can find the same character
+# again.
 start_programs() {
     local value
-    for value in "iWindowPosX $(scaled 40)" "iWindowPosY $(scaled 40)" \
+    local regedit_x=$3 regedit_y=$4
+    for value in "iWindowPosX $(scaled $1)" "iWindowPosY $(scaled $2)" \
         "iWindowPosDX $(scaled 450)" "iWindowPosDY $(scaled 300)" "iPointSize 100"; do
         set -- $value
         wine reg add 'HKCU\Software\Microsoft\Notepad' /v "$1" /t REG_DWORD /d "$2" /f \
@@ -42,8 +50,8 @@ start_programs() {
     timeout 120 wine regedit >/dev/null 2>&1 &
     helpers="$helpers $!"
     probe wait-window "-:Registry Editor" 20000 || fail "regedit does not start"
-    probe place "-:Registry Editor" "$(scaled 20)" "$(scaled 20)" "$(scaled 600)" \
-        "$(scaled 450)" || fail "cannot place regedit"
+    probe place "-:Registry Editor" "$(scaled $regedit_x)" "$(scaled $regedit_y)" \
+        "$(scaled 500)" "$(scaled 360)" || fail "cannot place regedit"
 }
 
 start_test_window() { # FILE [WIDTH HEIGHT]
@@ -64,17 +72,17 @@ centre() {
     echo $(((l + r) / 2)) $(((t + b) / 2))
 }
 
-# The session, with real input; each program is brought to the front
-# first, which is no input.
+# The session, with real input, into windows side by side: the click
+# into each brings it to the front and gives it the keyboard (a window
+# brought forward by another program is not given the X focus again by
+# the click).
 record_session() {
-    probe front "-:Mirlow Scale Test"
     click_at $(centre "$(probe item-rect "-:Mirlow Scale Test" 101)")
     read -r x y < <(probe client-origin "-:Mirlow Scale Test")
     click_at $((x + 220)) $((y + 180))
     click_at $(centre "$(probe item-rect "-:Mirlow Scale Test" 2)")
     click_at $(centre "$(probe item-rect "-:Mirlow Scale Test" 1)")
 
-    probe front "-:Untitled - Notepad"
     read -r l t r b < <(probe item-rect "-:Untitled - Notepad" 0)
     click_at $((l + 20)) $((b - 20))
     xdotool type --delay 60 "hello world"
@@ -86,7 +94,6 @@ record_session() {
 
     # A double click opens HKEY_LOCAL_MACHINE; a click on the row below
     # selects its first key.
-    probe front "-:Registry Editor"
     read -r l t r b < <(probe tree-item "-:Registry Editor" 2002 HKEY_LOCAL_MACHINE)
     xdotool mousemove $((l + 20)) $(((t + b) / 2)) click --repeat 2 --delay 80 1
     sleep 0.6
@@ -108,7 +115,7 @@ stop_programs() {
 # ---- Recorded at 96 DPI ----
 use_log_file "$log" 3
 start_test_window "$recorded"
-start_programs
+start_programs 520 40 520 380
 start_recording "$log"
 record_session
 probe post-command Mirlow 1049 || fail "cannot post Stop Recording"
@@ -130,7 +137,7 @@ stop_programs
 use_dpi 144
 scale=144
 start_test_window "$replayed" 500 380
-start_programs
+start_programs 27 27 13 13
 : >"$log"
 start_mirlow "$(winpath "$recording")"
 wait_exit 90
