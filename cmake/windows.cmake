@@ -42,6 +42,7 @@ add_library(mirlow_objects OBJECT
     platform/win32/text_win32.cpp
     platform/win32/timed_box_win32.cpp
     platform/win32/toolbar_win32.cpp
+    platform/win32/window_layout_win32.cpp
     platform/win32/window_notes_win32.cpp
     platform/win32/win32_platform.cpp
     resources/mirlow.rc

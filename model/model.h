@@ -176,19 +176,52 @@ struct NoteRect {
     int32_t left, top, right, bottom;
 };
 
+/* The control (a child window of the noted window) that a button press
+ * went to, so that a replay can find it again where the window's layout
+ * differs: its class and, for a control that shows a label of its own (a
+ * button, a static text, a tab's page), that label, kept once each in a
+ * table like the window's texts; its control ID; its place among the
+ * window's visible controls of its class (0 for the first, in the order
+ * the system lists them); where in it the press was, from its top-left
+ * corner; and its size then. The class and the label are patterns as the
+ * window's texts are. */
+const int ControlClassSize = 129; /* a longer class is kept as its beginning and '*' */
+const int ControlTextSize = 64;   /* a label of up to 63 characters; a longer one is not kept */
+const int MaxControlDescriptions = 1024;
+
+struct ControlDescription {
+    char className[ControlClassSize];
+    char text[ControlTextSize]; /* empty: no label */
+};
+
+struct NoteControl {
+    int32_t description; /* index into controls */
+    int32_t id;
+    int32_t place;         /* -1: not known */
+    int32_t x, y;          /* the point inside the control; -1, -1: its middle */
+    int32_t width, height; /* 0, 0: not known */
+};
+
 struct WindowNote {
     int32_t description; /* index into descriptions */
     int32_t hasRect;     /* 1 when rect holds the recorded place */
     NoteRect rect;
+    int32_t dpi;        /* the scale the window was shown at (PlatformShownDpi); 0: not noted */
+    int32_t hasMonitor; /* 1 when monitor holds the rectangle of the window's monitor */
+    NoteRect monitor;
+    int32_t hasControl; /* 1 when the press went to the control described */
+    NoteControl control;
 };
 
 struct WindowNoteTable {
     int32_t noteCount;
     int32_t descriptionCount;
+    int32_t controlCount;                 /* control descriptions */
     int32_t anchors[MaxWindowNotes];      /* the event each note belongs to */
     int32_t savedAnchors[MaxWindowNotes]; /* anchors at the playback snapshot */
     WindowNote notes[MaxWindowNotes];
     WindowDescription descriptions[MaxWindowDescriptions];
+    ControlDescription controls[MaxControlDescriptions];
 };
 
 /* Forgets every note and description. */
@@ -201,6 +234,48 @@ int32_t AddWindowDescription(const char* title, const char* className, const cha
  * false, with nothing kept, for an anchor before the last note's, a
  * description that does not exist, or a full table. */
 bool AddWindowNote(int32_t anchor, int32_t description, const NoteRect* rect);
+/* The index of a control description with exactly these texts, added
+ * when there is none yet (the class cut to fit its field; a label too
+ * long for its field, or one with a line break, is left out); -1 when
+ * the table is full. */
+int32_t AddControlDescription(const char* className, const char* text);
+/* What a note knows besides its window: the scale and the monitor (dpi 0
+ * and a null monitor: not known), and the control of a button press
+ * (null: none). False for a note that does not exist or a control
+ * description that does not. */
+bool SetNoteScale(int32_t note, int32_t dpi, const NoteRect* monitor);
+bool SetNoteControl(int32_t note, const NoteControl* control);
+/* The control description a note's control refers to; only for a note
+ * with a control. */
+const ControlDescription& ControlDescriptionOfNote(int32_t note);
+
+/* The fields of a window note line that say more than the window's texts
+ * and place:
+ *   dpi=96 monitor=L,T,R,B control="Button" id=1 text="OK" place=0 at=37,11 size=75,23
+ * Any may be left out; without control the others of the control are
+ * not read. Without at, a press goes to the middle of the control. */
+struct NoteLayoutFields {
+    int32_t dpi; /* 0: none */
+    bool hasMonitor;
+    NoteRect monitor;
+    bool hasControl;
+    ControlDescription control;
+    NoteControl controlPlace; /* its description not set */
+};
+/* Nothing known: no scale, no monitor, no control. */
+void ClearNoteLayoutFields(NoteLayoutFields* fields);
+/* Takes the field of that name when it is one of them; false for one of
+ * them whose value is not well formed (a text too long for its field, a
+ * number out of range). Fields of other names are left to the caller. */
+bool ReadNoteLayoutField(const char* name, const char* value, NoteLayoutFields* fields);
+/* The note's own fields as they stand on its line (" dpi=96 ..."), into
+ * out of size bytes; returns the length. They never need more than
+ * NoteLayoutLineSize bytes. */
+const int NoteLayoutLineSize = 2 * (ControlClassSize + ControlTextSize) + 200;
+int FormatNoteLayoutFields(int32_t note, char* out, int size);
+/* Gives a note what the fields say; false when a control description
+ * does not fit the table (the note then keeps its window only). */
+bool ApplyNoteLayoutFields(int32_t note, const NoteLayoutFields& fields);
 /* For a caller that walks the list forward: *cursor (0 at the start of
  * the walk) moves past the notes anchored before position; returns the
  * index of the note anchored at position, or -1. */
@@ -216,7 +291,8 @@ const WindowDescription& DescriptionOfNote(int32_t note);
 
 /* A window note as a line of a text script (without the line end), which
  * older versions read as a comment:
- *   ;@window title="T" class="C" program="P" rect=L,T,R,B
+ *   ;@window title="T" class="C" program="P" rect=L,T,R,B dpi=96 ...
+ * with the note's scale and control as FormatNoteLayoutFields puts them.
  * A '"' inside a text is written twice. The line never outgrows what the
  * script reader takes (ScriptTextSize - 1 characters): the longest texts
  * are cut to fit, each ending in '*'. Returns the length; the line is cut
@@ -226,14 +302,16 @@ int FormatWindowNoteLine(int32_t note, char* line, int size);
 /* True when the line (up to its end characters) is a window note line:
  * ";@window" after optional blanks, in any letter case. */
 bool IsWindowNoteLine(const char* line);
-/* Reads a window note line into a description and a rectangle. Fields may
- * come in any order and any may be left out: a missing title, class or
- * program matches any, a missing rect leaves the input where it was
- * recorded; fields of other names are skipped. False for a line that is
- * not well formed (an unclosed quote, a text too long, a rect that is not
- * four numbers). */
+/* Reads a window note line into a description, a rectangle and the
+ * fields of the note's scale and control (layout; null: not wanted).
+ * Fields may come in any order and any may be left out: a missing title,
+ * class or program matches any, a missing rect leaves the input where it
+ * was recorded, missing layout fields are not known; fields of other
+ * names are skipped. False for a line that is not well formed (an
+ * unclosed quote, a text too long, a rect that is not four numbers, a
+ * layout field ReadNoteLayoutField refuses). */
 bool ReadWindowNoteLine(const char* line, WindowDescription* description, NoteRect* rect,
-                        bool* hasRect);
+                        bool* hasRect, NoteLayoutFields* layout);
 
 /* ---- Recording files ----
  * Two formats, chosen by the path alone: a path that holds ".mrl" in any

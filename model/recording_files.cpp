@@ -198,7 +198,8 @@ static int LoadFile(const char* path, bool reportErrors) {
     gRecording.textEncoding = TextAnsi;
     ClearWindowNotes();
     bool binary = IsBinaryRecordingPath(path);
-    LoadProgress progress = {0, 0, 0, "", 1, 0, 0, TextAnsi, -1, false, NoteRect{0, 0, 0, 0}};
+    LoadProgress progress = {
+        0, 0, 0, "", 1, 0, 0, TextAnsi, -1, false, NoteRect{0, 0, 0, 0}, NoteLayoutFields()};
     LoadOutcome outcome =
         binary ? ReadBinaryRecords(file, size, &progress) : ReadTextScript(file, size, &progress);
     fclose(file);

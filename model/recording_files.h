@@ -44,6 +44,7 @@ struct LoadProgress {
     int32_t noteDescription;
     bool noteHasRect;
     NoteRect noteRect;
+    NoteLayoutFields noteLayout;
 };
 
 /* ---- The text script (text_script.cpp) ---- */

@@ -533,7 +533,7 @@ static LoadOutcome ReadWindowLine(const char* line, LoadProgress* progress) {
     WindowDescription description;
     NoteRect rect;
     bool hasRect;
-    if (!ReadWindowNoteLine(line, &description, &rect, &hasRect))
+    if (!ReadWindowNoteLine(line, &description, &rect, &hasRect, &progress->noteLayout))
         return LoadBadWindowLine;
     progress->noteDescription =
         AddWindowDescription(description.title, description.className, description.program);
@@ -552,8 +552,10 @@ static bool IsNoteToRead(const char* piece, size_t length, const LoadProgress* p
 static void GiveNoteTo(int32_t position, LoadProgress* progress) {
     if (progress->noteDescription < 0)
         return;
-    AddWindowNote(position, progress->noteDescription,
-                  progress->noteHasRect ? &progress->noteRect : nullptr);
+    /* A control the table has no room for leaves the note its window. */
+    if (AddWindowNote(position, progress->noteDescription,
+                      progress->noteHasRect ? &progress->noteRect : nullptr))
+        ApplyNoteLayoutFields(WindowNoteCount() - 1, progress->noteLayout);
     progress->noteDescription = -1;
 }
 

@@ -25,6 +25,7 @@ void ClearWindowNotes(void) {
         return;
     gRecording.windows->noteCount = 0;
     gRecording.windows->descriptionCount = 0;
+    gRecording.windows->controlCount = 0;
 }
 
 /* A text as a note keeps it: a line end becomes '*' (a script line cannot
@@ -84,6 +85,11 @@ bool AddWindowNote(int32_t anchor, int32_t description, const NoteRect* rect) {
     windows->notes[index].description = description;
     windows->notes[index].hasRect = rect != nullptr ? 1 : 0;
     windows->notes[index].rect = rect != nullptr ? *rect : NoteRect{0, 0, 0, 0};
+    /* Nothing of an earlier note in the slot (or of the one it replaces)
+     * stays: the scale and the control are given afterwards. */
+    windows->notes[index].dpi = 0;
+    windows->notes[index].hasMonitor = 0;
+    windows->notes[index].hasControl = 0;
     windows->noteCount = index + 1;
     return true;
 }
@@ -208,7 +214,9 @@ int FormatWindowNoteLine(int32_t note, char* line, int size) {
     if (noted.hasRect)
         snprintf(rect, sizeof rect, " rect=%ld,%ld,%ld,%ld", (long)noted.rect.left,
                  (long)noted.rect.top, (long)noted.rect.right, (long)noted.rect.bottom);
-    size_t frame = NoteLineTagLength + strlen(rect);
+    char layout[NoteLayoutLineSize];
+    FormatNoteLayoutFields(note, layout, sizeof layout);
+    size_t frame = NoteLineTagLength + strlen(rect) + strlen(layout);
     size_t lengths[3];
     for (int i = 0; i < 3; i++) {
         frame += strlen(names[i]) + 4; /* the blank, '=' and both quotes */
@@ -225,7 +233,7 @@ int FormatWindowNoteLine(int32_t note, char* line, int size) {
         }
         out = PutQuoted(out, names[i], texts[i]);
     }
-    out += sprintf(out, "%s", rect);
+    out += sprintf(out, "%s%s", rect, layout);
     return snprintf(line, (size_t)size, "%s", text);
 }
 
@@ -339,7 +347,7 @@ static char* FieldNamed(const char* name, WindowDescription* description, size_t
 }
 
 bool ReadWindowNoteLine(const char* line, WindowDescription* description, NoteRect* rect,
-                        bool* hasRect) {
+                        bool* hasRect, NoteLayoutFields* layout) {
     const char* at = AfterTag(line);
     if (at == nullptr)
         return false;
@@ -347,6 +355,10 @@ bool ReadWindowNoteLine(const char* line, WindowDescription* description, NoteRe
     strcpy(description->className, "*");
     strcpy(description->program, "*");
     *hasRect = false;
+    NoteLayoutFields ignored;
+    if (layout == nullptr)
+        layout = &ignored;
+    ClearNoteLayoutFields(layout);
     char name[16];
     char value[WindowProgramSize];
     for (at = SkipBlanks(at); !EndsLine(*at); at = SkipBlanks(at)) {
@@ -363,6 +375,8 @@ bool ReadWindowNoteLine(const char* line, WindowDescription* description, NoteRe
         if (field != nullptr)
             strcpy(field, value);
         else if (strcmp(name, "rect") == 0 && !(*hasRect = ReadRect(value, rect)))
+            return false;
+        else if (!ReadNoteLayoutField(name, value, layout))
             return false;
     }
     return true;

@@ -18,6 +18,9 @@ bool PlatformIsWindowMinimized(WindowHandle window);
  * all by the asynchronous forms: nothing here waits for the window's
  * thread, so a program that has stopped answering cannot hold this one. */
 void PlatformActivateWindow(WindowHandle window, int showState);
+/* The window's outer rectangle on the screen. For a minimized window, the
+ * one it takes when it is restored; false when the system does not say
+ * (never the place of the minimized window). */
 bool PlatformGetWindowRect(WindowHandle window, ScreenRect* rect);
 
 /* ---- Processes ---- */
@@ -34,8 +37,9 @@ void PlatformCloseProcess(ProcessHandle process);
  * The system does not let every program bring a window to the front (a
  * scheduled run, or after the user clicked elsewhere): it may only flash
  * the window's taskbar button. */
-/* A top-level window whose title is title, letter case aside: a visible
- * one before a hidden one. Null when there is none. */
+/* A visible top-level window, not cloaked, whose title is title, letter
+ * case aside; null when there is none. Hidden windows are never found:
+ * showing one would show what its program keeps out of sight. */
 WindowHandle PlatformFindGotoWindow(const char* title);
 /* Whether the window's thread takes its messages: false at once for a
  * window the system counts as hung (it has taken none for seconds),
@@ -87,6 +91,35 @@ int PlatformListShownWindows(WindowHandle* windows, int capacity);
  * titles, class names and file names without regard to case. */
 void PlatformUpperCase(char* text);
 
+/* ---- Windows of other programs: their scale, their place, their controls ----
+ * What a recording notes besides the window, so that a replay on another
+ * display scale or with the window at another size still lands on the
+ * same spot: the scale the window is shown at, the monitor it is on, and
+ * the child window (the control) a click went to. Everything here reads
+ * what the system keeps; nothing sends the window a message. */
+/* The dots per inch the window is shown at in the screen's pixels (96 is
+ * 100 %): for a window that scales itself per monitor its own DPI; for
+ * one the system scales (made for one scale, or for the system's), the
+ * DPI of its monitor, which the system scales it to; where the system
+ * knows no scale per monitor, the system's DPI. 0 for a window that is
+ * gone. */
+int PlatformShownDpi(WindowHandle window);
+/* The rectangle of the monitor that holds the window (most of it, or the
+ * nearest one); false for a window that is gone. */
+bool PlatformGetWindowMonitor(WindowHandle window, ScreenRect* monitor);
+/* True for a window the system keeps visible but does not show: on
+ * another virtual desktop, the frame of a suspended Store app. False
+ * where the system cloaks nothing. */
+bool PlatformIsWindowCloaked(WindowHandle window);
+/* The window's visible child windows, and their children after each, in
+ * the order the system lists them, at most capacity of them; returns how
+ * many. */
+int PlatformListControls(WindowHandle window, WindowHandle* controls, int capacity);
+/* A child window's control ID; 0 for one without. */
+int PlatformControlId(WindowHandle control);
+/* False for a window (or control) that takes no input now: disabled. */
+bool PlatformIsWindowEnabled(WindowHandle window);
+
 /* ---- Playback: starting programs ----
  * Why the last PlatformStartProcess failed, in the system's own words
  * (text, size bytes, always terminated). Ask at once, before any other
@@ -101,6 +134,10 @@ StartFailure PlatformLastStartFailure(char* text, int size);
  * program, one that has ended, or a failed wait). */
 enum ProcessReadiness { ProcessReady, ProcessStarting, ProcessTakesNoInput };
 ProcessReadiness PlatformProcessReadiness(ProcessHandle process);
+/* True when the process shows a top-level window of its own (visible and
+ * not cloaked); a program that handed over to another process shows
+ * none. */
+bool PlatformProcessShowsWindow(ProcessHandle process);
 
 /* ---- Playback: where the program runs ----
  * False where nobody can see the program's desktop (a scheduled task

@@ -142,14 +142,34 @@ struct RecordContext {
 bool PlatformRecordContext(RecordContext* context);
 /* The window a press (of a key or a mouse button) went to, as it was at
  * the press: the top-level window as PlatformTopLevelWindowOf finds it,
- * its title and class as PlatformGetWindowText reads them (cut to fit)
- * and its rectangle, all read without a message to the window. */
+ * its title and class as PlatformGetWindowText reads them (cut to fit),
+ * its rectangle (the one it is restored to, when it is minimized), the
+ * scale it is shown at and its monitor; and for a mouse button press
+ * into one of its controls (a child window), that control: its class
+ * (a longer one cut to its beginning and '*'), its label where it shows
+ * one, its control ID, its place among the window's visible controls of
+ * its class, and its rectangle. All read without a message to the
+ * window. */
 const int RecordedTextSize = 260;
+const int RecordedControlClassSize = 129;
+const int RecordedControlTextSize = 64; /* a longer label is not kept */
+struct RecordedControl {
+    char className[RecordedControlClassSize];
+    char text[RecordedControlTextSize]; /* empty: it shows no label */
+    int id;
+    int place;
+    ScreenRect rect;
+};
 struct RecordedWindow {
     WindowHandle window; /* null: none, or the desktop */
     char title[RecordedTextSize];
     char className[RecordedTextSize];
     ScreenRect rect;
+    int dpi; /* PlatformShownDpi; 0: not known */
+    bool hasMonitor;
+    ScreenRect monitor;
+    bool hasControl; /* a mouse button press that went to control */
+    RecordedControl control;
 };
 /* The window of the press the record hook is being called with now, as
  * the platform saw it when the press came; false where it took no such

@@ -134,8 +134,21 @@ intptr_t AwaitEventWindow(void);
 bool LookAheadForEventWindow(void);
 /* True while the wait for the current event's window is undecided. */
 bool AwaitingEventWindow(void);
-/* Moves a mouse record handed to the system by the offset of the window
- * it belongs to; other records are left alone. */
+/* ---- Landing on the same spot (window_follow.cpp) ----
+ * The mouse records after a note are played at the same spot of its
+ * window, measured from the window's corner and scaled by the ratio of
+ * the window's scale now to its scale then; a press noted with its
+ * control goes to the same spot of that control, found again where the
+ * layout differs, and its moves and release follow it. */
+/* Starts following the window of the note at the current position, now
+ * in front; finds the control of a press. */
+void FollowNotedWindow(int32_t note, WindowHandle window, const char* title);
+/* Nothing follows any window (a script command plays its own points). */
+void StopFollowing(void);
+/* StopFollowing, and the log names each window's scale afresh. */
+void ForgetFollowedWindows(void);
+/* Moves a mouse record handed to the system to where its spot of the
+ * window (or control) is now; other records are left alone. */
 void FollowMovedWindow(EventRecord* record);
 /* A pass starts, or ends: no note looked at, nothing followed, a program
  * still being waited for is let go. */
@@ -143,10 +156,21 @@ void ResetWindowWaits(void);
 
 /* START: begins to wait for the started program to be ready for input
  * (the process handle is the wait's until it ends) and returns the hook's
- * answer; 0 when it is ready, takes no input, or waiting is off. */
-intptr_t AwaitProgramReady(ProcessHandle process, const char* commandLine);
+ * answer; 0 when it is ready with a window of its own, or waiting is
+ * off. A program that ends, takes no input or shows no window of its own
+ * (one that hands over to another process) is followed by waiting, within
+ * the same limit, for a new window to come to the front: another than
+ * frontBefore, the foreground window when it was started. */
+intptr_t AwaitProgramReady(ProcessHandle process, const char* commandLine,
+                           WindowHandle frontBefore);
 bool AwaitingProgram(void);
 intptr_t ContinueProgramWait(void);
+
+/* GOTO: a window that is not there yet is waited for within the same
+ * limit, looked for again every WindowWaitInterval (script_commands.cpp). */
+bool AwaitingGotoWindow(void);
+intptr_t ContinueGotoWait(void);
+void ForgetGotoWait(void);
 
 /* True when text matches pattern: '*' in the pattern stands for any run of
  * characters, none included, and every other character for itself. The

@@ -543,6 +543,8 @@ static intptr_t AnswerRepeatedRequest(EventRecord* record, bool* wroteRecord) {
     if (IsPlaceholderEvent(event)) {
         if (AwaitingProgram())
             return ContinueProgramWait();
+        if (AwaitingGotoWindow())
+            return ContinueGotoWait();
         return AwaitingEventWindow() ? RunCommandInItsWindow(FindCommandAt(gJournal.position)) : 0;
     }
     if (IsTypeKeyDown(event))

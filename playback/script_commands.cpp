@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/shell.h"
 #include "log/log.h"
 #include "playback/playback.h"
 #include "settings/settings.h"
@@ -41,9 +42,10 @@ bool RunProgram(const char* commandLine) {
  * can act on: a program that asks for higher rights than Mirlow has. A
  * program that started is waited for until it is ready for input. */
 static intptr_t RunStart(const char* text) {
+    WindowHandle frontBefore = PlatformForegroundWindow();
     ProcessHandle process = StartProgram(text);
     if (process != nullptr)
-        return AwaitProgramReady(process, text);
+        return AwaitProgramReady(process, text, frontBefore);
     char reason[200];
     StartFailure failure = PlatformLastStartFailure(reason, sizeof reason);
     char message[MessageSize];
@@ -110,9 +112,38 @@ static void ReportGotoFailure(const char* text, bool found, FrontOutcome outcome
                           "to the front");
 }
 
-static intptr_t RunGoto(const char* text) {
-    LogPrintf(LogMedium, "    Searching for window '%s'...", text);
-    WindowHandle window = PlatformFindGotoWindow(text);
+/* A GOTO whose window is not there yet waits for it as a noted event
+ * does, looking again every WindowWaitInterval. */
+struct GotoWait {
+    const char* title; /* null: no GOTO waits */
+    uint32_t start;
+};
+static GotoWait gotoWait = {nullptr, 0};
+
+/* The program's own window is found by its title even while it is hidden
+ * (a command-line run hides it): a script may show it. No other hidden
+ * window is ever found. */
+static bool IsOwnWindowTitled(WindowHandle window, const char* title) {
+    char own[ScriptTextSize];
+    char wanted[ScriptTextSize];
+    if (window == nullptr || PlatformGetWindowTitle(window, own, sizeof own) <= 0)
+        return false;
+    snprintf(wanted, sizeof wanted, "%s", title);
+    PlatformUpperCase(own);
+    PlatformUpperCase(wanted);
+    return strcmp(own, wanted) == 0;
+}
+
+static WindowHandle FindGotoWindow(const char* title) {
+    WindowHandle window = PlatformFindGotoWindow(title);
+    if (window == nullptr && IsOwnWindowTitled(MainWindowHandle(), title))
+        window = MainWindowHandle();
+    return window;
+}
+
+/* Brings the window found to the front, or ends the run as a GOTO that
+ * fails. */
+static intptr_t GoTo(const char* text, WindowHandle window) {
     FrontOutcome outcome = window != nullptr ? BringWindowToFront(window) : FrontRefused;
     if (outcome == FrontCancelled)
         return 0;
@@ -123,6 +154,46 @@ static intptr_t RunGoto(const char* text) {
     }
     ReportGotoFailure(text, window != nullptr, outcome);
     return GotoSettleDelay;
+}
+
+static intptr_t RunGoto(const char* text) {
+    LogPrintf(LogMedium, "    Searching for window '%s'...", text);
+    WindowHandle window = FindGotoWindow(text);
+    int32_t limit = WindowWaitLimit();
+    if (window != nullptr || limit == 0)
+        return GoTo(text, window);
+    gotoWait = GotoWait{text, PlatformTickCount()};
+    LogPrintf(LogMedium, "    Waiting up to %d ms for the window '%s'...", limit, text);
+    return limit < WindowWaitInterval ? limit : WindowWaitInterval;
+}
+
+bool AwaitingGotoWindow(void) {
+    return gotoWait.title != nullptr;
+}
+
+intptr_t ContinueGotoWait(void) {
+    const char* text = gotoWait.title;
+    if (text == nullptr)
+        return 0;
+    int32_t waited = (int32_t)(PlatformTickCount() - gotoWait.start);
+    int32_t limit = WindowWaitLimit();
+    WindowHandle window = FindGotoWindow(text);
+    if (window != nullptr) {
+        gotoWait.title = nullptr;
+        LogPrintf(LogMedium, "    The window '%s' came after %d ms", text, waited);
+        return GoTo(text, window);
+    }
+    if (waited < limit) {
+        int32_t left = limit - waited;
+        return left < WindowWaitInterval ? left : WindowWaitInterval;
+    }
+    gotoWait.title = nullptr;
+    LogPrintf(LogMedium, "    The window '%s' did not come within %d ms", text, waited);
+    return GoTo(text, nullptr);
+}
+
+void ForgetGotoWait(void) {
+    gotoWait.title = nullptr;
 }
 
 static intptr_t RunType(const char* text) {

@@ -7,24 +7,23 @@
  * recorded would then click on the desktop and type into whatever has the
  * focus. So before an event that carries a window note is sent, a visible
  * top-level window with the noted title, class and program must be there
- * (the foreground window if it is one, else the topmost); it is brought
- * to the front if it is not, and the mouse records from the note on are
- * moved by as much as the window's corner moved. A window that has not
- * come within the limit ends the run as a GOTO that fails; so does one
- * that Windows will not let Mirlow bring to the front.
+ * (the foreground window if it is one, else the topmost), never a hidden
+ * or cloaked one; it is brought to the front if it is not, restored if it
+ * is minimized, and the mouse records from the note on land on the same
+ * spot of it (window_follow.cpp). A window that has not come within the
+ * limit ends the run as a GOTO that fails; so does one that Windows will
+ * not let Mirlow bring to the front.
  *
  * The hook never sleeps: while the window is missing it answers the
  * system with short delays and looks again when asked again, so the
  * cancel keys end a wait at once. When every window is there, a note
  * costs one look at the foreground window.
  */
-#include <climits>
 #include <cstdio>
 #include <cstring>
 
 #include "app/shell.h"
 #include "log/log.h"
-#include "platform/input_rules.h"
 #include "playback/playback.h"
 #include "settings/settings.h"
 
@@ -38,14 +37,22 @@ struct WindowWaits {
     WindowHandle readyForeground; /* the foreground window then, null: no note */
     int32_t waitingAt;            /* the position whose window is waited for, or -1 */
     uint32_t waitStart;
-    bool following; /* mouse records move with the last noted window */
-    int32_t shiftX, shiftY;
+    int32_t restoringAt;  /* the position whose minimized window is being restored, or -1 */
+    bool hasRestorePlace; /* restorePlace holds where it comes back to */
+    ScreenRect restorePlace;
     ProcessHandle program; /* a started program waited for, or null */
     const char* programLine;
     uint32_t programStart;
+    WindowHandle frontBefore; /* the foreground window when it was started */
+    bool handingOver;         /* it shows no window: a new one is looked for */
 };
 
-static WindowWaits waits = {0, -1, nullptr, -1, 0, false, 0, 0, nullptr, nullptr, 0};
+static const WindowWaits NoWaits = {
+    0, -1, nullptr, -1, 0, -1, false, ScreenRect{0, 0, 0, 0}, nullptr, nullptr, 0, nullptr, false};
+/* How long a window restored from minimized may take to stand at its
+ * place again before the place it stands at counts. */
+static const int32_t RestoreSettleMs = 1000;
+static WindowWaits waits = NoWaits;
 static WindowHandle shownWindows[ShownWindowCapacity];
 
 int32_t WindowWaitLimit(void) {
@@ -134,7 +141,7 @@ static void Capitalize(const WindowDescription& description, WindowDescription* 
 
 /* The title is read every time: it is what changes (the document shown). */
 static bool WindowMatches(WindowHandle window, const WindowDescription& capitals) {
-    if (window == nullptr || !PlatformIsWindowShown(window))
+    if (window == nullptr || !PlatformIsWindowShown(window) || PlatformIsWindowCloaked(window))
         return false;
     const KnownWindow& known = CachedWindowFacts(window);
     char title[WindowTitleSize + 1];
@@ -227,42 +234,75 @@ static intptr_t FailNotedWindow(int32_t note, bool refusedFront, bool notAnsweri
     return 0;
 }
 
-static void StartFollowing(int32_t note, WindowHandle window, const char* title) {
-    const WindowNote& noted = gRecording.windows->notes[note];
+/* A minimized window is asked once to come back; its place counts only
+ * once it is back, as the system restores it on its own time. */
+static intptr_t AwaitRestore(int32_t note) {
+    if (waits.restoringAt != gJournal.position) {
+        waits.restoringAt = gJournal.position;
+        waits.waitStart = PlatformTickCount();
+        waits.hasRestorePlace = false;
+    }
+    int32_t waited = (int32_t)(PlatformTickCount() - waits.waitStart);
+    int32_t limit = WindowWaitLimit();
+    if (waited >= limit)
+        return FailNotedWindow(note, true, false);
+    int32_t left = limit - waited;
+    return left < WindowWaitInterval ? left : WindowWaitInterval;
+}
+
+static bool SameRect(const ScreenRect& a, const ScreenRect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+/* A system may report a window as no longer minimized a moment before it
+ * stands at its place again (Wine does, as the window's own thread does
+ * the restore): its place counts once it stands where it was to come back
+ * to, or after RestoreSettleMs for a program that puts itself elsewhere.
+ * Where the system does not say where it comes back to (Wine), the place
+ * counts after one more interval. */
+static bool StillComingBack(WindowHandle window) {
     ScreenRect now;
-    waits.following = false;
-    if (!noted.hasRect || !PlatformGetWindowRect(window, &now))
-        return;
-    waits.shiftX = (int32_t)((int64_t)now.left - noted.rect.left);
-    waits.shiftY = (int32_t)((int64_t)now.top - noted.rect.top);
-    waits.following = waits.shiftX != 0 || waits.shiftY != 0;
-    if (waits.following)
-        LogPrintf(LogHigh, "    The window '%s' moved by (%d, %d): its clicks and moves follow it",
-                  title, waits.shiftX, waits.shiftY);
+    return waits.hasRestorePlace &&
+           (int32_t)(PlatformTickCount() - waits.waitStart) < RestoreSettleMs &&
+           PlatformGetWindowRect(window, &now) && !SameRect(now, waits.restorePlace);
 }
 
 /* What the hook answers while the cancel keys that ended a wait take the
  * playback away: ask again a little later; the event is not sent. */
 static const intptr_t CancelledWait = WindowWaitInterval;
 
-/* The window is there: in front it must be, and a script command's note
- * moves nothing (its clicks name their own points). */
+/* The window is there: in front it must be, restored when it is
+ * minimized, and a script command's note moves nothing (its clicks name
+ * their own points). */
 static intptr_t WindowIsThere(int32_t note, WindowHandle window, bool inFront, bool placeholder) {
     const WindowDescription& description = DescriptionOfNote(note);
+    bool minimized = PlatformIsWindowMinimized(window);
+    if (waits.restoringAt == gJournal.position && (minimized || StillComingBack(window)))
+        return AwaitRestore(note);
     if (waits.waitingAt == gJournal.position)
         LogPrintf(LogMedium, "    The window '%s' came after %d ms", description.title,
                   (int)(PlatformTickCount() - waits.waitStart));
-    if (!inFront && !PlatformWaitForForeground(window, 0)) {
+    if (minimized) {
+        LogPrintf(LogMedium, "    The window '%s' is minimized: restoring it", description.title);
+        waits.restoringAt = gJournal.position;
+        waits.waitStart = PlatformTickCount();
+        waits.hasRestorePlace = PlatformGetWindowRect(window, &waits.restorePlace);
+    }
+    if (minimized || (!inFront && !PlatformWaitForForeground(window, 0))) {
         LogPrintf(LogHigh, "    Bringing the window '%s' to the front", description.title);
         FrontOutcome front = BringWindowToFront(window);
         if (front == FrontCancelled)
             return CancelledWait;
         if (front != FrontReached)
             return FailNotedWindow(note, true, front == FrontNotAnswering);
+        if (PlatformIsWindowMinimized(window) ||
+            (minimized && (!waits.hasRestorePlace || StillComingBack(window))))
+            return AwaitRestore(note);
     }
     if (!placeholder)
-        StartFollowing(note, window, description.title);
+        FollowNotedWindow(note, window, description.title);
     waits.waitingAt = -1;
+    waits.restoringAt = -1;
     waits.readyAt = gJournal.position;
     waits.readyForeground = PlatformForegroundWindow();
     return WindowReady;
@@ -304,7 +344,7 @@ intptr_t AwaitEventWindow(void) {
         return WindowReady;
     bool placeholder = IsPlaceholderEvent(gRecording.events[position]);
     if (placeholder)
-        waits.following = false;
+        StopFollowing();
     int32_t limit = WindowWaitLimit();
     int32_t note = limit > 0 ? WindowNoteAt(&waits.noteCursor, position) : -1;
     if (note < 0) {
@@ -334,19 +374,6 @@ bool AwaitingEventWindow(void) {
     return waits.waitingAt >= 0 && waits.waitingAt == gJournal.position;
 }
 
-static int32_t AddClamped(int32_t value, int32_t delta) {
-    int64_t sum = (int64_t)value + delta;
-    return sum > INT32_MAX ? INT32_MAX : sum < INT32_MIN ? INT32_MIN : (int32_t)sum;
-}
-
-void FollowMovedWindow(EventRecord* record) {
-    if (!waits.following || !IsMouseMessage(record->message))
-        return;
-    int32_t y = AddClamped(MouseEventY(*record), waits.shiftY);
-    record->paramL = AddClamped(record->paramL, waits.shiftX);
-    record->paramH = MouseEventParamH(record->message, y, record->paramH >> 16);
-}
-
 /* ---- START: the started program ---- */
 
 static void LetProgramGo(void) {
@@ -358,34 +385,77 @@ static void LetProgramGo(void) {
 void ResetWindowWaits(void) {
     LetProgramGo();
     ForgetKnownWindows();
-    waits = WindowWaits{0, -1, nullptr, -1, 0, false, 0, 0, nullptr, nullptr, 0};
+    ForgetFollowedWindows();
+    ForgetGotoWait();
+    waits = NoWaits;
 }
 
 bool AwaitingProgram(void) {
     return waits.program != nullptr;
 }
 
-/* The answer while the program starts, or 0 once the wait is decided. */
-static intptr_t CheckProgram(int32_t limit) {
-    ProcessReadiness readiness = PlatformProcessReadiness(waits.program);
-    int32_t waited = (int32_t)(PlatformTickCount() - waits.programStart);
-    if (readiness == ProcessReady)
-        LogPrintf(LogMedium, "    '%s' was ready for input after %d ms", waits.programLine, waited);
-    else if (readiness == ProcessTakesNoInput)
-        LogPrintf(LogMedium, "    '%s' takes no input of its own: not waited for",
-                  waits.programLine);
-    else if (waited >= limit)
-        LogPrintf(LogMedium, "    '%s' was not ready for input within %d ms; going on",
-                  waits.programLine, limit);
-    if (readiness != ProcessStarting || waited >= limit) {
-        LetProgramGo();
-        return 0;
-    }
+/* The wait is over: the program is let go, and the hook goes on. */
+static intptr_t ProgramWaitDone(void) {
+    LetProgramGo();
+    return 0;
+}
+
+static intptr_t LookAgainWithin(int32_t waited, int32_t limit) {
     int32_t left = limit - waited;
     return left < WindowWaitInterval ? left : WindowWaitInterval;
 }
 
-intptr_t AwaitProgramReady(ProcessHandle process, const char* commandLine) {
+/* A program that hands over to another process (a launcher, a Store
+ * app's stub) ends at once or never shows a window of its own: the window
+ * that comes to the front after it started is its window. */
+static intptr_t AwaitHandOver(int32_t waited, int32_t limit) {
+    WindowHandle front = PlatformForegroundWindow();
+    char title[WindowTitleSize + 1];
+    char program[WindowProgramSize];
+    if (front != nullptr && front != waits.frontBefore && !PlatformIsOwnWindow(front) &&
+        PlatformIsWindowShown(front) && !PlatformIsWindowCloaked(front) &&
+        PlatformGetWindowText(front, WindowTitleText, title, sizeof title) >= 0) {
+        if (PlatformGetWindowText(front, WindowProgramText, program, sizeof program) < 0)
+            snprintf(program, sizeof program, "?");
+        LogPrintf(LogMedium, "    The window '%s' (program '%s') came to the front after %d ms",
+                  title, program, waited);
+        return ProgramWaitDone();
+    }
+    if (waited < limit)
+        return LookAgainWithin(waited, limit);
+    LogPrintf(LogMedium, "    No new window came to the front within %d ms; going on", limit);
+    return ProgramWaitDone();
+}
+
+/* The answer while the program starts, or 0 once the wait is decided. */
+static intptr_t CheckProgram(int32_t limit) {
+    int32_t waited = (int32_t)(PlatformTickCount() - waits.programStart);
+    if (waits.handingOver)
+        return AwaitHandOver(waited, limit);
+    ProcessReadiness readiness = PlatformProcessReadiness(waits.program);
+    bool ended = PlatformWaitForProcess(waits.program, 0) == ProcessEnded;
+    if (readiness == ProcessReady && !ended && PlatformProcessShowsWindow(waits.program)) {
+        LogPrintf(LogMedium, "    '%s' was ready for input after %d ms", waits.programLine, waited);
+        return ProgramWaitDone();
+    }
+    if (readiness == ProcessStarting && !ended) {
+        if (waited < limit)
+            return LookAgainWithin(waited, limit);
+        LogPrintf(LogMedium, "    '%s' was not ready for input within %d ms; going on",
+                  waits.programLine, limit);
+        return ProgramWaitDone();
+    }
+    LogPrintf(LogMedium, "    '%s' %s: waiting for a new window to come to the front...",
+              waits.programLine,
+              ended                       ? "ended"
+              : readiness == ProcessReady ? "shows no window of its own"
+                                          : "takes no input of its own");
+    waits.handingOver = true;
+    return AwaitHandOver(waited, limit);
+}
+
+intptr_t AwaitProgramReady(ProcessHandle process, const char* commandLine,
+                           WindowHandle frontBefore) {
     int32_t limit = WindowWaitLimit();
     LetProgramGo();
     if (limit == 0) {
@@ -395,6 +465,8 @@ intptr_t AwaitProgramReady(ProcessHandle process, const char* commandLine) {
     waits.program = process;
     waits.programLine = commandLine;
     waits.programStart = PlatformTickCount();
+    waits.frontBefore = frontBefore;
+    waits.handingOver = false;
     LogPrintf(LogMedium, "    Waiting up to %d ms for '%s' to be ready for input...", limit,
               commandLine);
     return CheckProgram(limit);

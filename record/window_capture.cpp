@@ -12,10 +12,16 @@
  * asked for it, and then it is for the program's own window at playback,
  * which no note could name).
  *
+ * A note also holds the scale the window was shown at and its monitor,
+ * and a mouse button press the control (child window) it went to, with
+ * the spot inside it, so that a replay at another scale or with another
+ * layout lands on the same control.
+ *
  * This runs on the user-interface thread, as the events are stored, which
  * may be seconds after they happened (a dialog, a slow log): where the
  * platform looked at the window at the press, the note describes it as it
- * was then, before a key changed its title or a drag moved it.
+ * was then, before a key changed its title, a drag moved it or a click
+ * closed the dialog whose button it pressed.
  */
 #include "record/record.h"
 
@@ -23,6 +29,8 @@
 #include <cstring>
 
 #include "log/log.h"
+#include "platform/control_facts.h"
+#include "platform/input_rules.h"
 
 /* The top-level window of the last key or click, noted or not. */
 static WindowHandle lastWindow;
@@ -60,37 +68,52 @@ static void CopyCut(char* to, size_t size, const char* from) {
     to[length] = '\0';
 }
 
-/* What the platform saw at the press, where it looked; otherwise the
- * window as it is now. */
-static bool DescribeWindow(WindowHandle window, const RecordedWindow* seen, char* title,
-                           char* className, ScreenRect* rect) {
-    if (seen != nullptr) {
-        CopyCut(title, WindowTitleSize + 1, seen->title);
-        CopyCut(className, WindowClassSize, seen->className);
-        *rect = seen->rect;
-        return true;
-    }
-    return PlatformGetWindowText(window, WindowTitleText, title, WindowTitleSize + 1) >= 0 &&
-           PlatformGetWindowText(window, WindowClassText, className, WindowClassSize) >= 0 &&
-           PlatformGetWindowRect(window, rect);
+/* The control a press went to and where in it; the press is inside it
+ * unless the control moved between the press and the look, and then its
+ * middle stands for the spot. */
+static void NoteControlOfPress(int32_t note, const EventRecord& event,
+                               const RecordedControl& control) {
+    NoteControl noted;
+    noted.description = AddControlDescription(control.className, control.text);
+    if (noted.description < 0)
+        return; /* the press then plays by the window's corner */
+    int32_t x = event.paramL;
+    int32_t y = MouseEventY(event);
+    const ScreenRect& rect = control.rect;
+    bool inside = x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
+    noted.id = control.id;
+    noted.place = control.place;
+    noted.x = inside ? x - rect.left : -1;
+    noted.y = inside ? y - rect.top : -1;
+    noted.width = rect.right > rect.left ? rect.right - rect.left : 0;
+    noted.height = rect.bottom > rect.top ? rect.bottom - rect.top : 0;
+    SetNoteControl(note, &noted);
 }
 
 /* A note that does not fit is left out; the event then plays as it would
  * without one, and the log says so once per recording. */
-static void AddNote(WindowHandle window, const RecordedWindow* seen, int32_t position) {
+static void AddNote(const RecordedWindow& seen, const EventRecord& event, int32_t position) {
     char title[WindowTitleSize + 1];
     char className[WindowClassSize];
     char program[WindowProgramSize];
-    ScreenRect rect;
-    if (!DescribeWindow(window, seen, title, className, &rect))
-        return;
+    CopyCut(title, sizeof title, seen.title);
+    CopyCut(className, sizeof className, seen.className);
     /* A program that cannot be named (another user's, or one whose window
      * is gone already) matches any. */
-    if (PlatformGetWindowText(window, WindowProgramText, program, sizeof program) < 0)
+    if (PlatformGetWindowText(seen.window, WindowProgramText, program, sizeof program) < 0)
         snprintf(program, sizeof program, "*");
-    NoteRect noted = {rect.left, rect.top, rect.right, rect.bottom};
+    NoteRect noted = {seen.rect.left, seen.rect.top, seen.rect.right, seen.rect.bottom};
     int32_t description = AddWindowDescription(title, className, program);
-    if (AddWindowNote(position, description, &noted) || loggedFullTable)
+    if (AddWindowNote(position, description, &noted)) {
+        int32_t note = WindowNoteCount() - 1;
+        NoteRect monitor = {seen.monitor.left, seen.monitor.top, seen.monitor.right,
+                            seen.monitor.bottom};
+        SetNoteScale(note, seen.dpi, seen.hasMonitor ? &monitor : nullptr);
+        if (seen.hasControl)
+            NoteControlOfPress(note, event, seen.control);
+        return;
+    }
+    if (loggedFullTable)
         return;
     loggedFullTable = true;
     LogPrintf(LogLow,
@@ -99,17 +122,20 @@ static void AddNote(WindowHandle window, const RecordedWindow* seen, int32_t pos
               position + 1, title);
 }
 
+/* Where the platform took no look at the press (the system's journal
+ * calls the hook itself), the window is looked at now. */
 void NoteWindowOfEvent(const EventRecord& event, int32_t position) {
     bool press = IsButtonPress(event.message);
     if (!press && !IsKeyPress(event.message))
         return;
+    WindowHandle target = (WindowHandle)(uintptr_t)event.hwnd;
     RecordedWindow seen;
     bool looked = PlatformRecordedWindow(&seen);
-    WindowHandle window =
-        looked ? seen.window : PlatformTopLevelWindowOf((WindowHandle)(uintptr_t)event.hwnd);
+    WindowHandle window = looked ? seen.window : PlatformTopLevelWindowOf(target);
     bool sameWindow = window == lastWindow;
     lastWindow = window;
     if (window == nullptr || PlatformIsOwnWindow(window) || (!press && sameWindow))
         return;
-    AddNote(window, looked ? &seen : nullptr, position);
+    if (looked || LookAtPressWindow(target, press, &seen))
+        AddNote(seen, event, position);
 }

@@ -76,6 +76,12 @@ TEST(WindowNotes, TheLineReadsBackAndBadLinesAreRefused) {
         {";@window", true, "*", "*", "*", false},
         {";@window title=\"x\" other=\"later fields\" rect=-8,-8,1288,808", true, "x", "*", "*",
          true},
+        {";@window title=x dpi=144 monitor=0,0,1920,1080 control=Button id=1 text=\"O\"\"K\" "
+         "place=0 at=20,10 size=75,23",
+         true, "x", "*", "*", false},
+        {";@window dpi=0", false},
+        {";@window control=Button place=-1", false},
+        {";@window control=Button at=20", false},
         {";@window title=\"unclosed", false},
         {";@window title", false},
         {";@window rect=1,2,3", false},
@@ -88,7 +94,7 @@ TEST(WindowNotes, TheLineReadsBackAndBadLinesAreRefused) {
         WindowDescription description;
         NoteRect rect;
         bool hasRect = false;
-        ASSERT_EQ(ReadWindowNoteLine(row.line, &description, &rect, &hasRect), row.good)
+        ASSERT_EQ(ReadWindowNoteLine(row.line, &description, &rect, &hasRect, nullptr), row.good)
             << row.line;
         if (!row.good)
             continue;
@@ -451,6 +457,228 @@ TEST_F(WindowWaitTest, PlaybackWaitsForTheNotedWindowFollowsItAndNeverPlaysElsew
     }
 }
 
+// The window rule at another display scale: the click is measured from
+// the window's corner and scaled by the ratio of the scales; a window
+// minimized at replay is restored before its place is read; a hidden or
+// cloaked window is never the noted one.
+TEST_F(WindowWaitTest, TheNotedWindowIsFollowedAcrossScalesAndNeverTakenUnseen) {
+    enum State { Shown, Minimized, Hidden, Cloaked };
+    struct Case {
+        const char* name;
+        int noteDpi; // 0: the recording has no scale
+        int x, y, dpi;
+        State state;
+        int pressX, pressY, releaseX; // -1: nothing is played (exit code 3)
+        const char* line;
+    };
+    const char* scaled = "    The window 'Untitled - Notepad' is shown at 144 dpi, recorded at 96 "
+                         "dpi: its clicks and moves are scaled by 150%";
+    const Case cases[] = {
+        {"another scale", 96, 150, 150, 144, Shown, 300, 300, 315, scaled},
+        {"moved, at 125 %", 96, 300, 250, 120, Shown, 425, 375, 438, nullptr},
+        {"the same scale", 96, 100, 100, 96, Shown, 200, 200, 210, nullptr},
+        {"no scale recorded", 0, 100, 100, 144, Shown, 200, 200, 210, nullptr},
+        {"minimized", 96, 300, 250, 96, Minimized, 400, 350, 410,
+         "    The window 'Untitled - Notepad' is minimized: restoring it"},
+        {"hidden", 96, 100, 100, 96, Hidden, -1, -1, -1, nullptr},
+        {"cloaked", 96, 100, 100, 96, Cloaked, -1, -1, -1, nullptr},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        gSettings.windowWait = 2;
+        Load(ClickAndType, {{1, "Untitled - Notepad"}});
+        SetNoteScale(0, c.noteDpi, nullptr);
+        WindowHandle window = Notepad("Untitled - Notepad", c.x, c.y, 640, 480);
+        SimSetWindowDpi(window, c.dpi);
+        if (c.state == Minimized)
+            PlatformShowWindow(window, ShowMinimize);
+        PlatformActivateWindow(window, ShowShow);
+        if (c.state == Hidden)
+            PlatformShowWindow(window, ShowHide);
+        SimSetWindowCloaked(window, c.state == Cloaked);
+        gApp.commandLineMode = true;
+        EXPECT_EQ(Play(), c.pressX < 0 ? ExitPlaybackError : ExitSuccess) << c.name;
+        const std::vector<SimDelivered>& delivered = SimDeliveredEvents();
+        ASSERT_EQ(delivered.size(), c.pressX < 0 ? 1u : ClickAndType.size()) << c.name;
+        if (c.pressX >= 0) {
+            EXPECT_EQ(delivered[1].record.paramL, c.pressX) << c.name;
+            EXPECT_EQ(delivered[1].record.paramH, c.pressY) << c.name;
+            EXPECT_EQ(delivered[3].record.paramL, c.releaseX) << c.name;
+        }
+        EXPECT_FALSE(SimWindowMinimized(window)) << c.name;
+        EXPECT_EQ(SimGetWindowInfo(window).visible, c.state != Hidden) << c.name;
+        if (c.line != nullptr) {
+            EXPECT_TRUE(Logged(c.line)) << c.name << ": " << c.line;
+        }
+    }
+}
+
+// The control rule: the press of ClickAndType, noted on a control at 80,
+// 90 from the window's corner (75 by 23; 25 by 23 for the drag), the
+// press 20, 10 inside it, goes to the same spot of the control found again
+// in the window as it is at replay (its corner at 100, 100).
+TEST_F(WindowWaitTest, APressLandsOnTheSameControlWhereverItIsNow) {
+    struct Control {
+        const char* className;
+        int id;
+        const char* text;
+        int x, y, width, height;
+        bool shown = true, enabled = true;
+    };
+    struct Case {
+        const char* name;
+        const char* noteClass;
+        const char* noteText;
+        NoteControl note; // its description aside
+        int dpi;
+        std::vector<Control> controls;
+        int pressX, pressY, releaseX;
+        const char* line;
+    };
+    const NoteControl ok = {0, 1, 0, 20, 10, 75, 23};
+    const char* notFound = "    The control 'OK' (Button, ID 1) was not found in the window: the "
+                           "press plays by the window's corner";
+    const Case cases[] = {
+        {"moved in its window",
+         "Button",
+         "OK",
+         ok,
+         96,
+         {{"Button", 2, "Cancel", 290, 330, 75, 23}, {"Button", 1, "OK", 380, 330, 75, 23}},
+         500,
+         440,
+         510,
+         "    The control 'OK' (Button, ID 1) was found by its ID"},
+        {"by its label",
+         "Button",
+         "OK",
+         {0, 4711, 0, 20, 10, 75, 23},
+         96,
+         {{"Button", 5000, "Cancel", 290, 330, 75, 23}, {"Button", 5001, "OK", 380, 330, 75, 23}},
+         500,
+         440,
+         510,
+         "was found by its label"},
+        {"by its place",
+         "Edit",
+         "",
+         {0, 0, 1, 20, 10, 75, 23},
+         96,
+         {{"Edit", 0, "", 10, 10, 75, 23}, {"Edit", 0, "", 80, 200, 75, 23}},
+         200,
+         310,
+         210,
+         "was found by its place"},
+        {"another label is another control",
+         "Button",
+         "OK",
+         {0, 4711, 0, 20, 10, 75, 23},
+         96,
+         {{"Button", 5000, "Cancel", 80, 90, 75, 23}},
+         200,
+         200,
+         210,
+         "    The control 'OK' (Button, ID 4711) was not found"},
+        {"not found",
+         "Button",
+         "OK",
+         ok,
+         96,
+         {{"Button", 8, "Apply", 380, 330, 75, 23}},
+         200,
+         200,
+         210,
+         notFound},
+        {"hidden",
+         "Button",
+         "OK",
+         ok,
+         96,
+         {{"Button", 1, "OK", 380, 330, 75, 23, false}},
+         200,
+         200,
+         210,
+         notFound},
+        {"disabled",
+         "Button",
+         "OK",
+         ok,
+         96,
+         {{"Button", 1, "OK", 380, 330, 75, 23, true, false}},
+         500,
+         440,
+         510,
+         "    The control 'OK' (Button, ID 1) is disabled: the press may do nothing"},
+        {"scaled, kept inside",
+         "Button",
+         "OK",
+         ok,
+         144,
+         {{"Button", 1, "OK", 120, 135, 75, 23}},
+         250,
+         250,
+         265,
+         nullptr},
+        {"a drag that leaves it",
+         "Button",
+         "",
+         {0, 1, 0, 20, 10, 25, 23},
+         144,
+         {{"Button", 1, "", 120, 135, 25, 23}},
+         244,
+         250,
+         265,
+         nullptr},
+        {"no spot noted: its middle",
+         "Button",
+         "OK",
+         {0, 1, 0, -1, -1, 0, 0},
+         96,
+         {{"Button", 1, "OK", 380, 330, 75, 23}},
+         517,
+         441,
+         527,
+         nullptr},
+        {"two answer: the nearest",
+         "Button",
+         "OK",
+         {0, 1, -1, 20, 10, 75, 23},
+         96,
+         {{"Button", 1, "OK", 380, 330, 75, 23}, {"Button", 1, "OK", 80, 90, 75, 23}},
+         200,
+         200,
+         210,
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        gSettings.windowWait = 2;
+        Load(ClickAndType, {{1, "Untitled - Notepad"}});
+        NoteControl note = c.note;
+        note.description = AddControlDescription(c.noteClass, c.noteText);
+        ASSERT_TRUE(SetNoteScale(0, 96, nullptr) && SetNoteControl(0, &note)) << c.name;
+        WindowHandle window = Notepad("Untitled - Notepad", 100, 100, 640, 480);
+        SimSetWindowDpi(window, c.dpi);
+        for (const Control& made : c.controls) {
+            WindowHandle control = SimAddControl(window, made.className, made.id, made.text, made.x,
+                                                 made.y, made.width, made.height);
+            SimSetWindowEnabled(control, made.enabled);
+            if (!made.shown)
+                PlatformShowWindow(control, ShowHide);
+        }
+        PlatformActivateWindow(window, ShowShow);
+        EXPECT_EQ(Play(), ExitSuccess) << c.name;
+        const std::vector<SimDelivered>& delivered = SimDeliveredEvents();
+        ASSERT_EQ(delivered.size(), ClickAndType.size()) << c.name;
+        EXPECT_EQ(delivered[1].record.paramL, c.pressX) << c.name;
+        EXPECT_EQ(delivered[1].record.paramH, c.pressY) << c.name;
+        EXPECT_EQ(delivered[3].record.paramL, c.releaseX) << c.name << ": the release follows";
+        if (c.line != nullptr) {
+            EXPECT_TRUE(Logged(c.line)) << c.name << ": " << c.line;
+        }
+    }
+}
+
 TEST_F(WindowWaitTest, TheBoxNamesTheWindowAndAWindowBehindOthersComesToTheFront) {
     gSettings.windowWait = 2;
     Load(ClickAndType, {{1, "Untitled - Notepad"}});
@@ -528,6 +756,17 @@ TEST_F(WindowWaitTest, CtrlEscEndsAWaitAtOnce) {
     EXPECT_TRUE(Logged("CANCELLED RECORDING"));
     EXPECT_EQ(gRecording.windows->anchors[0], 1);
 
+    // A GOTO's wait too.
+    SetUp();
+    Load({EventRecord{}, Event(MsgKeyDown, 'A', 0, 100)}, {});
+    SetScriptCommand(0, CommandGoto, "Editor", 0);
+    gRecording.commandCount = 1;
+    SimCancelJournalAtTick(SimStartTick + 1500);
+    Play();
+    EXPECT_EQ(gApp.exitCode, ExitCancelled);
+    EXPECT_EQ(SimDeliveredCount(), 0);
+    EXPECT_LE(PlatformTickCount(), SimStartTick + 1500 + WindowWaitInterval);
+
     // Bringing a window forward ends as soon as the keys are pressed, for
     // a GOTO and for a note alike, with no message of its own.
     for (bool gotoCommand : {true, false}) {
@@ -570,24 +809,43 @@ TEST_F(WindowWaitTest, InsertedEventsKeepTheNotesWithTheirEvents) {
     EXPECT_EQ(gRecording.eventCount, (int32_t)events.size());
 }
 
+// A program that hands over to another process, or takes no input of its
+// own (a console program, whose window is the console's), is followed by
+// waiting for a new window to come to the front.
 TEST_F(WindowWaitTest, StartWaitsUntilTheProgramIsReadyForInput) {
+    const int HandsOver = -2;
     struct Case {
         int readyAfter; // -1: a console program
         int32_t limit;
-        uint32_t nextAt; // when the event after START is handed over
+        int windowAt;    // ms after the start a new window comes to the front; -1: none
+        uint32_t nextAt; // when the event after START is handed over (a program that
+                         // hands over has ended at once, with no wait for it to start)
         const char* line;
     };
     const Case cases[] = {
-        {800, 10, 810, "    'notepad.exe' was ready for input after 800 ms"},
-        {0, 10, 10, "    'notepad.exe' was ready for input after 0 ms"},
-        {-1, 10, 10, "    'notepad.exe' takes no input of its own: not waited for"},
-        {30000, 2, 2010, "    'notepad.exe' was not ready for input within 2000 ms; going on"},
-        {800, 0, 10, nullptr},
+        {800, 10, -1, 810, "    'notepad.exe' was ready for input after 800 ms"},
+        {0, 10, -1, 10, "    'notepad.exe' was ready for input after 0 ms"},
+        {-1, 10, 300, 310,
+         "    'notepad.exe' takes no input of its own: waiting for a new window to come to the "
+         "front..."},
+        {HandsOver, 10, 1500, 1500,
+         "    The window 'Untitled - Notepad' (program 'notepad.exe') came to the front after "
+         "1500 ms"},
+        {HandsOver, 2, -1, 2000, "    No new window came to the front within 2000 ms; going on"},
+        {30000, 2, -1, 2010, "    'notepad.exe' was not ready for input within 2000 ms; going on"},
+        {800, 0, 300, 10, nullptr},
     };
     for (const Case& c : cases) {
         SetUp();
         gSettings.windowWait = c.limit;
-        SimSetProgramStartup("NOTEPAD.EXE", c.readyAfter);
+        if (c.readyAfter == HandsOver)
+            SimSetProgramHandsOver("NOTEPAD.EXE");
+        else
+            SimSetProgramStartup("NOTEPAD.EXE", c.readyAfter);
+        PlatformActivateWindow(SimAddDesktopWindow("Calculator", 0, 0, 200, 300, false), ShowShow);
+        if (c.windowAt >= 0)
+            SimScheduleWindowChange(Notepad("Untitled - Notepad", 100, 100, 640, 480),
+                                    SimStartTick + c.windowAt, SimWindowAppears);
         Load({EventRecord{}, Event(MsgKeyDown, 'A', 0, 0)}, {});
         SetScriptCommand(0, CommandStart, "notepad.exe", 0);
         gRecording.commandCount = 1;
@@ -601,13 +859,61 @@ TEST_F(WindowWaitTest, StartWaitsUntilTheProgramIsReadyForInput) {
     }
 }
 
+// GOTO finds only a window the user can see (the program's own hidden
+// window aside, which a script may show), and waits for a late one.
+TEST_F(WindowWaitTest, GotoWaitsForItsWindowAndNeverShowsAHiddenOne) {
+    enum State { Late, Missing, Hidden, Cloaked, OwnWindow };
+    struct Case {
+        State state;
+        int32_t limit;
+        int keyAt; // ms after the start the key after GOTO goes; -1: the run fails
+        const char* line;
+    };
+    const Case cases[] = {
+        {Late, 10, 3250, "    The window 'Editor' came after 3000 ms"},
+        {Missing, 2, -1, "    The window 'Editor' did not come within 2000 ms"},
+        {Missing, 0, -1, nullptr},
+        {Hidden, 2, -1, nullptr},
+        {Cloaked, 2, -1, nullptr},
+        {OwnWindow, 2, 250, "    Found window 'Mirlow'"},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        gSettings.windowWait = c.limit;
+        gApp.commandLineMode = true;
+        WindowHandle editor = SimAddDesktopWindow("Editor", 0, 0, 200, 100, false);
+        if (c.state == Late)
+            SimScheduleWindowChange(editor, SimStartTick + 3000, SimWindowAppears);
+        if (c.state == Missing)
+            SimScheduleWindowChange(editor, SimStartTick, SimWindowCloses);
+        if (c.state == Hidden)
+            PlatformShowWindow(editor, ShowHide);
+        SimSetWindowCloaked(editor, c.state == Cloaked);
+        Load({EventRecord{}, Event(MsgKeyDown, 'A', 0, 100)}, {});
+        SetScriptCommand(0, CommandGoto, c.state == OwnWindow ? "Mirlow" : "Editor", 0);
+        gRecording.commandCount = 1;
+        EXPECT_EQ(Play(), c.keyAt < 0 ? ExitPlaybackError : ExitSuccess) << c.state;
+        ASSERT_EQ(SimDeliveredCount(), c.keyAt < 0 ? 0 : 1) << c.state;
+        if (c.keyAt >= 0) {
+            EXPECT_EQ(SimDeliveredEvents()[0].tick, SimStartTick + c.keyAt) << c.state;
+        }
+        if (c.state == Hidden) {
+            EXPECT_FALSE(SimGetWindowInfo(editor).visible) << "never shown";
+        }
+        EXPECT_EQ(Logged("    Waiting up to"), c.limit > 0 && c.state != OwnWindow) << c.state;
+        if (c.line != nullptr) {
+            EXPECT_TRUE(Logged(c.line)) << c.line;
+        }
+    }
+}
+
 // ---- The recorder's notes ----
 
 TEST_F(WindowWaitTest, TheRecorderNotesClicksAndTheFirstKeyInAnotherWindow) {
     gSettings.excludeMirlowAction = 0;
     gSettings.promptForSave = 0;
     WindowHandle notepad = Notepad("Untitled - Notepad", 100, 100, 640, 480);
-    WindowHandle edit = SimCreateChild(notepad, "Edit", 15, nullptr);
+    WindowHandle edit = SimAddControl(notepad, "Edit", 15, "typed text", 0, 30, 640, 450);
     WindowHandle calc = SimAddDesktopWindow("Calculator", 800, 0, 200, 300, false);
     SimSetWindowProgram(calc, "calc.exe", "CalcFrame");
     auto value = [](WindowHandle w) { return (uint32_t)(uintptr_t)w; };
@@ -641,6 +947,21 @@ TEST_F(WindowWaitTest, TheRecorderNotesClicksAndTheFirstKeyInAnotherWindow) {
     EXPECT_STREQ(DescriptionOfNote(1).className, "CalcFrame");
     EXPECT_EQ(gRecording.windows->descriptionCount, 2) << "each window described once";
     EXPECT_EQ(gRecording.windows->notes[1].rect.left, 800);
+    // A click notes its control and the spot in it, never an edit field's
+    // text; every note its window's scale.
+    const WindowNote& click = gRecording.windows->notes[0];
+    ASSERT_TRUE(click.hasControl);
+    EXPECT_STREQ(ControlDescriptionOfNote(0).className, "Edit");
+    EXPECT_STREQ(ControlDescriptionOfNote(0).text, "");
+    EXPECT_EQ(click.control.id, 15);
+    EXPECT_EQ(click.control.place, 0);
+    EXPECT_EQ(click.control.x, 50);
+    EXPECT_EQ(click.control.y, 20);
+    EXPECT_EQ(click.control.width, 640);
+    EXPECT_EQ(click.dpi, 96);
+    EXPECT_TRUE(click.hasMonitor);
+    EXPECT_FALSE(gRecording.windows->notes[1].hasControl) << "a key";
+    EXPECT_FALSE(gRecording.windows->notes[2].hasControl) << "the window itself";
 
     // A busy program notes the window as it was at the press, not as the
     // click left it by the time the input is taken.
@@ -655,6 +976,40 @@ TEST_F(WindowWaitTest, TheRecorderNotesClicksAndTheFirstKeyInAnotherWindow) {
     EXPECT_STREQ(DescriptionOfNote(0).title, "Calculator");
     EXPECT_EQ(gRecording.windows->notes[0].rect.left, 800);
 
+    // A minimized window is noted at the place it is restored to.
+    PlatformShowWindow(notepad, ShowMinimize);
+    StartRecording();
+    SimRecordInput(Event(MsgKeyDown, 'C', 1, 100, value(edit)));
+    StopRecording();
+    ASSERT_EQ(WindowNoteCount(), 1);
+    EXPECT_EQ(gRecording.windows->notes[0].rect.left, 100);
+    PlatformShowWindow(notepad, ShowRestore);
+
+    // What a click noted finds its control again from either file, with
+    // the window at 150 % and the control moved down.
+    StartRecording();
+    SimRecordInput(Event(MsgLButtonDown, 150, 150, 100, value(edit)));
+    SimRecordInput(Event(MsgLButtonUp, 150, 150, 150, value(edit)));
+    StopRecording();
+    for (const char* name : {"control.mrx", "control.mrl"}) {
+        ASSERT_TRUE(SaveRecordingFile(folder.Path(name).c_str())) << name;
+        ASSERT_GE(LoadRecording(folder.Path(name).c_str(), true), 0) << name;
+        SimSetWindowDpi(notepad, 144);
+        SimPlaceWindow(edit, 0, 200, 960, 500);
+        PlatformActivateWindow(notepad, ShowShow);
+        size_t before = SimDeliveredEvents().size();
+        EXPECT_EQ(Play(), ExitSuccess) << name;
+        const std::vector<SimDelivered>& delivered = SimDeliveredEvents();
+        size_t press = before;
+        while (press < delivered.size() && delivered[press].record.message != MsgLButtonDown)
+            press++;
+        ASSERT_LT(press, delivered.size()) << name;
+        EXPECT_EQ(delivered[press].record.paramL, 100 + 75) << name;
+        EXPECT_EQ(delivered[press].record.paramH, 100 + 200 + 30) << name;
+        SimSetWindowDpi(notepad, 0);
+        SimPlaceWindow(edit, 0, 30, 640, 450);
+    }
+
     // A new recording starts without notes; New empties them too.
     StartRecording();
     StopRecording();
@@ -666,6 +1021,9 @@ TEST_F(WindowWaitTest, TheRecorderNotesClicksAndTheFirstKeyInAnotherWindow) {
 TEST_F(WindowWaitTest, BothFormatsKeepTheNotesAndOlderVersionsReadThemAsPlainRecordings) {
     Load(ClickAndType, {{1, "Say \"hi\" - Notepad"}, {4, "Untitled - Notepad"}});
     gRecording.windows->notes[1].hasRect = 0;
+    const NoteRect monitor = {0, 0, 1920, 1080};
+    const NoteControl ok = {AddControlDescription("Button", "O\"K"), 1, 0, 20, 10, 75, 23};
+    ASSERT_TRUE(SetNoteScale(0, 120, &monitor) && SetNoteControl(0, &ok));
     std::string text = folder.Path("noted.mrx");
     std::string binary = folder.Path("noted.mrl");
     ASSERT_TRUE(SaveRecordingFile(text.c_str()));
@@ -673,7 +1031,9 @@ TEST_F(WindowWaitTest, BothFormatsKeepTheNotesAndOlderVersionsReadThemAsPlainRec
 
     std::string script = ScratchFolder::Read(text);
     EXPECT_NE(script.find(";@window title=\"Say \"\"hi\"\" - Notepad\" class=\"Notepad\" "
-                          "program=\"notepad.exe\" rect=100,100,740,580\r\n"
+                          "program=\"notepad.exe\" rect=100,100,740,580 dpi=120 "
+                          "monitor=0,0,1920,1080 control=\"Button\" id=1 text=\"O\"\"K\" place=0 "
+                          "at=20,10 size=75,23\r\n"
                           "message=WM_LBUTTONDOWN paramH=200 paramL=200 time=1100\r\n"),
               std::string::npos);
     EXPECT_NE(script.find("program=\"notepad.exe\"\r\nmessage=WM_KEYDOWN"), std::string::npos);
@@ -695,11 +1055,27 @@ TEST_F(WindowWaitTest, BothFormatsKeepTheNotesAndOlderVersionsReadThemAsPlainRec
         EXPECT_STREQ(DescriptionOfNote(0).title, "Say \"hi\" - Notepad") << path;
         EXPECT_EQ(gRecording.windows->notes[0].rect.right, 740) << path;
         EXPECT_EQ(gRecording.windows->notes[1].hasRect, 0) << path;
+        const WindowNote& first = gRecording.windows->notes[0];
+        EXPECT_EQ(first.dpi, 120) << path;
+        EXPECT_EQ(first.monitor.right, 1920) << path;
+        ASSERT_TRUE(first.hasControl) << path;
+        EXPECT_EQ(memcmp(&first.control.id, &ok.id, sizeof ok - sizeof ok.description), 0) << path;
+        EXPECT_STREQ(ControlDescriptionOfNote(0).text, "O\"K") << path;
+        EXPECT_EQ(gRecording.windows->notes[1].dpi, 0) << path;
+        EXPECT_FALSE(gRecording.windows->notes[1].hasControl) << path;
     }
 
-    // A damaged note block is not the program's: every record is an event,
-    // as an older version loads the file.
-    bytes[eventBytes + 4] ^= 1;
+    // A damaged block is not the program's: its records are events, as an
+    // older version loads them. The scales and controls come first, so the
+    // notes outlive their damage and keep their windows only.
+    std::string damaged = bytes;
+    damaged[eventBytes + 4] ^= 1;
+    ASSERT_GE(LoadRecording(folder.Write("damaged.mrl", damaged).c_str(), true), 0);
+    EXPECT_GT(gRecording.eventCount, (int32_t)ClickAndType.size());
+    EXPECT_EQ(WindowNoteCount(), 2);
+    EXPECT_FALSE(gRecording.windows->notes[0].hasControl);
+    EXPECT_EQ(gRecording.windows->notes[0].dpi, 0);
+    bytes[bytes.size() - 36] ^= 1; // the last record of the notes' stream
     ASSERT_GE(LoadRecording(folder.Write("damaged.mrl", bytes).c_str(), true), 0);
     EXPECT_EQ(gRecording.eventCount, (int32_t)(bytes.size() / 20));
     EXPECT_EQ(WindowNoteCount(), 0);
@@ -720,10 +1096,12 @@ TEST_F(WindowWaitTest, ASavedNoteLineAlwaysFitsTheReader) {
     const std::string class209 = std::string(209, '"'), class210 = std::string(210, '"');
     const struct {
         std::string title, className, program;
-        size_t length; // of the written line
-        bool cut;      // any text
+        size_t length;       // of the written line; 0: at most 1,023
+        bool cut;            // any text
+        bool layout = false; // the widest scale and control fields too
     } rows[] = {
         {quotes255, class209, "a.exe", 1023, false},
+        {quotes255, quotes256, quotes259, 0, true, true},
         {quotes255, class210, "a.exe", 1022, true},
         {quotes255, quotes256, quotes259, 1023, true},
         {std::string(255, 't'), quotes256, quotes259, 1023, true}, // the short one stays
@@ -735,11 +1113,25 @@ TEST_F(WindowWaitTest, ASavedNoteLineAlwaysFitsTheReader) {
         int32_t description =
             AddWindowDescription(row.title.c_str(), row.className.c_str(), row.program.c_str());
         ASSERT_TRUE(AddWindowNote(1, description, &widest));
+        const NoteControl wide = {AddControlDescription(quotes256.c_str(), quotes255.c_str() + 192),
+                                  INT32_MIN,
+                                  INT32_MAX,
+                                  INT32_MAX,
+                                  INT32_MAX,
+                                  INT32_MAX,
+                                  INT32_MAX};
+        if (row.layout) {
+            ASSERT_TRUE(SetNoteScale(0, 9999, &widest) && SetNoteControl(0, &wide));
+        }
         ASSERT_TRUE(SaveRecordingFile(path.c_str()));
         std::string script = ScratchFolder::Read(path);
         size_t start = script.find(";@window");
         ASSERT_NE(start, std::string::npos);
-        EXPECT_EQ(script.find("\r\n", start) - start, row.length) << row.className.size();
+        size_t length = script.find("\r\n", start) - start;
+        if (row.length == 0)
+            EXPECT_LE(length, 1023u);
+        else
+            EXPECT_EQ(length, row.length) << row.className.size();
         ClearEventList();
         ASSERT_GE(LoadRecording(path.c_str(), true), 0);
         ASSERT_EQ(WindowNoteCount(), 1);
@@ -752,6 +1144,15 @@ TEST_F(WindowWaitTest, ASavedNoteLineAlwaysFitsTheReader) {
                   row.cut);
         EXPECT_EQ(read.title == row.title, row.title[0] == 't' || !row.cut);
         EXPECT_EQ(gRecording.windows->notes[0].rect.left, INT32_MIN);
+        EXPECT_EQ(gRecording.windows->notes[0].hasControl, row.layout);
+        if (row.layout) {
+            EXPECT_EQ(memcmp(&gRecording.windows->notes[0].control.id, &wide.id,
+                             sizeof wide - sizeof wide.description),
+                      0);
+            EXPECT_TRUE(
+                WindowTextMatches(ControlDescriptionOfNote(0).className, quotes256.c_str()));
+            EXPECT_STREQ(ControlDescriptionOfNote(0).text, quotes255.c_str() + 192);
+        }
     }
 }
 
@@ -808,9 +1209,34 @@ TEST_F(WindowWaitTest, TheDesktopFileDescribesLateWindowsAndSlowPrograms) {
     SimAdvanceClock(800);
     EXPECT_EQ(PlatformProcessReadiness(process), ProcessReady);
     for (const char* bad : {"window \"A\" 0 0 1 1 appears\n", "window \"A\" 0 0 1 1 later 5\n",
-                            "ready-after notepad.exe -2\n"}) {
+                            "ready-after notepad.exe -2\n", "control \"Button\" 1 \"OK\" 0 0 9 9\n",
+                            "window \"A\" 0 0 1 1 dpi 0\n", "dpi 10000\n",
+                            "window \"A\" 0 0 1 1\ncontrol \"Button\" 1 \"OK\" 0 0 -9 9\n"}) {
         EXPECT_FALSE(SimLoadDesktop(folder.Write("bad.txt", bad).c_str(), &error)) << bad;
     }
+
+    // A dialog shown at its own scale, with a control; a launcher that
+    // hands over.
+    SimReset();
+    path = folder.Write("dialog.txt", "dpi 120\nwindow \"Order\" 100 100 400 300 dpi 144\n"
+                                      "control \"Button\" 1 \"OK\" 300 250 75 23\n"
+                                      "window \"Other\" 0 0 10 10\nhands-over calc.exe\n");
+    ASSERT_TRUE(SimLoadDesktop(path.c_str(), &error)) << error;
+    WindowHandle windows[2];
+    ASSERT_EQ(PlatformListShownWindows(windows, 2), 2);
+    WindowHandle other = windows[0], order = windows[1];
+    WindowHandle ok = nullptr;
+    ASSERT_EQ(PlatformListControls(order, &ok, 1), 1);
+    ScreenRect rect;
+    ASSERT_TRUE(PlatformGetWindowRect(ok, &rect));
+    EXPECT_EQ(rect.left, 400);
+    EXPECT_EQ(rect.bottom, 373);
+    EXPECT_EQ(PlatformControlId(ok), 1);
+    EXPECT_EQ(PlatformShownDpi(ok), 144);
+    EXPECT_EQ(PlatformShownDpi(other), 120);
+    process = PlatformStartProcess("calc.exe");
+    EXPECT_EQ(PlatformWaitForProcess(process, 0), ProcessEnded);
+    EXPECT_FALSE(PlatformProcessShowsWindow(process));
 }
 
 } // namespace

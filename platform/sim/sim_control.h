@@ -194,8 +194,14 @@ int64_t SimStartedProgramCount(void);
 void SimFailProgram(const char* programName);
 /* Programs whose first word is this name (any letter case) are ready for
  * input this many milliseconds after they started (0, the default: at
- * once); -1: they take no input of their own (a console program). */
+ * once), and then show their window; -1: they take no input and show no
+ * window of their own (a console program, whose window is the
+ * console's). */
 void SimSetProgramStartup(const char* programName, int milliseconds);
+/* Programs whose first word is this name hand over to another process and
+ * end at once (a launcher, a Store app's stub): they take no input and
+ * show no window; a test makes the window that follows appear. */
+void SimSetProgramHandsOver(const char* programName);
 
 /* What a window of another program tells about itself besides its title:
  * the file name of its program ("" at first) and its class (null keeps
@@ -211,6 +217,24 @@ void SimScheduleWindowChange(WindowHandle window, uint32_t tick, SimWindowChange
 /* The system cancels the playback journal (the cancel keys) once the
  * virtual clock has reached tick, whatever the hook is doing. */
 void SimCancelJournalAtTick(uint32_t tick);
+
+/* ---- Other programs' windows: their controls, scale and visibility ----
+ * The one simulated monitor spans 0, 0 to 1280, 800. */
+/* A control of another program's window (or of one of its controls): a
+ * child window of that class, control ID and text, at x, y from its
+ * parent's top-left corner, width by height, visible and enabled. It
+ * moves with its parent. */
+WindowHandle SimAddControl(WindowHandle parent, const char* className, int controlId,
+                           const char* text, int x, int y, int width, int height);
+/* Moves and sizes a window: a top-level one on the screen, a control
+ * within its parent. */
+void SimPlaceWindow(WindowHandle window, int x, int y, int width, int height);
+void SimSetWindowEnabled(WindowHandle window, bool enabled);
+/* Visible but not shown (another virtual desktop, a suspended Store app). */
+void SimSetWindowCloaked(WindowHandle window, bool cloaked);
+/* The scale another program's window is shown at (and its controls);
+ * 0, the default: the desktop's (SimSetDpi). */
+void SimSetWindowDpi(WindowHandle window, int dpi);
 
 /* The program file as PlatformProgramPath reports it; null: there is none
  * (the headless program has no file a Windows shell could start). */

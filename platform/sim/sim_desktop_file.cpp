@@ -4,13 +4,21 @@
  * desktop of their choosing. One statement per line; # starts a comment:
  *
  *   window "Untitled - Notepad" 100 50 640 480 [minimized] [program notepad.exe]
- *          [class Notepad] [appears 3000]
+ *          [class Notepad] [appears 3000] [dpi 144]
+ *   control "Button" 1 "OK" 300 250 75 23
+ *   dpi 120
  *   localtime 2002-02-14 09:05:07.042
  *   tick 1000000
  *   seed 12345
  *   fail-program missing.exe
  *   ready-after notepad.exe 800
+ *   hands-over calc.exe
  *
+ * A control belongs to the window described last: its class, control ID,
+ * text, and its place from the window's top-left corner. "dpi" is the
+ * display scale of the desktop; a window's own "dpi" the scale it alone
+ * is shown at. A program that "hands-over" ends as soon as it started,
+ * as a launcher does.
  * A window that "appears" is not there until that many milliseconds of
  * the simulated clock have passed since the description was read, and
  * then comes to the front; with its place it shows how a recording
@@ -29,6 +37,8 @@ namespace {
 /* Windows that appear later, with their delays; scheduled once the whole
  * description (its tick included) has been read. */
 std::vector<std::pair<WindowHandle, uint32_t>> lateWindows;
+/* The window described last, which a control belongs to. */
+WindowHandle lastWindow;
 
 bool ReadQuoted(std::istringstream& in, std::string* text) {
     in >> std::ws;
@@ -43,7 +53,13 @@ struct WindowOptions {
     std::string className = "SimDesktopWindow";
     bool late = false;
     uint32_t appears = 0;
+    int dpi = 0;
 };
+
+/* A scale from 1 to 9999 dots per inch. */
+bool ReadDpi(std::istringstream& in, int* dpi) {
+    return (in >> *dpi) && *dpi > 0 && *dpi < 10000;
+}
 
 /* The words after a window's place, in any order. */
 bool ReadWindowOptions(std::istringstream& in, WindowOptions* options) {
@@ -57,7 +73,7 @@ bool ReadWindowOptions(std::istringstream& in, WindowOptions* options) {
             continue;
         else if (word == "appears" && (in >> options->appears))
             options->late = true;
-        else
+        else if (word != "dpi" || !ReadDpi(in, &options->dpi))
             return false;
     }
     return true;
@@ -74,9 +90,21 @@ bool ReadWindow(std::istringstream& in) {
     WindowHandle window =
         SimAddDesktopWindow(title.c_str(), x, y, width, height, options.minimized);
     SimSetWindowProgram(window, options.program.c_str(), options.className.c_str());
+    SimSetWindowDpi(window, options.dpi);
     if (options.late)
         lateWindows.push_back(std::make_pair(window, options.appears));
+    lastWindow = window;
     return true;
+}
+
+bool ReadControl(std::istringstream& in) {
+    std::string className, text, rest;
+    int id, x, y, width, height;
+    return lastWindow != nullptr && ReadQuoted(in, &className) && (in >> id) &&
+           ReadQuoted(in, &text) && (in >> x >> y >> width >> height) && width >= 0 &&
+           height >= 0 && !(in >> rest) &&
+           SimAddControl(lastWindow, className.c_str(), id, text.c_str(), x, y, width, height) !=
+               nullptr;
 }
 
 /* 0 for Sunday, as the system counts. */
@@ -137,6 +165,13 @@ bool ReadStatement(const std::string& line) {
     uint32_t number;
     if (word == "window")
         return ReadWindow(in);
+    if (word == "control")
+        return ReadControl(in);
+    int dpi;
+    if (word == "dpi" && ReadDpi(in, &dpi)) {
+        SimSetDpi(dpi);
+        return true;
+    }
     if (word == "localtime")
         return ReadLocalTime(in);
     if (word == "tick" && (in >> number)) {
@@ -155,6 +190,10 @@ bool ReadStatement(const std::string& line) {
     int readyAfter;
     if (word == "ready-after" && (in >> name >> readyAfter) && readyAfter >= -1) {
         SimSetProgramStartup(name.c_str(), readyAfter);
+        return true;
+    }
+    if (word == "hands-over" && (in >> name)) {
+        SimSetProgramHandsOver(name.c_str());
         return true;
     }
     return false;
@@ -190,6 +229,7 @@ bool SimLoadDesktop(const char* path, std::string* error) {
     std::istringstream file(bytes);
     std::string line;
     lateWindows.clear();
+    lastWindow = nullptr;
     for (int number = 1; std::getline(file, line); number++) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();

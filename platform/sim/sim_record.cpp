@@ -13,6 +13,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/control_facts.h"
 #include "platform/input_rules.h"
 #include "platform/record_queue.h"
 #include "platform/sim/sim_control.h"
@@ -150,15 +151,8 @@ static void FollowKeyState(const EventRecord& event) {
 static RecordedWindow WindowAtPress(const EventRecord& event) {
     RecordedWindow seen = {};
     bool keyPress = event.message == MsgKeyDown || event.message == MsgSysKeyDown;
-    if (!keyPress && !ButtonChangeOf(event).press)
-        return seen;
-    seen.window = PlatformTopLevelWindowOf((WindowHandle)(uintptr_t)event.hwnd);
-    if (seen.window == nullptr ||
-        PlatformGetWindowText(seen.window, WindowTitleText, seen.title, sizeof seen.title) < 0 ||
-        PlatformGetWindowText(seen.window, WindowClassText, seen.className, sizeof seen.className) <
-            0 ||
-        !PlatformGetWindowRect(seen.window, &seen.rect))
-        seen.window = nullptr;
+    if (keyPress || ButtonChangeOf(event).press)
+        LookAtPressWindow((WindowHandle)(uintptr_t)event.hwnd, !keyPress, &seen);
     return seen;
 }
 

@@ -26,6 +26,14 @@ const char* const SimDefaultProgramPath = "C:\\Program Files\\Mirlow\\mirlow.exe
 
 namespace {
 
+/* A program handing over to another process ends as soon as it started. */
+const int HandsOverAtOnce = -2;
+
+struct SimProcess {
+    uint32_t started;
+    int readyAfter; /* ms; -1: takes no input; HandsOverAtOnce */
+};
+
 struct SimSystem {
     uint32_t tick = SimStartTick;
     LocalTime localTime = SimStartLocalTime;
@@ -39,8 +47,8 @@ struct SimSystem {
     std::vector<std::string> startedPrograms;
     int64_t startedProgramCount = 0;
     std::vector<std::string> failingPrograms;
-    std::map<std::string, int> programStartups;              /* by lower-case program name */
-    std::map<uintptr_t, std::pair<uint32_t, int>> processes; /* start tick, readiness time */
+    std::map<std::string, int> programStartups; /* by lower-case program name */
+    std::map<uintptr_t, SimProcess> processes;
 };
 
 SimSystem* sim = new SimSystem;
@@ -238,20 +246,35 @@ ProcessHandle PlatformStartProcess(const char* commandLine) {
     uintptr_t handle = (uintptr_t)sim->startedProgramCount;
     if (sim->processes.size() > SimStartedProgramsKept)
         sim->processes.clear(); /* an endless run starts without end */
-    sim->processes[handle] = std::make_pair(sim->tick, readyAfter);
+    sim->processes[handle] = SimProcess{sim->tick, readyAfter};
     return (ProcessHandle)handle;
 }
 
 ProcessReadiness PlatformProcessReadiness(ProcessHandle process) {
     auto found = sim->processes.find((uintptr_t)process);
-    if (found == sim->processes.end() || found->second.second < 0)
+    if (found == sim->processes.end() || found->second.readyAfter < 0)
         return ProcessTakesNoInput;
-    uint32_t started = found->second.first;
-    return sim->tick - started >= (uint32_t)found->second.second ? ProcessReady : ProcessStarting;
+    uint32_t started = found->second.started;
+    return sim->tick - started >= (uint32_t)found->second.readyAfter ? ProcessReady
+                                                                     : ProcessStarting;
+}
+
+void SimSetProgramHandsOver(const char* programName) {
+    sim->programStartups[LowerCase(programName)] = HandsOverAtOnce;
+}
+
+/* A program ready for input shows its window, as programs do; one that
+ * takes no input (a console program, whose window is the console's) or
+ * handed over shows none. */
+bool PlatformProcessShowsWindow(ProcessHandle process) {
+    auto found = sim->processes.find((uintptr_t)process);
+    return found != sim->processes.end() && found->second.readyAfter >= 0;
 }
 
 ProcessWait PlatformWaitForProcess(ProcessHandle process, int milliseconds) {
-    (void)process;
+    auto found = sim->processes.find((uintptr_t)process);
+    if (found != sim->processes.end() && found->second.readyAfter == HandsOverAtOnce)
+        return ProcessEnded;
     SimAdvanceClock((uint32_t)milliseconds);
     return ProcessStillRunning;
 }

@@ -36,6 +36,10 @@ struct SimWindow {
     int answers;         /* checks its thread still answers; -1: every one */
     std::string program; /* the file name of the program it belongs to */
     bool otherProgram;   /* made by SimAddDesktopWindow */
+    bool placedInParent; /* a control of another program's window: x, y from its parent */
+    bool disabled;
+    bool cloaked;
+    int dpi; /* another program's scale; 0: the desktop's */
 };
 
 struct SimClass {
@@ -103,6 +107,10 @@ WindowHandle AddWindow(const char* className, const char* title, WindowProcedure
     window.tabSelection = 0;
     window.minimized = false;
     window.otherProgram = false;
+    window.placedInParent = false;
+    window.disabled = false;
+    window.cloaked = false;
+    window.dpi = 0;
     desktop->windows.push_back(window);
     return HandleOf(desktop->windows.size() - 1);
 }
@@ -510,14 +518,24 @@ void PlatformActivateWindow(WindowHandle handle, int showState) {
         desktop->foreground = handle;
 }
 
+/* A minimized window keeps the place it is restored to, which is what
+ * the system reports for it. A control of another program's window sits
+ * where its parent is. */
 bool PlatformGetWindowRect(WindowHandle handle, ScreenRect* rect) {
     const SimWindow* window = Lookup(handle);
     if (window == nullptr)
         return false;
+    int64_t left = window->x;
+    int64_t top = window->y;
+    ScreenRect parent;
+    if (window->placedInParent && PlatformGetWindowRect(window->parent, &parent)) {
+        left += parent.left;
+        top += parent.top;
+    }
     /* A window placed at the edge of the coordinate range ends there. */
-    int64_t right = (int64_t)window->x + window->width;
-    int64_t bottom = (int64_t)window->y + window->height;
-    *rect = ScreenRect{window->x, window->y, (int)(right < INT32_MAX ? right : INT32_MAX),
+    int64_t right = left + window->width;
+    int64_t bottom = top + window->height;
+    *rect = ScreenRect{(int)left, (int)top, (int)(right < INT32_MAX ? right : INT32_MAX),
                        (int)(bottom < INT32_MAX ? bottom : INT32_MAX)};
     return true;
 }
@@ -569,19 +587,15 @@ int PlatformListShownWindows(WindowHandle* windows, int capacity) {
 /* ---- The foreground window ---- */
 
 /* Titles compare without regard to the case of their letters, as the
- * system's window search compares them. */
+ * system's window search compares them; hidden and cloaked windows are
+ * never found. */
 WindowHandle PlatformFindGotoWindow(const char* title) {
-    WindowHandle hidden = nullptr;
     for (size_t i = 0; i < desktop->windows.size(); i++) {
         const SimWindow& window = desktop->windows[i];
-        if (!TitleMatches(window, title))
-            continue;
-        if (window.visible)
+        if (TitleMatches(window, title) && window.visible && !window.cloaked)
             return HandleOf(i);
-        if (hidden == nullptr)
-            hidden = HandleOf(i);
     }
-    return hidden;
+    return nullptr;
 }
 
 /* A thread that does not answer lets the whole wait pass. */
@@ -611,4 +625,98 @@ void PlatformForceForeground(WindowHandle window) {
 
 WindowHandle PlatformForegroundWindow(void) {
     return desktop->foreground;
+}
+
+/* ---- Other programs' controls, scale and visibility ---- */
+
+WindowHandle SimAddControl(WindowHandle parent, const char* className, int controlId,
+                           const char* text, int x, int y, int width, int height) {
+    if (Lookup(parent) == nullptr)
+        return nullptr;
+    WindowHandle handle = AddWindow(className, text, nullptr, parent, controlId);
+    SimWindow* control = Lookup(handle);
+    control->placedInParent = true;
+    control->otherProgram = Lookup(parent)->otherProgram;
+    control->program = Lookup(parent)->program;
+    control->visible = true;
+    SimPlaceWindow(handle, x, y, width, height);
+    return handle;
+}
+
+void SimPlaceWindow(WindowHandle handle, int x, int y, int width, int height) {
+    SimWindow* window = Lookup(handle);
+    if (window == nullptr)
+        return;
+    window->x = x;
+    window->y = y;
+    window->width = width;
+    window->height = height;
+}
+
+void SimSetWindowEnabled(WindowHandle handle, bool enabled) {
+    SimWindow* window = Lookup(handle);
+    if (window != nullptr)
+        window->disabled = !enabled;
+}
+
+void SimSetWindowCloaked(WindowHandle handle, bool cloaked) {
+    SimWindow* window = Lookup(handle);
+    if (window != nullptr)
+        window->cloaked = cloaked;
+}
+
+void SimSetWindowDpi(WindowHandle handle, int dpi) {
+    SimWindow* window = Lookup(handle);
+    if (window != nullptr)
+        window->dpi = dpi;
+}
+
+/* A control's scale is its window's. */
+int PlatformShownDpi(WindowHandle handle) {
+    WindowHandle top = PlatformTopLevelWindowOf(handle);
+    const SimWindow* window = Lookup(top);
+    if (window == nullptr)
+        return 0;
+    return window->dpi > 0 ? window->dpi : PlatformWindowDpi(top);
+}
+
+bool PlatformGetWindowMonitor(WindowHandle handle, ScreenRect* monitor) {
+    if (Lookup(handle) == nullptr)
+        return false;
+    *monitor = ScreenRect{0, 0, 1280, 800};
+    return true;
+}
+
+bool PlatformIsWindowCloaked(WindowHandle handle) {
+    const SimWindow* window = Lookup(handle);
+    return window != nullptr && window->cloaked;
+}
+
+/* Each visible child, then its own children, in the order they were made;
+ * the children of a hidden window are not visible either. */
+static void ListChildren(WindowHandle parent, WindowHandle* controls, int capacity, int* count) {
+    for (size_t i = 0; i < desktop->windows.size() && *count < capacity; i++) {
+        const SimWindow& window = desktop->windows[i];
+        if (!window.exists || window.parent != parent || !window.visible)
+            continue;
+        controls[(*count)++] = HandleOf(i);
+        ListChildren(HandleOf(i), controls, capacity, count);
+    }
+}
+
+int PlatformListControls(WindowHandle window, WindowHandle* controls, int capacity) {
+    int count = 0;
+    if (Lookup(window) != nullptr)
+        ListChildren(window, controls, capacity, &count);
+    return count;
+}
+
+int PlatformControlId(WindowHandle control) {
+    const SimWindow* window = Lookup(control);
+    return window != nullptr && window->parent != nullptr ? window->controlId : 0;
+}
+
+bool PlatformIsWindowEnabled(WindowHandle handle) {
+    const SimWindow* window = Lookup(handle);
+    return window != nullptr && !window->disabled;
 }

@@ -27,11 +27,15 @@ struct TitleSearch {
     HWND found;
 };
 
-/* Titles compare as FindWindow compares them, without regard to case. */
+/* Titles compare as FindWindow compares them, without regard to case.
+ * Only windows the user can see: a hidden one is kept out of sight by its
+ * program, a cloaked one is on another virtual desktop or belongs to a
+ * suspended Store app. */
 static BOOL CALLBACK MatchVisibleTitle(HWND window, LPARAM lParam) {
     TitleSearch* search = reinterpret_cast<TitleSearch*>(lParam);
     char title[1100];
-    if (!IsWindowVisible(window) || GetWindowTextA(window, title, sizeof title) <= 0)
+    if (!IsWindowVisible(window) || GetWindowTextA(window, title, sizeof title) <= 0 ||
+        PlatformIsWindowCloaked(reinterpret_cast<WindowHandle>(window)))
         return TRUE;
     if (lstrcmpiA(title, search->title) != 0)
         return TRUE;
@@ -42,8 +46,6 @@ static BOOL CALLBACK MatchVisibleTitle(HWND window, LPARAM lParam) {
 WindowHandle PlatformFindGotoWindow(const char* title) {
     TitleSearch search = {title, nullptr};
     EnumWindows(MatchVisibleTitle, reinterpret_cast<LPARAM>(&search));
-    if (search.found == nullptr)
-        search.found = FindWindowA(nullptr, title);
     return reinterpret_cast<WindowHandle>(search.found);
 }
 

@@ -30,6 +30,7 @@
 
 #include <cstring>
 
+#include "platform/control_facts.h"
 #include "platform/input_rules.h"
 #include "platform/record_queue.h"
 #include "platform/win32/win32_internal.h"
@@ -167,13 +168,8 @@ static bool IsPress(uint32_t message) {
 /* None of these calls sends the window a message. */
 static void LookAtWindow(const EventRecord& event, RecordedWindow* seen) {
     WindowHandle target = reinterpret_cast<WindowHandle>(HandleFromValue(event.hwnd));
-    seen->window = PlatformTopLevelWindowOf(target);
-    if (seen->window == nullptr ||
-        PlatformGetWindowText(seen->window, WindowTitleText, seen->title, sizeof seen->title) < 0 ||
-        PlatformGetWindowText(seen->window, WindowClassText, seen->className,
-                              sizeof seen->className) < 0 ||
-        !PlatformGetWindowRect(seen->window, &seen->rect))
-        seen->window = nullptr;
+    bool buttonPress = event.message != WM_KEYDOWN && event.message != WM_SYSKEYDOWN;
+    LookAtPressWindow(target, buttonPress, seen);
 }
 
 static void PushCheck(void) {

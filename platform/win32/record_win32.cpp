@@ -132,6 +132,9 @@ static HWND QueueWindow(void) {
 
 static bool InstallLowLevelHooks(void) {
     HWND window = QueueWindow();
+    /* The hooks' thread reads the scale of every press: the calls that
+     * tell it are looked up here, not at the first press. */
+    PlatformShownDpi(reinterpret_cast<WindowHandle>(window));
     lowLevelInstalled = window != nullptr && Win32StartRecordHooks(window, QueueWakeMessage);
     return lowLevelInstalled;
 }

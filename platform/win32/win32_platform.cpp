@@ -396,9 +396,30 @@ bool PlatformIsWindowMinimized(WindowHandle window) {
     return placement.showCmd == SW_SHOWMINIMIZED;
 }
 
+/* The restored place of a minimized window is kept in workspace
+ * coordinates (from the corner of its monitor's work area) unless it is a
+ * tool window. Wine keeps no restored place there: it reports the
+ * minimized one, which is no answer. */
+static bool RestoredRect(HWND window, const RECT& minimized, RECT* restored) {
+    WINDOWPLACEMENT placement;
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(window, &placement) ||
+        EqualRect(&placement.rcNormalPosition, &minimized))
+        return false;
+    *restored = placement.rcNormalPosition;
+    MONITORINFO monitor;
+    monitor.cbSize = sizeof monitor;
+    if ((GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0 &&
+        GetMonitorInfoA(MonitorFromRect(restored, MONITOR_DEFAULTTONEAREST), &monitor))
+        OffsetRect(restored, monitor.rcWork.left - monitor.rcMonitor.left,
+                   monitor.rcWork.top - monitor.rcMonitor.top);
+    return true;
+}
+
 bool PlatformGetWindowRect(WindowHandle window, ScreenRect* rect) {
     RECT r;
-    if (!GetWindowRect(ToHwnd(window), &r))
+    if (!GetWindowRect(ToHwnd(window), &r) ||
+        (IsIconic(ToHwnd(window)) && !RestoredRect(ToHwnd(window), r, &r)))
         return false;
     *rect = ScreenRect{(int)r.left, (int)r.top, (int)r.right, (int)r.bottom};
     return true;

@@ -17,7 +17,8 @@ const int ListSize = 30000;
 
 /* With state.range(0) set, every key press carries a window note whose
  * window is there and in front: what waiting for recorded windows costs
- * a replay whose windows are all there. */
+ * a replay whose windows are all there; with 2, each note also holds the
+ * window's scale and monitor, as a recording notes them now. */
 void BM_HookRequestPair(benchmark::State& state) {
     SimReset();
     int exitCode;
@@ -32,8 +33,12 @@ void BM_HookRequestPair(benchmark::State& state) {
         PlatformActivateWindow(window, ShowShow);
         int32_t description = AddWindowDescription("Untitled - Notepad", "Notepad", "notepad.exe");
         NoteRect rect = {100, 100, 740, 580};
-        for (int i = 0; i < ListSize; i += 2)
+        NoteRect monitor = {0, 0, 1280, 800};
+        for (int i = 0; i < ListSize; i += 2) {
             AddWindowNote(i, description, &rect);
+            if (state.range(0) == 2)
+                SetNoteScale(i / 2, 96, &monitor);
+        }
     }
     StartPlayback();
     EventRecord record;
@@ -49,6 +54,6 @@ void BM_HookRequestPair(benchmark::State& state) {
     AbortPlayback();
     SimReset();
 }
-BENCHMARK(BM_HookRequestPair)->Arg(0)->Arg(1);
+BENCHMARK(BM_HookRequestPair)->Arg(0)->Arg(1)->Arg(2);
 
 } // namespace

@@ -57,5 +57,12 @@ WindowHandle ContractSilentWindow(void);
 /* Another program holds the chord (platform.h's packing) as a hotkey of
  * its own until the next case starts. */
 void ContractHoldHotkey(int32_t chord);
+/* A shown top-level window without a frame, at 100, 100 and 400 by 300,
+ * with controls made in this order (places from the window's corner): a
+ * hidden button "Hidden" (ID 104), a button "OK" (ID 1) at 300, 250, 75 by
+ * 23, a static text "Name:" (ID -1) at 10, 50, 60 by 20, and a disabled
+ * edit field (ID 103) at 80, 48, 200 by 22; until the next case starts.
+ * controls gets the OK button, the text and the field. */
+WindowHandle ContractWindowWithControls(WindowHandle controls[3]);
 
 #endif

@@ -74,3 +74,13 @@ WindowHandle ContractSilentWindow(void) {
     SimSetWindowAnswers(window, 0);
     return window;
 }
+
+WindowHandle ContractWindowWithControls(WindowHandle controls[3]) {
+    WindowHandle window = SimAddDesktopWindow("Contract Controls", 100, 100, 400, 300, false);
+    PlatformShowWindow(SimAddControl(window, "Button", 104, "Hidden", 10, 10, 75, 23), ShowHide);
+    controls[0] = SimAddControl(window, "Button", 1, "OK", 300, 250, 75, 23);
+    controls[1] = SimAddControl(window, "Static", -1, "Name:", 10, 50, 60, 20);
+    controls[2] = SimAddControl(window, "Edit", 103, "", 80, 48, 200, 22);
+    SimSetWindowEnabled(controls[2], false);
+    return window;
+}

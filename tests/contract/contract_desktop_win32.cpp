@@ -23,6 +23,7 @@ static std::vector<HANDLE> heldFiles;
 static HANDLE silentThread, silentMade, silentRelease;
 static HWND silentWindow;
 static HANDLE hotkeyThread, hotkeyHeld, hotkeyRelease;
+static HWND controlsWindow;
 
 static void LetSilentWindowGo(void) {
     if (silentThread == nullptr)
@@ -61,6 +62,9 @@ void ContractStartCase(void) {
     LetSilentWindowGo();
     LetHotkeyGo();
     ContractLetFilesGo();
+    if (controlsWindow != nullptr)
+        DestroyWindow(controlsWindow);
+    controlsWindow = nullptr;
     sessionEndsAt = nullptr;
     const int modifiers[] = {VK_SHIFT, VK_CONTROL, VK_MENU};
     for (int key : modifiers)
@@ -177,6 +181,33 @@ static DWORD WINAPI RunSilentWindow(void*) {
     WaitForSingleObject(silentRelease, INFINITE);
     DestroyWindow(silentWindow);
     return 0;
+}
+
+/* A window of the case's thread stands for another program's: what the
+ * seam reads of it goes through the same calls. */
+WindowHandle ContractWindowWithControls(WindowHandle controls[3]) {
+    controlsWindow = CreateWindowExA(0, "STATIC", "Contract Controls", WS_POPUP | WS_VISIBLE, 100,
+                                     100, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    const struct {
+        const char* className;
+        const char* text;
+        int id, x, y, width, height;
+        DWORD style;
+    } made[] = {
+        {"BUTTON", "Hidden", 104, 10, 10, 75, 23, 0},
+        {"BUTTON", "OK", 1, 300, 250, 75, 23, WS_VISIBLE},
+        {"STATIC", "Name:", -1, 10, 50, 60, 20, WS_VISIBLE},
+        {"EDIT", "", 103, 80, 48, 200, 22, WS_VISIBLE | WS_DISABLED},
+    };
+    for (int i = 0; i < 4; i++) {
+        HWND control =
+            CreateWindowExA(0, made[i].className, made[i].text, WS_CHILD | made[i].style, made[i].x,
+                            made[i].y, made[i].width, made[i].height, controlsWindow,
+                            (HMENU)(INT_PTR)made[i].id, nullptr, nullptr);
+        if (i > 0)
+            controls[i - 1] = reinterpret_cast<WindowHandle>(control);
+    }
+    return reinterpret_cast<WindowHandle>(controlsWindow);
 }
 
 WindowHandle ContractSilentWindow(void) {

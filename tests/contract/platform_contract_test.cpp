@@ -22,8 +22,8 @@
  *     replace leaves no backup behind;
  *   - window titles compare as Windows compares them: the GOTO lookup
  *     (PlatformFindGotoWindow) compares the titles of shown windows with
- *     lstrcmpiA, the user's locale without regard to case, and then asks
- *     FindWindowA, which also ignores case and also finds hidden windows;
+ *     lstrcmpiA, the user's locale without regard to case, and never finds
+ *     a hidden window;
  *   - a message box, a modal dialog and a file dialog run modal loops that
  *     dispatch what is posted to the program's windows meanwhile and lose
  *     what is posted to the thread without a window, except the cancel
@@ -54,7 +54,11 @@
  *   - what a recording notes of a window and playback looks for again: the
  *     top-level window a child belongs to, its title, class and program
  *     file name, whether it is shown, the list of shown windows, and
- *     capitals as names are compared;
+ *     capitals as names are compared; its scale and monitor, and its
+ *     controls: the visible ones in the order they were made, each with its
+ *     class, ID, label, rectangle on the screen and whether it is enabled;
+ *     and a minimized window never reports its minimized place (Windows
+ *     reports the place it is restored to, Wine none at all);
  *   - typed text is converted from the code page as a whole (Windows-1252,
  *     the code page of the systems these cases run on), and a window
  *     answers when asked whether its thread takes messages if it does, and
@@ -105,6 +109,19 @@
  *     and playbacks, and a chord a playback plays reaches its window), and
  *     an experiment under Wine showed SendInput's chord taken as the
  *     hotkey and kept from the focused window.
+ *   - A cloaked window (SimSetWindowCloaked): a window on another virtual
+ *     desktop, or the frame of a suspended Store app, is visible to
+ *     IsWindowVisible but cloaked (DwmGetWindowAttribute with
+ *     DWMWA_CLOAKED reports why); the Windows side reads that attribute, as
+ *     the simulation reports its switch. Wine cloaks nothing (the attribute
+ *     is not implemented there: measured), which the case of controls
+ *     shows for a shown window on both sides.
+ *   - Another display scale for one window (SimSetWindowDpi): a window that
+ *     scales itself per monitor reports its own DPI (GetDpiForWindow); for
+ *     one the system scales, the system draws it at its monitor's DPI
+ *     (GetDpiForMonitor), which the Windows side reports. Wine draws every
+ *     window at the one scale it was started with, which the case of
+ *     controls shows; the Wine tests replay at another scale.
  *   - Failures no test system can be made to produce on demand (no memory,
  *     a hook or a control that cannot be made, a full disk, a replacement
  *     the file system refuses, a program or browser that does not start):
@@ -177,6 +194,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/control_facts.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "tests/contract/contract_desktop.h"
@@ -510,9 +528,10 @@ TEST_F(PlatformContract, WindowTitlesCompareWithoutRegardToCase) {
     } cases[] = {
         {"Contract Title Alpha", alpha},    {"contract title alpha", alpha},
         {"CONTRACT TITLE ALPHA", alpha},    {"Contract Title Alph", nullptr},
-        {"Contract Title Alpha ", nullptr}, {"contract title HIDDEN", hidden},
-        {"contract twin", twinShown}, // a shown window before a hidden one
+        {"Contract Title Alpha ", nullptr}, {"contract title HIDDEN", nullptr},
+        {"contract twin", twinShown}, // the shown one of two
     };
+    (void)hidden;
     for (const auto& c : cases)
         EXPECT_EQ(PlatformFindGotoWindow(c.title), c.expected) << c.title;
 }
@@ -564,6 +583,73 @@ TEST_F(PlatformContract, WindowsTellWhatARecordingNotesOfThem) {
     EXPECT_EQ(Text(hidden, WindowTitleText), "(none)");
     EXPECT_EQ(PlatformTopLevelWindowOf(hidden), nullptr);
     EXPECT_FALSE(PlatformIsWindowShown(hidden));
+}
+
+/* ---- Controls, scale and place ---- */
+
+std::string Rect(WindowHandle window) {
+    ScreenRect r;
+    if (!PlatformGetWindowRect(window, &r))
+        return "(none)";
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
+}
+
+TEST_F(PlatformContract, ControlsTellWhatARecordingNotesOfThem) {
+    WindowHandle made[3];
+    WindowHandle window = ContractWindowWithControls(made);
+    ASSERT_NE(window, nullptr);
+    WindowHandle listed[8];
+    ASSERT_EQ(PlatformListControls(window, listed, 8), 3) << "the hidden button is not listed";
+    const struct {
+        const char* className;
+        int id;
+        const char* text;
+        const char* rect;
+        bool enabled;
+    } expected[] = {
+        {"BUTTON", 1, "OK", "400,350,475,373", true},
+        {"STATIC", -1, "Name:", "110,150,170,170", true},
+        {"EDIT", 103, "", "180,148,380,170", false},
+    };
+    for (int i = 0; i < 3; i++) {
+        EXPECT_EQ(listed[i], made[i]) << i;
+        std::string className = Text(listed[i], WindowClassText);
+        PlatformUpperCase(&className[0]);
+        EXPECT_EQ(className, expected[i].className) << i;
+        EXPECT_EQ(PlatformControlId(listed[i]), expected[i].id) << i;
+        EXPECT_EQ(Text(listed[i], WindowTitleText), expected[i].text) << i;
+        EXPECT_EQ(Rect(listed[i]), expected[i].rect) << i;
+        EXPECT_EQ(PlatformIsWindowEnabled(listed[i]), expected[i].enabled) << i;
+        EXPECT_EQ(PlatformTopLevelWindowOf(listed[i]), window) << i;
+        EXPECT_EQ(PlatformShownDpi(listed[i]), PlatformShownDpi(window)) << i;
+    }
+    EXPECT_EQ(PlatformControlId(window), 0) << "a top-level window has no control ID";
+    ControlFacts facts;
+    ASSERT_TRUE(DescribeControl(window, made[0], &facts));
+    EXPECT_EQ(facts.place, 0) << "the hidden button does not count";
+    EXPECT_STREQ(facts.text, "OK");
+    EXPECT_FALSE(DescribeControl(window, window, &facts));
+    EXPECT_EQ(PlatformShownDpi(window), PlatformDisplayDpi());
+    ScreenRect monitor;
+    ASSERT_TRUE(PlatformGetWindowMonitor(window, &monitor));
+    EXPECT_TRUE(monitor.left <= 100 && monitor.top <= 100 && monitor.right >= 500 &&
+                monitor.bottom >= 400);
+    EXPECT_FALSE(PlatformIsWindowCloaked(window));
+}
+
+/* Windows reports the place a minimized window is restored to, Wine none:
+ * either way never the minimized one. */
+TEST_F(PlatformContract, AMinimizedWindowNeverReportsItsMinimizedPlace) {
+    WindowHandle window = MakeWindow("Contract Minimized", true);
+    std::string restored = Rect(window);
+    PlatformShowWindow(window, ShowMinimize);
+    ASSERT_TRUE(PlatformIsWindowMinimized(window));
+    std::string minimized = Rect(window);
+    EXPECT_TRUE(minimized == restored || minimized == "(none)") << minimized;
+    PlatformShowWindow(window, ShowRestore);
+    EXPECT_FALSE(PlatformIsWindowMinimized(window));
+    EXPECT_EQ(Rect(window), restored);
 }
 
 /* ---- Typed text and windows that answer ---- */

@@ -47,6 +47,9 @@
  *                                                 without taking messages (a busy or
  *                                                 hung program), then ends
  *   mirlow_probe move CLASS X Y                   moves the window's corner to X Y
+ *   mirlow_probe place CLASS X Y WIDTH HEIGHT     moves and sizes the window
+ *   mirlow_probe placement CLASS                  prints "minimized", "maximized" or
+ *                                                 "normal"
  *   mirlow_probe send-unicode HEX...              types each UTF-16 code unit (hex) as
  *                                                 Unicode key input, as an on-screen
  *                                                 keyboard does: a press and a release
@@ -57,6 +60,20 @@
  *                                                 as a hotkey of its own for MS, as
  *                                                 another program would; prints "held"
  *                                                 once it does, exit 1 when refused
+ *   mirlow_probe test-window TITLE FILE MS [WIDTH HEIGHT] [hidden]
+ *                                     a window titled TITLE laid out for the
+ *                                     display scale (sizes below at 96 DPI,
+ *                                     grown with it) at 100,100, WIDTH x HEIGHT
+ *                                     (400 x 300): an Apply button at its top
+ *                                     left, a Name label and field, and Cancel
+ *                                     and OK at its bottom right, which follow
+ *                                     that corner when the window is larger;
+ *                                     writes "clicked TEXT" for every button
+ *                                     clicked and "client COLUMN ROW" for a
+ *                                     left click on the bare client area (in
+ *                                     cells of 40 pixels at 96 DPI) to FILE;
+ *                                     ends after MS; with "hidden" it is never
+ *                                     shown
  *
  * Controls of a window, found by id among all its descendants (the
  * settings panel's controls are the main window's grandchildren):
@@ -70,6 +87,13 @@
  *   mirlow_probe item-rect NAME ID                prints its screen rectangle
  *   mirlow_probe set-text NAME ID TEXT            sets its text as a program would
  *   mirlow_probe hotkey NAME ID                   prints a hotkey field's chord in hex
+ *   mirlow_probe char-point NAME ID INDEX         prints the screen point of the
+ *                                                 character's top left in an edit or
+ *                                                 rich edit control
+ *   mirlow_probe tree-item NAME ID TEXT           prints the screen rectangle of the
+ *                                                 text of the first visible tree item
+ *                                                 with that text
+ *   mirlow_probe tree-selection NAME ID           prints the selected tree item's path
  *
  * CLASS "-" with a title after it (CLASS=-:Title) finds by title alone.
  * Exit code 0 on success, 1 when the thing looked for is not there, 2 for a
@@ -271,6 +295,97 @@ static int ChooseItem(HWND list, int index) {
     return PostMessageA(GetParent(list), WM_COMMAND, command, (LPARAM)list) ? 0 : 1;
 }
 
+/* Memory in the control's own process, for the messages that take a
+ * pointer: a tree item's text and rectangle. */
+struct RemoteBlock {
+    HANDLE process;
+    char* block;
+};
+
+static bool OpenRemoteBlock(HWND control, RemoteBlock* remote) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(control, &id);
+    remote->process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+    remote->block = remote->process != nullptr
+                        ? (char*)VirtualAllocEx(remote->process, nullptr, 4096,
+                                                MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                        : nullptr;
+    return remote->block != nullptr;
+}
+
+static void CloseRemoteBlock(RemoteBlock* remote) {
+    if (remote->block != nullptr)
+        VirtualFreeEx(remote->process, remote->block, 0, MEM_RELEASE);
+    if (remote->process != nullptr)
+        CloseHandle(remote->process);
+}
+
+static bool TreeItemText(HWND tree, const RemoteBlock& remote, HTREEITEM item, char* text) {
+    TVITEMA request = {};
+    request.mask = TVIF_TEXT;
+    request.hItem = item;
+    request.pszText = remote.block + 1024;
+    request.cchTextMax = 256;
+    SIZE_T moved = 0;
+    return WriteProcessMemory(remote.process, remote.block, &request, sizeof request, &moved) &&
+           SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)remote.block) &&
+           ReadProcessMemory(remote.process, remote.block + 1024, text, 256, &moved);
+}
+
+static int PrintTreeItem(HWND tree, const char* wanted) {
+    RemoteBlock remote = {nullptr, nullptr};
+    int found = 1;
+    HTREEITEM item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
+    for (; OpenRemoteBlock(tree, &remote) && item != nullptr && found != 0;
+         item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, (LPARAM)item)) {
+        char text[256] = "";
+        RECT rect;
+        SIZE_T moved = 0;
+        memcpy(&rect, &item, sizeof item); /* the message reads the item from the rectangle */
+        if (!TreeItemText(tree, remote, item, text) || strcmp(text, wanted) != 0 ||
+            !WriteProcessMemory(remote.process, remote.block, &rect, sizeof rect, &moved) ||
+            !SendMessageA(tree, TVM_GETITEMRECT, TRUE, (LPARAM)remote.block) ||
+            !ReadProcessMemory(remote.process, remote.block, &rect, sizeof rect, &moved))
+            continue;
+        MapWindowPoints(tree, nullptr, (POINT*)&rect, 2);
+        printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+        found = 0;
+    }
+    CloseRemoteBlock(&remote);
+    return found;
+}
+
+/* The selected item's text after its parents', joined by '\\'. */
+static int PrintTreeSelection(HWND tree) {
+    RemoteBlock remote = {nullptr, nullptr};
+    HTREEITEM item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+    char path[1024] = "";
+    if (item == nullptr || !OpenRemoteBlock(tree, &remote))
+        return 1;
+    for (; item != nullptr;
+         item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)item)) {
+        char text[256] = "";
+        char longer[sizeof path];
+        TreeItemText(tree, remote, item, text);
+        snprintf(longer, sizeof longer, "%s%s%s", text, path[0] != '\0' ? "\\" : "", path);
+        memcpy(path, longer, sizeof path);
+    }
+    CloseRemoteBlock(&remote);
+    printf("%s\n", path);
+    return 0;
+}
+
+/* The edit form of the message (index in, packed point out), which rich
+ * edit controls answer too. */
+static int PrintCharPoint(HWND edit, int index) {
+    LRESULT packed = SendMessageA(edit, EM_POSFROMCHAR, (WPARAM)index, 0);
+    POINT point = {(short)LOWORD(packed), (short)HIWORD(packed)};
+    ClientToScreen(edit, &point);
+    printf("%ld %ld\n", point.x, point.y);
+    return 0;
+}
+
 static int ControlVerb(const char* verb, HWND control, const char* argument) {
     if (strcmp(verb, "item") == 0)
         return PrintItem(control);
@@ -295,6 +410,12 @@ static int ControlVerb(const char* verb, HWND control, const char* argument) {
         printf("%lX\n", (unsigned long)(SendMessageA(control, HKM_GETHOTKEY, 0, 0) & 0xFFFF));
         return 0;
     }
+    if (strcmp(verb, "char-point") == 0 && argument != nullptr)
+        return PrintCharPoint(control, atoi(argument));
+    if (strcmp(verb, "tree-item") == 0 && argument != nullptr)
+        return PrintTreeItem(control, argument);
+    if (strcmp(verb, "tree-selection") == 0)
+        return PrintTreeSelection(control);
     if (strcmp(verb, "item-rect") == 0) {
         RECT rect;
         GetWindowRect(control, &rect);
@@ -305,8 +426,9 @@ static int ControlVerb(const char* verb, HWND control, const char* argument) {
 }
 
 static bool IsControlVerb(const char* verb) {
-    const char* const verbs[] = {"item", "click",     "type",     "select", "arrow",
-                                 "key",  "item-rect", "set-text", "hotkey"};
+    const char* const verbs[] = {"item",       "click",     "type",           "select",
+                                 "arrow",      "key",       "item-rect",      "set-text",
+                                 "char-point", "tree-item", "tree-selection", "hotkey"};
     for (const char* known : verbs) {
         if (strcmp(verb, known) == 0)
             return true;
@@ -489,6 +611,118 @@ static int SleepyWindow(const char* title, int sleepMs) {
     return 0;
 }
 
+/* ---- The test window ---- */
+
+struct TestWindow {
+    FILE* file;
+    int dpi;
+};
+static TestWindow testWindow;
+
+static int Scaled(int units) {
+    return MulDiv(units, testWindow.dpi, 96);
+}
+
+/* The controls at 96 DPI, as offsets from the client area's top left or,
+ * for OK and Cancel, from its bottom right. */
+struct TestControl {
+    const char* className;
+    const char* text;
+    int id;
+    int x, y, width, height;
+    bool fromBottomRight;
+};
+static const TestControl TestControls[] = {
+    {"Button", "Apply", 101, 10, 10, 75, 23, false}, {"Static", "Name:", -1, 10, 50, 60, 20, false},
+    {"Edit", "", 103, 80, 48, 200, 22, false},       {"Button", "Cancel", 2, 170, 33, 75, 23, true},
+    {"Button", "OK", 1, 85, 33, 75, 23, true},
+};
+
+static void LayOutTestWindow(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    for (const TestControl& control : TestControls) {
+        int x = control.fromBottomRight ? client.right - Scaled(control.x) : Scaled(control.x);
+        int y = control.fromBottomRight ? client.bottom - Scaled(control.y) : Scaled(control.y);
+        SetWindowPos(GetDlgItem(window, control.id), nullptr, x, y, Scaled(control.width),
+                     Scaled(control.height), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+static void NoteTestClick(const char* format, const char* text, int column, int row) {
+    fprintf(testWindow.file, format, text, column, row);
+    fflush(testWindow.file);
+}
+
+static LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SIZE:
+        LayOutTestWindow(window);
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED) {
+            char text[64] = "";
+            GetWindowTextA(reinterpret_cast<HWND>(lParam), text, sizeof text);
+            NoteTestClick("clicked %s\n", text, 0, 0);
+        }
+        return 0;
+    case WM_LBUTTONDOWN: {
+        int column = MulDiv((short)LOWORD(lParam), 96, testWindow.dpi) / 40;
+        int row = MulDiv((short)HIWORD(lParam), 96, testWindow.dpi) / 40;
+        NoteTestClick("client%s %d %d\n", "", column, row);
+        return 0;
+    }
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static int RunTestWindow(int argc, char** argv) {
+    bool hidden = strcmp(argv[argc - 1], "hidden") == 0;
+    int sizes = hidden ? argc - 1 : argc;
+    int width = sizes > 6 ? atoi(argv[5]) : 400;
+    int height = sizes > 6 ? atoi(argv[6]) : 300;
+    testWindow.file = fopen(argv[3], "ab");
+    HDC screen = GetDC(nullptr);
+    testWindow.dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    if (testWindow.file == nullptr || argc < 5)
+        return 2;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = TestWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = "MirlowTestWindow";
+    windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowA("MirlowTestWindow", argv[2], WS_OVERLAPPEDWINDOW, Scaled(100),
+                                Scaled(100), Scaled(width), Scaled(height), nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+    HFONT font = CreateFontA(-Scaled(12), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                             "Tahoma");
+    for (const TestControl& control : TestControls) {
+        HWND child =
+            CreateWindowA(control.className, control.text,
+                          WS_CHILD | WS_VISIBLE | (control.id == 103 ? WS_BORDER : 0), 0, 0, 0, 0,
+                          window, (HMENU)(INT_PTR)control.id, windowClass.hInstance, nullptr);
+        SendMessageA(child, WM_SETFONT, (WPARAM)font, 0);
+    }
+    LayOutTestWindow(window);
+    if (!hidden)
+        ShowWindow(window, SW_SHOW);
+    SetTimer(window, 1, (UINT)atoi(argv[4]), nullptr);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_TIMER && msg.hwnd == window)
+            DestroyWindow(window);
+        DispatchMessageA(&msg);
+    }
+    fclose(testWindow.file);
+    return 0;
+}
+
 static int PrintDialogTexts(const char* name) {
     HWND window = FindByName(name);
     if (window == nullptr)
@@ -535,6 +769,8 @@ static int Run(int argc, char** argv) {
         return PrintDialogTexts(name);
     if (strcmp(verb, "sleepy-window") == 0)
         return SleepyWindow(name, number);
+    if (strcmp(verb, "test-window") == 0)
+        return RunTestWindow(argc, argv);
     if (strcmp(verb, "press") == 0) {
         HWND box = FindWindowA("#32770", name);
         HWND button = box != nullptr ? GetDlgItem(box, number) : nullptr;
@@ -592,6 +828,15 @@ static int Run(int argc, char** argv) {
                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
                    ? 0
                    : 1;
+    if (strcmp(verb, "place") == 0 && argc > 6)
+        return SetWindowPos(window, nullptr, atoi(argv[3]), atoi(argv[4]), atoi(argv[5]),
+                            atoi(argv[6]), SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
+    if (strcmp(verb, "placement") == 0) {
+        printf("%s\n", IsIconic(window) ? "minimized" : IsZoomed(window) ? "maximized" : "normal");
+        return 0;
+    }
     if (strcmp(verb, "minimize") == 0)
         return ShowWindowAsync(window, SW_MINIMIZE) ? 0 : 1;
     if (strcmp(verb, "write-menu") == 0)

@@ -2,7 +2,8 @@
 # A recording made in notepad with real X input and saved in the default
 # (binary) format waits for its window when it is played: played while
 # notepad starts 3 s late somewhere else, the text arrives and the run
-# ends with 0; played while only another notepad document is open,
+# ends with 0; played while notepad is minimized, notepad is restored and
+# the text arrives; played while only another notepad document is open,
 # nothing is typed into that document and the run ends with 3, naming
 # the window it waited for.
 source "$(dirname "$0")/lib.sh"
@@ -63,6 +64,24 @@ expect_lines_in_order "$log" \
     "    Waiting up to 10000 ms for the window 'Untitled - Notepad' (program 'notepad.exe'" \
     "    The window 'Untitled - Notepad' came after" \
     "    The window 'Untitled - Notepad' moved by (200, 100): its clicks and moves follow it" \
+    "Playback Complete!"
+stop_notepad "-:Untitled - Notepad"
+
+# Played while notepad is minimized: it is restored before its place is
+# read, and the click and the text land in it.
+notepad_at "$left" "$top"
+start_notepad
+probe minimize "-:Untitled - Notepad" || fail "cannot minimize notepad"
+poll 5 bash -c "[ \"\$(timeout 20 wine '$MIRLOW_PROBE' placement '-:Untitled - Notepad' \
+    2>/dev/null | tr -d '\r')\" = minimized ]" || fail "notepad does not minimize"
+: >"$log"
+start_mirlow "$(winpath "$recording")"
+wait_exit 60
+[ "$EXIT_CODE" = "0" ] || fail "playback into the minimized notepad: exit code $EXIT_CODE"
+[ "$(probe placement "-:Untitled - Notepad")" = "normal" ] || fail "notepad stays minimized"
+got=$(probe text "-:Untitled - Notepad")
+[ "$got" = "$typed" ] || fail "the replay into the minimized notepad typed '$got'"
+expect_lines_in_order "$log" "    The window 'Untitled - Notepad' is minimized: restoring it" \
     "Playback Complete!"
 stop_notepad "-:Untitled - Notepad"
 
