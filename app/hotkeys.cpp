@@ -120,8 +120,6 @@ HotkeyStanding HotkeyStandingOf(HotkeyRole role) {
 
 /* ---- A chord the playback plays ---- */
 
-static const int32_t ChordModifiers = ChordShift | ChordControl | ChordAlt;
-
 void HotkeysStandAsideForPlayedKey(int key, int32_t modifiers) {
     for (HotkeyRole role : BothRoles) {
         Hotkey& hotkey = hotkeys[role];

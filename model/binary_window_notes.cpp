@@ -287,6 +287,18 @@ static void TakeNotes(TrailerReader* reader, int32_t count) {
 
 /* The whole stream must be read, its padding zero, and its checksum
  * right; anything else keeps no notes. */
+/* What follows a block is zero padding to the end of its records, and
+ * every record is taken. */
+static bool TakeEnd(TrailerReader* reader) {
+    uint8_t byte = 0;
+    while (!reader->failed && reader->left > 0) {
+        TakeByte(reader, &byte);
+        if (byte != 0)
+            return false;
+    }
+    return !reader->failed && reader->recordsLeft == 0;
+}
+
 static bool TakeStream(TrailerReader* reader) {
     int32_t descriptions = TakeNumber(reader);
     int32_t notes = TakeNumber(reader);
@@ -295,13 +307,7 @@ static bool TakeStream(TrailerReader* reader) {
         return false;
     TakeDescriptions(reader, descriptions);
     TakeNotes(reader, notes);
-    uint8_t byte = 0;
-    while (!reader->failed && reader->left > 0) {
-        TakeByte(reader, &byte);
-        if (byte != 0)
-            return false;
-    }
-    return !reader->failed && reader->recordsLeft == 0;
+    return TakeEnd(reader);
 }
 
 /* ---- Reading what notes know besides the window ---- */
@@ -361,13 +367,7 @@ static bool TakeLayoutStream(TrailerReader* reader) {
     int32_t lastIndex = -1;
     for (int32_t i = 0; i < entries && !reader->failed; i++)
         TakeLayoutEntry(reader, &lastIndex);
-    uint8_t byte = 0;
-    while (!reader->failed && reader->left > 0) {
-        TakeByte(reader, &byte);
-        if (byte != 0)
-            return false;
-    }
-    return !reader->failed && reader->recordsLeft == 0;
+    return TakeEnd(reader);
 }
 
 /* Every note keeps its window alone unless the block is whole. */

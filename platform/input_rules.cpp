@@ -354,3 +354,24 @@ bool HooksMissedInput(HookSilence* silence, uint32_t lastSystemInput, uint32_t l
     }
     return (int32_t)(now - silence->unseenSince) > HookSilenceLimit;
 }
+
+/* Either Shift, Ctrl or Alt, unsided or sided, as a chord modifier; 0 for
+ * any other key. */
+int32_t ChordModifierOf(int key) {
+    switch (key) {
+    case KeyShift:
+    case KeyLeftShift:
+    case KeyRightShift:
+        return ChordShift;
+    case KeyControl:
+    case KeyLeftControl:
+    case KeyRightControl:
+        return ChordControl;
+    case KeyAlt:
+    case KeyLeftAlt:
+    case KeyRightAlt:
+        return ChordAlt;
+    default:
+        return 0;
+    }
+}

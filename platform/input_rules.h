@@ -44,6 +44,10 @@ enum : uint32_t {
 };
 const int32_t WheelNotch = 120;
 
+/* Either Shift, Ctrl or Alt, unsided or sided, as a chord modifier
+ * (platform_ui.h); 0 for any other key. */
+int32_t ChordModifierOf(int key);
+
 /* True for every mouse message a recording can hold (moves, the three
  * buttons and the X buttons with their double clicks, both wheels). */
 bool IsMouseMessage(uint32_t message);

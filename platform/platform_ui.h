@@ -157,6 +157,7 @@ enum : int32_t {
     ChordAlt = 0x400,
     ChordExtended = 0x800
 };
+const int32_t ChordModifiers = ChordShift | ChordControl | ChordAlt;
 const uint32_t HotkeyTakenError = 1409;
 /* 0 when the system took the chord as the window's hotkey id (holding the
  * chord's key down then posts no more than the one message); otherwise

@@ -70,26 +70,6 @@ bool PlaybackHoldsShortcutModifier(void) {
 
 /* ---- Hotkeys' chords among the played keys ---- */
 
-/* Either Shift, Ctrl or Alt, unsided or sided, as chord modifiers. */
-static int32_t ChordModifierOf(int key) {
-    switch (key) {
-    case KeyShift:
-    case KeyLeftShift:
-    case KeyRightShift:
-        return ChordShift;
-    case KeyControl:
-    case KeyLeftControl:
-    case KeyRightControl:
-        return ChordControl;
-    case KeyAlt:
-    case KeyLeftAlt:
-    case KeyRightAlt:
-        return ChordAlt;
-    default:
-        return 0;
-    }
-}
-
 /* The modifiers the played input holds; a typed character's record names
  * a key of its byte, not a modifier, whatever its number. */
 static int32_t PlayedChordModifiers(void) {

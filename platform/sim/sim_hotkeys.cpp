@@ -30,8 +30,6 @@ struct SimHotkeys {
 
 SimHotkeys* hotkeys = new SimHotkeys;
 
-const int32_t ChordModifiers = ChordShift | ChordControl | ChordAlt;
-
 /* The system tells chords apart by their key and modifiers alone. */
 bool SameChord(int32_t a, int32_t b) {
     return (a & (ChordModifiers | 0xFF)) == (b & (ChordModifiers | 0xFF));
@@ -54,31 +52,12 @@ bool Taken(int32_t chord) {
     return false;
 }
 
-int32_t ModifierOf(int key) {
-    switch (key) {
-    case KeyShift:
-    case KeyLeftShift:
-    case KeyRightShift:
-        return ChordShift;
-    case KeyControl:
-    case KeyLeftControl:
-    case KeyRightControl:
-        return ChordControl;
-    case KeyAlt:
-    case KeyLeftAlt:
-    case KeyRightAlt:
-        return ChordAlt;
-    default:
-        return 0;
-    }
-}
-
 /* The modifiers the system holds: the user's, and the played input's. */
 int32_t HeldModifiers(void) {
     int32_t held = 0;
     for (int key = 0; key < 256; key++) {
-        if (ModifierOf(key) != 0 && (PlatformKeyHeldNow(key) || hotkeys->playedDown[key]))
-            held |= ModifierOf(key);
+        if (ChordModifierOf(key) != 0 && (PlatformKeyHeldNow(key) || hotkeys->playedDown[key]))
+            held |= ChordModifierOf(key);
     }
     return held;
 }
@@ -128,7 +107,7 @@ void SimNotePlayedStrokes(const KeyStroke* strokes, int count) {
         const KeyStroke& stroke = strokes[i];
         if (stroke.key == 0)
             continue;
-        if (!stroke.release && ModifierOf(stroke.key) == 0 && FireHotkey(stroke.key))
+        if (!stroke.release && ChordModifierOf(stroke.key) == 0 && FireHotkey(stroke.key))
             hotkeys->playedTaken++;
         hotkeys->playedDown[stroke.key & 0xFF] = !stroke.release;
     }

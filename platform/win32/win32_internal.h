@@ -84,6 +84,16 @@ void Win32ErrorText(DWORD error, char* text, int size);
  * foreground window (foreground_win32.cpp). Any thread may ask. */
 HWND Win32FocusWindow(void);
 
+/* The visible windows an enumeration (EnumWindows, EnumChildWindows) hands
+ * over, in its order, until the room runs out (window_notes_win32.cpp):
+ * pass a Win32VisibleList as the enumeration's parameter. */
+struct Win32VisibleList {
+    WindowHandle* windows;
+    int capacity;
+    int count;
+};
+BOOL CALLBACK Win32CollectVisible(HWND window, LPARAM list);
+
 /* The program a command line starts, looked for as CreateProcess looks
  * for it but never in the current folder (start_win32.cpp): found, with
  * its full path in program (MAX_PATH characters); a name with a path, to

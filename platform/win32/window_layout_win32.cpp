@@ -139,24 +139,11 @@ bool PlatformIsWindowCloaked(WindowHandle handle) {
 
 /* ---- Controls ---- */
 
-struct ControlList {
-    WindowHandle* controls;
-    int capacity;
-    int count;
-};
-
-static BOOL CALLBACK CollectControl(HWND control, LPARAM lParam) {
-    ControlList* list = reinterpret_cast<ControlList*>(lParam);
-    if (IsWindowVisible(control))
-        list->controls[list->count++] = reinterpret_cast<WindowHandle>(control);
-    return list->count < list->capacity;
-}
-
 /* EnumChildWindows lists each child followed by its own children. */
 int PlatformListControls(WindowHandle window, WindowHandle* controls, int capacity) {
-    ControlList list = {controls, capacity, 0};
+    Win32VisibleList list = {controls, capacity, 0};
     if (capacity > 0 && window != nullptr)
-        EnumChildWindows(ToWindow(window), CollectControl, reinterpret_cast<LPARAM>(&list));
+        EnumChildWindows(ToWindow(window), Win32CollectVisible, reinterpret_cast<LPARAM>(&list));
     return list.count;
 }
 

@@ -107,14 +107,8 @@ bool PlatformIsWindowShown(WindowHandle handle) {
     return window != nullptr && IsWindow(window) && IsWindowVisible(window);
 }
 
-struct ShownWindows {
-    WindowHandle* windows;
-    int capacity;
-    int count;
-};
-
-static BOOL CALLBACK CollectShown(HWND window, LPARAM lParam) {
-    ShownWindows* list = reinterpret_cast<ShownWindows*>(lParam);
+BOOL CALLBACK Win32CollectVisible(HWND window, LPARAM lParam) {
+    Win32VisibleList* list = reinterpret_cast<Win32VisibleList*>(lParam);
     if (IsWindowVisible(window))
         list->windows[list->count++] = FromWindow(window);
     return list->count < list->capacity;
@@ -122,9 +116,9 @@ static BOOL CALLBACK CollectShown(HWND window, LPARAM lParam) {
 
 /* EnumWindows goes from the top of the stack down. */
 int PlatformListShownWindows(WindowHandle* windows, int capacity) {
-    ShownWindows list = {windows, capacity, 0};
+    Win32VisibleList list = {windows, capacity, 0};
     if (capacity > 0)
-        EnumWindows(CollectShown, reinterpret_cast<LPARAM>(&list));
+        EnumWindows(Win32CollectVisible, reinterpret_cast<LPARAM>(&list));
     return list.count;
 }
 
