@@ -213,6 +213,18 @@ start_recording() {
         || fail "recording did not start through the low-level hooks"
 }
 
+# stop_and_save_recording LOG FILE: ends the recording start_recording
+# began, saves it as FILE, and exits the program.
+stop_and_save_recording() {
+    probe post-command Mirlow 1049 || fail "cannot post Stop Recording"
+    wait_for_line_containing "$1" "END RECORDING" 10 || fail "recording did not stop"
+    probe post-command Mirlow 1052 || fail "cannot post Save As"
+    probe answer-file-dialog "Save As" "$(winpath "$2")" 15000 || fail "no Save As dialog"
+    poll 10 test -s "$2" || fail "nothing saved"
+    probe post-command Mirlow 1018 || fail "cannot post Exit"
+    wait_exit 20
+}
+
 # expect_count_agrees LOG: the MEDIUM log's recorded events and the end
 # marker are as many as the END RECORDING line counts.
 expect_count_agrees() {

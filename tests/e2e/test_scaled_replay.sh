@@ -118,13 +118,7 @@ start_test_window "$recorded"
 start_programs 520 40 520 380
 start_recording "$log"
 record_session
-probe post-command Mirlow 1049 || fail "cannot post Stop Recording"
-wait_for_line_containing "$log" "END RECORDING" 10 || fail "recording did not stop"
-probe post-command Mirlow 1052 || fail "cannot post Save As"
-probe answer-file-dialog "Save As" "$(winpath "$recording")" 15000 || fail "no Save As dialog"
-poll 10 test -s "$recording" || fail "nothing saved"
-probe post-command Mirlow 1018 || fail "cannot post Exit"
-wait_exit 20
+stop_and_save_recording "$log" "$recording"
 expected=$(state)
 grep -qx "notepad: hello big world" <<<"$expected" || fail "the recording left notepad with: $expected"
 grep -q 'regedit: .*HKEY_LOCAL_MACHINE\\.' <<<"$expected" \

@@ -39,13 +39,7 @@ xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
 xdotool type --delay 60 "$typed"
 poll 10 bash -c "[ \"\$(timeout 20 wine '$MIRLOW_PROBE' text '-:Untitled - Notepad' \
     2>/dev/null | tr -d '\r')\" = '$typed' ]" || fail "the typing did not reach notepad"
-probe post-command Mirlow 1049 || fail "cannot post Stop Recording"
-wait_for_line_containing "$log" "END RECORDING" 10 || fail "recording did not stop"
-probe post-command Mirlow 1052 || fail "cannot post Save As"
-probe answer-file-dialog "Save As" "$(winpath "$recording")" 15000 || fail "no Save As dialog"
-poll 10 test -s "$recording" || fail "nothing saved"
-probe post-command Mirlow 1018 || fail "cannot post Exit"
-wait_exit 20
+stop_and_save_recording "$log" "$recording"
 stop_notepad "-:Untitled - Notepad"
 
 # Played while notepad comes 3 s late, 200 and 100 pixels further on.
