@@ -128,8 +128,22 @@ use_log_file() {
         wine reg delete 'HKLM\SOFTWARE\Mirlow' /v Log /f >/dev/null 2>&1
         return 0
     fi
-    wine reg add 'HKLM\SOFTWARE\Mirlow' /v Logfile /t REG_SZ /d "$(winpath "$1")" /f >/dev/null 2>&1
-    wine reg add 'HKLM\SOFTWARE\Mirlow' /v Log /t REG_DWORD /d "$2" /f >/dev/null 2>&1
+    set_program_value Logfile REG_SZ "$(winpath "$1")"
+    set_program_value Log REG_DWORD "$2"
+}
+
+# set_program_value NAME TYPE DATA: stores a value of Mirlow's key and reads
+# it back, trying again a few times: the first registry write of a fresh
+# Wine session can go missing while the prefix is still being set up, and a
+# run without its log settings fails far from the cause.
+set_program_value() {
+    local try
+    for try in 1 2 3 4 5; do
+        wine reg add 'HKLM\SOFTWARE\Mirlow' /v "$1" /t "$2" /d "$3" /f >/dev/null 2>&1 &&
+            wine reg query 'HKLM\SOFTWARE\Mirlow' /v "$1" >/dev/null 2>&1 && return 0
+        sleep 0.5
+    done
+    fail "cannot store $1 in Mirlow's registry key"
 }
 
 # wait_for_file PATH SECONDS: polls until the file exists and is not empty.
