@@ -17,10 +17,24 @@ winpath() {
 
 # probe VERB ARGS...: runs the test helper program (tests/e2e/mirlow_probe.cpp)
 # for at most 20 s; prints what it says without carriage returns and
-# returns its exit code.
+# returns 0 for yes or the probe's own code for no (100 and up). Any other
+# code means Wine ended the probe before it could answer (once, right after
+# a server restart, a wait for a window failed within 0.3 s): the call is
+# made again, at most twice, and what Wine said goes to stderr.
 probe() {
-    timeout 20 wine "$MIRLOW_PROBE" "$@" 2>/dev/null | tr -d '\r'
-    return "${PIPESTATUS[0]}"
+    local try code err
+    err=$(mktemp)
+    for try in 1 2 3; do
+        timeout 20 wine "$MIRLOW_PROBE" "$@" 2>"$err" | tr -d '\r'
+        code=${PIPESTATUS[0]}
+        if [ "$code" -eq 0 ] || [ "$code" -ge 100 ] || [ "$code" -eq 124 ]; then
+            break
+        fi
+        echo "probe $1: Wine ended it with code $code (try $try): $(head -c 400 "$err")" >&2
+        sleep 0.5
+    done
+    rm -f "$err"
+    return "$code"
 }
 
 # set_up_wine_prefix: boots a new $WINEPREFIX, keeps its server running

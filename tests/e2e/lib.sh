@@ -214,7 +214,7 @@ use_dpi() {
     wineserver -k >/dev/null 2>&1
     wineserver -w >/dev/null 2>&1
     wineserver -p >/dev/null 2>&1
-    wine "$MIRLOW_PROBE" noop >/dev/null 2>&1
+    probe noop >/dev/null
 }
 
 # start_recording LOG: starts mirlow.exe interactively and its recording;

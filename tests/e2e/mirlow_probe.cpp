@@ -4,8 +4,8 @@
  * commands and closes them, and reads and answers message boxes.
  *
  *   mirlow_probe noop
- *   mirlow_probe wait-window CLASS TIMEOUT_MS     exit 0 once it exists
- *   mirlow_probe wait-gone CLASS TIMEOUT_MS       exit 0 once it is gone
+ *   mirlow_probe wait-window CLASS TIMEOUT_MS     exits 0 once it exists
+ *   mirlow_probe wait-gone CLASS TIMEOUT_MS       exits 0 once it is gone
  *   mirlow_probe title CLASS                      prints the title
  *   mirlow_probe visible CLASS                    prints 1 or 0
  *   mirlow_probe rect CLASS                       prints left top right bottom
@@ -59,7 +59,7 @@
  *                                                 packing, 0x752 for Ctrl+Shift+Alt+R)
  *                                                 as a hotkey of its own for MS, as
  *                                                 another program would; prints "held"
- *                                                 once it does, exit 1 when refused
+ *                                                 once it does, exits non-zero when refused
  *   mirlow_probe test-window TITLE FILE MS [WIDTH HEIGHT] [hidden]
  *                                     a window titled TITLE laid out for the
  *                                     display scale (sizes below at 96 DPI,
@@ -846,8 +846,11 @@ static int Run(int argc, char** argv) {
     return 2;
 }
 
+/* The probe's own "no" (a window that never came, a usage fault) is 100
+ * and up, so that a script can tell it from Wine ending the probe early,
+ * which exits with a small code. */
 int main(int argc, char** argv) {
     int code = Run(argc, argv);
     fflush(stdout);
-    return code;
+    return code == 0 ? 0 : 100 + code;
 }
