@@ -233,6 +233,13 @@ const int HookInputNotTaken = 0x4D54;
  * on other layouts and depend on Caps Lock. */
 void PlatformPreferInjectedInput(bool prefer);
 
+/* True while, during a playback by injected input, the user holds Ctrl,
+ * Alt, Shift or a Windows key (pressed on the keyboard or injected by
+ * another program, never by this one's playback): keys that would join
+ * the played input. Always false while the system's journal plays, which
+ * keeps the keyboard out of the playback. */
+bool PlatformUserHoldsModifier(void);
+
 /* Hands the releases of keys and buttons that a playback left down to the
  * system, after its hook is gone, and returns once the target has taken
  * them. */

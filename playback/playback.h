@@ -41,10 +41,13 @@ extern JournalState gJournal;
 void StartPlayback(void);
 /* The Playback command given by a hotkey's chord (packed as platform.h
  * packs it): the first event waits until the user has let go of the
- * chord's keys, for at most ChordReleaseLimit ms, so that keys still held
+ * chord's keys, for at most UserKeysWaitLimit ms, so that keys still held
  * for the chord never join the played input. */
 void StartPlaybackAfterChord(int32_t chord);
-const int32_t ChordReleaseLimit = 3000;
+/* How long a playback holds its input back for keys the user holds: the
+ * chord that started it, or a modifier pressed while it plays (Ctrl on
+ * the way to Ctrl+Esc or to the play hotkey). */
+const int32_t UserKeysWaitLimit = 3000;
 
 /* The journal-playback hook. Returns the delay for HookGetNext, otherwise
  * 0 or what the next hook answered; sets *wroteRecord when it filled

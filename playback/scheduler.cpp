@@ -134,7 +134,17 @@ static struct {
     uint32_t since;
 } chordRelease;
 
-static const int32_t ChordReleaseInterval = 20;
+/* A playback by injected input holds back its next event while the user
+ * holds a modifier, which would join it: Ctrl held on the way to Ctrl+Esc
+ * or to the play hotkey would turn a played "s" into Ctrl+S in the target,
+ * and a played "a" after Ctrl+A replaces the whole document. */
+static struct {
+    bool waiting;
+    bool gaveUp; /* the wait ran out: not again until they are let go */
+    uint32_t since;
+} userKeys;
+
+static const int32_t UserKeysPollInterval = 20;
 
 static bool ChordStillHeld(int32_t chord) {
     const struct {
@@ -154,10 +164,51 @@ static bool ChordStillHeld(int32_t chord) {
 static intptr_t AwaitChordRelease(void) {
     if (chordRelease.chord == 0)
         return 0;
-    bool late = (int32_t)(PlatformTickCount() - chordRelease.since) >= ChordReleaseLimit;
+    bool late = (int32_t)(PlatformTickCount() - chordRelease.since) >= UserKeysWaitLimit;
     if (!late && ChordStillHeld(chordRelease.chord))
-        return ChordReleaseInterval;
+        return UserKeysPollInterval;
     chordRelease.chord = 0;
+    userKeys.gaveUp = late;
+    return 0;
+}
+
+/* The recorded time stands still while the playback waits for the user:
+ * the delay under way and the due time of the record last handed over
+ * move on by the wait, so nothing is rushed to make up for it. */
+static void LeaveWaitOutOfTiming(uint32_t waited) {
+    if (gJournal.pendingDelay != 0)
+        gJournal.delayStart += waited;
+    if (lastHandOver.noted)
+        lastHandOver.dueTick += waited;
+}
+
+/* The wait the hook answers while the user holds a modifier; 0 once the
+ * keys are let go or the wait has run out. */
+static intptr_t AwaitUserKeys(void) {
+    bool held = PlatformUserHoldsModifier();
+    if (userKeys.gaveUp) {
+        userKeys.gaveUp = held;
+        return 0;
+    }
+    uint32_t now = PlatformTickCount();
+    if (!userKeys.waiting) {
+        if (!held)
+            return 0;
+        userKeys.waiting = true;
+        userKeys.since = now;
+        LogPrintf(LogLow,
+                  "The playback waits while the user holds Ctrl, Alt, Shift or a Windows key");
+        return UserKeysPollInterval;
+    }
+    uint32_t waited = now - userKeys.since;
+    if (held && (int32_t)waited < UserKeysWaitLimit)
+        return UserKeysPollInterval;
+    userKeys.waiting = false;
+    userKeys.gaveUp = held;
+    if (held)
+        LogPrintf(LogLow, "The user still holds a modifier after %li ms; the playback goes on",
+                  (long)waited);
+    LeaveWaitOutOfTiming(waited);
     return 0;
 }
 
@@ -183,6 +234,7 @@ void StartPlayback(void) {
     gJournal.freshEvent = true;
     gJournal.position = 0;
     lastHandOver.noted = false;
+    userKeys = {};
     if (gSettings.minimize != 0)
         PlatformShowWindow(MainWindowHandle(), ShowMinimize);
     PlatformPreferInjectedInput(RecordingTypesText());
@@ -554,9 +606,11 @@ static intptr_t AnswerRepeatedRequest(EventRecord* record, bool* wroteRecord) {
 
 static intptr_t AnswerGetNext(EventRecord* record, bool* wroteRecord) {
     NoteJournalFallback();
-    intptr_t chordWait = AwaitChordRelease();
-    if (chordWait != 0)
-        return chordWait;
+    intptr_t userWait = AwaitChordRelease();
+    if (userWait == 0)
+        userWait = AwaitUserKeys();
+    if (userWait != 0)
+        return userWait;
     if (gJournal.position < 0 || gJournal.position >= gRecording.eventCount) {
         ReportCorruptList();
         return 0;

@@ -438,7 +438,9 @@ void UserChord(int32_t chord, bool letGo) {
 // with one it plays once the user has let go of its keys (at most three
 // seconds later), and pressed during the playback it stops it. A chord
 // the recording holds is played to its program: the hotkeys stand aside
-// for it and come back.
+// for it and come back. Played by injected input, a modifier the user
+// holds meanwhile holds the next event back (at most three seconds), and
+// the recorded gaps go on as they stood.
 TEST_F(PlaybackTest, ThePlayHotkeyPlaysAndStopsAndAPlayedChordIsPlayed) {
     std::vector<EventRecord> keys;
     for (int i = 0; i < 40; i++)
@@ -450,19 +452,22 @@ TEST_F(PlaybackTest, ThePlayHotkeyPlaysAndStopsAndAPlayedChordIsPlayed) {
         Key(MsgSysKeyUp, 'P', 160),       Key(MsgKeyUp, KeyAlt, 170),
         Key(MsgKeyUp, KeyShift, 180),     Key(MsgKeyUp, KeyControl, 190)};
     static int stopAfter;
+    static int holdAfter;
     struct Case {
         const char* name;
         const std::vector<EventRecord>* recording; // null: none open
         bool keysHeld;                             // the user still holds the chord
         int stopAt;                                // the chord again after this many; 0: never
+        int holdAt;                                // Ctrl held from after this many; 0: never
         int delivered;
         uint32_t firstAfter; // ms from the chord to the first event
     } cases[] = {
-        {"no recording", nullptr, false, 0, 0, 0},
-        {"plays", &keys, false, 0, 40, 0},
-        {"waits for the chord's keys", &keys, true, 0, 40, ChordReleaseLimit},
-        {"stops", &keys, false, 5, 5, 0},
-        {"a played chord", &chords, false, 0, 10, 0},
+        {"no recording", nullptr, false, 0, 0, 0, 0},
+        {"plays", &keys, false, 0, 0, 40, 0},
+        {"waits for the chord's keys", &keys, true, 0, 0, 40, UserKeysWaitLimit},
+        {"stops", &keys, false, 5, 0, 5, 0},
+        {"waits while Ctrl is held", &keys, false, 0, 5, 40, 0},
+        {"a played chord", &chords, false, 0, 0, 10, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -473,9 +478,13 @@ TEST_F(PlaybackTest, ThePlayHotkeyPlaysAndStopsAndAPlayedChordIsPlayed) {
             SetCommandState(ID_FILE_OPEN);
         }
         stopAfter = c.stopAt;
+        holdAfter = c.holdAt;
+        SimSetInputInjectsKeys(c.holdAt > 0);
         SimSetDeliveryObserver([](uint32_t, const EventRecord*) {
             if (SimDeliveredCount() == stopAfter)
                 UserChord(DefaultPlayHotkey, true);
+            if (SimDeliveredCount() == holdAfter)
+                SimRecordInput(EventRecord{MsgKeyDown, KeyControl, 1, 0, 0});
         });
         uint32_t pressed = PlatformTickCount();
         UserChord(DefaultPlayHotkey, !c.keysHeld);
@@ -485,6 +494,12 @@ TEST_F(PlaybackTest, ThePlayHotkeyPlaysAndStopsAndAPlayedChordIsPlayed) {
         uint32_t firstAfter = c.delivered > 0 ? SimDeliveredEvents()[0].tick - pressed : 0;
         EXPECT_GE(firstAfter, c.firstAfter);
         EXPECT_LT(firstAfter, c.firstAfter + 100);
+        if (c.holdAt > 0) {
+            const auto& played = SimDeliveredEvents();
+            EXPECT_GE(played[c.holdAt].tick - played[c.holdAt - 1].tick,
+                      (uint32_t)UserKeysWaitLimit);
+            EXPECT_EQ(played[c.holdAt + 1].tick - played[c.holdAt].tick, 50u);
+        }
         EXPECT_EQ(SimPlayedChordsTaken(), 0);
         EXPECT_FALSE(SimRecordHookInstalled());
         EXPECT_TRUE(SimHotkeyInForce(DefaultRecordHotkey) && SimHotkeyInForce(DefaultPlayHotkey));

@@ -12,6 +12,7 @@
  * treats each record handed over (refusals, a locked session) is asked of
  * sim_playback.cpp.
  */
+#include "platform/input_rules.h"
 #include "platform/sim/sim_control.h"
 #include "platform/sim/sim_internal.h"
 
@@ -216,6 +217,20 @@ bool PlatformPlaybackUsesSystemJournal(void) {
     if (journal->journalPending)
         return true;
     return !journal->injectsKeys && !journal->journalFellBack && !SimInjectedInputPreferred();
+}
+
+/* The simulated system's key state is the user's alone: played keys are
+ * kept apart from it. */
+bool PlatformUserHoldsModifier(void) {
+    if (!EmulatedHookInstalled() || PlatformPlaybackUsesSystemJournal())
+        return false;
+    for (int key = 0; key < 256; key++) {
+        bool modifier =
+            ChordModifierOf(key) != 0 || key == KeyLeftWindows || key == KeyRightWindows;
+        if (modifier && PlatformKeyHeldNow(key))
+            return true;
+    }
+    return false;
 }
 
 bool PlatformRemoveJournalHook(HookHandle hook) {

@@ -18,6 +18,9 @@
  * not for over a second (HooksMissedInput, the recorder's rule), and the
  * hooks are installed again.
  *
+ * The hook also notes the modifiers the user holds, so the playback can
+ * hold its input back meanwhile (PlatformUserHoldsModifier).
+ *
  * The combination is swallowed while playing, so it does not open the
  * Start menu as well. Only the program's own injected input (tagged with
  * Win32InjectionTag) is skipped; keys injected by other programs (an
@@ -34,7 +37,8 @@ static HANDLE readyEvent;
 static HANDLE cancelEvent;
 static volatile LONG watcherHooked;
 static volatile LONG playing;
-static volatile LONG cancelled; /* the event's state, read without a system call */
+static volatile LONG cancelled;     /* the event's state, read without a system call */
+static volatile LONG userModifiers; /* a bit per key of UserModifierKeys the user holds */
 static DWORD playbackThreadId;
 
 /* Touched only on the watcher thread. */
@@ -52,11 +56,30 @@ static bool IsControlKey(DWORD key) {
     return key == VK_CONTROL || key == VK_LCONTROL || key == VK_RCONTROL;
 }
 
+/* The hook sees each side's own key; the key of both sides in case a
+ * system does not tell them apart. */
+static const BYTE UserModifierKeys[] = {VK_LCONTROL, VK_RCONTROL, VK_CONTROL, VK_LMENU,
+                                        VK_RMENU,    VK_MENU,     VK_LSHIFT,  VK_RSHIFT,
+                                        VK_SHIFT,    VK_LWIN,     VK_RWIN};
+
+static void NoteUserModifier(DWORD key, bool pressed) {
+    for (size_t i = 0; i < sizeof UserModifierKeys; i++) {
+        if (UserModifierKeys[i] != key)
+            continue;
+        LONG bit = 1L << i;
+        if (pressed)
+            InterlockedOr(&userModifiers, bit);
+        else
+            InterlockedAnd(&userModifiers, ~bit);
+    }
+}
+
 /* True when the key event is to be swallowed. */
 static bool WatchKey(WPARAM message, const KBDLLHOOKSTRUCT* key) {
     if ((key->flags & LLKHF_INJECTED) && key->dwExtraInfo == Win32InjectionTag)
         return false;
     bool pressed = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+    NoteUserModifier(key->vkCode, pressed);
     if (IsControlKey(key->vkCode))
         userControlDown = pressed;
     if (key->vkCode != VK_ESCAPE)
@@ -166,6 +189,7 @@ bool Win32StartCancelWatcher(void) {
         return false;
     ResetEvent(cancelEvent);
     InterlockedExchange(&cancelled, 0);
+    InterlockedExchange(&userModifiers, 0);
     playbackThreadId = GetCurrentThreadId();
     if (watcherThread == nullptr) {
         watcherThread = CreateThread(nullptr, 0, WatcherMain, nullptr, 0, &watcherThreadId);
@@ -201,4 +225,17 @@ bool Win32CancelRequested(bool consume) {
 
 HANDLE Win32CancelEvent(void) {
     return cancelEvent;
+}
+
+/* A release the hook missed (it was away a while) must not hold the
+ * playback: a key counts only while the system too has it down. */
+bool Win32UserHoldsModifier(void) {
+    if (!playing)
+        return false;
+    LONG held = userModifiers;
+    for (size_t i = 0; i < sizeof UserModifierKeys; i++) {
+        if ((held & (1L << i)) && (GetAsyncKeyState(UserModifierKeys[i]) & 0x8000))
+            return true;
+    }
+    return false;
 }

@@ -131,6 +131,10 @@ bool PlatformPlaybackUsesSystemJournal(void) {
     return systemHook != nullptr;
 }
 
+bool PlatformUserHoldsModifier(void) {
+    return systemHook == nullptr && Win32UserHoldsModifier();
+}
+
 bool PlatformRemoveJournalHook(HookHandle hook) {
     if (hook == nullptr || !IsCurrentEmulatedHook(hook))
         return false;

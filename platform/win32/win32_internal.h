@@ -66,6 +66,9 @@ bool Win32StartCancelWatcher(void);
 void Win32StopCancelWatcher(void);
 bool Win32CancelRequested(bool consume);
 HANDLE Win32CancelEvent(void);
+/* The user holds a modifier, as the watcher's hook saw it (false while no
+ * watcher runs). */
+bool Win32UserHoldsModifier(void);
 
 /* Converts a wide text into the ANSI code page only where every character
  * has its own there: never with a look-alike put in (a best fit), which

@@ -20,6 +20,9 @@ void ContractStartCase(void);
 
 /* The key's state as the next messages see it. */
 void ContractSetKeyDown(int virtualKey, bool down);
+/* The user presses or lets go of the key on the keyboard, and the system
+ * has taken it. */
+void ContractUserPressesKey(int virtualKey, bool down);
 
 /* The next modal window of this kind is closed as a user would close it,
  * once ContractModalMayClose has been called, or after two seconds

@@ -21,6 +21,10 @@ void ContractSetKeyDown(int virtualKey, bool down) {
     SimSetKeyDown(virtualKey, down);
 }
 
+void ContractUserPressesKey(int virtualKey, bool down) {
+    SimRecordInput(EventRecord{down ? MsgKeyDown : MsgKeyUp, virtualKey, 1, 0, 0});
+}
+
 /* What the system sends a window when the session ends. */
 static void EndSession(WindowHandle window) {
     intptr_t mayEnd = PlatformSendMessage(window, MsgQueryEndSession, 0, 0);

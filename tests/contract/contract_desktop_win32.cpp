@@ -81,6 +81,13 @@ void ContractSetKeyDown(int virtualKey, bool down) {
     SetKeyboardState(keys);
 }
 
+/* Input without the program's tag is the user's; the low-level hooks see
+ * it on their own threads a moment later. */
+void ContractUserPressesKey(int virtualKey, bool down) {
+    keybd_event((BYTE)virtualKey, 0, down ? 0 : KEYEVENTF_KEYUP, 0);
+    Sleep(100);
+}
+
 /* A shown dialog window (message boxes and common dialogs are dialogs
  * too) of the case's thread. */
 static BOOL CALLBACK TakeDialogWindow(HWND window, LPARAM found) {

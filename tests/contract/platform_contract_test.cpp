@@ -1016,4 +1016,54 @@ TEST_F(PlatformContract, TheTickCountCountsMillisecondsAndAHookDelayIsWaitedOut)
                 now.milliseconds <= 999);
 }
 
+/* ---- The user's keys during a playback ---- */
+
+HookHandle ownKeysHook;
+WindowHandle ownKeysWindow;
+int ownKeysStep;
+bool heldForOwnControl;
+
+/* Plays Ctrl down, waits a while, notes whether that counts as the user's,
+ * and plays Ctrl up. */
+intptr_t OwnControlHookProc(int code, EventRecord* record, bool* wroteRecord) {
+    *wroteRecord = false;
+    if (code == HookSkip && ++ownKeysStep == 3) {
+        PlatformRemoveJournalHook(ownKeysHook);
+        PlatformPostMessage(ownKeysWindow, MsgMarker, 0, 0);
+    }
+    if (code != HookGetNext || ownKeysStep >= 3)
+        return 0;
+    if (ownKeysStep == 1) {
+        ownKeysStep = 2;
+        return 100;
+    }
+    if (ownKeysStep == 2)
+        heldForOwnControl = PlatformUserHoldsModifier();
+    *record = EventRecord{ownKeysStep == 0 ? MsgKeyDown : MsgKeyUp, KeyControl, 1,
+                          PlatformTickCount(), 0};
+    *wroteRecord = true;
+    return 0;
+}
+
+TEST_F(PlatformContract, AModifierTheUserHoldsDuringAnInjectedPlaybackIsToldApartFromItsOwn) {
+    EXPECT_FALSE(PlatformUserHoldsModifier()) << "no playback";
+    ownKeysWindow = MakeWindow("Contract Own Keys", false);
+    ownKeysStep = 0;
+    heldForOwnControl = true;
+    PlatformPreferInjectedInput(true);
+    ownKeysHook = PlatformInstallPlaybackHook(OwnControlHookProc);
+    ASSERT_NE(ownKeysHook, nullptr);
+    const int keys[] = {KeyControl, KeyShift, KeyAlt};
+    for (int key : keys) {
+        ContractUserPressesKey(key, true);
+        EXPECT_TRUE(PlatformUserHoldsModifier()) << key;
+        ContractUserPressesKey(key, false);
+        EXPECT_FALSE(PlatformUserHoldsModifier()) << key;
+    }
+    EXPECT_TRUE(RetrieveUntilMarker().marker) << "the loop played Ctrl down and up";
+    EXPECT_FALSE(heldForOwnControl) << "the playback's own Ctrl is not the user's";
+    EXPECT_FALSE(PlatformUserHoldsModifier()) << "after the playback";
+    PlatformPreferInjectedInput(false);
+}
+
 } // namespace

@@ -3,7 +3,7 @@
 # Ctrl+Shift+Alt+R starts a recording of what is typed there and, pressed
 # again, stops it, and the saved script holds the typed keys and none of
 # the chord's; Ctrl+Shift+Alt+P replays it into notepad, and the same
-# chord during a long playback stops it.
+# chord during a long playback stops it without joining the played keys.
 source "$(dirname "$0")/lib.sh"
 
 typed='hello wine'
@@ -68,6 +68,10 @@ xdotool key ctrl+shift+alt+p
 poll 20 passes_over 1 || fail "the long playback made no pass"
 xdotool key ctrl+shift+alt+p
 wait_for_line_containing "$log" "The play hotkey stops the playback" 10 || fail "the chord did not stop it"
+# The chord's modifiers, held while the playback still typed, joined none
+# of its keys: no shortcut of notepad's (Ctrl+H, Ctrl+O) took the keyboard.
+focus=$(xdotool getwindowfocus getwindowname 2>/dev/null)
+[ "$focus" = "Untitled - Notepad" ] || fail "a played key joined the chord: '$focus' has the keyboard"
 passes=$(grep -c 'Playback Complete!' "$log")
 sleep 1.5
 passes_over "$passes" && fail "passes went on after the stop"
