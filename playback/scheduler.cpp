@@ -234,7 +234,6 @@ void StartPlayback(void) {
     gJournal.freshEvent = true;
     gJournal.position = 0;
     lastHandOver.noted = false;
-    userKeys = {};
     if (gSettings.minimize != 0)
         PlatformShowWindow(MainWindowHandle(), ShowMinimize);
     PlatformPreferInjectedInput(RecordingTypesText());
@@ -254,6 +253,7 @@ void StartPlayback(void) {
 
 void ResetRunCounters(void) {
     chordRelease.chord = 0;
+    userKeys = {};
     gJournal.loopsCompleted = 0;
     gJournal.surplus = 0;
     gJournal.pendingDelay = 0;

@@ -74,6 +74,26 @@ static void NoteUserModifier(DWORD key, bool pressed) {
     }
 }
 
+static LONG ModifiersDownNow(void) {
+    LONG down = 0;
+    for (size_t i = 0; i < sizeof UserModifierKeys; i++) {
+        if (GetAsyncKeyState(UserModifierKeys[i]) & 0x8000)
+            down |= 1L << i;
+    }
+    return down;
+}
+
+/* A pass starts with nothing played held down, so the system's modifiers
+ * are the user's then (one held since the last pass included); later the
+ * system's state only clears what a hook that was away, or a release on
+ * the secure desktop, left noted. */
+static void TakeModifiersFromSystem(bool passStart) {
+    if (passStart)
+        InterlockedExchange(&userModifiers, ModifiersDownNow());
+    else
+        InterlockedAnd(&userModifiers, ModifiersDownNow());
+}
+
 /* True when the key event is to be swallowed. */
 static bool WatchKey(WPARAM message, const KBDLLHOOKSTRUCT* key) {
     if ((key->flags & LLKHF_INJECTED) && key->dwExtraInfo == Win32InjectionTag)
@@ -126,13 +146,14 @@ static void RemoveWatcherHooks(void) {
 /* The new hooks are in place before the old ones go, so no key is missed
  * between them; Ctrl is read from the system, whose release the removed
  * hook may have missed. */
-static bool InstallWatcherHooks(void) {
+static bool InstallWatcherHooks(bool passStart) {
     HHOOK key = SetWindowsHookExA(WH_KEYBOARD_LL, Win32CancelKeyHook, Win32Instance(), 0);
     HHOOK mouse = SetWindowsHookExA(WH_MOUSE_LL, Win32CancelMouseHook, Win32Instance(), 0);
     RemoveWatcherHooks();
     keyHook = key;
     mouseHook = mouse;
     userControlDown = (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
+    TakeModifiersFromSystem(passStart);
     lastHookInput = GetTickCount();
     silence.unseen = false;
     return key != nullptr;
@@ -146,7 +167,9 @@ static DWORD LastSystemInput(void) {
 
 static void WatchHooks(void) {
     if (HooksMissedInput(&silence, LastSystemInput(), lastHookInput, GetTickCount()))
-        InstallWatcherHooks();
+        InstallWatcherHooks(false);
+    else
+        TakeModifiersFromSystem(false);
 }
 
 static DWORD WINAPI WatcherMain(void* unused) {
@@ -155,7 +178,7 @@ static DWORD WINAPI WatcherMain(void* unused) {
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); /* the thread's queue, for the quit */
     swallowEscapeRelease = false;
-    bool hooked = InstallWatcherHooks();
+    bool hooked = InstallWatcherHooks(true);
     InterlockedExchange(&watcherHooked, hooked);
     SetEvent(readyEvent);
     if (!hooked) {
@@ -189,7 +212,6 @@ bool Win32StartCancelWatcher(void) {
         return false;
     ResetEvent(cancelEvent);
     InterlockedExchange(&cancelled, 0);
-    InterlockedExchange(&userModifiers, 0);
     playbackThreadId = GetCurrentThreadId();
     if (watcherThread == nullptr) {
         watcherThread = CreateThread(nullptr, 0, WatcherMain, nullptr, 0, &watcherThreadId);
@@ -227,8 +249,8 @@ HANDLE Win32CancelEvent(void) {
     return cancelEvent;
 }
 
-/* A release the hook missed (it was away a while) must not hold the
- * playback: a key counts only while the system too has it down. */
+/* A key counts only while the system too has it down; a release the hook
+ * missed is forgotten by the next watch (TakeModifiersFromSystem). */
 bool Win32UserHoldsModifier(void) {
     if (!playing)
         return false;

@@ -21,6 +21,9 @@ passes_over() {
 notepad_text_is() {
     [ "$(probe text "-:Untitled - Notepad")" = "$1" ]
 }
+notepad_text_is_not() {
+    ! notepad_text_is "$1"
+}
 # A click into notepad's page below its one line of text gives it the
 # keyboard with the caret after the text.
 click_notepad() {
@@ -66,6 +69,15 @@ probe type Mirlow 1022 500 || fail "cannot type the repeat count"
 click_notepad
 xdotool key ctrl+shift+alt+p
 poll 20 passes_over 1 || fail "the long playback made no pass"
+# Shift held meanwhile holds the typing back; once let go, it goes on.
+xdotool keydown shift
+wait_for_line_containing "$log" "The playback waits while the user holds" 5 \
+    || fail "the playback did not wait for the held Shift"
+held_text=$(probe text "-:Untitled - Notepad")
+sleep 0.5
+[ "$(probe text "-:Untitled - Notepad")" = "$held_text" ] || fail "the playback typed while Shift was held"
+xdotool keyup shift
+poll 5 notepad_text_is_not "$held_text" || fail "the typing did not go on after Shift was let go"
 xdotool key ctrl+shift+alt+p
 wait_for_line_containing "$log" "The play hotkey stops the playback" 10 || fail "the chord did not stop it"
 # The chord's modifiers, held while the playback still typed, joined none
