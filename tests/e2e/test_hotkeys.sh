@@ -29,6 +29,16 @@ notepad_text_is_not() {
 click_notepad() {
     xdotool mousemove $((left + 100)) $((bottom - 100)) click 1
     sleep 0.3
+    # Wine without a window manager can make notepad the front window yet
+    # leave the X keyboard focus where it was (seen when the test runs a
+    # second time in one Wine session): typed keys would go there.
+    local focus id
+    focus=$(xdotool getwindowfocus getwindowname 2>/dev/null)
+    if [ "$focus" != "Untitled - Notepad" ]; then
+        id=$(xdotool search --name '^Untitled - Notepad$' 2>/dev/null | head -n1)
+        [ -n "$id" ] && xdotool windowfocus "$id"
+        sleep 0.2
+    fi
 }
 
 start_notepad
