@@ -48,6 +48,14 @@ const int32_t WheelNotch = 120;
  * (platform_ui.h); 0 for any other key. */
 int32_t ChordModifierOf(int key);
 
+/* The keys that change what a played key does when the user holds them:
+ * Shift, Ctrl and Alt, unsided (as some systems report them) and by side
+ * (as hooks see them), and both Windows keys. */
+const int UserModifierKeys[] = {KeyShift,      KeyControl,     KeyAlt,          KeyLeftShift,
+                                KeyRightShift, KeyLeftControl, KeyRightControl, KeyLeftAlt,
+                                KeyRightAlt,   KeyLeftWindows, KeyRightWindows};
+const int UserModifierKeyCount = (int)(sizeof UserModifierKeys / sizeof UserModifierKeys[0]);
+
 /* True for every mouse message a recording can hold (moves, the three
  * buttons and the X buttons with their double clicks, both wheels). */
 bool IsMouseMessage(uint32_t message);

@@ -224,10 +224,8 @@ bool PlatformPlaybackUsesSystemJournal(void) {
 bool PlatformUserHoldsModifier(void) {
     if (!EmulatedHookInstalled() || PlatformPlaybackUsesSystemJournal())
         return false;
-    for (int key = 0; key < 256; key++) {
-        bool modifier =
-            ChordModifierOf(key) != 0 || key == KeyLeftWindows || key == KeyRightWindows;
-        if (modifier && PlatformKeyHeldNow(key))
+    for (int key : UserModifierKeys) {
+        if (PlatformKeyHeldNow(key))
             return true;
     }
     return false;

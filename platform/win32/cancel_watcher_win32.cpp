@@ -39,6 +39,7 @@ static volatile LONG watcherHooked;
 static volatile LONG playing;
 static volatile LONG cancelled;     /* the event's state, read without a system call */
 static volatile LONG userModifiers; /* a bit per key of UserModifierKeys the user holds */
+static_assert(UserModifierKeyCount < 32, "a bit per key");
 static DWORD playbackThreadId;
 
 /* Touched only on the watcher thread. */
@@ -56,15 +57,9 @@ static bool IsControlKey(DWORD key) {
     return key == VK_CONTROL || key == VK_LCONTROL || key == VK_RCONTROL;
 }
 
-/* The hook sees each side's own key; the key of both sides in case a
- * system does not tell them apart. */
-static const BYTE UserModifierKeys[] = {VK_LCONTROL, VK_RCONTROL, VK_CONTROL, VK_LMENU,
-                                        VK_RMENU,    VK_MENU,     VK_LSHIFT,  VK_RSHIFT,
-                                        VK_SHIFT,    VK_LWIN,     VK_RWIN};
-
 static void NoteUserModifier(DWORD key, bool pressed) {
-    for (size_t i = 0; i < sizeof UserModifierKeys; i++) {
-        if (UserModifierKeys[i] != key)
+    for (int i = 0; i < UserModifierKeyCount; i++) {
+        if ((DWORD)UserModifierKeys[i] != key)
             continue;
         LONG bit = 1L << i;
         if (pressed)
@@ -76,7 +71,7 @@ static void NoteUserModifier(DWORD key, bool pressed) {
 
 static LONG ModifiersDownNow(void) {
     LONG down = 0;
-    for (size_t i = 0; i < sizeof UserModifierKeys; i++) {
+    for (int i = 0; i < UserModifierKeyCount; i++) {
         if (GetAsyncKeyState(UserModifierKeys[i]) & 0x8000)
             down |= 1L << i;
     }
@@ -255,7 +250,7 @@ bool Win32UserHoldsModifier(void) {
     if (!playing)
         return false;
     LONG held = userModifiers;
-    for (size_t i = 0; i < sizeof UserModifierKeys; i++) {
+    for (int i = 0; i < UserModifierKeyCount; i++) {
         if ((held & (1L << i)) && (GetAsyncKeyState(UserModifierKeys[i]) & 0x8000))
             return true;
     }
